@@ -40,6 +40,9 @@ void BM_DrawWave(benchmark::State& state) {
     edit.SetMarkerSize(static_cast<int>(state.range(1)));
     edit.SetSelectionLen(static_cast<int>(state.range(2)));
     edit.SetGradientEnabled(state.range(3) != 0);
+    // The whole sample fitted to the width (dense, long lines), or zoom 1 (smooth).
+    if (state.range(4) == 0)
+        edit.SetZoom(1);
     edit.DrawWave();
     for (auto _ : state) {
         edit.DrawWave();
@@ -47,12 +50,14 @@ void BM_DrawWave(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_DrawWave)
-    ->ArgNames({"bars", "marker", "selection", "gradient"})
-    ->Args({0, 0, 400, 1})
-    ->Args({1, 0, 400, 1})
-    ->Args({0, 1, 400, 1})
-    ->Args({0, 0, 0, 1})
-    ->Args({0, 0, 0, 0})
+    ->ArgNames({"bars", "marker", "selection", "gradient", "fit"})
+    ->Args({0, 0, 400, 1, 1})
+    ->Args({0, 0, 400, 1, 0})
+    ->Args({1, 0, 400, 1, 1})
+    ->Args({1, 0, 400, 1, 0})
+    ->Args({0, 1, 400, 1, 1})
+    ->Args({0, 0, 0, 1, 1})
+    ->Args({0, 0, 0, 0, 1})
     ->Unit(benchmark::kMicrosecond);
 
 void BM_BuildGradient(benchmark::State& state) {
@@ -91,7 +96,8 @@ template <typename Op> void RunOperation(benchmark::State& state, Op op) {
 EDIT_BENCH(CopySelection, b.CopySelection());
 EDIT_BENCH(PasteAtLocator, (b.CopySelection(), b.PasteAtLocator()));
 EDIT_BENCH(CutSelection, b.CutSelection(true));
-EDIT_BENCH(CropSelection, b.CropSelection());
+// From sample 1, so the whole rest of the sample moves down.
+EDIT_BENCH(CropSelection, (b.SetSelectionPos(1), b.CropSelection()));
 EDIT_BENCH(MuteSelection, b.MuteSelection());
 EDIT_BENCH(SaveUndo, b.SaveUndo());
 EDIT_BENCH(Undo, b.Undo());

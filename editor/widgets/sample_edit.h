@@ -147,9 +147,8 @@ protected:
 private:
     void Render();
     void PaintBackground();
-    void PaintAxes(class QPainter& painter, int w, int h);
-    void PaintWave(class QPainter& painter, int w, int h);
-    void PaintSelection(int w, int h);
+    void PaintAxes(class WaveCanvas& canvas, int w, int h);
+    void PaintWave(class WaveCanvas& canvas, int w, int h);
     void DrawValueAt(int x, int y);
     void Fire(const std::function<void(TsqSampleEdit*)>& event);
     template <typename T> void SetAndRedraw(T& field, T value);
