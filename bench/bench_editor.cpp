@@ -11,7 +11,8 @@ namespace {
 
 void FillSample(std::uint8_t* data) {
     for (std::int32_t i = 0; i < SampleBuffer::Capacity; ++i)
-        data[i] = static_cast<std::uint8_t>(128 + 120 * std::exp(-i / 90000.0) * std::sin(i * 0.031) + (i % 7));
+        data[i] =
+            static_cast<std::uint8_t>(128 + 120 * std::exp(-i / 90000.0) * std::sin(i * 0.031) + (i % 7));
 }
 
 // The main window's look, at the size the main window gives its editor.
@@ -89,8 +90,10 @@ template <typename Op> void RunOperation(benchmark::State& state, Op op) {
     state.SetBytesProcessed(state.iterations() * SampleBuffer::Capacity);
 }
 
-#define EDIT_BENCH(name, body)                                                                                 \
-    void BM_##name(benchmark::State& state) { RunOperation(state, [](SampleBuffer& b) { body; }); }             \
+#define EDIT_BENCH(name, body)                                                                               \
+    void BM_##name(benchmark::State& state) {                                                                \
+        RunOperation(state, [](SampleBuffer& b) { body; });                                                  \
+    }                                                                                                        \
     BENCHMARK(BM_##name)->Unit(benchmark::kMicrosecond)
 
 EDIT_BENCH(CopySelection, b.CopySelection());

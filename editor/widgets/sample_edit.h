@@ -44,7 +44,9 @@ public:
         return m_sample.LoadFromFile(fileName, redraw, offset);
     }
     bool SaveToFile(const std::string& fileName) const { return m_sample.SaveToFile(fileName); }
-    void LoadFromBuffer(const std::uint8_t* source, std::int32_t count) { m_sample.LoadFromBuffer(source, count); }
+    void LoadFromBuffer(const std::uint8_t* source, std::int32_t count) {
+        m_sample.LoadFromBuffer(source, count);
+    }
     void Clear(bool redraw) { m_sample.Clear(redraw); }
     void CopySelection() { m_sample.CopySelection(); }
     void PasteAtLocator() { m_sample.PasteAtLocator(); }

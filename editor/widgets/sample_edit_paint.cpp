@@ -9,7 +9,8 @@
 void TsqSampleEdit::BuildGradient() {
     if (m_gradient.size() != size() || m_gradient.format() != QImage::Format_RGB32)
         m_gradient = QImage(size(), QImage::Format_RGB32);
-    FillGradient(m_gradient, m_gradientType, ColorToRgb(m_color), ColorToRgb(m_gradientColor), m_gradientNbOfColors);
+    FillGradient(m_gradient, m_gradientType, ColorToRgb(m_color), ColorToRgb(m_gradientColor),
+                 m_gradientNbOfColors);
     m_gradientValid = true;
 }
 
@@ -21,7 +22,8 @@ void TsqSampleEdit::PaintBackground() {
     if (!m_gradientValid)
         BuildGradient();
     if (m_gradient.size() == m_offscreen.size()) {
-        std::memcpy(m_offscreen.bits(), m_gradient.constBits(), static_cast<std::size_t>(m_offscreen.sizeInBytes()));
+        std::memcpy(m_offscreen.bits(), m_gradient.constBits(),
+                    static_cast<std::size_t>(m_offscreen.sizeInBytes()));
         return;
     }
     // The cache keeps its size until a gradient setting changes; what it does not cover shows
