@@ -5,7 +5,6 @@
 #include <QApplication>
 #include <QVBoxLayout>
 #include <QWidget>
-#include <algorithm>
 #include <cstdio>
 
 int main(int argc, char** argv) {
@@ -29,21 +28,15 @@ int main(int argc, char** argv) {
     layout->addWidget(edit);
 
     const QStringList args = QApplication::arguments();
-    bool loaded = false;
     if (args.size() > 1) {
         const std::string name = args.at(1).toLocal8Bit().toStdString();
-        loaded = edit->LoadFromFile(name, false, 0);
-        if (!loaded)
+        if (!edit->LoadFromFile(name, false, 0))
             std::fprintf(stderr, "vk350-editor: cannot read %s\n", name.c_str());
     }
+    edit->OnLocatorChange = [](TsqSampleEdit* e) { e->DrawWave(); };
 
     window.resize(1024, 640);
     window.show();
-    if (loaded) {
-        // Fit the whole sample to the view.
-        const int columns = std::max(1, edit->width() - 1);
-        edit->SetZoom(std::max(1, (edit->GetSampleLen() + columns - 1) / columns));
-    }
     // A resize leaves the gradient cache at its old size; touching a gradient setting rebuilds it.
     edit->SetGradientNbOfColors(255);
     edit->SetGradientNbOfColors(254);
