@@ -23,7 +23,7 @@ void BM_PackLargestDump(benchmark::State& state) {
     const auto samples = largestSample();
     std::vector<uint8_t> message(kMaxDumpSize);
     for (auto _ : state) {
-        auto copy = samples;  // the send path converts a copy to machine form first
+        auto copy = samples; // the send path converts a copy to machine form first
         convertSign(copy);
         benchmark::DoNotOptimize(buildSampleDump(7, copy, message));
         benchmark::ClobberMemory();
@@ -47,6 +47,6 @@ void BM_CheckAndUnpackLargestDump(benchmark::State& state) {
 }
 BENCHMARK(BM_CheckAndUnpackLargestDump)->Unit(benchmark::kMicrosecond);
 
-}  // namespace
+} // namespace
 
 BENCHMARK_MAIN();

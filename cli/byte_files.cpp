@@ -11,7 +11,7 @@ namespace vk350cli {
 namespace {
 // No raw sample or dump file comes near this; a larger file was named by mistake.
 constexpr std::uintmax_t kMaxFileSize = 64u * 1024 * 1024;
-}  // namespace
+} // namespace
 
 bool readBytes(const std::filesystem::path& path, std::vector<uint8_t>& bytes, std::string& error) {
     std::error_code ec;
@@ -67,4 +67,4 @@ bool writeBytes(const std::filesystem::path& path, std::span<const uint8_t> byte
     return true;
 }
 
-}  // namespace vk350cli
+} // namespace vk350cli

@@ -16,4 +16,4 @@ bool readBytes(const std::filesystem::path& path, std::vector<uint8_t>& bytes, s
 // file is never lost to a failed write.
 bool writeBytes(const std::filesystem::path& path, std::span<const uint8_t> bytes, std::string& error);
 
-}  // namespace vk350cli
+} // namespace vk350cli

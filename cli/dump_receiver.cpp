@@ -21,7 +21,9 @@ DumpReceiver::DumpReceiver(MidiDriver& driver, std::filesystem::path folder)
     };
 }
 
-DumpReceiver::~DumpReceiver() { in_.SetUsing(false); }
+DumpReceiver::~DumpReceiver() {
+    in_.SetUsing(false);
+}
 
 int DumpReceiver::open(int port) {
     if (port < 0 || port >= in_.NumDevs())
@@ -46,7 +48,7 @@ bool DumpReceiver::run(const std::function<void(const std::string&)>& report, st
             std::unique_lock lock(mutex_);
             arrived_.wait(lock, [this] { return stop_ || !queue_.empty(); });
             if (queue_.empty())
-                return true;  // stopped, and everything that arrived is written
+                return true; // stopped, and everything that arrived is written
             message = std::move(queue_.front());
             queue_.pop_front();
         }
@@ -103,4 +105,4 @@ std::filesystem::path DumpReceiver::freeName(const std::string& what) {
     }
 }
 
-}  // namespace vk350cli
+} // namespace vk350cli

@@ -51,4 +51,4 @@ private:
     int nextNumber_ = 1;
 };
 
-}  // namespace vk350cli
+} // namespace vk350cli

@@ -27,9 +27,11 @@ using namespace vk350;
 
 namespace {
 
-constexpr int kDefaultSendDelayMs = 300;  // what the bank window waits between messages
+constexpr int kDefaultSendDelayMs = 300; // what the bank window waits between messages
 
-void say(const std::string& line) { std::printf("%s\n", line.c_str()); }
+void say(const std::string& line) {
+    std::printf("%s\n", line.c_str());
+}
 
 bool parseInt(std::string_view text, int low, int high, int& value) {
     int v = 0;
@@ -85,7 +87,7 @@ bool parseOptions(std::span<char*> args, std::vector<std::string>& positional, i
     return true;
 }
 
-}  // namespace
+} // namespace
 
 int runPack(std::span<char*> args) {
     if (args.size() != 3)
@@ -144,7 +146,7 @@ int runUnpack(std::span<char*> args) {
             continue;
         }
         std::vector<uint8_t> samples(out.begin(), out.begin() + c.count);
-        convertSign(samples);  // back to the editor's form
+        convertSign(samples); // back to the editor's form
         std::printf("%sslot %s, %u bytes, checksum %s\n", where.c_str(), slotName(c.slot).c_str(), c.count,
                     hex2(c.checksumCalc).c_str());
         good.push_back({c.slot, std::move(samples)});
@@ -207,7 +209,8 @@ int runSend(std::span<char*> args) {
     int delay = kDefaultSendDelayMs;
     std::string error;
     if (!parseOptions(args, files, port, &delay, error) || files.size() != 1)
-        return fail(kExitUsage, (error.empty() ? "" : error + "; ") + "usage: vk350 send FILE.syx --port N [--delay MS]");
+        return fail(kExitUsage,
+                    (error.empty() ? "" : error + "; ") + "usage: vk350 send FILE.syx --port N [--delay MS]");
     std::vector<uint8_t> bytes;
     if (!readBytes(files[0], bytes, error))
         return fail(kExitBadFile, error);
@@ -224,15 +227,15 @@ int runSend(std::span<char*> args) {
         return unknownDriver(name);
     TsqMidiOut out(*driver);
     if (port >= out.NumDevs())
-        return fail(kExitBadFile, "no MIDI output port " + std::to_string(port) + " (driver " + name + " has " +
-                                      std::to_string(out.NumDevs()) + ")");
+        return fail(kExitBadFile, "no MIDI output port " + std::to_string(port) + " (driver " + name +
+                                      " has " + std::to_string(out.NumDevs()) + ")");
     out.SetPort(port);
     out.SetUsing(true);
     if (out.OpenResult() != kMidiOk) {
         const int code = out.OpenResult();
         out.SetUsing(false);
-        return fail(kExitBadFile, "cannot open MIDI output " + std::to_string(port) + " '" + out.ProductName(port) +
-                                      "' (code " + std::to_string(code) + ")");
+        return fail(kExitBadFile, "cannot open MIDI output " + std::to_string(port) + " '" +
+                                      out.ProductName(port) + "' (code " + std::to_string(code) + ")");
     }
     for (size_t i = 0; i < split.messages.size(); ++i) {
         const auto m = split.messages[i];
@@ -278,10 +281,11 @@ int runReceive(std::span<char*> args) {
     const int result = receiver.open(port);
     if (result != kMidiOk) {
         if (port >= receiver.input().NumDevs())
-            return fail(kExitBadFile, "no MIDI input port " + std::to_string(port) + " (driver " + name + " has " +
-                                          std::to_string(receiver.input().NumDevs()) + ")");
+            return fail(kExitBadFile, "no MIDI input port " + std::to_string(port) + " (driver " + name +
+                                          " has " + std::to_string(receiver.input().NumDevs()) + ")");
         return fail(kExitBadFile, "cannot open MIDI input " + std::to_string(port) + " '" +
-                                      receiver.input().ProductName(port) + "' (code " + std::to_string(result) + ")");
+                                      receiver.input().ProductName(port) + "' (code " +
+                                      std::to_string(result) + ")");
     }
     std::fprintf(stderr, "vk350: receiving on MIDI input %d '%s' into %s; Ctrl+C stops\n", port,
                  receiver.input().ProductName(port).c_str(), folders[0].c_str());
@@ -295,7 +299,7 @@ int runReceive(std::span<char*> args) {
     });
     const bool ok = receiver.run(say, error);
     if (!interrupted)
-        pthread_kill(waiter.native_handle(), SIGTERM);  // ends the waiter's sigwait
+        pthread_kill(waiter.native_handle(), SIGTERM); // ends the waiter's sigwait
     waiter.join();
     std::fflush(stdout);
     std::fprintf(stderr, "vk350: %d messages received, %d files written\n", receiver.messagesReceived(),
@@ -305,4 +309,4 @@ int runReceive(std::span<char*> args) {
     return kExitOk;
 }
 
-}  // namespace vk350cli
+} // namespace vk350cli

@@ -11,4 +11,4 @@ int runPorts(std::span<char*> args);
 int runSend(std::span<char*> args);
 int runReceive(std::span<char*> args);
 
-}  // namespace vk350cli
+} // namespace vk350cli

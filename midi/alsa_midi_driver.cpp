@@ -64,7 +64,7 @@ private:
                 if (n == -EAGAIN || n == 0)
                     break;
                 if (n < 0)
-                    return;  // device gone (unplugged): nothing more will come
+                    return; // device gone (unplugged): nothing more will come
                 receive(buffer, static_cast<size_t>(n));
             }
         }
@@ -109,7 +109,7 @@ public:
     int reset() override {
         snd_rawmidi_drop(handle_);
         for (uint8_t ch = 0; ch < 16; ++ch)
-            sendShort(static_cast<uint8_t>(0xB0 + ch), 123, 0);  // all notes off
+            sendShort(static_cast<uint8_t>(0xB0 + ch), 123, 0); // all notes off
         snd_rawmidi_drain(handle_);
         return kMidiOk;
     }
@@ -140,9 +140,11 @@ private:
     snd_rawmidi_t* handle_;
 };
 
-}  // namespace
+} // namespace
 
-AlsaMidiDriver::AlsaMidiDriver() { scan(); }
+AlsaMidiDriver::AlsaMidiDriver() {
+    scan();
+}
 
 int AlsaMidiDriver::resultFromError(int error) {
     switch (-error) {
@@ -265,4 +267,4 @@ int AlsaMidiDriver::openOutput(int index, std::unique_ptr<MidiOutputPort>& port)
     return kMidiOk;
 }
 
-}  // namespace vk350
+} // namespace vk350

@@ -15,9 +15,9 @@ public:
     AlsaMidiDriver();
 
     std::string name() const override { return "alsa"; }
-    int inputCount() override;  // lists the cards again, so newly plugged interfaces appear
+    int inputCount() override; // lists the cards again, so newly plugged interfaces appear
     std::string inputName(int index) override;
-    int outputCount() override;  // lists the cards again
+    int outputCount() override; // lists the cards again
     std::string outputName(int index) override;
     int openInput(int index, MidiInputEvents events, std::unique_ptr<MidiInputPort>& port) override;
     int openOutput(int index, std::unique_ptr<MidiOutputPort>& port) override;
@@ -27,8 +27,8 @@ public:
 
 private:
     struct Endpoint {
-        std::string device;  // "hw:CARD,DEVICE,SUBDEVICE"
-        std::string name;    // what the interface calls itself
+        std::string device; // "hw:CARD,DEVICE,SUBDEVICE"
+        std::string name;   // what the interface calls itself
     };
     void scan();
 
@@ -37,4 +37,4 @@ private:
     std::vector<Endpoint> outputs_;
 };
 
-}  // namespace vk350
+} // namespace vk350

@@ -26,4 +26,4 @@ int slotFromName(std::string_view name) {
     return -1;
 }
 
-}  // namespace vk350
+} // namespace vk350

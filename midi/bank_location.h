@@ -9,8 +9,8 @@
 namespace vk350 {
 
 struct BankLocation {
-    std::string_view label;  // as the bank window shows it
-    uint8_t instrument;      // sent in byte 8 of a sample dump
+    std::string_view label; // as the bank window shows it
+    uint8_t instrument;     // sent in byte 8 of a sample dump
     uint32_t sizeK;
 
     constexpr uint32_t size() const { return sizeK * 1024; }
@@ -38,4 +38,4 @@ int slotForInstrument(int instrument);
 // A slot given by label ("BD", any case) or by index ("0" to "9"); -1 when neither.
 int slotFromName(std::string_view name);
 
-}  // namespace vk350
+} // namespace vk350

@@ -82,14 +82,20 @@ LoopbackMidiDriver::~LoopbackMidiDriver() {
         closeInput(*c);
 }
 
-int LoopbackMidiDriver::inputCount() { return static_cast<int>(cables_.size()); }
-int LoopbackMidiDriver::outputCount() { return static_cast<int>(cables_.size()); }
+int LoopbackMidiDriver::inputCount() {
+    return static_cast<int>(cables_.size());
+}
+int LoopbackMidiDriver::outputCount() {
+    return static_cast<int>(cables_.size());
+}
 
 std::string LoopbackMidiDriver::inputName(int index) {
     return cable(index) ? "Loopback " + std::to_string(index + 1) : std::string();
 }
 
-std::string LoopbackMidiDriver::outputName(int index) { return inputName(index); }
+std::string LoopbackMidiDriver::outputName(int index) {
+    return inputName(index);
+}
 
 LoopbackMidiDriver::Cable* LoopbackMidiDriver::cable(int index) const {
     if (index < 0 || index >= static_cast<int>(cables_.size()))
@@ -213,4 +219,4 @@ void LoopbackMidiDriver::closeInput(Cable& c) {
     c.wake.notify_all();
 }
 
-}  // namespace vk350
+} // namespace vk350

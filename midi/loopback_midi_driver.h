@@ -66,4 +66,4 @@ private:
     std::vector<std::unique_ptr<Cable>> cables_;
 };
 
-}  // namespace vk350
+} // namespace vk350

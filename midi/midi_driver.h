@@ -16,13 +16,13 @@ namespace vk350 {
 // MIDI codes, so a logged code means the same thing whichever driver produced it.
 enum MidiResult : int {
     kMidiOk = 0,
-    kMidiError = 1,          // unspecified device failure
-    kMidiBadDeviceId = 2,    // no device with that index
-    kMidiAllocated = 4,      // device already open, here or in another program
-    kMidiInvalidHandle = 5,  // port not open
+    kMidiError = 1,         // unspecified device failure
+    kMidiBadDeviceId = 2,   // no device with that index
+    kMidiAllocated = 4,     // device already open, here or in another program
+    kMidiInvalidHandle = 5, // port not open
     kMidiNoMemory = 7,
-    kMidiInvalidParam = 11,  // a message the wire cannot carry
-    kMidiStillPlaying = 65,  // output still has data to send; close again later
+    kMidiInvalidParam = 11, // a message the wire cannot carry
+    kMidiStillPlaying = 65, // output still has data to send; close again later
 };
 
 // One SysEx receive buffer. The client owns the memory and the header; it hands the header to
@@ -85,4 +85,4 @@ public:
     virtual int openOutput(int index, std::unique_ptr<MidiOutputPort>& port) = 0;
 };
 
-}  // namespace vk350
+} // namespace vk350

@@ -7,7 +7,9 @@
 
 namespace vk350 {
 
-std::vector<std::string> midiDriverNames() { return {"alsa", "loopback"}; }
+std::vector<std::string> midiDriverNames() {
+    return {"alsa", "loopback"};
+}
 
 std::unique_ptr<MidiDriver> createMidiDriver(std::string_view name) {
     if (name == "alsa")
@@ -24,4 +26,4 @@ std::string midiDriverNameFromEnvironment() {
     return value;
 }
 
-}  // namespace vk350
+} // namespace vk350

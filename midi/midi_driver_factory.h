@@ -23,4 +23,4 @@ std::unique_ptr<MidiDriver> createMidiDriver(std::string_view name);
 // VK350_MIDI_DRIVER when set and not empty, else the default.
 std::string midiDriverNameFromEnvironment();
 
-}  // namespace vk350
+} // namespace vk350

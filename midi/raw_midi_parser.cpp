@@ -6,17 +6,17 @@ int shortMessageLength(uint8_t status) {
     if (status < 0x80)
         return 0;
     if (status < 0xF0)
-        return (status & 0xE0) == 0xC0 ? 2 : 3;  // program change and channel pressure carry one byte
+        return (status & 0xE0) == 0xC0 ? 2 : 3; // program change and channel pressure carry one byte
     switch (status) {
-    case 0xF1:  // time code quarter frame
-    case 0xF3:  // song select
+    case 0xF1: // time code quarter frame
+    case 0xF3: // song select
         return 2;
-    case 0xF2:  // song position
+    case 0xF2: // song position
         return 3;
     case 0xF0:
     case 0xF7:
         return 0;
-    default:  // tune request, undefined system common bytes, real-time bytes
+    default: // tune request, undefined system common bytes, real-time bytes
         return 1;
     }
 }
@@ -99,7 +99,7 @@ void RawMidiParser::status(uint8_t b) {
 
 void RawMidiParser::data(uint8_t b) {
     if (status_ == 0)
-        return;  // no status to attach it to: noise on the line
+        return; // no status to attach it to: noise on the line
     bytes_[have_++] = b;
     if (have_ < need_)
         return;
@@ -108,9 +108,9 @@ void RawMidiParser::data(uint8_t b) {
     const uint8_t second = need_ == 2 ? bytes_[1] : 0;
     have_ = 0;
     if (st >= 0xF0)
-        status_ = 0;  // system common messages leave no running status behind
+        status_ = 0; // system common messages leave no running status behind
     if (OnShort)
         OnShort(st, first, second);
 }
 
-}  // namespace vk350
+} // namespace vk350

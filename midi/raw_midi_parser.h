@@ -35,10 +35,10 @@ private:
     void endSysEx(bool complete);
 
     bool inSysEx_ = false;
-    uint8_t status_ = 0;  // running status, or the system common message being collected; 0 = none
+    uint8_t status_ = 0; // running status, or the system common message being collected; 0 = none
     uint8_t bytes_[2] = {0, 0};
     int have_ = 0;
     int need_ = 0;
 };
 
-}  // namespace vk350
+} // namespace vk350

@@ -11,9 +11,13 @@ size_t packedSize(size_t n) {
     return n / 7 * 8 + (k ? k + 1 : 0);
 }
 
-size_t sampleDumpSize(size_t n) { return kDumpOverhead + packedSize(n); }
+size_t sampleDumpSize(size_t n) {
+    return kDumpOverhead + packedSize(n);
+}
 
-size_t unpackedCount(size_t d) { return d - d / 8 - (d % 8 ? 1 : 0); }
+size_t unpackedCount(size_t d) {
+    return d - d / 8 - (d % 8 ? 1 : 0);
+}
 
 void packSamples(std::span<const uint8_t> samples, uint8_t* out) {
     const uint8_t* in = samples.data();
@@ -23,7 +27,7 @@ void packSamples(std::span<const uint8_t> samples, uint8_t* out) {
         uint8_t tops = 0;
         for (size_t i = 0; i < group; ++i) {
             *out++ = in[i] & 0x7F;
-            tops |= static_cast<uint8_t>((in[i] >> 7) << (6 - i));  // bit 6 for the group's first byte
+            tops |= static_cast<uint8_t>((in[i] >> 7) << (6 - i)); // bit 6 for the group's first byte
         }
         *out++ = tops;
         in += group;
@@ -36,7 +40,7 @@ void unpackSamples(std::span<const uint8_t> packed, uint8_t* out) {
     size_t left = packed.size();
     while (left > 0) {
         const size_t group = std::min<size_t>(left, 8);
-        const size_t data = group - 1;  // the last byte of a group holds the top bits
+        const size_t data = group - 1; // the last byte of a group holds the top bits
         const uint8_t tops = in[data];
         for (size_t i = 0; i < data; ++i)
             *out++ = static_cast<uint8_t>((in[i] & 0x7F) | (((tops >> (6 - i)) & 1) << 7));
@@ -140,4 +144,4 @@ DumpCheck unpackSampleDump(std::span<const uint8_t> m, std::span<uint8_t> out) {
     return r;
 }
 
-}  // namespace vk350
+} // namespace vk350

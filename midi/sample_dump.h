@@ -15,10 +15,10 @@ inline constexpr uint8_t kCmdAllPatterns = 0x01;
 inline constexpr uint8_t kCmdOnePattern = 0x02;
 inline constexpr uint8_t kCmdSampleDump = 0x04;
 
-inline constexpr size_t kDumpHeaderSize = 11;  // F0 2A 03 01 04, three length bytes, instrument, two zeros
-inline constexpr size_t kDumpOverhead = 13;    // header, checksum and F7
+inline constexpr size_t kDumpHeaderSize = 11; // F0 2A 03 01 04, three length bytes, instrument, two zeros
+inline constexpr size_t kDumpOverhead = 13;   // header, checksum and F7
 inline constexpr size_t kMaxDumpSamples = 65535;
-inline constexpr size_t kMaxDumpSize = 74911;  // the message for kMaxDumpSamples
+inline constexpr size_t kMaxDumpSize = 74911; // the message for kMaxDumpSamples
 
 // Message size N for sampleCount bytes.
 size_t sampleDumpSize(size_t sampleCount);
@@ -44,12 +44,12 @@ void convertSign(std::span<uint8_t> samples);
 size_t buildSampleDump(int slot, std::span<const uint8_t> machineSamples, std::span<uint8_t> out);
 
 enum class SysExKind {
-    Truncated,    // too short to hold the VK350 header and a command byte
-    Foreign,      // another maker's message
-    SampleDump,   // command 0x04
-    OnePattern,   // command 0x02
-    AllPatterns,  // command 0x01
-    Other,        // any other VK350 command: ignored
+    Truncated,   // too short to hold the VK350 header and a command byte
+    Foreign,     // another maker's message
+    SampleDump,  // command 0x04
+    OnePattern,  // command 0x02
+    AllPatterns, // command 0x01
+    Other,       // any other VK350 command: ignored
 };
 
 // What a received message is, from its header and command byte.
@@ -57,22 +57,22 @@ SysExKind classifySysEx(std::span<const uint8_t> message);
 
 enum class DumpStatus {
     Ok,
-    TooShort,       // no room for the header, the checksum and F7
-    BadInstrument,  // instrument byte beyond the receive map
+    TooShort,      // no room for the header, the checksum and F7
+    BadInstrument, // instrument byte beyond the receive map
     BadChecksum,
-    BadLength,  // length field differs from the count the size implies: the slot is to be cleared
-    TooLarge,   // more samples than the destination holds
+    BadLength, // length field differs from the count the size implies: the slot is to be cleared
+    TooLarge,  // more samples than the destination holds
 };
 
 struct DumpCheck {
     DumpStatus status = DumpStatus::TooShort;
     size_t messageSize = 0;
     int instrument = -1;
-    int slot = -1;              // from the receive map, valid from BadChecksum on
-    uint8_t checksumSent = 0;   // the message's checksum byte, as received
+    int slot = -1;            // from the receive map, valid from BadChecksum on
+    uint8_t checksumSent = 0; // the message's checksum byte, as received
     uint8_t checksumCalc = 0;
     uint32_t lengthField = 0;
-    uint32_t count = 0;         // samples the message size implies
+    uint32_t count = 0; // samples the message size implies
 };
 
 // Checks a sample dump (header and command are classifySysEx's business): size, instrument,
@@ -83,4 +83,4 @@ DumpCheck checkSampleDump(std::span<const uint8_t> message);
 // fits (TooLarge otherwise); out is untouched on any problem.
 DumpCheck unpackSampleDump(std::span<const uint8_t> message, std::span<uint8_t> out);
 
-}  // namespace vk350
+} // namespace vk350

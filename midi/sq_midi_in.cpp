@@ -85,18 +85,20 @@ void TsqMidiIn::UnPrepare() {
     }
     if (device_) {
         device_->stop();
-        device_->reset();  // hands back every buffer; LongIn absorbs them while closing
+        device_->reset(); // hands back every buffer; LongIn absorbs them while closing
         UnPrepSysEx();
         closeResult_ = device_->close();
         device_.reset();
     } else {
         UnPrepSysEx();
-        closeResult_ = kMidiInvalidHandle;  // the open had failed: there is nothing to close
+        closeResult_ = kMidiInvalidHandle; // the open had failed: there is nothing to close
     }
     queued_.store(false);
 }
 
-void TsqMidiIn::UnPrepSysEx() { prepared_.fill(false); }
+void TsqMidiIn::UnPrepSysEx() {
+    prepared_.fill(false);
+}
 
 bool TsqMidiIn::beginDelivery() {
     std::lock_guard lock(deliveryMutex_);
@@ -136,4 +138,4 @@ void TsqMidiIn::LongIn(MidiBuffer& buffer) {
     endDelivery();
 }
 
-}  // namespace vk350
+} // namespace vk350

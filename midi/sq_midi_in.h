@@ -25,7 +25,7 @@ public:
 
     // Window thread. The driver must outlive the component.
     explicit TsqMidiIn(MidiDriver& driver);
-    ~TsqMidiIn();  // window thread
+    ~TsqMidiIn(); // window thread
     TsqMidiIn(const TsqMidiIn&) = delete;
     TsqMidiIn& operator=(const TsqMidiIn&) = delete;
 
@@ -81,7 +81,7 @@ private:
     std::atomic<bool> useSysEx_{true};
     std::vector<std::string> productNames_;
 
-    std::unique_ptr<uint8_t[]> memory_;  // the eight receive buffers, end to end
+    std::unique_ptr<uint8_t[]> memory_; // the eight receive buffers, end to end
     std::array<MidiBuffer, kBufferCount> headers_;
     std::array<bool, kBufferCount> prepared_{};
 
@@ -97,4 +97,4 @@ private:
     int delivering_ = 0;
 };
 
-}  // namespace vk350
+} // namespace vk350

@@ -11,7 +11,7 @@ namespace {
 // A device that keeps reporting data still playing is given this long before the port is
 // dropped anyway, so closing the program can never hang on it.
 constexpr std::chrono::seconds kCloseRetryLimit{5};
-}  // namespace
+} // namespace
 
 TsqMidiOut::TsqMidiOut(MidiDriver& driver) : driver_(driver) {
     numDevs_ = std::clamp(driver_.outputCount(), 0, kMaxDevs);
@@ -50,11 +50,13 @@ void TsqMidiOut::SetPort(int value) {
     open();
 }
 
-void TsqMidiOut::open() { openResult_ = driver_.openOutput(port_, device_); }
+void TsqMidiOut::open() {
+    openResult_ = driver_.openOutput(port_, device_);
+}
 
 void TsqMidiOut::close() {
     if (!device_) {
-        closeResult_ = kMidiInvalidHandle;  // the open had failed: there is nothing to close
+        closeResult_ = kMidiInvalidHandle; // the open had failed: there is nothing to close
         return;
     }
     const auto start = std::chrono::steady_clock::now();
@@ -93,7 +95,9 @@ void TsqMidiOut::PitchBend(uint8_t channel, int value) {
              static_cast<uint8_t>((value / 128) & 0x7F));
 }
 
-void TsqMidiOut::MIDIClock() { PutShort(0xF8, 0, 0); }
+void TsqMidiOut::MIDIClock() {
+    PutShort(0xF8, 0, 0);
+}
 
 void TsqMidiOut::Reset() {
     if (using_ && device_)
@@ -121,4 +125,4 @@ void TsqMidiOut::Pause(int ms) {
         std::this_thread::sleep_until(start + span + std::chrono::microseconds(100));
 }
 
-}  // namespace vk350
+} // namespace vk350

@@ -63,4 +63,4 @@ private:
     int closeResult_ = 0;
 };
 
-}  // namespace vk350
+} // namespace vk350

@@ -108,4 +108,4 @@ void StreamInputPort::deliver(MidiBuffer* buffer) {
         events_.onLong(*buffer);
 }
 
-}  // namespace vk350
+} // namespace vk350

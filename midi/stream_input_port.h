@@ -15,10 +15,10 @@ class StreamInputPort : public MidiInputPort {
 public:
     explicit StreamInputPort(MidiInputEvents events);
 
-    int start() override;                      // opening thread
-    int stop() override;                       // opening thread
-    int reset() override;                      // opening thread
-    int addBuffer(MidiBuffer& buffer) override;  // opening thread or input thread
+    int start() override;                       // opening thread
+    int stop() override;                        // opening thread
+    int reset() override;                       // opening thread
+    int addBuffer(MidiBuffer& buffer) override; // opening thread or input thread
 
     // Input thread: bytes just read from the device; ignored while the port is not started.
     void receive(const uint8_t* data, size_t size);
@@ -37,7 +37,7 @@ private:
     // Held while bytes are parsed and delivered, so stop and reset never cut a delivery in half.
     mutable std::mutex feedMutex_;
     bool started_ = false;
-    MidiBuffer* current_ = nullptr;  // buffer being filled
+    MidiBuffer* current_ = nullptr; // buffer being filled
     size_t dropped_ = 0;
 
     // Guards only the queue, so that onLong may hand its buffer back from the input thread.
@@ -45,4 +45,4 @@ private:
     std::deque<MidiBuffer*> queue_;
 };
 
-}  // namespace vk350
+} // namespace vk350

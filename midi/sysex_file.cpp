@@ -19,7 +19,8 @@ SysExSplit splitSysEx(std::span<const uint8_t> bytes) {
             return r;
         }
         if (bytes[j] != 0xF7) {
-            r.error = "SysEx message at byte " + std::to_string(i) + " is cut short at byte " + std::to_string(j);
+            r.error =
+                "SysEx message at byte " + std::to_string(i) + " is cut short at byte " + std::to_string(j);
             return r;
         }
         r.messages.push_back(bytes.subspan(i, j + 1 - i));
@@ -28,4 +29,4 @@ SysExSplit splitSysEx(std::span<const uint8_t> bytes) {
     return r;
 }
 
-}  // namespace vk350
+} // namespace vk350

@@ -9,8 +9,8 @@
 namespace vk350 {
 
 struct SysExSplit {
-    std::vector<std::span<const uint8_t>> messages;  // into the bytes given
-    std::string error;                               // empty when every byte belongs to a message
+    std::vector<std::span<const uint8_t>> messages; // into the bytes given
+    std::string error;                              // empty when every byte belongs to a message
 };
 
 // Splits bytes into messages. A byte outside a message, a message cut short by another 0xF0 or
@@ -18,4 +18,4 @@ struct SysExSplit {
 // offset; the messages before it are still listed.
 SysExSplit splitSysEx(std::span<const uint8_t> bytes);
 
-}  // namespace vk350
+} // namespace vk350

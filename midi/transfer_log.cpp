@@ -67,4 +67,4 @@ std::string receiveLogLine(std::span<const uint8_t> m) {
     return {};
 }
 
-}  // namespace vk350
+} // namespace vk350

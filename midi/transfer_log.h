@@ -32,4 +32,4 @@ std::string receiveLogLine(std::span<const uint8_t> message);
 // The line for a checked sample dump.
 std::string dumpLogLine(const DumpCheck& check);
 
-}  // namespace vk350
+} // namespace vk350

@@ -40,7 +40,7 @@ TEST(AlsaMidiDriver, MissingDevicesFailCleanly) {
     EXPECT_EQ(min.OpenResult(), kMidiBadDeviceId);
     EXPECT_EQ(mout.OpenResult(), kMidiBadDeviceId);
     const uint8_t m[] = {0xF0, 0x01, 0xF7};
-    mout.SysEx(m, 3);  // returns at once: there is no device to wait for
+    mout.SysEx(m, 3); // returns at once: there is no device to wait for
     mout.ProgramChange(0, 1);
     min.SetUsing(false);
     mout.SetUsing(false);

@@ -82,7 +82,7 @@ int tool(const std::string& args, std::string& output, const std::string& driver
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-}  // namespace
+} // namespace
 
 TEST(DumpReceiver, WritesEachDumpAndPatternMessageToItsOwnFile) {
     TempFolder dir;
@@ -90,7 +90,7 @@ TEST(DumpReceiver, WritesEachDumpAndPatternMessageToItsOwnFile) {
     vk350cli::DumpReceiver receiver(driver, dir.path());
     EXPECT_EQ(receiver.open(1), kMidiBadDeviceId);
     ASSERT_EQ(receiver.open(0), kMidiOk);
-    writeAll(dir / "rx0001-HH.syx", {0xF0, 0xF7});  // an earlier file is never overwritten
+    writeAll(dir / "rx0001-HH.syx", {0xF0, 0xF7}); // an earlier file is never overwritten
 
     std::vector<std::string> lines;
     std::string error;
@@ -102,7 +102,7 @@ TEST(DumpReceiver, WritesEachDumpAndPatternMessageToItsOwnFile) {
     hhBad[100] ^= 0x01;
     const Bytes pattern = {0xF0, 0x2A, 0x03, 0x01, 0x02, 0x10, 0x20, 0xF7};
     driver.inject(0, hh);
-    driver.inject(0, {0xF0, 0x41, 0x10, 0x42, 0xF7});  // another maker's message
+    driver.inject(0, {0xF0, 0x41, 0x10, 0x42, 0xF7}); // another maker's message
     driver.inject(0, {0xF0, 0x2A, 0x03, 0x01, 0x03, 0xF7});
     driver.inject(0, pattern);
     driver.inject(0, hhBad);
@@ -116,7 +116,7 @@ TEST(DumpReceiver, WritesEachDumpAndPatternMessageToItsOwnFile) {
     EXPECT_EQ(readAll(dir / "rx0001-HH.syx"), (Bytes{0xF0, 0xF7}));
     EXPECT_EQ(readAll(dir / "rx0002-HH.syx"), hh);
     EXPECT_EQ(readAll(dir / "rx0003-onepat.syx"), pattern);
-    EXPECT_EQ(readAll(dir / "rx0004-HH.syx"), hhBad);  // kept as it came, with its problem reported
+    EXPECT_EQ(readAll(dir / "rx0004-HH.syx"), hhBad); // kept as it came, with its problem reported
     ASSERT_EQ(lines.size(), 5u);
     EXPECT_EQ(lines[0].rfind(">RX Instr #3 Msg size =18738 Checksum =" + std::string(), 0), 0u) << lines[0];
     EXPECT_EQ(lines[1], "UFO Sysex Message !?!");
@@ -151,7 +151,8 @@ TEST(Vk350Tool, PackAndUnpackRoundTripThroughFiles) {
     const Bytes bd = dumpFor(0, randomBytes(8192, 3));
     both.insert(both.end(), bd.begin(), bd.end());
     writeAll(dir / "both.syx", both);
-    ASSERT_EQ(tool("unpack " + (dir / "both.syx").string() + " " + (dir / "bank.bin").string(), out), 0) << out;
+    ASSERT_EQ(tool("unpack " + (dir / "both.syx").string() + " " + (dir / "bank.bin").string(), out), 0)
+        << out;
     Bytes p1(4096, 0x00);
     p1[0] = 0x80;
     p1[1] = 0x81;
@@ -223,7 +224,8 @@ TEST(Vk350Tool, ReceiveStopsCleanlyOnInterrupt) {
     std::string err;
     char buffer[256];
     ssize_t n = 0;
-    while (err.find("Ctrl+C stops") == std::string::npos && (n = ::read(errPipe[0], buffer, sizeof buffer)) > 0)
+    while (err.find("Ctrl+C stops") == std::string::npos &&
+           (n = ::read(errPipe[0], buffer, sizeof buffer)) > 0)
         err.append(buffer, static_cast<size_t>(n));
     ASSERT_NE(err.find("Ctrl+C stops"), std::string::npos) << err;
     ::kill(pid, SIGINT);

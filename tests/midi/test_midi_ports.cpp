@@ -41,12 +41,12 @@ struct Received {
     }
 };
 
-}  // namespace
+} // namespace
 
 TEST(MidiOut, ShortMessageHelpersPutTheirBytesOnTheCable) {
     LoopbackMidiDriver driver;
     TsqMidiOut out(driver);
-    out.ProgramChange(15, 3);  // closed: nothing goes out
+    out.ProgramChange(15, 3); // closed: nothing goes out
     EXPECT_TRUE(driver.backlog(0).empty());
 
     out.SetUsing(true);
@@ -70,7 +70,7 @@ TEST(MidiOut, SysExSendsWholeBlocksOfThreeBytesOrMore) {
     LoopbackMidiDriver driver;
     TsqMidiOut out(driver);
     const Bytes m = sysex(2000);
-    out.SysEx(m.data(), 2000);  // closed
+    out.SysEx(m.data(), 2000); // closed
     out.SetUsing(true);
     for (int n : {0, 1, 2})
         out.SysEx(m.data(), n);
@@ -89,12 +89,12 @@ TEST(MidiOut, PortPropertiesAndClosing) {
     EXPECT_EQ(out.ProductName(2), "Loopback 3");
     EXPECT_EQ(out.ProductName(3), "");
 
-    out.SetPort(3);  // beyond NumDevs: ignored, closed or open
+    out.SetPort(3); // beyond NumDevs: ignored, closed or open
     EXPECT_EQ(out.Port(), 0);
     out.SetUsing(true);
     out.SetPort(7);
     EXPECT_EQ(out.Port(), 0);
-    out.SetPort(2);  // while open: closed, moved, opened again
+    out.SetPort(2); // while open: closed, moved, opened again
     EXPECT_EQ(out.Port(), 2);
     EXPECT_TRUE(out.Using());
     out.MIDIClock();
@@ -106,7 +106,7 @@ TEST(MidiOut, PortPropertiesAndClosing) {
     out.SetUsing(false);
     EXPECT_EQ(out.CloseResult(), kMidiOk);
     out.SetUsing(true);
-    EXPECT_EQ(out.OpenResult(), kMidiOk);  // the port was really released
+    EXPECT_EQ(out.OpenResult(), kMidiOk); // the port was really released
 
     // A port in use elsewhere: the open fails, Using still follows the request, nothing is sent.
     TsqMidiOut second(driver);
@@ -166,7 +166,7 @@ TEST(MidiIn, ShortMessagesAndDumpsArriveThroughTheCable) {
     driver.waitUntilDelivered(0);
 
     EXPECT_EQ(rx.shorts, (std::vector<Bytes>{{0xCF, 0x03, 0x00}, {0xBF, 0x1F, 0x01}, {0xF8, 0x00, 0x00}}));
-    ASSERT_EQ(rx.sysex.size(), 1u);  // the largest dump fits one buffer
+    ASSERT_EQ(rx.sysex.size(), 1u); // the largest dump fits one buffer
     EXPECT_EQ(rx.sysex[0], dump);
 
     // Longer than a buffer: two deliveries, the second without a header.
@@ -217,7 +217,7 @@ TEST(MidiIn, PortChangeWhileOpenListensOnTheNewPort) {
     in.SetPort(1);
     EXPECT_EQ(in.OpenResult(), kMidiOk);
     EXPECT_EQ(in.CloseResult(), kMidiOk);
-    driver.inject(0, {0xF0, 0x00, 0xF7});  // the old port no longer listens
+    driver.inject(0, {0xF0, 0x00, 0xF7}); // the old port no longer listens
     driver.inject(1, {0xF0, 0x01, 0xF7});
     driver.waitUntilDelivered(0);
     driver.waitUntilDelivered(1);
@@ -247,7 +247,7 @@ TEST(MidiIn, NothingIsDeliveredOnceClosingHasBegun) {
             ++deliveredWhileClosing;
         if (deliveries++ == 0) {
             entered.set_value();
-            released.wait();  // hold the first delivery until the close has started
+            released.wait(); // hold the first delivery until the close has started
         }
     };
     in.OnShort = [&](TsqMidiIn*, uint8_t, uint8_t, uint8_t) { ++deliveries; };
@@ -290,9 +290,9 @@ TEST(MidiIn, DestroyingAnOpenInputClosesItCleanly) {
         in.SetUsing(true);
         for (int i = 0; i < 50; ++i)
             driver.inject(0, sysex(5000));
-    }  // destroyed while messages are still coming in
+    } // destroyed while messages are still coming in
     const int seen = deliveries.load();
-    driver.inject(0, sysex(10));  // the port is closed: lost, like on an unplugged cable
+    driver.inject(0, sysex(10)); // the port is closed: lost, like on an unplugged cable
     driver.waitUntilDelivered(0);
     EXPECT_EQ(deliveries.load(), seen);
     EXPECT_LE(seen, 50);

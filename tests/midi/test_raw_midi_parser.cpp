@@ -37,7 +37,7 @@ struct Trace {
     }
 };
 
-}  // namespace
+} // namespace
 
 TEST(RawMidiParser, RunningStatusForChannelMessages) {
     for (bool byteByByte : {false, true}) {

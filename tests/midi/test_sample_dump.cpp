@@ -26,24 +26,25 @@ std::vector<uint8_t> dump(int slot, const std::vector<uint8_t>& samples) {
     return m;
 }
 
-}  // namespace
+} // namespace
 
 TEST(SampleDump, MessageLayoutAndSizesOfTheSlotSizes) {
     // 4 K slot: 585 full groups, then one byte and its top-bit byte.
     auto m = dump(4, randomBytes(4096, 1));
     EXPECT_EQ(m.size(), 4695u);
-    EXPECT_EQ(std::vector<uint8_t>(m.begin(), m.begin() + 5), (std::vector<uint8_t>{0xF0, 0x2A, 0x03, 0x01, 0x04}));
+    EXPECT_EQ(std::vector<uint8_t>(m.begin(), m.begin() + 5),
+              (std::vector<uint8_t>{0xF0, 0x2A, 0x03, 0x01, 0x04}));
     EXPECT_EQ(m[5], 0x00);
     EXPECT_EQ(m[6], 0x10);
     EXPECT_EQ(m[7], 0x00);
-    EXPECT_EQ(m[8], 5);  // P3 carries instrument 5
+    EXPECT_EQ(m[8], 5); // P3 carries instrument 5
     EXPECT_EQ(m[9], 0x00);
     EXPECT_EQ(m[10], 0x00);
     EXPECT_EQ(m.back(), 0xF7);
 
     m = dump(1, randomBytes(16384, 2));
     EXPECT_EQ((std::vector<uint8_t>{m[5], m[6], m[7]}), (std::vector<uint8_t>{0x00, 0x40, 0x00}));
-    EXPECT_EQ(dump(3, randomBytes(16384, 3)).size(), 18738u);  // HH
+    EXPECT_EQ(dump(3, randomBytes(16384, 3)).size(), 18738u); // HH
 
     m = dump(7, randomBytes(65535, 4));
     EXPECT_EQ(m.size(), 74911u);
@@ -73,15 +74,16 @@ TEST(SampleDump, PackingAndChecksumByHand) {
     EXPECT_EQ(packed, (std::vector<uint8_t>{0x7F, 0x01, 0x60}));
 
     // One sample 0xFF in slot BD, worked out by hand: checksum (0x7F + 0x40) mod 128 = 0x3F.
-    EXPECT_EQ(dump(0, {0xFF}), (std::vector<uint8_t>{0xF0, 0x2A, 0x03, 0x01, 0x04, 0x01, 0x00, 0x00, 0x00, 0x00,
-                                                     0x00, 0x7F, 0x40, 0x3F, 0xF7}));
+    EXPECT_EQ(dump(0, {0xFF}), (std::vector<uint8_t>{0xF0, 0x2A, 0x03, 0x01, 0x04, 0x01, 0x00, 0x00, 0x00,
+                                                     0x00, 0x00, 0x7F, 0x40, 0x3F, 0xF7}));
 }
 
 TEST(SampleDump, RoundTripForEverySlotSizeAndShortLengths) {
     // Each slot with its own size, then lengths 1 to 20 in every slot.
     std::vector<std::pair<int, size_t>> cases;
     for (int slot = 0; slot < kBankSlots; ++slot)
-        cases.emplace_back(slot, std::min<size_t>(kBankLocations[static_cast<size_t>(slot)].size(), kMaxDumpSamples));
+        cases.emplace_back(
+            slot, std::min<size_t>(kBankLocations[static_cast<size_t>(slot)].size(), kMaxDumpSamples));
     for (size_t l = 1; l <= 20; ++l)
         for (int slot = 0; slot < kBankSlots; ++slot)
             cases.emplace_back(slot, l);
@@ -97,7 +99,8 @@ TEST(SampleDump, RoundTripForEverySlotSizeAndShortLengths) {
         EXPECT_EQ(c.lengthField, l);
         EXPECT_EQ(c.messageSize, m.size());
         EXPECT_EQ(c.checksumCalc, m[m.size() - 2]);
-        EXPECT_EQ(std::vector<uint8_t>(out.begin(), out.begin() + static_cast<long>(l)), samples) << "L=" << l;
+        EXPECT_EQ(std::vector<uint8_t>(out.begin(), out.begin() + static_cast<long>(l)), samples)
+            << "L=" << l;
         EXPECT_EQ(out[l], 0xAA) << "wrote past the count, L=" << l;
     }
 }
@@ -110,12 +113,12 @@ TEST(SampleDump, ReceiveMapSendsSharedInstrumentsToTheirSlots) {
     EXPECT_EQ(slotForInstrument(-1), -1);
 
     auto m = dump(6, randomBytes(100, 20));
-    m[8] = 9;  // a tom the machine numbers 9 lands in TM
+    m[8] = 9; // a tom the machine numbers 9 lands in TM
     DumpCheck c = checkSampleDump(m);
     EXPECT_EQ(c.status, DumpStatus::Ok);
     EXPECT_EQ(c.slot, 6);
-    EXPECT_EQ(dumpLogLine(c), ">RX Instr #6 Msg size =" + std::to_string(m.size()) + " Checksum =" +
-                                  hex2(m[m.size() - 2]));
+    EXPECT_EQ(dumpLogLine(c),
+              ">RX Instr #6 Msg size =" + std::to_string(m.size()) + " Checksum =" + hex2(m[m.size() - 2]));
 
     m[8] = 14;
     c = checkSampleDump(m);
@@ -130,14 +133,14 @@ TEST(SampleDump, DamagedDumpsAreRejectedAndLeaveTheDestinationAlone) {
     const std::vector<uint8_t> untouched = out;
 
     auto bad = good;
-    bad[40] ^= 0x01;  // one flipped bit in the data moves the sum by one
+    bad[40] ^= 0x01; // one flipped bit in the data moves the sum by one
     const int delta = (bad[40] & 1) ? 1 : -1;
     DumpCheck c = unpackSampleDump(bad, out);
     EXPECT_EQ(c.status, DumpStatus::BadChecksum);
     EXPECT_EQ(c.slot, 2);
     EXPECT_EQ(out, untouched);
-    EXPECT_EQ(dumpLogLine(c), "Probleme de Checksum - Msg =" + hex2(good[good.size() - 2]) +
-                                  " Calc =" + hex2(static_cast<uint8_t>((good[good.size() - 2] + delta) & 0x7F)));
+    EXPECT_EQ(dumpLogLine(c), "Probleme de Checksum - Msg =" + hex2(good[good.size() - 2]) + " Calc =" +
+                                  hex2(static_cast<uint8_t>((good[good.size() - 2] + delta) & 0x7F)));
 
     // The checksum byte's top bit is not part of the comparison.
     bad = good;
@@ -145,10 +148,10 @@ TEST(SampleDump, DamagedDumpsAreRejectedAndLeaveTheDestinationAlone) {
     EXPECT_EQ(checkSampleDump(bad).status, DumpStatus::Ok);
 
     bad = good;
-    bad[5] ^= 0x01;  // length field one off, checksum still right
+    bad[5] ^= 0x01; // length field one off, checksum still right
     c = unpackSampleDump(bad, out);
     EXPECT_EQ(c.status, DumpStatus::BadLength);
-    EXPECT_EQ(c.slot, 2);  // the receiver clears this slot
+    EXPECT_EQ(c.slot, 2); // the receiver clears this slot
     EXPECT_EQ(c.lengthField, 501u);
     EXPECT_EQ(c.count, 500u);
     EXPECT_EQ(out, untouched);
@@ -201,14 +204,14 @@ TEST(SampleDump, TruncatedAndOversizedInputsNeverReadOrWriteOutOfBounds) {
 TEST(SampleDump, MessageKindsAndTheirLogLines) {
     std::vector<uint8_t> m = {0xF0, 0x2A, 0x03, 0x01, 0x03, 0x00, 0xF7};
     EXPECT_EQ(classifySysEx(m), SysExKind::Other);
-    EXPECT_EQ(receiveLogLine(m), "");  // command 0x03 is ignored without a word
+    EXPECT_EQ(receiveLogLine(m), ""); // command 0x03 is ignored without a word
 
     m[4] = 0x02;
     EXPECT_EQ(classifySysEx(m), SysExKind::OnePattern);
     EXPECT_EQ(receiveLogLine(m), "> Syx ONEPAT recu 7");
     m[4] = 0x01;
     EXPECT_EQ(receiveLogLine(m), "> Syx ALLPAT recu 7");
-    m[1] = 0x41;  // another maker
+    m[1] = 0x41; // another maker
     EXPECT_EQ(receiveLogLine(m), "UFO Sysex Message !?!");
 
     EXPECT_EQ(sendLogLine(3, 18738, 0x0A), "Send Instr #3 Msg Size =18738  - Checksum =0A");
@@ -245,7 +248,7 @@ TEST(SampleDump, SlotNames) {
     EXPECT_EQ(slotFromName("10"), -1);
     EXPECT_EQ(slotFromName("XX"), -1);
     EXPECT_EQ(slotFromName(""), -1);
-    EXPECT_EQ(kBankLocations[3].size(), 16384u);  // HH fits 16 K, whatever its caption says
+    EXPECT_EQ(kBankLocations[3].size(), 16384u); // HH fits 16 K, whatever its caption says
     EXPECT_EQ(kBankLocations[8].size(), 8192u);
 }
 
