@@ -66,11 +66,9 @@ void TsqMidiIn::PrepSysEx() {
         closing_ = false;
     }
     const bool queued = queued_.load();
-    for (size_t i = 0; i < headers_.size(); ++i) {
-        MidiBuffer& h = headers_[i];
+    for (MidiBuffer& h : headers_) {
         h.bufferLength = kBufferSize;
         h.bytesRecorded = 0;
-        prepared_[i] = true;
         if (!queued && device_)
             device_->addBuffer(h);
     }
@@ -97,7 +95,9 @@ void TsqMidiIn::UnPrepare() {
 }
 
 void TsqMidiIn::UnPrepSysEx() {
-    prepared_.fill(false);
+    // A header without room cannot be handed to a device until PrepSysEx prepares it again.
+    for (MidiBuffer& h : headers_)
+        h.bufferLength = 0;
 }
 
 bool TsqMidiIn::beginDelivery() {
@@ -130,9 +130,7 @@ void TsqMidiIn::LongIn(MidiBuffer& buffer) {
         OnSysEx(this, buffer.data, static_cast<int>(buffer.bytesRecorded));
     // The same buffer serves the next message.
     buffer.bytesRecorded = 0;
-    const size_t i = static_cast<size_t>(&buffer - headers_.data());
-    if (i < headers_.size())
-        prepared_[i] = true;
+    buffer.bufferLength = kBufferSize;
     if (device_)
         device_->addBuffer(buffer);
     endDelivery();

@@ -83,7 +83,6 @@ private:
 
     std::unique_ptr<uint8_t[]> memory_; // the eight receive buffers, end to end
     std::array<MidiBuffer, kBufferCount> headers_;
-    std::array<bool, kBufferCount> prepared_{};
 
     int openResult_ = 0;
     int closeResult_ = 0;
