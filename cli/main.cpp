@@ -1,5 +1,6 @@
 // vk350: batch work on VK350 samples and dumps without the editor.
 #include "commands.h"
+#include "midi_commands.h"
 
 #include <cstdio>
 #include <string>
@@ -15,6 +16,11 @@ int fail(int status, std::string_view text) {
 // Subcommands register here, in the order the help text lists them.
 static const std::vector<Command>& commands() {
     static const std::vector<Command> table = {
+        {"pack", "pack SLOT IN.bin OUT.syx", "fit a raw sample to a bank slot, write its dump", runPack},
+        {"unpack", "unpack IN.syx OUT.bin", "check the dumps of a file, write their samples", runUnpack},
+        {"ports", "ports", "list the MIDI input and output ports", runPorts},
+        {"send", "send FILE.syx --port N [--delay MS]", "send each SysEx message of a file", runSend},
+        {"receive", "receive --port N DIR", "write each dump received to DIR until interrupted", runReceive},
     };
     return table;
 }

@@ -1,0 +1,70 @@
+#include "byte_files.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <system_error>
+#include <unistd.h>
+
+namespace vk350cli {
+
+namespace {
+// No raw sample or dump file comes near this; a larger file was named by mistake.
+constexpr std::uintmax_t kMaxFileSize = 64u * 1024 * 1024;
+} // namespace
+
+bool readBytes(const std::filesystem::path& path, std::vector<uint8_t>& bytes, std::string& error) {
+    std::error_code ec;
+    if (std::filesystem::is_directory(path, ec)) {
+        error = path.string() + ": is a folder";
+        return false;
+    }
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f) {
+        error = path.string() + ": " + std::strerror(errno);
+        return false;
+    }
+    bytes.clear();
+    uint8_t block[65536];
+    size_t n = 0;
+    while ((n = std::fread(block, 1, sizeof block, f)) > 0) {
+        bytes.insert(bytes.end(), block, block + n);
+        if (bytes.size() > kMaxFileSize) {
+            std::fclose(f);
+            error = path.string() + ": larger than 64 MiB, not a sample or dump file";
+            return false;
+        }
+    }
+    const bool failed = std::ferror(f) != 0;
+    std::fclose(f);
+    if (failed) {
+        error = path.string() + ": read error";
+        return false;
+    }
+    return true;
+}
+
+bool writeBytes(const std::filesystem::path& path, std::span<const uint8_t> bytes, std::string& error) {
+    std::filesystem::path temp = path;
+    temp += ".part" + std::to_string(::getpid());
+    std::FILE* f = std::fopen(temp.c_str(), "wb");
+    if (!f) {
+        error = path.string() + ": " + std::strerror(errno);
+        return false;
+    }
+    bool ok = bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+    ok = std::fflush(f) == 0 && ok;
+    const int savedErrno = errno;
+    ok = std::fclose(f) == 0 && ok;
+    std::error_code ec;
+    if (ok)
+        std::filesystem::rename(temp, path, ec);
+    if (!ok || ec) {
+        error = path.string() + ": " + (ec ? ec.message() : std::string(std::strerror(savedErrno)));
+        std::filesystem::remove(temp, ec);
+        return false;
+    }
+    return true;
+}
+
+} // namespace vk350cli

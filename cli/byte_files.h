@@ -1,0 +1,19 @@
+// Whole-file reads and safe writes of raw bytes for the tool's commands.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace vk350cli {
+
+// Reads the whole file; on failure returns false with a message naming the file.
+bool readBytes(const std::filesystem::path& path, std::vector<uint8_t>& bytes, std::string& error);
+
+// Writes a sibling temporary file and renames it over path only when it is complete, so an old
+// file is never lost to a failed write.
+bool writeBytes(const std::filesystem::path& path, std::span<const uint8_t> bytes, std::string& error);
+
+} // namespace vk350cli

@@ -1,0 +1,26 @@
+// Chooses the MIDI driver by name: "alsa" (hardware ports, the default) or "loopback" (an
+// in-process cable for tests and dry runs). The editor takes the name from its settings, the
+// tool from the environment variable VK350_MIDI_DRIVER.
+#pragma once
+
+#include "midi_driver.h"
+
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vk350 {
+
+inline constexpr std::string_view kDefaultMidiDriver = "alsa";
+
+// The names createMidiDriver accepts.
+std::vector<std::string> midiDriverNames();
+
+// Empty for an unknown name.
+std::unique_ptr<MidiDriver> createMidiDriver(std::string_view name);
+
+// VK350_MIDI_DRIVER when set and not empty, else the default.
+std::string midiDriverNameFromEnvironment();
+
+} // namespace vk350
