@@ -57,8 +57,8 @@ void TForm1::CreateEditor() {
     e.SetLocatorSize(5);
     e.SetSelectionStyle(1);
     e.SetSpectrumCenter(true);
-    e.OnLocatorChange = [this](TsqSampleEdit&) { RunCommand([this] { sqSampleEdit1LocatorChange(); }); };
-    e.OnSelectorChange = [this](TsqSampleEdit&) { RunCommand([this] { sqSampleEdit1SelectorChange(); }); };
+    e.OnLocatorChange = [this](TsqSampleEdit*) { RunCommand([this] { sqSampleEdit1LocatorChange(); }); };
+    e.OnSelectorChange = [this](TsqSampleEdit*) { RunCommand([this] { sqSampleEdit1SelectorChange(); }); };
 }
 
 void TForm1::CreateKnobStrip() {

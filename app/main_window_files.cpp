@@ -9,7 +9,7 @@
 #include <QAction>
 #include <QFileInfo>
 #include <QLabel>
-#include <QSaveFile>
+#include <QFile>
 
 namespace {
 
@@ -47,7 +47,7 @@ void TForm1::LoadSample(const QString& path) {
     if (ExtensionOf(path) == QLatin1String("wav"))
         ConvertWaveFile(QStringLiteral("convert.wav"));
     else
-        sqSampleEdit1->LoadFromFile(path.toStdString(), true, 0);
+        sqSampleEdit1->LoadFromFile(QFile::encodeName(path).toStdString(), true, 0);
     mnuSaveAsWave->setEnabled(true);
     btnPlay->setEnabled(true);
     btnStop->setEnabled(true);
@@ -123,16 +123,9 @@ void TForm1::SaveAsWave() {
 
 // The new file replaces the old one only once it is complete; an empty sample writes nothing.
 bool TForm1::SaveRawFile(const QString& name) {
-    const int n = sqSampleEdit1->GetSampleLen();
-    if (n <= 0)
+    if (sqSampleEdit1->GetSampleLen() <= 0)
         return true;
-    QSaveFile file(name);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    const char* data = reinterpret_cast<const char*>(sqSampleEdit1->GetData());
-    if (file.write(data, n) != n)
-        return false;
-    return file.commit();
+    return sqSampleEdit1->SaveToFile(QFile::encodeName(name).toStdString());
 }
 
 // Writing a WAV file needs the wave file component, which this build does not have yet.
