@@ -234,21 +234,21 @@ void TForm1::CreateMenus() {
     mnuPreferences = AddItem(mnuView, QStringLiteral("Preferences"), QKeySequence(Qt::Key_F2), nullptr);
     mnuSampleBank = AddItem(mnuView, QStringLiteral("VK350 Sample Bank"), QKeySequence(Qt::Key_F3), nullptr);
     mnuPatterns = AddItem(mnuView, QStringLiteral("VK350 Patterns"), QKeySequence(Qt::Key_F4), nullptr);
-    mnuPreferences->setEnabled(false);
-    mnuSampleBank->setEnabled(false);
-    mnuPatterns->setEnabled(false);
+    SetItemEnabled(mnuPreferences, false);
+    SetItemEnabled(mnuSampleBank, false);
+    SetItemEnabled(mnuPatterns, false);
 
     mnuAbout = bar->addMenu(QStringLiteral("&About...."));
     mnuAboutBox = AddItem(mnuAbout, QStringLiteral("OVL VK350 Sample Editor "), QKeySequence(), &TForm1::ShowAboutBox);
-    mnuAboutBox->setEnabled(false);
+    SetItemEnabled(mnuAboutBox, false);
 
     for (QAction* a : {mnuFollowLocator, mnuShowPoints, mnuShowBars})
         a->setCheckable(true);
     mnuShowPoints->setChecked(true);
-    mnuUndo->setEnabled(false);
-    mnuSaveAsWave->setEnabled(false);
+    SetItemEnabled(mnuUndo, false);
+    SetItemEnabled(mnuSaveAsWave, false);
     mnuReceiveFromMidi->setVisible(false);
-    mnuReceiveFromMidi->setEnabled(false);
+    SetItemEnabled(mnuReceiveFromMidi, false);
 }
 
 QAction* TForm1::AddButton(const QIcon& icon, const QString& caption, const QString& hint,
@@ -308,7 +308,7 @@ void TForm1::CreateToolBar() {
     btnPlay = AddButton(ToolbarIcon(ToolIcon::Play), {}, QStringLiteral("Play"), nullptr);
     btnLoop = AddButton(ToolbarIcon(ToolIcon::Loop), {}, QStringLiteral("Loop /One shot play "), nullptr);
     btnLoop->setCheckable(true);
-    btnPlay->setEnabled(false);
+    SetItemEnabled(btnPlay, false);
 
     Label12 = new QLabel(QStringLiteral("..."));
     Label12->setMinimumWidth(160);
@@ -323,12 +323,12 @@ void TForm1::CreateHiddenShortcuts() {
     // the window and follow the items' enabled state.
     loadWaveKey_ = new QShortcut(QKeySequence(Qt::Key_F1), this);
     connect(loadWaveKey_, &QShortcut::activated, this, [this] {
-        if (mnuLoadWave->isEnabled() && mnuFile->isEnabled())
+        if (ItemEnabled(mnuLoadWave))
             RunCommand([this] { LoadWave(); });
     });
     saveAsWaveKey_ = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_F1), this);
     connect(saveAsWaveKey_, &QShortcut::activated, this, [this] {
-        if (mnuSaveAsWave->isEnabled() && mnuFile->isEnabled())
+        if (ItemEnabled(mnuSaveAsWave))
             RunCommand([this] { SaveAsWave(); });
     });
 }
@@ -336,13 +336,16 @@ void TForm1::CreateHiddenShortcuts() {
 void TForm1::FormCreate() {
     // 1. The analysis views and the wave items stay hidden in this program.
     for (QAction* a : {mnuShowVuMeters, mnuShowRtSpectrum}) {
-        a->setEnabled(false);
+        SetItemEnabled(a, false);
         a->setVisible(false);
     }
     for (QWidget* w : {MeterPanel, AnalysisPanel, AnalysisSplitter}) {
         w->setEnabled(false);
         w->hide();
     }
+    // Keep the enabled state of the items about to be hidden: their keys follow it.
+    for (QAction* a : {mnuLoadWave, btnLoadWave, btnStop})
+        SetItemEnabled(a, true);
     btnLoadWave->setVisible(false);
     mnuLoadWave->setVisible(false);
     mnuSaveAsWave->setVisible(false);
@@ -356,6 +359,10 @@ void TForm1::FormCreate() {
     // 4. The keys that the form does not carry.
     mnuLinToMuLaw->setShortcut(QKeySequence(Qt::ALT | Qt::Key_C));
     mnuMuLawToLin->setShortcut(QKeySequence(Qt::ALT | Qt::Key_E));
+    // Alt+E is also the menu bar's key for "&Edition"; the item wins, as the menu bar hands the
+    // key on to it (eventFilter) and the item's own shortcut stays out of the window's map.
+    mnuMuLawToLin->setShortcutContext(Qt::WidgetShortcut);
+    menuBar()->installEventFilter(this);
     mnuLoop->setShortcut(QKeySequence(Qt::KeypadModifier | Qt::Key_Asterisk));
     mnuGoToStart->setShortcut(QKeySequence(Qt::Key_Home));
     mnuGoToEnd->setShortcut(QKeySequence(Qt::Key_End));
@@ -368,9 +375,21 @@ void TForm1::FormCreate() {
     Playing = false;
 }
 
+// Qt reports a hidden action as disabled; the item's own state is kept beside it, since the
+// keys of hidden items follow it.
+void TForm1::SetItemEnabled(QAction* item, bool enabled) {
+    item->setProperty("itemEnabled", enabled);
+    item->setEnabled(enabled);
+}
+
+bool TForm1::ItemEnabled(const QAction* item) {
+    const QVariant stored = item->property("itemEnabled");
+    return stored.isValid() ? stored.toBool() : item->isEnabled();
+}
+
 void TForm1::SetAboutBox(QWidget* window) {
     aboutBox_ = window;
-    mnuAboutBox->setEnabled(window != nullptr);
+    SetItemEnabled(mnuAboutBox, window != nullptr);
 }
 
 // Reads PX1, PY1, PW1, PH1 and StepsGradient in that order; the first missing value ends the read.
@@ -417,6 +436,12 @@ void TForm1::closeEvent(QCloseEvent* event) {
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {
     if (watched == EditPanel && event->type() == QEvent::Resize)
         FormResize();
+    if (watched == menuBar() && event->type() == QEvent::Shortcut &&
+        static_cast<QShortcutEvent*>(event)->key() == mnuMuLawToLin->shortcut()) {
+        if (mnuMuLawToLin->isEnabled())
+            mnuMuLawToLin->trigger();
+        return true;
+    }
     return QMainWindow::eventFilter(watched, event);
 }
 

@@ -37,6 +37,10 @@ public:
     void LoadWindowPlacement();
     void SaveWindowPlacement();
 
+    // Enabled state of a menu item or button, also while it is hidden.
+    static void SetItemEnabled(QAction* item, bool enabled);
+    static bool ItemEnabled(const QAction* item);
+
     // Runs a command and shows any error that escapes it in the standard error box.
     void RunCommand(const std::function<void()>& command);
 

@@ -18,9 +18,9 @@ void TForm1::NewSample() {
     SetPositionMaxima(n);
     ShowMinMax();
     Label12->setText(QStringLiteral("New"));
-    mnuSaveAsWave->setEnabled(false);
-    btnStop->setEnabled(false);
-    btnPlay->setEnabled(false);
+    SetItemEnabled(mnuSaveAsWave, false);
+    SetItemEnabled(btnStop, false);
+    SetItemEnabled(btnPlay, false);
     FullSize();
 }
 

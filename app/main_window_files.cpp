@@ -48,9 +48,9 @@ void TForm1::LoadSample(const QString& path) {
         ConvertWaveFile(QStringLiteral("convert.wav"));
     else
         sqSampleEdit1->LoadFromFile(QFile::encodeName(path).toStdString(), true, 0);
-    mnuSaveAsWave->setEnabled(true);
-    btnPlay->setEnabled(true);
-    btnStop->setEnabled(true);
+    SetItemEnabled(mnuSaveAsWave, true);
+    SetItemEnabled(btnPlay, true);
+    SetItemEnabled(btnStop, true);
     Label12->setText(FileNameWithoutFolder(path));
     ResetViewAfterLoad();
 }
@@ -63,9 +63,9 @@ void TForm1::LoadWave() {
     const FileDialogAnswer answer = dialogs_.OpenFile(this, request);
     if (!answer.accepted)
         return;
-    mnuSaveAsWave->setEnabled(true);
-    btnPlay->setEnabled(true);
-    btnStop->setEnabled(true);
+    SetItemEnabled(mnuSaveAsWave, true);
+    SetItemEnabled(btnPlay, true);
+    SetItemEnabled(btnStop, true);
     ConvertWaveFile(QStringLiteral("convertspl.wav"));
     Label12->setText(FileNameWithoutFolder(answer.fileName));
     ResetViewAfterLoad();
