@@ -9,9 +9,11 @@ bool EditorApplication::notify(QObject* receiver, QEvent* event) {
     try {
         return QApplication::notify(receiver, event);
     } catch (const std::exception& e) {
-        QMessageBox::critical(activeWindow(), QStringLiteral("VK350 Sample Editor"), QString::fromLocal8Bit(e.what()));
+        QMessageBox::critical(activeWindow(), QStringLiteral("VK350 Sample Editor"),
+                              QString::fromLocal8Bit(e.what()));
     } catch (...) {
-        QMessageBox::critical(activeWindow(), QStringLiteral("VK350 Sample Editor"), QStringLiteral("Unexpected error"));
+        QMessageBox::critical(activeWindow(), QStringLiteral("VK350 Sample Editor"),
+                              QStringLiteral("Unexpected error"));
     }
     return false;
 }

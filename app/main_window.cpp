@@ -109,7 +109,9 @@ void TForm1::CreateKnobStrip() {
             knob->setToolTip(QString::fromUtf8(s.hint));
         if (s.handler) {
             const auto handler = s.handler;
-            knob->OnChange = [this, handler](Tsqpotlab&) { RunCommand([this, handler] { (this->*handler)(); }); };
+            knob->OnChange = [this, handler](Tsqpotlab&) {
+                RunCommand([this, handler] { (this->*handler)(); });
+            };
         }
         if (!first)
             row->addSpacing(6);
@@ -169,20 +171,25 @@ QAction* TForm1::AddItem(QMenu* menu, const QString& caption, const QKeySequence
     if (!shortcut.isEmpty())
         action->setShortcut(shortcut);
     if (command)
-        connect(action, &QAction::triggered, this, [this, command] { RunCommand([this, command] { (this->*command)(); }); });
+        connect(action, &QAction::triggered, this,
+                [this, command] { RunCommand([this, command] { (this->*command)(); }); });
     return action;
 }
 
 void TForm1::CreateMenus() {
     QMenuBar* bar = menuBar();
     mnuFile = bar->addMenu(QStringLiteral("&File"));
-    mnuNew = AddItem(mnuFile, QStringLiteral("New"), QKeySequence(Qt::CTRL | Qt::Key_Delete), &TForm1::NewSample);
-    mnuLoadRaw = AddItem(mnuFile, QStringLiteral("Load Raw-Bin"), QKeySequence(Qt::CTRL | Qt::Key_L), &TForm1::LoadRawBin);
-    mnuSaveRaw = AddItem(mnuFile, QStringLiteral("Save Raw-Bin"), QKeySequence(Qt::CTRL | Qt::Key_S), &TForm1::SaveRawBin);
+    mnuNew =
+        AddItem(mnuFile, QStringLiteral("New"), QKeySequence(Qt::CTRL | Qt::Key_Delete), &TForm1::NewSample);
+    mnuLoadRaw = AddItem(mnuFile, QStringLiteral("Load Raw-Bin"), QKeySequence(Qt::CTRL | Qt::Key_L),
+                         &TForm1::LoadRawBin);
+    mnuSaveRaw = AddItem(mnuFile, QStringLiteral("Save Raw-Bin"), QKeySequence(Qt::CTRL | Qt::Key_S),
+                         &TForm1::SaveRawBin);
     mnuWaveSeparator = mnuFile->addSeparator();
     // F1 and Ctrl+F1 also live on the window (CreateHiddenShortcuts), because these items are hidden.
     mnuLoadWave = AddItem(mnuFile, QStringLiteral("Load Wave "), QKeySequence(Qt::Key_F1), &TForm1::LoadWave);
-    mnuSaveAsWave = AddItem(mnuFile, QStringLiteral("Save as Wave"), QKeySequence(Qt::CTRL | Qt::Key_F1), &TForm1::SaveAsWave);
+    mnuSaveAsWave = AddItem(mnuFile, QStringLiteral("Save as Wave"), QKeySequence(Qt::CTRL | Qt::Key_F1),
+                            &TForm1::SaveAsWave);
     mnuFile->addSeparator();
     // The transfer commands arrive with the MIDI link.
     mnuSendToMidi = AddItem(mnuFile, QStringLiteral("Send to MIDI"), QKeySequence(Qt::Key_F9), nullptr);
@@ -191,19 +198,26 @@ void TForm1::CreateMenus() {
     mnuExit = AddItem(mnuFile, QStringLiteral("Exit"), QKeySequence(Qt::CTRL | Qt::Key_Q), &TForm1::Exit);
 
     mnuEdition = bar->addMenu(QStringLiteral("&Edition"));
-    mnuUndo = AddItem(mnuEdition, QStringLiteral("Undo"), QKeySequence(Qt::CTRL | Qt::Key_Z), &TForm1::UndoEdit);
+    mnuUndo =
+        AddItem(mnuEdition, QStringLiteral("Undo"), QKeySequence(Qt::CTRL | Qt::Key_Z), &TForm1::UndoEdit);
     mnuEdition->addSeparator();
-    mnuSelectAll = AddItem(mnuEdition, QStringLiteral("Select All"), QKeySequence(Qt::CTRL | Qt::Key_A), &TForm1::SelectAll);
+    mnuSelectAll = AddItem(mnuEdition, QStringLiteral("Select All"), QKeySequence(Qt::CTRL | Qt::Key_A),
+                           &TForm1::SelectAll);
     mnuCut = AddItem(mnuEdition, QStringLiteral("Cut"), QKeySequence(Qt::CTRL | Qt::Key_X), &TForm1::Cut);
     mnuCopy = AddItem(mnuEdition, QStringLiteral("Copy"), QKeySequence(Qt::CTRL | Qt::Key_C), &TForm1::Copy);
-    mnuPaste = AddItem(mnuEdition, QStringLiteral("Paste To Locator"), QKeySequence(Qt::CTRL | Qt::Key_V), &TForm1::Paste);
+    mnuPaste = AddItem(mnuEdition, QStringLiteral("Paste To Locator"), QKeySequence(Qt::CTRL | Qt::Key_V),
+                       &TForm1::Paste);
     mnuCrop = AddItem(mnuEdition, QStringLiteral("Crop"), QKeySequence(Qt::CTRL | Qt::Key_W), &TForm1::Crop);
     mnuMute = AddItem(mnuEdition, QStringLiteral("Mute"), QKeySequence(Qt::CTRL | Qt::Key_M), &TForm1::Mute);
     mnuEdition->addSeparator();
-    mnuLinToMuLaw = AddItem(mnuEdition, QStringLiteral("Lin to µLaw -8bits"), QKeySequence(), &TForm1::LinearToMuLaw);
-    mnuMuLawToLin = AddItem(mnuEdition, QStringLiteral("µLaw to Lin -8bits"), QKeySequence(), &TForm1::MuLawToLinear);
-    mnuReverse = AddItem(mnuEdition, QStringLiteral("Reverse"), QKeySequence(Qt::CTRL | Qt::Key_R), &TForm1::Reverse);
-    mnuUnsigned = AddItem(mnuEdition, QStringLiteral("Unsigned"), QKeySequence(Qt::CTRL | Qt::Key_U), &TForm1::ToggleSign);
+    mnuLinToMuLaw =
+        AddItem(mnuEdition, QStringLiteral("Lin to µLaw -8bits"), QKeySequence(), &TForm1::LinearToMuLaw);
+    mnuMuLawToLin =
+        AddItem(mnuEdition, QStringLiteral("µLaw to Lin -8bits"), QKeySequence(), &TForm1::MuLawToLinear);
+    mnuReverse =
+        AddItem(mnuEdition, QStringLiteral("Reverse"), QKeySequence(Qt::CTRL | Qt::Key_R), &TForm1::Reverse);
+    mnuUnsigned = AddItem(mnuEdition, QStringLiteral("Unsigned"), QKeySequence(Qt::CTRL | Qt::Key_U),
+                          &TForm1::ToggleSign);
 
     // Playback arrives with the wave output.
     mnuAudio = bar->addMenu(QStringLiteral("Audio"));
@@ -214,21 +228,30 @@ void TForm1::CreateMenus() {
     mnuFastForward = AddItem(mnuAudio, QStringLiteral("Fast Foward"), QKeySequence(), &TForm1::FastForward);
     mnuForward = AddItem(mnuAudio, QStringLiteral("Foward "), QKeySequence(), &TForm1::Forward);
     mnuBackward = AddItem(mnuAudio, QStringLiteral("Backward"), QKeySequence(), &TForm1::Backward);
-    mnuFastBackward = AddItem(mnuAudio, QStringLiteral("Fast Backward"), QKeySequence(), &TForm1::FastBackward);
+    mnuFastBackward =
+        AddItem(mnuAudio, QStringLiteral("Fast Backward"), QKeySequence(), &TForm1::FastBackward);
     mnuAudio->addSeparator();
     mnuPlay = AddItem(mnuAudio, QStringLiteral("Play        "), QKeySequence(), nullptr);
 
     mnuView = bar->addMenu(QStringLiteral("&View"));
-    mnuZoomIn = AddItem(mnuView, QStringLiteral("Zoom In                "), QKeySequence(Qt::Key_F5), &TForm1::ZoomIn);
-    mnuZoomOut = AddItem(mnuView, QStringLiteral("Zoom Out            "), QKeySequence(Qt::Key_F6), &TForm1::ZoomOut);
-    mnuMinimum = AddItem(mnuView, QStringLiteral("Minimun               "), QKeySequence(Qt::Key_F7), &TForm1::ZoomMinimum);
-    mnuFullSize = AddItem(mnuView, QStringLiteral("Full Size            "), QKeySequence(Qt::Key_F8), &TForm1::FullSize);
+    mnuZoomIn = AddItem(mnuView, QStringLiteral("Zoom In                "), QKeySequence(Qt::Key_F5),
+                        &TForm1::ZoomIn);
+    mnuZoomOut =
+        AddItem(mnuView, QStringLiteral("Zoom Out            "), QKeySequence(Qt::Key_F6), &TForm1::ZoomOut);
+    mnuMinimum = AddItem(mnuView, QStringLiteral("Minimun               "), QKeySequence(Qt::Key_F7),
+                         &TForm1::ZoomMinimum);
+    mnuFullSize = AddItem(mnuView, QStringLiteral("Full Size            "), QKeySequence(Qt::Key_F8),
+                          &TForm1::FullSize);
     mnuView->addSeparator();
-    mnuFollowLocator = AddItem(mnuView, QStringLiteral("Follow Locator"), QKeySequence(Qt::CTRL | Qt::Key_F8), nullptr);
-    mnuShowPoints = AddItem(mnuView, QStringLiteral("Show/Hide Points"), QKeySequence(Qt::CTRL | Qt::Key_F11), &TForm1::ShowHidePoints);
-    mnuShowBars = AddItem(mnuView, QStringLiteral("Show/Hide Bars"), QKeySequence(Qt::CTRL | Qt::Key_F12), &TForm1::ShowHideBars);
+    mnuFollowLocator =
+        AddItem(mnuView, QStringLiteral("Follow Locator"), QKeySequence(Qt::CTRL | Qt::Key_F8), nullptr);
+    mnuShowPoints = AddItem(mnuView, QStringLiteral("Show/Hide Points"), QKeySequence(Qt::CTRL | Qt::Key_F11),
+                            &TForm1::ShowHidePoints);
+    mnuShowBars = AddItem(mnuView, QStringLiteral("Show/Hide Bars"), QKeySequence(Qt::CTRL | Qt::Key_F12),
+                          &TForm1::ShowHideBars);
     mnuShowVuMeters = AddItem(mnuView, QStringLiteral("Show Vu-meters"), QKeySequence(Qt::Key_F11), nullptr);
-    mnuShowRtSpectrum = AddItem(mnuView, QStringLiteral("Show RT Spectrum"), QKeySequence(Qt::Key_F12), nullptr);
+    mnuShowRtSpectrum =
+        AddItem(mnuView, QStringLiteral("Show RT Spectrum"), QKeySequence(Qt::Key_F12), nullptr);
     mnuView->addSeparator();
     // The windows these show arrive with their own features; until then the items are disabled.
     mnuPreferences = AddItem(mnuView, QStringLiteral("Preferences"), QKeySequence(Qt::Key_F2), nullptr);
@@ -239,7 +262,8 @@ void TForm1::CreateMenus() {
     SetItemEnabled(mnuPatterns, false);
 
     mnuAbout = bar->addMenu(QStringLiteral("&About...."));
-    mnuAboutBox = AddItem(mnuAbout, QStringLiteral("OVL VK350 Sample Editor "), QKeySequence(), &TForm1::ShowAboutBox);
+    mnuAboutBox =
+        AddItem(mnuAbout, QStringLiteral("OVL VK350 Sample Editor "), QKeySequence(), &TForm1::ShowAboutBox);
     SetItemEnabled(mnuAboutBox, false);
 
     for (QAction* a : {mnuFollowLocator, mnuShowPoints, mnuShowBars})
@@ -263,7 +287,8 @@ QAction* TForm1::AddButton(const QIcon& icon, const QString& caption, const QStr
             button->setToolButtonStyle(Qt::ToolButtonTextOnly);
     }
     if (command)
-        connect(action, &QAction::triggered, this, [this, command] { RunCommand([this, command] { (this->*command)(); }); });
+        connect(action, &QAction::triggered, this,
+                [this, command] { RunCommand([this, command] { (this->*command)(); }); });
     return action;
 }
 
@@ -276,10 +301,14 @@ void TForm1::CreateToolBar() {
     ToolBar1->toggleViewAction()->setVisible(false);
     setContextMenuPolicy(Qt::NoContextMenu);
 
-    btnNew = AddButton(ToolbarIcon(ToolIcon::New), {}, QStringLiteral("Cleanup the place ..."), &TForm1::NewSample);
-    btnLoadRaw = AddButton(ToolbarIcon(ToolIcon::Open), {}, QStringLiteral("Load BIN-RAW file"), &TForm1::LoadRawBin);
-    btnSaveRaw = AddButton(ToolbarIcon(ToolIcon::Save), {}, QStringLiteral("Save BIN-RAW to file"), &TForm1::SaveRawBin);
-    btnLoadWave = AddButton(ToolbarIcon(ToolIcon::OpenWave), {}, QStringLiteral("Load WAV file"), &TForm1::LoadWave);
+    btnNew = AddButton(ToolbarIcon(ToolIcon::New), {}, QStringLiteral("Cleanup the place ..."),
+                       &TForm1::NewSample);
+    btnLoadRaw =
+        AddButton(ToolbarIcon(ToolIcon::Open), {}, QStringLiteral("Load BIN-RAW file"), &TForm1::LoadRawBin);
+    btnSaveRaw = AddButton(ToolbarIcon(ToolIcon::Save), {}, QStringLiteral("Save BIN-RAW to file"),
+                           &TForm1::SaveRawBin);
+    btnLoadWave =
+        AddButton(ToolbarIcon(ToolIcon::OpenWave), {}, QStringLiteral("Load WAV file"), &TForm1::LoadWave);
     ToolBar1->addSeparator();
     btnSendToMidi = AddButton(ToolbarIcon(ToolIcon::SendMidi), {}, QStringLiteral("Send to MIDI"), nullptr);
 
@@ -294,16 +323,23 @@ void TForm1::CreateToolBar() {
     ComboBox1->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     ComboBox1->setFocusPolicy(Qt::ClickFocus);
     ToolBar1->addWidget(ComboBox1);
-    btnCopyToBank = AddButton(ToolbarIcon(ToolIcon::CopyToBank), {}, QStringLiteral("Copy Sample to VK350 Bank location "), nullptr);
+    btnCopyToBank = AddButton(ToolbarIcon(ToolIcon::CopyToBank), {},
+                              QStringLiteral("Copy Sample to VK350 Bank location "), nullptr);
     ToolBar1->addSeparator();
-    btnFullView = AddButton(ToolbarIcon(ToolIcon::FullView), {}, QStringLiteral("Full View"), &TForm1::FullSize);
-    btnZoomOneToOne = AddButton(ToolbarIcon(ToolIcon::ZoomOneToOne), {}, QStringLiteral("Zoom 1:1"), &TForm1::ZoomOneToOne);
+    btnFullView =
+        AddButton(ToolbarIcon(ToolIcon::FullView), {}, QStringLiteral("Full View"), &TForm1::FullSize);
+    btnZoomOneToOne =
+        AddButton(ToolbarIcon(ToolIcon::ZoomOneToOne), {}, QStringLiteral("Zoom 1:1"), &TForm1::ZoomOneToOne);
     ToolBar1->addSeparator();
     btnZero = AddButton({}, QStringLiteral("Zero"), QStringLiteral("Fix Zero"), &TForm1::FixZero);
-    btnLinear = AddButton({}, QStringLiteral("Linear"), QStringLiteral("Convert to Linear"), &TForm1::MuLawToLinear);
-    btnMuLaw = AddButton({}, QStringLiteral("µLaw"), QStringLiteral("Convert to µLaw"), &TForm1::LinearToMuLaw);
-    btnSigned = AddButton(ToolbarIcon(ToolIcon::Sign), {}, QStringLiteral("Convert to Signed/Unsigned"), &TForm1::ToggleSign);
-    btnCut = AddButton(ToolbarIcon(ToolIcon::Cut), {}, QStringLiteral("Cut/Truncate Selection"), &TForm1::Cut);
+    btnLinear =
+        AddButton({}, QStringLiteral("Linear"), QStringLiteral("Convert to Linear"), &TForm1::MuLawToLinear);
+    btnMuLaw =
+        AddButton({}, QStringLiteral("µLaw"), QStringLiteral("Convert to µLaw"), &TForm1::LinearToMuLaw);
+    btnSigned = AddButton(ToolbarIcon(ToolIcon::Sign), {}, QStringLiteral("Convert to Signed/Unsigned"),
+                          &TForm1::ToggleSign);
+    btnCut =
+        AddButton(ToolbarIcon(ToolIcon::Cut), {}, QStringLiteral("Cut/Truncate Selection"), &TForm1::Cut);
     ToolBar1->addSeparator();
     btnPlay = AddButton(ToolbarIcon(ToolIcon::Play), {}, QStringLiteral("Play"), nullptr);
     btnLoop = AddButton(ToolbarIcon(ToolIcon::Loop), {}, QStringLiteral("Loop /One shot play "), nullptr);
@@ -452,7 +488,8 @@ void TForm1::FormResize() {
     const int h = EditPanel->height();
     const int strip = KnobStrip->height();
     KnobStrip->setGeometry(0, 0, w, strip);
-    sqSampleEdit1->setGeometry(1, strip + 1, std::max(1, w - 2), std::max(1, h - strip - kScrollBarHeight - 2));
+    sqSampleEdit1->setGeometry(1, strip + 1, std::max(1, w - 2),
+                               std::max(1, h - strip - kScrollBarHeight - 2));
     TrackBar1->setGeometry(0, h - kScrollBarHeight, w, kScrollBarHeight);
     sqSampleEdit1->SetGradientNbOfColors(255);
     sqSampleEdit1->SetGradientNbOfColors(254);

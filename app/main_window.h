@@ -155,7 +155,8 @@ private:
     void FormResize();
     QAction* AddItem(QMenu* menu, const QString& caption, const QKeySequence& shortcut,
                      void (TForm1::*command)());
-    QAction* AddButton(const QIcon& icon, const QString& caption, const QString& hint, void (TForm1::*command)());
+    QAction* AddButton(const QIcon& icon, const QString& caption, const QString& hint,
+                       void (TForm1::*command)());
 
     // Editor events and knob handlers (main_window_view.cpp).
     void sqSampleEdit1LocatorChange();

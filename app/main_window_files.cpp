@@ -7,9 +7,9 @@
 #include "sample_edit.h"
 
 #include <QAction>
+#include <QFile>
 #include <QFileInfo>
 #include <QLabel>
-#include <QFile>
 
 namespace {
 
@@ -75,7 +75,8 @@ void TForm1::LoadWave() {
 // conversion fails the way a failed conversion does: the box, and the buffer left as it was.
 bool TForm1::ConvertWaveFile(const QString& destination) {
     Q_UNUSED(destination);
-    dialogs_.Message(this, MessageIcon::Error, QStringLiteral("Error PCM"), QStringLiteral("Conversion aborted!"));
+    dialogs_.Message(this, MessageIcon::Error, QStringLiteral("Error PCM"),
+                     QStringLiteral("Conversion aborted!"));
     return false;
 }
 

@@ -195,19 +195,32 @@ void Draw(QPainter& p, ToolIcon which) {
 
 const char* ThemeName(ToolIcon which) {
     switch (which) {
-    case ToolIcon::New: return "document-new";
-    case ToolIcon::Open: return "document-open";
-    case ToolIcon::Save: return "document-save";
-    case ToolIcon::OpenWave: return "audio-x-generic";
-    case ToolIcon::SendMidi: return "document-send";
-    case ToolIcon::CopyToBank: return "edit-copy";
-    case ToolIcon::FullView: return "zoom-fit-best";
-    case ToolIcon::ZoomOneToOne: return "zoom-original";
-    case ToolIcon::Sign: return "";
-    case ToolIcon::Cut: return "edit-cut";
-    case ToolIcon::Play: return "media-playback-start";
-    case ToolIcon::Loop: return "media-playlist-repeat";
-    case ToolIcon::Stop: return "media-playback-stop";
+    case ToolIcon::New:
+        return "document-new";
+    case ToolIcon::Open:
+        return "document-open";
+    case ToolIcon::Save:
+        return "document-save";
+    case ToolIcon::OpenWave:
+        return "audio-x-generic";
+    case ToolIcon::SendMidi:
+        return "document-send";
+    case ToolIcon::CopyToBank:
+        return "edit-copy";
+    case ToolIcon::FullView:
+        return "zoom-fit-best";
+    case ToolIcon::ZoomOneToOne:
+        return "zoom-original";
+    case ToolIcon::Sign:
+        return "";
+    case ToolIcon::Cut:
+        return "edit-cut";
+    case ToolIcon::Play:
+        return "media-playback-start";
+    case ToolIcon::Loop:
+        return "media-playlist-repeat";
+    case ToolIcon::Stop:
+        return "media-playback-stop";
     }
     return "";
 }

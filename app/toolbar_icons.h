@@ -3,7 +3,21 @@
 
 #include <QIcon>
 
-enum class ToolIcon { New, Open, Save, OpenWave, SendMidi, CopyToBank, FullView, ZoomOneToOne, Sign, Cut, Play, Loop, Stop };
+enum class ToolIcon {
+    New,
+    Open,
+    Save,
+    OpenWave,
+    SendMidi,
+    CopyToBank,
+    FullView,
+    ZoomOneToOne,
+    Sign,
+    Cut,
+    Play,
+    Loop,
+    Stop
+};
 
 QIcon ToolbarIcon(ToolIcon which);
 

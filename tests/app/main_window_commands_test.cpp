@@ -307,7 +307,8 @@ TEST_F(WindowTest, SaveRawBinFiltersAndExtensions) {
     Key(Qt::Key_S, Qt::ControlModifier);
     ASSERT_EQ(dialogs.saveRequests.size(), 1u);
     EXPECT_EQ(dialogs.saveRequests[0].title, "Save 8 bits Audio File");
-    EXPECT_EQ(dialogs.saveRequests[0].filter, "Binary Files (bin)|*.bin|Wave Files (wav) |*.wav|All Files (*.*)|*.*");
+    EXPECT_EQ(dialogs.saveRequests[0].filter,
+              "Binary Files (bin)|*.bin|Wave Files (wav) |*.wav|All Files (*.*)|*.*");
     EXPECT_EQ(dialogs.saveRequests[0].fileName, "source.bin");
     EXPECT_EQ(dialogs.saveRequests[0].filterIndex, 1);
     EXPECT_FALSE(dialogs.saveRequests[0].confirmOverwrite);

@@ -155,7 +155,8 @@ TEST_F(WindowTest, ToolbarKnobStripAndChooserAsCreated) {
             actual.push_back({label->text(), "", a->isVisible(), label->isEnabled()});
         } else {
             const bool captioned = a->icon().isNull();
-            actual.push_back({a->toolTip(), captioned ? a->text() : QString(), a->isVisible(), TForm1::ItemEnabled(a)});
+            actual.push_back(
+                {a->toolTip(), captioned ? a->text() : QString(), a->isVisible(), TForm1::ItemEnabled(a)});
             if (!captioned && a->isVisible()) {
                 EXPECT_FALSE(a->icon().pixmap(22, 22).isNull()) << a->toolTip().toStdString();
             }
@@ -171,8 +172,16 @@ TEST_F(WindowTest, ToolbarKnobStripAndChooserAsCreated) {
     }
     EXPECT_TRUE(w.btnLoop->isCheckable());
 
-    const QStringList items = {"----------------", "Bass  Drum     ", "Snare Drum ", "Rim Shot     ",
-                               "HiHat              ", "Percu3           ", "Percu2", "Tom", "Cymbal", "Clap",
+    const QStringList items = {"----------------",
+                               "Bass  Drum     ",
+                               "Snare Drum ",
+                               "Rim Shot     ",
+                               "HiHat              ",
+                               "Percu3           ",
+                               "Percu2",
+                               "Tom",
+                               "Cymbal",
+                               "Clap",
                                "Percu1"};
     ASSERT_EQ(w.ComboBox1->count(), items.size());
     for (int i = 0; i < w.ComboBox1->count(); ++i)
@@ -189,11 +198,16 @@ TEST_F(WindowTest, ToolbarKnobStripAndChooserAsCreated) {
         QString hint;
     };
     const std::vector<Knob> knobs = {
-        {w.sqpotlab7, "Size", 1, 512, 256, 1, "Sample Size"}, {w.sqpotlab1, "Zoom", 1, 1000, 256, 1, "Zoom Factor "},
-        {w.sqpotlab2, "Orig", 0, 500000, 150, 0, ""},         {w.sqpotlab4, "Loc  ", 0, 500000, 150, 0, ""},
-        {w.sqpotlab3, "Val", 0, 255, 256, 0, ""},             {w.sqpotlab5, "Pos", 0, 500000, 150, 0, ""},
-        {w.sqpotlab6, "Len", 0, 500000, 150, 0, ""},          {w.sqpotlab10, "Offset", -255, 255, 150, 0, ""},
-        {w.sqpotlab11, "Level", 0, 200, 256, 0, ""},          {w.sqpotlab8, "Max", 0, 255, 150, 0, ""},
+        {w.sqpotlab7, "Size", 1, 512, 256, 1, "Sample Size"},
+        {w.sqpotlab1, "Zoom", 1, 1000, 256, 1, "Zoom Factor "},
+        {w.sqpotlab2, "Orig", 0, 500000, 150, 0, ""},
+        {w.sqpotlab4, "Loc  ", 0, 500000, 150, 0, ""},
+        {w.sqpotlab3, "Val", 0, 255, 256, 0, ""},
+        {w.sqpotlab5, "Pos", 0, 500000, 150, 0, ""},
+        {w.sqpotlab6, "Len", 0, 500000, 150, 0, ""},
+        {w.sqpotlab10, "Offset", -255, 255, 150, 0, ""},
+        {w.sqpotlab11, "Level", 0, 200, 256, 0, ""},
+        {w.sqpotlab8, "Max", 0, 255, 150, 0, ""},
         {w.sqpotlab9, "Min", 0, 255, 150, 0, ""},
     };
     int lastX = -1;
@@ -221,7 +235,8 @@ TEST_F(WindowTest, ToolbarKnobStripAndChooserAsCreated) {
         EXPECT_GT(k.knob->x(), caption->x());
         EXPECT_GT(caption->x(), lastX) << "left to right in the order of the strip";
         lastX = k.knob->x();
-        EXPECT_EQ(caption->geometry().center().y(), k.knob->geometry().center().y()) << "caption aligned with its knob";
+        EXPECT_EQ(caption->geometry().center().y(), k.knob->geometry().center().y())
+            << "caption aligned with its knob";
         EXPECT_GE(caption->width(), caption->fontMetrics().horizontalAdvance(k.caption.trimmed()))
             << "caption not clipped";
     }

@@ -21,7 +21,9 @@ public:
     std::vector<Shown> messages;
     std::deque<std::optional<uint32_t>> colors;
 
-    void Answer(const QString& fileName, int filterIndex) { answers.push_back({true, fileName, filterIndex}); }
+    void Answer(const QString& fileName, int filterIndex) {
+        answers.push_back({true, fileName, filterIndex});
+    }
 
     FileDialogAnswer OpenFile(QWidget*, const FileDialogRequest& request) override {
         openRequests.push_back(request);

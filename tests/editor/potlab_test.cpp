@@ -59,7 +59,8 @@ TEST(Potlab, ZoomKnobClicksAndShiftStep) {
     Click(z.knob, Qt::LeftButton, Qt::ShiftModifier);
     EXPECT_EQ(z.knob.State(), 2);
     EXPECT_EQ(z.knob.Caption(), "2");
-    EXPECT_EQ(z.fired, (std::vector<int>{1, 2, 102, 2})) << "every mouse release fires, even without a change";
+    EXPECT_EQ(z.fired, (std::vector<int>{1, 2, 102, 2}))
+        << "every mouse release fires, even without a change";
 
     z.knob.SetState(995);
     Click(z.knob, Qt::RightButton, Qt::ShiftModifier);
@@ -194,6 +195,7 @@ TEST(Potlab, DegenerateSettingsDoNotCrash) {
     Knob wide(INT32_MIN / 2, INT32_MAX / 2, 1, 0);
     Send(wide.knob, QEvent::MouseButtonPress, start, Qt::LeftButton, Qt::LeftButton);
     Send(wide.knob, QEvent::MouseMove, start - QPoint(0, 3000), Qt::NoButton, Qt::LeftButton);
-    EXPECT_EQ(wide.knob.State(), INT32_MAX / 2) << "a long drag over a wide range clamps instead of overflowing";
+    EXPECT_EQ(wide.knob.State(), INT32_MAX / 2)
+        << "a long drag over a wide range clamps instead of overflowing";
     Send(wide.knob, QEvent::MouseButtonRelease, start, Qt::LeftButton, Qt::NoButton);
 }
