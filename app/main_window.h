@@ -216,7 +216,7 @@ private:
     void SaveRawBin();
     void LoadWave();
     void SaveAsWave();
-    void LoadSample(const QString& path);
+    bool LoadSample(const QString& path);
     bool ConvertWaveFile(const QString& destination);
     bool SaveRawFile(const QString& name);
     bool SaveWaveFile(const QString& name);

@@ -29,30 +29,30 @@ void TForm1::LoadRawBin() {
     const FileDialogAnswer answer = dialogs_.OpenFile(this, request);
     if (!answer.accepted)
         return;
-    LoadSample(answer.fileName);
-    LoadFilterIndex = answer.filterIndex;
+    if (LoadSample(answer.fileName))
+        LoadFilterIndex = answer.filterIndex;
 }
 
 void TForm1::OpenSampleFile(const QString& path) {
-    const QFileInfo info(path);
-    if (!info.isFile() || !info.isReadable()) {
-        ShowError(QStringLiteral("File Error"), QStringLiteral("Cannot open the file ") + path);
-        return;
-    }
-    LoadSample(info.absoluteFilePath());
+    LoadSample(QFileInfo(path).absoluteFilePath());
 }
 
-// "wav" in lower case marks a WAV file; any other name is read as raw bytes.
-void TForm1::LoadSample(const QString& path) {
-    if (ExtensionOf(path) == QLatin1String("wav"))
+// "wav" in lower case marks a WAV file; any other name is read as raw bytes. A raw file that
+// cannot be read (or holds nothing) is reported and changes nothing: showing its name over the
+// old sample would make the next save write the old bytes under the new name.
+bool TForm1::LoadSample(const QString& path) {
+    if (ExtensionOf(path) == QLatin1String("wav")) {
         ConvertWaveFile(QStringLiteral("convert.wav"));
-    else
-        sqSampleEdit1->LoadFromFile(QFile::encodeName(path).toStdString(), true, 0);
+    } else if (!sqSampleEdit1->LoadFromFile(QFile::encodeName(path).toStdString(), true, 0)) {
+        ShowError(QStringLiteral("File Error"), QStringLiteral("Read File Error - Nothing Loaded"));
+        return false;
+    }
     SetItemEnabled(mnuSaveAsWave, true);
     SetItemEnabled(btnPlay, true);
     SetItemEnabled(btnStop, true);
     Label12->setText(FileNameWithoutFolder(path));
     ResetViewAfterLoad();
+    return true;
 }
 
 void TForm1::LoadWave() {

@@ -361,6 +361,16 @@ TEST_F(WindowTest, CommandLineFileOpensLikeLoadRawBin) {
     w.OpenSampleFile(dir.filePath("nowhere.bin"));
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_EQ(dialogs.messages[0].icon, MessageIcon::Error);
+    EXPECT_EQ(dialogs.messages[0].title, "File Error");
+    EXPECT_EQ(dialogs.messages[0].text, "Read File Error - Nothing Loaded");
     EXPECT_EQ(Sample(), bytes) << "a missing file loses nothing";
+    EXPECT_EQ(w.Label12->text(), "arg.bin") << "the old sample keeps its name, so a save cannot mislabel it";
+
+    // The same through the dialog: an empty file, and a folder chosen as a file.
+    LoadThroughKeys(WriteFile("empty.bin", {}), 3);
+    LoadThroughKeys(dir.path(), 3);
+    EXPECT_EQ(dialogs.messages.size(), 3u);
+    EXPECT_EQ(Sample(), bytes);
     EXPECT_EQ(w.Label12->text(), "arg.bin");
+    EXPECT_EQ(w.LoadFilterIndex, 1) << "a failed load does not remember its filter";
 }
