@@ -11,7 +11,8 @@ namespace {
 
 void FillSample(std::uint8_t* data) {
     for (std::int32_t i = 0; i < SampleBuffer::Capacity; ++i)
-        data[i] = static_cast<std::uint8_t>(128 + 120 * std::exp(-i / 90000.0) * std::sin(i * 0.031) + (i % 7));
+        data[i] =
+            static_cast<std::uint8_t>(128 + 120 * std::exp(-i / 90000.0) * std::sin(i * 0.031) + (i % 7));
 }
 
 // The main window's look, at the size the main window gives its editor.
@@ -40,6 +41,9 @@ void BM_DrawWave(benchmark::State& state) {
     edit.SetMarkerSize(static_cast<int>(state.range(1)));
     edit.SetSelectionLen(static_cast<int>(state.range(2)));
     edit.SetGradientEnabled(state.range(3) != 0);
+    // The whole sample fitted to the width (dense, long lines), or zoom 1 (smooth).
+    if (state.range(4) == 0)
+        edit.SetZoom(1);
     edit.DrawWave();
     for (auto _ : state) {
         edit.DrawWave();
@@ -47,12 +51,14 @@ void BM_DrawWave(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_DrawWave)
-    ->ArgNames({"bars", "marker", "selection", "gradient"})
-    ->Args({0, 0, 400, 1})
-    ->Args({1, 0, 400, 1})
-    ->Args({0, 1, 400, 1})
-    ->Args({0, 0, 0, 1})
-    ->Args({0, 0, 0, 0})
+    ->ArgNames({"bars", "marker", "selection", "gradient", "fit"})
+    ->Args({0, 0, 400, 1, 1})
+    ->Args({0, 0, 400, 1, 0})
+    ->Args({1, 0, 400, 1, 1})
+    ->Args({1, 0, 400, 1, 0})
+    ->Args({0, 1, 400, 1, 1})
+    ->Args({0, 0, 0, 1, 1})
+    ->Args({0, 0, 0, 0, 1})
     ->Unit(benchmark::kMicrosecond);
 
 void BM_BuildGradient(benchmark::State& state) {
@@ -84,14 +90,17 @@ template <typename Op> void RunOperation(benchmark::State& state, Op op) {
     state.SetBytesProcessed(state.iterations() * SampleBuffer::Capacity);
 }
 
-#define EDIT_BENCH(name, body)                                                                                 \
-    void BM_##name(benchmark::State& state) { RunOperation(state, [](SampleBuffer& b) { body; }); }             \
+#define EDIT_BENCH(name, body)                                                                               \
+    void BM_##name(benchmark::State& state) {                                                                \
+        RunOperation(state, [](SampleBuffer& b) { body; });                                                  \
+    }                                                                                                        \
     BENCHMARK(BM_##name)->Unit(benchmark::kMicrosecond)
 
 EDIT_BENCH(CopySelection, b.CopySelection());
 EDIT_BENCH(PasteAtLocator, (b.CopySelection(), b.PasteAtLocator()));
 EDIT_BENCH(CutSelection, b.CutSelection(true));
-EDIT_BENCH(CropSelection, b.CropSelection());
+// From sample 1, so the whole rest of the sample moves down.
+EDIT_BENCH(CropSelection, (b.SetSelectionPos(1), b.CropSelection()));
 EDIT_BENCH(MuteSelection, b.MuteSelection());
 EDIT_BENCH(SaveUndo, b.SaveUndo());
 EDIT_BENCH(Undo, b.Undo());

@@ -272,7 +272,8 @@ void SampleBuffer::MuteSelection() {
     if (m_selectionLen <= 0)
         return;
     std::int64_t s = SelectionStart();
-    const std::int64_t end = std::min<std::int64_t>(s + static_cast<std::int64_t>(m_selectionLen) * m_zoom, m_max);
+    const std::int64_t end =
+        std::min<std::int64_t>(s + static_cast<std::int64_t>(m_selectionLen) * m_zoom, m_max);
     s = std::max<std::int64_t>(s, 0);
     if (end > s)
         std::memset(m_data.get() + s, SilenceValue(), static_cast<std::size_t>(end - s));
@@ -299,7 +300,8 @@ SampleBuffer::Range SampleBuffer::EditRange(bool wholeSample) {
     const std::int64_t s = SelectionStart();
     Range r;
     r.begin = std::clamp<std::int64_t>(s, 0, m_sampleLen);
-    r.end = std::clamp<std::int64_t>(s + static_cast<std::int64_t>(m_selectionLen) * m_zoom, r.begin, m_sampleLen);
+    r.end = std::clamp<std::int64_t>(s + static_cast<std::int64_t>(m_selectionLen) * m_zoom, r.begin,
+                                     m_sampleLen);
     return r;
 }
 
@@ -326,7 +328,8 @@ void SampleBuffer::AddOffset(const std::uint8_t* source, std::int32_t delta) {
     const Range r = EditRange(false);
     std::uint8_t* data = m_data.get();
     for (std::int64_t i = r.begin; i < r.end; ++i)
-        data[i] = static_cast<std::uint8_t>(std::clamp<std::int64_t>(std::int64_t{source[i]} + delta, 0, 255));
+        data[i] =
+            static_cast<std::uint8_t>(std::clamp<std::int64_t>(std::int64_t{source[i]} + delta, 0, 255));
     Redraw();
 }
 

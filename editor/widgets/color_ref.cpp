@@ -13,9 +13,9 @@ QRgb SystemColor(int index) {
         return palette.color(QPalette::Base).rgb();
     case 24: // tooltip background
         return palette.color(QPalette::ToolTipBase).rgb();
-    case 7: // menu text
-    case 8: // window text
-    case 9: // caption text
+    case 7:  // menu text
+    case 8:  // window text
+    case 9:  // caption text
     case 18: // button text
         return palette.color(QPalette::WindowText).rgb();
     case 13:

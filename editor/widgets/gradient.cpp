@@ -22,7 +22,9 @@ struct Rgb {
     int r, g, b;
 };
 
-Rgb Channels(QRgb c) { return {qRed(c), qGreen(c), qBlue(c)}; }
+Rgb Channels(QRgb c) {
+    return {qRed(c), qGreen(c), qBlue(c)};
+}
 
 // Band j of n covers [p + MulDiv(j, L, n), p + MulDiv(j + 1, L, n)) along the stepping axis.
 void FillHalf(QImage& image, bool alongX, int p, int extent, int n, Rgb start, Rgb diff) {

@@ -32,23 +32,57 @@ template <typename T> void TsqSampleEdit::SetGradientSetting(T& field, T value) 
     DrawWave();
 }
 
-void TsqSampleEdit::SetColor(TColor value) { SetAndRedraw(m_color, value); }
-void TsqSampleEdit::SetLineColor(TColor value) { SetAndRedraw(m_lineColor, value); }
-void TsqSampleEdit::SetAxesColor(TColor value) { SetAndRedraw(m_axesColor, value); }
-void TsqSampleEdit::SetAxes2Color(TColor value) { SetAndRedraw(m_axes2Color, value); }
-void TsqSampleEdit::SetLocatorColor(TColor value) { SetAndRedraw(m_locatorColor, value); }
-void TsqSampleEdit::SetSelectionColor(TColor value) { SetAndRedraw(m_selectionColor, value); }
-void TsqSampleEdit::SetMarkerColor(TColor value) { SetAndRedraw(m_markerColor, value); }
-void TsqSampleEdit::SetGradientColor(TColor value) { SetGradientSetting(m_gradientColor, value); }
-void TsqSampleEdit::SetGradientEnabled(bool value) { SetGradientSetting(m_gradientEnabled, value); }
-void TsqSampleEdit::SetGradientType(tGradientTypex value) { SetGradientSetting(m_gradientType, value); }
-void TsqSampleEdit::SetAxesEnabled(bool value) { SetAndRedraw(m_axesEnabled, value); }
-void TsqSampleEdit::SetAxes2Enabled(bool value) { SetAndRedraw(m_axes2Enabled, value); }
-void TsqSampleEdit::SetMarkerSize(int value) { SetAndRedraw(m_markerSize, value); }
-void TsqSampleEdit::SetLocatorEnabled(bool value) { SetAndRedraw(m_locatorEnabled, value); }
-void TsqSampleEdit::SetLocatorSize(int value) { SetAndRedraw(m_locatorSize, value); }
-void TsqSampleEdit::SetSelectionStyle(int value) { SetAndRedraw(m_selectionStyle, value); }
-void TsqSampleEdit::SetSpectrumMode(bool value) { SetAndRedraw(m_spectrumMode, value); }
+void TsqSampleEdit::SetColor(TColor value) {
+    SetAndRedraw(m_color, value);
+}
+void TsqSampleEdit::SetLineColor(TColor value) {
+    SetAndRedraw(m_lineColor, value);
+}
+void TsqSampleEdit::SetAxesColor(TColor value) {
+    SetAndRedraw(m_axesColor, value);
+}
+void TsqSampleEdit::SetAxes2Color(TColor value) {
+    SetAndRedraw(m_axes2Color, value);
+}
+void TsqSampleEdit::SetLocatorColor(TColor value) {
+    SetAndRedraw(m_locatorColor, value);
+}
+void TsqSampleEdit::SetSelectionColor(TColor value) {
+    SetAndRedraw(m_selectionColor, value);
+}
+void TsqSampleEdit::SetMarkerColor(TColor value) {
+    SetAndRedraw(m_markerColor, value);
+}
+void TsqSampleEdit::SetGradientColor(TColor value) {
+    SetGradientSetting(m_gradientColor, value);
+}
+void TsqSampleEdit::SetGradientEnabled(bool value) {
+    SetGradientSetting(m_gradientEnabled, value);
+}
+void TsqSampleEdit::SetGradientType(tGradientTypex value) {
+    SetGradientSetting(m_gradientType, value);
+}
+void TsqSampleEdit::SetAxesEnabled(bool value) {
+    SetAndRedraw(m_axesEnabled, value);
+}
+void TsqSampleEdit::SetAxes2Enabled(bool value) {
+    SetAndRedraw(m_axes2Enabled, value);
+}
+void TsqSampleEdit::SetMarkerSize(int value) {
+    SetAndRedraw(m_markerSize, value);
+}
+void TsqSampleEdit::SetLocatorEnabled(bool value) {
+    SetAndRedraw(m_locatorEnabled, value);
+}
+void TsqSampleEdit::SetLocatorSize(int value) {
+    SetAndRedraw(m_locatorSize, value);
+}
+void TsqSampleEdit::SetSelectionStyle(int value) {
+    SetAndRedraw(m_selectionStyle, value);
+}
+void TsqSampleEdit::SetSpectrumMode(bool value) {
+    SetAndRedraw(m_spectrumMode, value);
+}
 
 void TsqSampleEdit::SetGradientNbOfColors(int value) {
     if (value != 0 && (value < 2 || value > 256))
@@ -98,8 +132,12 @@ void TsqSampleEdit::DrawValueAt(int x, int y) {
 
 namespace {
 
-int EventX(const QMouseEvent* event) { return static_cast<int>(std::floor(event->position().x())); }
-int EventY(const QMouseEvent* event) { return static_cast<int>(std::floor(event->position().y())); }
+int EventX(const QMouseEvent* event) {
+    return static_cast<int>(std::floor(event->position().x()));
+}
+int EventY(const QMouseEvent* event) {
+    return static_cast<int>(std::floor(event->position().y()));
+}
 
 } // namespace
 

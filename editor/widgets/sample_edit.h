@@ -44,7 +44,9 @@ public:
         return m_sample.LoadFromFile(fileName, redraw, offset);
     }
     bool SaveToFile(const std::string& fileName) const { return m_sample.SaveToFile(fileName); }
-    void LoadFromBuffer(const std::uint8_t* source, std::int32_t count) { m_sample.LoadFromBuffer(source, count); }
+    void LoadFromBuffer(const std::uint8_t* source, std::int32_t count) {
+        m_sample.LoadFromBuffer(source, count);
+    }
     void Clear(bool redraw) { m_sample.Clear(redraw); }
     void CopySelection() { m_sample.CopySelection(); }
     void PasteAtLocator() { m_sample.PasteAtLocator(); }
@@ -147,9 +149,8 @@ protected:
 private:
     void Render();
     void PaintBackground();
-    void PaintAxes(class QPainter& painter, int w, int h);
-    void PaintWave(class QPainter& painter, int w, int h);
-    void PaintSelection(int w, int h);
+    void PaintAxes(class WaveCanvas& canvas, int w, int h);
+    void PaintWave(class WaveCanvas& canvas, int w, int h);
     void DrawValueAt(int x, int y);
     void Fire(const std::function<void(TsqSampleEdit*)>& event);
     template <typename T> void SetAndRedraw(T& field, T value);

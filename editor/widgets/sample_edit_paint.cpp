@@ -1,36 +1,16 @@
 // Drawing of the waveform control: DrawWave's frame and the gradient cache.
 #include "sample_edit.h"
+#include "wave_canvas.h"
 
 #include <QPainter>
-#include <QPen>
 #include <algorithm>
 #include <cstring>
-
-namespace {
-
-// A cosmetic pen of three pixels on, three off, as a width-1 dotted pen draws on screen.
-QPen DottedPen(QRgb color) {
-    QPen pen{QColor(color)};
-    pen.setCosmetic(true);
-    pen.setWidth(1);
-    pen.setDashPattern({3.0, 3.0});
-    pen.setCapStyle(Qt::FlatCap);
-    return pen;
-}
-
-QPen SolidPen(QRgb color) {
-    QPen pen{QColor(color)};
-    pen.setCosmetic(true);
-    pen.setWidth(1);
-    return pen;
-}
-
-} // namespace
 
 void TsqSampleEdit::BuildGradient() {
     if (m_gradient.size() != size() || m_gradient.format() != QImage::Format_RGB32)
         m_gradient = QImage(size(), QImage::Format_RGB32);
-    FillGradient(m_gradient, m_gradientType, ColorToRgb(m_color), ColorToRgb(m_gradientColor), m_gradientNbOfColors);
+    FillGradient(m_gradient, m_gradientType, ColorToRgb(m_color), ColorToRgb(m_gradientColor),
+                 m_gradientNbOfColors);
     m_gradientValid = true;
 }
 
@@ -42,37 +22,36 @@ void TsqSampleEdit::PaintBackground() {
     if (!m_gradientValid)
         BuildGradient();
     if (m_gradient.size() == m_offscreen.size()) {
-        std::memcpy(m_offscreen.bits(), m_gradient.constBits(), static_cast<std::size_t>(m_offscreen.sizeInBytes()));
+        std::memcpy(m_offscreen.bits(), m_gradient.constBits(),
+                    static_cast<std::size_t>(m_offscreen.sizeInBytes()));
         return;
     }
-    // The cache keeps its size until the gradient settings change; what it does not cover
-    // shows the background colour.
+    // The cache keeps its size until a gradient setting changes; what it does not cover shows
+    // the background colour.
     m_offscreen.fill(ColorToRgb(m_color));
     QPainter painter(&m_offscreen);
     painter.setCompositionMode(QPainter::CompositionMode_Source);
     painter.drawImage(0, 0, m_gradient);
 }
 
-void TsqSampleEdit::PaintAxes(QPainter& painter, int w, int h) {
+void TsqSampleEdit::PaintAxes(WaveCanvas& canvas, int w, int h) {
     const int W = w - 1;
     const int H = h - 1;
-    if (m_axesEnabled) {
-        painter.setPen(DottedPen(ColorToRgb(m_axesColor)));
-        painter.drawLine(0, H / 2, W, H / 2);
-    }
+    if (m_axesEnabled)
+        canvas.Line(0, H / 2, W, H / 2, ColorToRgb(m_axesColor));
     if (m_axes2Enabled) {
-        painter.setPen(DottedPen(ColorToRgb(m_axes2Color)));
+        const QRgb color = ColorToRgb(m_axes2Color);
         for (int i = 0; i < 3; ++i) {
             // The centre line is already there when the axis is on.
             if (i == 1 && m_axesEnabled)
                 continue;
             const int y = (i + 1) * H / 4;
-            painter.drawLine(0, y, W, y);
+            canvas.Line(0, y, W, y, color);
         }
     }
 }
 
-void TsqSampleEdit::PaintWave(QPainter& painter, int w, int h) {
+void TsqSampleEdit::PaintWave(WaveCanvas& canvas, int w, int h) {
     const int W = w - 1;
     const int H = h - 1;
     if (W <= 0)
@@ -90,40 +69,19 @@ void TsqSampleEdit::PaintWave(QPainter& painter, int w, int h) {
     }
 
     const QRgb line = ColorToRgb(m_lineColor);
-    painter.setPen(DottedPen(line));
-    painter.setBrush(QColor(line));
     if (!m_spectrumMode) {
-        painter.drawPolyline(m_points.data(), W);
+        canvas.Polyline(m_points.data(), W, line);
     } else {
         const int base = SpectrumCenter() ? H / 2 : H;
         for (const QPoint& p : m_points)
-            painter.drawLine(p.x(), p.y(), p.x(), base);
+            canvas.Line(p.x(), p.y(), p.x(), base, line);
     }
 
     const int s = m_markerSize;
     if (s > 0) {
-        painter.setPen(SolidPen(ColorToRgb(m_markerColor)));
-        painter.setBrush(Qt::NoBrush);
+        const QRgb marker = ColorToRgb(m_markerColor);
         for (const QPoint& p : m_points)
-            painter.drawRect(p.x() - s, p.y() - s, 2 * s, 2 * s);
-    }
-}
-
-void TsqSampleEdit::PaintSelection(int w, int h) {
-    const std::int64_t a = SelectionPos();
-    const std::int64_t b = a + SelectionLen();
-    // Right edge exclusive.
-    const int left = static_cast<int>(std::clamp<std::int64_t>(std::min(a, b), 0, w));
-    const int right = static_cast<int>(std::clamp<std::int64_t>(std::max(a, b), 0, w));
-    if (right <= left)
-        return;
-    QPainter painter(&m_offscreen);
-    if (m_selectionStyle == 0) {
-        painter.setCompositionMode(QPainter::RasterOp_NotDestination);
-        painter.fillRect(left, 0, right - left, h, Qt::black);
-    } else if (m_selectionStyle == 1) {
-        painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
-        painter.fillRect(left, 0, right - left, h, QColor(ColorToRgb(m_selectionColor)));
+            canvas.Frame(p.x() - s, p.y() - s, p.x() + s, p.y() + s, marker);
     }
 }
 
@@ -135,18 +93,25 @@ void TsqSampleEdit::Render() {
     if (m_offscreen.size() != size())
         m_offscreen = QImage(size(), QImage::Format_RGB32);
     PaintBackground();
-    {
-        QPainter painter(&m_offscreen);
-        PaintAxes(painter, w, h);
-        PaintWave(painter, w, h);
-        if (m_locatorEnabled) {
-            const int x = LocatorPos();
-            if (x >= 0 && x < w - 1) {
-                painter.setPen(SolidPen(ColorToRgb(m_locatorColor)));
-                painter.drawLine(x, m_locatorSize, x, h - 1 - m_locatorSize);
-            }
-        }
+
+    WaveCanvas canvas(m_offscreen);
+    canvas.SetDotted(true);
+    PaintAxes(canvas, w, h);
+    PaintWave(canvas, w, h);
+    canvas.SetDotted(false);
+    if (m_locatorEnabled) {
+        const int x = LocatorPos();
+        // Only the columns that have a point show the locator.
+        if (x >= 0 && x < w - 1)
+            canvas.Line(x, m_locatorSize, x, h - 1 - m_locatorSize, ColorToRgb(m_locatorColor));
     }
-    if (SelectionLen() != 0)
-        PaintSelection(w, h);
+
+    const std::int64_t a = SelectionPos();
+    const std::int64_t b = a + SelectionLen();
+    if (a != b && (m_selectionStyle == 0 || m_selectionStyle == 1)) {
+        // Right edge exclusive; style 0 inverts, style 1 combines with the selection colour.
+        const int left = static_cast<int>(std::clamp<std::int64_t>(std::min(a, b), 0, w));
+        const int right = static_cast<int>(std::clamp<std::int64_t>(std::max(a, b), 0, w));
+        canvas.XorColumns(left, right, m_selectionStyle == 0 ? 0xFFFFFF : ColorToRgb(m_selectionColor));
+    }
 }

@@ -20,8 +20,9 @@ TEST(MuLawTables, ExpandTableMatchesCheckRows) {
 
 TEST(MuLawTables, CompressTableMatchesCheckRows) {
     const auto& t = MuLawTables::Instance().CompressTable;
-    const std::vector<std::pair<int, int>> rows = {{0, 127},   {64, 111},  {126, 25},  {127, 0},   {128, 128},
-                                                   {129, 153}, {130, 165}, {160, 224}, {192, 239}, {255, 255}};
+    const std::vector<std::pair<int, int>> rows = {{0, 127},   {64, 111},  {126, 25},  {127, 0},
+                                                   {128, 128}, {129, 153}, {130, 165}, {160, 224},
+                                                   {192, 239}, {255, 255}};
     for (const auto& [index, value] : rows)
         EXPECT_EQ(t[index], value) << "CompressTable[" << index << "]";
     // Codes grow with the linear value on each side.

@@ -11,7 +11,9 @@ namespace {
 // A buffer holding a ramp 1, 2, 3, ... (mod 256, never 0) of `len` bytes, counting redraws.
 class SampleBufferTest : public ::testing::Test {
 protected:
-    void SetUp() override { buffer.OnRedraw = [this] { ++redraws; }; }
+    void SetUp() override {
+        buffer.OnRedraw = [this] { ++redraws; };
+    }
 
     void FillRamp(std::int32_t len) {
         for (std::int32_t i = 0; i < len; ++i)

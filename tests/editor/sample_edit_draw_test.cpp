@@ -6,8 +6,12 @@
 
 namespace {
 
-QRgb Px(const TsqSampleEdit& edit, int x, int y) { return edit.OffscreenImage().pixel(x, y) & 0xFFFFFF; }
-QRgb Rgb(TColor c) { return ColorToRgb(c) & 0xFFFFFF; }
+QRgb Px(const TsqSampleEdit& edit, int x, int y) {
+    return edit.OffscreenImage().pixel(x, y) & 0xFFFFFF;
+}
+QRgb Rgb(TColor c) {
+    return ColorToRgb(c) & 0xFFFFFF;
+}
 
 // A plain control: black, no wave markers, no locator; the zero sample lies on the bottom row.
 void MakePlain(TsqSampleEdit& edit, int w, int h) {

@@ -24,7 +24,9 @@ protected:
     }
     void Press(Qt::MouseButton b, int x, int y = 50) { Send(QEvent::MouseButtonPress, b, b, x, y); }
     void Move(Qt::MouseButtons held, int x, int y = 50) { Send(QEvent::MouseMove, Qt::NoButton, held, x, y); }
-    void Release(Qt::MouseButton b, int x, int y = 50) { Send(QEvent::MouseButtonRelease, b, Qt::NoButton, x, y); }
+    void Release(Qt::MouseButton b, int x, int y = 50) {
+        Send(QEvent::MouseButtonRelease, b, Qt::NoButton, x, y);
+    }
 
     bool Inverted(int x) const { return (edit.OffscreenImage().pixel(x, 10) & 0xFFFFFF) == 0xFFFFFF; }
 
@@ -151,8 +153,8 @@ TEST(SampleEditFocus, PressTakesTheFocus) {
     auto* edit = new TsqSampleEdit(&window);
     first.setFocus();
     ASSERT_EQ(window.focusWidget(), &first);
-    QMouseEvent press(QEvent::MouseButtonPress, QPointF(50, 20), QPointF(50, 20), Qt::LeftButton, Qt::LeftButton,
-                      Qt::NoModifier);
+    QMouseEvent press(QEvent::MouseButtonPress, QPointF(50, 20), QPointF(50, 20), Qt::LeftButton,
+                      Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(edit, &press);
     EXPECT_EQ(window.focusWidget(), edit);
 }
