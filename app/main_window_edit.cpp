@@ -22,6 +22,7 @@ void TForm1::NewSample() {
     SetItemEnabled(btnStop, false);
     SetItemEnabled(btnPlay, false);
     FullSize();
+    // The playable wave is rebuilt from the cleared sample here once playback exists.
 }
 
 // A second Select All drops the selection.

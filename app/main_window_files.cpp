@@ -47,6 +47,7 @@ bool TForm1::LoadSample(const QString& path) {
         ShowError(QStringLiteral("File Error"), QStringLiteral("Read File Error - Nothing Loaded"));
         return false;
     }
+    // A raw load also rebuilds the playable wave once playback exists.
     SetItemEnabled(mnuSaveAsWave, true);
     SetItemEnabled(btnPlay, true);
     SetItemEnabled(btnStop, true);
