@@ -407,7 +407,7 @@ void TForm1::FormCreate() {
     mnuBackward->setShortcut(QKeySequence(Qt::Key_Left));
     mnuFastBackward->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Left));
     mnuPlay->setShortcut(QKeySequence(Qt::Key_Space));
-    // 5.
+    // Nothing plays yet.
     Playing = false;
 }
 
