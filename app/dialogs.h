@@ -1,0 +1,36 @@
+// The common dialogs that commands need (file names, messages, colours), behind an interface
+// so that tests can answer them without a modal loop. Window thread only.
+#pragma once
+
+#include <QString>
+#include <cstdint>
+#include <optional>
+
+class QWidget;
+
+struct FileDialogRequest {
+    QString title;
+    // "Description|pattern;pattern|Description|pattern", as the commands state their filters.
+    QString filter;
+    int filterIndex = 1; // 1-based
+    QString fileName;    // preset name
+    bool confirmOverwrite = false;
+};
+
+struct FileDialogAnswer {
+    bool accepted = false;
+    QString fileName;
+    int filterIndex = 1;
+};
+
+enum class MessageIcon { Error, Warning, Information };
+
+class Dialogs {
+public:
+    virtual ~Dialogs() = default;
+    virtual FileDialogAnswer OpenFile(QWidget* parent, const FileDialogRequest& request) = 0;
+    virtual FileDialogAnswer SaveFile(QWidget* parent, const FileDialogRequest& request) = 0;
+    virtual void Message(QWidget* parent, MessageIcon icon, const QString& title, const QString& text) = 0;
+    // Colours are 0x00BBGGRR, as the settings store holds them; nothing on cancel.
+    virtual std::optional<uint32_t> ChooseColor(QWidget* parent, uint32_t initial) = 0;
+};

@@ -1,0 +1,30 @@
+#include "file_names.h"
+
+namespace {
+
+// Index of the dot that starts the extension of the last path element, or -1.
+qsizetype ExtensionDot(const QString& name) {
+    const qsizetype slash = name.lastIndexOf(QLatin1Char('/'));
+    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+    return dot > slash ? dot : -1;
+}
+
+} // namespace
+
+QString ForceExtension(const QString& name, const QString& extension) {
+    const qsizetype dot = ExtensionDot(name);
+    if (dot < 0)
+        return name + extension;
+    if (name.mid(dot).compare(extension, Qt::CaseInsensitive) != 0)
+        return name.left(dot) + extension;
+    return name;
+}
+
+QString FileNameWithoutFolder(const QString& path) {
+    return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
+}
+
+QString ExtensionOf(const QString& path) {
+    const qsizetype dot = ExtensionDot(path);
+    return dot < 0 ? QString() : path.mid(dot + 1);
+}

@@ -1,0 +1,14 @@
+// File name helpers of the file commands.
+#pragma once
+
+#include <QString>
+
+// Gives the name the extension (with its dot): appended when the name has none, replaced when
+// it has another one (letter case ignored), otherwise the name is returned unchanged.
+QString ForceExtension(const QString& name, const QString& extension);
+
+// The name without its folder, as the window shows it.
+QString FileNameWithoutFolder(const QString& path);
+
+// The extension without its dot ("" when there is none), letter case kept.
+QString ExtensionOf(const QString& path);

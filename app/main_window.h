@@ -1,0 +1,229 @@
+// TForm1: the main window, the sample editor. It holds the waveform view, the knob strip that
+// shows positions in samples, the scroll bar, the toolbar and the menus, and runs the editing,
+// view and file commands. Window thread only.
+#pragma once
+
+#include <QMainWindow>
+#include <cstdint>
+#include <functional>
+
+class Dialogs;
+class Tsqpotlab;
+class TsqSampleEdit;
+class QAction;
+class QComboBox;
+class QLabel;
+class QMenu;
+class QScrollBar;
+class QShortcut;
+class QToolBar;
+class QToolButton;
+
+class TForm1 : public QMainWindow {
+public:
+    explicit TForm1(Dialogs& dialogs, QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    // The other windows are created by the application; the View and About menus only show them.
+    void SetAboutBox(QWidget* window);
+
+    // Opens a sample file as "Load Raw-Bin" does after its dialog (the command line uses this).
+    void OpenSampleFile(const QString& path);
+
+    // Routines shared by the commands.
+    void ApplyKnobsToView();
+    void ResetViewAfterLoad();
+    void ZoomToSelection();
+    void LoadWindowPlacement();
+    void SaveWindowPlacement();
+
+    // Enabled state of a menu item or button, also while it is hidden.
+    static void SetItemEnabled(QAction* item, bool enabled);
+    static bool ItemEnabled(const QAction* item);
+
+    // Runs a command and shows any error that escapes it in the standard error box.
+    void RunCommand(const std::function<void()>& command);
+
+    // --- the window's parts (named as on the form) ---
+    TsqSampleEdit* sqSampleEdit1 = nullptr;
+    Tsqpotlab* sqpotlab7 = nullptr;  // Size (units of 1024 bytes)
+    Tsqpotlab* sqpotlab1 = nullptr;  // Zoom
+    Tsqpotlab* sqpotlab2 = nullptr;  // Orig
+    Tsqpotlab* sqpotlab4 = nullptr;  // Loc
+    Tsqpotlab* sqpotlab3 = nullptr;  // Val
+    Tsqpotlab* sqpotlab5 = nullptr;  // Pos
+    Tsqpotlab* sqpotlab6 = nullptr;  // Len
+    Tsqpotlab* sqpotlab10 = nullptr; // Offset
+    Tsqpotlab* sqpotlab11 = nullptr; // Level (unused)
+    Tsqpotlab* sqpotlab8 = nullptr;  // Max
+    Tsqpotlab* sqpotlab9 = nullptr;  // Min
+    QScrollBar* TrackBar1 = nullptr;
+    QComboBox* ComboBox1 = nullptr;
+    QLabel* Label12 = nullptr;
+    QToolBar* ToolBar1 = nullptr;
+    QWidget* AnalysisPanel = nullptr;
+    QWidget* AnalysisSplitter = nullptr;
+    QWidget* MeterPanel = nullptr;
+    QWidget* EditPanel = nullptr;
+    QWidget* KnobStrip = nullptr;
+
+    // Menus and items.
+    QMenu* mnuFile = nullptr;
+    QMenu* mnuEdition = nullptr;
+    QMenu* mnuAudio = nullptr;
+    QMenu* mnuView = nullptr;
+    QMenu* mnuAbout = nullptr;
+    QAction* mnuNew = nullptr;
+    QAction* mnuLoadRaw = nullptr;
+    QAction* mnuSaveRaw = nullptr;
+    QAction* mnuWaveSeparator = nullptr;
+    QAction* mnuLoadWave = nullptr;
+    QAction* mnuSaveAsWave = nullptr;
+    QAction* mnuSendToMidi = nullptr;
+    QAction* mnuReceiveFromMidi = nullptr;
+    QAction* mnuExit = nullptr;
+    QAction* mnuUndo = nullptr;
+    QAction* mnuSelectAll = nullptr;
+    QAction* mnuCut = nullptr;
+    QAction* mnuCopy = nullptr;
+    QAction* mnuPaste = nullptr;
+    QAction* mnuCrop = nullptr;
+    QAction* mnuMute = nullptr;
+    QAction* mnuLinToMuLaw = nullptr;
+    QAction* mnuMuLawToLin = nullptr;
+    QAction* mnuReverse = nullptr;
+    QAction* mnuUnsigned = nullptr;
+    QAction* mnuLoop = nullptr;
+    QAction* mnuGoToStart = nullptr;
+    QAction* mnuGoToEnd = nullptr;
+    QAction* mnuFastForward = nullptr;
+    QAction* mnuForward = nullptr;
+    QAction* mnuBackward = nullptr;
+    QAction* mnuFastBackward = nullptr;
+    QAction* mnuPlay = nullptr;
+    QAction* mnuZoomIn = nullptr;
+    QAction* mnuZoomOut = nullptr;
+    QAction* mnuMinimum = nullptr;
+    QAction* mnuFullSize = nullptr;
+    QAction* mnuFollowLocator = nullptr;
+    QAction* mnuShowPoints = nullptr;
+    QAction* mnuShowBars = nullptr;
+    QAction* mnuShowVuMeters = nullptr;
+    QAction* mnuShowRtSpectrum = nullptr;
+    QAction* mnuPreferences = nullptr;
+    QAction* mnuSampleBank = nullptr;
+    QAction* mnuPatterns = nullptr;
+    QAction* mnuAboutBox = nullptr;
+
+    // Toolbar buttons.
+    QAction* btnNew = nullptr;
+    QAction* btnLoadRaw = nullptr;
+    QAction* btnSaveRaw = nullptr;
+    QAction* btnLoadWave = nullptr;
+    QAction* btnSendToMidi = nullptr;
+    QAction* btnCopyToBank = nullptr;
+    QAction* btnFullView = nullptr;
+    QAction* btnZoomOneToOne = nullptr;
+    QAction* btnZero = nullptr;
+    QAction* btnLinear = nullptr;
+    QAction* btnMuLaw = nullptr;
+    QAction* btnSigned = nullptr;
+    QAction* btnCut = nullptr;
+    QAction* btnPlay = nullptr;
+    QAction* btnLoop = nullptr;
+    QAction* btnStop = nullptr;
+
+    // --- window values ---
+    bool Playing = false;
+    int LastOffset = 0;
+    int LoadFilterIndex = 1;
+    int SaveFilterIndex = 1;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    // Construction (main_window.cpp).
+    void CreateEditor();
+    void CreateKnobStrip();
+    void CreateMenus();
+    void CreateToolBar();
+    void CreateLayout();
+    void CreateHiddenShortcuts();
+    void FormCreate();
+    void FormResize();
+    QAction* AddItem(QMenu* menu, const QString& caption, const QKeySequence& shortcut,
+                     void (TForm1::*command)());
+    QAction* AddButton(const QIcon& icon, const QString& caption, const QString& hint,
+                       void (TForm1::*command)());
+
+    // Editor events and knob handlers (main_window_view.cpp).
+    void sqSampleEdit1LocatorChange();
+    void sqSampleEdit1SelectorChange();
+    void sqpotlab7Change();
+    void sqpotlab1Change();
+    void sqpotlab2Change();
+    void sqpotlab4Change();
+    void sqpotlab3Change();
+    void sqpotlab5Change();
+    void sqpotlab6Change();
+    void sqpotlab10Change();
+    void TrackBar1Change(int position);
+    void SetTrackBar(int position);
+    void SetPositionMaxima(int maximum);
+    void ShowSizeKnob(int value, const QString& unit);
+    void ShowMinMax();
+    int ByteAt(int64_t index) const;
+    int EditorWidthForZoom() const;
+
+    // View commands (main_window_view.cpp).
+    void ZoomIn();
+    void ZoomOut();
+    void ZoomMinimum();
+    void FullSize();
+    void ZoomOneToOne();
+    void ShowHidePoints();
+    void ShowHideBars();
+    void GoToStart();
+    void GoToEnd();
+    void MoveLocator(int64_t samples);
+    void FastForward();
+    void Forward();
+    void Backward();
+    void FastBackward();
+    void ShowAboutBox();
+    void ApplyZoomKnob();
+
+    // Editing commands (main_window_edit.cpp).
+    void NewSample();
+    void SelectAll();
+    void Cut();
+    void Copy();
+    void Paste();
+    void Crop();
+    void Mute();
+    void LinearToMuLaw();
+    void MuLawToLinear();
+    void Reverse();
+    void ToggleSign();
+    void FixZero();
+    void UndoEdit();
+    void Exit();
+
+    // File commands (main_window_files.cpp).
+    void LoadRawBin();
+    void SaveRawBin();
+    void LoadWave();
+    void SaveAsWave();
+    bool LoadSample(const QString& path);
+    bool ConvertWaveFile(const QString& destination);
+    bool SaveRawFile(const QString& name);
+    bool SaveWaveFile(const QString& name);
+    void ShowError(const QString& title, const QString& text);
+
+    Dialogs& dialogs_;
+    QWidget* aboutBox_ = nullptr;
+    QShortcut* loadWaveKey_ = nullptr;
+    QShortcut* saveAsWaveKey_ = nullptr;
+};

@@ -1,0 +1,65 @@
+#include "qt_dialogs.h"
+
+#include <QColorDialog>
+#include <QFileDialog>
+#include <QMessageBox>
+
+QStringList QtDialogs::NameFilters(const QString& filter) {
+    const QStringList parts = filter.split(QLatin1Char('|'));
+    QStringList result;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        QStringList patterns = parts[i + 1].split(QLatin1Char(';'), Qt::SkipEmptyParts);
+        for (QString& p : patterns)
+            p = p.trimmed();
+        // Qt reads the patterns from the last parentheses of a filter.
+        result << parts[i].trimmed() + QStringLiteral(" (") + patterns.join(QLatin1Char(' ')) +
+                      QLatin1Char(')');
+    }
+    return result;
+}
+
+FileDialogAnswer QtDialogs::Run(QWidget* parent, const FileDialogRequest& request, bool save) {
+    QFileDialog dialog(parent, request.title);
+    const QStringList filters = NameFilters(request.filter);
+    dialog.setNameFilters(filters);
+    if (request.filterIndex >= 1 && request.filterIndex <= filters.size())
+        dialog.selectNameFilter(filters[request.filterIndex - 1]);
+    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    if (save && !request.confirmOverwrite)
+        dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    if (!request.fileName.isEmpty() && !request.fileName.contains(QLatin1Char('*')))
+        dialog.selectFile(request.fileName);
+    FileDialogAnswer answer;
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return answer;
+    answer.accepted = true;
+    answer.fileName = dialog.selectedFiles().first();
+    const qsizetype index = filters.indexOf(dialog.selectedNameFilter());
+    answer.filterIndex = index < 0 ? 1 : int(index) + 1;
+    return answer;
+}
+
+FileDialogAnswer QtDialogs::OpenFile(QWidget* parent, const FileDialogRequest& request) {
+    return Run(parent, request, false);
+}
+
+FileDialogAnswer QtDialogs::SaveFile(QWidget* parent, const FileDialogRequest& request) {
+    return Run(parent, request, true);
+}
+
+void QtDialogs::Message(QWidget* parent, MessageIcon icon, const QString& title, const QString& text) {
+    const QMessageBox::Icon qtIcon = icon == MessageIcon::Error     ? QMessageBox::Critical
+                                     : icon == MessageIcon::Warning ? QMessageBox::Warning
+                                                                    : QMessageBox::Information;
+    QMessageBox box(qtIcon, title, text, QMessageBox::Ok, parent);
+    box.exec();
+}
+
+std::optional<uint32_t> QtDialogs::ChooseColor(QWidget* parent, uint32_t initial) {
+    const QColor start(int(initial & 0xFF), int((initial >> 8) & 0xFF), int((initial >> 16) & 0xFF));
+    const QColor chosen = QColorDialog::getColor(start, parent);
+    if (!chosen.isValid())
+        return std::nullopt;
+    return uint32_t(chosen.red()) | uint32_t(chosen.green()) << 8 | uint32_t(chosen.blue()) << 16;
+}

@@ -1,0 +1,20 @@
+// Dialogs shown with Qt's own file, message and colour dialogs.
+#pragma once
+
+#include "dialogs.h"
+
+#include <QStringList>
+
+class QtDialogs : public Dialogs {
+public:
+    FileDialogAnswer OpenFile(QWidget* parent, const FileDialogRequest& request) override;
+    FileDialogAnswer SaveFile(QWidget* parent, const FileDialogRequest& request) override;
+    void Message(QWidget* parent, MessageIcon icon, const QString& title, const QString& text) override;
+    std::optional<uint32_t> ChooseColor(QWidget* parent, uint32_t initial) override;
+
+    // "Text|*.a;*.b|..." as Qt name filters ("Text (*.a *.b)"), one per pair, in order.
+    static QStringList NameFilters(const QString& filter);
+
+private:
+    FileDialogAnswer Run(QWidget* parent, const FileDialogRequest& request, bool save);
+};

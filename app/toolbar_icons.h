@@ -1,0 +1,25 @@
+// Toolbar icons: the desktop theme's icon when it has one, otherwise a cleanly drawn one.
+#pragma once
+
+#include <QIcon>
+
+enum class ToolIcon {
+    New,
+    Open,
+    Save,
+    OpenWave,
+    SendMidi,
+    CopyToBank,
+    FullView,
+    ZoomOneToOne,
+    Sign,
+    Cut,
+    Play,
+    Loop,
+    Stop
+};
+
+QIcon ToolbarIcon(ToolIcon which);
+
+// The drawn icon alone (also used when the theme has none).
+QIcon DrawnToolbarIcon(ToolIcon which);

@@ -1,0 +1,376 @@
+// The main window's commands: positions between knobs (samples) and the editor (columns), the
+// editing and view commands through their keys, and the raw file commands.
+#include "window_fixture.h"
+
+#include <QAction>
+#include <QDir>
+#include <QLabel>
+#include <QScrollBar>
+
+TEST_F(WindowTest, SampleColumnConversions) {
+    TForm1& w = Open();
+    LoadThroughKeys(WriteFile("long.bin", Ramp(10000)));
+    TsqSampleEdit& e = *w.sqSampleEdit1;
+    Turn(w.sqpotlab1, 4);
+    Turn(w.sqpotlab2, 1000);
+    EXPECT_EQ(e.Zoom(), 4);
+    EXPECT_EQ(e.ViewOrigin(), 1000);
+    EXPECT_EQ(w.TrackBar1->value(), 10);
+
+    Turn(w.sqpotlab4, 1203);
+    EXPECT_EQ(e.LocatorPos(), 50);
+    EXPECT_EQ(w.sqpotlab3->State(), Ramp(10000)[1203]) << "Val shows the byte at the locator";
+    Turn(w.sqpotlab4, 900);
+    EXPECT_EQ(e.LocatorPos(), 50) << "a locator before the origin is left where it was";
+
+    DragSelection(10, 60);
+    EXPECT_EQ(e.SelectionPos(), 10);
+    EXPECT_EQ(e.SelectionLen(), 50);
+    EXPECT_EQ(w.sqpotlab5->State(), 1040);
+    EXPECT_EQ(w.sqpotlab6->State(), 200);
+
+    // Dragged right to left: the knobs show the same selection, start first.
+    DragSelection(60, 10);
+    EXPECT_EQ(w.sqpotlab5->State(), 1040);
+    EXPECT_EQ(w.sqpotlab6->State(), 200);
+
+    // Dragging the locator shows its sample position and byte.
+    Mouse(QEvent::MouseButtonPress, e.LocatorPos(), Qt::LeftButton, Qt::LeftButton);
+    Mouse(QEvent::MouseMove, 75, Qt::NoButton, Qt::LeftButton);
+    Mouse(QEvent::MouseButtonRelease, 75, Qt::LeftButton, Qt::NoButton);
+    EXPECT_EQ(w.sqpotlab4->State(), 1300);
+    EXPECT_EQ(w.sqpotlab3->State(), Ramp(10000)[1300]);
+
+    // Pos and Len knobs move the selection in columns.
+    Turn(w.sqpotlab5, 1400);
+    Turn(w.sqpotlab6, 403);
+    EXPECT_EQ(e.SelectionPos(), 100);
+    EXPECT_EQ(e.SelectionLen(), 100);
+
+    // The scroll bar moves the origin in hundredths of the sample.
+    w.TrackBar1->setValue(50);
+    EXPECT_EQ(e.ViewOrigin(), 5000);
+    EXPECT_EQ(w.sqpotlab2->State(), 5000);
+}
+
+TEST_F(WindowTest, SelectAllTwiceSelectsEverythingThenNothing) {
+    TForm1& w = Open();
+    LoadThroughKeys(WriteFile("a.bin", Ramp(3000)));
+    TsqSampleEdit& e = *w.sqSampleEdit1;
+    Turn(w.sqpotlab1, 2);
+    Key(Qt::Key_A, Qt::ControlModifier);
+    EXPECT_EQ(e.SelectionPos(), 0);
+    EXPECT_EQ(e.SelectionLen(), 1500);
+    EXPECT_EQ(w.sqpotlab5->State(), 0);
+    EXPECT_EQ(w.sqpotlab6->State(), 3000);
+    Key(Qt::Key_A, Qt::ControlModifier);
+    EXPECT_EQ(e.SelectionLen(), 0);
+    EXPECT_EQ(w.sqpotlab6->State(), 0);
+}
+
+TEST_F(WindowTest, CropAtZoomThree) {
+    TForm1& w = Open();
+    const std::vector<uint8_t> bytes = Ramp(2000);
+    LoadThroughKeys(WriteFile("c.bin", bytes));
+    TsqSampleEdit& e = *w.sqSampleEdit1;
+    Turn(w.sqpotlab1, 3);
+    DragSelection(20, 120);
+    ASSERT_EQ(e.SelectionLen(), 100);
+    Key(Qt::Key_W, Qt::ControlModifier);
+    EXPECT_EQ(e.GetSampleLen(), 300);
+    EXPECT_EQ(Sample(), std::vector<uint8_t>(bytes.begin() + 60, bytes.begin() + 360));
+    EXPECT_EQ(w.sqpotlab6->State(), 300);
+    EXPECT_EQ(w.sqpotlab7->Caption(), "0kB");
+    EXPECT_EQ(w.sqpotlab2->State(), 0);
+    EXPECT_EQ(w.sqpotlab4->State(), 0);
+    EXPECT_EQ(w.sqpotlab5->State(), 0);
+    EXPECT_EQ(w.sqpotlab6->Max(), 300);
+}
+
+TEST_F(WindowTest, SizeKnobAndLoadedSize) {
+    TForm1& w = Open();
+    Turn(w.sqpotlab7, 16);
+    EXPECT_EQ(w.sqSampleEdit1->GetSampleLen(), 16384);
+    EXPECT_EQ(w.sqpotlab7->Caption(), "16Ko");
+    EXPECT_EQ(w.sqpotlab4->Max(), 16384);
+
+    LoadThroughKeys(WriteFile("sixteen.bin", Ramp(16384)));
+    EXPECT_EQ(w.sqpotlab7->Caption(), "16Ko");
+    LoadThroughKeys(WriteFile("big.bin", Ramp(524288)));
+    EXPECT_EQ(w.sqpotlab7->Caption(), "512Ko");
+    EXPECT_EQ(w.sqpotlab8->State(), 255);
+    EXPECT_EQ(w.sqpotlab9->State(), 0);
+
+    // Go to End sits one past the last sample of a full buffer without reading beyond it.
+    Key(Qt::Key_End);
+    EXPECT_EQ(w.sqpotlab4->State(), 524288);
+    EXPECT_EQ(w.sqpotlab3->State(), 0);
+}
+
+TEST_F(WindowTest, FullSizeOnAnEmptySample) {
+    TForm1& w = Open();
+    w.TrackBar1->setValue(50);
+    Key(Qt::Key_F8);
+    EXPECT_EQ(w.TrackBar1->value(), 0);
+    EXPECT_EQ(w.sqpotlab1->State(), 1);
+    EXPECT_EQ(w.sqSampleEdit1->Zoom(), 1);
+    // The other view commands on an empty sample do nothing harmful either.
+    for (Qt::Key k : {Qt::Key_F5, Qt::Key_F6, Qt::Key_F7, Qt::Key_Home, Qt::Key_End, Qt::Key_Right})
+        Key(k);
+    Key(Qt::Key_A, Qt::ControlModifier);
+    Key(Qt::Key_W, Qt::ControlModifier);
+    Key(Qt::Key_Delete, Qt::ControlModifier);
+    EXPECT_TRUE(dialogs.messages.empty());
+}
+
+TEST_F(WindowTest, LoadedSampleFitsTheView) {
+    TForm1& w = Open();
+    const std::vector<uint8_t> bytes = Ramp(40000);
+    const QString path = WriteFile("kick.raw", bytes);
+    LoadThroughKeys(path, 3);
+    ASSERT_EQ(dialogs.openRequests.size(), 1u);
+    EXPECT_EQ(dialogs.openRequests[0].title, " Load Audio File");
+    EXPECT_EQ(dialogs.openRequests[0].filter,
+              "Binary Files (bin, raw, ovl) |*.bin;*.raw;*.ovl|Wave Files (wav)|*.wav|All Files ( *.*)|*.*");
+    EXPECT_EQ(dialogs.openRequests[0].filterIndex, 1);
+    EXPECT_EQ(Sample(), bytes);
+    EXPECT_EQ(w.Label12->text(), "kick.raw");
+    EXPECT_TRUE(w.btnPlay->isEnabled());
+    const int width = w.sqSampleEdit1->width();
+    EXPECT_EQ(w.sqpotlab1->State(), 40000 / (width - 1) + 1) << "Full Size after a load";
+    EXPECT_EQ(w.sqSampleEdit1->Zoom(), w.sqpotlab1->State());
+    EXPECT_EQ(w.sqpotlab2->Max(), 40000);
+
+    dialogs.answers.push_back({}); // cancel
+    Key(Qt::Key_L, Qt::ControlModifier);
+    ASSERT_EQ(dialogs.openRequests.size(), 2u);
+    EXPECT_EQ(dialogs.openRequests[1].filterIndex, 3) << "the filter index is remembered";
+    EXPECT_EQ(w.Label12->text(), "kick.raw");
+
+    // A name ending in upper-case .WAV is raw bytes, header and all.
+    const QString upper = WriteFile("sample.WAV", Ramp(100));
+    LoadThroughKeys(upper);
+    EXPECT_EQ(Sample(), Ramp(100));
+    EXPECT_TRUE(dialogs.messages.empty());
+}
+
+TEST_F(WindowTest, LocatorKeysAndZoomKeys) {
+    TForm1& w = Open();
+    const std::vector<uint8_t> bytes = Ramp(10000);
+    LoadThroughKeys(WriteFile("loc.bin", bytes));
+    TsqSampleEdit& e = *w.sqSampleEdit1;
+    Key(Qt::Key_F7);
+    EXPECT_EQ(e.Zoom(), 1);
+    Key(Qt::Key_F6);
+    Key(Qt::Key_F6);
+    Key(Qt::Key_F6);
+    EXPECT_EQ(e.Zoom(), 4);
+    Key(Qt::Key_F5);
+    EXPECT_EQ(w.sqpotlab1->State(), 3);
+    EXPECT_EQ(e.Zoom(), 3);
+
+    Key(Qt::Key_Home);
+    Key(Qt::Key_Right, Qt::ControlModifier);
+    EXPECT_EQ(w.sqpotlab4->State(), 30);
+    EXPECT_EQ(e.LocatorPos(), 10);
+    Key(Qt::Key_Right);
+    EXPECT_EQ(w.sqpotlab4->State(), 33);
+    EXPECT_EQ(w.sqpotlab3->State(), bytes[33]);
+    Key(Qt::Key_Left);
+    Key(Qt::Key_Left, Qt::ControlModifier);
+    Key(Qt::Key_Left, Qt::ControlModifier);
+    EXPECT_EQ(w.sqpotlab4->State(), 0) << "the knob keeps Loc at 0";
+
+    Key(Qt::Key_End);
+    EXPECT_EQ(w.sqpotlab4->State(), 10000);
+    EXPECT_EQ(e.LocatorPos(), 3333);
+    EXPECT_EQ(w.sqpotlab3->State(), 0);
+
+    // Zoom 1:1 shows the selection across the view.
+    Turn(w.sqpotlab1, 10);
+    DragSelection(100, 300);
+    w.btnZoomOneToOne->trigger();
+    EXPECT_EQ(e.ViewOrigin(), 1000);
+    EXPECT_EQ(w.sqpotlab2->State(), 1000);
+    EXPECT_EQ(e.Zoom(), 2000 / (e.width() - 1) + 1);
+    EXPECT_EQ(w.TrackBar1->value(), 10);
+
+    // Points and bars.
+    Key(Qt::Key_F11, Qt::ControlModifier);
+    EXPECT_FALSE(w.mnuShowPoints->isChecked()) << "the first use unchecks the item";
+    EXPECT_EQ(e.MarkerSize(), 0);
+    Key(Qt::Key_F11, Qt::ControlModifier);
+    EXPECT_EQ(e.MarkerSize(), 1);
+    Key(Qt::Key_F12, Qt::ControlModifier);
+    EXPECT_TRUE(e.SpectrumMode());
+    Key(Qt::Key_F8, Qt::ControlModifier);
+    EXPECT_TRUE(w.mnuFollowLocator->isChecked());
+}
+
+TEST_F(WindowTest, EditingCommandsThroughTheirKeysAndButtons) {
+    TForm1& w = Open();
+    std::vector<uint8_t> bytes(1000);
+    for (size_t i = 0; i < bytes.size(); ++i)
+        bytes[i] = uint8_t(i);
+    bytes[0] = 255, bytes[1] = 128, bytes[2] = 0, bytes[3] = 127, bytes[4] = 200;
+    LoadThroughKeys(WriteFile("e.bin", bytes));
+    TsqSampleEdit& e = *w.sqSampleEdit1;
+    Key(Qt::Key_F7); // zoom 1: columns are samples
+
+    // Linear to µ-law and back through Alt+C and Alt+E.
+    Key(Qt::Key_C, Qt::AltModifier);
+    EXPECT_NE(Sample(), bytes);
+    Key(Qt::Key_E, Qt::AltModifier);
+    const std::vector<uint8_t> round = Sample();
+    EXPECT_EQ(round[0], 255);
+    EXPECT_EQ(round[1], 128);
+    EXPECT_EQ(round[2], 0);
+    EXPECT_EQ(round[3], 128);
+    EXPECT_EQ(round[4], 202);
+
+    // Signed/Unsigned over the whole sample, twice is the identity; the button does the same.
+    const std::vector<uint8_t> before = Sample();
+    Key(Qt::Key_U, Qt::ControlModifier);
+    EXPECT_EQ(Sample()[10], 128 - before[10]);
+    w.btnSigned->trigger();
+    EXPECT_EQ(Sample(), before);
+
+    // Reverse.
+    Key(Qt::Key_R, Qt::ControlModifier);
+    EXPECT_EQ(Sample().front(), before.back());
+    Key(Qt::Key_R, Qt::ControlModifier);
+
+    // Zero: 0 becomes 128.
+    ASSERT_EQ(Sample()[2], 0);
+    w.btnZero->trigger();
+    EXPECT_EQ(Sample()[2], 128);
+
+    // Copy a selection and paste it at the locator.
+    DragSelection(100, 110);
+    Key(Qt::Key_C, Qt::ControlModifier);
+    Turn(w.sqpotlab4, 500);
+    Key(Qt::Key_V, Qt::ControlModifier);
+    const std::vector<uint8_t> pasted = Sample();
+    EXPECT_TRUE(std::equal(pasted.begin() + 500, pasted.begin() + 510, pasted.begin() + 100));
+
+    // Mute fills with the centre value.
+    Key(Qt::Key_M, Qt::ControlModifier);
+    EXPECT_EQ(Sample()[105], 128);
+
+    // Cut closes the gap; the length stays and the end is silence.
+    const std::vector<uint8_t> beforeCut = Sample();
+    DragSelection(200, 250);
+    w.btnCut->trigger();
+    const std::vector<uint8_t> cut = Sample();
+    EXPECT_EQ(e.GetSampleLen(), 1000);
+    EXPECT_EQ(cut[200], beforeCut[250]);
+    EXPECT_EQ(cut[999], 128);
+
+    // Undo stays disabled, so its key does nothing.
+    Key(Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(Sample(), cut);
+
+    // The Offset knob adds its change to every byte (no selection), clamping at 255.
+    DragSelection(5, 5);
+    ASSERT_EQ(e.SelectionLen(), 0);
+    QMouseEvent press(QEvent::MouseButtonPress, QPointF(3, 3), w.sqpotlab10->mapToGlobal(QPointF(3, 3)),
+                      Qt::RightButton, Qt::RightButton, Qt::NoModifier);
+    QMouseEvent release(QEvent::MouseButtonRelease, QPointF(3, 3), w.sqpotlab10->mapToGlobal(QPointF(3, 3)),
+                        Qt::RightButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(w.sqpotlab10, &press);
+    QApplication::sendEvent(w.sqpotlab10, &release);
+    EXPECT_EQ(w.LastOffset, 1);
+    const std::vector<uint8_t> offset = Sample();
+    for (size_t i = 0; i < cut.size(); ++i)
+        ASSERT_EQ(offset[i], std::min(255, cut[i] + 1)) << i;
+
+    // The Val knob writes the byte at the locator.
+    Turn(w.sqpotlab4, 700);
+    Turn(w.sqpotlab3, 33);
+    EXPECT_EQ(Sample()[700], 33);
+
+    // New keeps the length and clears the bytes.
+    w.btnNew->trigger();
+    EXPECT_EQ(e.GetSampleLen(), 1000);
+    EXPECT_EQ(Sample(), std::vector<uint8_t>(1000, 0));
+    EXPECT_FALSE(w.btnPlay->isEnabled());
+    EXPECT_TRUE(dialogs.messages.empty());
+}
+
+TEST_F(WindowTest, SaveRawBinFiltersAndExtensions) {
+    TForm1& w = Open();
+    const std::vector<uint8_t> bytes = Ramp(3000);
+    LoadThroughKeys(WriteFile("source.bin", bytes));
+    const QString kick = dir.filePath("kick");
+
+    dialogs.Answer(kick, 1);
+    Key(Qt::Key_S, Qt::ControlModifier);
+    ASSERT_EQ(dialogs.saveRequests.size(), 1u);
+    EXPECT_EQ(dialogs.saveRequests[0].title, "Save 8 bits Audio File");
+    EXPECT_EQ(dialogs.saveRequests[0].filter,
+              "Binary Files (bin)|*.bin|Wave Files (wav) |*.wav|All Files (*.*)|*.*");
+    EXPECT_EQ(dialogs.saveRequests[0].fileName, "source.bin");
+    EXPECT_EQ(dialogs.saveRequests[0].filterIndex, 1);
+    EXPECT_FALSE(dialogs.saveRequests[0].confirmOverwrite);
+    EXPECT_EQ(ReadFile(kick + ".bin"), bytes);
+    EXPECT_EQ(w.Label12->text(), "kick.bin");
+
+    QFile::remove(kick + ".bin");
+    dialogs.Answer(kick + ".txt", 3);
+    Key(Qt::Key_S, Qt::ControlModifier);
+    EXPECT_EQ(ReadFile(kick + ".bin"), bytes) << "the third filter still saves raw, as .bin";
+    EXPECT_FALSE(QFile::exists(kick + ".txt"));
+    EXPECT_EQ(w.SaveFilterIndex, 3);
+    EXPECT_TRUE(dialogs.messages.empty());
+
+    // Into a folder that cannot hold files: the error box, nothing else changes.
+    const QString notAFolder = WriteFile("plain-file", {1, 2, 3});
+    w.Label12->setText("kick.bin");
+    dialogs.Answer(notAFolder + "/kick", 1);
+    Key(Qt::Key_S, Qt::ControlModifier);
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].icon, MessageIcon::Error);
+    EXPECT_EQ(dialogs.messages[0].title, "File Error");
+    EXPECT_EQ(dialogs.messages[0].text, "Write File Error - Abort Saving");
+    EXPECT_EQ(w.Label12->text(), "kick.bin");
+    EXPECT_EQ(w.SaveFilterIndex, 3);
+    EXPECT_EQ(Sample(), bytes);
+    EXPECT_EQ(ReadFile(kick + ".bin"), bytes);
+    EXPECT_EQ(ReadFile(notAFolder), (std::vector<uint8_t>{1, 2, 3}));
+
+    dialogs.Answer(dir.filePath("missing-folder/kick"), 1);
+    Key(Qt::Key_S, Qt::ControlModifier);
+    EXPECT_EQ(dialogs.messages.size(), 2u);
+    EXPECT_FALSE(QDir(dir.filePath("missing-folder")).exists());
+
+    // Cancel changes nothing.
+    Key(Qt::Key_S, Qt::ControlModifier);
+    EXPECT_EQ(w.Label12->text(), "kick.bin");
+    EXPECT_EQ(dialogs.messages.size(), 2u);
+}
+
+TEST_F(WindowTest, CommandLineFileOpensLikeLoadRawBin) {
+    TForm1& w = Open();
+    const std::vector<uint8_t> bytes = Ramp(16384);
+    w.OpenSampleFile(WriteFile("arg.bin", bytes));
+    EXPECT_EQ(Sample(), bytes);
+    EXPECT_EQ(w.Label12->text(), "arg.bin");
+    EXPECT_EQ(w.sqpotlab7->Caption(), "16Ko");
+    EXPECT_TRUE(TForm1::ItemEnabled(w.mnuSaveAsWave));
+
+    w.OpenSampleFile(dir.filePath("nowhere.bin"));
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].icon, MessageIcon::Error);
+    EXPECT_EQ(dialogs.messages[0].title, "File Error");
+    EXPECT_EQ(dialogs.messages[0].text, "Read File Error - Nothing Loaded");
+    EXPECT_EQ(Sample(), bytes) << "a missing file loses nothing";
+    EXPECT_EQ(w.Label12->text(), "arg.bin") << "the old sample keeps its name, so a save cannot mislabel it";
+
+    // The same through the dialog: an empty file, and a folder chosen as a file.
+    LoadThroughKeys(WriteFile("empty.bin", {}), 3);
+    LoadThroughKeys(dir.path(), 3);
+    EXPECT_EQ(dialogs.messages.size(), 3u);
+    EXPECT_EQ(Sample(), bytes);
+    EXPECT_EQ(w.Label12->text(), "arg.bin");
+    EXPECT_EQ(w.LoadFilterIndex, 1) << "a failed load does not remember its filter";
+}

@@ -1,0 +1,361 @@
+// The main window's structure: menus, toolbar, knob strip and chooser as created, the keys of
+// the hidden items, start-up placement, the resize rule, the about window and the error box.
+#include "window_fixture.h"
+
+#include "about_window.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QScrollBar>
+#include <QToolBar>
+#include <QWidgetAction>
+#include <stdexcept>
+
+namespace {
+
+struct Item {
+    const char* caption;
+    QKeySequence shortcut;
+    bool visible;
+    bool enabled;
+    int check; // -1 not checkable, 0 unchecked, 1 checked
+};
+
+void ExpectMenu(QMenu* menu, const char* title, const std::vector<Item>& items) {
+    SCOPED_TRACE(title);
+    EXPECT_EQ(menu->title(), QString::fromUtf8(title));
+    std::vector<QAction*> actions;
+    for (QAction* a : menu->actions())
+        if (!a->isSeparator())
+            actions.push_back(a);
+    ASSERT_EQ(actions.size(), items.size());
+    for (size_t i = 0; i < items.size(); ++i) {
+        const Item& it = items[i];
+        QAction* a = actions[i];
+        SCOPED_TRACE(it.caption);
+        EXPECT_EQ(a->text(), QString::fromUtf8(it.caption)) << "blanks are part of the caption";
+        EXPECT_EQ(a->shortcut(), it.shortcut) << a->shortcut().toString().toStdString();
+        EXPECT_EQ(a->isVisible(), it.visible);
+        EXPECT_EQ(TForm1::ItemEnabled(a), it.enabled);
+        EXPECT_EQ(a->isCheckable() ? int(a->isChecked()) : -1, it.check);
+    }
+}
+
+QKeySequence Keys(QKeyCombination combined) {
+    return QKeySequence(combined);
+}
+
+} // namespace
+
+TEST_F(WindowTest, MenuTableAsCreated) {
+    TForm1& w = Open();
+    TAboutBox about(&w);
+    w.SetAboutBox(&about);
+
+    const QList<QAction*> bar = w.menuBar()->actions();
+    ASSERT_EQ(bar.size(), 5);
+
+    const auto ctrl = Qt::CTRL;
+    const auto alt = Qt::ALT;
+    ExpectMenu(w.mnuFile, "&File",
+               {{"New", Keys(ctrl | Qt::Key_Delete), true, true, -1},
+                {"Load Raw-Bin", Keys(ctrl | Qt::Key_L), true, true, -1},
+                {"Save Raw-Bin", Keys(ctrl | Qt::Key_S), true, true, -1},
+                {"Load Wave ", Keys(Qt::Key_F1), false, true, -1},
+                {"Save as Wave", Keys(ctrl | Qt::Key_F1), false, false, -1},
+                {"Send to MIDI", Keys(Qt::Key_F9), true, true, -1},
+                {"Receive from MIDI", QKeySequence(), false, false, -1},
+                {"Exit", Keys(ctrl | Qt::Key_Q), true, true, -1}});
+    ExpectMenu(w.mnuEdition, "&Edition",
+               {{"Undo", Keys(ctrl | Qt::Key_Z), true, false, -1},
+                {"Select All", Keys(ctrl | Qt::Key_A), true, true, -1},
+                {"Cut", Keys(ctrl | Qt::Key_X), true, true, -1},
+                {"Copy", Keys(ctrl | Qt::Key_C), true, true, -1},
+                {"Paste To Locator", Keys(ctrl | Qt::Key_V), true, true, -1},
+                {"Crop", Keys(ctrl | Qt::Key_W), true, true, -1},
+                {"Mute", Keys(ctrl | Qt::Key_M), true, true, -1},
+                {"Lin to µLaw -8bits", Keys(alt | Qt::Key_C), true, true, -1},
+                {"µLaw to Lin -8bits", Keys(alt | Qt::Key_E), true, true, -1},
+                {"Reverse", Keys(ctrl | Qt::Key_R), true, true, -1},
+                {"Unsigned", Keys(ctrl | Qt::Key_U), true, true, -1}});
+    ExpectMenu(w.mnuAudio, "Audio",
+               {{"Loop            ", Keys(Qt::KeypadModifier | Qt::Key_Asterisk), true, true, -1},
+                {"Go to Start", Keys(Qt::Key_Home), true, true, -1},
+                {"Go to End", Keys(Qt::Key_End), true, true, -1},
+                {"Fast Foward", Keys(ctrl | Qt::Key_Right), true, true, -1},
+                {"Foward ", Keys(Qt::Key_Right), true, true, -1},
+                {"Backward", Keys(Qt::Key_Left), true, true, -1},
+                {"Fast Backward", Keys(ctrl | Qt::Key_Left), true, true, -1},
+                {"Play        ", Keys(Qt::Key_Space), true, true, -1}});
+    ExpectMenu(w.mnuView, "&View",
+               {{"Zoom In                ", Keys(Qt::Key_F5), true, true, -1},
+                {"Zoom Out            ", Keys(Qt::Key_F6), true, true, -1},
+                {"Minimun               ", Keys(Qt::Key_F7), true, true, -1},
+                {"Full Size            ", Keys(Qt::Key_F8), true, true, -1},
+                {"Follow Locator", Keys(ctrl | Qt::Key_F8), true, true, 0},
+                {"Show/Hide Points", Keys(ctrl | Qt::Key_F11), true, true, 1},
+                {"Show/Hide Bars", Keys(ctrl | Qt::Key_F12), true, true, 0},
+                {"Show Vu-meters", Keys(Qt::Key_F11), false, false, -1},
+                {"Show RT Spectrum", Keys(Qt::Key_F12), false, false, -1},
+                // The windows these show are not part of this build yet.
+                {"Preferences", Keys(Qt::Key_F2), true, false, -1},
+                {"VK350 Sample Bank", Keys(Qt::Key_F3), true, false, -1},
+                {"VK350 Patterns", Keys(Qt::Key_F4), true, false, -1}});
+    ExpectMenu(w.mnuAbout, "&About....", {{"OVL VK350 Sample Editor ", QKeySequence(), true, true, -1}});
+
+    // The separator before the wave items is hidden with them.
+    const QList<QAction*> file = w.mnuFile->actions();
+    const qsizetype loadWave = file.indexOf(w.mnuLoadWave);
+    ASSERT_GT(loadWave, 0);
+    EXPECT_TRUE(file[loadWave - 1]->isSeparator());
+    EXPECT_FALSE(file[loadWave - 1]->isVisible());
+}
+
+TEST_F(WindowTest, ToolbarKnobStripAndChooserAsCreated) {
+    TForm1& w = Open();
+    EXPECT_EQ(w.windowTitle(), "VK350 Sample Editor v1.0");
+
+    struct Button {
+        QString hint;
+        QString caption; // empty for icon buttons
+        bool visible;
+        bool enabled;
+    };
+    const std::vector<Button> expected = {
+        {"Cleanup the place ...", "", true, true},
+        {"Load BIN-RAW file", "", true, true},
+        {"Save BIN-RAW to file", "", true, true},
+        {"Load WAV file", "", false, true},
+        {"Send to MIDI", "", true, true},
+        {"VK350 Bank Location", "", true, true},
+        {"Copy Sample to VK350 Bank location ", "", true, true},
+        {"Full View", "", true, true},
+        {"Zoom 1:1", "", true, true},
+        {"Fix Zero", "Zero", true, true},
+        {"Convert to Linear", "Linear", true, true},
+        {"Convert to µLaw", "µLaw", true, true},
+        {"Convert to Signed/Unsigned", "", true, true},
+        {"Cut/Truncate Selection", "", true, true},
+        {"Play", "", true, false},
+        {"Loop /One shot play ", "", true, true},
+        {"...", "", true, true}, // the file-name caption
+        {"Stop", "", false, true},
+    };
+    std::vector<Button> actual;
+    for (QAction* a : w.ToolBar1->actions()) {
+        if (a->isSeparator())
+            continue;
+        QWidget* widget = w.ToolBar1->widgetForAction(a);
+        if (auto* combo = qobject_cast<QComboBox*>(widget)) {
+            actual.push_back({combo->toolTip(), "", a->isVisible(), combo->isEnabled()});
+        } else if (auto* label = qobject_cast<QLabel*>(widget)) {
+            actual.push_back({label->text(), "", a->isVisible(), label->isEnabled()});
+        } else {
+            const bool captioned = a->icon().isNull();
+            actual.push_back(
+                {a->toolTip(), captioned ? a->text() : QString(), a->isVisible(), TForm1::ItemEnabled(a)});
+            if (!captioned && a->isVisible()) {
+                EXPECT_FALSE(a->icon().pixmap(22, 22).isNull()) << a->toolTip().toStdString();
+            }
+        }
+    }
+    ASSERT_EQ(actual.size(), expected.size());
+    for (size_t i = 0; i < expected.size(); ++i) {
+        SCOPED_TRACE(expected[i].hint.toStdString());
+        EXPECT_EQ(actual[i].hint, expected[i].hint);
+        EXPECT_EQ(actual[i].caption, expected[i].caption);
+        EXPECT_EQ(actual[i].visible, expected[i].visible);
+        EXPECT_EQ(actual[i].enabled, expected[i].enabled);
+    }
+    EXPECT_TRUE(w.btnLoop->isCheckable());
+
+    const QStringList items = {"----------------",
+                               "Bass  Drum     ",
+                               "Snare Drum ",
+                               "Rim Shot     ",
+                               "HiHat              ",
+                               "Percu3           ",
+                               "Percu2",
+                               "Tom",
+                               "Cymbal",
+                               "Clap",
+                               "Percu1"};
+    ASSERT_EQ(w.ComboBox1->count(), items.size());
+    for (int i = 0; i < w.ComboBox1->count(); ++i)
+        EXPECT_EQ(w.ComboBox1->itemText(i), items[i]);
+    EXPECT_EQ(w.ComboBox1->currentIndex(), 0);
+    EXPECT_EQ(w.ComboBox1->maxVisibleItems(), 12);
+    EXPECT_EQ(w.Label12->text(), "...");
+
+    // Knob strip: captions in order, each just left of its knob, and the knobs' settings.
+    struct Knob {
+        Tsqpotlab* knob;
+        QString caption;
+        int min, max, cursorRange, state;
+        QString hint;
+    };
+    const std::vector<Knob> knobs = {
+        {w.sqpotlab7, "Size", 1, 512, 256, 1, "Sample Size"},
+        {w.sqpotlab1, "Zoom", 1, 1000, 256, 1, "Zoom Factor "},
+        {w.sqpotlab2, "Orig", 0, 500000, 150, 0, ""},
+        {w.sqpotlab4, "Loc  ", 0, 500000, 150, 0, ""},
+        {w.sqpotlab3, "Val", 0, 255, 256, 0, ""},
+        {w.sqpotlab5, "Pos", 0, 500000, 150, 0, ""},
+        {w.sqpotlab6, "Len", 0, 500000, 150, 0, ""},
+        {w.sqpotlab10, "Offset", -255, 255, 150, 0, ""},
+        {w.sqpotlab11, "Level", 0, 200, 256, 0, ""},
+        {w.sqpotlab8, "Max", 0, 255, 150, 0, ""},
+        {w.sqpotlab9, "Min", 0, 255, 150, 0, ""},
+    };
+    int lastX = -1;
+    for (const Knob& k : knobs) {
+        SCOPED_TRACE(k.caption.toStdString());
+        EXPECT_EQ(k.knob->Min(), k.min);
+        EXPECT_EQ(k.knob->Max(), k.max);
+        EXPECT_EQ(k.knob->CursorRange(), k.cursorRange);
+        EXPECT_EQ(k.knob->State(), k.state);
+        EXPECT_TRUE(k.knob->AlwayDetect());
+        EXPECT_EQ(k.knob->toolTip(), k.hint);
+        QLabel* caption = nullptr;
+        for (QLabel* l : w.KnobStrip->findChildren<QLabel*>()) {
+            if (l->text() == k.caption && !dynamic_cast<Tsqpotlab*>(l))
+                caption = l;
+        }
+        ASSERT_NE(caption, nullptr);
+        if (k.knob == w.sqpotlab11) {
+            EXPECT_FALSE(k.knob->isVisible());
+            EXPECT_FALSE(k.knob->isEnabled());
+            EXPECT_FALSE(caption->isVisible());
+            continue;
+        }
+        EXPECT_TRUE(k.knob->isVisible());
+        EXPECT_GT(k.knob->x(), caption->x());
+        EXPECT_GT(caption->x(), lastX) << "left to right in the order of the strip";
+        lastX = k.knob->x();
+        EXPECT_EQ(caption->geometry().center().y(), k.knob->geometry().center().y())
+            << "caption aligned with its knob";
+        EXPECT_GE(caption->width(), caption->fontMetrics().horizontalAdvance(k.caption.trimmed()))
+            << "caption not clipped";
+    }
+
+    // Hidden and disabled at creation: the analysis and meter panels; the editor fills its panel.
+    EXPECT_FALSE(w.AnalysisPanel->isVisible());
+    EXPECT_FALSE(w.AnalysisPanel->isEnabled());
+    EXPECT_FALSE(w.MeterPanel->isVisible());
+    EXPECT_FALSE(w.MeterPanel->isEnabled());
+    const TsqSampleEdit& e = *w.sqSampleEdit1;
+    EXPECT_GE(e.width(), w.EditPanel->width() - 2);
+    EXPECT_GT(e.y(), w.KnobStrip->geometry().bottom());
+    EXPECT_LE(e.geometry().bottom(), w.TrackBar1->y());
+    EXPECT_EQ(w.TrackBar1->minimum(), 0);
+    EXPECT_EQ(w.TrackBar1->maximum(), 100);
+
+    // The main window's own look of the waveform view.
+    EXPECT_TRUE(e.GradientEnabled());
+    EXPECT_EQ(e.GradientType(), grxBottomToTop);
+    EXPECT_TRUE(e.Axes2Enabled());
+    EXPECT_EQ(e.MarkerSize(), 0);
+    EXPECT_EQ(e.LocatorSize(), 5);
+    EXPECT_EQ(e.SelectionStyle(), 1);
+    EXPECT_TRUE(e.SpectrumCenter());
+}
+
+TEST_F(WindowTest, HiddenWaveItemsKeepTheirKeys) {
+    TForm1& w = Open();
+    ASSERT_FALSE(w.mnuLoadWave->isVisible());
+    Key(Qt::Key_F1);
+    ASSERT_EQ(dialogs.openRequests.size(), 1u) << "F1 runs the hidden Load Wave item";
+    EXPECT_EQ(dialogs.openRequests[0].title, "Open Wave File");
+    EXPECT_EQ(dialogs.openRequests[0].filter, "Wave-Files(*.wav)|*.wav");
+    EXPECT_EQ(dialogs.openRequests[0].fileName, "*.wav");
+    EXPECT_EQ(w.Label12->text(), "...") << "cancel changes nothing";
+
+    Key(Qt::Key_F1, Qt::ControlModifier);
+    EXPECT_TRUE(dialogs.saveRequests.empty()) << "Save as Wave is disabled at start, so is its key";
+
+    LoadThroughKeys(WriteFile("kick.bin", Ramp(500)));
+    EXPECT_TRUE(TForm1::ItemEnabled(w.mnuSaveAsWave));
+    Key(Qt::Key_F1, Qt::ControlModifier);
+    ASSERT_EQ(dialogs.saveRequests.size(), 1u);
+    EXPECT_EQ(dialogs.saveRequests[0].title, "Save Wave File");
+    EXPECT_EQ(dialogs.saveRequests[0].fileName, "kick.bin");
+    EXPECT_TRUE(dialogs.saveRequests[0].confirmOverwrite);
+
+    Key(Qt::Key_Delete, Qt::ControlModifier);
+    EXPECT_EQ(w.Label12->text(), "New");
+    EXPECT_FALSE(TForm1::ItemEnabled(w.mnuSaveAsWave));
+    Key(Qt::Key_F1, Qt::ControlModifier);
+    EXPECT_EQ(dialogs.saveRequests.size(), 1u) << "New disables Save as Wave again";
+}
+
+TEST_F(WindowTest, PlacementWrittenOnCloseAndReadAtNextStart) {
+    {
+        TForm1& w = Open();
+        EXPECT_EQ(w.sqSampleEdit1->GradientNbOfColors(), 254) << "the resize rule leaves 254 bands";
+        w.move(40, 50);
+        w.resize(900, 560);
+        w.close();
+    }
+    QSettings settings(QStringLiteral("Tervala"), QStringLiteral("Kelvane"));
+    EXPECT_EQ(settings.value("PX1").toInt(), 40);
+    EXPECT_EQ(settings.value("PY1").toInt(), 50);
+    EXPECT_EQ(settings.value("PW1").toInt(), 900);
+    EXPECT_EQ(settings.value("PH1").toInt(), 560);
+    settings.setValue("StepsGradient", 100);
+    settings.sync();
+
+    TForm1 next(dialogs);
+    EXPECT_EQ(next.pos(), QPoint(40, 50));
+    EXPECT_EQ(next.size(), QSize(900, 560));
+    EXPECT_EQ(next.sqSampleEdit1->GradientNbOfColors(), 100) << "read before the first show";
+    next.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&next));
+    EXPECT_EQ(next.sqSampleEdit1->GradientNbOfColors(), 254) << "showing runs the resize rule";
+}
+
+TEST_F(WindowTest, MissingPlacementValueEndsTheRead) {
+    {
+        QSettings settings(QStringLiteral("Tervala"), QStringLiteral("Kelvane"));
+        settings.setValue("PX1", 11);
+        settings.setValue("PW1", 700); // PY1 missing: neither this nor StepsGradient is read
+        settings.setValue("PH1", 400);
+        settings.setValue("StepsGradient", 100);
+    }
+    TForm1 w(dialogs);
+    EXPECT_EQ(w.pos(), QPoint(11, 145));
+    EXPECT_EQ(w.size(), QSize(1136, 651));
+    EXPECT_EQ(w.sqSampleEdit1->GradientNbOfColors(), 64);
+
+    QSettings(QStringLiteral("Tervala"), QStringLiteral("Kelvane")).clear();
+    TForm1 fresh(dialogs);
+    EXPECT_EQ(fresh.pos(), QPoint(675, 145));
+    EXPECT_EQ(fresh.size(), QSize(1136, 651));
+}
+
+TEST_F(WindowTest, AboutWindowOpensFromItsItemAndClosesOnAClick) {
+    TForm1& w = Open();
+    TAboutBox about(&w);
+    w.SetAboutBox(&about);
+    w.mnuAboutBox->trigger();
+    ASSERT_TRUE(about.isVisible());
+    EXPECT_EQ(about.ProductName->text(), "VK350 Sample Editor");
+    EXPECT_EQ(about.Version->text(), "Rev 1.0");
+    EXPECT_FALSE(about.Credits->text().isEmpty());
+    QTest::mouseClick(about.Credits, Qt::LeftButton);
+    EXPECT_FALSE(about.isVisible()) << "a click on the text closes it too";
+    w.mnuAboutBox->trigger();
+    QTest::mouseClick(&about, Qt::LeftButton, Qt::NoModifier, QPoint(10, 10));
+    EXPECT_FALSE(about.isVisible());
+}
+
+TEST_F(WindowTest, ErrorEscapingACommandIsShownInTheErrorBox) {
+    TForm1& w = Open();
+    w.RunCommand([] { throw std::runtime_error("Out of sample memory"); });
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].icon, MessageIcon::Error);
+    EXPECT_EQ(dialogs.messages[0].text, "Out of sample memory");
+    EXPECT_TRUE(w.isVisible()) << "the program goes on";
+}
