@@ -1,5 +1,6 @@
 // vk350: batch work on VK350 samples and dumps without the editor.
 #include "commands.h"
+#include "wave_commands.h"
 
 #include <cstdio>
 #include <string>
@@ -15,6 +16,9 @@ int fail(int status, std::string_view text) {
 // Subcommands register here, in the order the help text lists them.
 static const std::vector<Command>& commands() {
     static const std::vector<Command> table = {
+        {"convert", "convert IN.wav OUT [--rate R] [--mulaw]",
+         "convert a wave file to 8-bit mono (OUT.wav: a wave file, else raw bytes)", runConvert},
+        {"info", "info FILE.wav", "show format, length, data area, chunks and INFO texts", runInfo},
     };
     return table;
 }
