@@ -110,7 +110,7 @@ static int readFileInfo(PWAVEIOCB& out, const std::string& name, uint32_t formTy
     auto cb = std::make_unique<TWAVEIOCB>();
     bool haveFmt = false, haveData = false, haveFact = false;
     bool prevWasData = false, dataDeclaredEmpty = false;
-    uint32_t dataEnd = fileSize, dataOffset = 0;
+    uint32_t dataEnd = fileSize, dataOffset = 0, dataDeclared = 0;
     std::optional<uint32_t> factCount;
     std::vector<uint8_t> body;
 
@@ -157,6 +157,7 @@ static int readFileInfo(PWAVEIOCB& out, const std::string& name, uint32_t formTy
                 break;
             haveData = true;
             dataOffset = ck.dwDataOffset;
+            dataDeclared = ck.cksize;
             dataDeclaredEmpty = ck.cksize == 0;
             prevWasData = true;
         } else if (ck.ckid == fourcc("fact")) {
@@ -191,6 +192,10 @@ static int readFileInfo(PWAVEIOCB& out, const std::string& name, uint32_t formTy
     // Every length below divides by these two.
     if (cb->wfx.nSamplesPerSec == 0 || cb->wfx.nAvgBytesPerSec == 0)
         return WIOERR_BADFILE;
+    // The pad byte behind an odd-sized data chunk, before the next chunk or at the end of the
+    // file, is no audio.
+    if ((dataDeclared & 1) && uint64_t(dataOffset) + dataDeclared + 1 == dataEnd)
+        dataEnd = dataOffset + dataDeclared;
     const uint32_t area = dataEnd > dataOffset ? dataEnd - dataOffset : 0;
     cb->dwDataBytes = storedAlign * (area / storedAlign);
     cb->dwDataOffset = dataOffset;
