@@ -35,7 +35,8 @@ std::vector<uint8_t> wioWaveFormatBytes(const tWAVEFORMATEX& wfx) {
 
 tWAVEFORMATEX wioWaveFormatFromBytes(const uint8_t* data, uint32_t size) {
     uint8_t head[18] = {};
-    std::copy_n(data, std::min<uint32_t>(size, 18), head);
+    if (size > 0)
+        std::copy_n(data, std::min<uint32_t>(size, 18), head);
     tWAVEFORMATEX wfx;
     wfx.wFormatTag = getLE16(&head[0]);
     wfx.nChannels = getLE16(&head[2]);
@@ -46,6 +47,7 @@ tWAVEFORMATEX wioWaveFormatFromBytes(const uint8_t* data, uint32_t size) {
     wfx.cbSize = getLE16(&head[16]);
     const uint32_t present = size > 18 ? size - 18 : 0;
     wfx.cbSize = static_cast<uint16_t>(std::min<uint32_t>(wfx.cbSize, present));
-    wfx.extra.assign(data + 18, data + 18 + wfx.cbSize);
+    if (wfx.cbSize > 0)
+        wfx.extra.assign(data + 18, data + 18 + wfx.cbSize);
     return wfx;
 }

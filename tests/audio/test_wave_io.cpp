@@ -203,6 +203,10 @@ TEST_F(WaveIoTest, BadFilesGetTheirCodes) {
     appendChunk(chunks, "data", filled(8, 0));
     cases.push_back({"two-byte format chunk", riffWave(chunks), WIOERR_BADFILE});
     chunks.clear();
+    appendChunk(chunks, "fmt ", Bytes{});
+    appendChunk(chunks, "data", filled(8, 0));
+    cases.push_back({"empty format chunk", riffWave(chunks), WIOERR_BADFILE});
+    chunks.clear();
     appendChunk(chunks, "LIST", Bytes{'I', 'N', 'F', 'O', 'I', 'N', 'A', 'M', 50, 0, 0, 0, 'a'}, 900);
     cases.push_back({"truncated LIST, nothing else", riffWave(chunks), WIOERR_BADFILE});
 
