@@ -1,0 +1,124 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+// One 8-bit sample being edited, with its clipboard and undo copy.
+//
+// The bytes are offset binary (128 = zero line) or the machine's sign-magnitude form; the
+// buffer records neither which form it holds nor whether the bytes are µ-law coded. The
+// locator and the selection are kept in view columns: column c stands for sample index
+// ViewOrigin + c * Zoom.
+//
+// All three buffers are allocated once, at full capacity, and zero-filled; no operation
+// allocates afterwards. No operation reads or writes outside the buffers, whatever the
+// properties hold. Window thread only.
+class SampleBuffer {
+public:
+    static constexpr std::int32_t Capacity = 524288;
+
+    SampleBuffer();
+    SampleBuffer(const SampleBuffer&) = delete;
+    SampleBuffer& operator=(const SampleBuffer&) = delete;
+
+    // Called after every change that needs the view redrawn; unassigned means no view.
+    std::function<void()> OnRedraw;
+
+    // Properties: a setter stores and redraws only when the value changes.
+    std::int32_t Max() const { return m_max; }
+    void SetMax(std::int32_t value);
+    std::int32_t ViewOrigin() const { return m_viewOrigin; }
+    void SetViewOrigin(std::int32_t value);
+    std::int32_t Zoom() const { return m_zoom; }
+    void SetZoom(std::int32_t value);
+    std::int32_t LocatorPos() const { return m_locatorPos; }
+    void SetLocatorPos(std::int32_t value);
+    std::int32_t SelectionPos() const { return m_selectionPos; }
+    void SetSelectionPos(std::int32_t value);
+    std::int32_t SelectionLen() const { return m_selectionLen; }
+    void SetSelectionLen(std::int32_t value);
+    bool SpectrumCenter() const { return m_spectrumCenter; }
+    void SetSpectrumCenter(bool value);
+
+    // Store without a redraw, for a caller that redraws later itself (the mouse handling).
+    void SetLocatorPosQuiet(std::int32_t value) { m_locatorPos = value; }
+    void SetSelectionPosQuiet(std::int32_t value) { m_selectionPos = value; }
+    void SetSelectionLenQuiet(std::int32_t value) { m_selectionLen = value; }
+
+    // Fill value of cut, crop and mute.
+    std::uint8_t SilenceValue() const { return m_spectrumCenter ? 128 : 0; }
+
+    std::int32_t GetSampleLen() const { return m_sampleLen; }
+    // Limited to 0 .. Max; no redraw.
+    void SetSampleLen(std::int32_t n);
+    // The sample buffer itself (Capacity bytes); callers read and write it directly.
+    std::uint8_t* GetData() { return m_data.get(); }
+    const std::uint8_t* GetData() const { return m_data.get(); }
+    const std::uint8_t* Clipboard() const { return m_clipboard.get(); }
+    std::int32_t ClipboardLen() const { return m_clipboardLen; }
+    const std::uint8_t* UndoData() const { return m_undo.get(); }
+
+    // Indexes outside the buffer read as 0 and are not written.
+    std::uint8_t GetSampleValue(std::int32_t index) const;
+    void SetSampleValue(std::uint8_t value, std::int32_t index);
+
+    // Raw read of the file from byte `offset` on, at most Max bytes of file; the rest of the
+    // buffer up to Max is zeroed. Returns false, changing nothing, when the file cannot be
+    // opened or read, or holds no bytes from `offset` on.
+    bool LoadFromFile(const std::string& fileName, bool redraw, std::int64_t offset);
+    // Raw write of the first SampleLen bytes. The old file is replaced only once the new one
+    // is complete. With SampleLen 0 no file is written and false is returned.
+    bool SaveToFile(const std::string& fileName) const;
+    // Copies count bytes to the start of the buffer and redraws; SampleLen is left to the caller.
+    void LoadFromBuffer(const std::uint8_t* source, std::int32_t count);
+    // Zeroes the first Max bytes; SampleLen is not changed.
+    void Clear(bool redraw);
+
+    void CopySelection();
+    void PasteAtLocator();
+    void CutSelection(bool shift);
+    void CropSelection();
+    void MuteSelection();
+    void SaveUndo();
+    void Undo();
+    void ConvertSign(bool wholeSample, bool redraw);
+    void Reverse();
+    // source is indexed like the sample and may be the sample buffer itself.
+    void AddOffset(const std::uint8_t* source, std::int32_t delta);
+    std::uint8_t GetMaxValue(const std::uint8_t* source) const;
+    std::uint8_t GetMinValue(const std::uint8_t* source) const;
+    void FixZero(bool redraw);
+    void LinearToMuLaw(bool redraw);
+    void MuLawToLinear(bool redraw);
+
+    // Turns a selection dragged to the left into the equivalent one to the right and stores it.
+    void NormaliseSelection();
+
+private:
+    struct Range {
+        std::int64_t begin = 0;
+        std::int64_t end = 0;
+    };
+
+    void Redraw();
+    // Sample range of ConvertSign and AddOffset: the selection, or the whole sample.
+    Range EditRange(bool wholeSample);
+    // Selection start in samples.
+    std::int64_t SelectionStart() const;
+    void MapThrough(const std::int32_t* table);
+
+    std::unique_ptr<std::uint8_t[]> m_data;
+    std::unique_ptr<std::uint8_t[]> m_clipboard;
+    std::unique_ptr<std::uint8_t[]> m_undo;
+    std::int32_t m_max = Capacity;
+    std::int32_t m_sampleLen = 0;
+    std::int32_t m_clipboardLen = 0;
+    std::int32_t m_viewOrigin = 0;
+    std::int32_t m_zoom = 1;
+    std::int32_t m_locatorPos = 0;
+    std::int32_t m_selectionPos = 0;
+    std::int32_t m_selectionLen = 0;
+    bool m_spectrumCenter = false;
+};

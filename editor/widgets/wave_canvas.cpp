@@ -1,0 +1,107 @@
+#include "wave_canvas.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+namespace {
+
+constexpr int DotOn = 3;
+constexpr int DotPeriod = 6;
+
+} // namespace
+
+WaveCanvas::WaveCanvas(QImage& image)
+    : m_bits(reinterpret_cast<QRgb*>(image.bits())), m_stride(image.bytesPerLine() / 4),
+      m_width(image.width()), m_height(image.height()) {}
+
+void WaveCanvas::SetDotted(bool dotted) {
+    m_dotted = dotted;
+    m_phase = 0;
+}
+
+void WaveCanvas::Line(int x0, int y0, int x1, int y1, QRgb color) {
+    m_phase = 0;
+    Segment(x0, y0, x1, y1, color, true);
+}
+
+void WaveCanvas::Polyline(const QPoint* points, int n, QRgb color) {
+    m_phase = 0;
+    for (int i = 0; i + 1 < n; ++i)
+        Segment(points[i].x(), points[i].y(), points[i + 1].x(), points[i + 1].y(), color, i + 2 == n);
+    if (n == 1)
+        Segment(points[0].x(), points[0].y(), points[0].x(), points[0].y(), color, true);
+}
+
+// Bresenham; the pixel at (x1, y1) only when `last`, so joined segments share no pixel.
+void WaveCanvas::Segment(int x0, int y0, int x1, int y1, QRgb color, bool last) {
+    const int dx = std::abs(x1 - x0);
+    const int dy = -std::abs(y1 - y0);
+    const int sx = x0 < x1 ? 1 : -1;
+    const int sy = y0 < y1 ? 1 : -1;
+    int err = dx + dy;
+    int x = x0;
+    int y = y0;
+    for (;;) {
+        const bool end = x == x1 && y == y1;
+        if (end && !last)
+            return;
+        const bool on = !m_dotted || m_phase < DotOn;
+        if (on && x >= 0 && x < m_width && y >= 0 && y < m_height)
+            m_bits[y * m_stride + x] = color;
+        if (++m_phase == DotPeriod)
+            m_phase = 0;
+        if (end)
+            return;
+        const int e2 = 2 * err;
+        if (e2 >= dy) {
+            err += dy;
+            x += sx;
+        }
+        if (e2 <= dx) {
+            err += dx;
+            y += sy;
+        }
+    }
+}
+
+void WaveCanvas::HSpan(int y, int x0, int x1, QRgb color) {
+    if (y < 0 || y >= m_height)
+        return;
+    x0 = std::max(x0, 0);
+    x1 = std::min(x1, m_width - 1);
+    if (x0 > x1)
+        return;
+    QRgb* row = m_bits + y * m_stride;
+    std::fill(row + x0, row + x1 + 1, color);
+}
+
+void WaveCanvas::VSpan(int x, int y0, int y1, QRgb color) {
+    if (x < 0 || x >= m_width)
+        return;
+    y0 = std::max(y0, 0);
+    y1 = std::min(y1, m_height - 1);
+    for (int y = y0; y <= y1; ++y)
+        m_bits[y * m_stride + x] = color;
+}
+
+void WaveCanvas::Frame(int x0, int y0, int x1, int y1, QRgb color) {
+    if (x0 > x1)
+        std::swap(x0, x1);
+    if (y0 > y1)
+        std::swap(y0, y1);
+    HSpan(y0, x0, x1, color);
+    HSpan(y1, x0, x1, color);
+    VSpan(x0, y0 + 1, y1 - 1, color);
+    VSpan(x1, y0 + 1, y1 - 1, color);
+}
+
+void WaveCanvas::XorColumns(int x0, int x1, QRgb mask) {
+    x0 = std::max(x0, 0);
+    x1 = std::min(x1, m_width);
+    mask &= 0x00FFFFFF; // the top byte of RGB32 stays opaque
+    for (int y = 0; y < m_height; ++y) {
+        QRgb* row = m_bits + y * m_stride;
+        for (int x = x0; x < x1; ++x)
+            row[x] ^= mask;
+    }
+}
