@@ -4,6 +4,7 @@
 #include "mm_wave.h"
 #include "mm_wave_error.h"
 #include "pcm_support.h"
+#include "sample_buffer.h"
 #include "wave_io.h"
 
 #include <algorithm>
@@ -81,6 +82,22 @@ void writeWave(const std::string& target, const std::vector<uint8_t>& bytes, con
     tmp.path.clear();
 }
 
+// The editor's "Lin to µLaw -8bits" command over any number of bytes. The sample buffer holds
+// at most Capacity bytes and every step maps bytes one by one, so a longer sample goes through
+// in pieces.
+void applyMuLaw(std::vector<uint8_t>& bytes) {
+    SampleBuffer buffer;
+    for (size_t at = 0; at < bytes.size(); at += SampleBuffer::Capacity) {
+        const auto n = static_cast<int32_t>(std::min<size_t>(SampleBuffer::Capacity, bytes.size() - at));
+        buffer.LoadFromBuffer(bytes.data() + at, n);
+        buffer.SetSampleLen(n);
+        buffer.LinearToMuLaw(false);
+        buffer.ConvertSign(true, false);
+        buffer.FixZero(true);
+        std::copy_n(buffer.GetData(), n, bytes.begin() + static_cast<std::ptrdiff_t>(at));
+    }
+}
+
 std::vector<uint8_t> readAll(TMMWave& wave) {
     std::vector<uint8_t> bytes;
     wave.SetPosition(0);
@@ -121,7 +138,7 @@ int runConvert(std::span<char*> args) {
                                             "' (use 8000, 11025, 22050, 32000, 44100 or 48000)");
             rate = *it;
         } else if (a == "--mulaw") {
-            return fail(kExitUsage, "convert: --mulaw is not available yet");
+            mulaw = true;
         } else if (a.size() > 1 && a[0] == '-') {
             return fail(kExitUsage, "convert: unknown option '" + a + "'");
         } else {
@@ -154,6 +171,8 @@ int runConvert(std::span<char*> args) {
             TMMWave result;
             result.SetFileName(converted.path);
             std::vector<uint8_t> bytes = readAll(result);
+            if (mulaw)
+                applyMuLaw(bytes);
             if (endsWithWav(out))
                 writeWave(out, bytes, format, result);
             else if (!writeRaw(out, bytes))

@@ -75,6 +75,27 @@ TEST_F(Vk350Cli, ConvertsToWaveOrRawBytes) {
     EXPECT_EQ(listing(), (std::vector<std::string>{"in.wav", "out.bin", "out.wav", "out8k.WAV"}));
 }
 
+TEST_F(Vk350Cli, MuLawCodesTheConvertedBytes) {
+    // Rows of the compression table, then sign-magnitude to offset binary and a fixed zero.
+    writeFile("lin.wav", pcmWave(8, 1, 22050, Bytes{0, 64, 126, 127, 128, 129, 130, 160, 255}));
+    const Bytes expect{1, 17, 103, 128, 128, 153, 165, 224, 255};
+    CommandResult r = vk350("convert " + q("lin.wav") + " " + q("mu.bin") + " --mulaw");
+    ASSERT_EQ(r.status, 0) << r.out;
+    EXPECT_EQ(readFile("mu.bin"), expect);
+    r = vk350("convert --mulaw " + q("lin.wav") + " " + q("mu.wav"));
+    ASSERT_EQ(r.status, 0) << r.out;
+    TMMWave w;
+    w.SetFileName(path("mu.wav"));
+    EXPECT_EQ(w.SampleRate(), 22050u);
+    EXPECT_EQ(w.BitLength(), 8);
+    w.OpenFile();
+    Bytes data(64);
+    data.resize(size_t(std::max<int64_t>(w.ReadDataBytes(data.data(), 64), 0)));
+    EXPECT_EQ(data, expect);
+    w.FreeWave();
+    EXPECT_EQ(listing(), (std::vector<std::string>{"lin.wav", "mu.bin", "mu.wav"}));
+}
+
 TEST_F(Vk350Cli, BadFilesLeaveTargetsAlone) {
     writeFile("keep.bin", Bytes{'k', 'e', 'e', 'p'});
     writeFile("keep.wav", Bytes{'k', 'e', 'e', 'p'});
@@ -97,11 +118,12 @@ TEST_F(Vk350Cli, BadFilesLeaveTargetsAlone) {
         {"slow.wav", "This wave file is not valid for conversion"},
     };
     for (const auto& [in, text] : cases) {
-        for (const char* out : {"keep.bin", "keep.wav"}) {
-            const CommandResult r = vk350("convert " + q(in) + " " + q(out));
+        for (const char* out : {"keep.bin", "keep.wav", "keep.bin --mulaw", "keep.wav --mulaw"}) {
+            const std::string leaf = std::string(out).substr(0, 8);
+            const CommandResult r = vk350("convert " + q(in) + " " + q(leaf) + std::string(out).substr(8));
             EXPECT_EQ(r.status, 1) << in;
             EXPECT_NE(r.out.find(text), std::string::npos) << in << ": " << r.out;
-            EXPECT_EQ(readFile(out), (Bytes{'k', 'e', 'e', 'p'})) << in;
+            EXPECT_EQ(readFile(leaf), (Bytes{'k', 'e', 'e', 'p'})) << in;
         }
     }
     EXPECT_EQ(vk350("info " + q("trunc.wav")).status, 1);
