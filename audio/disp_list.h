@@ -7,7 +7,7 @@
 class RiffFile;
 
 struct TDisp {
-    uint32_t type = 0;  // 1 = text, 8 = device-independent bitmap
+    uint32_t type = 0; // 1 = text, 8 = device-independent bitmap
     std::vector<uint8_t> data;
 };
 

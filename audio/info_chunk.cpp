@@ -57,7 +57,7 @@ void TInfoChunk::copyTextsFrom(const TInfoChunk& other) {
 
 int TInfoChunk::read(RiffFile& file, const RiffChunk& list) {
     const uint32_t bodyStart = list.dwDataOffset + 4;
-    const uint32_t bodySize = list.cksize - 4;  // descend guarantees cksize >= 4
+    const uint32_t bodySize = list.cksize - 4; // descend guarantees cksize >= 4
     raw_.assign(bodySize, 0);
     if (bodySize > 0 && file.read(raw_.data(), bodySize) != bodySize)
         return kRiffCannotRead;
@@ -102,7 +102,7 @@ int TInfoChunk::write(RiffFile& file) const {
         item.ckid = getLE32(reinterpret_cast<const uint8_t*>(id.data()));
         if (int r = file.createChunk(item); r != kRiffOk)
             return r;
-        const uint32_t bytes = static_cast<uint32_t>(d.text->size() + 1);  // with its zero byte
+        const uint32_t bytes = static_cast<uint32_t>(d.text->size() + 1); // with its zero byte
         if (file.write(d.text->c_str(), bytes) != bytes)
             return kRiffCannotWrite;
         if (int r = file.ascend(item); r != kRiffOk)

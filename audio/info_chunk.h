@@ -13,9 +13,9 @@ class RiffFile;
 struct RiffChunk;
 
 struct TInfoData {
-    int index = 0;        // into TInfoChunk::ids()
-    uint32_t flags = 0;   // reserved
-    uint32_t offset = 0;  // of the text in the raw bytes, 0 when not read from a file
+    int index = 0;       // into TInfoChunk::ids()
+    uint32_t flags = 0;  // reserved
+    uint32_t offset = 0; // of the text in the raw bytes, 0 when not read from a file
     std::optional<std::string> text;
 };
 
@@ -24,7 +24,7 @@ public:
     TInfoChunk();
 
     static const std::array<std::string_view, 23>& ids();
-    static int indexOf(std::string_view id);  // -1 when the id is not in the table
+    static int indexOf(std::string_view id); // -1 when the id is not in the table
 
     const std::vector<TInfoData>& items() const { return items_; }
     // Both return false for an id outside the table.

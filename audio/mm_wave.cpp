@@ -31,12 +31,16 @@ std::string TMMWave::FormatString() const {
     const tWAVEFORMATEX& w = cb_->wfx;
     if (w.wFormatTag != WAVE_FORMAT_PCM)
         return "Format " + std::to_string(w.wFormatTag) + ", " + std::to_string(w.nSamplesPerSec) + " Hz";
-    return "PCM, " + std::to_string(w.nSamplesPerSec) + " Hz, " + std::to_string(w.wBitsPerSample) + " Bit, " +
-           (w.nChannels == 1 ? std::string("Mono") : w.nChannels == 2 ? std::string("Stereo")
-                                                                   : std::to_string(w.nChannels) + " Channels");
+    return "PCM, " + std::to_string(w.nSamplesPerSec) + " Hz, " + std::to_string(w.wBitsPerSample) +
+           " Bit, " +
+           (w.nChannels == 1   ? std::string("Mono")
+            : w.nChannels == 2 ? std::string("Stereo")
+                               : std::to_string(w.nChannels) + " Channels");
 }
 
-uint32_t TMMWave::DataSize() const { return cb_ ? SamplesToTimeFormat(cb_->dwDataSamples) : 0; }
+uint32_t TMMWave::DataSize() const {
+    return cb_ ? SamplesToTimeFormat(cb_->dwDataSamples) : 0;
+}
 
 void TMMWave::SetTimeFormat(TMMTimeFormats value) {
     if (value != timeFormat_) {
@@ -45,11 +49,17 @@ void TMMWave::SetTimeFormat(TMMTimeFormats value) {
     }
 }
 
-void TMMWave::SetIOBufferSize(uint32_t value) { ioBufferSize_ = std::max<uint32_t>(value, 8192); }
+void TMMWave::SetIOBufferSize(uint32_t value) {
+    ioBufferSize_ = std::max<uint32_t>(value, 8192);
+}
 
-uint32_t TMMWave::SamplesToBytes(uint32_t frames) const { return cb_ ? wioSamplesToBytes(*cb_, frames) : 0; }
+uint32_t TMMWave::SamplesToBytes(uint32_t frames) const {
+    return cb_ ? wioSamplesToBytes(*cb_, frames) : 0;
+}
 
-uint32_t TMMWave::BytesToSamples(uint32_t bytes) const { return cb_ ? wioBytesToSamples(*cb_, bytes) : 0; }
+uint32_t TMMWave::BytesToSamples(uint32_t bytes) const {
+    return cb_ ? wioBytesToSamples(*cb_, bytes) : 0;
+}
 
 uint32_t TMMWave::SamplesToTimeFormat(uint32_t frames) const {
     if (!cb_)
@@ -322,7 +332,8 @@ void TMMWave::SetInfo(const std::string& id, const std::string& text) {
 
 void TMMWave::CreateFile(const std::string& name, const tWAVEFORMATEX& format) {
     std::error_code ec;
-    const std::string full = name.empty() ? std::string() : fs::absolute(name, ec).lexically_normal().string();
+    const std::string full =
+        name.empty() ? std::string() : fs::absolute(name, ec).lexically_normal().string();
     if (full.empty())
         throw EMMWaveError("Unable to create wave file");
     if (cb_ && full == fileName_)

@@ -32,7 +32,7 @@ public:
     TMMWave& operator=(const TMMWave&) = delete;
 
     TMMProgressEvent OnProgress;
-    std::function<void(TMMWave& Sender)> OnChange;  // the observers: every change of binding or range
+    std::function<void(TMMWave& Sender)> OnChange; // the observers: every change of binding or range
 
     // Binding.
     void SetFileName(const std::string& name);
@@ -49,12 +49,12 @@ public:
 
     // Format properties.
     uint16_t BitLength() const { return cb_ ? cb_->wfx.wBitsPerSample : 0; }
-    uint16_t Mode() const { return cb_ ? cb_->wfx.nChannels : 0; }  // 1 mono, 2 stereo
+    uint16_t Mode() const { return cb_ ? cb_->wfx.nChannels : 0; } // 1 mono, 2 stereo
     uint16_t FormatTag() const { return cb_ ? cb_->wfx.wFormatTag : 0; }
     std::string FormatString() const;
     uint32_t SampleRate() const { return cb_ ? cb_->wfx.nSamplesPerSec : 11025; }
     uint32_t FileSize() const { return cb_ ? cb_->dwFileSize : 0; }
-    uint32_t DataSize() const;  // whole file's frames in TimeFormat
+    uint32_t DataSize() const; // whole file's frames in TimeFormat
     bool Empty() const { return DataSize() == 0; }
 
     TMMTimeFormats TimeFormat() const { return timeFormat_; }
@@ -98,13 +98,14 @@ public:
     void SetInfo(const std::string& id, const std::string& text);
 
     void CreateFile(const std::string& name, const tWAVEFORMATEX& format);
-    void ImportFromRaw(const std::string& name, uint16_t bitsPerSample, uint16_t channels, uint32_t sampleRate);
+    void ImportFromRaw(const std::string& name, uint16_t bitsPerSample, uint16_t channels,
+                       uint32_t sampleRate);
     void SaveToFile(const std::string& name);
     void ConvertFile(const std::string& name, const tWAVEFORMATEX* format);
 
 private:
     void Changed();
-    bool Progress(uint32_t curByte, uint32_t numBytes);  // true when cancelled
+    bool Progress(uint32_t curByte, uint32_t numBytes); // true when cancelled
     void BuildRegions();
     void TakeBlock(PWAVEIOCB block, const std::string& name);
     uint32_t OneSecondBlock() const;
@@ -119,7 +120,7 @@ private:
     uint32_t position_ = 0;
     uint32_t bytesLeft_ = 0;
     std::vector<TMMWaveRegion> regions_;
-    size_t region_ = 0;         // region being read
-    uint32_t regionLeft_ = 0;   // bytes left in it
+    size_t region_ = 0;       // region being read
+    uint32_t regionLeft_ = 0; // bytes left in it
     bool open_ = false;
 };

@@ -18,8 +18,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct Failed {};     // ends an operation with its "unable to" message
-struct Cancelled {};  // ends it with its "aborted" message
+struct Failed {};    // ends an operation with its "unable to" message
+struct Cancelled {}; // ends it with its "aborted" message
 
 // The temporary target of an operation: removed, with its block closed, unless committed.
 class TempTarget {
@@ -82,7 +82,7 @@ std::string fullName(const std::string& name) {
     return fs::absolute(name, ec).lexically_normal().string();
 }
 
-}  // namespace
+} // namespace
 
 uint32_t TMMWave::OneSecondBlock() const {
     const tWAVEFORMATEX& w = cb_->wfx;

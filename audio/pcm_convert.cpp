@@ -3,7 +3,7 @@
 #include <cstring>
 
 PCMWAVEFORMAT pcmView(const tWAVEFORMATEX& wfx) {
-    return PCMWAVEFORMAT{wfx.wFormatTag,    wfx.nChannels,  wfx.nSamplesPerSec,
+    return PCMWAVEFORMAT{wfx.wFormatTag,      wfx.nChannels,   wfx.nSamplesPerSec,
                          wfx.nAvgBytesPerSec, wfx.nBlockAlign, wfx.wBitsPerSample};
 }
 
@@ -20,7 +20,9 @@ int layoutCode(const PCMWAVEFORMAT& f) {
     return (f.wBitsPerSample == 16 ? 4 : 0) + (f.nChannels == 2 ? 2 : 0);
 }
 
-int frameBytes(int code) { return code == 0 ? 1 : code == 6 ? 4 : 2; }
+int frameBytes(int code) {
+    return code == 0 ? 1 : code == 6 ? 4 : 2;
+}
 
 // A frame between reader and writer: both channels as 8-bit unsigned or 16-bit signed values.
 struct Frame {
@@ -28,10 +30,19 @@ struct Frame {
     int right;
 };
 
-int s16(const uint8_t* p) { return static_cast<int16_t>(static_cast<uint16_t>(p[0] | (p[1] << 8))); }
-int hi8(int sample) { return ((sample >> 8) + 128) & 0xFF; }  // high byte, top bit flipped
-int avg8(int l, int r) { return (l + r) >> 1; }
-int avg16(int l, int r) { return (((l + 32768) + (r + 32768)) >> 1) - 32768; }
+int s16(const uint8_t* p) {
+    return static_cast<int16_t>(static_cast<uint16_t>(p[0] | (p[1] << 8)));
+}
+// The high byte with its top bit flipped: signed 16 bits to offset-binary 8 bits.
+int hi8(int sample) {
+    return ((sample >> 8) + 128) & 0xFF;
+}
+int avg8(int l, int r) {
+    return (l + r) >> 1;
+}
+int avg16(int l, int r) {
+    return (((l + 32768) + (r + 32768)) >> 1) - 32768;
+}
 
 using Reader = Frame (*)(const uint8_t*);
 using Writer = void (*)(uint8_t*, Frame);
@@ -39,28 +50,60 @@ using Writer = void (*)(uint8_t*, Frame);
 // Readers indexed by [source code / 2][destination code / 2].
 const Reader kReaders[4][4] = {
     {
-        [](const uint8_t* p) { return Frame{p[0], 0}; },
-        [](const uint8_t* p) { return Frame{p[0], p[0]}; },
-        [](const uint8_t* p) { return Frame{(p[0] - 128) * 256, 0}; },
-        [](const uint8_t* p) { return Frame{(p[0] - 128) * 256, (p[0] - 128) * 256}; },
+        [](const uint8_t* p) {
+            return Frame{p[0], 0};
+        },
+        [](const uint8_t* p) {
+            return Frame{p[0], p[0]};
+        },
+        [](const uint8_t* p) {
+            return Frame{(p[0] - 128) * 256, 0};
+        },
+        [](const uint8_t* p) {
+            return Frame{(p[0] - 128) * 256, (p[0] - 128) * 256};
+        },
     },
     {
-        [](const uint8_t* p) { return Frame{avg8(p[0], p[1]), 0}; },
-        [](const uint8_t* p) { return Frame{p[0], p[1]}; },
-        [](const uint8_t* p) { return Frame{(avg8(p[0], p[1]) - 128) * 256, 0}; },
-        [](const uint8_t* p) { return Frame{(p[0] - 128) * 256, (p[1] - 128) * 256}; },
+        [](const uint8_t* p) {
+            return Frame{avg8(p[0], p[1]), 0};
+        },
+        [](const uint8_t* p) {
+            return Frame{p[0], p[1]};
+        },
+        [](const uint8_t* p) {
+            return Frame{(avg8(p[0], p[1]) - 128) * 256, 0};
+        },
+        [](const uint8_t* p) {
+            return Frame{(p[0] - 128) * 256, (p[1] - 128) * 256};
+        },
     },
     {
-        [](const uint8_t* p) { return Frame{hi8(s16(p)), 0}; },
-        [](const uint8_t* p) { return Frame{hi8(s16(p)), hi8(s16(p))}; },
-        [](const uint8_t* p) { return Frame{s16(p), 0}; },
-        [](const uint8_t* p) { return Frame{s16(p), s16(p)}; },
+        [](const uint8_t* p) {
+            return Frame{hi8(s16(p)), 0};
+        },
+        [](const uint8_t* p) {
+            return Frame{hi8(s16(p)), hi8(s16(p))};
+        },
+        [](const uint8_t* p) {
+            return Frame{s16(p), 0};
+        },
+        [](const uint8_t* p) {
+            return Frame{s16(p), s16(p)};
+        },
     },
     {
-        [](const uint8_t* p) { return Frame{hi8(avg16(s16(p), s16(p + 2))), 0}; },
-        [](const uint8_t* p) { return Frame{hi8(s16(p)), hi8(s16(p + 2))}; },
-        [](const uint8_t* p) { return Frame{avg16(s16(p), s16(p + 2)), 0}; },
-        [](const uint8_t* p) { return Frame{s16(p), s16(p + 2)}; },
+        [](const uint8_t* p) {
+            return Frame{hi8(avg16(s16(p), s16(p + 2))), 0};
+        },
+        [](const uint8_t* p) {
+            return Frame{hi8(s16(p)), hi8(s16(p + 2))};
+        },
+        [](const uint8_t* p) {
+            return Frame{avg16(s16(p), s16(p + 2)), 0};
+        },
+        [](const uint8_t* p) {
+            return Frame{s16(p), s16(p + 2)};
+        },
     },
 };
 
@@ -82,7 +125,7 @@ const Writer kWriters[4] = {
     },
 };
 
-}  // namespace
+} // namespace
 
 int64_t PCMCONVERTSIZEOUTPUTDATA(const PCMWAVEFORMAT& dst, const PCMWAVEFORMAT& src, int64_t srcBytes) {
     const int dc = layoutCode(dst);

@@ -1,6 +1,7 @@
 #include "pcm_support.h"
 
-void pcmBuildWaveHeader(tWAVEFORMATEX* wfx, uint16_t bitsPerSample, uint16_t channels, uint32_t samplesPerSec) {
+void pcmBuildWaveHeader(tWAVEFORMATEX* wfx, uint16_t bitsPerSample, uint16_t channels,
+                        uint32_t samplesPerSec) {
     if (!wfx)
         return;
     *wfx = tWAVEFORMATEX{};
@@ -14,7 +15,8 @@ void pcmBuildWaveHeader(tWAVEFORMATEX* wfx, uint16_t bitsPerSample, uint16_t cha
 }
 
 bool pcmIsValidFormat(const tWAVEFORMATEX* wfx) {
-    return wfx && wfx->wFormatTag == WAVE_FORMAT_PCM && (wfx->wBitsPerSample == 8 || wfx->wBitsPerSample == 16) &&
+    return wfx && wfx->wFormatTag == WAVE_FORMAT_PCM &&
+           (wfx->wBitsPerSample == 8 || wfx->wBitsPerSample == 16) &&
            (wfx->nChannels == 1 || wfx->nChannels == 2) && wfx->nSamplesPerSec >= 4000 &&
            wfx->nSamplesPerSec <= 100000;
 }

@@ -4,7 +4,9 @@
 
 #include <cstdlib>
 
-RiffFile::~RiffFile() { close(); }
+RiffFile::~RiffFile() {
+    close();
+}
 
 bool RiffFile::open(const std::string& name, Mode mode) {
     close();
@@ -67,7 +69,9 @@ int64_t RiffFile::seek(int64_t offset, int origin) {
     return tell();
 }
 
-int64_t RiffFile::tell() { return file_ ? static_cast<int64_t>(::ftello(file_)) : -1; }
+int64_t RiffFile::tell() {
+    return file_ ? static_cast<int64_t>(::ftello(file_)) : -1;
+}
 
 int64_t RiffFile::size() {
     const int64_t here = tell();
@@ -79,7 +83,9 @@ int64_t RiffFile::size() {
     return end;
 }
 
-bool RiffFile::flush() { return file_ && std::fflush(file_) == 0; }
+bool RiffFile::flush() {
+    return file_ && std::fflush(file_) == 0;
+}
 
 int RiffFile::descend(RiffChunk& ck, const RiffChunk* parent, uint32_t findId) {
     for (;;) {

@@ -9,16 +9,16 @@
 struct RiffChunk {
     uint32_t ckid = 0;
     uint32_t cksize = 0;
-    uint32_t fccType = 0;       // form or list type of RIFF and LIST chunks
-    uint32_t dwDataOffset = 0;  // file offset of the chunk's data (the form type for RIFF/LIST)
-    uint32_t dwFlags = 0;       // kChunkDirty once written to
+    uint32_t fccType = 0;      // form or list type of RIFF and LIST chunks
+    uint32_t dwDataOffset = 0; // file offset of the chunk's data (the form type for RIFF/LIST)
+    uint32_t dwFlags = 0;      // kChunkDirty once written to
 };
 
 constexpr uint32_t kChunkDirty = 0x10;
 
 enum RiffResult : int {
     kRiffOk = 0,
-    kRiffChunkNotFound = 1,  // no further chunk inside the parent, or a truncated header
+    kRiffChunkNotFound = 1, // no further chunk inside the parent, or a truncated header
     kRiffCannotRead = 2,
     kRiffCannotWrite = 3,
     kRiffCannotSeek = 4,

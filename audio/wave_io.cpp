@@ -372,8 +372,8 @@ int64_t wioWaveReadData(TWAVEIOCB* cb, uint8_t* buffer, uint32_t bytes) {
         cb->dwBytesLeft = 0;
     else
         cb->dwBytesLeft = static_cast<int32_t>(std::max<int64_t>(cb->dwBytesLeft - got, 0));
-    cb->dwPosition =
-        (cb->dwLastSample - cb->dwFirstSample) - wioBytesToSamples(*cb, static_cast<uint32_t>(cb->dwBytesLeft));
+    cb->dwPosition = (cb->dwLastSample - cb->dwFirstSample) -
+                     wioBytesToSamples(*cb, static_cast<uint32_t>(cb->dwBytesLeft));
     return got;
 }
 

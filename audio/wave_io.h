@@ -14,10 +14,10 @@
 
 enum WioResult : int {
     WIOERR_NOERROR = 0,
-    WIOERR_BADFILE = 101,  // invalid or unusable file
-    WIOERR_BADARG = 104,   // missing argument
-    WIOERR_FILEIO = 106,   // cannot open, read, write or seek
-    WIOERR_NOMEM = 107,    // out of memory
+    WIOERR_BADFILE = 101, // invalid or unusable file
+    WIOERR_BADARG = 104,  // missing argument
+    WIOERR_FILEIO = 106,  // cannot open, read, write or seek
+    WIOERR_NOMEM = 107,   // out of memory
 };
 
 // Source kinds (dwFlags).
@@ -30,14 +30,14 @@ constexpr uint32_t RAW_FILE = 16;
 // One chunk met while reading the file, for tools that list a file's layout.
 struct TWaveChunkEntry {
     uint32_t id = 0;
-    uint32_t offset = 0;  // of the chunk header
-    uint32_t size = 0;    // as stored in the header
+    uint32_t offset = 0; // of the chunk header
+    uint32_t size = 0;   // as stored in the header
 };
 
 struct TWAVEIOCB {
     uint32_t cbStruct = 0;
     uint32_t dwFlags = 0;
-    std::unique_ptr<RiffFile> hFile;  // open handle, none while closed
+    std::unique_ptr<RiffFile> hFile; // open handle, none while closed
     RiffChunk ckRIFF;
     RiffChunk ckDATA;
     uint32_t dwFileSize = 0;
@@ -51,11 +51,11 @@ struct TWAVEIOCB {
     std::string szFileName;
     TDispList pDisp;
     TInfoChunk pInfo;
-    double dBytesPerSec = 0;  // 0: the format record decides
+    double dBytesPerSec = 0; // 0: the format record decides
     tWAVEFORMATEX wfx;
 
-    bool created = false;        // made by wioWriteFileInfo, open for writing
-    uint32_t ioBufferSize = 0;   // stream buffer for the next open; 0 keeps the default
+    bool created = false;      // made by wioWriteFileInfo, open for writing
+    uint32_t ioBufferSize = 0; // stream buffer for the next open; 0 keeps the default
     std::vector<TWaveChunkEntry> chunks;
 };
 
@@ -66,11 +66,11 @@ uint32_t wioMulDivRound(uint32_t a, uint32_t b, uint32_t c);
 
 // Frame, byte and millisecond arithmetic of a block's format.
 uint32_t wioBytesToSamples(const TWAVEIOCB& cb, uint32_t bytes);
-uint32_t wioSamplesToBytes(const TWAVEIOCB& cb, uint32_t frames);  // whole blocks, rounded up
+uint32_t wioSamplesToBytes(const TWAVEIOCB& cb, uint32_t frames); // whole blocks, rounded up
 uint32_t wioBytesToTime(const TWAVEIOCB& cb, uint32_t bytes);
 uint32_t wioSamplesToTime(const TWAVEIOCB& cb, uint32_t frames);
 uint32_t wioTimeToSamples(const TWAVEIOCB& cb, uint32_t ms);
-uint32_t wioTimeToBytes(const TWAVEIOCB& cb, uint32_t ms);  // whole blocks, rounded up
+uint32_t wioTimeToBytes(const TWAVEIOCB& cb, uint32_t ms); // whole blocks, rounded up
 
 int wioReadFileInfo(PWAVEIOCB& cb, const std::string& name, uint32_t formType, uint32_t flags);
 int wioCreateFileInfo(PWAVEIOCB& cb, const tWAVEFORMATEX* format);

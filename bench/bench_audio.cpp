@@ -115,6 +115,6 @@ void BM_CopyFileBlocks(benchmark::State& state) {
 }
 BENCHMARK(BM_CopyFileBlocks)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-}  // namespace
+} // namespace
 
 BENCHMARK_MAIN();

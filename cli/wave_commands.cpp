@@ -113,7 +113,7 @@ std::vector<uint8_t> readAll(TMMWave& wave) {
     return bytes;
 }
 
-}  // namespace
+} // namespace
 
 int runConvert(std::span<char*> args) {
     std::vector<std::string> names;
@@ -122,10 +122,11 @@ int runConvert(std::span<char*> args) {
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string a = args[i];
         if (a == "--help" || a == "-h") {
-            std::printf("usage: vk350 convert IN.wav OUT [--rate 8000|11025|22050|32000|44100|48000] [--mulaw]\n\n"
-                        "Converts IN to 8-bit mono PCM at the rate (22050 by default). OUT ending in .wav\n"
-                        "gets a wave file, any other name the sample bytes alone. --mulaw codes the\n"
-                        "bytes as the editor's \"Lin to \xC2\xB5Law -8bits\" command does.\n");
+            std::printf(
+                "usage: vk350 convert IN.wav OUT [--rate 8000|11025|22050|32000|44100|48000] [--mulaw]\n\n"
+                "Converts IN to 8-bit mono PCM at the rate (22050 by default). OUT ending in .wav\n"
+                "gets a wave file, any other name the sample bytes alone. --mulaw codes the\n"
+                "bytes as the editor's \"Lin to \xC2\xB5Law -8bits\" command does.\n");
             return kExitOk;
         } else if (a == "--rate") {
             if (i + 1 >= args.size())
@@ -201,7 +202,8 @@ int runInfo(std::span<char*> args) {
     PWAVEIOCB cb;
     const int r = wioReadFileInfo(cb, name, fourcc("WAVE"), RIFF_FILE);
     if (r == WIOERR_BADFILE)
-        return fail(kExitBadFile, name + ": not a usable wave file (no format or data chunk, or a bad format)");
+        return fail(kExitBadFile,
+                    name + ": not a usable wave file (no format or data chunk, or a bad format)");
     if (r != WIOERR_NOERROR)
         return fail(kExitBadFile, name + ": cannot read a RIFF WAVE file from it");
     const tWAVEFORMATEX& w = cb->wfx;
@@ -233,4 +235,4 @@ int runInfo(std::span<char*> args) {
     return kExitOk;
 }
 
-}  // namespace vk350cli
+} // namespace vk350cli

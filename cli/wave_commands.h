@@ -8,4 +8,4 @@ namespace vk350cli {
 int runConvert(std::span<char*> args);
 int runInfo(std::span<char*> args);
 
-}  // namespace vk350cli
+} // namespace vk350cli

@@ -23,7 +23,8 @@ namespace {
 const fs::path& scratch() {
     static const fs::path dir = [] {
         // Memory-backed when possible: every run writes, renames and deletes files.
-        std::string tmpl = fs::is_directory("/dev/shm") ? "/dev/shm/vk350-fuzz-XXXXXX" : "/tmp/vk350-fuzz-XXXXXX";
+        std::string tmpl =
+            fs::is_directory("/dev/shm") ? "/dev/shm/vk350-fuzz-XXXXXX" : "/tmp/vk350-fuzz-XXXXXX";
         const char* made = mkdtemp(tmpl.data());
         if (!made)
             std::abort();
@@ -129,7 +130,7 @@ void importRaw(const std::string& name, uint32_t seed) {
     }
 }
 
-}  // namespace
+} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const fs::path input = scratch() / "in.wav";

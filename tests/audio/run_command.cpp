@@ -26,7 +26,8 @@ std::string findProgram(const std::string& name) {
     size_t start = 0;
     while (start <= dirs.size()) {
         const size_t end = dirs.find(':', start);
-        const std::string dir = dirs.substr(start, end == std::string::npos ? std::string::npos : end - start);
+        const std::string dir =
+            dirs.substr(start, end == std::string::npos ? std::string::npos : end - start);
         const std::filesystem::path candidate = std::filesystem::path(dir.empty() ? "." : dir) / name;
         std::error_code ec;
         if (std::filesystem::is_regular_file(candidate, ec))

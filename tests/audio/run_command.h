@@ -4,8 +4,8 @@
 #include <string>
 
 struct CommandResult {
-    int status = -1;  // exit status, -1 when it did not exit normally
-    std::string out;  // standard output, and standard error when asked for
+    int status = -1; // exit status, -1 when it did not exit normally
+    std::string out; // standard output, and standard error when asked for
 };
 
 // Runs a shell command line; with withStderr the error stream is captured too.

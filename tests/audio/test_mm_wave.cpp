@@ -15,8 +15,7 @@ namespace {
 class MMWaveTest : public WaveTest {};
 
 // Expects fn to raise EMMWaveError with exactly text.
-template <class F>
-void expectWaveError(F fn, const std::string& text) {
+template <class F> void expectWaveError(F fn, const std::string& text) {
     try {
         fn();
         ADD_FAILURE() << "no error, expected \"" << text << "\"";
@@ -54,7 +53,7 @@ Bytes stereoTestSignal(size_t frames) {
     return b;
 }
 
-}  // namespace
+} // namespace
 
 TEST_F(MMWaveTest, BindingByName) {
     writeFile("a.wav", pcmWave(16, 2, 44100, Bytes(400, 1)));
@@ -63,12 +62,12 @@ TEST_F(MMWaveTest, BindingByName) {
     int changes = 0;
     w.OnChange = [&](TMMWave&) { ++changes; };
     EXPECT_EQ(w.SampleRate(), 11025u);
-    w.FreeWave();  // nothing held: nothing happens
+    w.FreeWave(); // nothing held: nothing happens
     EXPECT_EQ(changes, 0);
 
     const fs::path old = fs::current_path();
     fs::current_path(dir_);
-    w.SetFileName("a.wav");  // expanded to a full path
+    w.SetFileName("a.wav"); // expanded to a full path
     fs::current_path(old);
     EXPECT_EQ(w.FileName(), path("a.wav"));
     EXPECT_EQ(w.DataSize(), 100u);
@@ -83,11 +82,11 @@ TEST_F(MMWaveTest, BindingByName) {
     w.SetTimeFormat(tfByte);
     EXPECT_EQ(w.DataSize(), 400u);
     w.SetTimeFormat(tfMillisecond);
-    EXPECT_EQ(w.DataSize(), 2u);  // 2.27 ms
+    EXPECT_EQ(w.DataSize(), 2u); // 2.27 ms
     w.SetTimeFormat(tfSample);
     const int afterBind = changes;
     EXPECT_GT(afterBind, 0);
-    w.SetFileName(path("a.wav"));  // same name, same size: nothing happens
+    w.SetFileName(path("a.wav")); // same name, same size: nothing happens
     EXPECT_EQ(changes, afterBind);
 
     // Failures keep the old binding.
@@ -115,43 +114,43 @@ TEST_F(MMWaveTest, BindingByName) {
 }
 
 TEST_F(MMWaveTest, ReadsRangeAndPositions) {
-    const Bytes data = ramp(200);  // 100 frames of 16-bit mono
+    const Bytes data = ramp(200); // 100 frames of 16-bit mono
     writeFile("m.wav", pcmWave(16, 1, 8000, data));
     TMMWave w;
     w.SetFileName(path("m.wav"));
     uint8_t buf[16];
-    EXPECT_EQ(w.ReadDataBytes(buf, 16), -1);  // not open
+    EXPECT_EQ(w.ReadDataBytes(buf, 16), -1); // not open
     w.OpenFile();
     EXPECT_EQ(w.GetBytesLeft(), 200u);
     EXPECT_EQ(readAll(w), data);
     EXPECT_EQ(w.GetPosition(), 100u);
-    EXPECT_EQ(w.ReadDataBytes(buf, 16), -1);  // nothing left
+    EXPECT_EQ(w.ReadDataBytes(buf, 16), -1); // nothing left
 
     w.SetPosition(90);
     EXPECT_EQ(w.GetBytesLeft(), 20u);
     EXPECT_EQ(w.ReadDataBytes(buf, 16), 16);
     EXPECT_EQ(buf[0], data[180]);
     EXPECT_EQ(w.GetPosition(), 98u);
-    EXPECT_EQ(w.ReadDataBytes(buf, 16), 4);  // the end: fewer than asked
+    EXPECT_EQ(w.ReadDataBytes(buf, 16), 4); // the end: fewer than asked
     EXPECT_EQ(w.GetPosition(), 100u);
-    w.SetPosition(500);  // clamped to the length
+    w.SetPosition(500); // clamped to the length
     EXPECT_EQ(w.GetPosition(), 100u);
     EXPECT_EQ(w.GetBytesLeft(), 0u);
 
     // The range narrows the region that reading walks.
     w.SetEndPos(60);
     w.SetStartPos(50);
-    w.SetStartPos(80);  // clamped to the end
+    w.SetStartPos(80); // clamped to the end
     EXPECT_EQ(w.StartPos(), 60u);
     w.SetStartPos(50);
-    w.SetEndPos(1000);  // clamped to the data
+    w.SetEndPos(1000); // clamped to the data
     EXPECT_EQ(w.EndPos(), 100u);
     w.SetEndPos(60);
     EXPECT_EQ(w.GetLength(), 10u);
     w.SetPosition(0);
     EXPECT_EQ(readAll(w), Bytes(data.begin() + 100, data.begin() + 120));
     w.SetTimeFormat(tfMillisecond);
-    w.SetPosition(1);  // 1 ms = 8 frames into the range
+    w.SetPosition(1); // 1 ms = 8 frames into the range
     EXPECT_EQ(w.GetBytesLeft(), 4u);
     w.CloseFile();
     EXPECT_FALSE(w.IsOpen());
@@ -165,7 +164,7 @@ TEST_F(MMWaveTest, ReadFailureDeliversFourZeroBytesAndEnds) {
     w.OpenFile();
     uint8_t buf[8];
     EXPECT_EQ(w.ReadDataBytes(buf, 8), 8);
-    fs::resize_file(path("t.wav"), 50);  // the file shrinks under the reader
+    fs::resize_file(path("t.wav"), 50); // the file shrinks under the reader
     Bytes rest = readAll(w, 64);
     ASSERT_GE(rest.size(), 4u);
     EXPECT_EQ(Bytes(rest.end() - 4, rest.end()), Bytes(4, 0));
@@ -214,7 +213,7 @@ TEST_F(MMWaveTest, ImportsRawBesideTheRawFile) {
     expectWaveError([&] { w.ImportFromRaw(path("empty.raw"), 8, 1, 22050); }, "Unable to import wave file");
     EXPECT_EQ(listing(), std::vector<std::string>{"empty.raw"});
 
-    const Bytes sample = ramp(20000);  // just under a second at 22050 Hz... and more at 8000
+    const Bytes sample = ramp(20000); // just under a second at 22050 Hz... and more at 8000
     writeFile("convertspl.raw", sample);
     std::vector<uint32_t> progress;
     w.OnProgress = [&](TMMWave&, uint32_t cur, uint32_t total, bool&) {
@@ -245,7 +244,7 @@ TEST_F(MMWaveTest, SavesACopyThroughATemporaryFile) {
     appendChunk(info, "ICMT", Bytes{'o', 'k', 0});
     Bytes chunks;
     appendChunk(chunks, "fmt ", pcmFmtBody(8, 2, 11025));
-    const Bytes data = ramp(30001);  // an odd count: the last half frame is not audio
+    const Bytes data = ramp(30001); // an odd count: the last half frame is not audio
     appendChunk(chunks, "data", data);
     appendChunk(chunks, "LIST", info);
     writeFile("src.wav", riffWave(chunks));
@@ -260,7 +259,7 @@ TEST_F(MMWaveTest, SavesACopyThroughATemporaryFile) {
         EXPECT_EQ(total, 30000u);
     };
     w.SaveToFile(path("copy.wav"));
-    EXPECT_EQ(blocks, 2);  // 22050-byte blocks
+    EXPECT_EQ(blocks, 2); // 22050-byte blocks
     EXPECT_EQ(w.FileName(), path("src.wav"));
     TMMWave c;
     c.SetFileName(path("copy.wav"));
@@ -284,7 +283,7 @@ TEST_F(MMWaveTest, SavesACopyThroughATemporaryFile) {
 }
 
 TEST_F(MMWaveTest, ConvertsTheWorkedCase) {
-    const size_t frames = 66150;  // 1.5 s: a full block and a half block
+    const size_t frames = 66150; // 1.5 s: a full block and a half block
     const Bytes src = stereoTestSignal(frames);
     writeFile("in.wav", pcmWave(16, 2, 44100, src));
     TMMWave w;
@@ -295,7 +294,7 @@ TEST_F(MMWaveTest, ConvertsTheWorkedCase) {
     pcmBuildWaveHeader(&editor, 8, 1, 22050);
     w.ConvertFile(path("convertspl.wav"), &editor);
     EXPECT_EQ(progress, (std::vector<std::pair<uint32_t, uint32_t>>{{176400, 264600}, {264600, 264600}}));
-    EXPECT_EQ(w.FileName(), path("in.wav"));  // still bound to the source
+    EXPECT_EQ(w.FileName(), path("in.wav")); // still bound to the source
 
     const Bytes out = readFile("convertspl.wav");
     ASSERT_GT(out.size(), 46u);
@@ -355,14 +354,15 @@ TEST_F(MMWaveTest, RefusedAndFailedConversionsTouchNothing) {
     expectWaveError([&] { w.ConvertFile(path("target.wav"), &tooFast); },
                     "This wave file is not valid for conversion");
     expectWaveError([&] { w.ConvertFile(path("target.wav"), nullptr); }, "Invalid param passed!");
-    expectWaveError([&] { w.ConvertFile(path("no/dir/target.wav"), &editor); }, "Unable to convert wave file");
+    expectWaveError([&] { w.ConvertFile(path("no/dir/target.wav"), &editor); },
+                    "Unable to convert wave file");
 
     int calls = 0;
     w.OnProgress = [&](TMMWave&, uint32_t, uint32_t, bool& cancel) { cancel = ++calls == 2; };
     expectWaveError([&] { w.ConvertFile(path("target.wav"), &editor); }, "Conversion aborted");
     EXPECT_EQ(calls, 2);
     EXPECT_EQ(readFile("target.wav"), (Bytes{'o', 'l', 'd'}));
-    std::vector<std::string> expected = {"24bit.wav", "3ch.wav", "adpcm.wav", "fast.wav",
+    std::vector<std::string> expected = {"24bit.wav", "3ch.wav",  "adpcm.wav", "fast.wav",
                                          "ok.wav",    "slow.wav", "target.wav"};
     EXPECT_EQ(listing(), expected);
 
@@ -371,6 +371,6 @@ TEST_F(MMWaveTest, RefusedAndFailedConversionsTouchNothing) {
     w.ConvertFile(path("target.wav"), &editor);
     TMMWave t;
     t.SetFileName(path("target.wav"));
-    EXPECT_LE(t.DataSize(), 33075u);  // 1.5 s, short of a few repeated frames per block
+    EXPECT_LE(t.DataSize(), 33075u); // 1.5 s, short of a few repeated frames per block
     EXPECT_GE(t.DataSize(), 33070u);
 }

@@ -20,7 +20,7 @@ Bytes convert(const PCMWAVEFORMAT& dst, const PCMWAVEFORMAT& src, const Bytes& i
     return out;
 }
 
-}  // namespace
+} // namespace
 
 TEST(PcmFormat, BuildAndValidity) {
     tWAVEFORMATEX w;
@@ -64,7 +64,7 @@ TEST(PcmConvert, WidthAndChannelReaders) {
     EXPECT_EQ(convert(m8, st8, Bytes{0x7F, 0x81, 0xFF, 0xFF, 0, 1}), (Bytes{0x80, 0xFF, 0}));
     EXPECT_EQ(convert(st8, m8, Bytes{3, 250}), (Bytes{3, 3, 250, 250}));
     EXPECT_EQ(convert(st8, m16, s16({-32768, 512})), (Bytes{0, 0, 130, 130}));
-    EXPECT_EQ(convert(st8, st16, s16({-1, 32767})), (Bytes{127, 255}));  // channel order kept
+    EXPECT_EQ(convert(st8, st16, s16({-1, 32767})), (Bytes{127, 255})); // channel order kept
     EXPECT_EQ(convert(m16, m8, Bytes{0, 128, 255}), s16({-32768, 0, 32512}));
     EXPECT_EQ(convert(m16, st8, Bytes{0x7F, 0x81}), s16({0}));
     EXPECT_EQ(convert(m16, st16, s16({-32768, 32767, -1, 0})), s16({-1, -1}));
@@ -99,15 +99,15 @@ TEST(PcmConvert, RateAccumulator) {
               (Bytes{1, 1, 2, 2, 3, 3, 4, 4, 5, 5}));
 
     // 8000 -> 48000: the first frame of a call comes out four times, the rest six.
-    EXPECT_EQ(convert(fmt(8, 1, 48000), fmt(8, 1, 8000), Bytes{1, 2}),
-              (Bytes{1, 1, 1, 1, 2, 2, 2, 2, 2, 2}));
+    EXPECT_EQ(convert(fmt(8, 1, 48000), fmt(8, 1, 8000), Bytes{1, 2}), (Bytes{1, 1, 1, 1, 2, 2, 2, 2, 2, 2}));
 
     // A block of exactly S frames gives D frames when decimating; when repeating, each call
     // starts half a step late and ends up to D/(2S) frames short, never over the prediction.
     for (uint32_t s : {8000u, 11025u, 22050u, 32000u, 44100u, 48000u, 4000u, 100000u}) {
         for (uint32_t d : {8000u, 11025u, 22050u, 32000u, 44100u, 48000u}) {
             const Bytes block(size_t(s) * 2, 0);
-            const int64_t predicted = PCMCONVERTSIZEOUTPUTDATA(fmt(8, 1, d), fmt(16, 1, s), int64_t(block.size()));
+            const int64_t predicted =
+                PCMCONVERTSIZEOUTPUTDATA(fmt(8, 1, d), fmt(16, 1, s), int64_t(block.size()));
             EXPECT_EQ(predicted, int64_t(d)) << s << "->" << d;
             const size_t made = convert(fmt(8, 1, d), fmt(16, 1, s), block).size();
             if (d <= s) {

@@ -29,7 +29,8 @@ protected:
     std::string soxInfo(const std::string& leaf) {
         std::string line;
         for (const char* opt : {"-c", "-r", "-b", "-s", "-e"}) {
-            const CommandResult r = runCommand(shellQuote(sox_) + " --i " + opt + " " + shellQuote(path(leaf)));
+            const CommandResult r =
+                runCommand(shellQuote(sox_) + " --i " + opt + " " + shellQuote(path(leaf)));
             EXPECT_EQ(r.status, 0) << "sox --i rejects " << leaf;
             std::string v = r.out;
             while (!v.empty() && (v.back() == '\n' || v.back() == ' '))
@@ -68,7 +69,7 @@ protected:
     std::string sox_;
 };
 
-}  // namespace
+} // namespace
 
 TEST_F(SoxTest, ReadsWhatSoxWrites) {
     sox("-n -r 44100 -c 2 -b 16 " + shellQuote(path("st16.wav")) + " synth 0.75 sine 300 sine 1200");
@@ -93,7 +94,7 @@ TEST_F(SoxTest, ReadsWhatSoxWrites) {
     EXPECT_EQ(ourData("st16.wav"), soxRaw("st16.wav"));
 
     ASSERT_EQ(wioReadFileInfo(cb, path("m8odd.wav"), fourcc("WAVE"), RIFF_FILE), 0);
-    EXPECT_EQ(cb->dwDataSamples, 1001u);  // odd size: the pad byte is no sample
+    EXPECT_EQ(cb->dwDataSamples, 1001u); // odd size: the pad byte is no sample
     EXPECT_EQ(ourData("m8odd.wav"), soxRaw("m8odd.wav"));
 
     ASSERT_EQ(wioReadFileInfo(cb, path("list.wav"), fourcc("WAVE"), RIFF_FILE), 0);
@@ -121,7 +122,8 @@ TEST_F(SoxTest, ConvertsWhatSoxWrites) {
             expect.push_back(uint8_t(((l + 32768) + (r + 32768)) >> 1 >> 8));
         }
     EXPECT_EQ(ourData("out.wav"), expect);
-    EXPECT_EQ(soxInfo("out.wav"), "1 | 22050 | 8 | " + std::to_string(expect.size()) + " | Unsigned Integer PCM");
+    EXPECT_EQ(soxInfo("out.wav"),
+              "1 | 22050 | 8 | " + std::to_string(expect.size()) + " | Unsigned Integer PCM");
 
     // An 8-bit mono sox file at the editor's rate converts byte for byte.
     sox("-r 22050 -n -c 1 -b 8 " + shellQuote(path("m8.wav")) + " synth 777s sine 500");

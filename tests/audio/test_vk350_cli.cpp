@@ -23,7 +23,7 @@ Bytes stereoSecond() {
     return b;
 }
 
-}  // namespace
+} // namespace
 
 TEST_F(Vk350Cli, UsageAndHelp) {
     CommandResult r = vk350("");
@@ -54,7 +54,7 @@ TEST_F(Vk350Cli, ConvertsToWaveOrRawBytes) {
     writeFile("in.wav", pcmWave(16, 2, 44100, stereoSecond()));
     CommandResult r = vk350("convert " + q("in.wav") + " " + q("out.wav"));
     ASSERT_EQ(r.status, 0) << r.out;
-    EXPECT_EQ(r.out, "");  // no progress line when standard error is not a terminal
+    EXPECT_EQ(r.out, ""); // no progress line when standard error is not a terminal
     r = vk350("convert " + q("in.wav") + " " + q("out.bin"));
     ASSERT_EQ(r.status, 0) << r.out;
     const Bytes wav = readFile("out.wav");
@@ -134,8 +134,8 @@ TEST_F(Vk350Cli, BadFilesLeaveTargetsAlone) {
     CommandResult r = vk350("convert " + q("ok.wav") + " " + q("no/dir/out.bin"));
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.out.find("Unable to convert wave file"), std::string::npos) << r.out;
-    EXPECT_EQ(listing(), (std::vector<std::string>{"24bit.wav", "align0.wav", "keep.bin", "keep.wav", "ok.wav",
-                                                   "slow.wav", "trunc.wav"}));
+    EXPECT_EQ(listing(), (std::vector<std::string>{"24bit.wav", "align0.wav", "keep.bin", "keep.wav",
+                                                   "ok.wav", "slow.wav", "trunc.wav"}));
 }
 
 TEST_F(Vk350Cli, InfoShowsTheLayout) {
@@ -149,8 +149,9 @@ TEST_F(Vk350Cli, InfoShowsTheLayout) {
     writeFile("cb.wav", riffWave(chunks));
     const CommandResult r = vk350("info " + q("cb.wav"));
     ASSERT_EQ(r.status, 0) << r.out;
-    for (const char* line : {"2 channels, 44100 Hz, 16 bits, block 4, 176400 bytes/s", "frames:   100 (2 ms)",
-                             "data:     offset 56, 400 bytes", "fmt   at 12, 16 bytes", "fact  at 36, 4 bytes",
-                             "data  at 48, 400 bytes", "LIST  at 456", "INAM: cowbell"})
+    for (const char* line :
+         {"2 channels, 44100 Hz, 16 bits, block 4, 176400 bytes/s", "frames:   100 (2 ms)",
+          "data:     offset 56, 400 bytes", "fmt   at 12, 16 bytes", "fact  at 36, 4 bytes",
+          "data  at 48, 400 bytes", "LIST  at 456", "INAM: cowbell"})
         EXPECT_NE(r.out.find(line), std::string::npos) << line << "\n" << r.out;
 }

@@ -19,15 +19,17 @@ protected:
     }
 };
 
-Bytes filled(size_t n, uint8_t v) { return Bytes(n, v); }
+Bytes filled(size_t n, uint8_t v) {
+    return Bytes(n, v);
+}
 
-}  // namespace
+} // namespace
 
 TEST(WaveArithmetic, RoundsHalvesUpAndWholeBlocks) {
     EXPECT_EQ(wioMulDivRound(1, 1, 2), 1u);
     EXPECT_EQ(wioMulDivRound(1, 1, 3), 0u);
     EXPECT_EQ(wioMulDivRound(2, 1, 3), 1u);
-    EXPECT_EQ(wioMulDivRound(4000000000u, 4000000000u, 4000000000u), 4000000000u);  // no 32-bit overflow
+    EXPECT_EQ(wioMulDivRound(4000000000u, 4000000000u, 4000000000u), 4000000000u); // no 32-bit overflow
     EXPECT_EQ(wioMulDivRound(5, 5, 0), 0u);
 
     TWAVEIOCB cb;
@@ -35,11 +37,11 @@ TEST(WaveArithmetic, RoundsHalvesUpAndWholeBlocks) {
     EXPECT_EQ(wioBytesToSamples(cb, 10000), 2500u);
     EXPECT_EQ(wioSamplesToBytes(cb, 2500), 10000u);
     EXPECT_EQ(wioSamplesToTime(cb, 44100), 1000u);
-    EXPECT_EQ(wioSamplesToTime(cb, 22), 0u);  // 0.4988 ms
-    EXPECT_EQ(wioSamplesToTime(cb, 23), 1u);  // 0.5215 ms
+    EXPECT_EQ(wioSamplesToTime(cb, 22), 0u); // 0.4988 ms
+    EXPECT_EQ(wioSamplesToTime(cb, 23), 1u); // 0.5215 ms
     EXPECT_EQ(wioTimeToSamples(cb, 10), 441u);
     EXPECT_EQ(wioBytesToTime(cb, 176400), 1000u);
-    EXPECT_EQ(wioTimeToBytes(cb, 1), 176u);  // 176.4 rounded, then up to whole frames
+    EXPECT_EQ(wioTimeToBytes(cb, 1), 176u); // 176.4 rounded, then up to whole frames
 
     // A compressed format: bytes are rounded up to its large blocks.
     TWAVEIOCB adpcm;
@@ -64,7 +66,7 @@ TEST_F(WaveIoTest, ReadsPlainPcmFile) {
     EXPECT_EQ(cb->dwLastSample, 2500u);
     EXPECT_EQ(cb->dwFirstSample, 0u);
     EXPECT_EQ(cb->dwFileSize, 10044u);
-    EXPECT_FALSE(cb->hFile);  // closed again
+    EXPECT_FALSE(cb->hFile); // closed again
     ASSERT_EQ(cb->chunks.size(), 2u);
     EXPECT_EQ(cb->chunks[1].offset, 36u);
 }
@@ -74,7 +76,7 @@ TEST_F(WaveIoTest, DataAreaEndsAtNextChunkOrFileEnd) {
     // LIST after data: the data ends at the LIST header, and the INFO texts are kept.
     Bytes info;
     appendChunk(info, "INAM", Bytes{'k', 'i', 'c', 'k', 0});
-    appendChunk(info, "ZZZZ", Bytes{'x', 0});  // an id outside the table is skipped
+    appendChunk(info, "ZZZZ", Bytes{'x', 0}); // an id outside the table is skipped
     appendChunk(info, "ICMT", Bytes{'h', 'i', 0, 'x'});
     Bytes list{'I', 'N', 'F', 'O'};
     list.insert(list.end(), info.begin(), info.end());
@@ -136,7 +138,7 @@ TEST_F(WaveIoTest, SizesAndCountsFromTheFileItself) {
     // A fact count that disagrees with the data: the data wins.
     Bytes chunks;
     appendChunk(chunks, "fmt ", pcmFmtBody(16, 1, 8000));
-    appendChunk(chunks, "fact", Bytes{0x10, 0x27, 0, 0});  // 10000
+    appendChunk(chunks, "fact", Bytes{0x10, 0x27, 0, 0}); // 10000
     appendChunk(chunks, "data", filled(64, 0));
     ASSERT_EQ(readInfo(riffWave(chunks), cb), 0);
     EXPECT_EQ(cb->dwDataSamples, 32u);
@@ -244,7 +246,7 @@ TEST_F(WaveIoTest, WritesEightBitMonoLayoutByteForByte) {
     expect.insert(expect.end(), record.begin(), record.end());
     appendId(expect, "data");
     appendLE32(expect, 3);
-    expect.insert(expect.end(), {0x80, 0x00, 0xFF, 0x00});  // with the pad byte
+    expect.insert(expect.end(), {0x80, 0x00, 0xFF, 0x00}); // with the pad byte
     appendId(expect, "fact");
     appendLE32(expect, 4);
     appendLE32(expect, 3);
@@ -265,7 +267,7 @@ TEST_F(WaveIoTest, WritesDispAndInfoAndCopiesThem) {
     appendChunk(chunks, "data", filled(4, 0x80));
     Bytes disp{1, 0, 0, 0, 'S', 'n', 'a', 'r', 'e', 0};
     appendChunk(chunks, "DISP", disp);
-    Bytes otherDisp{3, 0, 0, 0, 9, 9};  // a type that is not written again
+    Bytes otherDisp{3, 0, 0, 0, 9, 9}; // a type that is not written again
     appendChunk(chunks, "DISP", otherDisp);
     ASSERT_EQ(readInfo(riffWave(chunks), src), 0);
     ASSERT_EQ(src->pDisp.items().size(), 2u);
@@ -296,15 +298,15 @@ TEST_F(WaveIoTest, PositionsAndReads) {
     for (int i = 0; i < 40; ++i)
         data.push_back(uint8_t(i));
     PWAVEIOCB cb;
-    ASSERT_EQ(readInfo(pcmWave(16, 2, 8000, data), cb), 0);  // 10 frames of 4 bytes
+    ASSERT_EQ(readInfo(pcmWave(16, 2, 8000, data), cb), 0); // 10 frames of 4 bytes
     uint8_t buf[64];
-    EXPECT_EQ(wioWaveReadData(cb.get(), buf, 4), -1);  // not open
+    EXPECT_EQ(wioWaveReadData(cb.get(), buf, 4), -1); // not open
     EXPECT_EQ(wioWaveWriteData(cb.get(), buf, 4), -1);
-    EXPECT_EQ(wioWaveSetPosition(cb.get(), 2), 0);  // closed: only the position
+    EXPECT_EQ(wioWaveSetPosition(cb.get(), 2), 0); // closed: only the position
     EXPECT_EQ(cb->dwPosition, 2u);
     ASSERT_EQ(wioWaveOpen(cb.get()), 0);
     EXPECT_EQ(cb->dwBytesLeft, 32);
-    EXPECT_EQ(wioWaveWriteData(cb.get(), buf, 4), -1);  // existing files are read only
+    EXPECT_EQ(wioWaveWriteData(cb.get(), buf, 4), -1); // existing files are read only
 
     EXPECT_EQ(wioWaveSetPosition(cb.get(), -1), WIOERR_FILEIO);
     ASSERT_EQ(wioWaveSetPosition(cb.get(), 3), 0);
@@ -313,13 +315,13 @@ TEST_F(WaveIoTest, PositionsAndReads) {
     EXPECT_EQ(buf[0], 12);
     EXPECT_EQ(cb->dwPosition, 5u);
     EXPECT_EQ(cb->dwBytesLeft, 20);
-    EXPECT_EQ(wioWaveReadData(cb.get(), buf, 64), 20);  // fewer than asked: the end
+    EXPECT_EQ(wioWaveReadData(cb.get(), buf, 64), 20); // fewer than asked: the end
     EXPECT_EQ(buf[19], 39);
     EXPECT_EQ(cb->dwBytesLeft, 0);
     EXPECT_EQ(cb->dwPosition, 10u);
     EXPECT_EQ(wioWaveReadData(cb.get(), buf, 4), -1);
 
-    ASSERT_EQ(wioWaveSetPosition(cb.get(), 1000), 0);  // clamped to the last frame
+    ASSERT_EQ(wioWaveSetPosition(cb.get(), 1000), 0); // clamped to the last frame
     EXPECT_EQ(cb->dwPosition, 9u);
     EXPECT_EQ(cb->dwBytesLeft, 4);
     ASSERT_EQ(wioWaveClose(cb.get()), 0);

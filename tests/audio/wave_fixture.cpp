@@ -17,14 +17,18 @@ void appendLE32(Bytes& b, uint32_t v) {
         b.push_back(uint8_t(v >> (8 * i)));
 }
 
-void appendId(Bytes& b, std::string_view id) { b.insert(b.end(), id.begin(), id.begin() + 4); }
+void appendId(Bytes& b, std::string_view id) {
+    b.insert(b.end(), id.begin(), id.begin() + 4);
+}
 
 uint32_t readLE32(const Bytes& b, size_t at) {
     return uint32_t(b.at(at)) | uint32_t(b.at(at + 1)) << 8 | uint32_t(b.at(at + 2)) << 16 |
            uint32_t(b.at(at + 3)) << 24;
 }
 
-uint16_t readLE16(const Bytes& b, size_t at) { return uint16_t(b.at(at) | b.at(at + 1) << 8); }
+uint16_t readLE16(const Bytes& b, size_t at) {
+    return uint16_t(b.at(at) | b.at(at + 1) << 8);
+}
 
 Bytes fmtBody(uint16_t tag, uint16_t channels, uint32_t rate, uint32_t bytesPerSec, uint16_t align,
               uint16_t bits, bool withExtraCount) {
