@@ -28,6 +28,10 @@ const fs::path& scratch() {
         const char* made = mkdtemp(tmpl.data());
         if (!made)
             std::abort();
+        std::atexit([] {
+            std::error_code ec;
+            fs::remove_all(scratch(), ec);
+        });
         return fs::path(made);
     }();
     return dir;
