@@ -28,12 +28,16 @@ const fs::path& scratch() {
         const char* made = mkdtemp(tmpl.data());
         if (!made)
             std::abort();
-        std::atexit([] {
-            std::error_code ec;
-            fs::remove_all(scratch(), ec);
-        });
         return fs::path(made);
     }();
+    // Registered once the folder exists, so it runs before the path is destroyed.
+    static const bool cleanup = [] {
+        return std::atexit([] {
+                   std::error_code ec;
+                   fs::remove_all(scratch(), ec);
+               }) == 0;
+    }();
+    (void)cleanup;
     return dir;
 }
 
