@@ -1,5 +1,6 @@
 // vk350: batch work on VK350 samples and dumps without the editor.
 #include "commands.h"
+#include "wave_commands.h"
 #include "midi_commands.h"
 
 #include <cstdio>
@@ -16,6 +17,9 @@ int fail(int status, std::string_view text) {
 // Subcommands register here, in the order the help text lists them.
 static const std::vector<Command>& commands() {
     static const std::vector<Command> table = {
+        {"convert", "convert IN.wav OUT [--rate R] [--mulaw]",
+         "convert a wave file to 8-bit mono (OUT.wav: a wave file, else raw bytes)", runConvert},
+        {"info", "info FILE.wav", "show format, length, data area, chunks and INFO texts", runInfo},
         {"pack", "pack SLOT IN.bin OUT.syx", "fit a raw sample to a bank slot, write its dump", runPack},
         {"unpack", "unpack IN.syx OUT.bin", "check the dumps of a file, write their samples", runUnpack},
         {"ports", "ports", "list the MIDI input and output ports", runPorts},

@@ -10,6 +10,8 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     fonts-dejavu-core
     xvfb xauth imagemagick
+    sox
+    clang libclang-rt-14-dev
 )
 
 missing=()

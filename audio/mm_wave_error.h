@@ -1,0 +1,9 @@
+// Raised by TMMWave: binding, reading, importing, saving and converting wave files.
+#pragma once
+
+#include "mm_error.h"
+
+class EMMWaveError : public EMMError {
+public:
+    explicit EMMWaveError(const std::string& text) : EMMError(text) {}
+};

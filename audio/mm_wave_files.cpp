@@ -1,0 +1,223 @@
+// TMMWave's long file operations: import of raw bytes, save and conversion. Each works in
+// one-second blocks into a temporary file in the target's folder that replaces the target only
+// when complete.
+#include "mm_wave.h"
+
+#include "mm_wave_error.h"
+#include "pcm_convert.h"
+#include "pcm_support.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <new>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Failed {};    // ends an operation with its "unable to" message
+struct Cancelled {}; // ends it with its "aborted" message
+
+// The temporary target of an operation: removed, with its block closed, unless committed.
+class TempTarget {
+public:
+    explicit TempTarget(const std::string& target) : target_(target) {}
+    ~TempTarget() {
+        if (block)
+            wioWaveClose(block.get());
+        if (!path_.empty()) {
+            std::error_code ec;
+            fs::remove(path_, ec);
+        }
+    }
+
+    // Creates the temporary file in the target's folder with the headers of format.
+    void create(const tWAVEFORMATEX& format, uint32_t ioBufferSize) {
+        std::string path = target_;
+        if (!wioFileCreateTemp(path))
+            throw Failed{};
+        path_ = path;
+        if (wioCreateFileInfo(block, &format) != WIOERR_NOERROR)
+            throw Failed{};
+        block->ioBufferSize = ioBufferSize;
+        if (wioWriteFileInfo(block.get(), path_) != WIOERR_NOERROR)
+            throw Failed{};
+    }
+
+    // Space for the bytes and a margin must be free on the target's drive before each write.
+    void write(const uint8_t* data, uint32_t bytes, uint32_t ioBufferSize) {
+        std::error_code ec;
+        const fs::space_info space = fs::space(fs::path(path_).parent_path(), ec);
+        if (ec || space.available < uint64_t(bytes) + ioBufferSize + 10240)
+            throw Failed{};
+        if (wioWaveWriteData(block.get(), data, bytes) != int64_t(bytes))
+            throw Failed{};
+    }
+
+    // Completes the file and moves it over the target in one step.
+    void commit() {
+        const int r = wioWaveClose(block.get());
+        block.reset();
+        if (r != WIOERR_NOERROR)
+            throw Failed{};
+        std::error_code ec;
+        fs::rename(path_, target_, ec);
+        if (ec)
+            throw Failed{};
+        path_.clear();
+    }
+
+    PWAVEIOCB block;
+
+private:
+    std::string target_;
+    std::string path_;
+};
+
+std::string fullName(const std::string& name) {
+    std::error_code ec;
+    return fs::absolute(name, ec).lexically_normal().string();
+}
+
+} // namespace
+
+uint32_t TMMWave::OneSecondBlock() const {
+    const tWAVEFORMATEX& w = cb_->wfx;
+    const uint32_t align = std::max<uint32_t>(w.nBlockAlign, 1);
+    return std::max(w.nAvgBytesPerSec / align * align, align);
+}
+
+void TMMWave::ImportFromRaw(const std::string& name, uint16_t bitsPerSample, uint16_t channels,
+                            uint32_t sampleRate) {
+    // A rate of 0 would give an empty block and a loop that never ends.
+    if (name.empty() || (bitsPerSample != 8 && bitsPerSample != 16) || (channels != 1 && channels != 2) ||
+        sampleRate == 0)
+        throw EMMWaveError("Invalid param passed!");
+    tWAVEFORMATEX format;
+    pcmBuildWaveHeader(&format, bitsPerSample, channels, sampleRate);
+    const std::string raw = fullName(name);
+    std::string target;
+    try {
+        std::unique_ptr<std::FILE, int (*)(std::FILE*)> in(std::fopen(raw.c_str(), "rb"), &std::fclose);
+        std::error_code ec;
+        const uintmax_t size = fs::file_size(raw, ec);
+        if (!in || ec || size == 0 || size > UINT32_MAX)
+            throw Failed{};
+        target = fs::path(raw).replace_extension(".WAV").string();
+        TempTarget out(target);
+        out.create(format, ioBufferSize_);
+        const uint32_t blockSize = format.nAvgBytesPerSec / format.nBlockAlign * format.nBlockAlign;
+        std::vector<uint8_t> buffer(blockSize);
+        uint32_t done = 0;
+        const auto total = static_cast<uint32_t>(size);
+        while (done < total) {
+            const size_t got = std::fread(buffer.data(), 1, std::min(blockSize, total - done), in.get());
+            if (got == 0)
+                break;
+            out.write(buffer.data(), static_cast<uint32_t>(got), ioBufferSize_);
+            done += static_cast<uint32_t>(got);
+            if (Progress(done, total))
+                throw Cancelled{};
+        }
+        in.reset();
+        out.commit();
+    } catch (const Cancelled&) {
+        throw EMMWaveError("Import aborted");
+    } catch (const Failed&) {
+        throw EMMWaveError("Unable to import wave file");
+    } catch (const std::bad_alloc&) {
+        throw EMMWaveError("Unable to import wave file");
+    }
+    ClearWave();
+    SetFileName(target);
+}
+
+void TMMWave::SaveToFile(const std::string& name) {
+    if (!cb_ || name.empty())
+        throw EMMWaveError("Invalid param passed!");
+    try {
+        SetPosition(0);
+        OpenFile();
+        const uint32_t total = bytesLeft_;
+        TempTarget out(fullName(name));
+        out.create(cb_->wfx, ioBufferSize_);
+        wioCopyFileInfo(out.block.get(), cb_.get());
+        std::vector<uint8_t> buffer(OneSecondBlock());
+        uint32_t done = 0;
+        for (;;) {
+            const int64_t got = ReadDataBytes(buffer.data(), static_cast<uint32_t>(buffer.size()));
+            if (got <= 0)
+                break;
+            out.write(buffer.data(), static_cast<uint32_t>(got), ioBufferSize_);
+            done += static_cast<uint32_t>(got);
+            if (Progress(done, total))
+                throw Cancelled{};
+        }
+        CloseFile();
+        out.commit();
+    } catch (const Cancelled&) {
+        CloseFile();
+        throw EMMWaveError("Saving was aborted");
+    } catch (const Failed&) {
+        CloseFile();
+        throw EMMWaveError("Unable to save wave file");
+    } catch (const std::bad_alloc&) {
+        CloseFile();
+        throw EMMWaveError("Unable to save wave file");
+    } catch (const EMMWaveError&) {
+        CloseFile();
+        throw EMMWaveError("Unable to save wave file");
+    }
+}
+
+void TMMWave::ConvertFile(const std::string& name, const tWAVEFORMATEX* format) {
+    if (!cb_ || name.empty() || !format)
+        throw EMMWaveError("Invalid param passed!");
+    if (!pcmIsValidFormat(&cb_->wfx) || !pcmIsValidFormat(format))
+        throw EMMWaveError("This wave file is not valid for conversion");
+    const PCMWAVEFORMAT src = pcmView(cb_->wfx);
+    const PCMWAVEFORMAT dst = pcmView(*format);
+    try {
+        SetPosition(0);
+        OpenFile();
+        const uint32_t total = bytesLeft_;
+        TempTarget out(fullName(name));
+        out.create(*format, ioBufferSize_);
+        wioCopyFileInfo(out.block.get(), cb_.get());
+        const uint32_t blockSize = OneSecondBlock();
+        std::vector<uint8_t> in(blockSize);
+        // A short last block may yield one frame more than its share; one spare frame covers it.
+        const int64_t outSize = PCMCONVERTSIZEOUTPUTDATA(dst, src, blockSize) + format->nBlockAlign;
+        std::vector<uint8_t> converted(static_cast<size_t>(outSize));
+        uint32_t done = 0;
+        while (done < total) {
+            const int64_t got = ReadDataBytes(in.data(), std::min(blockSize, total - done));
+            if (got <= 0)
+                break;
+            done += static_cast<uint32_t>(got);
+            const int64_t bytes = PCMCONVERT(dst, converted, src, in.data(), got);
+            if (bytes <= 0)
+                break;
+            out.write(converted.data(), static_cast<uint32_t>(bytes), ioBufferSize_);
+            if (Progress(done, total))
+                throw Cancelled{};
+        }
+        CloseFile();
+        out.commit();
+    } catch (const Cancelled&) {
+        CloseFile();
+        throw EMMWaveError("Conversion aborted");
+    } catch (const Failed&) {
+        CloseFile();
+        throw EMMWaveError("Unable to convert wave file");
+    } catch (const std::bad_alloc&) {
+        CloseFile();
+        throw EMMWaveError("Unable to convert wave file");
+    } catch (const EMMWaveError&) {
+        CloseFile();
+        throw EMMWaveError("Unable to convert wave file");
+    }
+}

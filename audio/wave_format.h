@@ -1,0 +1,34 @@
+// The wave format record as stored in a "fmt " chunk (little-endian, 18 bytes plus extra bytes).
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+constexpr uint16_t WAVE_FORMAT_PCM = 1;
+
+struct tWAVEFORMATEX {
+    uint16_t wFormatTag = 0;
+    uint16_t nChannels = 0;
+    uint32_t nSamplesPerSec = 0;
+    uint32_t nAvgBytesPerSec = 0;
+    uint16_t nBlockAlign = 0;
+    uint16_t wBitsPerSample = 0;
+    uint16_t cbSize = 0;
+    // The cbSize bytes that follow the record; PCM records carry none.
+    std::vector<uint8_t> extra;
+
+    bool operator==(const tWAVEFORMATEX&) const = default;
+};
+
+// Stored size: 18 for PCM, 18 + extra count for every other tag.
+uint32_t wioSizeOfWaveFormat(const tWAVEFORMATEX& wfx);
+
+// A copy; a PCM record loses its extra bytes.
+tWAVEFORMATEX wioCopyWaveFormat(const tWAVEFORMATEX& wfx);
+
+// The record in its stored byte layout (wioSizeOfWaveFormat bytes).
+std::vector<uint8_t> wioWaveFormatBytes(const tWAVEFORMATEX& wfx);
+
+// Parses a "fmt " chunk body of any length; missing fields read as 0 and the extra count is cut
+// to the bytes actually present.
+tWAVEFORMATEX wioWaveFormatFromBytes(const uint8_t* data, uint32_t size);

@@ -1,0 +1,238 @@
+#include "wave_commands.h"
+
+#include "byte_order.h"
+#include "mm_wave.h"
+#include "mm_wave_error.h"
+#include "pcm_support.h"
+#include "sample_buffer.h"
+#include "wave_io.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace vk350cli {
+
+namespace {
+
+constexpr std::array<uint32_t, 6> kRates = {8000, 11025, 22050, 32000, 44100, 48000};
+
+bool endsWithWav(const std::string& name) {
+    if (name.size() < 4)
+        return false;
+    std::string ext = name.substr(name.size() - 4);
+    std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });
+    return ext == ".wav";
+}
+
+// A scratch file beside the output, removed when the command ends.
+struct Scratch {
+    std::string path;
+    ~Scratch() {
+        if (!path.empty()) {
+            std::error_code ec;
+            fs::remove(path, ec);
+        }
+    }
+};
+
+bool writeRaw(const std::string& target, const std::vector<uint8_t>& bytes) {
+    Scratch tmp{target};
+    if (!wioFileCreateTemp(tmp.path))
+        return false;
+    std::FILE* f = std::fopen(tmp.path.c_str(), "wb");
+    if (!f)
+        return false;
+    const bool written = bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+    if (std::fclose(f) != 0 || !written)
+        return false;
+    std::error_code ec;
+    fs::rename(tmp.path, target, ec);
+    if (ec)
+        return false;
+    tmp.path.clear();
+    return true;
+}
+
+// Writes bytes as an 8-bit mono wave of the given rate, with the INFO texts of source.
+void writeWave(const std::string& target, const std::vector<uint8_t>& bytes, const tWAVEFORMATEX& format,
+               const TMMWave& source) {
+    Scratch tmp{target};
+    if (!wioFileCreateTemp(tmp.path))
+        throw EMMWaveError("Unable to create wave file");
+    TMMWave out;
+    out.CreateFile(tmp.path, format);
+    for (std::string_view id : TInfoChunk::ids())
+        out.SetInfo(std::string(id), source.GetInfo(std::string(id)));
+    if (!bytes.empty() && out.WriteDataBytes(bytes.data(), uint32_t(bytes.size())) != int64_t(bytes.size()))
+        throw EMMWaveError("Unable to create wave file");
+    out.CloseFile();
+    out.FreeWave();
+    std::error_code ec;
+    fs::rename(tmp.path, target, ec);
+    if (ec)
+        throw EMMWaveError("Unable to create wave file");
+    tmp.path.clear();
+}
+
+// The editor's "Lin to µLaw -8bits" command over any number of bytes. The sample buffer holds
+// at most Capacity bytes and every step maps bytes one by one, so a longer sample goes through
+// in pieces.
+void applyMuLaw(std::vector<uint8_t>& bytes) {
+    SampleBuffer buffer;
+    for (size_t at = 0; at < bytes.size(); at += SampleBuffer::Capacity) {
+        const auto n = static_cast<int32_t>(std::min<size_t>(SampleBuffer::Capacity, bytes.size() - at));
+        buffer.LoadFromBuffer(bytes.data() + at, n);
+        buffer.SetSampleLen(n);
+        buffer.LinearToMuLaw(false);
+        buffer.ConvertSign(true, false);
+        buffer.FixZero(true);
+        std::copy_n(buffer.GetData(), n, bytes.begin() + static_cast<std::ptrdiff_t>(at));
+    }
+}
+
+std::vector<uint8_t> readAll(TMMWave& wave) {
+    std::vector<uint8_t> bytes;
+    wave.SetPosition(0);
+    wave.OpenFile();
+    std::vector<uint8_t> block(65536);
+    for (;;) {
+        const int64_t got = wave.ReadDataBytes(block.data(), uint32_t(block.size()));
+        if (got <= 0)
+            break;
+        bytes.insert(bytes.end(), block.begin(), block.begin() + got);
+    }
+    wave.CloseFile();
+    return bytes;
+}
+
+} // namespace
+
+int runConvert(std::span<char*> args) {
+    std::vector<std::string> names;
+    uint32_t rate = 22050;
+    bool mulaw = false;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string a = args[i];
+        if (a == "--help" || a == "-h") {
+            std::printf(
+                "usage: vk350 convert IN.wav OUT [--rate 8000|11025|22050|32000|44100|48000] [--mulaw]\n\n"
+                "Converts IN to 8-bit mono PCM at the rate (22050 by default). OUT ending in .wav\n"
+                "gets a wave file, any other name the sample bytes alone. --mulaw codes the\n"
+                "bytes as the editor's \"Lin to \xC2\xB5Law -8bits\" command does.\n");
+            return kExitOk;
+        } else if (a == "--rate") {
+            if (i + 1 >= args.size())
+                return fail(kExitUsage, "convert: --rate needs a value");
+            const std::string v = args[++i];
+            const auto it = std::find_if(kRates.begin(), kRates.end(),
+                                         [&](uint32_t r) { return std::to_string(r) == v; });
+            if (it == kRates.end())
+                return fail(kExitUsage, "convert: unsupported rate '" + v +
+                                            "' (use 8000, 11025, 22050, 32000, 44100 or 48000)");
+            rate = *it;
+        } else if (a == "--mulaw") {
+            mulaw = true;
+        } else if (a.size() > 1 && a[0] == '-') {
+            return fail(kExitUsage, "convert: unknown option '" + a + "'");
+        } else {
+            names.push_back(a);
+        }
+    }
+    if (names.size() != 2)
+        return fail(kExitUsage, "usage: vk350 convert IN.wav OUT [--rate R] [--mulaw]");
+    const std::string& in = names[0];
+    const std::string& out = names[1];
+
+    tWAVEFORMATEX format;
+    pcmBuildWaveHeader(&format, 8, 1, rate);
+    TMMWave wave;
+    const bool showProgress = isatty(STDERR_FILENO);
+    if (showProgress)
+        wave.OnProgress = [&](TMMWave&, uint32_t cur, uint32_t total, bool&) {
+            std::fprintf(stderr, "\rconverting %s: %3u%%", in.c_str(),
+                         total ? unsigned(uint64_t(cur) * 100 / total) : 100u);
+        };
+    try {
+        wave.SetFileName(in);
+        if (endsWithWav(out) && !mulaw) {
+            wave.ConvertFile(out, &format);
+        } else {
+            Scratch converted{out};
+            if (!wioFileCreateTemp(converted.path))
+                throw EMMWaveError("Unable to convert wave file");
+            wave.ConvertFile(converted.path, &format);
+            TMMWave result;
+            result.SetFileName(converted.path);
+            std::vector<uint8_t> bytes = readAll(result);
+            if (mulaw)
+                applyMuLaw(bytes);
+            if (endsWithWav(out))
+                writeWave(out, bytes, format, result);
+            else if (!writeRaw(out, bytes))
+                throw EMMWaveError("Unable to convert wave file");
+            result.FreeWave();
+        }
+    } catch (const EMMError& e) {
+        if (showProgress)
+            std::fprintf(stderr, "\n");
+        return fail(kExitBadFile, in + ": " + e.what());
+    }
+    if (showProgress)
+        std::fprintf(stderr, "\n");
+    return kExitOk;
+}
+
+int runInfo(std::span<char*> args) {
+    if (args.size() == 1 && (std::strcmp(args[0], "--help") == 0 || std::strcmp(args[0], "-h") == 0)) {
+        std::printf("usage: vk350 info FILE.wav\n\nShows the format, length, data area, chunks and INFO "
+                    "texts of a wave file.\n");
+        return kExitOk;
+    }
+    if (args.size() != 1 || args[0][0] == '-')
+        return fail(kExitUsage, "usage: vk350 info FILE.wav");
+    const std::string name = args[0];
+    PWAVEIOCB cb;
+    const int r = wioReadFileInfo(cb, name, fourcc("WAVE"), RIFF_FILE);
+    if (r == WIOERR_BADFILE)
+        return fail(kExitBadFile,
+                    name + ": not a usable wave file (no format or data chunk, or a bad format)");
+    if (r != WIOERR_NOERROR)
+        return fail(kExitBadFile, name + ": cannot read a RIFF WAVE file from it");
+    const tWAVEFORMATEX& w = cb->wfx;
+    std::printf("file:     %s (%u bytes)\n", name.c_str(), cb->dwFileSize);
+    std::printf("format:   tag %u%s, %u channel%s, %u Hz, %u bits, block %u, %u bytes/s\n", w.wFormatTag,
+                w.wFormatTag == WAVE_FORMAT_PCM ? " (PCM)" : "", w.nChannels, w.nChannels == 1 ? "" : "s",
+                w.nSamplesPerSec, w.wBitsPerSample, w.nBlockAlign, w.nAvgBytesPerSec);
+    std::printf("frames:   %u (%u ms)\n", cb->dwDataSamples, wioSamplesToTime(*cb, cb->dwDataSamples));
+    std::printf("data:     offset %u, %u bytes\n", cb->dwDataOffset, cb->dwDataBytes);
+    std::printf("chunks:\n");
+    for (const TWaveChunkEntry& c : cb->chunks) {
+        char id[5] = {};
+        for (int i = 0; i < 4; ++i) {
+            const char ch = static_cast<char>((c.id >> (8 * i)) & 0xFF);
+            id[i] = (ch >= 0x20 && ch < 0x7F) ? ch : '?';
+        }
+        std::printf("  %s  at %u, %u bytes\n", id, c.offset, c.size);
+    }
+    bool anyText = false;
+    for (const TInfoData& d : cb->pInfo.items()) {
+        if (d.text && !d.text->empty()) {
+            if (!anyText)
+                std::printf("info:\n");
+            anyText = true;
+            const std::string_view id = TInfoChunk::ids()[d.index];
+            std::printf("  %.*s: %s\n", int(id.size()), id.data(), d.text->c_str());
+        }
+    }
+    return kExitOk;
+}
+
+} // namespace vk350cli
