@@ -68,7 +68,7 @@ void TForm1::CreateKnobStrip() {
     row->setSpacing(4);
     const QFontMetrics fm(KnobStrip->font());
 
-    struct Spec {
+    struct KnobSetup {
         Tsqpotlab** knob;
         const char* caption;
         int min, max, cursorRange, start;
@@ -76,7 +76,7 @@ void TForm1::CreateKnobStrip() {
         const char* hint;
         void (TForm1::*handler)();
     };
-    const Spec specs[] = {
+    const KnobSetup knobs[] = {
         {&sqpotlab7, "Size", 1, 512, 256, 1, "512Ko", "Sample Size", &TForm1::sqpotlab7Change},
         {&sqpotlab1, "Zoom", 1, 1000, 256, 1, "1000", "Zoom Factor ", &TForm1::sqpotlab1Change},
         {&sqpotlab2, "Orig", 0, 500000, 150, 0, "500000", nullptr, &TForm1::sqpotlab2Change},
@@ -91,7 +91,7 @@ void TForm1::CreateKnobStrip() {
     };
     const int height = std::max(kKnobStripHeight, fm.height() + 2);
     bool first = true;
-    for (const Spec& s : specs) {
+    for (const KnobSetup& s : knobs) {
         auto* label = new QLabel(QString::fromUtf8(s.caption), KnobStrip);
         label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         label->setFixedHeight(height);

@@ -82,6 +82,27 @@ std::string fullName(const std::string& name) {
     return fs::absolute(name, ec).lexically_normal().string();
 }
 
+// Runs one long operation and turns each way it can end early into the operation's own error
+// text, after close has released the source.
+template <class Close, class Body>
+void runFileJob(const char* abortedText, const char* failedText, Close&& close, Body&& body) {
+    try {
+        body();
+    } catch (const Cancelled&) {
+        close();
+        throw EMMWaveError(abortedText);
+    } catch (const Failed&) {
+        close();
+        throw EMMWaveError(failedText);
+    } catch (const std::bad_alloc&) {
+        close();
+        throw EMMWaveError(failedText);
+    } catch (const EMMWaveError&) {
+        close();
+        throw EMMWaveError(failedText);
+    }
+}
+
 } // namespace
 
 uint32_t TMMWave::OneSecondBlock() const {
@@ -100,37 +121,33 @@ void TMMWave::ImportFromRaw(const std::string& name, uint16_t bitsPerSample, uin
     pcmBuildWaveHeader(&format, bitsPerSample, channels, sampleRate);
     const std::string raw = fullName(name);
     std::string target;
-    try {
-        std::unique_ptr<std::FILE, int (*)(std::FILE*)> in(std::fopen(raw.c_str(), "rb"), &std::fclose);
-        std::error_code ec;
-        const uintmax_t size = fs::file_size(raw, ec);
-        if (!in || ec || size == 0 || size > UINT32_MAX)
-            throw Failed{};
-        target = fs::path(raw).replace_extension(".WAV").string();
-        TempTarget out(target);
-        out.create(format, ioBufferSize_);
-        const uint32_t blockSize = format.nAvgBytesPerSec / format.nBlockAlign * format.nBlockAlign;
-        std::vector<uint8_t> buffer(blockSize);
-        uint32_t done = 0;
-        const auto total = static_cast<uint32_t>(size);
-        while (done < total) {
-            const size_t got = std::fread(buffer.data(), 1, std::min(blockSize, total - done), in.get());
-            if (got == 0)
-                break;
-            out.write(buffer.data(), static_cast<uint32_t>(got), ioBufferSize_);
-            done += static_cast<uint32_t>(got);
-            if (Progress(done, total))
-                throw Cancelled{};
-        }
-        in.reset();
-        out.commit();
-    } catch (const Cancelled&) {
-        throw EMMWaveError("Import aborted");
-    } catch (const Failed&) {
-        throw EMMWaveError("Unable to import wave file");
-    } catch (const std::bad_alloc&) {
-        throw EMMWaveError("Unable to import wave file");
-    }
+    runFileJob(
+        "Import aborted", "Unable to import wave file", [] {},
+        [&] {
+            std::unique_ptr<std::FILE, int (*)(std::FILE*)> in(std::fopen(raw.c_str(), "rb"), &std::fclose);
+            std::error_code ec;
+            const uintmax_t size = fs::file_size(raw, ec);
+            if (!in || ec || size == 0 || size > UINT32_MAX)
+                throw Failed{};
+            target = fs::path(raw).replace_extension(".WAV").string();
+            TempTarget out(target);
+            out.create(format, ioBufferSize_);
+            const uint32_t blockSize = format.nAvgBytesPerSec / format.nBlockAlign * format.nBlockAlign;
+            std::vector<uint8_t> buffer(blockSize);
+            uint32_t done = 0;
+            const auto total = static_cast<uint32_t>(size);
+            while (done < total) {
+                const size_t got = std::fread(buffer.data(), 1, std::min(blockSize, total - done), in.get());
+                if (got == 0)
+                    break;
+                out.write(buffer.data(), static_cast<uint32_t>(got), ioBufferSize_);
+                done += static_cast<uint32_t>(got);
+                if (Progress(done, total))
+                    throw Cancelled{};
+            }
+            in.reset();
+            out.commit();
+        });
     ClearWave();
     SetFileName(target);
 }
@@ -138,39 +155,29 @@ void TMMWave::ImportFromRaw(const std::string& name, uint16_t bitsPerSample, uin
 void TMMWave::SaveToFile(const std::string& name) {
     if (!cb_ || name.empty())
         throw EMMWaveError("Invalid param passed!");
-    try {
-        SetPosition(0);
-        OpenFile();
-        const uint32_t total = bytesLeft_;
-        TempTarget out(fullName(name));
-        out.create(cb_->wfx, ioBufferSize_);
-        wioCopyFileInfo(out.block.get(), cb_.get());
-        std::vector<uint8_t> buffer(OneSecondBlock());
-        uint32_t done = 0;
-        for (;;) {
-            const int64_t got = ReadDataBytes(buffer.data(), static_cast<uint32_t>(buffer.size()));
-            if (got <= 0)
-                break;
-            out.write(buffer.data(), static_cast<uint32_t>(got), ioBufferSize_);
-            done += static_cast<uint32_t>(got);
-            if (Progress(done, total))
-                throw Cancelled{};
-        }
-        CloseFile();
-        out.commit();
-    } catch (const Cancelled&) {
-        CloseFile();
-        throw EMMWaveError("Saving was aborted");
-    } catch (const Failed&) {
-        CloseFile();
-        throw EMMWaveError("Unable to save wave file");
-    } catch (const std::bad_alloc&) {
-        CloseFile();
-        throw EMMWaveError("Unable to save wave file");
-    } catch (const EMMWaveError&) {
-        CloseFile();
-        throw EMMWaveError("Unable to save wave file");
-    }
+    runFileJob(
+        "Saving was aborted", "Unable to save wave file", [this] { CloseFile(); },
+        [&] {
+            SetPosition(0);
+            OpenFile();
+            const uint32_t total = bytesLeft_;
+            TempTarget out(fullName(name));
+            out.create(cb_->wfx, ioBufferSize_);
+            wioCopyFileInfo(out.block.get(), cb_.get());
+            std::vector<uint8_t> buffer(OneSecondBlock());
+            uint32_t done = 0;
+            for (;;) {
+                const int64_t got = ReadDataBytes(buffer.data(), static_cast<uint32_t>(buffer.size()));
+                if (got <= 0)
+                    break;
+                out.write(buffer.data(), static_cast<uint32_t>(got), ioBufferSize_);
+                done += static_cast<uint32_t>(got);
+                if (Progress(done, total))
+                    throw Cancelled{};
+            }
+            CloseFile();
+            out.commit();
+        });
 }
 
 void TMMWave::ConvertFile(const std::string& name, const tWAVEFORMATEX* format) {
@@ -180,44 +187,34 @@ void TMMWave::ConvertFile(const std::string& name, const tWAVEFORMATEX* format) 
         throw EMMWaveError("This wave file is not valid for conversion");
     const PCMWAVEFORMAT src = pcmView(cb_->wfx);
     const PCMWAVEFORMAT dst = pcmView(*format);
-    try {
-        SetPosition(0);
-        OpenFile();
-        const uint32_t total = bytesLeft_;
-        TempTarget out(fullName(name));
-        out.create(*format, ioBufferSize_);
-        wioCopyFileInfo(out.block.get(), cb_.get());
-        const uint32_t blockSize = OneSecondBlock();
-        std::vector<uint8_t> in(blockSize);
-        // A short last block may yield one frame more than its share; one spare frame covers it.
-        const int64_t outSize = PCMCONVERTSIZEOUTPUTDATA(dst, src, blockSize) + format->nBlockAlign;
-        std::vector<uint8_t> converted(static_cast<size_t>(outSize));
-        uint32_t done = 0;
-        while (done < total) {
-            const int64_t got = ReadDataBytes(in.data(), std::min(blockSize, total - done));
-            if (got <= 0)
-                break;
-            done += static_cast<uint32_t>(got);
-            const int64_t bytes = PCMCONVERT(dst, converted, src, in.data(), got);
-            if (bytes <= 0)
-                break;
-            out.write(converted.data(), static_cast<uint32_t>(bytes), ioBufferSize_);
-            if (Progress(done, total))
-                throw Cancelled{};
-        }
-        CloseFile();
-        out.commit();
-    } catch (const Cancelled&) {
-        CloseFile();
-        throw EMMWaveError("Conversion aborted");
-    } catch (const Failed&) {
-        CloseFile();
-        throw EMMWaveError("Unable to convert wave file");
-    } catch (const std::bad_alloc&) {
-        CloseFile();
-        throw EMMWaveError("Unable to convert wave file");
-    } catch (const EMMWaveError&) {
-        CloseFile();
-        throw EMMWaveError("Unable to convert wave file");
-    }
+    runFileJob(
+        "Conversion aborted", "Unable to convert wave file", [this] { CloseFile(); },
+        [&] {
+            SetPosition(0);
+            OpenFile();
+            const uint32_t total = bytesLeft_;
+            TempTarget out(fullName(name));
+            out.create(*format, ioBufferSize_);
+            wioCopyFileInfo(out.block.get(), cb_.get());
+            const uint32_t blockSize = OneSecondBlock();
+            std::vector<uint8_t> in(blockSize);
+            // A short last block may yield one frame more than its share; one spare frame covers it.
+            const int64_t outSize = PCMCONVERTSIZEOUTPUTDATA(dst, src, blockSize) + format->nBlockAlign;
+            std::vector<uint8_t> converted(static_cast<size_t>(outSize));
+            uint32_t done = 0;
+            while (done < total) {
+                const int64_t got = ReadDataBytes(in.data(), std::min(blockSize, total - done));
+                if (got <= 0)
+                    break;
+                done += static_cast<uint32_t>(got);
+                const int64_t bytes = PCMCONVERT(dst, converted, src, in.data(), got);
+                if (bytes <= 0)
+                    break;
+                out.write(converted.data(), static_cast<uint32_t>(bytes), ioBufferSize_);
+                if (Progress(done, total))
+                    throw Cancelled{};
+            }
+            CloseFile();
+            out.commit();
+        });
 }
