@@ -1,5 +1,6 @@
 #include "wave_commands.h"
 
+#include "byte_files.h"
 #include "byte_order.h"
 #include "mm_wave.h"
 #include "mm_wave_error.h"
@@ -42,24 +43,6 @@ struct Scratch {
         }
     }
 };
-
-bool writeRaw(const std::string& target, const std::vector<uint8_t>& bytes) {
-    Scratch tmp{target};
-    if (!wioFileCreateTemp(tmp.path))
-        return false;
-    std::FILE* f = std::fopen(tmp.path.c_str(), "wb");
-    if (!f)
-        return false;
-    const bool written = bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-    if (std::fclose(f) != 0 || !written)
-        return false;
-    std::error_code ec;
-    fs::rename(tmp.path, target, ec);
-    if (ec)
-        return false;
-    tmp.path.clear();
-    return true;
-}
 
 // Writes bytes as an 8-bit mono wave of the given rate, with the INFO texts of source.
 void writeWave(const std::string& target, const std::vector<uint8_t>& bytes, const tWAVEFORMATEX& format,
@@ -176,7 +159,7 @@ int runConvert(std::span<char*> args) {
                 applyMuLaw(bytes);
             if (endsWithWav(out))
                 writeWave(out, bytes, format, result);
-            else if (!writeRaw(out, bytes))
+            else if (std::string error; !writeBytes(out, bytes, error))
                 throw EMMWaveError("Unable to convert wave file");
             result.FreeWave();
         }
