@@ -1,7 +1,7 @@
 // vk350: batch work on VK350 samples and dumps without the editor.
 #include "commands.h"
-#include "wave_commands.h"
 #include "midi_commands.h"
+#include "wave_commands.h"
 
 #include <cstdio>
 #include <string>
@@ -37,7 +37,7 @@ static void printHelp(std::FILE* out) {
     std::fprintf(out, "\nExit status: 0 success, 1 bad file or device, 2 bad usage.\n");
 }
 
-}  // namespace vk350cli
+} // namespace vk350cli
 
 int main(int argc, char** argv) {
     using namespace vk350cli;

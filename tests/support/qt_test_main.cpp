@@ -25,7 +25,8 @@ int main(int argc, char** argv) {
 
     QApplication app(argc, argv);
     QFontMetrics metrics(QApplication::font());
-    if (QFontDatabase::families().isEmpty() || !metrics.inFont(QChar('A')) || metrics.horizontalAdvance("A") <= 0) {
+    if (QFontDatabase::families().isEmpty() || !metrics.inFont(QChar('A')) ||
+        metrics.horizontalAdvance("A") <= 0) {
         std::fprintf(stderr, "no font with Latin glyphs is installed (install fonts-dejavu-core)\n");
         return 1;
     }
