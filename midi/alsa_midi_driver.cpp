@@ -260,9 +260,16 @@ int AlsaMidiDriver::openOutput(int index, std::unique_ptr<MidiOutputPort>& port)
         device = outputs_[static_cast<size_t>(index)].device;
     }
     snd_rawmidi_t* handle = nullptr;
-    const int err = snd_rawmidi_open(nullptr, &handle, device.c_str(), 0);
+    // A blocking open waits for as long as another program holds the port; open without
+    // blocking so a busy port fails at once, then block for writes so they are paced by the device.
+    int err = snd_rawmidi_open(nullptr, &handle, device.c_str(), SND_RAWMIDI_NONBLOCK);
     if (err < 0)
         return resultFromError(err);
+    err = snd_rawmidi_nonblock(handle, 0);
+    if (err < 0) {
+        snd_rawmidi_close(handle);
+        return resultFromError(err);
+    }
     port = std::make_unique<AlsaOutputPort>(handle);
     return kMidiOk;
 }

@@ -88,8 +88,11 @@ size_t buildSampleDump(int slot, std::span<const uint8_t> machineSamples, std::s
 }
 
 SysExKind classifySysEx(std::span<const uint8_t> m) {
-    if (m.size() >= 4 && (m[1] != 0x2A || m[2] != 0x03 || m[3] != 0x01))
-        return SysExKind::Foreign;
+    // Any header byte that is there and differs makes it another maker's, however short.
+    static constexpr uint8_t header[] = {0x2A, 0x03, 0x01};
+    for (size_t i = 1; i < 4 && i < m.size(); ++i)
+        if (m[i] != header[i - 1])
+            return SysExKind::Foreign;
     if (m.size() < 5)
         return SysExKind::Truncated;
     switch (m[4]) {

@@ -44,7 +44,7 @@ void convertSign(std::span<uint8_t> samples);
 size_t buildSampleDump(int slot, std::span<const uint8_t> machineSamples, std::span<uint8_t> out);
 
 enum class SysExKind {
-    Truncated,   // too short to hold the VK350 header and a command byte
+    Truncated,   // what is there matches the VK350 header, but the header or command byte is missing
     Foreign,     // another maker's message
     SampleDump,  // command 0x04
     OnePattern,  // command 0x02

@@ -14,7 +14,8 @@ TsqMidiIn::TsqMidiIn(MidiDriver& driver)
 }
 
 TsqMidiIn::~TsqMidiIn() {
-    if (using_)
+    // Also a device opened by a bare Prepare: its thread must stop before the members go.
+    if (using_ || device_)
         UnPrepare();
 }
 
@@ -65,12 +66,14 @@ void TsqMidiIn::PrepSysEx() {
         std::lock_guard lock(deliveryMutex_);
         closing_ = false;
     }
-    const bool queued = queued_.load();
-    for (MidiBuffer& h : headers_) {
-        h.bufferLength = kBufferSize;
-        h.bytesRecorded = 0;
-        if (!queued && device_)
-            device_->addBuffer(h);
+    // Queued headers belong to the device (its input thread fills them): leave them be.
+    if (!queued_.load()) {
+        for (MidiBuffer& h : headers_) {
+            h.bufferLength = kBufferSize;
+            h.bytesRecorded = 0;
+            if (device_)
+                device_->addBuffer(h);
+        }
     }
     queued_.store(true);
 }
@@ -95,6 +98,9 @@ void TsqMidiIn::UnPrepare() {
 }
 
 void TsqMidiIn::UnPrepSysEx() {
+    // Headers still with a running device are not ours to touch; UnPrepare takes them back first.
+    if (device_ && queued_.load() && !Closing())
+        return;
     // A header without room cannot be handed to a device until PrepSysEx prepares it again.
     for (MidiBuffer& h : headers_)
         h.bufferLength = 0;

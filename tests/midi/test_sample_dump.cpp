@@ -179,6 +179,9 @@ TEST(SampleDump, TruncatedAndOversizedInputsNeverReadOrWriteOutOfBounds) {
     EXPECT_EQ(classifySysEx(std::vector<uint8_t>{0xF0, 0x2A, 0x03, 0x01}), SysExKind::Truncated);
     EXPECT_EQ(classifySysEx(std::vector<uint8_t>{0xF0, 0x2A, 0x03, 0x02}), SysExKind::Foreign);
     EXPECT_EQ(receiveLogLine(std::vector<uint8_t>{0xF0, 0x2A}), "Probleme Sysex trop court - Msg size =2");
+    // However short, a message whose header bytes differ is another maker's.
+    EXPECT_EQ(receiveLogLine(std::vector<uint8_t>{0xF0, 0xF7}), "UFO Sysex Message !?!");
+    EXPECT_EQ(receiveLogLine(std::vector<uint8_t>{0xF0, 0x43, 0xF7}), "UFO Sysex Message !?!");
 
     // A destination too small for the count.
     std::vector<uint8_t> small(29, 0x11);
