@@ -206,6 +206,17 @@ TEST(MidiIn, BuffersAreQueuedAgainAfterEachDeliveryAndGatesHoldEvents) {
     driver.waitUntilDelivered(0);
     EXPECT_EQ(rx.sysex.back(), (Bytes{0xF0, 0x02, 0xF7}));
     EXPECT_EQ(rx.shorts, (std::vector<Bytes>{{0x90, 0x3C, 0x40}}));
+
+    // While the device runs it holds the buffers: taking them back or preparing them again
+    // must not shrink or reset a buffer under it.
+    const size_t before = rx.sysex.size();
+    in.UnPrepSysEx();
+    in.PrepSysEx();
+    in.UnPrepSysEx();
+    driver.inject(0, sysex(300, 0x33));
+    driver.waitUntilDelivered(0);
+    ASSERT_EQ(rx.sysex.size(), before + 1);
+    EXPECT_EQ(rx.sysex.back(), sysex(300, 0x33));
 }
 
 TEST(MidiIn, PortChangeWhileOpenListensOnTheNewPort) {
