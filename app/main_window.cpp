@@ -113,8 +113,9 @@ void TForm1::CreateKnobStrip() {
                 RunCommand([this, handler] { (this->*handler)(); });
             };
         }
+        // The gap before a caption belongs to the caption, so a hidden knob leaves none behind.
         if (!first)
-            row->addSpacing(6);
+            label->setContentsMargins(6, 0, 0, 0);
         first = false;
         row->addWidget(label);
         row->addWidget(knob);
