@@ -488,7 +488,8 @@ void TForm1::FormResize() {
     const int w = EditPanel->width();
     const int h = EditPanel->height();
     const int strip = KnobStrip->height();
-    KnobStrip->setGeometry(0, 0, w, strip);
+    // A narrow window cuts the strip off at its right edge rather than squeezing knobs over captions.
+    KnobStrip->setGeometry(0, 0, std::max(w, KnobStrip->sizeHint().width()), strip);
     sqSampleEdit1->setGeometry(1, strip + 1, std::max(1, w - 2),
                                std::max(1, h - strip - kScrollBarHeight - 2));
     TrackBar1->setGeometry(0, h - kScrollBarHeight, w, kScrollBarHeight);
