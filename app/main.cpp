@@ -21,7 +21,9 @@ int main(int argc, char** argv) {
 
     form.show();
     const QStringList args = EditorApplication::arguments();
-    if (args.size() > 1)
+    if (args.size() > 1) {
         form.RunCommand([&] { form.OpenSampleFile(args.at(1)); });
+        dialogs.RememberFolderOf(args.at(1));
+    }
     return EditorApplication::exec();
 }

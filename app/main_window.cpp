@@ -113,8 +113,9 @@ void TForm1::CreateKnobStrip() {
                 RunCommand([this, handler] { (this->*handler)(); });
             };
         }
+        // The gap before a caption belongs to the caption, so a hidden knob leaves none behind.
         if (!first)
-            row->addSpacing(6);
+            label->setContentsMargins(6, 0, 0, 0);
         first = false;
         row->addWidget(label);
         row->addWidget(knob);
@@ -487,7 +488,8 @@ void TForm1::FormResize() {
     const int w = EditPanel->width();
     const int h = EditPanel->height();
     const int strip = KnobStrip->height();
-    KnobStrip->setGeometry(0, 0, w, strip);
+    // A narrow window cuts the strip off at its right edge rather than squeezing knobs over captions.
+    KnobStrip->setGeometry(0, 0, std::max(w, KnobStrip->sizeHint().width()), strip);
     sqSampleEdit1->setGeometry(1, strip + 1, std::max(1, w - 2),
                                std::max(1, h - strip - kScrollBarHeight - 2));
     TrackBar1->setGeometry(0, h - kScrollBarHeight, w, kScrollBarHeight);

@@ -2,6 +2,7 @@
 
 #include <QColorDialog>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 
 QStringList QtDialogs::NameFilters(const QString& filter) {
@@ -9,8 +10,12 @@ QStringList QtDialogs::NameFilters(const QString& filter) {
     QStringList result;
     for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
         QStringList patterns = parts[i + 1].split(QLatin1Char(';'), Qt::SkipEmptyParts);
-        for (QString& p : patterns)
+        for (QString& p : patterns) {
             p = p.trimmed();
+            // "*.*" means every file; here it would leave out names without a dot.
+            if (p == QLatin1String("*.*"))
+                p = QStringLiteral("*");
+        }
         // Qt reads the patterns from the last parentheses of a filter.
         result << parts[i].trimmed() + QStringLiteral(" (") + patterns.join(QLatin1Char(' ')) +
                       QLatin1Char(')');
@@ -18,8 +23,17 @@ QStringList QtDialogs::NameFilters(const QString& filter) {
     return result;
 }
 
+QString QtDialogs::FilterDescription(const QString& nameFilter) {
+    const qsizetype open = nameFilter.lastIndexOf(QLatin1Char('('));
+    return (open < 0 ? nameFilter : nameFilter.left(open)).simplified();
+}
+
 FileDialogAnswer QtDialogs::Run(QWidget* parent, const FileDialogRequest& request, bool save) {
     QFileDialog dialog(parent, request.title);
+    // The list shows each filter's own description; the patterns stay out of sight.
+    dialog.setOption(QFileDialog::HideNameFilterDetails);
+    if (!lastFolder_.isEmpty())
+        dialog.setDirectory(lastFolder_);
     const QStringList filters = NameFilters(request.filter);
     dialog.setNameFilters(filters);
     if (request.filterIndex >= 1 && request.filterIndex <= filters.size())
@@ -35,9 +49,20 @@ FileDialogAnswer QtDialogs::Run(QWidget* parent, const FileDialogRequest& reques
         return answer;
     answer.accepted = true;
     answer.fileName = dialog.selectedFiles().first();
-    const qsizetype index = filters.indexOf(dialog.selectedNameFilter());
+    RememberFolderOf(answer.fileName);
+    // With the details hidden, Qt may name the chosen filter by its description alone.
+    const QString chosen = dialog.selectedNameFilter();
+    qsizetype index = filters.indexOf(chosen);
+    for (qsizetype i = 0; index < 0 && i < filters.size(); ++i) {
+        if (FilterDescription(filters[i]) == chosen.simplified())
+            index = i;
+    }
     answer.filterIndex = index < 0 ? 1 : int(index) + 1;
     return answer;
+}
+
+void QtDialogs::RememberFolderOf(const QString& fileName) {
+    lastFolder_ = QFileInfo(fileName).absolutePath();
 }
 
 FileDialogAnswer QtDialogs::OpenFile(QWidget* parent, const FileDialogRequest& request) {

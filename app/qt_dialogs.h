@@ -14,7 +14,14 @@ public:
 
     // "Text|*.a;*.b|..." as Qt name filters ("Text (*.a *.b)"), one per pair, in order.
     static QStringList NameFilters(const QString& filter);
+    // A Qt name filter without its pattern list, as the dialog shows it ("Text").
+    static QString FilterDescription(const QString& nameFilter);
+
+    // The next file dialog opens in this file's folder, as it does after a dialog has chosen one.
+    void RememberFolderOf(const QString& fileName);
 
 private:
     FileDialogAnswer Run(QWidget* parent, const FileDialogRequest& request, bool save);
+
+    QString lastFolder_;
 };

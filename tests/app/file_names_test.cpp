@@ -28,5 +28,8 @@ TEST(FileNames, DialogFiltersInQtForm) {
     ASSERT_EQ(filters.size(), 3);
     EXPECT_EQ(filters[0], "Binary Files (bin, raw, ovl) (*.bin *.raw *.ovl)");
     EXPECT_EQ(filters[1], "Wave Files (wav) (*.wav)");
-    EXPECT_EQ(filters[2], "All Files ( *.*) (*.*)");
+    EXPECT_EQ(filters[2], "All Files ( *.*) (*)") << "all files, also those without a dot";
+    // The dialog lists and reports the descriptions alone; they must lead back to their filters.
+    EXPECT_EQ(QtDialogs::FilterDescription(filters[0]), "Binary Files (bin, raw, ovl)");
+    EXPECT_EQ(QtDialogs::FilterDescription(filters[2]), "All Files ( *.*)");
 }
