@@ -128,9 +128,9 @@ void TMMWave::ImportFromRaw(const std::string& name, uint16_t bitsPerSample, uin
         throw EMMWaveError("Invalid param passed!");
     tWAVEFORMATEX format;
     pcmBuildWaveHeader(&format, bitsPerSample, channels, sampleRate);
-    // A rate of 0, or one whose byte rate wraps below a frame, would give an empty block, a loop
-    // that reads nothing and a file that cannot be read back.
-    if (format.nAvgBytesPerSec < format.nBlockAlign)
+    // A rate of 0 gives an empty block and a loop that reads nothing; a byte rate beyond 32 bits
+    // wraps in the header and gives a file that cannot be read back.
+    if (sampleRate == 0 || uint64_t(format.nBlockAlign) * sampleRate > UINT32_MAX)
         throw EMMWaveError("Invalid param passed!");
     const std::string raw = fullName(name);
     std::string target;
