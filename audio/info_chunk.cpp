@@ -57,7 +57,7 @@ void TInfoChunk::copyTextsFrom(const TInfoChunk& other) {
 
 int TInfoChunk::read(RiffFile& file, const RiffChunk& list) {
     const uint32_t bodyStart = list.dwDataOffset + 4;
-    const uint32_t bodySize = list.cksize - 4; // descend guarantees cksize >= 4
+    const uint32_t bodySize = list.cksize - 4; // only lists that hold their type come here
     raw_.assign(bodySize, 0);
     if (bodySize > 0 && file.read(raw_.data(), bodySize) != bodySize)
         return kRiffCannotRead;

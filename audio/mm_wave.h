@@ -108,6 +108,7 @@ private:
     bool Progress(uint32_t curByte, uint32_t numBytes); // true when cancelled
     void BuildRegions();
     void TakeBlock(PWAVEIOCB block, const std::string& name);
+    void RereadIfReplaced(const std::string& target);
     uint32_t OneSecondBlock() const;
 
     PWAVEIOCB cb_;

@@ -3,6 +3,7 @@
 // when complete.
 #include "mm_wave.h"
 
+#include "byte_order.h"
 #include "mm_wave_error.h"
 #include "pcm_convert.h"
 #include "pcm_support.h"
@@ -105,6 +106,16 @@ void runFileJob(const char* abortedText, const char* failedText, Close&& close, 
 
 } // namespace
 
+// A save or conversion onto the wave's own file replaced it: the block still describes the old
+// layout (data offset, length, format), so it is read again from the new file.
+void TMMWave::RereadIfReplaced(const std::string& target) {
+    if (target != fileName_)
+        return;
+    PWAVEIOCB block;
+    if (wioReadFileInfo(block, fileName_, fourcc("WAVE"), RIFF_FILE) == WIOERR_NOERROR)
+        TakeBlock(std::move(block), fileName_);
+}
+
 uint32_t TMMWave::OneSecondBlock() const {
     const tWAVEFORMATEX& w = cb_->wfx;
     const uint32_t align = std::max<uint32_t>(w.nBlockAlign, 1);
@@ -113,12 +124,14 @@ uint32_t TMMWave::OneSecondBlock() const {
 
 void TMMWave::ImportFromRaw(const std::string& name, uint16_t bitsPerSample, uint16_t channels,
                             uint32_t sampleRate) {
-    // A rate of 0 would give an empty block and a loop that never ends.
-    if (name.empty() || (bitsPerSample != 8 && bitsPerSample != 16) || (channels != 1 && channels != 2) ||
-        sampleRate == 0)
+    if (name.empty() || (bitsPerSample != 8 && bitsPerSample != 16) || (channels != 1 && channels != 2))
         throw EMMWaveError("Invalid param passed!");
     tWAVEFORMATEX format;
     pcmBuildWaveHeader(&format, bitsPerSample, channels, sampleRate);
+    // A rate of 0 gives an empty block and a loop that reads nothing; a byte rate beyond 32 bits
+    // wraps in the header and gives a file that cannot be read back.
+    if (sampleRate == 0 || uint64_t(format.nBlockAlign) * sampleRate > UINT32_MAX)
+        throw EMMWaveError("Invalid param passed!");
     const std::string raw = fullName(name);
     std::string target;
     runFileJob(
@@ -178,6 +191,7 @@ void TMMWave::SaveToFile(const std::string& name) {
             CloseFile();
             out.commit();
         });
+    RereadIfReplaced(fullName(name));
 }
 
 void TMMWave::ConvertFile(const std::string& name, const tWAVEFORMATEX* format) {
@@ -217,4 +231,5 @@ void TMMWave::ConvertFile(const std::string& name, const tWAVEFORMATEX* format) 
             CloseFile();
             out.commit();
         });
+    RereadIfReplaced(fullName(name));
 }

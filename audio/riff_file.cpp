@@ -106,9 +106,11 @@ int RiffFile::descend(RiffChunk& ck, const RiffChunk* parent, uint32_t findId) {
         if (here + 8 > UINT32_MAX)
             return kRiffChunkNotFound;
         ck.dwDataOffset = static_cast<uint32_t>(here + 8);
-        if (ck.ckid == fourcc("RIFF") || ck.ckid == fourcc("LIST")) {
+        // A list too small to hold its type has none; it is still a chunk to step over. The form
+        // type is always read: it decides whether the file is of the wanted kind at all.
+        if (ck.ckid == fourcc("RIFF") || (ck.ckid == fourcc("LIST") && ck.cksize >= 4)) {
             uint8_t type[4];
-            if (ck.cksize < 4 || read(type, 4) != 4)
+            if (read(type, 4) != 4)
                 return kRiffChunkNotFound;
             ck.fccType = getLE32(type);
         }

@@ -51,8 +51,9 @@ public:
     bool flush();
 
     // Reads the chunk header at the current position. With a parent, fails with
-    // kRiffChunkNotFound when no whole header fits before the parent's end. RIFF and LIST chunks
-    // also read their type. With findId set, chunks are skipped until one has that id.
+    // kRiffChunkNotFound when no whole header fits before the parent's end. RIFF chunks also
+    // read their type, LIST chunks when their size holds one. With findId set, chunks are skipped until one
+    // has that id.
     int descend(RiffChunk& ck, const RiffChunk* parent, uint32_t findId = 0);
     // Leaves the chunk: a written chunk gets its size patched and a pad byte when odd; a read
     // chunk must end within the file (else kRiffCannotSeek) and the position moves past it.

@@ -145,9 +145,6 @@ static int readFileInfo(PWAVEIOCB& out, const std::string& name, uint32_t formTy
         } else if (ck.ckid == fourcc("fmt ")) {
             if (haveFmt)
                 break;
-            // The record's extra count is 16 bits: a larger chunk holds no valid record.
-            if (ck.cksize > 18 + 65535)
-                return WIOERR_BADFILE;
             if (!readBody(f, ck, body))
                 return WIOERR_FILEIO;
             cb->wfx = wioWaveFormatFromBytes(body.data(), ck.cksize);

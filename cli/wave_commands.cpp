@@ -47,9 +47,11 @@ struct Scratch {
 // Writes bytes as an 8-bit mono wave of the given rate, with the INFO texts of source.
 void writeWave(const std::string& target, const std::vector<uint8_t>& bytes, const tWAVEFORMATEX& format,
                const TMMWave& source) {
-    Scratch tmp{target};
-    if (!wioFileCreateTemp(tmp.path))
+    // The scratch holder only ever gets the temporary name, never the target's own.
+    std::string scratch = target;
+    if (!wioFileCreateTemp(scratch))
         throw EMMWaveError("Unable to create wave file");
+    Scratch tmp{scratch};
     TMMWave out;
     out.CreateFile(tmp.path, format);
     for (std::string_view id : TInfoChunk::ids())
@@ -148,9 +150,10 @@ int runConvert(std::span<char*> args) {
         if (endsWithWav(out) && !mulaw) {
             wave.ConvertFile(out, &format);
         } else {
-            Scratch converted{out};
-            if (!wioFileCreateTemp(converted.path))
+            std::string scratch = out;
+            if (!wioFileCreateTemp(scratch))
                 throw EMMWaveError("Unable to convert wave file");
+            Scratch converted{scratch};
             wave.ConvertFile(converted.path, &format);
             TMMWave result;
             result.SetFileName(converted.path);

@@ -207,6 +207,7 @@ TEST_F(MMWaveTest, ImportsRawBesideTheRawFile) {
     expectWaveError([&] { w.ImportFromRaw(path("s.bin"), 12, 1, 22050); }, "Invalid param passed!");
     expectWaveError([&] { w.ImportFromRaw(path("s.bin"), 8, 3, 22050); }, "Invalid param passed!");
     expectWaveError([&] { w.ImportFromRaw(path("s.bin"), 8, 1, 0); }, "Invalid param passed!");
+    expectWaveError([&] { w.ImportFromRaw(path("s.bin"), 16, 2, 1u << 30); }, "Invalid param passed!");
     expectWaveError([&] { w.ImportFromRaw(path("s.bin"), 8, 1, 22050); }, "Unable to import wave file");
 
     writeFile("empty.raw", {});
@@ -280,6 +281,13 @@ TEST_F(MMWaveTest, SavesACopyThroughATemporaryFile) {
     EXPECT_EQ(listing(), (std::vector<std::string>{"copy.wav", "dir.wav", "keep.wav", "src.wav"}));
     EXPECT_EQ(w.FileName(), path("src.wav"));
     EXPECT_FALSE(w.IsOpen());
+
+    // Saved over its own file, whose audio now starts elsewhere: the wave reads the new file.
+    w.SaveToFile(path("src.wav"));
+    EXPECT_EQ(w.GetWaveIOCB()->dwDataOffset, 46u);
+    w.OpenFile();
+    EXPECT_EQ(readAll(w, 5000), Bytes(data.begin(), data.begin() + 30000));
+    w.CloseFile();
 }
 
 TEST_F(MMWaveTest, ConvertsTheWorkedCase) {

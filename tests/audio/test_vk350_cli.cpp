@@ -4,6 +4,8 @@
 #include "run_command.h"
 #include "wave_fixture.h"
 
+#include <cstdio>
+
 namespace {
 
 class Vk350Cli : public WaveTest {
@@ -136,6 +138,17 @@ TEST_F(Vk350Cli, BadFilesLeaveTargetsAlone) {
     EXPECT_NE(r.out.find("Unable to convert wave file"), std::string::npos) << r.out;
     EXPECT_EQ(listing(), (std::vector<std::string>{"24bit.wav", "align0.wav", "keep.bin", "keep.wav",
                                                    "ok.wav", "slow.wav", "trunc.wav"}));
+    // No temporary name free beside the target: the target is still the user's file.
+    std::filesystem::create_directory(path("full"));
+    for (int i = 1; i <= 256; ++i) {
+        char leaf[24];
+        std::snprintf(leaf, sizeof leaf, "full/w%X.tmp", i);
+        writeFile(leaf, Bytes{});
+    }
+    writeFile("full/keep.bin", Bytes{'k', 'e', 'e', 'p'});
+    r = vk350("convert " + q("ok.wav") + " " + q("full/keep.bin"));
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(readFile("full/keep.bin"), (Bytes{'k', 'e', 'e', 'p'}));
 }
 
 TEST_F(Vk350Cli, InfoShowsTheLayout) {

@@ -154,6 +154,14 @@ TEST_F(WaveIoTest, SizesAndCountsFromTheFileItself) {
     EXPECT_EQ(cb->dwDataBytes, 8u);
     EXPECT_EQ(cb->dwDataSamples, 4u);
 
+    // A list too small for its type is stepped over like any other chunk.
+    chunks.clear();
+    appendChunk(chunks, "LIST", Bytes{'I', 'N'});
+    appendChunk(chunks, "fmt ", pcmFmtBody(8, 1, 8000));
+    appendChunk(chunks, "data", filled(6, 0x80));
+    ASSERT_EQ(readInfo(riffWave(chunks), cb), 0);
+    EXPECT_EQ(cb->dwDataBytes, 6u);
+
     // An 18-byte PCM record with a bogus extra count reads as a plain record.
     chunks.clear();
     Bytes fmt = pcmFmtBody(8, 2, 8000);
