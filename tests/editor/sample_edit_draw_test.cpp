@@ -107,6 +107,11 @@ TEST(SampleEditDraw, LocatorColumnKeepsItsGapToTheEdges) {
         EXPECT_EQ(Px(edit, 29, y), 0u) << y;
         EXPECT_EQ(Px(edit, 31, y), 0u) << y;
     }
+    // A gap below zero runs the line over the whole column, however large.
+    edit.SetLocatorSize(INT32_MIN);
+    for (int y = 0; y < 81; ++y)
+        ASSERT_EQ(Px(edit, 30, y), loc) << y;
+
     // Outside the columns 0 to W - 1 there is no locator.
     edit.SetLocatorPos(99);
     for (int x = 0; x < 100; ++x)
