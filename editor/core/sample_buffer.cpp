@@ -102,6 +102,14 @@ void SampleBuffer::SetSampleValue(std::uint8_t value, std::int32_t index) {
 }
 
 bool SampleBuffer::LoadFromFile(const std::string& fileName, bool redraw, std::int64_t offset) {
+    const bool loaded = ReadFile(fileName, offset);
+    // Asked for, the redraw comes whether or not the file gave any bytes.
+    if (redraw)
+        Redraw();
+    return loaded;
+}
+
+bool SampleBuffer::ReadFile(const std::string& fileName, std::int64_t offset) {
     std::ifstream in(fileName, std::ios::binary);
     if (!in)
         return false;
@@ -124,8 +132,6 @@ bool SampleBuffer::LoadFromFile(const std::string& fileName, bool redraw, std::i
     // A file that shrank under us yields what could be read.
     m_sampleLen = static_cast<std::int32_t>(got);
     std::memset(m_data.get() + got, 0, static_cast<std::size_t>(m_max - got));
-    if (redraw)
-        Redraw();
     return true;
 }
 
