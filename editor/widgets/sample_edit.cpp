@@ -101,7 +101,9 @@ void TsqSampleEdit::SetTabStop(bool value) {
 
 void TsqSampleEdit::DrawWave() {
     Render();
-    m_frameReady = true;
+    // A hidden control gets no paint for this frame; its next paint (when shown) draws afresh,
+    // so changes made meanwhile without a redraw are not hidden behind an old frame.
+    m_frameReady = isVisible();
     update();
 }
 

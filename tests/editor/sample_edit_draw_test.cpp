@@ -267,4 +267,12 @@ TEST(SampleEditDraw, ThePaintCopiesTheFrame) {
     const QImage frame = edit.OffscreenImage().copy();
     const QImage shown = edit.grab().toImage().convertToFormat(QImage::Format_RGB32);
     EXPECT_EQ(shown, frame);
+
+    // Bytes written straight into the buffer of a hidden control show at its next paint.
+    edit.SetMarkerSize(0);
+    std::fill(edit.GetData(), edit.GetData() + 200, std::uint8_t{255});
+    const QImage later = edit.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const int top = 89 - 255 * 89 / 256; // x 36 is on the dotted wave, past the selection
+    EXPECT_NE(frame.pixel(36, top), later.pixel(36, top));
+    EXPECT_EQ(later.pixel(36, top) & 0xFFFFFF, Rgb(edit.LineColor()));
 }
