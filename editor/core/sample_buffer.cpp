@@ -15,6 +15,13 @@ std::unique_ptr<std::uint8_t[]> ZeroedBuffer() {
     return std::unique_ptr<std::uint8_t[]>(new std::uint8_t[SampleBuffer::Capacity]());
 }
 
+// Rounds toward minus infinity (d > 0): a column count that ends a selection before a limit must
+// round down even when the limit lies before the origin.
+std::int64_t FloorDiv(std::int64_t n, std::int64_t d) {
+    const std::int64_t q = n / d;
+    return (n % d != 0 && n < 0) ? q - 1 : q;
+}
+
 } // namespace
 
 SampleBuffer::SampleBuffer() : m_data(ZeroedBuffer()), m_clipboard(ZeroedBuffer()), m_undo(ZeroedBuffer()) {}
@@ -95,6 +102,14 @@ void SampleBuffer::SetSampleValue(std::uint8_t value, std::int32_t index) {
 }
 
 bool SampleBuffer::LoadFromFile(const std::string& fileName, bool redraw, std::int64_t offset) {
+    const bool loaded = ReadFile(fileName, offset);
+    // Asked for, the redraw comes whether or not the file gave any bytes.
+    if (redraw)
+        Redraw();
+    return loaded;
+}
+
+bool SampleBuffer::ReadFile(const std::string& fileName, std::int64_t offset) {
     std::ifstream in(fileName, std::ios::binary);
     if (!in)
         return false;
@@ -117,8 +132,6 @@ bool SampleBuffer::LoadFromFile(const std::string& fileName, bool redraw, std::i
     // A file that shrank under us yields what could be read.
     m_sampleLen = static_cast<std::int32_t>(got);
     std::memset(m_data.get() + got, 0, static_cast<std::size_t>(m_max - got));
-    if (redraw)
-        Redraw();
     return true;
 }
 
@@ -163,10 +176,11 @@ void SampleBuffer::Clear(bool redraw) {
 void SampleBuffer::NormaliseSelection() {
     if (m_selectionLen >= 0)
         return;
-    m_selectionPos += m_selectionLen;
-    m_selectionLen = -m_selectionLen;
-    if (m_selectionPos < 0)
-        m_selectionPos = 0;
+    // In 64 bits: the properties take any value, and -INT32_MIN has no 32-bit form.
+    const std::int64_t pos = static_cast<std::int64_t>(m_selectionPos) + m_selectionLen;
+    const std::int64_t len = -static_cast<std::int64_t>(m_selectionLen);
+    m_selectionPos = static_cast<std::int32_t>(std::max<std::int64_t>(pos, 0));
+    m_selectionLen = static_cast<std::int32_t>(std::min<std::int64_t>(len, INT32_MAX));
 }
 
 std::int64_t SampleBuffer::SelectionStart() const {
@@ -180,7 +194,8 @@ void SampleBuffer::CopySelection() {
     const std::int64_t end =
         m_viewOrigin + (static_cast<std::int64_t>(m_selectionPos) + m_selectionLen) * m_zoom;
     if (end > m_max) {
-        const std::int64_t len = (static_cast<std::int64_t>(m_max) - m_viewOrigin) / m_zoom - m_selectionPos;
+        const std::int64_t len =
+            FloorDiv(static_cast<std::int64_t>(m_max) - m_viewOrigin, m_zoom) - m_selectionPos;
         // A selection that starts at or past Max holds nothing to copy.
         if (len <= 0)
             return;
@@ -249,7 +264,7 @@ void SampleBuffer::CropSelection() {
         std::int64_t len = m_selectionLen;
         const std::int64_t end = m_viewOrigin + (static_cast<std::int64_t>(m_selectionPos) + len) * m_zoom;
         if (end > m_sampleLen)
-            len = (static_cast<std::int64_t>(m_sampleLen) - m_viewOrigin) / m_zoom - m_selectionPos;
+            len = FloorDiv(static_cast<std::int64_t>(m_sampleLen) - m_viewOrigin, m_zoom) - m_selectionPos;
         const std::int64_t s = SelectionStart();
         // A selection wholly past the end of the sample crops nothing.
         if (len > 0 && s >= 0) {

@@ -66,7 +66,7 @@ public:
 
     // Raw read of the file from byte `offset` on, at most Max bytes of file; the rest of the
     // buffer up to Max is zeroed. Returns false, changing nothing, when the file cannot be
-    // opened or read, or holds no bytes from `offset` on.
+    // opened or read, or holds no bytes from `offset` on; redraws when asked in either case.
     bool LoadFromFile(const std::string& fileName, bool redraw, std::int64_t offset);
     // Raw write of the first SampleLen bytes. The old file is replaced only once the new one
     // is complete. With SampleLen 0 no file is written and false is returned.
@@ -103,6 +103,8 @@ private:
     };
 
     void Redraw();
+    // The read of LoadFromFile, without its redraw.
+    bool ReadFile(const std::string& fileName, std::int64_t offset);
     // Sample range of ConvertSign and AddOffset: the selection, or the whole sample.
     Range EditRange(bool wholeSample);
     // Selection start in samples.

@@ -101,7 +101,9 @@ void TsqSampleEdit::SetTabStop(bool value) {
 
 void TsqSampleEdit::DrawWave() {
     Render();
-    m_frameReady = true;
+    // A hidden control gets no paint for this frame; its next paint (when shown) draws afresh,
+    // so changes made meanwhile without a redraw are not hidden behind an old frame.
+    m_frameReady = isVisible();
     update();
 }
 
@@ -131,6 +133,13 @@ void TsqSampleEdit::DrawValueAt(int x, int y) {
 }
 
 namespace {
+
+// The selection end x - SelectionPos, at most the last column; in 64 bits, as SelectionPos may
+// have been set to anything.
+std::int32_t DraggedLen(int x, std::int32_t selectionPos, int width) {
+    const std::int64_t len = std::min<std::int64_t>(static_cast<std::int64_t>(x) - selectionPos, width - 2);
+    return static_cast<std::int32_t>(std::max<std::int64_t>(len, INT32_MIN));
+}
 
 int EventX(const QMouseEvent* event) {
     return static_cast<int>(std::floor(event->position().x()));
@@ -177,7 +186,7 @@ void TsqSampleEdit::mouseMoveEvent(QMouseEvent* event) {
             m_sample.SetLocatorPosQuiet(std::clamp(x, 0, std::max(0, width() - 2)));
             Fire(OnLocatorChange);
         } else {
-            m_sample.SetSelectionLenQuiet(std::min(x - SelectionPos(), width() - 2));
+            m_sample.SetSelectionLenQuiet(DraggedLen(x, SelectionPos(), width()));
             Fire(OnSelectorChange);
         }
         DrawWave();
@@ -200,7 +209,7 @@ void TsqSampleEdit::mouseReleaseEvent(QMouseEvent* event) {
             m_sample.SetLocatorPosQuiet(std::clamp(x, 0, std::max(0, width() - 2)));
             Fire(OnLocatorChange);
         } else {
-            m_sample.SetSelectionLenQuiet(std::min(x - SelectionPos(), width() - 2));
+            m_sample.SetSelectionLenQuiet(DraggedLen(x, SelectionPos(), width()));
             m_sample.NormaliseSelection();
             Fire(OnSelectorChange);
         }

@@ -138,7 +138,10 @@ public:
     bool Dragging() const { return m_dragging; }
     // 0 = the locator is being dragged, -1 = the selection end.
     int DragMode() const { return m_dragMode; }
-    bool HitLocator(int x) const { return LocatorPos() - 5 < x && x < LocatorPos() + 5; }
+    bool HitLocator(int x) const {
+        const std::int64_t locator = LocatorPos(); // any value: the property has no range check
+        return locator - 5 < x && x < locator + 5;
+    }
 
 protected:
     void paintEvent(QPaintEvent* event) override;

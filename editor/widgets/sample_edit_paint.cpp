@@ -77,7 +77,8 @@ void TsqSampleEdit::PaintWave(WaveCanvas& canvas, int w, int h) {
             canvas.Line(p.x(), p.y(), p.x(), base, line);
     }
 
-    const int s = m_markerSize;
+    // A frame larger than the control has no visible edge; the limit keeps x + s from overflowing.
+    const int s = std::min(m_markerSize, std::max(w, h));
     if (s > 0) {
         const QRgb marker = ColorToRgb(m_markerColor);
         for (const QPoint& p : m_points)
@@ -102,8 +103,13 @@ void TsqSampleEdit::Render() {
     if (m_locatorEnabled) {
         const int x = LocatorPos();
         // Only the columns that have a point show the locator.
-        if (x >= 0 && x < w - 1)
-            canvas.Line(x, m_locatorSize, x, h - 1 - m_locatorSize, ColorToRgb(m_locatorColor));
+        if (x >= 0 && x < w - 1) {
+            // A solid line may be clipped to the control first; any gap size stays in range.
+            const int top = static_cast<int>(std::clamp<std::int64_t>(m_locatorSize, -1, h));
+            const int bottom =
+                static_cast<int>(std::clamp<std::int64_t>(std::int64_t{h} - 1 - m_locatorSize, -1, h));
+            canvas.Line(x, top, x, bottom, ColorToRgb(m_locatorColor));
+        }
     }
 
     const std::int64_t a = SelectionPos();

@@ -349,3 +349,30 @@ TEST_F(SampleBufferTest, LoadFromBufferAndClearLeaveTheLengthToTheCaller) {
     EXPECT_EQ(buffer.GetSampleLen(), 10);
     EXPECT_EQ(redraws, 0);
 }
+
+// Columns before the origin and an origin past the end must not carry a copy or a crop beyond
+// the buffer: the length in columns is rounded down, whatever the sign.
+TEST_F(SampleBufferTest, SelectionsBeforeAnOriginPastTheEndStayInsideTheBuffer) {
+    FillRamp(SampleBuffer::Capacity);
+    buffer.SetZoom(3);
+    buffer.SetViewOrigin(SampleBuffer::Capacity + 10);
+    buffer.SetSelectionPos(-10); // from sample Capacity - 20, ten columns of three
+    buffer.SetSelectionLen(10);
+    buffer.CopySelection();
+    EXPECT_EQ(buffer.SelectionLen(), 6);
+    EXPECT_EQ(buffer.ClipboardLen(), 18);
+    EXPECT_EQ(buffer.Clipboard()[17], Ramp(SampleBuffer::Capacity - 3));
+
+    buffer.SetSelectionLen(10);
+    buffer.CropSelection();
+    EXPECT_EQ(buffer.GetSampleLen(), 18);
+    EXPECT_EQ(At(0), Ramp(SampleBuffer::Capacity - 20));
+    EXPECT_EQ(At(17), Ramp(SampleBuffer::Capacity - 3));
+
+    // Extreme column values are normalised without overflow.
+    buffer.SetSelectionPos(5);
+    buffer.SetSelectionLen(INT32_MIN);
+    buffer.MuteSelection();
+    EXPECT_EQ(buffer.SelectionPos(), 0);
+    EXPECT_EQ(buffer.SelectionLen(), INT32_MAX);
+}

@@ -107,6 +107,11 @@ TEST(SampleEditDraw, LocatorColumnKeepsItsGapToTheEdges) {
         EXPECT_EQ(Px(edit, 29, y), 0u) << y;
         EXPECT_EQ(Px(edit, 31, y), 0u) << y;
     }
+    // A gap below zero runs the line over the whole column, however large.
+    edit.SetLocatorSize(INT32_MIN);
+    for (int y = 0; y < 81; ++y)
+        ASSERT_EQ(Px(edit, 30, y), loc) << y;
+
     // Outside the columns 0 to W - 1 there is no locator.
     edit.SetLocatorPos(99);
     for (int x = 0; x < 100; ++x)
@@ -262,4 +267,12 @@ TEST(SampleEditDraw, ThePaintCopiesTheFrame) {
     const QImage frame = edit.OffscreenImage().copy();
     const QImage shown = edit.grab().toImage().convertToFormat(QImage::Format_RGB32);
     EXPECT_EQ(shown, frame);
+
+    // Bytes written straight into the buffer of a hidden control show at its next paint.
+    edit.SetMarkerSize(0);
+    std::fill(edit.GetData(), edit.GetData() + 200, std::uint8_t{255});
+    const QImage later = edit.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const int top = 89 - 255 * 89 / 256; // x 36 is on the dotted wave, past the selection
+    EXPECT_NE(frame.pixel(36, top), later.pixel(36, top));
+    EXPECT_EQ(later.pixel(36, top) & 0xFFFFFF, Rgb(edit.LineColor()));
 }

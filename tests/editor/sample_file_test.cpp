@@ -82,7 +82,7 @@ TEST_F(SampleFileTest, BadLoadsChangeNothing) {
     EXPECT_FALSE(buffer.LoadFromFile(dir.string(), true, 0)) << "a folder is no sample";
     EXPECT_EQ(buffer.GetSampleLen(), 10);
     EXPECT_EQ(buffer.GetData()[0], 42);
-    EXPECT_EQ(redraws, 0);
+    EXPECT_EQ(redraws, 6) << "asked for, the redraw comes all the same";
 }
 
 TEST_F(SampleFileTest, SaveWritesTheSampleBytesOnlyAndReplacesTheOldFile) {
