@@ -34,54 +34,33 @@ void SampleBuffer::Redraw() {
 // Max never grows past the buffers, which are never resized.
 void SampleBuffer::SetMax(std::int32_t value) {
     value = std::clamp(value, 0, Capacity);
-    if (value == m_max)
-        return;
-    m_max = value;
-    Redraw();
+    Assign(m_max, value);
 }
 
 void SampleBuffer::SetViewOrigin(std::int32_t value) {
-    if (value == m_viewOrigin)
-        return;
-    m_viewOrigin = value;
-    Redraw();
+    Assign(m_viewOrigin, value);
 }
 
 // A zoom below 1 has no meaning and would divide by zero.
 void SampleBuffer::SetZoom(std::int32_t value) {
     value = std::max(value, 1);
-    if (value == m_zoom)
-        return;
-    m_zoom = value;
-    Redraw();
+    Assign(m_zoom, value);
 }
 
 void SampleBuffer::SetLocatorPos(std::int32_t value) {
-    if (value == m_locatorPos)
-        return;
-    m_locatorPos = value;
-    Redraw();
+    Assign(m_locatorPos, value);
 }
 
 void SampleBuffer::SetSelectionPos(std::int32_t value) {
-    if (value == m_selectionPos)
-        return;
-    m_selectionPos = value;
-    Redraw();
+    Assign(m_selectionPos, value);
 }
 
 void SampleBuffer::SetSelectionLen(std::int32_t value) {
-    if (value == m_selectionLen)
-        return;
-    m_selectionLen = value;
-    Redraw();
+    Assign(m_selectionLen, value);
 }
 
 void SampleBuffer::SetSpectrumCenter(bool value) {
-    if (value == m_spectrumCenter)
-        return;
-    m_spectrumCenter = value;
-    Redraw();
+    Assign(m_spectrumCenter, value);
 }
 
 void SampleBuffer::SetSampleLen(std::int32_t n) {

@@ -103,6 +103,13 @@ private:
     };
 
     void Redraw();
+    // Stores a property value and redraws, only when it changes.
+    template <class T> void Assign(T& field, T value) {
+        if (field == value)
+            return;
+        field = value;
+        Redraw();
+    }
     // The read of LoadFromFile, without its redraw.
     bool ReadFile(const std::string& fileName, std::int64_t offset);
     // Sample range of ConvertSign and AddOffset: the selection, or the whole sample.
