@@ -7,6 +7,8 @@
 #include <QVBoxLayout>
 #include <cmath>
 
+namespace vk350 {
+
 namespace {
 constexpr int kBannerHeight = 96;
 }
@@ -78,3 +80,5 @@ void TAboutBox::paintEvent(QPaintEvent* event) {
     p.setPen(QPen(QColor(0x00, 0x80, 0x80), 1.4));
     p.drawPath(wave);
 }
+
+} // namespace vk350

@@ -5,6 +5,8 @@
 
 class QLabel;
 
+namespace vk350 {
+
 class TAboutBox : public QDialog {
 public:
     explicit TAboutBox(QWidget* parent = nullptr);
@@ -17,3 +19,5 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
 };
+
+} // namespace vk350

@@ -8,6 +8,8 @@
 
 class QWidget;
 
+namespace vk350 {
+
 struct FileDialogRequest {
     QString title;
     // "Description|pattern;pattern|Description|pattern", as the commands state their filters.
@@ -15,6 +17,8 @@ struct FileDialogRequest {
     int filterIndex = 1; // 1-based
     QString fileName;    // preset name
     bool confirmOverwrite = false;
+    // Open dialogs only: any name is taken, existing or not (a folder plus a pattern).
+    bool acceptAnyName = false;
 };
 
 struct FileDialogAnswer {
@@ -34,3 +38,5 @@ public:
     // Colours are 0x00BBGGRR, as the settings store holds them; nothing on cancel.
     virtual std::optional<uint32_t> ChooseColor(QWidget* parent, uint32_t initial) = 0;
 };
+
+} // namespace vk350

@@ -3,6 +3,8 @@
 #include <QMessageBox>
 #include <exception>
 
+namespace vk350 {
+
 EditorApplication::EditorApplication(int& argc, char** argv) : QApplication(argc, argv) {}
 
 bool EditorApplication::notify(QObject* receiver, QEvent* event) {
@@ -17,3 +19,5 @@ bool EditorApplication::notify(QObject* receiver, QEvent* event) {
     }
     return false;
 }
+
+} // namespace vk350

@@ -4,8 +4,12 @@
 
 #include <QApplication>
 
+namespace vk350 {
+
 class EditorApplication : public QApplication {
 public:
     EditorApplication(int& argc, char** argv);
     bool notify(QObject* receiver, QEvent* event) override;
 };
+
+} // namespace vk350

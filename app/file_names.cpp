@@ -1,5 +1,7 @@
 #include "file_names.h"
 
+namespace vk350 {
+
 namespace {
 
 // Index of the dot that starts the extension of the last path element, or -1.
@@ -28,3 +30,5 @@ QString ExtensionOf(const QString& path) {
     const qsizetype dot = ExtensionDot(path);
     return dot < 0 ? QString() : path.mid(dot + 1);
 }
+
+} // namespace vk350

@@ -3,6 +3,8 @@
 
 #include <QString>
 
+namespace vk350 {
+
 // Gives the name the extension (with its dot): appended when the name has none, replaced when
 // it has another one (letter case ignored), otherwise the name is returned unchanged.
 QString ForceExtension(const QString& name, const QString& extension);
@@ -12,3 +14,5 @@ QString FileNameWithoutFolder(const QString& path);
 
 // The extension without its dot ("" when there is none), letter case kept.
 QString ExtensionOf(const QString& path);
+
+} // namespace vk350

@@ -2,28 +2,87 @@
 // "vk350-editor FILE" opens FILE as the Load Raw-Bin command would.
 #include "about_window.h"
 #include "editor_application.h"
+#include "editor_arguments.h"
 #include "main_window.h"
+#include "midi_driver_factory.h"
+#include "options_window.h"
 #include "qt_dialogs.h"
+#include "qt_dispatcher.h"
+#include "received_bank.h"
+#include "received_patterns.h"
+#include "sample_edit.h"
+#include "settings_store.h"
+#include "start_file.h"
+#include "version.h"
+#include "wave_device_factory.h"
+#include "wave_out.h"
+#include "wave_out_link.h"
 
-#include <QStringList>
+#include <QFile>
+#include <cstdio>
+
+using namespace vk350;
 
 int main(int argc, char** argv) {
+    // Answered before Qt starts: these need no display.
+    const EditorArguments arguments = ParseEditorArguments(argc, argv);
+    switch (arguments.action) {
+    case EditorArguments::Action::Help:
+        std::fputs(EditorHelp().c_str(), stdout);
+        return 0;
+    case EditorArguments::Action::Version:
+        std::printf("%s\n", EditorVersionLine().c_str());
+        return 0;
+    case EditorArguments::Action::Error:
+        std::fprintf(stderr, "vk350-editor: %s; %s\n", arguments.error.c_str(), EditorUsage().c_str());
+        return 2;
+    case EditorArguments::Action::Run:
+        break;
+    }
+
     EditorApplication app(argc, argv);
     EditorApplication::setApplicationName(QStringLiteral("VK350 Sample Editor"));
-    EditorApplication::setApplicationVersion(QStringLiteral("1.0"));
+    EditorApplication::setApplicationVersion(QString::fromLatin1(kVersion));
+    // Lets the desktop match the windows to the menu entry and its icon.
+    EditorApplication::setDesktopFileName(QStringLiteral("org.kelvane.VK350Editor"));
 
+    // The MIDI system: VK350_MIDI_DRIVER names it ("alsa" by default, "loopback" for a dry run).
+    std::unique_ptr<vk350::MidiDriver> midi = vk350::createMidiDriver(vk350::midiDriverNameFromEnvironment());
+    if (!midi)
+        midi = vk350::createMidiDriver(vk350::kDefaultMidiDriver);
+
+    // The wave system: VK350_AUDIO_DRIVER names it ("alsa" by default, "virtual" without a card).
+    std::unique_ptr<vk350::WaveDevice> audio =
+        vk350::createWaveDevice(vk350::audioDriverNameFromEnvironment());
+    if (!audio)
+        audio = vk350::createWaveDevice(vk350::kDefaultAudioDriver);
+    vk350::QtDispatcher dispatcher;
+
+    vk350::QtSettingsStore store;
     QtDialogs dialogs;
-    TForm1 form(dialogs);
-    // The sample bank, options and patterns windows take their places here as they are built.
+    TForm1 form(dialogs, &store);
+    // The sample bank and patterns windows take these places as they are built; until then their
+    // stand-ins hold what the machine sends.
+    vk350::ReceivedBank bank;
+    // The main window's wave output, on the system's default device; the main window plays
+    // through it once playback is built.
+    vk350::TMMWaveOut WaveOut1(*audio, dispatcher);
+    WaveOut1.SetDeviceID(vk350::WAVE_MAPPER);
+    vk350::WaveOutLink waveOut(WaveOut1, *audio);
+    vk350::ReceivedPatterns patterns;
+    vk350::TForm4 options(vk350::OptionsLinks{store, dialogs, *midi, *form.sqSampleEdit1, form.EditPanel,
+                                              bank, patterns, waveOut});
+    form.SetOptionsWindow(&options);
+    form.SetBankSlots(&bank);
     TAboutBox about(&form);
     about.setAttribute(Qt::WA_QuitOnClose, false);
     form.SetAboutBox(&about);
 
     form.show();
-    const QStringList args = EditorApplication::arguments();
-    if (args.size() > 1) {
-        form.RunCommand([&] { form.OpenSampleFile(args.at(1)); });
-        dialogs.RememberFolderOf(args.at(1));
+    if (!arguments.file.empty()) {
+        const QString file = QFile::decodeName(arguments.file.c_str());
+        OpenStartFile(form, dialogs, file, stderr);
+        dialogs.RememberFolderOf(file);
     }
     return EditorApplication::exec();
 }

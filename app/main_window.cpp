@@ -2,8 +2,11 @@
 #include "main_window.h"
 
 #include "dialogs.h"
+#include "options_window.h"
 #include "potlab.h"
 #include "sample_edit.h"
+#include "screen_fit.h"
+#include "settings_store.h"
 #include "toolbar_icons.h"
 
 #include <QApplication>
@@ -13,11 +16,12 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QScrollBar>
-#include <QSettings>
 #include <QShortcut>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
+
+namespace vk350 {
 
 namespace {
 
@@ -31,7 +35,10 @@ const char* const kKnobStyle = "QLabel { background: #101418; color: #8ee8e8; bo
 
 } // namespace
 
-TForm1::TForm1(Dialogs& dialogs, QWidget* parent) : QMainWindow(parent), dialogs_(dialogs) {
+TForm1::TForm1(Dialogs& dialogs, SettingsStore* store, QWidget* parent)
+    : QMainWindow(parent), dialogs_(dialogs),
+      ownStore_(store ? nullptr : std::make_unique<QtSettingsStore>()),
+      store_(store ? store : ownStore_.get()) {
     setWindowTitle(QStringLiteral("VK350 Sample Editor v1.0"));
     move(675, 145);
     resize(1136, 651);
@@ -192,8 +199,8 @@ void TForm1::CreateMenus() {
     mnuSaveAsWave = AddItem(mnuFile, QStringLiteral("Save as Wave"), QKeySequence(Qt::CTRL | Qt::Key_F1),
                             &TForm1::SaveAsWave);
     mnuFile->addSeparator();
-    // The transfer commands arrive with the MIDI link.
-    mnuSendToMidi = AddItem(mnuFile, QStringLiteral("Send to MIDI"), QKeySequence(Qt::Key_F9), nullptr);
+    mnuSendToMidi =
+        AddItem(mnuFile, QStringLiteral("Send to MIDI"), QKeySequence(Qt::Key_F9), &TForm1::SendToMidi);
     mnuReceiveFromMidi = AddItem(mnuFile, QStringLiteral("Receive from MIDI"), QKeySequence(), nullptr);
     mnuFile->addSeparator();
     mnuExit = AddItem(mnuFile, QStringLiteral("Exit"), QKeySequence(Qt::CTRL | Qt::Key_Q), &TForm1::Exit);
@@ -255,7 +262,9 @@ void TForm1::CreateMenus() {
         AddItem(mnuView, QStringLiteral("Show RT Spectrum"), QKeySequence(Qt::Key_F12), nullptr);
     mnuView->addSeparator();
     // The windows these show arrive with their own features; until then the items are disabled.
-    mnuPreferences = AddItem(mnuView, QStringLiteral("Preferences"), QKeySequence(Qt::Key_F2), nullptr);
+    mnuPreferences =
+        AddItem(mnuView, QStringLiteral("Preferences"), QKeySequence(Qt::Key_F2), &TForm1::TogglePreferences);
+    mnuPreferences->setCheckable(true);
     mnuSampleBank = AddItem(mnuView, QStringLiteral("VK350 Sample Bank"), QKeySequence(Qt::Key_F3), nullptr);
     mnuPatterns = AddItem(mnuView, QStringLiteral("VK350 Patterns"), QKeySequence(Qt::Key_F4), nullptr);
     SetItemEnabled(mnuPreferences, false);
@@ -311,7 +320,8 @@ void TForm1::CreateToolBar() {
     btnLoadWave =
         AddButton(ToolbarIcon(ToolIcon::OpenWave), {}, QStringLiteral("Load WAV file"), &TForm1::LoadWave);
     ToolBar1->addSeparator();
-    btnSendToMidi = AddButton(ToolbarIcon(ToolIcon::SendMidi), {}, QStringLiteral("Send to MIDI"), nullptr);
+    btnSendToMidi =
+        AddButton(ToolbarIcon(ToolIcon::SendMidi), {}, QStringLiteral("Send to MIDI"), &TForm1::SendToMidi);
 
     ComboBox1 = new QComboBox;
     ComboBox1->setToolTip(QStringLiteral("VK350 Bank Location"));
@@ -325,7 +335,7 @@ void TForm1::CreateToolBar() {
     ComboBox1->setFocusPolicy(Qt::ClickFocus);
     ToolBar1->addWidget(ComboBox1);
     btnCopyToBank = AddButton(ToolbarIcon(ToolIcon::CopyToBank), {},
-                              QStringLiteral("Copy Sample to VK350 Bank location "), nullptr);
+                              QStringLiteral("Copy Sample to VK350 Bank location "), &TForm1::CopyToBank);
     ToolBar1->addSeparator();
     btnFullView =
         AddButton(ToolbarIcon(ToolIcon::FullView), {}, QStringLiteral("Full View"), &TForm1::FullSize);
@@ -430,17 +440,16 @@ void TForm1::SetAboutBox(QWidget* window) {
 }
 
 // Reads PX1, PY1, PW1, PH1 and StepsGradient in that order; the first missing value ends the read.
+// A place partly off every screen is moved onto the nearest one.
 void TForm1::LoadWindowPlacement() {
-    QSettings settings(QStringLiteral("Tervala"), QStringLiteral("Kelvane"));
     int values[5] = {};
     const char* const keys[5] = {"PX1", "PY1", "PW1", "PH1", "StepsGradient"};
     int count = 0;
     for (; count < 5; ++count) {
-        const QVariant v = settings.value(QLatin1String(keys[count]));
-        bool ok = false;
-        values[count] = v.toInt(&ok);
-        if (!v.isValid() || !ok)
+        const std::optional<int32_t> v = store_->ReadInteger(QLatin1String(keys[count]));
+        if (!v)
             break;
+        values[count] = *v;
     }
     if (count >= 1)
         move(values[0], y());
@@ -452,19 +461,30 @@ void TForm1::LoadWindowPlacement() {
         resize(width(), values[3]);
     if (count >= 5)
         sqSampleEdit1->SetGradientNbOfColors(values[4]);
+    KeepOnScreenWhenShown(this);
 }
 
+// A value that cannot be written ends the writing.
 void TForm1::SaveWindowPlacement() {
-    QSettings settings(QStringLiteral("Tervala"), QStringLiteral("Kelvane"));
-    settings.setValue(QStringLiteral("PX1"), x());
-    settings.setValue(QStringLiteral("PY1"), y());
-    settings.setValue(QStringLiteral("PW1"), width());
-    settings.setValue(QStringLiteral("PH1"), height());
-    settings.sync();
+    if (store_->WriteInteger(QStringLiteral("PX1"), x()) &&
+        store_->WriteInteger(QStringLiteral("PY1"), y()) &&
+        store_->WriteInteger(QStringLiteral("PW1"), width()) &&
+        store_->WriteInteger(QStringLiteral("PH1"), height()))
+        store_->Flush();
 }
 
+// The closing sequence: every window's settings in their order, then the MIDI ports.
 void TForm1::closeEvent(QCloseEvent* event) {
+    if (OnStoreBankSettings)
+        OnStoreBankSettings();
     SaveWindowPlacement();
+    if (OnStorePatternsSettings)
+        OnStorePatternsSettings();
+    if (options_) {
+        options_->WriteSettings();
+        options_->ClosePorts();
+        options_->hide();
+    }
     if (aboutBox_)
         aboutBox_->close();
     event->accept();
@@ -482,16 +502,19 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
     return QMainWindow::eventFilter(watched, event);
 }
 
-// Editor fills the panel between the knob strip and the scroll bar; the gradient is rebuilt at
-// the new size by stepping its band count away and back.
+// The editor sits at (1, 17) under the 16-pixel strip, as wide as the panel and 32 pixels
+// shorter; the zoom commands divide by that width. A font that needs a taller strip pushes the
+// editor down by the difference and takes it from the editor's height alone. The gradient is
+// rebuilt at the new size by stepping its band count away and back.
 void TForm1::FormResize() {
     const int w = EditPanel->width();
     const int h = EditPanel->height();
     const int strip = KnobStrip->height();
+    const int taller = std::max(0, strip - kKnobStripHeight);
     // A narrow window cuts the strip off at its right edge rather than squeezing knobs over captions.
     KnobStrip->setGeometry(0, 0, std::max(w, KnobStrip->sizeHint().width()), strip);
-    sqSampleEdit1->setGeometry(1, strip + 1, std::max(1, w - 2),
-                               std::max(1, h - strip - kScrollBarHeight - 2));
+    sqSampleEdit1->setGeometry(1, kKnobStripHeight + 1 + taller, std::max(1, w),
+                               std::max(1, h - 32 - taller));
     TrackBar1->setGeometry(0, h - kScrollBarHeight, w, kScrollBarHeight);
     sqSampleEdit1->SetGradientNbOfColors(255);
     sqSampleEdit1->SetGradientNbOfColors(254);
@@ -511,3 +534,5 @@ void TForm1::RunCommand(const std::function<void()>& command) {
 void TForm1::ShowError(const QString& title, const QString& text) {
     dialogs_.Message(this, MessageIcon::Error, title, text);
 }
+
+} // namespace vk350

@@ -6,10 +6,8 @@
 #include <QMainWindow>
 #include <cstdint>
 #include <functional>
+#include <memory>
 
-class Dialogs;
-class Tsqpotlab;
-class TsqSampleEdit;
 class QAction;
 class QComboBox;
 class QLabel;
@@ -19,13 +17,33 @@ class QShortcut;
 class QToolBar;
 class QToolButton;
 
+namespace vk350 {
+
+class BankSlots;
+class Dialogs;
+class SettingsStore;
+class TForm4;
+class Tsqpotlab;
+class TsqSampleEdit;
+
 class TForm1 : public QMainWindow {
 public:
-    explicit TForm1(Dialogs& dialogs, QWidget* parent = nullptr);
+    // Without a store of its own the window uses the per-user settings store.
+    explicit TForm1(Dialogs& dialogs, SettingsStore* store = nullptr, QWidget* parent = nullptr);
     ~TForm1() override;
 
     // The other windows are created by the application; the View and About menus only show them.
     void SetAboutBox(QWidget* window);
+    // The options window: the Options item shows and hides it and carries its check mark; the
+    // transfer commands send through it.
+    void SetOptionsWindow(TForm4* window);
+    // The bank slots that "Copy to bank location" fills.
+    void SetBankSlots(BankSlots* bank);
+
+    // Closing stores the bank's and the patterns window's settings through these, in the order
+    // of the closing sequence, once those windows exist.
+    std::function<void()> OnStoreBankSettings;
+    std::function<void()> OnStorePatternsSettings;
 
     // Opens a sample file as "Load Raw-Bin" does after its dialog (the command line uses this).
     void OpenSampleFile(const QString& path);
@@ -211,6 +229,13 @@ private:
     void UndoEdit();
     void Exit();
 
+    // Transfer commands (main_window_transfer.cpp).
+    void SendToMidi();
+    void CopyToBank();
+    int ChosenLocation() const;
+    void ShowFittedSize();
+    void TogglePreferences();
+
     // File commands (main_window_files.cpp).
     void LoadRawBin();
     void SaveRawBin();
@@ -223,7 +248,13 @@ private:
     void ShowError(const QString& title, const QString& text);
 
     Dialogs& dialogs_;
+    std::unique_ptr<SettingsStore> ownStore_;
+    SettingsStore* store_;
     QWidget* aboutBox_ = nullptr;
+    TForm4* options_ = nullptr;
+    BankSlots* bank_ = nullptr;
     QShortcut* loadWaveKey_ = nullptr;
     QShortcut* saveAsWaveKey_ = nullptr;
 };
+
+} // namespace vk350

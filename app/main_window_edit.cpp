@@ -2,11 +2,14 @@
 #include "main_window.h"
 
 #include "potlab.h"
+#include "sample_byte_maps.h"
 #include "sample_edit.h"
 
 #include <QAction>
 #include <QLabel>
 #include <algorithm>
+
+namespace vk350 {
 
 void TForm1::NewSample() {
     TsqSampleEdit& e = *sqSampleEdit1;
@@ -68,18 +71,21 @@ void TForm1::Mute() {
     sqSampleEdit1->MuteSelection();
 }
 
-// µ-law codes stay in offset-binary form in the buffer, so that they draw around the centre.
+// µ-law codes stay in offset-binary form in the buffer, so that they draw around the centre. Both
+// conversions cover the whole sample; like every sign conversion they leave the selection
+// normalised.
 void TForm1::LinearToMuLaw() {
-    TsqSampleEdit& e = *sqSampleEdit1;
-    e.LinearToMuLaw(false);
-    e.ConvertSign(true, false);
-    e.FixZero(true);
+    SampleBuffer& s = sqSampleEdit1->Sample();
+    s.NormaliseSelection();
+    vk350::linearToMuLawCodes({s.GetData(), static_cast<size_t>(s.GetSampleLen())});
+    sqSampleEdit1->DrawWave();
 }
 
 void TForm1::MuLawToLinear() {
-    TsqSampleEdit& e = *sqSampleEdit1;
-    e.ConvertSign(true, false);
-    e.MuLawToLinear(true);
+    SampleBuffer& s = sqSampleEdit1->Sample();
+    s.NormaliseSelection();
+    vk350::muLawCodesToLinear({s.GetData(), static_cast<size_t>(s.GetSampleLen())});
+    sqSampleEdit1->DrawWave();
 }
 
 void TForm1::Reverse() {
@@ -102,3 +108,5 @@ void TForm1::UndoEdit() {
 void TForm1::Exit() {
     close();
 }
+
+} // namespace vk350

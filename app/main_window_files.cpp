@@ -11,6 +11,8 @@
 #include <QFileInfo>
 #include <QLabel>
 
+namespace vk350 {
+
 namespace {
 
 const char* const kLoadFilter =
@@ -37,12 +39,14 @@ void TForm1::OpenSampleFile(const QString& path) {
     LoadSample(QFileInfo(path).absoluteFilePath());
 }
 
-// "wav" in lower case marks a WAV file; any other name is read as raw bytes. A raw file that
-// cannot be read (or holds nothing) is reported and changes nothing: showing its name over the
-// old sample would make the next save write the old bytes under the new name.
+// "wav" in lower case marks a WAV file; any other name is read as raw bytes. A load that fails,
+// raw or WAV, is reported and changes nothing: showing its name over the old sample would make
+// the next save write the old bytes under the new name.
 bool TForm1::LoadSample(const QString& path) {
     if (ExtensionOf(path) == QLatin1String("wav")) {
-        ConvertWaveFile(QStringLiteral("convert.wav"));
+        // A failed conversion has shown its own box.
+        if (!ConvertWaveFile(QStringLiteral("convert.wav")))
+            return false;
     } else if (!sqSampleEdit1->LoadFromFile(QFile::encodeName(path).toStdString(), true, 0)) {
         ShowError(QStringLiteral("File Error"), QStringLiteral("Read File Error - Nothing Loaded"));
         return false;
@@ -64,10 +68,13 @@ void TForm1::LoadWave() {
     const FileDialogAnswer answer = dialogs_.OpenFile(this, request);
     if (!answer.accepted)
         return;
+    // As with Load Raw-Bin, a file that does not convert leaves the sample, its name and the
+    // enabling as they were.
+    if (!ConvertWaveFile(QStringLiteral("convertspl.wav")))
+        return;
     SetItemEnabled(mnuSaveAsWave, true);
     SetItemEnabled(btnPlay, true);
     SetItemEnabled(btnStop, true);
-    ConvertWaveFile(QStringLiteral("convertspl.wav"));
     Label12->setText(FileNameWithoutFolder(answer.fileName));
     ResetViewAfterLoad();
 }
@@ -135,3 +142,5 @@ bool TForm1::SaveWaveFile(const QString& name) {
     Q_UNUSED(name);
     return false;
 }
+
+} // namespace vk350

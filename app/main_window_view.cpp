@@ -10,6 +10,8 @@
 #include <QSignalBlocker>
 #include <algorithm>
 
+namespace vk350 {
+
 namespace {
 
 int ClampToInt(int64_t v) {
@@ -259,3 +261,5 @@ void TForm1::ShowAboutBox() {
     aboutBox_->raise();
     aboutBox_->activateWindow();
 }
+
+} // namespace vk350

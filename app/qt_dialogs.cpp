@@ -1,9 +1,12 @@
 #include "qt_dialogs.h"
 
 #include <QColorDialog>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
+
+namespace vk350 {
 
 QStringList QtDialogs::NameFilters(const QString& filter) {
     const QStringList parts = filter.split(QLatin1Char('|'));
@@ -39,7 +42,12 @@ FileDialogAnswer QtDialogs::Run(QWidget* parent, const FileDialogRequest& reques
     if (request.filterIndex >= 1 && request.filterIndex <= filters.size())
         dialog.selectNameFilter(filters[request.filterIndex - 1]);
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-    dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    // Where any name is taken, the folder is what the user picks: the dialog shows folders and
+    // answers with the chosen one followed by the preset name.
+    const bool folderPick = !save && request.acceptAnyName;
+    dialog.setFileMode(save         ? QFileDialog::AnyFile
+                       : folderPick ? QFileDialog::Directory
+                                    : QFileDialog::ExistingFile);
     if (save && !request.confirmOverwrite)
         dialog.setOption(QFileDialog::DontConfirmOverwrite);
     if (!request.fileName.isEmpty() && !request.fileName.contains(QLatin1Char('*')))
@@ -49,6 +57,10 @@ FileDialogAnswer QtDialogs::Run(QWidget* parent, const FileDialogRequest& reques
         return answer;
     answer.accepted = true;
     answer.fileName = dialog.selectedFiles().first();
+    if (folderPick)
+        answer.fileName =
+            QDir(answer.fileName)
+                .filePath(request.fileName.isEmpty() ? QStringLiteral("*.*") : request.fileName);
     RememberFolderOf(answer.fileName);
     // With the details hidden, Qt may name the chosen filter by its description alone.
     const QString chosen = dialog.selectedNameFilter();
@@ -88,3 +100,5 @@ std::optional<uint32_t> QtDialogs::ChooseColor(QWidget* parent, uint32_t initial
         return std::nullopt;
     return uint32_t(chosen.red()) | uint32_t(chosen.green()) << 8 | uint32_t(chosen.blue()) << 16;
 }
+
+} // namespace vk350

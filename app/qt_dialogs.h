@@ -5,6 +5,8 @@
 
 #include <QStringList>
 
+namespace vk350 {
+
 class QtDialogs : public Dialogs {
 public:
     FileDialogAnswer OpenFile(QWidget* parent, const FileDialogRequest& request) override;
@@ -25,3 +27,5 @@ private:
 
     QString lastFolder_;
 };
+
+} // namespace vk350

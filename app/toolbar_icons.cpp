@@ -5,6 +5,8 @@
 #include <QPixmap>
 #include <cmath>
 
+namespace vk350 {
+
 namespace {
 
 const QColor kInk(0x33, 0x3a, 0x44);
@@ -253,3 +255,5 @@ QIcon ToolbarIcon(ToolIcon which) {
         return QIcon::fromTheme(name);
     return DrawnToolbarIcon(which);
 }
+
+} // namespace vk350

@@ -3,6 +3,8 @@
 
 #include <QIcon>
 
+namespace vk350 {
+
 enum class ToolIcon {
     New,
     Open,
@@ -23,3 +25,5 @@ QIcon ToolbarIcon(ToolIcon which);
 
 // The drawn icon alone (also used when the theme has none).
 QIcon DrawnToolbarIcon(ToolIcon which);
+
+} // namespace vk350

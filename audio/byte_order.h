@@ -3,6 +3,8 @@
 
 #include <cstdint>
 
+namespace vk350 {
+
 inline uint16_t getLE16(const uint8_t* p) {
     return static_cast<uint16_t>(p[0] | (p[1] << 8));
 }
@@ -26,3 +28,5 @@ constexpr uint32_t fourcc(const char (&s)[5]) {
            (static_cast<uint32_t>(static_cast<uint8_t>(s[2])) << 16) |
            (static_cast<uint32_t>(static_cast<uint8_t>(s[3])) << 24);
 }
+
+} // namespace vk350

@@ -3,6 +3,8 @@
 #include "byte_order.h"
 #include "riff_file.h"
 
+namespace vk350 {
+
 bool TDispList::addFromChunk(const std::vector<uint8_t>& body) {
     if (body.size() < 4)
         return false;
@@ -39,3 +41,5 @@ int TDispList::write(RiffFile& file) const {
     }
     return kRiffOk;
 }
+
+} // namespace vk350

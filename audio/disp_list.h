@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <vector>
 
+namespace vk350 {
+
 class RiffFile;
 
 struct TDisp {
@@ -27,3 +29,5 @@ public:
 private:
     std::vector<TDisp> items_;
 };
+
+} // namespace vk350

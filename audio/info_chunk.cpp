@@ -5,6 +5,8 @@
 
 #include <algorithm>
 
+namespace vk350 {
+
 TInfoChunk::TInfoChunk() {
     items_.resize(ids().size());
     for (size_t i = 0; i < items_.size(); ++i)
@@ -70,7 +72,9 @@ int TInfoChunk::read(RiffFile& file, const RiffChunk& list) {
         const uint32_t textSize = std::min(size, bodySize - textStart);
         const int i = indexOf(id);
         if (i >= 0) {
-            const char* begin = reinterpret_cast<const char*>(&raw_[textStart]);
+            // Pointer arithmetic, not &raw_[textStart]: an empty item may end exactly at the
+            // end of the list, where there is no element to take the address of.
+            const char* begin = reinterpret_cast<const char*>(raw_.data()) + textStart;
             const char* end = std::find(begin, begin + textSize, '\0');
             items_[i].text = std::string(begin, end);
             items_[i].offset = bodyStart + textStart;
@@ -110,3 +114,5 @@ int TInfoChunk::write(RiffFile& file) const {
     }
     return file.ascend(list);
 }
+
+} // namespace vk350

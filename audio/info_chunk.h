@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+namespace vk350 {
+
 class RiffFile;
 struct RiffChunk;
 
@@ -43,3 +45,5 @@ private:
     std::vector<uint8_t> raw_;
     std::vector<TInfoData> items_;
 };
+
+} // namespace vk350

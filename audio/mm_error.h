@@ -5,7 +5,11 @@
 #include <stdexcept>
 #include <string>
 
+namespace vk350 {
+
 class EMMError : public std::runtime_error {
 public:
     explicit EMMError(const std::string& text) : std::runtime_error(text) {}
 };
+
+} // namespace vk350

@@ -8,6 +8,8 @@
 
 namespace fs = std::filesystem;
 
+namespace vk350 {
+
 TMMWave::~TMMWave() {
     if (cb_)
         wioWaveClose(cb_.get());
@@ -349,3 +351,5 @@ void TMMWave::CreateFile(const std::string& name, const tWAVEFORMATEX& format) {
     TakeBlock(std::move(block), full);
     open_ = true;
 }
+
+} // namespace vk350

@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+namespace vk350 {
+
 enum TMMTimeFormats { tfMillisecond, tfByte, tfSample };
 
 // Fired after each block of ImportFromRaw, SaveToFile and ConvertFile; set Cancel to stop.
@@ -125,3 +127,5 @@ private:
     uint32_t regionLeft_ = 0; // bytes left in it
     bool open_ = false;
 };
+
+} // namespace vk350

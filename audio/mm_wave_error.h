@@ -3,7 +3,11 @@
 
 #include "mm_error.h"
 
+namespace vk350 {
+
 class EMMWaveError : public EMMError {
 public:
     explicit EMMWaveError(const std::string& text) : EMMError(text) {}
 };
+
+} // namespace vk350

@@ -1,12 +1,12 @@
 // TMMWave's long file operations: import of raw bytes, save and conversion. Each works in
-// one-second blocks into a temporary file in the target's folder that replaces the target only
-// when complete.
+// one-second blocks through the safe writer, so the target is replaced only when complete.
 #include "mm_wave.h"
 
 #include "byte_order.h"
 #include "mm_wave_error.h"
 #include "pcm_convert.h"
 #include "pcm_support.h"
+#include "safe_file.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -17,41 +17,39 @@
 
 namespace fs = std::filesystem;
 
+namespace vk350 {
+
 namespace {
 
 struct Failed {};    // ends an operation with its "unable to" message
 struct Cancelled {}; // ends it with its "aborted" message
 
-// The temporary target of an operation: removed, with its block closed, unless committed.
+// The target of an operation, written through the safe writer: the temporary file is removed,
+// with its block closed, unless committed.
 class TempTarget {
 public:
     explicit TempTarget(const std::string& target) : target_(target) {}
     ~TempTarget() {
         if (block)
             wioWaveClose(block.get());
-        if (!path_.empty()) {
-            std::error_code ec;
-            fs::remove(path_, ec);
-        }
     }
 
-    // Creates the temporary file in the target's folder with the headers of format.
+    // Refuses a target the user could not write; creates the temporary file beside it with the
+    // headers of format.
     void create(const tWAVEFORMATEX& format, uint32_t ioBufferSize) {
-        std::string path = target_;
-        if (!wioFileCreateTemp(path))
+        if (!file_.open(target_))
             throw Failed{};
-        path_ = path;
         if (wioCreateFileInfo(block, &format) != WIOERR_NOERROR)
             throw Failed{};
         block->ioBufferSize = ioBufferSize;
-        if (wioWriteFileInfo(block.get(), path_) != WIOERR_NOERROR)
+        if (wioWriteFileInfo(block.get(), file_.tempPath()) != WIOERR_NOERROR)
             throw Failed{};
     }
 
     // Space for the bytes and a margin must be free on the target's drive before each write.
     void write(const uint8_t* data, uint32_t bytes, uint32_t ioBufferSize) {
         std::error_code ec;
-        const fs::space_info space = fs::space(fs::path(path_).parent_path(), ec);
+        const fs::space_info space = fs::space(fs::path(file_.tempPath()).parent_path(), ec);
         if (ec || space.available < uint64_t(bytes) + ioBufferSize + 10240)
             throw Failed{};
         if (wioWaveWriteData(block.get(), data, bytes) != int64_t(bytes))
@@ -62,20 +60,15 @@ public:
     void commit() {
         const int r = wioWaveClose(block.get());
         block.reset();
-        if (r != WIOERR_NOERROR)
+        if (r != WIOERR_NOERROR || !file_.commit())
             throw Failed{};
-        std::error_code ec;
-        fs::rename(path_, target_, ec);
-        if (ec)
-            throw Failed{};
-        path_.clear();
     }
 
     PWAVEIOCB block;
 
 private:
     std::string target_;
-    std::string path_;
+    vk350::SafeFile file_;
 };
 
 std::string fullName(const std::string& name) {
@@ -107,9 +100,11 @@ void runFileJob(const char* abortedText, const char* failedText, Close&& close, 
 } // namespace
 
 // A save or conversion onto the wave's own file replaced it: the block still describes the old
-// layout (data offset, length, format), so it is read again from the new file.
+// layout (data offset, length, format), so it is read again from the new file. The target may
+// name that file through a link.
 void TMMWave::RereadIfReplaced(const std::string& target) {
-    if (target != fileName_)
+    std::error_code ec;
+    if (target != fileName_ && !fs::equivalent(target, fileName_, ec))
         return;
     PWAVEIOCB block;
     if (wioReadFileInfo(block, fileName_, fourcc("WAVE"), RIFF_FILE) == WIOERR_NOERROR)
@@ -233,3 +228,5 @@ void TMMWave::ConvertFile(const std::string& name, const tWAVEFORMATEX* format) 
         });
     RereadIfReplaced(fullName(name));
 }
+
+} // namespace vk350

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+namespace vk350 {
+
 PCMWAVEFORMAT pcmView(const tWAVEFORMATEX& wfx) {
     return PCMWAVEFORMAT{wfx.wFormatTag,      wfx.nChannels,   wfx.nSamplesPerSec,
                          wfx.nAvgBytesPerSec, wfx.nBlockAlign, wfx.wBitsPerSample};
@@ -191,3 +193,5 @@ int64_t PCMCONVERT(const PCMWAVEFORMAT& dstFormat, std::span<uint8_t> dst, const
     }
     return static_cast<int64_t>(written) * outStep;
 }
+
+} // namespace vk350

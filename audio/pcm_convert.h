@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <span>
 
+namespace vk350 {
+
 // The 16-byte PCM view of a format record, as the converter reads it.
 struct PCMWAVEFORMAT {
     uint16_t wFormatTag = 0;
@@ -27,3 +29,5 @@ int64_t PCMCONVERTSIZEOUTPUTDATA(const PCMWAVEFORMAT& dst, const PCMWAVEFORMAT& 
 // unchanged, an unclassifiable format gives -1. Writing stops at the end of dst.
 int64_t PCMCONVERT(const PCMWAVEFORMAT& dstFormat, std::span<uint8_t> dst, const PCMWAVEFORMAT& srcFormat,
                    const uint8_t* src, int64_t srcBytes);
+
+} // namespace vk350

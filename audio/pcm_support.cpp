@@ -1,5 +1,7 @@
 #include "pcm_support.h"
 
+namespace vk350 {
+
 void pcmBuildWaveHeader(tWAVEFORMATEX* wfx, uint16_t bitsPerSample, uint16_t channels,
                         uint32_t samplesPerSec) {
     if (!wfx)
@@ -20,3 +22,5 @@ bool pcmIsValidFormat(const tWAVEFORMATEX* wfx) {
            (wfx->nChannels == 1 || wfx->nChannels == 2) && wfx->nSamplesPerSec >= 4000 &&
            wfx->nSamplesPerSec <= 100000;
 }
+
+} // namespace vk350

@@ -5,9 +5,13 @@
 
 #include <cstdint>
 
+namespace vk350 {
+
 // Tag 1, the given bits, channels and rate, block alignment channels*bits/8, no extra bytes.
 void pcmBuildWaveHeader(tWAVEFORMATEX* wfx, uint16_t bitsPerSample, uint16_t channels,
                         uint32_t samplesPerSec);
 
 // PCM, 8 or 16 bits, 1 or 2 channels, 4000 to 100000 Hz.
 bool pcmIsValidFormat(const tWAVEFORMATEX* wfx);
+
+} // namespace vk350

@@ -4,6 +4,8 @@
 
 #include <cstdlib>
 
+namespace vk350 {
+
 RiffFile::~RiffFile() {
     close();
 }
@@ -170,3 +172,5 @@ int RiffFile::createChunk(RiffChunk& ck) {
     ck.dwFlags |= kChunkDirty;
     return kRiffOk;
 }
+
+} // namespace vk350

@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <string>
 
+namespace vk350 {
+
 struct RiffChunk {
     uint32_t ckid = 0;
     uint32_t cksize = 0;
@@ -66,3 +68,5 @@ private:
     std::FILE* file_ = nullptr;
     char* buffer_ = nullptr;
 };
+
+} // namespace vk350

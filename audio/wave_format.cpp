@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+namespace vk350 {
+
 uint32_t wioSizeOfWaveFormat(const tWAVEFORMATEX& wfx) {
     if (wfx.wFormatTag == WAVE_FORMAT_PCM)
         return 18;
@@ -51,3 +53,5 @@ tWAVEFORMATEX wioWaveFormatFromBytes(const uint8_t* data, uint32_t size) {
         wfx.extra.assign(data + 18, data + 18 + wfx.cbSize);
     return wfx;
 }
+
+} // namespace vk350

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <vector>
 
+namespace vk350 {
+
 constexpr uint16_t WAVE_FORMAT_PCM = 1;
 
 struct tWAVEFORMATEX {
@@ -32,3 +34,5 @@ std::vector<uint8_t> wioWaveFormatBytes(const tWAVEFORMATEX& wfx);
 // Parses a "fmt " chunk body of any length; missing fields read as 0 and the extra count is cut
 // to the bytes actually present.
 tWAVEFORMATEX wioWaveFormatFromBytes(const uint8_t* data, uint32_t size);
+
+} // namespace vk350

@@ -15,6 +15,8 @@
 
 namespace fs = std::filesystem;
 
+namespace vk350 {
+
 uint32_t wioMulDivRound(uint32_t a, uint32_t b, uint32_t c) {
     if (c == 0)
         return 0;
@@ -469,3 +471,5 @@ bool wioFileCreateTemp(std::string& path) {
     }
     return false;
 }
+
+} // namespace vk350

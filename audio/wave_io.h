@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+namespace vk350 {
+
 enum WioResult : int {
     WIOERR_NOERROR = 0,
     WIOERR_BADFILE = 101, // invalid or unusable file
@@ -87,3 +89,5 @@ bool wioIsWaveFile(const std::string& name, uint32_t flags);
 // Replaces path by an unused temporary name ("w" + number 1..256 + ".tmp") in the folder of path
 // (the system temporary folder when empty) and claims it as an empty file; false when none is free.
 bool wioFileCreateTemp(std::string& path);
+
+} // namespace vk350

@@ -11,6 +11,8 @@
 #include <random>
 #include <vector>
 
+using namespace vk350;
+
 namespace fs = std::filesystem;
 
 namespace {

@@ -7,6 +7,8 @@
 #include <cmath>
 #include <cstdlib>
 
+using namespace vk350;
+
 namespace {
 
 void FillSample(std::uint8_t* data) {

@@ -1,12 +1,13 @@
 #include "byte_files.h"
 
+#include "safe_file.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <system_error>
-#include <unistd.h>
 
-namespace vk350cli {
+namespace vk350::cli {
 
 namespace {
 // No raw sample or dump file comes near this; a larger file was named by mistake.
@@ -45,26 +46,7 @@ bool readBytes(const std::filesystem::path& path, std::vector<uint8_t>& bytes, s
 }
 
 bool writeBytes(const std::filesystem::path& path, std::span<const uint8_t> bytes, std::string& error) {
-    std::filesystem::path temp = path;
-    temp += ".part" + std::to_string(::getpid());
-    std::FILE* f = std::fopen(temp.c_str(), "wb");
-    if (!f) {
-        error = path.string() + ": " + std::strerror(errno);
-        return false;
-    }
-    bool ok = bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-    ok = std::fflush(f) == 0 && ok;
-    const int savedErrno = errno;
-    ok = std::fclose(f) == 0 && ok;
-    std::error_code ec;
-    if (ok)
-        std::filesystem::rename(temp, path, ec);
-    if (!ok || ec) {
-        error = path.string() + ": " + (ec ? ec.message() : std::string(std::strerror(savedErrno)));
-        std::filesystem::remove(temp, ec);
-        return false;
-    }
-    return true;
+    return vk350::safeWriteBytes(path.string(), bytes, &error);
 }
 
-} // namespace vk350cli
+} // namespace vk350::cli

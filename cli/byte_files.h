@@ -7,13 +7,13 @@
 #include <string>
 #include <vector>
 
-namespace vk350cli {
+namespace vk350::cli {
 
 // Reads the whole file; on failure returns false with a message naming the file.
 bool readBytes(const std::filesystem::path& path, std::vector<uint8_t>& bytes, std::string& error);
 
-// Writes a sibling temporary file and renames it over path only when it is complete, so an old
-// file is never lost to a failed write.
+// Writes through the safe writer: a read-only target is refused, and an old file is never lost
+// to a failed write. On failure returns false with a message naming the file.
 bool writeBytes(const std::filesystem::path& path, std::span<const uint8_t> bytes, std::string& error);
 
-} // namespace vk350cli
+} // namespace vk350::cli

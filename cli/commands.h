@@ -5,7 +5,7 @@
 #include <span>
 #include <string_view>
 
-namespace vk350cli {
+namespace vk350::cli {
 
 // Exit statuses shared by every subcommand.
 enum ExitStatus : int {
@@ -24,4 +24,4 @@ struct Command {
 // Prints "vk350: <text>" on standard error and returns status.
 int fail(int status, std::string_view text);
 
-} // namespace vk350cli
+} // namespace vk350::cli

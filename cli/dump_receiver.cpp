@@ -7,9 +7,7 @@
 
 #include <cstdio>
 
-namespace vk350cli {
-
-using namespace vk350;
+namespace vk350::cli {
 
 DumpReceiver::DumpReceiver(MidiDriver& driver, std::filesystem::path folder)
     : in_(driver), folder_(std::move(folder)) {
@@ -105,4 +103,4 @@ std::filesystem::path DumpReceiver::freeName(const std::string& what) {
     }
 }
 
-} // namespace vk350cli
+} // namespace vk350::cli

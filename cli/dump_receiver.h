@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-namespace vk350cli {
+namespace vk350::cli {
 
 class DumpReceiver {
 public:
@@ -51,4 +51,4 @@ private:
     int nextNumber_ = 1;
 };
 
-} // namespace vk350cli
+} // namespace vk350::cli

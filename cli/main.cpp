@@ -1,13 +1,15 @@
 // vk350: batch work on VK350 samples and dumps without the editor.
+#include "audio_commands.h"
 #include "commands.h"
 #include "midi_commands.h"
+#include "version.h"
 #include "wave_commands.h"
 
 #include <cstdio>
 #include <string>
 #include <vector>
 
-namespace vk350cli {
+namespace vk350::cli {
 
 int fail(int status, std::string_view text) {
     std::fprintf(stderr, "vk350: %.*s\n", static_cast<int>(text.size()), text.data());
@@ -25,34 +27,52 @@ static const std::vector<Command>& commands() {
         {"ports", "ports", "list the MIDI input and output ports", runPorts},
         {"send", "send FILE.syx --port N [--delay MS]", "send each SysEx message of a file", runSend},
         {"receive", "receive --port N DIR", "write each dump received to DIR until interrupted", runReceive},
+        {"kvb9", "kvb9 --port N [--input 0-7] [--merge]", "send the KVB9 board's input and merge setup",
+         runKvb9},
+        {"devices", "devices", "list the audio outputs", runDevices},
+        {"play", "play FILE.wav [--loop N] [--device I]", "play a wave file (--loop 0: until Ctrl+C)",
+         runPlay},
     };
     return table;
 }
 
-static void printHelp(std::FILE* out) {
-    std::fprintf(out, "usage: vk350 COMMAND [ARGS]\n\nVK350 sample and dump tool.\n\ncommands:\n");
+constexpr const char* kUsage = "usage: vk350 COMMAND [ARGS] (vk350 --help lists the commands)";
+
+static void printHelp() {
+    std::printf("usage: vk350 COMMAND [ARGS]\n\nVK350 sample and dump tool.\n\ncommands:\n");
     for (const Command& c : commands())
-        std::fprintf(out, "  %-52.*s %.*s\n", static_cast<int>(c.usage.size()), c.usage.data(),
-                     static_cast<int>(c.summary.size()), c.summary.data());
-    std::fprintf(out, "\nExit status: 0 success, 1 bad file or device, 2 bad usage.\n");
+        std::printf("  %-52.*s %.*s\n", static_cast<int>(c.usage.size()), c.usage.data(),
+                    static_cast<int>(c.summary.size()), c.summary.data());
+    std::printf("\noptions:\n  -h, --help     show this help and exit\n"
+                "  -V, --version  show the version and exit\n"
+                "\nEvery command takes --help. Exit status: 0 success, 1 bad file or device, 2 bad usage.\n");
 }
 
-} // namespace vk350cli
+// A mistake on the tool's own command line: one line that names it and gives the usage.
+static int usageError(const std::string& text) {
+    return fail(kExitUsage, text + "; " + kUsage);
+}
+
+} // namespace vk350::cli
 
 int main(int argc, char** argv) {
-    using namespace vk350cli;
-    if (argc < 2) {
-        printHelp(stderr);
-        return kExitUsage;
-    }
+    using namespace vk350::cli;
+    if (argc < 2)
+        return usageError("missing command");
     const std::string name = argv[1];
     if (name == "--help" || name == "-h" || name == "help") {
-        printHelp(stdout);
+        printHelp();
         return kExitOk;
     }
+    if (name == "--version" || name == "-V") {
+        std::printf("vk350 %s\n", vk350::kVersion);
+        return kExitOk;
+    }
+    if (name.size() > 1 && name[0] == '-')
+        return usageError("unknown option '" + name + "'");
     for (const Command& c : commands()) {
         if (c.name == name)
             return c.run(std::span<char*>(argv + 2, static_cast<size_t>(argc - 2)));
     }
-    return fail(kExitUsage, "unknown command '" + name + "' (try vk350 --help)");
+    return usageError("unknown command '" + name + "'");
 }

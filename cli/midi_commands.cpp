@@ -4,10 +4,14 @@
 #include "byte_files.h"
 #include "commands.h"
 #include "dump_receiver.h"
+#include "kvb9_setup.h"
 #include "midi_driver_factory.h"
+#include "sample_byte_maps.h"
 #include "sample_dump.h"
+#include "sample_send.h"
 #include "sq_midi_out.h"
 #include "sysex_file.h"
+#include "sysex_sender.h"
 #include "transfer_log.h"
 
 #include <algorithm>
@@ -21,9 +25,7 @@
 #include <thread>
 #include <vector>
 
-namespace vk350cli {
-
-using namespace vk350;
+namespace vk350::cli {
 
 namespace {
 
@@ -101,17 +103,20 @@ int runPack(std::span<char*> args) {
     if (!readBytes(args[1], samples, error))
         return fail(kExitBadFile, error);
 
-    // The slot's fixed size: a longer sample loses its tail, a shorter one is filled with zeros.
-    say(bankAdjustLogLine(slot, samples.size()));
-    samples.resize(kBankLocations[static_cast<size_t>(slot)].size(), 0);
+    // The editor's send: the machine's form, fitted to the slot's fixed size (a longer sample loses
+    // its tail, a shorter one is filled with zeros), packed into the dump.
+    const size_t length = samples.size();
+    samples.resize(std::max<size_t>(length, kBankLocations[static_cast<size_t>(slot)].size()), 0);
     convertSign(samples);
-    const size_t count = std::min(samples.size(), kMaxDumpSamples);
-    std::vector<uint8_t> message(sampleDumpSize(count));
-    const size_t n = buildSampleDump(slot, std::span(samples).first(count), message);
+    std::vector<uint8_t> message(kSendBufferSize);
+    const SampleSendPlan plan = prepareSampleSend(slot, SampleSource::Bank, samples, length, message);
+    say(plan.logLines.front());
+    const size_t n = plan.messageSize;
     if (!writeBytes(args[2], std::span(message).first(n), error))
         return fail(kExitBadFile, error);
     std::printf("%s: slot %s, %zu sample bytes, message %zu bytes, checksum %s\n", args[2],
-                slotName(slot).c_str(), count, n, hex2(message[n - 2]).c_str());
+                slotName(slot).c_str(), std::min(plan.length, kMaxDumpSamples), n,
+                hex2(plan.checksum).c_str());
     return kExitOk;
 }
 
@@ -180,6 +185,50 @@ int runUnpack(std::span<char*> args) {
     return problems ? kExitBadFile : kExitOk;
 }
 
+int runKvb9(std::span<char*> args) {
+    int port = -1;
+    int input = 0;
+    bool merge = false;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string_view a = args[i];
+        if (a == "--merge") {
+            merge = true;
+        } else if ((a == "--port" || a == "--input") && i + 1 < args.size()) {
+            const std::string_view v = args[++i];
+            if (!parseInt(v, 0, a == "--port" ? 1000 : 7, a == "--port" ? port : input))
+                return fail(kExitUsage, "bad " + std::string(a) + " value '" + std::string(v) + "'");
+        } else {
+            return fail(kExitUsage, "usage: vk350 kvb9 --port N [--input 0-7] [--merge]");
+        }
+    }
+    if (port < 0)
+        return fail(kExitUsage, "--port N is required; usage: vk350 kvb9 --port N [--input 0-7] [--merge]");
+    std::string name;
+    auto driver = chosenDriver(name);
+    if (!driver)
+        return unknownDriver(name);
+    TsqMidiOut out(*driver);
+    if (port >= out.NumDevs())
+        return fail(kExitBadFile, "no MIDI output port " + std::to_string(port) + " (driver " + name +
+                                      " has " + std::to_string(out.NumDevs()) + ")");
+    out.SetPort(port);
+    out.SetUsing(true);
+    const int code = out.OpenResult();
+    if (code != kMidiOk) {
+        out.SetUsing(false);
+        return fail(kExitBadFile, "cannot open MIDI output " + std::to_string(port) + " '" +
+                                      out.ProductName(port) + "' (code " + std::to_string(code) + ")");
+    }
+    // The board's setup as the options window sends it: the input first, then the merge.
+    for (const ShortMessage& m : kvb9SetupMessages(input, merge)) {
+        out.PutShort(m.status, m.first, m.second);
+        std::printf("sent %s %s%s\n", hex2(m.status).c_str(), hex2(m.first).c_str(),
+                    m.status >= 0xB0 && m.status < 0xC0 ? (" " + hex2(m.second)).c_str() : "");
+    }
+    out.SetUsing(false);
+    return kExitOk;
+}
+
 int runPorts(std::span<char*> args) {
     if (!args.empty())
         return fail(kExitUsage, "usage: vk350 ports");
@@ -237,21 +286,11 @@ int runSend(std::span<char*> args) {
         return fail(kExitBadFile, "cannot open MIDI output " + std::to_string(port) + " '" +
                                       out.ProductName(port) + "' (code " + std::to_string(code) + ")");
     }
-    for (size_t i = 0; i < split.messages.size(); ++i) {
-        const auto m = split.messages[i];
-        if (i > 0)
-            TsqMidiOut::Pause(delay);
-        if (m.size() < 3) {
-            std::printf("message %zu: %zu bytes, too short: skipped\n", i + 1, m.size());
-            continue;
-        }
-        out.SysEx(m.data(), static_cast<int>(m.size()));
-        std::printf("message %zu: %zu bytes sent\n", i + 1, m.size());
-    }
+    const bool sent = sendSysExMessages(out, split.messages, delay, say, error);
     out.SetUsing(false);
     if (out.CloseResult() != kMidiOk)
         std::fprintf(stderr, "vk350: closing MIDI output %d reported code %d\n", port, out.CloseResult());
-    return kExitOk;
+    return sent ? kExitOk : fail(kExitBadFile, error);
 }
 
 int runReceive(std::span<char*> args) {
@@ -309,4 +348,4 @@ int runReceive(std::span<char*> args) {
     return kExitOk;
 }
 
-} // namespace vk350cli
+} // namespace vk350::cli

@@ -5,7 +5,8 @@
 #include "mm_wave.h"
 #include "mm_wave_error.h"
 #include "pcm_support.h"
-#include "sample_buffer.h"
+#include "safe_file.h"
+#include "sample_byte_maps.h"
 #include "wave_io.h"
 
 #include <algorithm>
@@ -19,7 +20,7 @@
 
 namespace fs = std::filesystem;
 
-namespace vk350cli {
+namespace vk350::cli {
 
 namespace {
 
@@ -47,40 +48,17 @@ struct Scratch {
 // Writes bytes as an 8-bit mono wave of the given rate, with the INFO texts of source.
 void writeWave(const std::string& target, const std::vector<uint8_t>& bytes, const tWAVEFORMATEX& format,
                const TMMWave& source) {
-    // The scratch holder only ever gets the temporary name, never the target's own.
-    std::string scratch = target;
-    if (!wioFileCreateTemp(scratch))
+    vk350::SafeFile file;
+    PWAVEIOCB out;
+    if (!file.open(target) || wioCreateFileInfo(out, &format) != WIOERR_NOERROR ||
+        wioWriteFileInfo(out.get(), file.tempPath()) != WIOERR_NOERROR)
         throw EMMWaveError("Unable to create wave file");
-    Scratch tmp{scratch};
-    TMMWave out;
-    out.CreateFile(tmp.path, format);
-    for (std::string_view id : TInfoChunk::ids())
-        out.SetInfo(std::string(id), source.GetInfo(std::string(id)));
-    if (!bytes.empty() && out.WriteDataBytes(bytes.data(), uint32_t(bytes.size())) != int64_t(bytes.size()))
+    if (const TWAVEIOCB* from = source.GetWaveIOCB())
+        out->pInfo.copyTextsFrom(from->pInfo);
+    const bool written = bytes.empty() || wioWaveWriteData(out.get(), bytes.data(), uint32_t(bytes.size())) ==
+                                              int64_t(bytes.size());
+    if (wioWaveClose(out.get()) != WIOERR_NOERROR || !written || !file.commit())
         throw EMMWaveError("Unable to create wave file");
-    out.CloseFile();
-    out.FreeWave();
-    std::error_code ec;
-    fs::rename(tmp.path, target, ec);
-    if (ec)
-        throw EMMWaveError("Unable to create wave file");
-    tmp.path.clear();
-}
-
-// The editor's "Lin to µLaw -8bits" command over any number of bytes. The sample buffer holds
-// at most Capacity bytes and every step maps bytes one by one, so a longer sample goes through
-// in pieces.
-void applyMuLaw(std::vector<uint8_t>& bytes) {
-    SampleBuffer buffer;
-    for (size_t at = 0; at < bytes.size(); at += SampleBuffer::Capacity) {
-        const auto n = static_cast<int32_t>(std::min<size_t>(SampleBuffer::Capacity, bytes.size() - at));
-        buffer.LoadFromBuffer(bytes.data() + at, n);
-        buffer.SetSampleLen(n);
-        buffer.LinearToMuLaw(false);
-        buffer.ConvertSign(true, false);
-        buffer.FixZero(true);
-        std::copy_n(buffer.GetData(), n, bytes.begin() + static_cast<std::ptrdiff_t>(at));
-    }
 }
 
 std::vector<uint8_t> readAll(TMMWave& wave) {
@@ -100,6 +78,8 @@ std::vector<uint8_t> readAll(TMMWave& wave) {
 
 } // namespace
 
+constexpr std::string_view kConvertUsage = "usage: vk350 convert IN.wav OUT [--rate R] [--mulaw]";
+
 int runConvert(std::span<char*> args) {
     std::vector<std::string> names;
     uint32_t rate = 22050;
@@ -115,7 +95,7 @@ int runConvert(std::span<char*> args) {
             return kExitOk;
         } else if (a == "--rate") {
             if (i + 1 >= args.size())
-                return fail(kExitUsage, "convert: --rate needs a value");
+                return fail(kExitUsage, "convert: --rate needs a value; " + std::string(kConvertUsage));
             const std::string v = args[++i];
             const auto it = std::find_if(kRates.begin(), kRates.end(),
                                          [&](uint32_t r) { return std::to_string(r) == v; });
@@ -126,13 +106,13 @@ int runConvert(std::span<char*> args) {
         } else if (a == "--mulaw") {
             mulaw = true;
         } else if (a.size() > 1 && a[0] == '-') {
-            return fail(kExitUsage, "convert: unknown option '" + a + "'");
+            return fail(kExitUsage, "convert: unknown option '" + a + "'; " + std::string(kConvertUsage));
         } else {
             names.push_back(a);
         }
     }
     if (names.size() != 2)
-        return fail(kExitUsage, "usage: vk350 convert IN.wav OUT [--rate R] [--mulaw]");
+        return fail(kExitUsage, kConvertUsage);
     const std::string& in = names[0];
     const std::string& out = names[1];
 
@@ -159,7 +139,7 @@ int runConvert(std::span<char*> args) {
             result.SetFileName(converted.path);
             std::vector<uint8_t> bytes = readAll(result);
             if (mulaw)
-                applyMuLaw(bytes);
+                vk350::linearToMuLawCodes(bytes);
             if (endsWithWav(out))
                 writeWave(out, bytes, format, result);
             else if (std::string error; !writeBytes(out, bytes, error))
@@ -221,4 +201,4 @@ int runInfo(std::span<char*> args) {
     return kExitOk;
 }
 
-} // namespace vk350cli
+} // namespace vk350::cli

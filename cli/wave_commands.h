@@ -3,9 +3,9 @@
 
 #include "commands.h"
 
-namespace vk350cli {
+namespace vk350::cli {
 
 int runConvert(std::span<char*> args);
 int runInfo(std::span<char*> args);
 
-} // namespace vk350cli
+} // namespace vk350::cli

@@ -17,6 +17,7 @@
 #include <vector>
 
 namespace fs = std::filesystem;
+using namespace vk350;
 
 namespace {
 

@@ -56,12 +56,6 @@ uint8_t packedChecksum(std::span<const uint8_t> packed) {
     return static_cast<uint8_t>(sum & 0x7F);
 }
 
-void convertSign(std::span<uint8_t> samples) {
-    for (uint8_t& b : samples)
-        if (b >= 0x01 && b <= 0x7F)
-            b = static_cast<uint8_t>(0x80 - b);
-}
-
 size_t buildSampleDump(int slot, std::span<const uint8_t> machineSamples, std::span<uint8_t> out) {
     const size_t l = machineSamples.size();
     if (slot < 0 || slot >= kBankSlots || l == 0 || l > kMaxDumpSamples)

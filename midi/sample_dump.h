@@ -34,10 +34,6 @@ void unpackSamples(std::span<const uint8_t> packed, uint8_t* out);
 // Sum of the low seven bits of every packed byte, modulo 128.
 uint8_t packedChecksum(std::span<const uint8_t> packed);
 
-// Editor form (offset binary) to machine form (sign-magnitude) and back: bytes 0x01 to 0x7F
-// become 0x80 minus their value, the rest stay. Its own inverse.
-void convertSign(std::span<uint8_t> samples);
-
 // Builds the dump of machine-form samples for bank slot into out and returns its size N; 0 (and
 // out untouched) for a slot outside 0..9, no samples, more than kMaxDumpSamples, or too small an
 // out.

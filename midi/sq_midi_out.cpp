@@ -104,14 +104,27 @@ void TsqMidiOut::Reset() {
         device_->reset();
 }
 
-void TsqMidiOut::SysEx(const uint8_t* data, int length) {
-    if (!using_ || !device_ || data == nullptr || length < 3)
-        return;
+int TsqMidiOut::SysEx(const uint8_t* data, int length) {
+    if (!using_ || !device_)
+        return kMidiInvalidHandle;
+    if (data == nullptr || length < 3)
+        return kMidiInvalidParam;
     std::atomic<bool> done{false};
     // A send the device refused never completes: waiting for it would hang the window thread.
-    if (device_->sendLong(data, static_cast<size_t>(length), done) != kMidiOk)
-        return;
+    const int result = device_->sendLong(data, static_cast<size_t>(length), done);
+    if (result != kMidiOk)
+        return result;
     done.wait(false, std::memory_order_acquire);
+    return kMidiOk;
+}
+
+size_t TsqMidiOut::SysExSent() const {
+    return device_ ? device_->bytesSent() : 0;
+}
+
+void TsqMidiOut::CancelSysEx() {
+    if (using_ && device_)
+        device_->reset();
 }
 
 void TsqMidiOut::Pause(int ms) {

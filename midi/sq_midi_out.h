@@ -15,7 +15,8 @@ class TsqMidiOut {
 public:
     static constexpr int kMaxDevs = 12;
 
-    // Window thread, as every function of this class. The driver must outlive the component.
+    // Window thread, as every function of this class unless it says otherwise. The driver must
+    // outlive the component.
     explicit TsqMidiOut(MidiDriver& driver);
     ~TsqMidiOut();
     TsqMidiOut(const TsqMidiOut&) = delete;
@@ -43,8 +44,16 @@ public:
     void MIDIClock();
     void Reset();
     // Sends length bytes as one block and returns when they are out; below 3 bytes nothing is
-    // sent.
-    void SysEx(const uint8_t* data, int length);
+    // sent. Returns kMidiOk, or why nothing (or not all) went out: kMidiInvalidHandle while the
+    // port is not in use, kMidiInvalidParam for a block too short, else the driver's code
+    // (kMidiCut after CancelSysEx). Window thread, or a transfer thread while the window thread
+    // waits for it and touches the port no more than the two functions below.
+    int SysEx(const uint8_t* data, int length);
+    // Any thread: bytes of the block under way (or of the last one) handed to the device so far.
+    size_t SysExSent() const;
+    // Window thread while SysEx runs on a transfer thread: cuts the block where it stands by
+    // resetting the output, and SysEx returns kMidiCut. Without an open port nothing happens.
+    void CancelSysEx();
 
     // Waits at least ms milliseconds on a clock that never jumps; 0 returns at once.
     static void Pause(int ms);

@@ -8,10 +8,12 @@ packages=(
     qt6-base-dev libgl-dev
     libasound2-dev
     libgtest-dev libgmock-dev libbenchmark-dev
+    libfftw3-dev
     fonts-dejavu-core
     xvfb xauth imagemagick
     sox
     clang libclang-rt-14-dev
+    desktop-file-utils appstream dpkg-dev file groff-base
 )
 
 missing=()

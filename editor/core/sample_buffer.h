@@ -5,6 +5,8 @@
 #include <memory>
 #include <string>
 
+namespace vk350 {
+
 // One 8-bit sample being edited, with its clipboard and undo copy.
 //
 // The bytes are offset binary (128 = zero line) or the machine's sign-magnitude form; the
@@ -27,38 +29,38 @@ public:
     std::function<void()> OnRedraw;
 
     // Properties: a setter stores and redraws only when the value changes.
-    std::int32_t Max() const { return m_max; }
+    std::int32_t Max() const { return max_; }
     void SetMax(std::int32_t value);
-    std::int32_t ViewOrigin() const { return m_viewOrigin; }
+    std::int32_t ViewOrigin() const { return viewOrigin_; }
     void SetViewOrigin(std::int32_t value);
-    std::int32_t Zoom() const { return m_zoom; }
+    std::int32_t Zoom() const { return zoom_; }
     void SetZoom(std::int32_t value);
-    std::int32_t LocatorPos() const { return m_locatorPos; }
+    std::int32_t LocatorPos() const { return locatorPos_; }
     void SetLocatorPos(std::int32_t value);
-    std::int32_t SelectionPos() const { return m_selectionPos; }
+    std::int32_t SelectionPos() const { return selectionPos_; }
     void SetSelectionPos(std::int32_t value);
-    std::int32_t SelectionLen() const { return m_selectionLen; }
+    std::int32_t SelectionLen() const { return selectionLen_; }
     void SetSelectionLen(std::int32_t value);
-    bool SpectrumCenter() const { return m_spectrumCenter; }
+    bool SpectrumCenter() const { return spectrumCenter_; }
     void SetSpectrumCenter(bool value);
 
     // Store without a redraw, for a caller that redraws later itself (the mouse handling).
-    void SetLocatorPosQuiet(std::int32_t value) { m_locatorPos = value; }
-    void SetSelectionPosQuiet(std::int32_t value) { m_selectionPos = value; }
-    void SetSelectionLenQuiet(std::int32_t value) { m_selectionLen = value; }
+    void SetLocatorPosQuiet(std::int32_t value) { locatorPos_ = value; }
+    void SetSelectionPosQuiet(std::int32_t value) { selectionPos_ = value; }
+    void SetSelectionLenQuiet(std::int32_t value) { selectionLen_ = value; }
 
     // Fill value of cut, crop and mute.
-    std::uint8_t SilenceValue() const { return m_spectrumCenter ? 128 : 0; }
+    std::uint8_t SilenceValue() const { return spectrumCenter_ ? 128 : 0; }
 
-    std::int32_t GetSampleLen() const { return m_sampleLen; }
+    std::int32_t GetSampleLen() const { return sampleLen_; }
     // Limited to 0 .. Max; no redraw.
     void SetSampleLen(std::int32_t n);
     // The sample buffer itself (Capacity bytes); callers read and write it directly.
-    std::uint8_t* GetData() { return m_data.get(); }
-    const std::uint8_t* GetData() const { return m_data.get(); }
-    const std::uint8_t* Clipboard() const { return m_clipboard.get(); }
-    std::int32_t ClipboardLen() const { return m_clipboardLen; }
-    const std::uint8_t* UndoData() const { return m_undo.get(); }
+    std::uint8_t* GetData() { return data_.get(); }
+    const std::uint8_t* GetData() const { return data_.get(); }
+    const std::uint8_t* Clipboard() const { return clipboard_.get(); }
+    std::int32_t ClipboardLen() const { return clipboardLen_; }
+    const std::uint8_t* UndoData() const { return undo_.get(); }
 
     // Indexes outside the buffer read as 0 and are not written.
     std::uint8_t GetSampleValue(std::int32_t index) const;
@@ -68,8 +70,9 @@ public:
     // buffer up to Max is zeroed. Returns false, changing nothing, when the file cannot be
     // opened or read, or holds no bytes from `offset` on; redraws when asked in either case.
     bool LoadFromFile(const std::string& fileName, bool redraw, std::int64_t offset);
-    // Raw write of the first SampleLen bytes. The old file is replaced only once the new one
-    // is complete. With SampleLen 0 no file is written and false is returned.
+    // Raw write of the first SampleLen bytes through the safe writer: a read-only target is
+    // refused, and the old file is replaced only once the new one is complete. With SampleLen 0
+    // no file is written and false is returned.
     bool SaveToFile(const std::string& fileName) const;
     // Copies count bytes to the start of the buffer and redraws; SampleLen is left to the caller.
     void LoadFromBuffer(const std::uint8_t* source, std::int32_t count);
@@ -118,16 +121,18 @@ private:
     std::int64_t SelectionStart() const;
     void MapThrough(const std::int32_t* table);
 
-    std::unique_ptr<std::uint8_t[]> m_data;
-    std::unique_ptr<std::uint8_t[]> m_clipboard;
-    std::unique_ptr<std::uint8_t[]> m_undo;
-    std::int32_t m_max = Capacity;
-    std::int32_t m_sampleLen = 0;
-    std::int32_t m_clipboardLen = 0;
-    std::int32_t m_viewOrigin = 0;
-    std::int32_t m_zoom = 1;
-    std::int32_t m_locatorPos = 0;
-    std::int32_t m_selectionPos = 0;
-    std::int32_t m_selectionLen = 0;
-    bool m_spectrumCenter = false;
+    std::unique_ptr<std::uint8_t[]> data_;
+    std::unique_ptr<std::uint8_t[]> clipboard_;
+    std::unique_ptr<std::uint8_t[]> undo_;
+    std::int32_t max_ = Capacity;
+    std::int32_t sampleLen_ = 0;
+    std::int32_t clipboardLen_ = 0;
+    std::int32_t viewOrigin_ = 0;
+    std::int32_t zoom_ = 1;
+    std::int32_t locatorPos_ = 0;
+    std::int32_t selectionPos_ = 0;
+    std::int32_t selectionLen_ = 0;
+    bool spectrumCenter_ = false;
 };
+
+} // namespace vk350

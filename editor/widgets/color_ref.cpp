@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QPalette>
 
+namespace vk350 {
+
 namespace {
 
 // System colours follow the running desktop's palette, as they would on the original platform.
@@ -53,3 +55,5 @@ TColor RgbToColor(QRgb rgb) {
     return static_cast<TColor>(qRed(rgb)) | (static_cast<TColor>(qGreen(rgb)) << 8) |
            (static_cast<TColor>(qBlue(rgb)) << 16);
 }
+
+} // namespace vk350

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <cstring>
 
+namespace vk350 {
+
 int MulDiv(int a, int b, int c) {
     if (c == 0)
         return -1;
@@ -123,3 +125,5 @@ void FillGradient(QImage& image, tGradientTypex type, QRgb color, QRgb gradientC
             std::memcpy(image.scanLine(y), image.constScanLine(0), bytes);
     }
 }
+
+} // namespace vk350

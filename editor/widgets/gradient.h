@@ -3,6 +3,8 @@
 #include <QImage>
 #include <QRgb>
 
+namespace vk350 {
+
 // Shapes of the waveform control's background gradient, in their stored order.
 enum tGradientTypex {
     grxLeftToRight,
@@ -22,3 +24,5 @@ int MulDiv(int a, int b, int c);
 // nbOfColors div 2 and the remaining bands; linear types run c1 -> middle -> c2, mirrored types
 // c1 -> c2 -> c1. nbOfColors 0 takes the extent (2 to 256) as the band count.
 void FillGradient(QImage& image, tGradientTypex type, QRgb color, QRgb gradientColor, int nbOfColors);
+
+} // namespace vk350

@@ -3,6 +3,8 @@
 #include <QMouseEvent>
 #include <algorithm>
 
+namespace vk350 {
+
 Tsqpotlab::Tsqpotlab(QWidget* parent) : QLabel(parent) {
     setText(QStringLiteral("0"));
     resize(30, 30);
@@ -41,10 +43,13 @@ void Tsqpotlab::Show(int64_t value, bool lowerLimit) {
     update();
 }
 
+// Every release clears the mouse state, the last button included: a click of the other button
+// inside a held one is then a plain click, not a chord.
 void Tsqpotlab::ResetMouse() {
     anchor_ = 0;
     dragging_ = false;
     moved_ = false;
+    lastButton_ = Qt::NoButton;
 }
 
 void Tsqpotlab::Fire() {
@@ -111,3 +116,5 @@ void Tsqpotlab::mouseReleaseEvent(QMouseEvent* event) {
     }
     ResetMouse();
 }
+
+} // namespace vk350

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <functional>
 
+namespace vk350 {
+
 enum tOrientation { posVertical, posHorizontal };
 
 class Tsqpotlab : public QLabel {
@@ -64,3 +66,5 @@ private:
     // the release of the button still held must not step the value away from it again.
     Qt::MouseButton swallowRelease_ = Qt::NoButton;
 };
+
+} // namespace vk350

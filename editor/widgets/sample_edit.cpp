@@ -6,13 +6,15 @@
 #include <algorithm>
 #include <cmath>
 
+namespace vk350 {
+
 TsqSampleEdit::TsqSampleEdit(QWidget* parent) : QWidget(parent) {
     // Everything is painted from the off-screen image; no background erase, no flicker.
     setAttribute(Qt::WA_OpaquePaintEvent);
     setAttribute(Qt::WA_NoSystemBackground);
     setFocusPolicy(Qt::StrongFocus);
     resize(100, 80);
-    m_sample.OnRedraw = [this] { DrawWave(); };
+    sample_.OnRedraw = [this] { DrawWave(); };
 }
 
 TsqSampleEdit::~TsqSampleEdit() = default;
@@ -28,72 +30,72 @@ template <typename T> void TsqSampleEdit::SetGradientSetting(T& field, T value) 
     if (field == value)
         return;
     field = value;
-    m_gradientValid = false;
+    gradientValid_ = false;
     DrawWave();
 }
 
 void TsqSampleEdit::SetColor(TColor value) {
-    SetAndRedraw(m_color, value);
+    SetAndRedraw(color_, value);
 }
 void TsqSampleEdit::SetLineColor(TColor value) {
-    SetAndRedraw(m_lineColor, value);
+    SetAndRedraw(lineColor_, value);
 }
 void TsqSampleEdit::SetAxesColor(TColor value) {
-    SetAndRedraw(m_axesColor, value);
+    SetAndRedraw(axesColor_, value);
 }
 void TsqSampleEdit::SetAxes2Color(TColor value) {
-    SetAndRedraw(m_axes2Color, value);
+    SetAndRedraw(axes2Color_, value);
 }
 void TsqSampleEdit::SetLocatorColor(TColor value) {
-    SetAndRedraw(m_locatorColor, value);
+    SetAndRedraw(locatorColor_, value);
 }
 void TsqSampleEdit::SetSelectionColor(TColor value) {
-    SetAndRedraw(m_selectionColor, value);
+    SetAndRedraw(selectionColor_, value);
 }
 void TsqSampleEdit::SetMarkerColor(TColor value) {
-    SetAndRedraw(m_markerColor, value);
+    SetAndRedraw(markerColor_, value);
 }
 void TsqSampleEdit::SetGradientColor(TColor value) {
-    SetGradientSetting(m_gradientColor, value);
+    SetGradientSetting(gradientColor_, value);
 }
 void TsqSampleEdit::SetGradientEnabled(bool value) {
-    SetGradientSetting(m_gradientEnabled, value);
+    SetGradientSetting(gradientEnabled_, value);
 }
 void TsqSampleEdit::SetGradientType(tGradientTypex value) {
-    SetGradientSetting(m_gradientType, value);
+    SetGradientSetting(gradientType_, value);
 }
 void TsqSampleEdit::SetAxesEnabled(bool value) {
-    SetAndRedraw(m_axesEnabled, value);
+    SetAndRedraw(axesEnabled_, value);
 }
 void TsqSampleEdit::SetAxes2Enabled(bool value) {
-    SetAndRedraw(m_axes2Enabled, value);
+    SetAndRedraw(axes2Enabled_, value);
 }
 void TsqSampleEdit::SetMarkerSize(int value) {
-    SetAndRedraw(m_markerSize, value);
+    SetAndRedraw(markerSize_, value);
 }
 void TsqSampleEdit::SetLocatorEnabled(bool value) {
-    SetAndRedraw(m_locatorEnabled, value);
+    SetAndRedraw(locatorEnabled_, value);
 }
 void TsqSampleEdit::SetLocatorSize(int value) {
-    SetAndRedraw(m_locatorSize, value);
+    SetAndRedraw(locatorSize_, value);
 }
 void TsqSampleEdit::SetSelectionStyle(int value) {
-    SetAndRedraw(m_selectionStyle, value);
+    SetAndRedraw(selectionStyle_, value);
 }
 void TsqSampleEdit::SetSpectrumMode(bool value) {
-    SetAndRedraw(m_spectrumMode, value);
+    SetAndRedraw(spectrumMode_, value);
 }
 
 void TsqSampleEdit::SetGradientNbOfColors(int value) {
     if (value != 0 && (value < 2 || value > 256))
         return;
-    SetGradientSetting(m_gradientNbOfColors, value);
+    SetGradientSetting(gradientNbOfColors_, value);
 }
 
 void TsqSampleEdit::SetTabStop(bool value) {
-    if (value == m_tabStop)
+    if (value == tabStop_)
         return;
-    m_tabStop = value;
+    tabStop_ = value;
     // A click still focuses the control; only the Tab key skips it.
     setFocusPolicy(value ? Qt::StrongFocus : Qt::ClickFocus);
     DrawWave();
@@ -103,16 +105,16 @@ void TsqSampleEdit::DrawWave() {
     Render();
     // A hidden control gets no paint for this frame; its next paint (when shown) draws afresh,
     // so changes made meanwhile without a redraw are not hidden behind an old frame.
-    m_frameReady = isVisible();
+    frameReady_ = isVisible();
     update();
 }
 
 void TsqSampleEdit::paintEvent(QPaintEvent*) {
-    if (!m_frameReady || m_offscreen.size() != size())
+    if (!frameReady_ || offscreen_.size() != size())
         Render();
-    m_frameReady = false;
+    frameReady_ = false;
     QPainter painter(this);
-    painter.drawImage(0, 0, m_offscreen);
+    painter.drawImage(0, 0, offscreen_);
 }
 
 void TsqSampleEdit::Fire(const std::function<void(TsqSampleEdit*)>& event) {
@@ -152,27 +154,27 @@ int EventY(const QMouseEvent* event) {
 
 void TsqSampleEdit::mousePressEvent(QMouseEvent* event) {
     setFocus(Qt::MouseFocusReason);
-    m_dragging = false;
+    dragging_ = false;
     const int x = EventX(event);
     if (event->button() == Qt::LeftButton) {
         // Stored without a redraw: the first move draws.
         if (HitLocator(x)) {
-            m_dragMode = 0;
-            m_sample.SetLocatorPosQuiet(x);
+            dragMode_ = 0;
+            sample_.SetLocatorPosQuiet(x);
         } else {
-            m_dragMode = -1;
+            dragMode_ = -1;
             int pos = x;
             if (pos < 0)
                 pos = 0;
             if (pos > width() - 2)
                 pos = width() - 3;
-            m_sample.SetSelectionPosQuiet(pos);
+            sample_.SetSelectionPosQuiet(pos);
         }
-        m_dragging = true;
+        dragging_ = true;
     } else if (event->button() == Qt::RightButton) {
         if (Zoom() == 1) {
             DrawValueAt(x, EventY(event));
-            m_dragging = true;
+            dragging_ = true;
         }
     }
 }
@@ -180,21 +182,21 @@ void TsqSampleEdit::mousePressEvent(QMouseEvent* event) {
 void TsqSampleEdit::mouseMoveEvent(QMouseEvent* event) {
     const int x = EventX(event);
     if (event->buttons() & Qt::LeftButton) {
-        if (!m_dragging)
+        if (!dragging_)
             return;
-        if (m_dragMode == 0) {
-            m_sample.SetLocatorPosQuiet(std::clamp(x, 0, std::max(0, width() - 2)));
+        if (dragMode_ == 0) {
+            sample_.SetLocatorPosQuiet(std::clamp(x, 0, std::max(0, width() - 2)));
             Fire(OnLocatorChange);
         } else {
-            m_sample.SetSelectionLenQuiet(DraggedLen(x, SelectionPos(), width()));
+            sample_.SetSelectionLenQuiet(DraggedLen(x, SelectionPos(), width()));
             Fire(OnSelectorChange);
         }
         DrawWave();
     } else if (event->buttons() & Qt::RightButton) {
-        if (m_dragging && x <= width() - 2) {
+        if (dragging_ && x <= width() - 2) {
             if (Zoom() == 1)
                 DrawValueAt(x, EventY(event));
-            if (m_alwayDetect)
+            if (alwayDetect_)
                 Fire(OnChange);
         }
         DrawWave();
@@ -205,21 +207,23 @@ void TsqSampleEdit::mouseReleaseEvent(QMouseEvent* event) {
     const int x = EventX(event);
     if (event->button() == Qt::LeftButton) {
         // The release does not redraw: the last move has drawn the same selection.
-        if (m_dragMode == 0) {
-            m_sample.SetLocatorPosQuiet(std::clamp(x, 0, std::max(0, width() - 2)));
+        if (dragMode_ == 0) {
+            sample_.SetLocatorPosQuiet(std::clamp(x, 0, std::max(0, width() - 2)));
             Fire(OnLocatorChange);
         } else {
-            m_sample.SetSelectionLenQuiet(DraggedLen(x, SelectionPos(), width()));
-            m_sample.NormaliseSelection();
+            sample_.SetSelectionLenQuiet(DraggedLen(x, SelectionPos(), width()));
+            sample_.NormaliseSelection();
             Fire(OnSelectorChange);
         }
     } else if (event->button() == Qt::RightButton) {
-        if (m_dragging && x <= width() - 2) {
+        if (dragging_ && x <= width() - 2) {
             if (Zoom() == 1)
                 DrawValueAt(x, EventY(event));
             DrawWave();
             Fire(OnChange);
         }
     }
-    m_dragging = false;
+    dragging_ = false;
 }
+
+} // namespace vk350

@@ -6,44 +6,46 @@
 #include <algorithm>
 #include <cstring>
 
+namespace vk350 {
+
 void TsqSampleEdit::BuildGradient() {
-    if (m_gradient.size() != size() || m_gradient.format() != QImage::Format_RGB32)
-        m_gradient = QImage(size(), QImage::Format_RGB32);
-    FillGradient(m_gradient, m_gradientType, ColorToRgb(m_color), ColorToRgb(m_gradientColor),
-                 m_gradientNbOfColors);
-    m_gradientValid = true;
+    if (gradient_.size() != size() || gradient_.format() != QImage::Format_RGB32)
+        gradient_ = QImage(size(), QImage::Format_RGB32);
+    FillGradient(gradient_, gradientType_, ColorToRgb(color_), ColorToRgb(gradientColor_),
+                 gradientNbOfColors_);
+    gradientValid_ = true;
 }
 
 void TsqSampleEdit::PaintBackground() {
-    if (!m_gradientEnabled) {
-        m_offscreen.fill(ColorToRgb(m_color));
+    if (!gradientEnabled_) {
+        offscreen_.fill(ColorToRgb(color_));
         return;
     }
-    if (!m_gradientValid)
+    if (!gradientValid_)
         BuildGradient();
-    if (m_gradient.size() == m_offscreen.size()) {
-        std::memcpy(m_offscreen.bits(), m_gradient.constBits(),
-                    static_cast<std::size_t>(m_offscreen.sizeInBytes()));
+    if (gradient_.size() == offscreen_.size()) {
+        std::memcpy(offscreen_.bits(), gradient_.constBits(),
+                    static_cast<std::size_t>(offscreen_.sizeInBytes()));
         return;
     }
     // The cache keeps its size until a gradient setting changes; what it does not cover shows
     // the background colour.
-    m_offscreen.fill(ColorToRgb(m_color));
-    QPainter painter(&m_offscreen);
+    offscreen_.fill(ColorToRgb(color_));
+    QPainter painter(&offscreen_);
     painter.setCompositionMode(QPainter::CompositionMode_Source);
-    painter.drawImage(0, 0, m_gradient);
+    painter.drawImage(0, 0, gradient_);
 }
 
 void TsqSampleEdit::PaintAxes(WaveCanvas& canvas, int w, int h) {
     const int W = w - 1;
     const int H = h - 1;
-    if (m_axesEnabled)
-        canvas.Line(0, H / 2, W, H / 2, ColorToRgb(m_axesColor));
-    if (m_axes2Enabled) {
-        const QRgb color = ColorToRgb(m_axes2Color);
+    if (axesEnabled_)
+        canvas.Line(0, H / 2, W, H / 2, ColorToRgb(axesColor_));
+    if (axes2Enabled_) {
+        const QRgb color = ColorToRgb(axes2Color_);
         for (int i = 0; i < 3; ++i) {
             // The centre line is already there when the axis is on.
-            if (i == 1 && m_axesEnabled)
+            if (i == 1 && axesEnabled_)
                 continue;
             const int y = (i + 1) * H / 4;
             canvas.Line(0, y, W, y, color);
@@ -57,7 +59,7 @@ void TsqSampleEdit::PaintWave(WaveCanvas& canvas, int w, int h) {
     if (W <= 0)
         return;
     // One point per column, however long the sample.
-    m_points.resize(static_cast<std::size_t>(W));
+    points_.resize(static_cast<std::size_t>(W));
     const std::uint8_t* data = GetData();
     const std::int64_t max = Max();
     const std::int64_t zoom = Zoom();
@@ -65,23 +67,23 @@ void TsqSampleEdit::PaintWave(WaveCanvas& canvas, int w, int h) {
     for (int c = 0; c < W; ++c) {
         const std::int64_t k = c * zoom + origin;
         const int y = (k >= 0 && k < max) ? H - (data[k] * H) / 256 : H / 2;
-        m_points[static_cast<std::size_t>(c)] = QPoint(c, y);
+        points_[static_cast<std::size_t>(c)] = QPoint(c, y);
     }
 
-    const QRgb line = ColorToRgb(m_lineColor);
-    if (!m_spectrumMode) {
-        canvas.Polyline(m_points.data(), W, line);
+    const QRgb line = ColorToRgb(lineColor_);
+    if (!spectrumMode_) {
+        canvas.Polyline(points_.data(), W, line);
     } else {
         const int base = SpectrumCenter() ? H / 2 : H;
-        for (const QPoint& p : m_points)
+        for (const QPoint& p : points_)
             canvas.Line(p.x(), p.y(), p.x(), base, line);
     }
 
     // A frame larger than the control has no visible edge; the limit keeps x + s from overflowing.
-    const int s = std::min(m_markerSize, std::max(w, h));
+    const int s = std::min(markerSize_, std::max(w, h));
     if (s > 0) {
-        const QRgb marker = ColorToRgb(m_markerColor);
-        for (const QPoint& p : m_points)
+        const QRgb marker = ColorToRgb(markerColor_);
+        for (const QPoint& p : points_)
             canvas.Frame(p.x() - s, p.y() - s, p.x() + s, p.y() + s, marker);
     }
 }
@@ -91,33 +93,35 @@ void TsqSampleEdit::Render() {
     const int h = height();
     if (w <= 0 || h <= 0)
         return;
-    if (m_offscreen.size() != size())
-        m_offscreen = QImage(size(), QImage::Format_RGB32);
+    if (offscreen_.size() != size())
+        offscreen_ = QImage(size(), QImage::Format_RGB32);
     PaintBackground();
 
-    WaveCanvas canvas(m_offscreen);
+    WaveCanvas canvas(offscreen_);
     canvas.SetDotted(true);
     PaintAxes(canvas, w, h);
     PaintWave(canvas, w, h);
     canvas.SetDotted(false);
-    if (m_locatorEnabled) {
+    if (locatorEnabled_) {
         const int x = LocatorPos();
         // Only the columns that have a point show the locator.
         if (x >= 0 && x < w - 1) {
             // A solid line may be clipped to the control first; any gap size stays in range.
-            const int top = static_cast<int>(std::clamp<std::int64_t>(m_locatorSize, -1, h));
+            const int top = static_cast<int>(std::clamp<std::int64_t>(locatorSize_, -1, h));
             const int bottom =
-                static_cast<int>(std::clamp<std::int64_t>(std::int64_t{h} - 1 - m_locatorSize, -1, h));
-            canvas.Line(x, top, x, bottom, ColorToRgb(m_locatorColor));
+                static_cast<int>(std::clamp<std::int64_t>(std::int64_t{h} - 1 - locatorSize_, -1, h));
+            canvas.Line(x, top, x, bottom, ColorToRgb(locatorColor_));
         }
     }
 
     const std::int64_t a = SelectionPos();
     const std::int64_t b = a + SelectionLen();
-    if (a != b && (m_selectionStyle == 0 || m_selectionStyle == 1)) {
+    if (a != b && (selectionStyle_ == 0 || selectionStyle_ == 1)) {
         // Right edge exclusive; style 0 inverts, style 1 combines with the selection colour.
         const int left = static_cast<int>(std::clamp<std::int64_t>(std::min(a, b), 0, w));
         const int right = static_cast<int>(std::clamp<std::int64_t>(std::max(a, b), 0, w));
-        canvas.XorColumns(left, right, m_selectionStyle == 0 ? 0xFFFFFF : ColorToRgb(m_selectionColor));
+        canvas.XorColumns(left, right, selectionStyle_ == 0 ? 0xFFFFFF : ColorToRgb(selectionColor_));
     }
 }
+
+} // namespace vk350

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdlib>
 
+namespace vk350 {
+
 namespace {
 
 constexpr int DotOn = 3;
@@ -11,21 +13,21 @@ constexpr int DotPeriod = 6;
 } // namespace
 
 WaveCanvas::WaveCanvas(QImage& image)
-    : m_bits(reinterpret_cast<QRgb*>(image.bits())), m_stride(image.bytesPerLine() / 4),
-      m_width(image.width()), m_height(image.height()) {}
+    : bits_(reinterpret_cast<QRgb*>(image.bits())), stride_(image.bytesPerLine() / 4), width_(image.width()),
+      height_(image.height()) {}
 
 void WaveCanvas::SetDotted(bool dotted) {
-    m_dotted = dotted;
-    m_phase = 0;
+    dotted_ = dotted;
+    phase_ = 0;
 }
 
 void WaveCanvas::Line(int x0, int y0, int x1, int y1, QRgb color) {
-    m_phase = 0;
+    phase_ = 0;
     Segment(x0, y0, x1, y1, color, true);
 }
 
 void WaveCanvas::Polyline(const QPoint* points, int n, QRgb color) {
-    m_phase = 0;
+    phase_ = 0;
     for (int i = 0; i + 1 < n; ++i)
         Segment(points[i].x(), points[i].y(), points[i + 1].x(), points[i + 1].y(), color, i + 2 == n);
     if (n == 1)
@@ -45,11 +47,11 @@ void WaveCanvas::Segment(int x0, int y0, int x1, int y1, QRgb color, bool last) 
         const bool end = x == x1 && y == y1;
         if (end && !last)
             return;
-        const bool on = !m_dotted || m_phase < DotOn;
-        if (on && x >= 0 && x < m_width && y >= 0 && y < m_height)
-            m_bits[y * m_stride + x] = color;
-        if (++m_phase == DotPeriod)
-            m_phase = 0;
+        const bool on = !dotted_ || phase_ < DotOn;
+        if (on && x >= 0 && x < width_ && y >= 0 && y < height_)
+            bits_[y * stride_ + x] = color;
+        if (++phase_ == DotPeriod)
+            phase_ = 0;
         if (end)
             return;
         const int e2 = 2 * err;
@@ -65,23 +67,23 @@ void WaveCanvas::Segment(int x0, int y0, int x1, int y1, QRgb color, bool last) 
 }
 
 void WaveCanvas::HSpan(int y, int x0, int x1, QRgb color) {
-    if (y < 0 || y >= m_height)
+    if (y < 0 || y >= height_)
         return;
     x0 = std::max(x0, 0);
-    x1 = std::min(x1, m_width - 1);
+    x1 = std::min(x1, width_ - 1);
     if (x0 > x1)
         return;
-    QRgb* row = m_bits + y * m_stride;
+    QRgb* row = bits_ + y * stride_;
     std::fill(row + x0, row + x1 + 1, color);
 }
 
 void WaveCanvas::VSpan(int x, int y0, int y1, QRgb color) {
-    if (x < 0 || x >= m_width)
+    if (x < 0 || x >= width_)
         return;
     y0 = std::max(y0, 0);
-    y1 = std::min(y1, m_height - 1);
+    y1 = std::min(y1, height_ - 1);
     for (int y = y0; y <= y1; ++y)
-        m_bits[y * m_stride + x] = color;
+        bits_[y * stride_ + x] = color;
 }
 
 void WaveCanvas::Frame(int x0, int y0, int x1, int y1, QRgb color) {
@@ -97,11 +99,13 @@ void WaveCanvas::Frame(int x0, int y0, int x1, int y1, QRgb color) {
 
 void WaveCanvas::XorColumns(int x0, int x1, QRgb mask) {
     x0 = std::max(x0, 0);
-    x1 = std::min(x1, m_width);
+    x1 = std::min(x1, width_);
     mask &= 0x00FFFFFF; // the top byte of RGB32 stays opaque
-    for (int y = 0; y < m_height; ++y) {
-        QRgb* row = m_bits + y * m_stride;
+    for (int y = 0; y < height_; ++y) {
+        QRgb* row = bits_ + y * stride_;
         for (int x = x0; x < x1; ++x)
             row[x] ^= mask;
     }
 }
+
+} // namespace vk350

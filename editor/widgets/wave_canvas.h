@@ -4,6 +4,8 @@
 #include <QPoint>
 #include <QRgb>
 
+namespace vk350 {
+
 // Pixel-exact drawing of the waveform control's lines into an RGB32 image, with the dotted
 // width-1 pen of a desktop graphics device (three pixels on, three off). The control draws
 // thousands of short lines per frame; writing the pixels directly keeps a full redraw far below
@@ -29,10 +31,12 @@ private:
     void HSpan(int y, int x0, int x1, QRgb color);
     void VSpan(int x, int y0, int y1, QRgb color);
 
-    QRgb* m_bits;
-    qsizetype m_stride; // in pixels
-    int m_width;
-    int m_height;
-    bool m_dotted = false;
-    int m_phase = 0;
+    QRgb* bits_;
+    qsizetype stride_; // in pixels
+    int width_;
+    int height_;
+    bool dotted_ = false;
+    int phase_ = 0;
 };
+
+} // namespace vk350

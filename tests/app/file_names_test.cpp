@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace vk350;
+
 TEST(FileNames, ForceExtension) {
     EXPECT_EQ(ForceExtension("kick", ".bin"), "kick.bin");
     EXPECT_EQ(ForceExtension("kick.txt", ".bin"), "kick.bin");

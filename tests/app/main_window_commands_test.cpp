@@ -7,6 +7,8 @@
 #include <QLabel>
 #include <QScrollBar>
 
+using namespace vk350;
+
 TEST_F(WindowTest, SampleColumnConversions) {
     TForm1& w = Open();
     LoadThroughKeys(WriteFile("long.bin", Ramp(10000)));
@@ -121,6 +123,17 @@ TEST_F(WindowTest, FullSizeOnAnEmptySample) {
     Key(Qt::Key_W, Qt::ControlModifier);
     Key(Qt::Key_Delete, Qt::ControlModifier);
     EXPECT_TRUE(dialogs.messages.empty());
+}
+
+// At the start size the editor is 1136 pixels wide, and Full Size divides by 1135.
+TEST_F(WindowTest, FullSizeAtTheStartSize) {
+    TForm1& w = Open();
+    ASSERT_EQ(w.EditPanel->width(), 1136);
+    for (const auto& [length, zoom] : {std::pair{524288, 462}, std::pair{454000, 401}}) {
+        LoadThroughKeys(WriteFile("full.bin", Ramp(size_t(length))));
+        EXPECT_EQ(w.sqpotlab1->State(), zoom) << length;
+        EXPECT_EQ(w.sqSampleEdit1->Zoom(), zoom) << length;
+    }
 }
 
 TEST_F(WindowTest, LoadedSampleFitsTheView) {
@@ -270,19 +283,27 @@ TEST_F(WindowTest, EditingCommandsThroughTheirKeysAndButtons) {
     Key(Qt::Key_Z, Qt::ControlModifier);
     EXPECT_EQ(Sample(), cut);
 
-    // The Offset knob adds its change to every byte (no selection), clamping at 255.
+    // The Offset knob adds its change since the last value to every byte (no selection),
+    // clamping at 255: right, right, left move the bytes +1, +1, -1.
     DragSelection(5, 5);
     ASSERT_EQ(e.SelectionLen(), 0);
-    QMouseEvent press(QEvent::MouseButtonPress, QPointF(3, 3), w.sqpotlab10->mapToGlobal(QPointF(3, 3)),
-                      Qt::RightButton, Qt::RightButton, Qt::NoModifier);
-    QMouseEvent release(QEvent::MouseButtonRelease, QPointF(3, 3), w.sqpotlab10->mapToGlobal(QPointF(3, 3)),
-                        Qt::RightButton, Qt::NoButton, Qt::NoModifier);
-    QApplication::sendEvent(w.sqpotlab10, &press);
-    QApplication::sendEvent(w.sqpotlab10, &release);
+    std::vector<int> expected(cut.begin(), cut.end());
+    for (const auto& [button, delta] :
+         {std::pair{Qt::RightButton, 1}, {Qt::RightButton, 1}, {Qt::LeftButton, -1}}) {
+        const QPointF at(3, 3);
+        QMouseEvent press(QEvent::MouseButtonPress, at, w.sqpotlab10->mapToGlobal(at), button, button,
+                          Qt::NoModifier);
+        QMouseEvent release(QEvent::MouseButtonRelease, at, w.sqpotlab10->mapToGlobal(at), button,
+                            Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(w.sqpotlab10, &press);
+        QApplication::sendEvent(w.sqpotlab10, &release);
+        const std::vector<uint8_t> offset = Sample();
+        for (size_t i = 0; i < cut.size(); ++i) {
+            expected[i] = std::clamp(expected[i] + delta, 0, 255);
+            ASSERT_EQ(offset[i], expected[i]) << i << " after " << delta;
+        }
+    }
     EXPECT_EQ(w.LastOffset, 1);
-    const std::vector<uint8_t> offset = Sample();
-    for (size_t i = 0; i < cut.size(); ++i)
-        ASSERT_EQ(offset[i], std::min(255, cut[i] + 1)) << i;
 
     // The Val knob writes the byte at the locator.
     Turn(w.sqpotlab4, 700);
@@ -299,19 +320,25 @@ TEST_F(WindowTest, EditingCommandsThroughTheirKeysAndButtons) {
 
 TEST_F(WindowTest, SaveRawBinFiltersAndExtensions) {
     TForm1& w = Open();
+    // An empty sample writes no file and reports nothing.
+    dialogs.Answer(dir.filePath("empty"), 1);
+    Key(Qt::Key_S, Qt::ControlModifier);
+    EXPECT_FALSE(QFile::exists(dir.filePath("empty.bin")));
+    EXPECT_TRUE(dialogs.messages.empty());
+
     const std::vector<uint8_t> bytes = Ramp(3000);
     LoadThroughKeys(WriteFile("source.bin", bytes));
     const QString kick = dir.filePath("kick");
 
     dialogs.Answer(kick, 1);
     Key(Qt::Key_S, Qt::ControlModifier);
-    ASSERT_EQ(dialogs.saveRequests.size(), 1u);
-    EXPECT_EQ(dialogs.saveRequests[0].title, "Save 8 bits Audio File");
-    EXPECT_EQ(dialogs.saveRequests[0].filter,
+    ASSERT_EQ(dialogs.saveRequests.size(), 2u);
+    EXPECT_EQ(dialogs.saveRequests[1].title, "Save 8 bits Audio File");
+    EXPECT_EQ(dialogs.saveRequests[1].filter,
               "Binary Files (bin)|*.bin|Wave Files (wav) |*.wav|All Files (*.*)|*.*");
-    EXPECT_EQ(dialogs.saveRequests[0].fileName, "source.bin");
-    EXPECT_EQ(dialogs.saveRequests[0].filterIndex, 1);
-    EXPECT_FALSE(dialogs.saveRequests[0].confirmOverwrite);
+    EXPECT_EQ(dialogs.saveRequests[1].fileName, "source.bin");
+    EXPECT_EQ(dialogs.saveRequests[1].filterIndex, 1);
+    EXPECT_FALSE(dialogs.saveRequests[1].confirmOverwrite);
     EXPECT_EQ(ReadFile(kick + ".bin"), bytes);
     EXPECT_EQ(w.Label12->text(), "kick.bin");
 
@@ -343,10 +370,19 @@ TEST_F(WindowTest, SaveRawBinFiltersAndExtensions) {
     EXPECT_EQ(dialogs.messages.size(), 2u);
     EXPECT_FALSE(QDir(dir.filePath("missing-folder")).exists());
 
+    // A read-only file is the user's to keep: the same box, the file untouched.
+    const QString locked = WriteFile("locked.bin", {9, 9});
+    QFile::setPermissions(locked, QFileDevice::ReadOwner | QFileDevice::ReadGroup);
+    dialogs.Answer(locked, 1);
+    Key(Qt::Key_S, Qt::ControlModifier);
+    EXPECT_EQ(dialogs.messages.size(), 3u);
+    EXPECT_EQ(ReadFile(locked), (std::vector<uint8_t>{9, 9}));
+    EXPECT_EQ(w.Label12->text(), "kick.bin");
+
     // Cancel changes nothing.
     Key(Qt::Key_S, Qt::ControlModifier);
     EXPECT_EQ(w.Label12->text(), "kick.bin");
-    EXPECT_EQ(dialogs.messages.size(), 2u);
+    EXPECT_EQ(dialogs.messages.size(), 3u);
 }
 
 TEST_F(WindowTest, CommandLineFileOpensLikeLoadRawBin) {
@@ -373,4 +409,31 @@ TEST_F(WindowTest, CommandLineFileOpensLikeLoadRawBin) {
     EXPECT_EQ(Sample(), bytes);
     EXPECT_EQ(w.Label12->text(), "arg.bin");
     EXPECT_EQ(w.LoadFilterIndex, 1) << "a failed load does not remember its filter";
+}
+
+// A WAV file that does not convert, through either load command: the conversion's box, and the
+// sample, its name and the enabling stay as they were.
+TEST_F(WindowTest, FailedWaveLoadsKeepTheSampleAndItsName) {
+    TForm1& w = Open();
+    LoadThroughKeys(WriteFile("kick.bin", Ramp(500)));
+    Key(Qt::Key_Delete, Qt::ControlModifier);
+    ASSERT_FALSE(TForm1::ItemEnabled(w.mnuSaveAsWave));
+    const std::vector<uint8_t> cleared = Sample();
+    const QString bad = WriteFile("bad.wav", {'R', 'I', 'F', 'F', 0, 0});
+
+    LoadThroughKeys(bad, 2);
+    dialogs.Answer(bad, 1);
+    Key(Qt::Key_F1);
+    ASSERT_EQ(dialogs.messages.size(), 2u);
+    for (const auto& m : dialogs.messages) {
+        EXPECT_EQ(m.icon, MessageIcon::Error);
+        EXPECT_EQ(m.title, "Error PCM");
+        EXPECT_EQ(m.text, "Conversion aborted!");
+    }
+    EXPECT_EQ(Sample(), cleared);
+    EXPECT_EQ(w.Label12->text(), "New");
+    EXPECT_FALSE(TForm1::ItemEnabled(w.mnuSaveAsWave));
+    EXPECT_FALSE(w.btnPlay->isEnabled());
+    EXPECT_FALSE(w.btnStop->isEnabled());
+    EXPECT_EQ(w.LoadFilterIndex, 1);
 }

@@ -14,6 +14,8 @@
 #include <QWidgetAction>
 #include <stdexcept>
 
+using namespace vk350;
+
 namespace {
 
 struct Item {
@@ -101,7 +103,7 @@ TEST_F(WindowTest, MenuTableAsCreated) {
                 {"Show Vu-meters", Keys(Qt::Key_F11), false, false, -1},
                 {"Show RT Spectrum", Keys(Qt::Key_F12), false, false, -1},
                 // The windows these show are not part of this build yet.
-                {"Preferences", Keys(Qt::Key_F2), true, false, -1},
+                {"Preferences", Keys(Qt::Key_F2), true, false, 0},
                 {"VK350 Sample Bank", Keys(Qt::Key_F3), true, false, -1},
                 {"VK350 Patterns", Keys(Qt::Key_F4), true, false, -1}});
     ExpectMenu(w.mnuAbout, "&About....", {{"OVL VK350 Sample Editor ", QKeySequence(), true, true, -1}});
@@ -247,9 +249,10 @@ TEST_F(WindowTest, ToolbarKnobStripAndChooserAsCreated) {
     EXPECT_FALSE(w.MeterPanel->isVisible());
     EXPECT_FALSE(w.MeterPanel->isEnabled());
     const TsqSampleEdit& e = *w.sqSampleEdit1;
-    EXPECT_GE(e.width(), w.EditPanel->width() - 2);
-    EXPECT_GT(e.y(), w.KnobStrip->geometry().bottom());
-    EXPECT_LE(e.geometry().bottom(), w.TrackBar1->y());
+    const int taller = w.KnobStrip->height() - 16;
+    EXPECT_GE(taller, 0);
+    EXPECT_EQ(e.geometry(), QRect(1, 17 + taller, w.EditPanel->width(), w.EditPanel->height() - 32 - taller))
+        << "at (1, 17), panel width by panel height - 32; a taller strip takes its extra from the height";
     EXPECT_EQ(w.TrackBar1->minimum(), 0);
     EXPECT_EQ(w.TrackBar1->maximum(), 100);
 
@@ -261,6 +264,23 @@ TEST_F(WindowTest, ToolbarKnobStripAndChooserAsCreated) {
     EXPECT_EQ(e.LocatorSize(), 5);
     EXPECT_EQ(e.SelectionStyle(), 1);
     EXPECT_TRUE(e.SpectrumCenter());
+}
+
+// A font too tall for the 16-pixel strip grows the strip; the editor keeps its bottom edge and
+// gives up only the difference.
+TEST_F(WindowTest, ATallFontGrowsOnlyTheStrip) {
+    struct FontGuard {
+        QFont saved = QApplication::font();
+        ~FontGuard() { QApplication::setFont(saved); }
+    } guard;
+    QFont big = guard.saved;
+    big.setPixelSize(24);
+    QApplication::setFont(big);
+    TForm1& w = Open();
+    const int taller = w.KnobStrip->height() - 16;
+    EXPECT_GT(taller, 0);
+    EXPECT_EQ(w.sqSampleEdit1->geometry(),
+              QRect(1, 17 + taller, w.EditPanel->width(), w.EditPanel->height() - 32 - taller));
 }
 
 TEST_F(WindowTest, HiddenWaveItemsKeepTheirKeys) {
@@ -289,6 +309,21 @@ TEST_F(WindowTest, HiddenWaveItemsKeepTheirKeys) {
     EXPECT_FALSE(TForm1::ItemEnabled(w.mnuSaveAsWave));
     Key(Qt::Key_F1, Qt::ControlModifier);
     EXPECT_EQ(dialogs.saveRequests.size(), 1u) << "New disables Save as Wave again";
+}
+
+TEST_F(WindowTest, EditorFollowsItsPanelWhenTheWindowIsResized) {
+    TForm1& w = Open();
+    for (const QSize size : {QSize(900, 560), QSize(1200, 700)}) {
+        w.resize(size);
+        QApplication::processEvents();
+        const QWidget* panel = w.EditPanel;
+        const QRect editor = w.sqSampleEdit1->geometry();
+        const int taller = std::max(0, w.KnobStrip->height() - 16); // a strip grown by a large font
+        EXPECT_EQ(editor.topLeft(), QPoint(1, 17 + taller));
+        EXPECT_EQ(editor.width(), panel->width());
+        EXPECT_EQ(editor.height(), panel->height() - 32 - taller);
+        EXPECT_EQ(w.TrackBar1->geometry(), QRect(0, panel->height() - 16, panel->width(), 16));
+    }
 }
 
 TEST_F(WindowTest, PlacementWrittenOnCloseAndReadAtNextStart) {

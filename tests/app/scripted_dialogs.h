@@ -7,6 +7,8 @@
 #include <deque>
 #include <vector>
 
+namespace vk350 {
+
 class ScriptedDialogs : public Dialogs {
 public:
     struct Shown {
@@ -53,3 +55,5 @@ private:
         return a;
     }
 };
+
+} // namespace vk350

@@ -16,6 +16,8 @@
 #include <memory>
 #include <vector>
 
+namespace vk350 {
+
 class WindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -97,3 +99,5 @@ protected:
     QTemporaryDir dir;
     std::unique_ptr<TForm1> window;
 };
+
+} // namespace vk350

@@ -9,6 +9,7 @@
 #include <filesystem>
 
 namespace fs = std::filesystem;
+using namespace vk350;
 
 namespace {
 
@@ -278,12 +279,25 @@ TEST_F(MMWaveTest, SavesACopyThroughATemporaryFile) {
     fs::create_directory(path("dir.wav"));
     writeFile("dir.wav/inside", Bytes{1});
     expectWaveError([&] { w.SaveToFile(path("dir.wav")); }, "Unable to save wave file");
-    EXPECT_EQ(listing(), (std::vector<std::string>{"copy.wav", "dir.wav", "keep.wav", "src.wav"}));
+    // A read-only target is refused; a link is written through and stays a link.
+    fs::permissions(path("keep.wav"), fs::perms(0444));
+    expectWaveError([&] { w.SaveToFile(path("keep.wav")); }, "Unable to save wave file");
+    EXPECT_EQ(readFile("keep.wav"), (Bytes{'k', 'e', 'e', 'p'}));
+    const Bytes saved = readFile("copy.wav");
+    writeFile("copy.wav", Bytes{'o', 'l', 'd'});
+    fs::create_symlink("copy.wav", path("link.wav"));
+    w.SaveToFile(path("link.wav"));
+    EXPECT_TRUE(fs::is_symlink(path("link.wav")));
+    EXPECT_EQ(readFile("copy.wav"), saved);
+    EXPECT_EQ(listing(),
+              (std::vector<std::string>{"copy.wav", "dir.wav", "keep.wav", "link.wav", "src.wav"}));
     EXPECT_EQ(w.FileName(), path("src.wav"));
     EXPECT_FALSE(w.IsOpen());
 
-    // Saved over its own file, whose audio now starts elsewhere: the wave reads the new file.
-    w.SaveToFile(path("src.wav"));
+    // Saved over its own file (here through a link), whose audio now starts elsewhere: the wave
+    // reads the new file.
+    fs::create_symlink("src.wav", path("self.wav"));
+    w.SaveToFile(path("self.wav"));
     EXPECT_EQ(w.GetWaveIOCB()->dwDataOffset, 46u);
     w.OpenFile();
     EXPECT_EQ(readAll(w, 5000), Bytes(data.begin(), data.begin() + 30000));

@@ -4,6 +4,8 @@
 #include "pcm_support.h"
 #include "wave_fixture.h"
 
+using namespace vk350;
+
 namespace {
 
 PCMWAVEFORMAT fmt(uint16_t bits, uint16_t channels, uint32_t rate) {
@@ -148,4 +150,11 @@ TEST(PcmConvert, CountsFormatsAndRoom) {
     // Writing stops at the end of the destination.
     EXPECT_EQ(convert(fmt(8, 1, 48000), fmt(8, 1, 8000), Bytes{1, 2, 3}, 5), (Bytes{1, 1, 1, 1, 2}));
     EXPECT_EQ(convert(fmt(16, 2, 8000), m8, Bytes{1, 2, 3}, 6).size(), 4u);
+    // Also when decimating: the bytes past a 10-byte span are never reached.
+    const Bytes second(44100, 0x80);
+    Bytes guarded(16, 0xEE);
+    EXPECT_EQ(PCMCONVERT(m8, std::span(guarded).first(10), fmt(8, 1, 44100), second.data(), 44100), 10);
+    Bytes expected(10, 0x80);
+    expected.resize(16, 0xEE);
+    EXPECT_EQ(guarded, expected);
 }

@@ -10,6 +10,8 @@
 #include <fstream>
 #include <iterator>
 
+using namespace vk350;
+
 namespace {
 
 class SoxTest : public WaveTest {

@@ -6,6 +6,8 @@
 
 #include <cstdio>
 
+using namespace vk350;
+
 namespace {
 
 class Vk350Cli : public WaveTest {
@@ -151,6 +153,36 @@ TEST_F(Vk350Cli, BadFilesLeaveTargetsAlone) {
     EXPECT_EQ(readFile("full/keep.bin"), (Bytes{'k', 'e', 'e', 'p'}));
 }
 
+// Every way convert writes its output refuses a read-only file and writes through a link,
+// keeping the linked file's mode.
+TEST_F(Vk350Cli, OutputsRespectTheUsersFiles) {
+    namespace fs = std::filesystem;
+    writeFile("ok.wav", pcmWave(8, 1, 22050, Bytes(100, 0x80)));
+    fs::create_directory(path("real"));
+    for (const std::string ext : {".bin", ".wav"}) {
+        for (const std::string option : {"", " --mulaw"}) {
+            SCOPED_TRACE(ext + option);
+            writeFile("locked" + ext, Bytes{'k', 'e', 'e', 'p'});
+            fs::permissions(path("locked" + ext), fs::perms(0444));
+            CommandResult r = vk350("convert " + q("ok.wav") + " " + q("locked" + ext) + option);
+            EXPECT_EQ(r.status, 1) << r.out;
+            EXPECT_EQ(readFile("locked" + ext), (Bytes{'k', 'e', 'e', 'p'}));
+
+            writeFile("real/out" + ext, Bytes{'o', 'l', 'd'});
+            fs::permissions(path("real/out" + ext), fs::perms(0640));
+            fs::remove(path("link" + ext));
+            fs::create_symlink("real/out" + ext, path("link" + ext));
+            r = vk350("convert " + q("ok.wav") + " " + q("link" + ext) + option);
+            ASSERT_EQ(r.status, 0) << r.out;
+            EXPECT_TRUE(fs::is_symlink(path("link" + ext)));
+            EXPECT_EQ(readFile("real/out" + ext).size(), ext == ".bin" ? 100u : 46u + 100 + 12);
+            EXPECT_EQ(fs::status(path("real/out" + ext)).permissions(), fs::perms(0640));
+        }
+    }
+    EXPECT_EQ(listing(), (std::vector<std::string>{"link.bin", "link.wav", "locked.bin", "locked.wav",
+                                                   "ok.wav", "real"}));
+}
+
 TEST_F(Vk350Cli, InfoShowsTheLayout) {
     Bytes info{'I', 'N', 'F', 'O'};
     appendChunk(info, "INAM", Bytes{'c', 'o', 'w', 'b', 'e', 'l', 'l', 0});
@@ -159,12 +191,15 @@ TEST_F(Vk350Cli, InfoShowsTheLayout) {
     appendChunk(chunks, "fact", Bytes{99, 0, 0, 0});
     appendChunk(chunks, "data", Bytes(400, 0));
     appendChunk(chunks, "LIST", info);
+    // An id with a control byte, DEL and a byte above 0x7F: shown as '?' so the terminal stays sane.
+    const std::string oddId = {'\x01', 'a', '\x7F', '\xE9'};
+    appendChunk(chunks, oddId, Bytes{1, 2});
     writeFile("cb.wav", riffWave(chunks));
     const CommandResult r = vk350("info " + q("cb.wav"));
     ASSERT_EQ(r.status, 0) << r.out;
     for (const char* line :
          {"2 channels, 44100 Hz, 16 bits, block 4, 176400 bytes/s", "frames:   100 (2 ms)",
           "data:     offset 56, 400 bytes", "fmt   at 12, 16 bytes", "fact  at 36, 4 bytes",
-          "data  at 48, 400 bytes", "LIST  at 456", "INAM: cowbell"})
+          "data  at 48, 400 bytes", "LIST  at 456", "INAM: cowbell", "  ?a??  at 484, 2 bytes"})
         EXPECT_NE(r.out.find(line), std::string::npos) << line << "\n" << r.out;
 }

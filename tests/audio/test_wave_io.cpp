@@ -5,9 +5,12 @@
 #include "wave_fixture.h"
 #include "wave_io.h"
 
+#include <algorithm>
 #include <filesystem>
+#include <iterator>
 
 namespace fs = std::filesystem;
+using namespace vk350;
 
 namespace {
 
@@ -79,7 +82,7 @@ TEST_F(WaveIoTest, DataAreaEndsAtNextChunkOrFileEnd) {
     appendChunk(info, "ZZZZ", Bytes{'x', 0}); // an id outside the table is skipped
     appendChunk(info, "ICMT", Bytes{'h', 'i', 0, 'x'});
     Bytes list{'I', 'N', 'F', 'O'};
-    list.insert(list.end(), info.begin(), info.end());
+    std::copy(info.begin(), info.end(), std::back_inserter(list)); // insert() trips GCC 12 at -O3
     Bytes chunks;
     appendChunk(chunks, "fmt ", pcmFmtBody(8, 1, 22050));
     appendChunk(chunks, "data", filled(100, 0x80));
@@ -91,6 +94,22 @@ TEST_F(WaveIoTest, DataAreaEndsAtNextChunkOrFileEnd) {
     EXPECT_EQ(text, "kick");
     EXPECT_TRUE(cb->pInfo.text("ICMT", text));
     EXPECT_EQ(text, "hi");
+
+    // An empty item that ends the list reads as an empty text, without a look past the list.
+    list.resize(4);
+    info.clear();
+    appendChunk(info, "INAM", Bytes{'k', 0});
+    appendChunk(info, "IART", Bytes{});
+    std::copy(info.begin(), info.end(), std::back_inserter(list)); // insert() trips GCC 12 at -O3
+    chunks.clear();
+    appendChunk(chunks, "fmt ", pcmFmtBody(8, 1, 22050));
+    appendChunk(chunks, "data", filled(10, 0x80));
+    appendChunk(chunks, "LIST", list);
+    ASSERT_EQ(readInfo(riffWave(chunks), cb), 0);
+    EXPECT_TRUE(cb->pInfo.text("INAM", text));
+    EXPECT_EQ(text, "k");
+    EXPECT_TRUE(cb->pInfo.text("IART", text));
+    EXPECT_EQ(text, "");
 
     // Data last with a size of 0 or too large: it runs to the end, rounded down to whole blocks.
     for (uint32_t size : {0u, 0x7FFFFFFFu, 1000000u}) {
@@ -108,13 +127,16 @@ TEST_F(WaveIoTest, DataAreaEndsAtNextChunkOrFileEnd) {
     ASSERT_EQ(readInfo(riffWave(chunks, 0xFFFFFFFF), cb), 0);
     EXPECT_EQ(cb->dwDataBytes, 400u);
 
-    // The pad byte of an odd data chunk is not audio.
-    chunks.clear();
-    appendChunk(chunks, "fmt ", pcmFmtBody(8, 1, 8000));
-    appendChunk(chunks, "data", filled(7, 0x80));
-    appendChunk(chunks, "fact", Bytes{7, 0, 0, 0});
-    ASSERT_EQ(readInfo(riffWave(chunks), cb), 0);
-    EXPECT_EQ(cb->dwDataBytes, 7u);
+    // The pad byte of an odd data chunk is not audio; behind data of a declared size, even a
+    // header that is no text ends the data area.
+    for (const char* next : {"fact", "\x01\x02\x03\x04"}) {
+        chunks.clear();
+        appendChunk(chunks, "fmt ", pcmFmtBody(8, 1, 8000));
+        appendChunk(chunks, "data", filled(7, 0x80));
+        appendChunk(chunks, next, Bytes{7, 0, 0, 0});
+        ASSERT_EQ(readInfo(riffWave(chunks), cb), 0);
+        EXPECT_EQ(cb->dwDataBytes, 7u) << next;
+    }
 
     // A second data chunk ends the walk and the first data area.
     chunks.clear();
@@ -266,6 +288,18 @@ TEST_F(WaveIoTest, WritesEightBitMonoLayoutByteForByte) {
     ASSERT_EQ(wioReadFileInfo(back, path("o.wav"), fourcc("WAVE"), RIFF_FILE), 0);
     EXPECT_EQ(back->dwDataBytes, 3u);
     EXPECT_EQ(back->dwDataOffset, 46u);
+
+    // The fact chunk counts frames, not bytes: 8 bytes of 16-bit stereo are 2.
+    pcmBuildWaveHeader(&wfx, 16, 2, 8000);
+    ASSERT_EQ(wioCreateFileInfo(cb, &wfx), 0);
+    ASSERT_EQ(wioWriteFileInfo(cb.get(), path("s.wav")), 0);
+    const uint8_t frames[8] = {};
+    ASSERT_EQ(wioWaveWriteData(cb.get(), frames, 8), 8);
+    ASSERT_EQ(wioWaveClose(cb.get()), 0);
+    const Bytes stereo = readFile("s.wav");
+    ASSERT_EQ(stereo.size(), 46u + 8 + 12);
+    EXPECT_EQ(readLE32(stereo, 54), readLE32(Bytes{'f', 'a', 'c', 't'}, 0));
+    EXPECT_EQ(readLE32(stereo, 62), 2u);
 }
 
 TEST_F(WaveIoTest, WritesDispAndInfoAndCopiesThem) {
@@ -338,7 +372,7 @@ TEST_F(WaveIoTest, PositionsAndReads) {
 
     // A raw file with a header to skip.
     Bytes raw(10, 0xEE);
-    raw.insert(raw.end(), data.begin(), data.begin() + 20);
+    std::copy(data.begin(), data.begin() + 20, std::back_inserter(raw)); // insert() trips GCC 12 at -O3
     writeFile("r.raw", raw);
     PWAVEIOCB rb;
     ASSERT_EQ(wioBuildFileInfoFromRAW(rb, path("r.raw"), 10, 8000, 1, 16), 0);

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace vk350;
+
 TEST(Gradient, MulDivRoundsToNearestWithHalvesAwayFromZero) {
     EXPECT_EQ(MulDiv(1, 7, 3), 2);
     EXPECT_EQ(MulDiv(2, 7, 3), 5);

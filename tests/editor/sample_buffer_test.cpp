@@ -6,6 +6,8 @@
 #include <numeric>
 #include <vector>
 
+using namespace vk350;
+
 namespace {
 
 // A buffer holding a ramp 1, 2, 3, ... (mod 256, never 0) of `len` bytes, counting redraws.
@@ -140,11 +142,13 @@ TEST_F(SampleBufferTest, PasteNeedsASelectionAndOverwritesWithoutChangingTheLeng
     EXPECT_EQ(At(94), Ramp(94));
     EXPECT_EQ(redraws, 1);
 
-    // Near Max only the bytes below Max are written.
+    // Near Max only the bytes below Max are written; the limit is Max, not a shorter sample.
     buffer.SetMax(100);
+    buffer.SetSampleLen(90);
     buffer.SetLocatorPos(96);
     buffer.PasteAtLocator();
-    EXPECT_EQ(At(99), Ramp(3));
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(At(96 + i), Ramp(i)) << i;
     EXPECT_EQ(At(100), Ramp(5)) << "from the earlier paste, untouched";
     buffer.SetLocatorPos(100);
     buffer.PasteAtLocator();
@@ -375,4 +379,11 @@ TEST_F(SampleBufferTest, SelectionsBeforeAnOriginPastTheEndStayInsideTheBuffer) 
     buffer.MuteSelection();
     EXPECT_EQ(buffer.SelectionPos(), 0);
     EXPECT_EQ(buffer.SelectionLen(), INT32_MAX);
+
+    // An origin a whole number of columns past Max keeps exactly the columns before Max.
+    buffer.SetViewOrigin(SampleBuffer::Capacity + 9);
+    buffer.SetSelectionPos(-10);
+    buffer.SetSelectionLen(10);
+    buffer.CopySelection();
+    EXPECT_EQ(buffer.SelectionLen(), 7);
 }

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 #include <set>
 
+using namespace vk350;
+
 namespace {
 
 QRgb Px(const TsqSampleEdit& edit, int x, int y) {
@@ -191,6 +193,14 @@ TEST(SampleEditDraw, BarsStartAtTheCentreOrTheBottom) {
     edit.SetSpectrumCenter(false);
     EXPECT_GT(lit(10, 51, 100), 20);
     EXPECT_EQ(lit(10, 0, 0), 0);
+
+    // Column c shows sample ViewOrigin + c * Zoom: at zoom 2 from 10, sample 30 is column 10.
+    edit.GetData()[10] = 0;
+    edit.GetData()[30] = 255;
+    edit.SetZoom(2);
+    edit.SetViewOrigin(10);
+    for (int x = 0; x < 49; ++x)
+        EXPECT_EQ(lit(x, 1, 50) > 0, x == 10) << x;
 }
 
 TEST(SampleEditDraw, GradientBandsFollowMulDivRounding) {
@@ -232,11 +242,11 @@ TEST(SampleEditDraw, GradientCacheAndBandCount) {
     edit.SetGradientEnabled(true);
     EXPECT_TRUE(edit.GradientValid());
 
-    // Out-of-range band counts are ignored.
-    edit.SetGradientNbOfColors(1);
-    EXPECT_EQ(edit.GradientNbOfColors(), 64);
-    edit.SetGradientNbOfColors(300);
-    EXPECT_EQ(edit.GradientNbOfColors(), 64);
+    // Band counts other than 0 and 2 to 256 are ignored.
+    for (const auto& [value, kept] : {std::pair{1, 64}, {257, 64}, {256, 256}, {300, 256}, {2, 2}, {-1, 2}}) {
+        edit.SetGradientNbOfColors(value);
+        EXPECT_EQ(edit.GradientNbOfColors(), kept) << value;
+    }
 
     // 0: one band per column here (40 bands); 255 + MulDiv(1, -127, 20) = 249.
     edit.SetGradientNbOfColors(0);

@@ -4,6 +4,8 @@
 #include <QMouseEvent>
 #include <gtest/gtest.h>
 
+using namespace vk350;
+
 namespace {
 
 class SampleEditMouse : public ::testing::Test {

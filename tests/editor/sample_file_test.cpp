@@ -8,6 +8,7 @@
 #include <vector>
 
 namespace fs = std::filesystem;
+using namespace vk350;
 
 namespace {
 
@@ -100,8 +101,29 @@ TEST_F(SampleFileTest, SaveWritesTheSampleBytesOnlyAndReplacesTheOldFile) {
 
     // A save that cannot complete keeps the old file.
     EXPECT_FALSE(buffer.SaveToFile((dir / "no-such-folder" / "x.bin").string()));
-    fs::create_directories(dir / "busy.bin.part");
-    Write("busy.bin", Pattern(3));
-    EXPECT_FALSE(buffer.SaveToFile((dir / "busy.bin").string()));
-    EXPECT_EQ(Read(dir / "busy.bin"), Pattern(3));
+}
+
+// The user's files around a save: a read-only target is refused, a link is written through, a
+// file that happens to carry the old work-file name stays, and the mode is kept.
+TEST_F(SampleFileTest, SaveRespectsTheUsersFiles) {
+    const auto bytes = Pattern(300);
+    buffer.LoadFromBuffer(bytes.data(), 300);
+    buffer.SetSampleLen(300);
+
+    Write("locked.bin", Pattern(3));
+    fs::permissions(dir / "locked.bin", fs::perms(0444));
+    EXPECT_FALSE(buffer.SaveToFile((dir / "locked.bin").string()));
+    EXPECT_EQ(Read(dir / "locked.bin"), Pattern(3));
+    EXPECT_EQ(fs::status(dir / "locked.bin").permissions(), fs::perms(0444));
+
+    Write("kick.bin", Pattern(4));
+    fs::permissions(dir / "kick.bin", fs::perms(0600));
+    Write("kick.bin.part", Pattern(5));
+    fs::create_symlink("kick.bin", dir / "link.bin");
+    ASSERT_TRUE(buffer.SaveToFile((dir / "link.bin").string()));
+    EXPECT_TRUE(fs::is_symlink(dir / "link.bin"));
+    EXPECT_EQ(Read(dir / "kick.bin"), bytes);
+    EXPECT_EQ(fs::status(dir / "kick.bin").permissions(), fs::perms(0600));
+    EXPECT_EQ(Read(dir / "kick.bin.part"), Pattern(5));
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 4);
 }

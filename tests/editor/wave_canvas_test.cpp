@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 #include <string>
 
+using namespace vk350;
+
 namespace {
 
 constexpr QRgb Ink = 0xFF102030;
@@ -52,6 +54,7 @@ TEST(WaveCanvas, SolidLinesIncludeBothEndsAndEverythingIsClipped) {
     canvas.Line(2, -3, 2, 3, Ink);
     EXPECT_EQ(Column(image, 2), "####..");
     canvas.Frame(-2, 4, 3, 9, Ink);
+    EXPECT_EQ(Row(image, 3), "..#...") << "nothing above the frame";
     EXPECT_EQ(Row(image, 4), "####..");
     EXPECT_EQ(Row(image, 5), "...#..");
     canvas.Line(-10, -10, 20, 20, Ink); // the diagonal

@@ -3,6 +3,7 @@
 #include "dump_receiver.h"
 #include "loopback_midi_driver.h"
 #include "sample_dump.h"
+#include "sysex_sender.h"
 
 #include <gtest/gtest.h>
 
@@ -41,13 +42,13 @@ Bytes dumpFor(int slot, const Bytes& machineSamples) {
 Bytes readAll(const fs::path& p) {
     Bytes b;
     std::string error;
-    EXPECT_TRUE(vk350cli::readBytes(p, b, error)) << error;
+    EXPECT_TRUE(cli::readBytes(p, b, error)) << error;
     return b;
 }
 
 void writeAll(const fs::path& p, const Bytes& b) {
     std::string error;
-    ASSERT_TRUE(vk350cli::writeBytes(p, b, error)) << error;
+    ASSERT_TRUE(cli::writeBytes(p, b, error)) << error;
 }
 
 class TempFolder {
@@ -87,7 +88,7 @@ int tool(const std::string& args, std::string& output, const std::string& driver
 TEST(DumpReceiver, WritesEachDumpAndPatternMessageToItsOwnFile) {
     TempFolder dir;
     LoopbackMidiDriver driver;
-    vk350cli::DumpReceiver receiver(driver, dir.path());
+    cli::DumpReceiver receiver(driver, dir.path());
     EXPECT_EQ(receiver.open(1), kMidiBadDeviceId);
     ASSERT_EQ(receiver.open(0), kMidiOk);
     writeAll(dir / "rx0001-HH.syx", {0xF0, 0xF7}); // an earlier file is never overwritten
@@ -123,6 +124,32 @@ TEST(DumpReceiver, WritesEachDumpAndPatternMessageToItsOwnFile) {
     EXPECT_EQ(lines[2], "ignored VK350 message of 6 bytes");
     EXPECT_EQ(lines[3].rfind("> Syx ONEPAT recu 8 -> ", 0), 0u) << lines[3];
     EXPECT_EQ(lines[4].rfind("Probleme de Checksum - Msg =", 0), 0u) << lines[4];
+}
+
+// A message the port does not take ends the send with the driver's code; nothing after it goes.
+TEST(SysExSender, StopsAtTheFirstMessageThePortRefuses) {
+    LoopbackMidiDriver driver;
+    TsqMidiOut out(driver);
+    out.SetUsing(true);
+    const Bytes one = {0xF0, 0x01, 0xF7}, two = {0xF0, 0x02, 0x02, 0xF7}, three = {0xF0, 0x03, 0xF7};
+    std::vector<std::string> lines;
+    std::string error;
+    const auto say = [&](const std::string& l) { lines.push_back(l); };
+
+    driver.setFailingSends(0, 1, kMidiError);
+    EXPECT_FALSE(cli::sendSysExMessages(out, {one, three}, 0, say, error));
+    EXPECT_EQ(error, "message 1: not sent: MIDI output 0 'Loopback 1' reported code 1 (device failure); "
+                     "the rest were not sent");
+    EXPECT_TRUE(lines.empty());
+    EXPECT_TRUE(driver.backlog(0).empty()) << "the message after the refused one is not sent";
+
+    ASSERT_TRUE(cli::sendSysExMessages(out, {one, std::span(two).first(2), two, three}, 0, say, error));
+    EXPECT_EQ(lines,
+              (std::vector<std::string>{"message 1: 3 bytes sent", "message 2: 2 bytes, too short: skipped",
+                                        "message 3: 4 bytes sent", "message 4: 3 bytes sent"}));
+    out.SetUsing(false);
+    EXPECT_FALSE(cli::sendSysExMessages(out, {one}, 0, say, error));
+    EXPECT_EQ(error, "message 1: not sent: MIDI output 0 'Loopback 1' reported code 5 (port not open)");
 }
 
 TEST(Vk350Tool, PackAndUnpackRoundTripThroughFiles) {
@@ -200,6 +227,19 @@ TEST(Vk350Tool, PortsAndSendOverTheLoopbackDriver) {
     EXPECT_NE(out.find("message 1: 4695 bytes sent\nmessage 2: 7 bytes sent\n"), std::string::npos) << out;
     EXPECT_EQ(tool("send " + (dir / "two.syx").string() + " --port 1", out), 1);
     EXPECT_NE(out.find("no MIDI output port 1"), std::string::npos) << out;
+}
+
+TEST(Vk350Tool, Kvb9SetupOverTheLoopbackDriver) {
+    std::string out;
+    ASSERT_EQ(tool("kvb9 --port 0 --input 3 --merge", out), 0) << out;
+    EXPECT_EQ(out, "sent CF 03\nsent BF 1F 01\n");
+    ASSERT_EQ(tool("kvb9 --port 0", out), 0) << out;
+    EXPECT_EQ(out, "sent CF 00\nsent BF 1F 00\n");
+    EXPECT_EQ(tool("kvb9 --port 0 --input 8", out), 2);
+    EXPECT_NE(out.find("bad --input value '8'"), std::string::npos) << out;
+    EXPECT_EQ(tool("kvb9 --input 1", out), 2);
+    EXPECT_EQ(tool("kvb9 --port 3", out), 1);
+    EXPECT_NE(out.find("no MIDI output port 3"), std::string::npos) << out;
 }
 
 TEST(Vk350Tool, ReceiveStopsCleanlyOnInterrupt) {

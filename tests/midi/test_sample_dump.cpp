@@ -227,22 +227,6 @@ TEST(SampleDump, MessageKindsAndTheirLogLines) {
     EXPECT_EQ(kTransferOk, "Transfert ok");
 }
 
-TEST(SampleDump, SignMagnitudeConversionIsItsOwnInverse) {
-    std::vector<uint8_t> all(256);
-    for (int i = 0; i < 256; ++i)
-        all[static_cast<size_t>(i)] = static_cast<uint8_t>(i);
-    auto converted = all;
-    convertSign(converted);
-    EXPECT_EQ(converted[0x00], 0x00);
-    EXPECT_EQ(converted[0x01], 0x7F);
-    EXPECT_EQ(converted[0x40], 0x40);
-    EXPECT_EQ(converted[0x7F], 0x01);
-    EXPECT_EQ(converted[0x80], 0x80);
-    EXPECT_EQ(converted[0xFF], 0xFF);
-    convertSign(converted);
-    EXPECT_EQ(converted, all);
-}
-
 TEST(SampleDump, SlotNames) {
     EXPECT_EQ(slotFromName("BD"), 0);
     EXPECT_EQ(slotFromName("hh"), 3);

@@ -2,6 +2,7 @@
 // settings folder, and a check that a font with Latin glyphs exists (without one Qt draws
 // empty boxes and text measurements silently go wrong).
 #include <QApplication>
+#include <QFile>
 #include <QFontDatabase>
 #include <QFontMetrics>
 #include <QTemporaryDir>
@@ -20,8 +21,18 @@ int main(int argc, char** argv) {
     setenv("HOME", homePath.constData(), 1);
     setenv("XDG_CONFIG_HOME", configPath.constData(), 1);
     setenv("XDG_RUNTIME_DIR", homePath.constData(), 1);
-    if (!getenv("QT_QPA_PLATFORM"))
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    // The offscreen platform's own screen is 800 x 600; the windows are laid out for a common
+    // desktop, so the tests get one screen of 1920 x 1080.
+    const char* platform = getenv("QT_QPA_PLATFORM");
+    if (!platform || QByteArray(platform) == "offscreen") {
+        const QByteArray config = homePath + "/offscreen.json";
+        QFile file(QString::fromLocal8Bit(config));
+        if (file.open(QIODevice::WriteOnly))
+            file.write(R"({"screens": [{"name": "screen", "x": 0, "y": 0, "width": 1920, "height": 1080,
+                         "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1}]})");
+        file.close();
+        setenv("QT_QPA_PLATFORM", ("offscreen:configfile=" + config).constData(), 1);
+    }
 
     QApplication app(argc, argv);
     QFontMetrics metrics(QApplication::font());

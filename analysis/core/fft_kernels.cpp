@@ -1,0 +1,217 @@
+#include "fft_kernels.h"
+
+#include "fft_passes.h"
+
+#if defined(VK350_HAVE_AVX2_KERNELS)
+#include "fft_kernels_avx2.h"
+#endif
+
+#include <cmath>
+#include <cstring>
+#include <numbers>
+#include <utility>
+
+namespace vk350 {
+
+namespace {
+
+void MulScalar(float* data, float factor, std::int32_t count) {
+    for (std::int32_t i = 0; i < count; ++i)
+        data[i] *= factor;
+}
+
+void MulComplex(TfCplx* data, const TfCplx* factors, std::int32_t count) {
+    for (std::int32_t i = 0; i < count; ++i) {
+        const float re = data[i].re * factors[i].re - data[i].im * factors[i].im;
+        const float im = data[i].re * factors[i].im + data[i].im * factors[i].re;
+        data[i] = {re, im};
+    }
+}
+
+void ZeroFloats(float* data, std::int32_t count) {
+    for (std::int32_t i = 0; i < count; ++i)
+        data[i] = 0.0f;
+}
+
+void ZeroComplex(TfCplx* data, std::int32_t count) {
+    for (std::int32_t i = 0; i < count; ++i)
+        data[i] = {0.0f, 0.0f};
+}
+
+// Every entry rewrites both of its places with a select instead of a branch: half the entries
+// swap and half do not, in no order a predictor could learn.
+template <class T, class Bits> void BitReverse(T* data, const std::int32_t* table, std::int32_t count) {
+    static_assert(sizeof(T) == sizeof(Bits));
+    for (std::int32_t i = 0; i < count; ++i) {
+        const std::int32_t r = table[i];
+        Bits a, b;
+        std::memcpy(&a, data + i, sizeof a);
+        std::memcpy(&b, data + r, sizeof b);
+        const bool swap = r > i;
+        const Bits first = swap ? b : a;
+        const Bits second = swap ? a : b;
+        std::memcpy(data + i, &first, sizeof first);
+        std::memcpy(data + r, &second, sizeof second);
+    }
+}
+
+void BitReverseFloats(float* data, const std::int32_t* table, std::int32_t count) {
+    BitReverse<float, std::uint32_t>(data, table, count);
+}
+
+void BitReverseComplex(TfCplx* data, const std::int32_t* table, std::int32_t count) {
+    BitReverse<TfCplx, std::uint64_t>(data, table, count);
+}
+
+TfCplx Twiddle(std::int64_t j, std::int64_t length) {
+    // Angles in double so that the tables of long transforms stay exact to the last float bit.
+    const double a = -2.0 * std::numbers::pi * double(j) / double(length);
+    return {float(std::cos(a)), float(std::sin(a))};
+}
+
+void SinTable(TfCplx* table, std::int32_t order, std::int32_t count) {
+    const std::int64_t length = std::int64_t(1) << order;
+    for (std::int32_t j = 0; j < count; ++j)
+        table[j] = Twiddle(j, length);
+}
+
+// The interleaved passes are radix 4 while a block holds 8 or more values; blocks of 4 or 2
+// values need no twiddle. See Radix4Pass for the layout of one pass's twiddles.
+void PassTable(TfCplx* table, std::int32_t order) {
+    float* out = reinterpret_cast<float*>(table);
+    for (std::int64_t block = std::int64_t(1) << order; block >= 8; block /= 4) {
+        const std::int64_t quarter = block / 4;
+        for (std::int64_t m = 1; m <= 3; ++m) {
+            float* re = out;
+            float* im = out + 2 * quarter;
+            for (std::int64_t j = 0; j < quarter; ++j) {
+                const TfCplx w = Twiddle(m * j, block);
+                re[2 * j] = re[2 * j + 1] = w.re;
+                im[2 * j] = -w.im;
+                im[2 * j + 1] = w.im;
+            }
+            out += 4 * quarter;
+        }
+    }
+}
+
+// Radix-2 decimation in frequency on separate arrays, twiddles read with a stride from the
+// table of the full length.
+void PassesSplit(float* re, float* im, const TfCplx* sinTable, std::int32_t order) {
+    const std::int64_t length = std::int64_t(1) << order;
+    std::int64_t stride = 1;
+    for (std::int64_t half = length / 2; half >= 1; half /= 2, stride *= 2) {
+        for (std::int64_t g = 0; g < length; g += 2 * half) {
+            for (std::int64_t j = 0; j < half; ++j) {
+                const TfCplx w = sinTable[j * stride];
+                const std::int64_t a = g + j;
+                const std::int64_t b = a + half;
+                const float dr = re[a] - re[b];
+                const float di = im[a] - im[b];
+                re[a] += re[b];
+                im[a] += im[b];
+                re[b] = dr * w.re - di * w.im;
+                im[b] = dr * w.im + di * w.re;
+            }
+        }
+    }
+}
+
+} // namespace
+
+void DoCplxFFT2Portable(TfCplx* data, const TfCplx* passTable, std::int32_t order) {
+    const std::int64_t length = std::int64_t(1) << order;
+    float* z = reinterpret_cast<float*>(data);
+    const float* tw = reinterpret_cast<const float*>(passTable);
+    std::int64_t block = length;
+    for (; block >= 8; block /= 4) {
+        Radix4Pass<V4>(z, length, block, tw);
+        tw += 3 * kFloatsPerTwiddle * (block / 4);
+    }
+    LastPass(z, length, block);
+}
+
+namespace {
+
+// X[k] = E + w^k * O and X[M-k] = conj(E - w^k * O), with E = (Z[k] + conj(Z[M-k]))/2 and
+// O = -i * (Z[k] - conj(Z[M-k]))/2, M = N/2. Two k at a time from the front, meeting their two
+// partners from the back.
+void RealOutput(TfCplx* data, const TfCplx* sinTable2, std::int32_t order) {
+    const std::int64_t m = (std::int64_t(1) << order) / 2;
+    const float dc = data[0].re + data[0].im;
+    data[0] = {dc, 0.f};
+    if (m < 2)
+        return;
+    data[m / 2].im = -data[m / 2].im;
+    float* z = reinterpret_cast<float*>(data);
+    const float* w = reinterpret_cast<const float*>(sinTable2);
+    const V4 half = {0.5f, 0.5f, 0.5f, 0.5f};
+    const V4 conj = {1.f, -1.f, 1.f, -1.f};
+    const V4 wiSign = {-1.f, 1.f, -1.f, 1.f};
+    std::int64_t k = 1;
+    for (; k + 1 < m / 2; k += 2) {
+        const V4 a = LoadV<V4>(z + 2 * k);
+        const V4 back = LoadV<V4>(z + 2 * (m - k - 1));
+        const V4 b = __builtin_shufflevector(back, back, 2, 3, 0, 1) * conj;
+        const V4 e = (a + b) * half;
+        const V4 o = SwapReIm((a - b) * half) * conj;
+        const V4 tw = LoadV<V4>(w + 2 * k);
+        const V4 t = CMul(o, __builtin_shufflevector(tw, tw, 0, 0, 2, 2),
+                          __builtin_shufflevector(tw, tw, 1, 1, 3, 3) * wiSign);
+        const V4 front = e + t;
+        const V4 mirror = (e - t) * conj;
+        StoreV(z + 2 * k, front);
+        StoreV(z + 2 * (m - k - 1), __builtin_shufflevector(mirror, mirror, 2, 3, 0, 1));
+    }
+    for (; k < m / 2; ++k) {
+        const TfCplx a = data[k];
+        const TfCplx b = data[m - k];
+        const float er = 0.5f * (a.re + b.re);
+        const float ei = 0.5f * (a.im - b.im);
+        const float or_ = 0.5f * (a.im + b.im);
+        const float oi = -0.5f * (a.re - b.re);
+        const TfCplx tw = sinTable2[k];
+        const float tr = tw.re * or_ - tw.im * oi;
+        const float ti = tw.re * oi + tw.im * or_;
+        data[k] = {er + tr, ei + ti};
+        data[m - k] = {er - tr, -(ei - ti)};
+    }
+}
+
+} // namespace
+
+std::int32_t PassTableSize(std::int32_t order) {
+    std::int64_t floats = 0;
+    for (std::int64_t block = std::int64_t(1) << order; block >= 8; block /= 4)
+        floats += 3 * kFloatsPerTwiddle * (block / 4);
+    return std::int32_t(floats / 2);
+}
+
+TfvecMul1Proc fvecMul1 = MulScalar;
+TfvecMul2Proc fvecMul2 = MulComplex;
+TfvecZero1Proc fvecZero1 = ZeroFloats;
+TfvecZero2Proc fvecZero2 = ZeroComplex;
+TfvecBitRev1Proc fvecBitRev1 = BitReverseFloats;
+TfvecBitRev2Proc fvecBitRev2 = BitReverseComplex;
+TGenSinTable1Proc GenSinTable1 = SinTable;
+TGenSinTable2Proc GenSinTable2 = PassTable;
+TDoCplxFFT1Proc DoCplxFFT1 = PassesSplit;
+TDoCplxFFT2Proc DoCplxFFT2 = DoCplxFFT2Portable;
+TBuildRealOutputProc BuildRealOutput = RealOutput;
+
+namespace {
+
+// Picks the kernels for the processor once, before main runs.
+struct KernelSelection {
+    KernelSelection() {
+#if defined(VK350_HAVE_AVX2_KERNELS)
+        __builtin_cpu_init();
+        if (__builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma"))
+            DoCplxFFT2 = PassesInterleavedAvx2;
+#endif
+    }
+} kernelSelection;
+
+} // namespace
+
+} // namespace vk350

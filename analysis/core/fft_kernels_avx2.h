@@ -1,0 +1,12 @@
+// Kernels for processors with AVX2 and FMA; call only after checking the processor.
+#pragma once
+
+#include "fft.h"
+
+#include <cstdint>
+
+namespace vk350 {
+
+void PassesInterleavedAvx2(TfCplx* data, const TfCplx* passTable, std::int32_t order);
+
+} // namespace vk350

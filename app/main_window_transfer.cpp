@@ -1,0 +1,93 @@
+// TForm1: the commands that reach the machine through the chosen bank location, and the
+// Options item.
+#include "main_window.h"
+
+#include "bank_location.h"
+#include "bank_slots.h"
+#include "options_window.h"
+#include "potlab.h"
+#include "sample_byte_maps.h"
+#include "sample_edit.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QLabel>
+#include <algorithm>
+
+namespace vk350 {
+
+void TForm1::SetOptionsWindow(TForm4* window) {
+    options_ = window;
+    SetItemEnabled(mnuPreferences, window != nullptr);
+    if (!window)
+        return;
+    mnuPreferences->setChecked(window->isVisible());
+    window->OnMenuCheck = [this](bool checked) { mnuPreferences->setChecked(checked); };
+}
+
+void TForm1::SetBankSlots(BankSlots* bank) {
+    bank_ = bank;
+}
+
+void TForm1::TogglePreferences() {
+    if (!options_)
+        return;
+    options_->setVisible(!options_->isVisible());
+    mnuPreferences->setChecked(options_->isVisible());
+    if (options_->isVisible()) {
+        options_->raise();
+        options_->activateWindow();
+    }
+}
+
+// The bank location of the chooser, or -1 for "----------------".
+int TForm1::ChosenLocation() const {
+    const int i = ComboBox1->currentIndex() - 1;
+    return i >= 0 && i < kBankSlots ? i : -1;
+}
+
+// After a fit: the size knob, the position maxima and the view follow the location's size.
+void TForm1::ShowFittedSize() {
+    const int n = sqSampleEdit1->GetSampleLen();
+    ShowSizeKnob(n / 1024, QStringLiteral("Ko"));
+    SetPositionMaxima(n);
+    sqSampleEdit1->DrawWave();
+}
+
+// The machine takes sign-magnitude bytes: the sample goes out in that form and comes back by the
+// same conversion, which is its own inverse. Converting back (rather than exchanging with the undo
+// copy through the clipboard) leaves the clipboard as the user left it, and a tail the fitting
+// added stays zero.
+void TForm1::SendToMidi() {
+    const int location = ChosenLocation();
+    if (location < 0 || !options_)
+        return;
+    TsqSampleEdit& e = *sqSampleEdit1;
+    const int before = e.GetSampleLen();
+    convertSign(std::span<uint8_t>(e.GetData(), size_t(before)));
+    options_->SendSample(location, SampleSource::Editor, e.Sample());
+    const int converted = std::max(before, e.GetSampleLen());
+    convertSign(std::span<uint8_t>(e.GetData(), size_t(std::min(converted, e.Max()))));
+    ShowFittedSize();
+}
+
+void TForm1::CopyToBank() {
+    const int location = ChosenLocation();
+    if (location < 0 || !options_ || !bank_)
+        return;
+    TsqSampleEdit& e = *sqSampleEdit1;
+    options_->FitSample(location, e.Sample());
+    ShowFittedSize();
+    const int n = e.GetSampleLen();
+    TsqSampleEdit& slot = bank_->SlotEdit(location);
+    slot.Sample().LoadFromBuffer(e.GetData(), n);
+    slot.SetSampleLen(n);
+    bank_->SetSlotName(location, Label12->text());
+    bank_->SetSlotSize(location, QString::number(n / 1024) + QStringLiteral("K"));
+    slot.SetZoom(n / std::max(1, slot.width() - 1) + 1);
+    sqpotlab1->SetState(n / EditorWidthForZoom() + 1);
+    e.SetZoom(sqpotlab1->State());
+    ApplyKnobsToView();
+}
+
+} // namespace vk350

@@ -1,0 +1,71 @@
+// The stored values of the options window and of the bank and patterns windows' placement:
+// their design values, the groups in which they are read (a missing or unreadable value ends
+// its group, the values after it keep what they had) and the order in which they are written.
+#pragma once
+
+#include "settings_store.h"
+#include "wave_look.h"
+
+#include <QString>
+
+namespace vk350 {
+
+struct OptionsSettings {
+    OptionsSettings();
+
+    int PX4 = 7;
+    int PY4 = 818;
+    int KVB9IN = 0;
+    bool KVB9PRE = false;
+    bool KVB9AS = true;
+    int SYSXDELAY = 0;
+    int TIMEOUT = 20;
+    WaveLook wave; // GradientType, StepsGradient, ColorBack .. ColorWaveMinmax
+    WaveLook bank; // BGradientType, BStepsGradient, BColorBack .. BColorWaveMinmax
+    bool EN4 = false;
+    QString TempPath = QStringLiteral("...");
+    int MIDIIN = -1;
+    int MIDIOUT = -1;
+    int AudioOUT = -1;
+    int AudioBufsz = 100;
+};
+
+enum class SettingsGroup {
+    Looks,  // PX4 .. BColorWaveMinmax, after which the looks are applied
+    Window, // EN4, TempPath: the rest of the first group, read only when Looks was complete
+    Midi,   // MIDIIN, MIDIOUT
+    Audio,  // AudioBufsz, AudioOUT
+};
+
+// Reads one group in its order; true when every value of it was there. Nothing is read when
+// the key does not exist.
+bool ReadSettingsGroup(const SettingsStore& store, SettingsGroup group, OptionsSettings& settings);
+
+// Writes every value in the listed order; stops at the first value that cannot be written and
+// returns false.
+bool WriteOptionsSettings(SettingsStore& store, const OptionsSettings& settings);
+
+// The names in writing order, for whoever checks that order.
+QStringList OptionsWriteOrder();
+
+// Left, top and visibility of the bank and patterns windows.
+struct PlacementNames {
+    const char* x;
+    const char* y;
+    const char* shown;
+};
+struct Placement {
+    int x = 0;
+    int y = 0;
+    bool shown = false;
+};
+inline constexpr PlacementNames kBankPlacementNames{"PX2", "PY2", "SHOW2"};
+inline constexpr PlacementNames kPatternsPlacementNames{"PX3", "PY3", "SHOW3"};
+inline constexpr Placement kBankPlacementDesign{104, 842, false};
+inline constexpr Placement kPatternsPlacementDesign{582, 842, false};
+
+// Reads x, y, shown in that order into placement; the first one missing ends the reading.
+bool ReadPlacement(const SettingsStore& store, const PlacementNames& names, Placement& placement);
+bool WritePlacement(SettingsStore& store, const PlacementNames& names, const Placement& placement);
+
+} // namespace vk350

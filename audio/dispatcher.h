@@ -1,0 +1,20 @@
+// Runs work on the window thread. Device threads and callbacks never touch the components'
+// users directly: they post here. The editor's dispatcher is the Qt event loop; the tool and
+// the tests use a QueueDispatcher that a thread of their own drains.
+#pragma once
+
+#include <functional>
+
+namespace vk350 {
+
+class Dispatcher {
+public:
+    virtual ~Dispatcher() = default;
+    // Any thread: run task on the dispatch thread, after the tasks posted before it. An
+    // exception that escapes a task goes to the dispatcher's error handling, not to the poster.
+    virtual void post(std::function<void()> task) = 0;
+    // Any thread: true when called on the dispatch thread.
+    virtual bool isDispatchThread() const = 0;
+};
+
+} // namespace vk350

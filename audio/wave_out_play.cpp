@@ -1,0 +1,415 @@
+// TMMWaveOut: starting, stopping and the buffer cycle.
+#include "wave_out.h"
+
+#include "user_notices.h"
+#include "wave_out_error.h"
+#include "wave_out_functions.h"
+
+#include <algorithm>
+#include <chrono>
+#include <new>
+#include <thread>
+
+namespace vk350 {
+
+namespace {
+
+// How often, and how long, to wait for a device to hand a header back.
+constexpr int kDonePolls = 65000;
+constexpr int kDonePollMs = 2;
+
+} // namespace
+
+void TMMWaveOut::FreeHeaders() {
+    headers_.clear();
+    inUse_ = 0;
+    next_ = 0;
+}
+
+bool TMMWaveOut::LoadHeader(TMMWaveHdr& header) {
+    header.dwBufferLength = std::min(GetBufferSize(), header.dwCapacity);
+    header.dwBytesRecorded = 0;
+    header.LoopRec = TMMLoopRec();
+    if (looping_) {
+        std::lock_guard lock(mutex_);
+        header.LoopRec.dwLooping = -1;
+        header.LoopRec.dwLoopCount = loopCount_;
+        header.LoopRec.dwLoopsRemaining = loopsRemaining_;
+    }
+    bool more = false;
+    BufferLoad(&header, more);
+    // A source may claim more than it was given room for; the device never plays past it.
+    header.dwBytesRecorded = std::min(header.dwBytesRecorded, header.dwBufferLength);
+    header.dwBufferLength = header.dwBytesRecorded;
+    if (looping_) {
+        std::lock_guard lock(mutex_);
+        loopsRemaining_ = header.LoopRec.dwLoopsRemaining;
+    }
+    return more && header.dwBytesRecorded > 0;
+}
+
+bool TMMWaveOut::QueueHeader(TMMWaveHdr& header) {
+    if (OnBufferFilled)
+        OnBufferFilled(*this, &header);
+    if (stopping_)
+        return false;
+    header.dwFlags = (header.dwFlags & ~WHDR_DONE) | WHDR_PREPARED;
+    header.dwSavedBytes = header.dwBytesRecorded;
+    {
+        // Counted before the write: a fast device may hand it back before write returns.
+        std::lock_guard lock(mutex_);
+        ++queued_;
+    }
+    const int result = output_->write(&header);
+    if (result != kWaveOk) {
+        {
+            std::lock_guard lock(mutex_);
+            --queued_;
+        }
+        lastError_ = result;
+        Error("WaveOutWrite:\n\r" + WaveOutErrorString(result));
+    }
+    return true;
+}
+
+int TMMWaveOut::QueueAll() {
+    int count = 0;
+    more_ = true;
+    for (int i = 0; i < numBuffers_ && more_; ++i) {
+        if (size_t(i) >= headers_.size()) {
+            try {
+                auto b = std::make_unique<Buffer>();
+                b->data = std::make_unique<uint8_t[]>(GetBufferSize());
+                b->hdr.lpData = b->data.get();
+                b->hdr.dwCapacity = GetBufferSize();
+                headers_.push_back(std::move(b));
+            } catch (const std::bad_alloc&) {
+                Error("Unable to allocate memory for wave header");
+            }
+        }
+        TMMWaveHdr& header = headers_[size_t(i)]->hdr;
+        header.dwFlags = WHDR_PREPARED;
+        more_ = LoadHeader(header);
+        if (header.dwBytesRecorded == 0)
+            break;
+        inUse_ = i + 1;
+        if (QueueHeader(header))
+            ++count;
+    }
+    return count;
+}
+
+void TMMWaveOut::AbortStart() {
+    stopping_ = true;
+    if (output_)
+        output_->reset();
+    state_ &= ~(kStarted | kPaused);
+    Broadcast(TMMLifecycle::Stopped);
+    FreeHeaders();
+    std::lock_guard lock(mutex_);
+    queued_ = 0;
+    stopping_ = false;
+    resetting_ = false;
+}
+
+void TMMWaveOut::Start() {
+    if (!IsOpen())
+        Open();
+    if (!IsOpen() || (state_ & kStarted))
+        return;
+    ++run_;
+    {
+        std::lock_guard lock(mutex_);
+        ClearPositions();
+        loopsRemaining_ = loopCount_;
+        queued_ = 0;
+        waiting_ = 0;
+        processing_ = 0;
+        stopping_ = false;
+        resetting_ = false;
+    }
+    finalPause_ = false;
+    deferredStop_ = false;
+    deviceError_ = kWaveOk;
+    int count = 0;
+    {
+        const BusyCursor busy(showHourGlass_ && uint64_t(GetBufferSize()) * uint64_t(numBuffers_) > 100000);
+        output_->pause();
+        Broadcast(TMMLifecycle::Started);
+        try {
+            count = QueueAll();
+        } catch (...) {
+            AbortStart();
+            throw;
+        }
+        inUse_ = count;
+        state_ |= kStarted;
+    }
+    if (count == 0) {
+        AbortStart();
+        try {
+            Close();
+        } catch (const EMMWaveOutError&) {
+            // The start failure is what the user needs to hear about.
+        }
+        Error("WaveOutStart:\n\rUnable to start device");
+    }
+    if (!(state_ & kPaused)) {
+        lastError_ = output_->restart();
+        if (lastError_ != kWaveOk)
+            Error("WaveOutStart:\n\r" + WaveOutErrorString(lastError_));
+    }
+    if (OnStart)
+        OnStart(*this);
+}
+
+void TMMWaveOut::Pause() {
+    if (!IsOpen())
+        Open();
+    if (!IsOpen() || (state_ & kPaused))
+        return;
+    if (state_ & kStarted) {
+        // Not under mutex_: a device may hand buffers back from within pause.
+        lastError_ = output_->pause();
+        if (lastError_ != kWaveOk)
+            Error("WaveOutPause:\n\r" + WaveOutErrorString(lastError_));
+    }
+    state_ |= kPaused;
+    Broadcast(TMMLifecycle::Paused);
+    if (OnPause)
+        OnPause(*this);
+}
+
+void TMMWaveOut::Restart() {
+    if (!(state_ & kStarted) || !(state_ & kPaused))
+        return;
+    resetting_ = false;
+    Broadcast(TMMLifecycle::Restarted);
+    lastError_ = output_->restart();
+    if (lastError_ != kWaveOk)
+        Error("WaveOutRestart:\n\r" + WaveOutErrorString(lastError_));
+    state_ &= ~kPaused;
+    if (OnRestart)
+        OnRestart(*this);
+}
+
+void TMMWaveOut::Stop() {
+    if (!(state_ & (kStarted | kPaused)))
+        return;
+    {
+        std::lock_guard lock(mutex_);
+        stopping_ = true;
+        resetting_ = true;
+    }
+    finalPosition_ = GetPosition();
+    {
+        std::lock_guard lock(mutex_);
+        wrapCount_ = 0;
+        wrapSpan_ = 0;
+    }
+    if (output_) {
+        lastError_ = output_->reset();
+        if (lastError_ != kWaveOk)
+            Error("WaveOutReset:\n\r" + WaveOutErrorString(lastError_));
+    }
+    DoneStopping();
+}
+
+void TMMWaveOut::DoneStopping() {
+    {
+        std::lock_guard lock(mutex_);
+        if (processing_ > 0) {
+            // The buffer being processed finishes first and asks for the stop again.
+            deferredStop_ = true;
+            return;
+        }
+    }
+    state_ &= ~(kStarted | kPaused);
+    // Bounded waits: a device that vanished hands nothing back any more.
+    WaitUntil([this] { return queued_ <= 0 || deviceError_ != kWaveOk; }, 500, 10);
+    Broadcast(TMMLifecycle::Stopped);
+    for (const auto& b : headers_) {
+        for (int i = 0; i < kDonePolls && !(b->hdr.dwFlags & WHDR_DONE) && queued_ > 0; ++i)
+            std::this_thread::yield();
+        b->hdr.dwFlags = WHDR_DONE;
+    }
+    FreeHeaders();
+    {
+        std::lock_guard lock(mutex_);
+        queued_ = 0;
+        waiting_ = 0;
+        processing_ = 0;
+        stopping_ = false;
+        resetting_ = false;
+    }
+    finalPause_ = false;
+    deferredStop_ = false;
+    more_ = false;
+    if (!Destroying() && OnStop)
+        OnStop(*this);
+    if (deferredClose_)
+        Close();
+}
+
+void TMMWaveOut::Reset() {
+    if (!(state_ & (kStarted | kPaused)) || resetting_)
+        return;
+    output_->pause();
+    // Notices still on their way belong to the buffers that the reset returns.
+    ++run_;
+    if (thread_)
+        thread_->flush();
+    resetting_ = true;
+    lastError_ = output_->reset();
+    if (lastError_ != kWaveOk)
+        Error("WaveOutReset:\n\r" + WaveOutErrorString(lastError_));
+    WaitUntil([this] { return queued_ <= 0; }, 100, 10);
+    {
+        std::lock_guard lock(mutex_);
+        queued_ = 0;
+        waiting_ = 0;
+        resetting_ = false;
+        ClearPositions();
+    }
+    output_->restart();
+    output_->pause();
+    next_ = 0;
+    finalPause_ = false;
+    Broadcast(TMMLifecycle::Reseting);
+    const int count = QueueAll();
+    inUse_ = count;
+    if (count == 0) {
+        Stop();
+        return;
+    }
+    if (!(state_ & kPaused))
+        output_->restart();
+}
+
+void TMMWaveOut::PostStop() {
+    dispatcher_.post([this, alive = std::weak_ptr<int>(life_), run = run_.load()] {
+        if (alive.lock() && run == run_)
+            Stop();
+    });
+}
+
+void TMMWaveOut::DeviceDone(TMMWaveHdr* header) {
+    {
+        std::lock_guard lock(mutex_);
+        const int left = --queued_;
+        if (resetting_) {
+            if (left <= 0)
+                resetting_ = false;
+            return;
+        }
+        if (stopping_)
+            return;
+        ++waiting_;
+    }
+    const uint64_t run = run_;
+    switch (callBackMode_) {
+    case cmWindow:
+        dispatcher_.post([this, header, run, alive = std::weak_ptr<int>(life_)] {
+            if (alive.lock())
+                BufferDone(header, run);
+        });
+        break;
+    case cmThread:
+        if (thread_)
+            thread_->post(header, run);
+        break;
+    case cmCallback:
+        BufferDone(header, run);
+        break;
+    }
+}
+
+void TMMWaveOut::BufferDone(TMMWaveHdr* returned, uint64_t run) {
+    {
+        std::lock_guard lock(mutex_);
+        if (run != run_)
+            return;
+        waiting_ = std::max(waiting_ - 1, 0);
+        if (!(state_ & kStarted) || resetting_ || stopping_ || inUse_ == 0)
+            return;
+        ++processing_;
+    }
+    std::exception_ptr failure;
+    try {
+        TMMWaveHdr& header = FIX_BUFFERS ? headers_[size_t(next_)]->hdr : *returned;
+        if (!FIX_BUFFERS)
+            header.dwFlags &= ~WHDR_PREPARED;
+        {
+            std::lock_guard lock(mutex_);
+            bytesPlayed_ += header.dwBufferLength;
+        }
+        next_ = (next_ + 1) % inUse_;
+        header.dwBytesRecorded = header.dwSavedBytes;
+        header.lpSyncHdr = &headers_[size_t(next_)]->hdr;
+        BufferReady(&header);
+
+        uint32_t reading = 0;
+        output_->position(reading);
+        if (reading < lastReading_ && lastReading_ - reading > 65534) {
+            // The device's counter wrapped.
+            std::lock_guard lock(mutex_);
+            wrapSpan_ = int64_t(lastReading_ | 0xFFFFF);
+            ++wrapCount_;
+        }
+        lastReading_ = reading;
+
+        if (const int code = deviceError_.exchange(kWaveOk); code != kWaveOk) {
+            // The device is gone: what is queued drains and playback ends.
+            more_ = false;
+            lastError_ = code;
+            Error("WaveOutWrite:\n\r" + WaveOutErrorString(code));
+        }
+        // Every wrap is reported, also those of the last passes, queued before the source ran dry.
+        if (looping_ && header.LoopRec.dwLoopWrap != 0 && !deferredStop_) {
+            {
+                std::lock_guard lock(mutex_);
+                loopStart_ = reading;
+            }
+            header.LoopRec.dwLoopWrap = 0;
+            Broadcast(TMMLifecycle::Looped);
+            if (OnLooping)
+                OnLooping(*this);
+        }
+        if (more_ && !deferredStop_) {
+            for (int i = 0; i < kDonePolls && !(header.dwFlags & WHDR_DONE) && deviceError_ == kWaveOk; ++i)
+                std::this_thread::sleep_for(std::chrono::milliseconds(kDonePollMs));
+            more_ = LoadHeader(header);
+            if (header.dwBytesRecorded == 0) {
+                more_ = false;
+                if (!deferredStop_)
+                    Error("Error filling wave buffer");
+            } else {
+                QueueHeader(header);
+            }
+        }
+    } catch (...) {
+        more_ = false;
+        failure = std::current_exception();
+    }
+    bool stopNow = false;
+    {
+        std::lock_guard lock(mutex_);
+        --processing_;
+        // Played out: nothing on the device and no returned buffer still to process. A fast
+        // device can return everything before the first notice is processed.
+        if (processing_ == 0 && (deferredStop_ || (queued_ <= 0 && waiting_ == 0)) && !finalPause_) {
+            finalPause_ = true;
+            stopping_ = true;
+            stopNow = true;
+        }
+    }
+    if (stopNow) {
+        // Stop itself runs from the window thread's loop.
+        output_->pause();
+        PostStop();
+    }
+    if (failure)
+        std::rethrow_exception(failure);
+}
+
+} // namespace vk350

@@ -1,0 +1,202 @@
+// The main window with its options window: the Options item, Send to MIDI and Copy to bank
+// location through the chosen location, the closing order of every window's settings, and the
+// main window kept on a screen.
+#include "bank_location.h"
+#include "loopback_midi_driver.h"
+#include "main_window.h"
+#include "options_window.h"
+#include "potlab.h"
+#include "received_bank.h"
+#include "received_patterns.h"
+#include "recording_settings_store.h"
+#include "sample_byte_maps.h"
+#include "sample_dump.h"
+#include "sample_edit.h"
+#include "scripted_dialogs.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QScreen>
+#include <QSettings>
+#include <QTest>
+#include <gtest/gtest.h>
+
+using namespace vk350;
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+class MainLinkTest : public ::testing::Test {
+protected:
+    void SetUp() override { QSettings(QStringLiteral("Tervala"), QStringLiteral("Kelvane")).clear(); }
+    void TearDown() override { Close(); }
+
+    void Open() {
+        main = std::make_unique<TForm1>(dialogs, &store);
+        options = std::make_unique<TForm4>(OptionsLinks{store, dialogs, driver, *main->sqSampleEdit1,
+                                                        main->EditPanel, bank, patterns, waveOut});
+        main->SetOptionsWindow(options.get());
+        main->SetBankSlots(&bank);
+        main->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(main.get()));
+    }
+
+    void Close() {
+        options.reset(); // it reaches the main window's waveform
+        main.reset();
+    }
+
+    void LoadSample(const Bytes& bytes) {
+        TsqSampleEdit& e = *main->sqSampleEdit1;
+        e.Sample().LoadFromBuffer(bytes.data(), int(bytes.size()));
+        e.SetSampleLen(int(bytes.size()));
+    }
+
+    Bytes MainBytes() const {
+        const TsqSampleEdit& e = *main->sqSampleEdit1;
+        return Bytes(e.GetData(), e.GetData() + e.GetSampleLen());
+    }
+
+    static Bytes Ramp(size_t n) {
+        Bytes v(n);
+        for (size_t i = 0; i < n; ++i)
+            v[i] = uint8_t(i * 5 + i / 300);
+        return v;
+    }
+
+    QtSettingsStore qtStore;
+    RecordingSettingsStore store{&qtStore};
+    ScriptedDialogs dialogs;
+    LoopbackMidiDriver driver{1};
+    ReceivedBank bank;
+    ReceivedPatterns patterns;
+    NoWaveOutput waveOut;
+    std::unique_ptr<TForm1> main;
+    std::unique_ptr<TForm4> options;
+};
+
+} // namespace
+
+TEST_F(MainLinkTest, OptionsItemShowsAndHidesTheWindowAndCarriesItsCheckMark) {
+    Open();
+    QAction* item = main->mnuPreferences;
+    EXPECT_TRUE(TForm1::ItemEnabled(item));
+    EXPECT_FALSE(item->isChecked());
+    item->trigger();
+    EXPECT_TRUE(options->isVisible());
+    EXPECT_TRUE(item->isChecked());
+    item->trigger();
+    EXPECT_FALSE(options->isVisible());
+    EXPECT_FALSE(item->isChecked());
+    item->trigger();
+    options->close(); // the close box
+    EXPECT_FALSE(item->isChecked());
+
+    // Shown when the program closes: it comes back shown, with its check mark.
+    item->trigger();
+    main->close();
+    Close();
+    Open();
+    EXPECT_TRUE(options->isVisible());
+    EXPECT_TRUE(main->mnuPreferences->isChecked());
+}
+
+TEST_F(MainLinkTest, SendToMidiSendsTheChosenLocationAndKeepsTheEditorsBytesAndClipboard) {
+    Open();
+    const Bytes original = Ramp(10000);
+    LoadSample(original);
+    TsqSampleEdit& e = *main->sqSampleEdit1;
+    e.SetSelectionPos(10);
+    e.SetSelectionLen(20);
+    e.CopySelection();
+    const Bytes clipboard(e.Sample().Clipboard(), e.Sample().Clipboard() + e.Sample().ClipboardLen());
+    driver.clearBacklog(0);
+
+    main->ComboBox1->setCurrentIndex(0); // "----------------": nothing happens
+    main->mnuSendToMidi->trigger();
+    EXPECT_TRUE(driver.backlog(0).empty());
+    EXPECT_EQ(MainBytes(), original);
+
+    main->ComboBox1->setCurrentIndex(2); // SD, 16 K
+    main->btnSendToMidi->trigger();
+    Bytes fitted = original;
+    fitted.resize(16384, 0);
+    Bytes machine = fitted;
+    convertSign(machine);
+    Bytes dump(sampleDumpSize(machine.size()));
+    buildSampleDump(1, machine, dump);
+    EXPECT_EQ(driver.backlog(0), dump) << "the machine's form on the wire";
+    EXPECT_EQ(MainBytes(), fitted) << "the editor's form afterwards, the added tail zero";
+    EXPECT_EQ(Bytes(e.Sample().Clipboard(), e.Sample().Clipboard() + e.Sample().ClipboardLen()), clipboard);
+    EXPECT_EQ(main->sqpotlab7->Caption(), QStringLiteral("16Ko"));
+    EXPECT_EQ(main->sqpotlab6->Max(), 16384);
+    driver.waitUntilDelivered(0);
+    QApplication::processEvents();
+    TsqSampleEdit& slot = bank.SlotEdit(1);
+    EXPECT_EQ(Bytes(slot.GetData(), slot.GetData() + slot.GetSampleLen()), fitted) << "and back into slot SD";
+
+    // A sample that already has the location's size comes back unchanged.
+    main->mnuSendToMidi->trigger();
+    EXPECT_EQ(MainBytes(), fitted);
+
+    // A sample cut to a smaller location keeps its dropped tail in the editor's form too.
+    main->ComboBox1->setCurrentIndex(1); // BD, 8 K
+    main->mnuSendToMidi->trigger();
+    EXPECT_EQ(e.GetSampleLen(), 8192);
+    e.SetSampleLen(10000);
+    EXPECT_EQ(MainBytes(), original);
+}
+
+TEST_F(MainLinkTest, CopyToBankFitsTheSampleAndFillsTheSlot) {
+    Open();
+    LoadSample(Ramp(10000));
+    main->Label12->setText(QStringLiteral("kick.bin"));
+    main->ComboBox1->setCurrentIndex(1); // BD, 8 K
+    options->Memo1->Clear();
+    main->btnCopyToBank->trigger();
+    EXPECT_EQ(main->sqSampleEdit1->GetSampleLen(), 8192);
+    TsqSampleEdit& slot = bank.SlotEdit(0);
+    EXPECT_EQ(slot.GetSampleLen(), 8192);
+    EXPECT_EQ(Bytes(slot.GetData(), slot.GetData() + 8192), MainBytes());
+    EXPECT_EQ(bank.SlotSize(0), QStringLiteral("8K"));
+    EXPECT_EQ(bank.SlotName(0), QStringLiteral("kick.bin"));
+    EXPECT_EQ(slot.Zoom(), 8192 / (slot.width() - 1) + 1);
+    EXPECT_EQ(options->Memo1->Lines(), (QStringList{"Adjust Size Editor - Cut 1808 bytes"}));
+    EXPECT_EQ(main->sqSampleEdit1->Zoom(), 8192 / (main->sqSampleEdit1->width() - 1) + 1);
+}
+
+TEST_F(MainLinkTest, ClosingStoresBankMainPatternsAndOptionsInThatOrderThenClosesThePorts) {
+    Open();
+    main->OnStoreBankSettings = [&] { WritePlacement(store, kBankPlacementNames, kBankPlacementDesign); };
+    main->OnStorePatternsSettings = [&] {
+        WritePlacement(store, kPatternsPlacementNames, kPatternsPlacementDesign);
+    };
+    store.writes.clear();
+    main->close();
+    QStringList expected = {"PX2", "PY2", "SHOW2", "PX1", "PY1", "PW1", "PH1", "PX3", "PY3", "SHOW3"};
+    expected += OptionsWriteOrder();
+    EXPECT_EQ(store.writes, expected);
+    EXPECT_FALSE(options->sqMidiIn1->Using());
+    EXPECT_FALSE(options->sqMidiOut1->Using());
+    EXPECT_EQ(options->Memo1->Lines(),
+              (QStringList{"Loopback 1 Ferme", QString::fromUtf8("Loopback 1 Fermé")}));
+    EXPECT_EQ(QSettings(QStringLiteral("Tervala"), QStringLiteral("Kelvane")).value("EN4").toInt(), 0);
+}
+
+TEST_F(MainLinkTest, AMainWindowPlacedOffEveryScreenComesBackOnOne) {
+    QSettings settings(QStringLiteral("Tervala"), QStringLiteral("Kelvane"));
+    settings.setValue("PX1", -3000);
+    settings.setValue("PY1", 900);
+    settings.setValue("PW1", 800);
+    settings.setValue("PH1", 400);
+    settings.sync();
+    Open();
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    EXPECT_TRUE(area.contains(main->frameGeometry()))
+        << main->frameGeometry().x() << "," << main->frameGeometry().y();
+    EXPECT_EQ(main->size(), QSize(800, 400));
+}

@@ -1,0 +1,389 @@
+// The options window itself: its pages and controls, the stored values it applies and writes,
+// the Colors page, the work folder, the Audio page, and keeping windows on a screen.
+#include "options_fixture.h"
+
+#include "drivers/virtual_wave_device.h"
+#include "micro_clock.h"
+#include "potlab.h"
+#include "queue_dispatcher.h"
+#include "screen_fit.h"
+#include "wave_out_functions.h"
+#include "wave_out_link.h"
+#include "work_folder.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QRadioButton>
+#include <QScreen>
+#include <QStandardPaths>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QToolButton>
+
+using namespace vk350;
+
+TEST_F(OptionsTest, PagesAndControlsAsBuilt) {
+    TForm4& w = Open();
+    EXPECT_EQ(w.windowTitle(), QStringLiteral("Options"));
+    EXPECT_EQ(w.minimumSize(), w.maximumSize()) << "fixed size";
+    EXPECT_FALSE(w.windowFlags() & Qt::WindowMinimizeButtonHint);
+    EXPECT_FALSE(w.windowFlags() & Qt::WindowMaximizeButtonHint);
+    ASSERT_EQ(w.PageControl1->count(), 4);
+    const QStringList pages = {"Audio", "MIDI", "Log", "Colors"};
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(w.PageControl1->tabText(i), pages[i]);
+    const QStringList rates = {"&8000 Hz", "&11025 Hz", "&22050 Hz", "&32000 Hz", "&44100 Hz", "&48000 Hz"};
+    for (int i = 0; i < 6; ++i)
+        EXPECT_EQ(w.rbRate[size_t(i)]->text(), rates[i]);
+    EXPECT_TRUE(w.rbRate[2]->isChecked());
+    EXPECT_EQ(w.SampleRate(), 22050u);
+    EXPECT_EQ(w.WaveFormat().nAvgBytesPerSec, 22050u);
+    EXPECT_EQ(w.WaveFormat().nChannels, 1);
+    EXPECT_EQ(w.WaveFormat().wBitsPerSample, 8);
+    EXPECT_TRUE(w.potBufferCount->isHidden());
+    EXPECT_TRUE(w.lbBufferSize->isHidden());
+    EXPECT_TRUE(w.gbPlayback->isHidden());
+    EXPECT_EQ(w.potKvb9Input->Max(), 7);
+    EXPECT_EQ(w.potSysexDelay->Max(), 999);
+    EXPECT_EQ(w.potTimeOut->toolTip(), QStringLiteral("MIDI Input Time Out Error Delay "));
+    EXPECT_EQ(w.btnKvb9Send->toolTip(), QStringLiteral("Send KVB9 setup to MIDI"));
+    EXPECT_EQ(w.btnTempFolder->toolTip(), QStringLiteral("Open File"));
+    EXPECT_EQ(w.Memo1->toolTip(), QStringLiteral("Double clic to clear ..."));
+    EXPECT_TRUE(w.Memo1->isReadOnly());
+    EXPECT_EQ(w.Memo1->palette().color(QPalette::Base), QColor(0, 0, 0x80));
+    EXPECT_EQ(w.Memo1->palette().color(QPalette::Text), QColor(0, 0xFF, 0xFF));
+    EXPECT_EQ(w.potStepsWave->toolTip(), QStringLiteral("X Range"));
+    const QStringList gradients = {"LeftToRight",        "RightToLeft",         "TopToBottom",
+                                   "BottomToTop",        "HorizCenterToBorder", "HorizBorderToCenter",
+                                   "VertCenterToBorder", "VertBorderToCenter"};
+    for (QComboBox* list : {w.cbGradientWave, w.cbGradientBank}) {
+        ASSERT_EQ(list->count(), 8);
+        for (int i = 0; i < 8; ++i)
+            EXPECT_EQ(list->itemText(i), gradients[i]);
+        EXPECT_EQ(list->currentIndex(), -1) << "no entry by design";
+    }
+    EXPECT_EQ(w.lbCheminTemp->text(), QStringLiteral("..."));
+    EXPECT_FALSE(w.isVisible()) << "hidden by design";
+}
+
+TEST_F(OptionsTest, DoubleClickClearsTheLog) {
+    TForm4& w = Open();
+    ASSERT_FALSE(Log().isEmpty());
+    QTest::mouseDClick(w.Memo1->viewport(), Qt::LeftButton);
+    EXPECT_TRUE(Log().isEmpty());
+}
+
+TEST_F(OptionsTest, StoredLooksApplyAtStartUpExceptMarkers) {
+    StoreLooks();
+    store.Set("ColorMark", 0x0000FF);
+    store.Set("BColorLine", 0x00FF00);
+    store.Set("StepsGradient", 40);
+    store.Set("GradientType", 0); // the first entry is a type like any other
+    store.Set("BGradientType", 5);
+    const TColor markers = wave.MarkerColor();
+    Open();
+    EXPECT_EQ(wave.Color(), 0x102030u);
+    EXPECT_EQ(wave.LineColor(), 0x102030u);
+    EXPECT_EQ(wave.MarkerColor(), markers) << "markers change only through their swatch";
+    EXPECT_EQ(wave.GradientNbOfColors(), 40);
+    EXPECT_EQ(wave.GradientType(), grxLeftToRight);
+    EXPECT_EQ(form->cbGradientWave->currentIndex(), 0);
+    EXPECT_EQ(panel.palette().color(QPalette::Window), QColor(0x30, 0x20, 0x10));
+    for (int s = 0; s < 10; ++s) {
+        EXPECT_EQ(bank.SlotEdit(s).LineColor(), 0x00FF00u);
+        EXPECT_EQ(bank.SlotEdit(s).GradientType(), grxHorizBorderToCenter);
+    }
+    EXPECT_EQ(form->cbGradientBank->currentIndex(), 5);
+    EXPECT_EQ(form->potStepsWave->State(), 40);
+}
+
+TEST_F(OptionsTest, AnIncompleteFirstGroupAppliesNothingAndTheSwatchesShowTheControls) {
+    StoreLooks();
+    store.Remove("BColorWaveMinmax");
+    store.Set("EN4", 1);
+    const TColor back = wave.Color();
+    TForm4& w = Open();
+    EXPECT_EQ(wave.Color(), back);
+    EXPECT_FALSE(w.isVisible()) << "EN4 is not read after the gap";
+    // Written back, the colours keep the waveform as it looks (never button face on button face).
+    w.WriteSettings();
+    EXPECT_EQ(store.Value("BColorWaveMinmax").toLongLong(), qlonglong(bank.SlotEdit(0).Axes2Color()));
+}
+
+TEST_F(OptionsTest, SwatchesApplyAtOnceAndTextIsOnlyStored) {
+    TForm4& w = Open();
+    struct Case {
+        bool bankColumn;
+        Swatch row;
+        TColor color;
+        std::function<TColor(const TsqSampleEdit&)> read; // nullptr: nothing on the control
+    };
+    const std::vector<Case> cases = {
+        {false, Swatch::Back, 0x010203, [](const TsqSampleEdit& e) { return e.Color(); }},
+        {false, Swatch::Lines, 0x040506, [](const TsqSampleEdit& e) { return e.LineColor(); }},
+        {false, Swatch::Selection, 0x070809, [](const TsqSampleEdit& e) { return e.SelectionColor(); }},
+        {false, Swatch::Markers, 0x0A0B0C, [](const TsqSampleEdit& e) { return e.MarkerColor(); }},
+        {false, Swatch::Axes, 0x0D0E0F, [](const TsqSampleEdit& e) { return e.AxesColor(); }},
+        {false, Swatch::Locator, 0x101112, [](const TsqSampleEdit& e) { return e.LocatorColor(); }},
+        {false, Swatch::Gradient, 0x131415, [](const TsqSampleEdit& e) { return e.GradientColor(); }},
+        {false, Swatch::Axes2, 0x161718, [](const TsqSampleEdit& e) { return e.Axes2Color(); }},
+        {true, Swatch::Lines, 0x191A1B, [](const TsqSampleEdit& e) { return e.LineColor(); }},
+        {true, Swatch::Markers, 0x1C1D1E, [](const TsqSampleEdit& e) { return e.MarkerColor(); }},
+        {true, Swatch::Back, 0x1F2021, [](const TsqSampleEdit& e) { return e.Color(); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(int(c.row) + (c.bankColumn ? 100 : 0));
+        dialogs.colors.push_back(c.color);
+        (c.bankColumn ? w.swatchBank : w.swatchWave)[size_t(c.row)]->click();
+        if (c.bankColumn) {
+            for (int s = 0; s < 10; ++s)
+                EXPECT_EQ(c.read(bank.SlotEdit(s)), c.color);
+            EXPECT_NE(c.read(wave), c.color);
+        } else {
+            EXPECT_EQ(c.read(wave), c.color);
+            EXPECT_NE(c.read(bank.SlotEdit(0)), c.color);
+        }
+    }
+    EXPECT_EQ(panel.palette().color(QPalette::Window), QColor(0x03, 0x02, 0x01))
+        << "the panel takes Back too";
+
+    // Text: the swatch and the stored value only.
+    const WaveLook before = LookOf(wave);
+    dialogs.colors.push_back(0x222222);
+    w.swatchWave[size_t(Swatch::Text)]->click();
+    const WaveLook after = LookOf(wave);
+    EXPECT_EQ(after.colors, before.colors);
+    w.WriteSettings();
+    EXPECT_EQ(store.Value("ColorWaveText").toInt(), 0x222222);
+    EXPECT_EQ(store.Value("ColorLine").toInt(), 0x040506);
+    EXPECT_EQ(store.Value("BColorBack").toInt(), 0x1F2021);
+
+    // A cancelled colour dialog changes nothing.
+    w.swatchWave[size_t(Swatch::Lines)]->click();
+    EXPECT_EQ(wave.LineColor(), 0x040506u);
+}
+
+TEST_F(OptionsTest, GradientListsAndStepKnobsSetTheirControls) {
+    TForm4& w = Open();
+    w.cbGradientWave->setCurrentIndex(4);
+    emit w.cbGradientWave->activated(4);
+    EXPECT_EQ(wave.GradientType(), grxHorizCenterToBorder);
+    w.cbGradientBank->setCurrentIndex(0);
+    emit w.cbGradientBank->activated(0);
+    for (int s = 0; s < 10; ++s)
+        EXPECT_EQ(bank.SlotEdit(s).GradientType(), grxLeftToRight);
+    w.potStepsBank->SetState(17);
+    w.potStepsBank->OnChange(*w.potStepsBank);
+    EXPECT_EQ(bank.SlotEdit(9).GradientNbOfColors(), 17);
+    w.potStepsWave->SetState(200);
+    w.potStepsWave->OnChange(*w.potStepsWave);
+    EXPECT_EQ(wave.GradientNbOfColors(), 200);
+    w.WriteSettings();
+    EXPECT_EQ(store.Value("GradientType").toInt(), 4);
+    EXPECT_EQ(store.Value("BGradientType").toInt(), 0);
+    EXPECT_EQ(store.Value("BStepsGradient").toInt(), 17);
+    EXPECT_EQ(store.Value("StepsGradient").toInt(), 200);
+}
+
+TEST_F(OptionsTest, CloseBoxHidesWritesAndClearsTheCheckMark) {
+    StoreLooks();
+    store.Set("EN4", 1);
+    store.Set("TempPath", "...");
+    std::vector<bool> marks;
+    TForm4& w = Open();
+    w.OnMenuCheck = [&](bool on) { marks.push_back(on); };
+    EXPECT_TRUE(w.isVisible()) << "EN4 shows the window at start";
+    store.writes.clear();
+    w.close();
+    EXPECT_FALSE(w.isVisible());
+    EXPECT_EQ(store.writes, OptionsWriteOrder());
+    EXPECT_EQ(store.Value("EN4").toInt(), 0);
+    EXPECT_EQ(store.flushes, 1);
+    ASSERT_FALSE(marks.empty());
+    EXPECT_FALSE(marks.back());
+    w.show();
+    EXPECT_TRUE(marks.back());
+}
+
+TEST_F(OptionsTest, TempFolderIsChosenThroughTheOpenDialogAndStoredAsChosen) {
+    QTemporaryDir chosen;
+    TForm4& w = Open();
+    dialogs.Answer(chosen.path() + QStringLiteral("/*.*"), 3);
+    w.btnTempFolder->click();
+    ASSERT_EQ(dialogs.openRequests.size(), 1u);
+    const FileDialogRequest& r = dialogs.openRequests.front();
+    EXPECT_EQ(r.title, QStringLiteral("Select Temp Folder"));
+    EXPECT_EQ(r.fileName, QStringLiteral("*.*"));
+    EXPECT_EQ(r.filterIndex, 3);
+    EXPECT_TRUE(r.acceptAnyName);
+    EXPECT_EQ(w.lbCheminTemp->text(), chosen.path() + "/");
+    EXPECT_EQ(w.WorkFileName(), chosen.path() + "/convertspl.raw");
+    w.WriteSettings();
+    EXPECT_EQ(store.Value("TempPath").toString(), chosen.path() + "/");
+
+    // A cancelled dialog keeps the folder.
+    w.btnTempFolder->click();
+    EXPECT_EQ(w.lbCheminTemp->text(), chosen.path() + "/");
+}
+
+TEST(WorkFolder, UnusableCaptionsSendWorkFilesToAPerUserFolder) {
+    QTemporaryDir writable;
+    QTemporaryDir locked;
+    QFile::setPermissions(locked.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+    const QString perUser = EffectiveWorkFolder(QStringLiteral("..."));
+    ASSERT_FALSE(perUser.isEmpty());
+    EXPECT_TRUE(perUser.endsWith('/'));
+    EXPECT_TRUE(QFileInfo(perUser).isDir());
+    EXPECT_TRUE(QFileInfo(perUser).isWritable());
+    struct Case {
+        QString caption;
+        QString folder;
+    };
+    const bool root = QFileInfo(locked.path()).isWritable(); // root writes anywhere
+    const std::vector<Case> cases = {
+        {"...", perUser},
+        {"", perUser},
+        {"   ", perUser},
+        {writable.path() + "/", writable.path() + "/"},
+        {writable.path(), writable.path() + "/"},
+        {writable.path() + "/missing/", perUser},
+        {locked.path() + "/", root ? locked.path() + "/" : perUser},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(EffectiveWorkFolder(c.caption), c.folder) << c.caption.toStdString();
+    QFile::setPermissions(locked.path(),
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+
+    EXPECT_EQ(FolderPartOf("/a/b/c.bin"), QStringLiteral("/a/b/"));
+    EXPECT_EQ(FolderPartOf("/a/b/*.*"), QStringLiteral("/a/b/"));
+    EXPECT_EQ(FolderPartOf("c.bin"), QString());
+}
+
+TEST_F(OptionsTest, AudioPageListsDevicesAndSetsTheOutput) {
+    store.Set("AudioBufsz", 50);
+    store.Set("AudioOUT", 2);
+    TForm4& w = Open();
+    ASSERT_EQ(w.cbAudioOut->count(), 3) << "the default device and both devices";
+    EXPECT_EQ(w.cbAudioOut->itemText(0), QStringLiteral("Default output"));
+    EXPECT_EQ(w.cbAudioOut->itemText(2), QStringLiteral("Card 1"));
+    EXPECT_EQ(w.cbAudioOut->currentIndex(), 2);
+    EXPECT_EQ(waveOut.deviceId, 1);
+    EXPECT_EQ(w.TotalBufferSize(), 2048 * 50);
+    EXPECT_EQ(w.lbBufferSize->text(), QStringLiteral("100 Kb - 4.64 seconds"));
+    EXPECT_TRUE(w.rbPlayback[0]->isChecked());
+    EXPECT_FALSE(w.rbPlayback[2]->isEnabled()) << "interrupt callbacks are not offered";
+
+    w.cbAudioOut->setCurrentIndex(0);
+    emit w.cbAudioOut->activated(0);
+    EXPECT_EQ(waveOut.deviceId, -1) << "entry 0 is the default device";
+    EXPECT_EQ(waveOut.numBuffers, 50);
+
+    w.potBufferCount->SetState(10);
+    w.potBufferCount->OnChange(*w.potBufferCount);
+    EXPECT_EQ(w.TotalBufferSize(), 20480);
+    w.rbRate[5]->click();
+    EXPECT_EQ(w.SampleRate(), 48000u);
+    EXPECT_EQ(w.WaveFormat().nAvgBytesPerSec, 48000u);
+    EXPECT_EQ(w.lbBufferSize->text(), QStringLiteral("20 Kb - 0.43 seconds"));
+    w.rbPlayback[1]->click();
+    EXPECT_EQ(waveOut.method, PlaybackMethod::Thread);
+    w.WriteSettings();
+    EXPECT_EQ(store.Value("AudioOUT").toInt(), 0);
+    EXPECT_EQ(store.Value("AudioBufsz").toInt(), 10);
+}
+
+TEST_F(OptionsTest, AudioListFailuresAndEmptyDeviceLists) {
+    waveOut.failList = true;
+    Open();
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].icon, MessageIcon::Error);
+    EXPECT_EQ(waveOut.deviceId, 0) << "the output falls back to device 0";
+    form.reset();
+
+    waveOut.failList = false;
+    waveOut.devices = 0;
+    store.Set("AudioBufsz", 0);
+    store.Set("AudioOUT", 1);
+    waveOut.numBuffers = 7;
+    TForm4& w = Open();
+    EXPECT_EQ(w.cbAudioOut->count(), 0);
+    EXPECT_EQ(w.potBufferCount->State(), 7) << "a count of 0 takes the output's own";
+}
+
+TEST(ScreenFit, FramesMoveJustEnoughOntoTheNearestScreen) {
+    const QList<QRect> one = {QRect(0, 0, 1920, 1040)};
+    const QList<QRect> two = {QRect(0, 0, 1920, 1040), QRect(1920, 0, 1280, 984)};
+    struct Case {
+        const char* what;
+        QRect frame;
+        QList<QRect> screens;
+        QPoint place;
+    };
+    const Case cases[] = {
+        {"inside stays", QRect(100, 100, 400, 300), one, QPoint(100, 100)},
+        {"options design place", QRect(7, 818, 440, 370), one, QPoint(7, 670)},
+        {"bank design place", QRect(104, 842, 1000, 300), one, QPoint(104, 740)},
+        {"off the left", QRect(-50, 10, 400, 300), one, QPoint(0, 10)},
+        {"far off, nothing overlaps", QRect(5000, 5000, 400, 300), one, QPoint(1520, 740)},
+        {"larger than the screen", QRect(-10, -10, 3000, 2000), one, QPoint(0, 0)},
+        {"across two screens goes to the one it overlaps most", QRect(1800, 100, 400, 300), two,
+         QPoint(1920, 100)},
+        {"on the second screen stays", QRect(2000, 100, 400, 300), two, QPoint(2000, 100)},
+        {"below the shorter second screen", QRect(2000, 900, 400, 300), two, QPoint(2000, 684)},
+        {"no screens", QRect(7, 818, 440, 370), {}, QPoint(7, 818)},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(FitFrameOnScreens(c.frame, c.screens), c.place) << c.what;
+}
+
+TEST_F(OptionsTest, TheOptionsWindowComesUpOnScreen) {
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    ASSERT_EQ(area.height(), 1080) << "the tests' screen is a common desktop's";
+    StoreLooks();
+    store.Set("PX4", 7);
+    store.Set("PY4", 818); // the design place: the frame's foot would hang below the screen
+    store.Set("EN4", 1);
+    store.Set("TempPath", "...");
+    TForm4& w = Open();
+    EXPECT_TRUE(area.contains(w.frameGeometry())) << w.frameGeometry().y();
+    EXPECT_EQ(w.frameGeometry().bottom(), area.bottom()) << "moved up just enough";
+    // Moved only as far as needed: across, it stays where it was (give or take the frame).
+    EXPECT_LE(std::abs(w.frameGeometry().x() - 7), 8);
+}
+
+TEST_F(OptionsTest, AudioPageOverTheRealWaveOutput) {
+    ManualMicroClock clock;
+    VirtualWaveDevice device(clock);
+    device.setDeviceCount(2);
+    QueueDispatcher dispatcher;
+    TMMWaveOut out(device, dispatcher);
+    out.SetDeviceID(WAVE_MAPPER);
+    WaveOutLink link(out, device);
+    store.Set("AudioBufsz", 20);
+    store.Set("AudioOUT", 2);
+    form =
+        std::make_unique<TForm4>(OptionsLinks{store, dialogs, *driver, wave, &panel, bank, patterns, link});
+    TForm4& w = *form;
+    ASSERT_EQ(w.cbAudioOut->count(), 3);
+    EXPECT_EQ(w.cbAudioOut->itemText(0).toStdString(), WaveOutGetDeviceName(device, WAVE_MAPPER));
+    EXPECT_EQ(w.cbAudioOut->itemText(2).toStdString(), WaveOutGetDeviceName(device, 1));
+    EXPECT_EQ(out.DeviceID(), 1) << "the stored entry chose device 1";
+    EXPECT_EQ(w.TotalBufferSize(), int(out.GetBufferSize()) * 20);
+    EXPECT_TRUE(w.rbPlayback[0]->isChecked());
+    EXPECT_FALSE(w.rbPlayback[2]->isEnabled());
+
+    w.cbAudioOut->setCurrentIndex(0);
+    emit w.cbAudioOut->activated(0);
+    EXPECT_EQ(out.DeviceID(), WAVE_MAPPER);
+    EXPECT_EQ(out.NumBuffers(), 20);
+    w.rbPlayback[1]->click();
+    EXPECT_EQ(out.CallBackMode(), cmThread);
+    w.rbPlayback[0]->click();
+    EXPECT_EQ(out.CallBackMode(), cmWindow);
+    form.reset();
+}

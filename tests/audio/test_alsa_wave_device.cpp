@@ -1,0 +1,196 @@
+// The real ALSA library end to end without a sound card: an ALSA configuration of the test's
+// own routes "default" to a file, and what playback writes there is compared byte for byte.
+#include "chain_fixture.h"
+#include "drivers/alsa_wave_device.h"
+#include "wave_out_error.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <fstream>
+
+using namespace vk350;
+
+namespace {
+
+class AlsaWave : public WaveTest {
+protected:
+    // Points libasound at the system's configuration plus ours, which redefines "default".
+    void useConfig(const std::string& defaultPcm) {
+        std::ofstream(path("asound.conf")) << "pcm.!default " << defaultPcm << "\n";
+        setenv("ALSA_CONFIG_PATH", ("/usr/share/alsa/alsa.conf:" + path("asound.conf")).c_str(), 1);
+    }
+    void useFile() {
+        useConfig("{ type file slave.pcm \"null\" file \"" + path("out.raw") + "\" format \"raw\" }");
+    }
+    void TearDown() override {
+        unsetenv("ALSA_CONFIG_PATH");
+        WaveTest::TearDown();
+    }
+
+    // Plays the wave file through a wave out on device, to the end.
+    void play(WaveDevice& device, const Bytes& data, uint16_t bits, uint16_t channels, uint32_t rate,
+              int loopCount) {
+        writeFile("in.wav", pcmWave(bits, channels, rate, data));
+        QueueDispatcher dispatcher;
+        TMMWaveFile file;
+        TMMWaveOut out(device, dispatcher);
+        file.SetOutput(&out);
+        out.SetDeviceID(WAVE_MAPPER);
+        file.Wave().SetFileName(path("in.wav"));
+        out.SetLooping(loopCount > 0);
+        out.SetLoopCount(uint16_t(loopCount));
+        int stops = 0;
+        out.OnStop = [&](TMMWaveOut&) { ++stops; };
+        out.Start();
+        EXPECT_TRUE(dispatcher.runUntil([&] { return stops > 0; }, 20000000));
+        out.Close();
+        EXPECT_EQ(stops, 1);
+    }
+};
+
+Bytes times(const Bytes& b, int n) {
+    Bytes out;
+    for (int i = 0; i < n; ++i)
+        out.insert(out.end(), b.begin(), b.end());
+    return out;
+}
+
+} // namespace
+
+TEST_F(AlsaWave, PlayingWritesExactlyTheSampleBytes) {
+    struct Case {
+        size_t bytes;
+        uint16_t bits, channels;
+        uint32_t rate;
+        int loopCount; // 0: once
+        int plays;
+    };
+    const Case cases[] = {
+        {11025, 8, 1, 22050, 0, 1}, {100, 8, 1, 22050, 0, 1},  {30000, 16, 2, 44100, 0, 1},
+        {5000, 8, 1, 22050, 2, 3},  {4096, 16, 1, 8000, 1, 2}, {70000, 8, 1, 11025, 0, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message()
+                     << c.bytes << " bytes " << c.bits << "/" << c.channels << " x" << c.plays);
+        useFile();
+        std::filesystem::remove(path("out.raw"));
+        AlsaWaveDevice device;
+        ASSERT_EQ(device.deviceCount(), 1) << "the file-backed default is the only output";
+        EXPECT_EQ(device.pcmName(WAVE_MAPPER), "default");
+        EXPECT_EQ(device.pcmName(0), "default");
+        EXPECT_EQ(device.pcmName(1), "");
+        const Bytes data = rampBytes(c.bytes);
+        play(device, data, c.bits, c.channels, c.rate, c.loopCount);
+        EXPECT_EQ(readFile("out.raw"), times(data, c.plays));
+    }
+}
+
+TEST_F(AlsaWave, WithoutASoundCardNothingOpensAndTheEditorStaysUsable) {
+    useConfig("{ type hw card 99 }");
+    AlsaWaveDevice device;
+    if (device.deviceCount() > 0)
+        GTEST_SKIP() << "this machine has a sound card";
+    EXPECT_EQ(device.deviceName(WAVE_MAPPER), "");
+    QueueDispatcher dispatcher;
+    TMMWaveFile file;
+    TMMWaveOut out(device, dispatcher);
+    file.SetOutput(&out);
+    EXPECT_EQ(out.ProductName(), "No wave audio playing device found");
+    writeFile("in.wav", pcmWave(8, 1, 22050, rampBytes(100)));
+    file.Wave().SetFileName(path("in.wav"));
+    try {
+        out.Start();
+        ADD_FAILURE() << "started without a device";
+    } catch (const EMMWaveOutError& e) {
+        EXPECT_STREQ(e.what(), "No wave audio playing device found");
+    }
+    EXPECT_FALSE(out.IsOpen());
+    std::unique_ptr<WaveOutput> output;
+    EXPECT_EQ(device.open(WAVE_MAPPER, pcmFormat(8, 1, 22050), {}, output), kWaveBadDeviceId);
+    EXPECT_EQ(output, nullptr);
+}
+
+TEST_F(AlsaWave, FormatsAndErrorCodes) {
+    useFile();
+    AlsaWaveDevice device;
+    ASSERT_EQ(device.deviceCount(), 1);
+    tWAVEFORMATEX odd = pcmFormat(12, 1, 22050);
+    tWAVEFORMATEX compressed = pcmFormat(8, 1, 22050);
+    compressed.wFormatTag = 2;
+    tWAVEFORMATEX badAlign = pcmFormat(16, 2, 44100);
+    badAlign.nBlockAlign = 3;
+    struct Case {
+        int device;
+        tWAVEFORMATEX format;
+        int result;
+    };
+    for (const Case& c :
+         {Case{0, pcmFormat(8, 1, 22050), kWaveOk}, Case{-1, pcmFormat(16, 2, 48000), kWaveOk},
+          Case{0, odd, kWaveBadFormat}, Case{0, compressed, kWaveBadFormat},
+          Case{0, badAlign, kWaveBadFormat}, Case{1, pcmFormat(8, 1, 22050), kWaveBadDeviceId},
+          Case{-2, pcmFormat(8, 1, 22050), kWaveBadDeviceId}})
+        EXPECT_EQ(device.query(c.device, c.format), c.result) << c.device << " " << c.format.wBitsPerSample;
+
+    struct Mapping {
+        int error;
+        int result;
+    };
+    for (const Mapping& m :
+         {Mapping{0, kWaveOk}, Mapping{-ENOENT, kWaveBadDeviceId}, Mapping{-ENODEV, kWaveNoDriver},
+          Mapping{-EBADFD, kWaveNoDriver}, Mapping{-EBUSY, kWaveAllocated}, Mapping{-ENOMEM, kWaveNoMemory},
+          Mapping{-EINVAL, kWaveInvalidParam}, Mapping{-EIO, kWaveError}})
+        EXPECT_EQ(AlsaWaveDevice::resultFromError(m.error), m.result) << m.error;
+
+    // An open output counts frames as they go out, and a closed one refuses everything.
+    std::unique_ptr<WaveOutput> output;
+    int opened = 0, closed = 0;
+    WaveDeviceEvents events;
+    events.onOpen = [&] { ++opened; };
+    events.onClose = [&] { ++closed; };
+    ASSERT_EQ(device.open(0, pcmFormat(16, 2, 44100), events, output), kWaveOk);
+    EXPECT_EQ(opened, 1);
+    uint32_t frames = 99;
+    EXPECT_EQ(output->position(frames), kWaveOk);
+    EXPECT_EQ(frames, 0u);
+    EXPECT_EQ(output->close(), kWaveOk);
+    EXPECT_EQ(closed, 1);
+    EXPECT_EQ(output->position(frames), kWaveInvalidHandle);
+    TMMWaveHdr h;
+    EXPECT_EQ(output->write(&h), kWaveInvalidHandle);
+}
+
+TEST(AlsaWaveDeviceList, HardwareOutputsInListOrder) {
+    using H = AlsaWaveDevice::Hint;
+    using O = AlsaWaveDevice::Output;
+    struct Case {
+        const char* name;
+        std::vector<H> hints;
+        std::vector<O> outputs;
+        const char* defaultName;
+    };
+    const Case cases[] = {
+        {"nothing listed", {}, {}, "Default"},
+        {"a desktop",
+         {{"null", "Discard all samples", ""},
+          {"default", "Default ALSA Output (currently PipeWire Media Server)", ""},
+          {"sysdefault:CARD=PCH", "HDA Intel PCH, ALC892 Analog\nDefault Audio Device", ""},
+          {"hw:CARD=PCH,DEV=0", "HDA Intel PCH, ALC892 Analog\nDirect hardware device", ""},
+          {"plughw:CARD=PCH,DEV=0", "HDA Intel PCH, ALC892 Analog\nHardware device with conversions", ""},
+          {"plughw:CARD=PCH,DEV=2", "HDA Intel PCH, ALC892 Alt Analog\nHardware device with conversions",
+           "Input"},
+          {"plughw:CARD=NVidia,DEV=3", "HDA NVidia, HDMI 0\nHardware device with conversions", "Output"}},
+         {{"plughw:CARD=PCH,DEV=0", "HDA Intel PCH, ALC892 Analog"},
+          {"plughw:CARD=NVidia,DEV=3", "HDA NVidia, HDMI 0"}},
+         "Default ALSA Output (currently PipeWire Media Server)"},
+        {"an older list without plughw entries",
+         {{"hw:CARD=USB,DEV=0", "USB Audio CODEC\nDirect hardware device", ""},
+          {"hw:CARD=USB,DEV=1", "USB Audio CODEC, mic\nDirect hardware device", "Input"}},
+         {{"plughw:CARD=USB,DEV=0", "USB Audio CODEC"}},
+         "Default"},
+    };
+    for (const Case& c : cases) {
+        std::string defaultName = "Default";
+        EXPECT_EQ(AlsaWaveDevice::pickOutputs(c.hints, defaultName), c.outputs) << c.name;
+        EXPECT_EQ(defaultName, c.defaultName) << c.name;
+    }
+}
