@@ -1,15 +1,15 @@
 // vk350-editor: creates the windows in their start-up order and runs the event loop.
 // "vk350-editor FILE" opens FILE as the Load Raw-Bin command would.
 #include "about_window.h"
+#include "bank_window.h"
 #include "editor_application.h"
 #include "editor_arguments.h"
 #include "main_window.h"
 #include "midi_driver_factory.h"
 #include "options_window.h"
+#include "patterns_window.h"
 #include "qt_dialogs.h"
 #include "qt_dispatcher.h"
-#include "received_bank.h"
-#include "received_patterns.h"
 #include "sample_edit.h"
 #include "settings_store.h"
 #include "start_file.h"
@@ -61,19 +61,26 @@ int main(int argc, char** argv) {
     vk350::QtSettingsStore store;
     QtDialogs dialogs;
     TForm1 form(dialogs, &store);
-    // The sample bank and patterns windows take these places as they are built; until then their
-    // stand-ins hold what the machine sends.
-    vk350::ReceivedBank bank;
+    TForm2 bank(store, dialogs);
+    bank.setAttribute(Qt::WA_QuitOnClose, false);
+    // The patterns window comes before the options window, whose ports deliver pattern dumps to it
+    // from the moment they open.
+    TForm3 patterns(store, dialogs);
+    patterns.setAttribute(Qt::WA_QuitOnClose, false);
     // The main window's wave output, on the system's default device; the main window plays
     // through it once playback is built.
     vk350::TMMWaveOut WaveOut1(*audio, dispatcher);
     WaveOut1.SetDeviceID(vk350::WAVE_MAPPER);
     vk350::WaveOutLink waveOut(WaveOut1, *audio);
-    vk350::ReceivedPatterns patterns;
     vk350::TForm4 options(vk350::OptionsLinks{store, dialogs, *midi, *form.sqSampleEdit1, form.EditPanel,
                                               bank, patterns, waveOut});
     form.SetOptionsWindow(&options);
-    form.SetBankSlots(&bank);
+    form.SetBankWindow(&bank);
+    form.SetPatternsWindow(&patterns);
+    form.OnCloseWaveOut = [&WaveOut1] { WaveOut1.Close(); };
+    bank.SetOptionsWindow(&options);
+    bank.SetMainWindow(&form);
+    patterns.SetOptionsWindow(&options);
     TAboutBox about(&form);
     about.setAttribute(Qt::WA_QuitOnClose, false);
     form.SetAboutBox(&about);

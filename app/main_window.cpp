@@ -1,8 +1,10 @@
 // TForm1 construction: layout, knob strip, menus, toolbar, start-up and placement.
 #include "main_window.h"
 
+#include "bank_window.h"
 #include "dialogs.h"
 #include "options_window.h"
+#include "patterns_window.h"
 #include "potlab.h"
 #include "sample_edit.h"
 #include "screen_fit.h"
@@ -265,8 +267,10 @@ void TForm1::CreateMenus() {
     mnuPreferences =
         AddItem(mnuView, QStringLiteral("Preferences"), QKeySequence(Qt::Key_F2), &TForm1::TogglePreferences);
     mnuPreferences->setCheckable(true);
-    mnuSampleBank = AddItem(mnuView, QStringLiteral("VK350 Sample Bank"), QKeySequence(Qt::Key_F3), nullptr);
-    mnuPatterns = AddItem(mnuView, QStringLiteral("VK350 Patterns"), QKeySequence(Qt::Key_F4), nullptr);
+    mnuSampleBank = AddItem(mnuView, QStringLiteral("VK350 Sample Bank"), QKeySequence(Qt::Key_F3),
+                            &TForm1::ShowBankWindow);
+    mnuPatterns =
+        AddItem(mnuView, QStringLiteral("VK350 Patterns"), QKeySequence(Qt::Key_F4), &TForm1::ShowPatternsWindow);
     SetItemEnabled(mnuPreferences, false);
     SetItemEnabled(mnuSampleBank, false);
     SetItemEnabled(mnuPatterns, false);
@@ -473,7 +477,7 @@ void TForm1::SaveWindowPlacement() {
         store_->Flush();
 }
 
-// The closing sequence: every window's settings in their order, then the MIDI ports.
+// The closing sequence: every window's settings in their order, the MIDI ports, the wave output.
 void TForm1::closeEvent(QCloseEvent* event) {
     if (OnStoreBankSettings)
         OnStoreBankSettings();
@@ -485,6 +489,11 @@ void TForm1::closeEvent(QCloseEvent* event) {
         options_->ClosePorts();
         options_->hide();
     }
+    for (QWidget* w : {static_cast<QWidget*>(bankWindow_), static_cast<QWidget*>(patternsWindow_)})
+        if (w)
+            w->hide();
+    if (OnCloseWaveOut)
+        OnCloseWaveOut();
     if (aboutBox_)
         aboutBox_->close();
     event->accept();

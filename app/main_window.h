@@ -22,6 +22,8 @@ namespace vk350 {
 class BankSlots;
 class Dialogs;
 class SettingsStore;
+class TForm2;
+class TForm3;
 class TForm4;
 class Tsqpotlab;
 class TsqSampleEdit;
@@ -39,11 +41,20 @@ public:
     void SetOptionsWindow(TForm4* window);
     // The bank slots that "Copy to bank location" fills.
     void SetBankSlots(BankSlots* bank);
+    // The sample bank and patterns windows: the View items show them, "Copy to bank location"
+    // fills the bank's slots, and closing stores their settings.
+    void SetBankWindow(TForm2* window);
+    void SetPatternsWindow(TForm3* window);
+    // A bank slot's sample becomes the edited one, under the slot's name, with the chooser on
+    // that slot's location.
+    void TakeSlotSample(int slot, const TsqSampleEdit& source, const QString& name);
 
     // Closing stores the bank's and the patterns window's settings through these, in the order
     // of the closing sequence, once those windows exist.
     std::function<void()> OnStoreBankSettings;
     std::function<void()> OnStorePatternsSettings;
+    // The last step of closing: the wave output closes.
+    std::function<void()> OnCloseWaveOut;
 
     // Opens a sample file as "Load Raw-Bin" does after its dialog (the command line uses this).
     void OpenSampleFile(const QString& path);
@@ -235,6 +246,8 @@ private:
     int ChosenLocation() const;
     void ShowFittedSize();
     void TogglePreferences();
+    void ShowBankWindow();
+    void ShowPatternsWindow();
 
     // File commands (main_window_files.cpp).
     void LoadRawBin();
@@ -253,6 +266,8 @@ private:
     QWidget* aboutBox_ = nullptr;
     TForm4* options_ = nullptr;
     BankSlots* bank_ = nullptr;
+    TForm2* bankWindow_ = nullptr;
+    TForm3* patternsWindow_ = nullptr;
     QShortcut* loadWaveKey_ = nullptr;
     QShortcut* saveAsWaveKey_ = nullptr;
 };

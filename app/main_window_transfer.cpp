@@ -4,9 +4,10 @@
 
 #include "bank_location.h"
 #include "bank_slots.h"
+#include "bank_window.h"
+#include "patterns_window.h"
 #include "options_window.h"
 #include "potlab.h"
-#include "sample_byte_maps.h"
 #include "sample_edit.h"
 
 #include <QAction>
@@ -27,6 +28,61 @@ void TForm1::SetOptionsWindow(TForm4* window) {
 
 void TForm1::SetBankSlots(BankSlots* bank) {
     bank_ = bank;
+}
+
+void TForm1::SetBankWindow(TForm2* window) {
+    bankWindow_ = window;
+    bank_ = window;
+    SetItemEnabled(mnuSampleBank, window != nullptr);
+    if (window)
+        OnStoreBankSettings = [window] { window->WriteSettings(); };
+    else
+        OnStoreBankSettings = nullptr;
+}
+
+void TForm1::SetPatternsWindow(TForm3* window) {
+    patternsWindow_ = window;
+    SetItemEnabled(mnuPatterns, window != nullptr);
+    if (window)
+        OnStorePatternsSettings = [window] { window->WriteSettings(); };
+    else
+        OnStorePatternsSettings = nullptr;
+}
+
+namespace {
+
+void ShowAndRaise(QWidget* window) {
+    if (!window)
+        return;
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
+
+} // namespace
+
+void TForm1::ShowBankWindow() {
+    ShowAndRaise(bankWindow_);
+}
+
+void TForm1::ShowPatternsWindow() {
+    ShowAndRaise(patternsWindow_);
+}
+
+void TForm1::TakeSlotSample(int slot, const TsqSampleEdit& source, const QString& name) {
+    if (slot < 0 || slot >= kBankSlots)
+        return;
+    TsqSampleEdit& e = *sqSampleEdit1;
+    e.Clear(true);
+    const int n = std::min(source.GetSampleLen(), e.Max());
+    e.SetSampleLen(n);
+    std::copy_n(source.GetData(), n, e.GetData());
+    Label12->setText(name);
+    ResetViewAfterLoad();
+    ComboBox1->setCurrentIndex(slot + 1);
+    SetItemEnabled(mnuSaveAsWave, true);
+    SetItemEnabled(btnPlay, true);
+    SetItemEnabled(btnStop, true);
 }
 
 void TForm1::TogglePreferences() {
@@ -54,20 +110,14 @@ void TForm1::ShowFittedSize() {
     sqSampleEdit1->DrawWave();
 }
 
-// The machine takes sign-magnitude bytes: the sample goes out in that form and comes back by the
-// same conversion, which is its own inverse. Converting back (rather than exchanging with the undo
-// copy through the clipboard) leaves the clipboard as the user left it, and a tail the fitting
-// added stays zero.
+// The machine takes sign-magnitude bytes: the options window sends the sample in that form and
+// converts it back (rather than exchanging it with the undo copy through the clipboard), which
+// leaves the clipboard as the user left it.
 void TForm1::SendToMidi() {
     const int location = ChosenLocation();
     if (location < 0 || !options_)
         return;
-    TsqSampleEdit& e = *sqSampleEdit1;
-    const int before = e.GetSampleLen();
-    convertSign(std::span<uint8_t>(e.GetData(), size_t(before)));
-    options_->SendSample(location, SampleSource::Editor, e.Sample());
-    const int converted = std::max(before, e.GetSampleLen());
-    convertSign(std::span<uint8_t>(e.GetData(), size_t(std::min(converted, e.Max()))));
+    options_->SendEditorSample(location, SampleSource::Editor, sqSampleEdit1->Sample());
     ShowFittedSize();
 }
 

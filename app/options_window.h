@@ -60,6 +60,13 @@ public:
     // Fits the sample (held in the machine's form) to slot's size, sends it and logs each step.
     // False when nothing or not all of it went out.
     bool SendSample(int slot, SampleSource source, SampleBuffer& sample);
+    // Sends a sample held in the editor's form: it goes out in the machine's form and comes back
+    // converted, with a tail the fitting added left zero. A send that fails or is cancelled
+    // leaves the sample's bytes and length as they were.
+    bool SendEditorSample(int slot, SampleSource source, SampleBuffer& sample);
+    // Sends bytes as they are, as one SysEx block (pattern dumps); logs a failure or a cut and
+    // returns the output's code (failure, when given, gets the line). Nothing goes out below 3 bytes.
+    int SendSysExBlock(const uint8_t* data, size_t size, const QString& text, QString* failure = nullptr);
     // Fits the editor's sample to slot's size, with its log line.
     void FitSample(int slot, SampleBuffer& sample);
     void SendKVB9Setup();

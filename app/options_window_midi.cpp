@@ -1,7 +1,9 @@
 // TForm4: the MIDI ports, sending samples and the KVB9 setup, and received dumps.
 #include "options_window.h"
 
+#include "bank_location.h"
 #include "potlab.h"
+#include "sample_byte_maps.h"
 #include "sample_dump.h"
 
 #include <QApplication>
@@ -123,7 +125,8 @@ void TForm4::FitSample(int slot, SampleBuffer& sample) {
 }
 
 bool TForm4::SendSample(int slot, SampleSource source, SampleBuffer& sample) {
-    if (!transfer_.Running())
+    // One "Transfert annule" line per cancelled transfer.
+    if (!transfer_.Cancelled())
         cancelLogged_ = false;
     // After a Cancel the sends still to come in the same transfer are dropped, with one line.
     if (transfer_.Cancelled()) {
@@ -150,6 +153,43 @@ bool TForm4::SendSample(int slot, SampleSource source, SampleBuffer& sample) {
     else
         AddLog(FromStd(sendResultLogLine(code)));
     return code == kMidiOk;
+}
+
+bool TForm4::SendEditorSample(int slot, SampleSource source, SampleBuffer& sample) {
+    if (slot < 0 || slot >= kBankSlots)
+        return false;
+    uint8_t* data = sample.GetData();
+    const int before = sample.GetSampleLen();
+    const int size = int(std::min<uint32_t>(kBankLocations[size_t(slot)].size(), SampleBuffer::Capacity));
+    // The fitting zeroes the bytes from the old length up to the slot's size: kept to put back.
+    std::vector<uint8_t> tail;
+    if (before < size)
+        tail.assign(data + before, data + size);
+    convertSign(std::span<uint8_t>(data, size_t(before)));
+    const bool sent = SendSample(slot, source, sample);
+    const int converted = std::max(before, sample.GetSampleLen());
+    convertSign(std::span<uint8_t>(data, size_t(std::min(converted, SampleBuffer::Capacity))));
+    if (!sent) {
+        std::copy(tail.begin(), tail.end(), data + before);
+        sample.SetSampleLen(before);
+    }
+    return sent;
+}
+
+int TForm4::SendSysExBlock(const uint8_t* data, size_t size, const QString& text, QString* failure) {
+    if (size < 3)
+        return kMidiInvalidParam;
+    transfer_.Begin(size, text);
+    const int code = SendBlock(data, size);
+    transfer_.End();
+    if (code == kMidiOk)
+        return code;
+    const QString line = FromStd(code == kMidiCut ? cutDumpLogLine(sqMidiOut1->SysExSent(), size)
+                                                  : sendResultLogLine(code));
+    AddLog(line);
+    if (failure)
+        *failure = line;
+    return code;
 }
 
 // Hands one SysEx block to the output and waits until it is out, with the windows painting;

@@ -1,0 +1,149 @@
+// TForm2: loading and saving slots as raw files, one file per slot.
+#include "bank_window.h"
+
+#include "dialogs.h"
+#include "file_names.h"
+#include "sample_edit.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLabel>
+#include <algorithm>
+
+namespace vk350 {
+
+namespace {
+
+const char* const kLoadFilter = "Binary file |*.bin;*.raw|All files (*.*)|*.*";
+const char* const kSaveFilter = "Binary file (bin)|*.bin|All files (*.*)|*.*";
+
+std::string Native(const QString& path) {
+    return QFile::encodeName(path).toStdString();
+}
+
+int ZoomFor(const TsqSampleEdit& e) {
+    return e.GetSampleLen() / std::max(1, e.width() - 1) + 1;
+}
+
+// The name without its last extension ("kit.bin" gives "kit").
+QString WithoutExtension(const QString& name) {
+    const QString extension = ExtensionOf(name);
+    return extension.isEmpty() ? name : name.left(name.size() - extension.size() - 1);
+}
+
+} // namespace
+
+void TForm2::ShowError(const QString& text) {
+    dialogs_.Message(this, MessageIcon::Error, QStringLiteral("File Error"), text);
+}
+
+void TForm2::ShowLoaded(int slot, const QString& name, const QString& size) {
+    TsqSampleEdit& e = *SlotEdits[size_t(slot)];
+    SlotNames[size_t(slot)]->setText(name);
+    e.SetZoom(ZoomFor(e));
+    SlotSizes[size_t(slot)]->setText(size);
+}
+
+void TForm2::LoadOne(int slot) {
+    FileDialogRequest request;
+    request.title = QStringLiteral(" Load One Sample");
+    request.filter = QString::fromUtf8(kLoadFilter);
+    request.filterIndex = 1;
+    const FileDialogAnswer answer = dialogs_.OpenFile(this, request);
+    if (!answer.accepted)
+        return;
+    TsqSampleEdit& e = *SlotEdits[size_t(slot)];
+    // A failed read leaves the slot and its captions as they were.
+    if (!e.LoadFromFile(Native(answer.fileName), true, 0)) {
+        ShowError(QStringLiteral("Read File Error - Abort Loading"));
+        return;
+    }
+    ShowLoaded(slot, FileNameWithoutFolder(answer.fileName),
+               QString::number(e.GetSampleLen() / 1024) + QStringLiteral("K"));
+}
+
+// The chosen name is a pattern in its folder ("*.*" as typed by default). Plain files only,
+// in name order as the desktop lists them, fill the slots from the first; the eleventh and later
+// are left. A file that fails keeps its slot as it was and the next file goes to the next slot.
+void TForm2::LoadAll() {
+    FileDialogRequest request;
+    request.title = QStringLiteral(" Load All Samples");
+    request.filter = QString::fromUtf8(kLoadFilter);
+    request.filterIndex = 2;
+    request.fileName = QStringLiteral("*.*");
+    request.acceptAnyName = true;
+    const FileDialogAnswer answer = dialogs_.OpenFile(this, request);
+    if (!answer.accepted || answer.fileName.isEmpty())
+        return;
+    const QFileInfo chosen(answer.fileName);
+    QString pattern = chosen.fileName();
+    // "*.*" stands for every file, with an extension or not.
+    if (pattern.isEmpty() || pattern == QLatin1String("*.*"))
+        pattern = QStringLiteral("*");
+    const QDir folder(chosen.path());
+    const QStringList files =
+        folder.entryList(QStringList{pattern}, QDir::Files, QDir::Name | QDir::IgnoreCase);
+    const int count = std::min<int>(int(files.size()), kSlotCount);
+    for (int slot = 0; slot < count; ++slot) {
+        const QString& name = files[slot];
+        TsqSampleEdit& e = *SlotEdits[size_t(slot)];
+        if (!e.LoadFromFile(Native(folder.filePath(name)), true, 0)) {
+            ShowError(QStringLiteral("Read File Error - Abort Loading"));
+            continue;
+        }
+        ShowLoaded(slot, name, QString::number(e.GetSampleLen() / 1024 + 1) + QStringLiteral("K"));
+    }
+}
+
+// An empty slot has nothing to save: no dialog, no file.
+void TForm2::SaveOne(int slot) {
+    TsqSampleEdit& e = *SlotEdits[size_t(slot)];
+    if (e.GetSampleLen() <= 0)
+        return;
+    FileDialogRequest request;
+    request.title = QStringLiteral("Save One Sample");
+    request.filter = QString::fromUtf8(kSaveFilter);
+    request.filterIndex = 1;
+    request.fileName = SlotNames[size_t(slot)]->text();
+    request.confirmOverwrite = true;
+    const FileDialogAnswer answer = dialogs_.SaveFile(this, request);
+    if (!answer.accepted || answer.fileName.isEmpty())
+        return;
+    QString name = answer.fileName;
+    if (ExtensionOf(name).isEmpty() && !name.endsWith(QLatin1Char('.')))
+        name += QStringLiteral(".bin");
+    if (!e.SaveToFile(Native(name))) {
+        ShowError(QStringLiteral("Write File Error - Abort Saving"));
+        return;
+    }
+    SlotNames[size_t(slot)]->setText(FileNameWithoutFolder(name));
+}
+
+// Ten files base_0.bin .. base_9.bin beside the chosen name. Empty slots write no file; the first
+// failure ends the saving.
+void TForm2::SaveAll() {
+    FileDialogRequest request;
+    request.title = QStringLiteral("Save All Samples");
+    request.filter = QString::fromUtf8(kSaveFilter);
+    request.filterIndex = 1;
+    const FileDialogAnswer answer = dialogs_.SaveFile(this, request);
+    if (!answer.accepted || answer.fileName.isEmpty())
+        return;
+    const QFileInfo chosen(answer.fileName);
+    const QDir folder(chosen.path());
+    const QString base = WithoutExtension(chosen.fileName());
+    for (int slot = 0; slot < kSlotCount; ++slot) {
+        TsqSampleEdit& e = *SlotEdits[size_t(slot)];
+        if (e.GetSampleLen() <= 0)
+            continue;
+        const QString name = base + QStringLiteral("_%1.bin").arg(slot);
+        if (!e.SaveToFile(Native(folder.filePath(name)))) {
+            ShowError(QStringLiteral("Write File Error - Abort Saving"));
+            return;
+        }
+        SlotNames[size_t(slot)]->setText(name);
+    }
+}
+
+} // namespace vk350

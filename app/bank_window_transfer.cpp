@@ -1,0 +1,94 @@
+// TForm2: the commands over every slot, the sends to the machine, and the hand-over of a slot to
+// the main window and to playback.
+#include "bank_window.h"
+
+#include "bank_location.h"
+#include "main_window.h"
+#include "options_window.h"
+#include "sample_dump.h"
+#include "sample_edit.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QToolBar>
+#include <algorithm>
+
+namespace vk350 {
+
+namespace {
+
+// The bytes a slot's dump takes on the wire once the slot is fitted to its location.
+size_t DumpSizeOf(int slot) {
+    return sampleDumpSize(std::min<size_t>(kBankLocations[size_t(slot)].size(), kMaxDumpSamples));
+}
+
+} // namespace
+
+void TForm2::NewBank() {
+    for (int slot = 0; slot < kSlotCount; ++slot)
+        DeleteSlot(slot);
+}
+
+void TForm2::DeleteSlot(int slot) {
+    SlotEdits[size_t(slot)]->Clear(true);
+    SlotNames[size_t(slot)]->setText(QStringLiteral("empty"));
+    SlotSizes[size_t(slot)]->setText(QStringLiteral("0"));
+}
+
+void TForm2::ReverseAll() {
+    for (TsqSampleEdit* e : SlotEdits)
+        e->Reverse();
+}
+
+void TForm2::UnsignedAll() {
+    for (TsqSampleEdit* e : SlotEdits)
+        e->ConvertSign(true, true);
+}
+
+void TForm2::ToggleButtonsBar() {
+    ToolBar1->setVisible(mnuButtonsBar->isChecked());
+}
+
+// One slot in the machine's form, then the pause the machine needs to store it.
+bool TForm2::SendSlot(int slot) {
+    TsqSampleEdit& e = *SlotEdits[size_t(slot)];
+    const bool sent = options_->SendEditorSample(slot, SampleSource::Bank, e.Sample());
+    e.DrawWave();
+    options_->Transfer().Pause(SendPauseMs);
+    return sent;
+}
+
+void TForm2::SendOne(int slot) {
+    if (!options_ || slot < 0 || slot >= kSlotCount)
+        return;
+    TransferProgress& transfer = options_->Transfer();
+    transfer.Begin(DumpSizeOf(slot), QStringLiteral("Send to Midi ") + SlotShortNames[size_t(slot)]->text());
+    SendSlot(slot);
+    transfer.End();
+}
+
+// One transfer for the ten messages, so that one Cancel drops the sends still to come.
+void TForm2::SendAll() {
+    if (!options_)
+        return;
+    size_t total = 0;
+    for (int slot = 0; slot < kSlotCount; ++slot)
+        total += DumpSizeOf(slot);
+    TransferProgress& transfer = options_->Transfer();
+    transfer.Begin(total, QStringLiteral("Send Parameters to MIDI"));
+    for (int slot = 0; slot < kSlotCount; ++slot)
+        SendSlot(slot);
+    transfer.End();
+}
+
+void TForm2::CopyToMain(int slot) {
+    if (main_)
+        main_->TakeSlotSample(slot, *SlotEdits[size_t(slot)], SlotNames[size_t(slot)]->text());
+}
+
+void TForm2::PlaySlot(int slot) {
+    if (OnPlaySlot)
+        OnPlaySlot(slot);
+}
+
+} // namespace vk350
