@@ -1,0 +1,125 @@
+// The four windows as the program wires them, over one loopback MIDI cable (what goes out comes
+// back in), with scripted dialogs, a recording settings store over the real one and a scratch
+// folder.
+#pragma once
+
+#include "bank_window.h"
+#include "loopback_midi_driver.h"
+#include "main_window.h"
+#include "options_window.h"
+#include "patterns_window.h"
+#include "recording_settings_store.h"
+#include "sample_byte_maps.h"
+#include "sample_dump.h"
+#include "sample_edit.h"
+#include "scripted_dialogs.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTest>
+#include <gtest/gtest.h>
+#include <memory>
+#include <vector>
+
+namespace vk350 {
+
+class BankTest : public ::testing::Test {
+protected:
+    using Bytes = std::vector<uint8_t>;
+
+    void SetUp() override {
+        QSettings(QStringLiteral("Tervala"), QStringLiteral("Kelvane")).clear();
+        ASSERT_TRUE(dir.isValid());
+    }
+    void TearDown() override { Close(); }
+
+    void Open() {
+        main = std::make_unique<TForm1>(dialogs, &store);
+        bank = std::make_unique<TForm2>(store, dialogs);
+        patterns = std::make_unique<TForm3>(store, dialogs);
+        options = std::make_unique<TForm4>(OptionsLinks{store, dialogs, driver, *main->sqSampleEdit1,
+                                                        main->EditPanel, *bank, *patterns, waveOut});
+        main->SetOptionsWindow(options.get());
+        main->SetBankWindow(bank.get());
+        main->SetPatternsWindow(patterns.get());
+        bank->SetOptionsWindow(options.get());
+        bank->SetMainWindow(main.get());
+        patterns->SetOptionsWindow(options.get());
+        bank->SendPauseMs = 0;
+        main->show();
+        options->Memo1->Clear();
+        driver.clearBacklog(0);
+    }
+
+    void Close() {
+        options.reset(); // it reaches the other windows
+        patterns.reset();
+        bank.reset();
+        main.reset();
+    }
+
+    // Lets the far end of the cable hand what it received to the windows.
+    void Deliver() {
+        driver.waitUntilDelivered(0);
+        QApplication::processEvents();
+    }
+
+    void Fill(int slot, const Bytes& bytes) {
+        TsqSampleEdit& e = bank->SlotEdit(slot);
+        e.Sample().LoadFromBuffer(bytes.data(), int(bytes.size()));
+        e.SetSampleLen(int(bytes.size()));
+    }
+
+    Bytes SlotBytes(int slot) {
+        const TsqSampleEdit& e = bank->SlotEdit(slot);
+        return Bytes(e.GetData(), e.GetData() + e.GetSampleLen());
+    }
+
+    QString WriteFile(const QString& name, const Bytes& bytes) {
+        const QString path = dir.filePath(name);
+        QFile f(path);
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(reinterpret_cast<const char*>(bytes.data()), qint64(bytes.size()));
+        return path;
+    }
+
+    static Bytes ReadFile(const QString& path) {
+        QFile f(path);
+        if (!f.open(QIODevice::ReadOnly))
+            return {};
+        const QByteArray data = f.readAll();
+        return Bytes(data.begin(), data.end());
+    }
+
+    static Bytes Ramp(size_t n, int seed = 0) {
+        Bytes v(n);
+        for (size_t i = 0; i < n; ++i)
+            v[i] = uint8_t(seed * 37 + int(i) * 5 + int(i / 300));
+        return v;
+    }
+
+    // The dump of editor-form samples for slot, as the machine gets it.
+    static Bytes Dump(int slot, Bytes samples) {
+        convertSign(samples);
+        Bytes m(sampleDumpSize(samples.size()));
+        buildSampleDump(slot, samples, m);
+        return m;
+    }
+
+    QStringList Log() const { return options->Memo1->Lines(); }
+
+    QtSettingsStore qtStore;
+    RecordingSettingsStore store{&qtStore};
+    ScriptedDialogs dialogs;
+    LoopbackMidiDriver driver{1};
+    NoWaveOutput waveOut;
+    QTemporaryDir dir;
+    std::unique_ptr<TForm1> main;
+    std::unique_ptr<TForm2> bank;
+    std::unique_ptr<TForm3> patterns;
+    std::unique_ptr<TForm4> options;
+};
+
+} // namespace vk350

@@ -1,0 +1,165 @@
+// The patterns window: loading, saving and sending the held dump, New, and dumps received over
+// the cable.
+#include "bank_fixture.h"
+
+#include "log_memo.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QToolBar>
+
+using namespace vk350;
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+// A pattern message of n bytes in all: the VK350 header, command, data below 0x80 and its end.
+Bytes Pattern(size_t n, uint8_t command = 0x02, uint8_t seed = 0) {
+    Bytes m(n);
+    for (size_t i = 0; i < n; ++i)
+        m[i] = uint8_t((i * 3 + seed) & 0x7F);
+    m[0] = 0xF0;
+    m[1] = 0x2A;
+    m[2] = 0x03;
+    m[3] = 0x01;
+    m[4] = command;
+    m[n - 1] = 0xF7;
+    return m;
+}
+
+} // namespace
+
+class PatternsTest : public BankTest {
+protected:
+    Bytes Held() const { return Bytes(patterns->Buffer(), patterns->Buffer() + patterns->HeldLength()); }
+    QStringList PatternLog() const { return patterns->Memo1->Lines(); }
+};
+
+// At most 65536 bytes are held; an empty file changes nothing and one that cannot be read says so.
+TEST_F(PatternsTest, LoadHoldsTheFileUpToTheBufferSize) {
+    Open();
+    EXPECT_EQ(PatternLog(), QStringList{"..."});
+    struct Case {
+        QString file;
+        int size; // -1: no such file
+        int held;
+        size_t heldFrom; // the held bytes are the start of the pattern of this size
+        bool error;
+    };
+    const Case cases[] = {{"big.syx", 70000, 65536, 70000, false},
+                          {"one.syx", 300, 300, 300, false},
+                          {"empty.syx", 0, 300, 300, false},
+                          {"missing.syx", -1, 300, 300, true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file.toStdString());
+        const QString path = dir.filePath(c.file);
+        if (c.size >= 0)
+            WriteFile(c.file, c.size > 0 ? Pattern(size_t(c.size)) : Bytes{});
+        patterns->Memo1->Clear();
+        dialogs.messages.clear();
+        dialogs.Answer(path, 1);
+        patterns->mnuLoadSysex->trigger();
+        const Bytes source = Pattern(c.heldFrom);
+        EXPECT_EQ(Held(), Bytes(source.begin(), source.begin() + c.held));
+        EXPECT_EQ(PatternLog(), c.size > 0 ? QStringList{QStringLiteral("Load Sysex %1 Bytes").arg(c.held)}
+                                           : QStringList{});
+        EXPECT_EQ(dialogs.messages.size(), c.error ? 1u : 0u);
+    }
+    EXPECT_EQ(dialogs.openRequests[0].title, QStringLiteral(" Load Sysex File"));
+    EXPECT_EQ(dialogs.openRequests[0].filter, QStringLiteral("Sysex File|*.syx|All files (*.*)|*.*"));
+}
+
+// Every name ends in .syx; a save that fails says so and leaves the old file whole.
+TEST_F(PatternsTest, SaveWritesTheHeldBytesUnderASyxName) {
+    Open();
+    const Bytes dump = Pattern(4000);
+    patterns->ReceivePatternDump(dump.data(), int(dump.size()), QStringLiteral("> Syx ONEPAT recu 4000"));
+    struct Case {
+        QString answer;
+        QString written;
+    };
+    const Case cases[] = {{"dump.txt", "dump.syx"}, {"dump2", "dump2.syx"}, {"dump3.SYX", "dump3.SYX"}};
+    for (const Case& c : cases) {
+        dialogs.Answer(dir.filePath(c.answer), 1);
+        patterns->btnSaveAll->trigger();
+        EXPECT_EQ(ReadFile(dir.filePath(c.written)), dump) << c.answer.toStdString();
+    }
+    EXPECT_FALSE(QFile::exists(dir.filePath("dump.txt")));
+    EXPECT_TRUE(dialogs.messages.empty());
+
+    const Bytes old = {1, 2, 3};
+    const QString locked = WriteFile("locked.syx", old);
+    QFile::setPermissions(locked, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
+    for (const QString& answer : {dir.filePath("locked"), dir.filePath("none/dump")}) {
+        dialogs.messages.clear();
+        dialogs.Answer(answer, 1);
+        patterns->mnuSaveSysex->trigger();
+        ASSERT_EQ(dialogs.messages.size(), 1u) << answer.toStdString();
+        EXPECT_EQ(dialogs.messages[0].text, QStringLiteral("Write File Error - Abort Saving"));
+        EXPECT_EQ(dialogs.messages[0].title, QStringLiteral("File Error"));
+    }
+    EXPECT_EQ(ReadFile(locked), old);
+    EXPECT_FALSE(QDir(dir.filePath("none")).exists());
+}
+
+// The held bytes go out as they are; below three bytes nothing goes, but the line is logged.
+// After New nothing is held, so nothing goes out.
+TEST_F(PatternsTest, SendTransmitsTheHeldBytesAndNewLeavesNothingToSend) {
+    Open();
+    options->sqMidiIn1->SetUsing(false); // the sent dump must not come back in
+    for (int held : {0, 1, 2, 3000}) {
+        SCOPED_TRACE(held);
+        const Bytes dump = Pattern(size_t(std::max(held, 5)));
+        patterns->ReceivePatternDump(dump.data(), held, QStringLiteral("in"));
+        patterns->Memo1->Clear();
+        driver.clearBacklog(0);
+        patterns->btnSendToMidi->trigger();
+        EXPECT_EQ(driver.backlog(0), held >= 3 ? dump : Bytes{});
+        EXPECT_EQ(PatternLog(), QStringList{QStringLiteral("Send Sysex %1 Bytes").arg(held)});
+    }
+    patterns->mnuNew->trigger();
+    EXPECT_EQ(patterns->HeldLength(), 0);
+    EXPECT_EQ(PatternLog(), QStringList{});
+    EXPECT_TRUE(std::all_of(patterns->Buffer(), patterns->Buffer() + TForm3::kBufferSize,
+                            [](uint8_t b) { return b == 0; }));
+    driver.clearBacklog(0);
+    patterns->mnuSendToMidi->trigger();
+    EXPECT_TRUE(driver.backlog(0).empty());
+
+    // No output port: the failure is logged in both windows.
+    const Bytes dump = Pattern(100);
+    patterns->ReceivePatternDump(dump.data(), 100, QStringLiteral("in"));
+    options->sqMidiOut1->SetUsing(false);
+    patterns->mnuSendToMidi->trigger();
+    EXPECT_TRUE(PatternLog().back().startsWith(QStringLiteral("Erreur transfert MIDI OUT - code ")));
+    EXPECT_EQ(Log().back(), PatternLog().back());
+}
+
+// A dump from the machine replaces a loaded one; one too long for the buffer is refused and the
+// held dump stays.
+TEST_F(PatternsTest, ReceivedDumpsReplaceTheHeldOneUnlessTooLong) {
+    Open();
+    dialogs.Answer(WriteFile("loaded.syx", Pattern(9000, 0x01)), 1);
+    patterns->mnuLoadSysex->trigger();
+    const Bytes one = Pattern(700, 0x02, 5);
+    driver.inject(0, one);
+    Deliver();
+    EXPECT_EQ(Held(), one);
+    EXPECT_EQ(PatternLog().back(), QStringLiteral("> Syx ONEPAT recu 700"));
+    EXPECT_EQ(Log().back(), QStringLiteral("> Syx ONEPAT recu 700"));
+
+    driver.inject(0, Pattern(70000, 0x01));
+    Deliver();
+    EXPECT_EQ(Held(), one);
+    EXPECT_TRUE(Log().back().startsWith(QStringLiteral("Probleme"))) << Log().back().toStdString();
+    const Bytes huge = Pattern(65537);
+    patterns->ReceivePatternDump(huge.data(), int(huge.size()), QStringLiteral("too long"));
+    EXPECT_EQ(Held(), one);
+    EXPECT_EQ(PatternLog().back(), QStringLiteral("> Syx ONEPAT recu 700"));
+
+    patterns->show();
+    patterns->mnuButtonsBar->trigger();
+    EXPECT_FALSE(patterns->ToolBar1->isVisible());
+}
