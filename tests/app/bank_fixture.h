@@ -18,7 +18,6 @@
 #include <QFile>
 #include <QSettings>
 #include <QTemporaryDir>
-#include <QTest>
 #include <gtest/gtest.h>
 #include <memory>
 #include <vector>
@@ -60,33 +59,26 @@ protected:
         main.reset();
     }
 
-    // Lets the far end of the cable hand what it received to the windows.
-    void Deliver() {
-        driver.waitUntilDelivered(0);
-        QApplication::processEvents();
-    }
-
     void Fill(int slot, const Bytes& bytes) {
         TsqSampleEdit& e = bank->SlotEdit(slot);
         e.Sample().LoadFromBuffer(bytes.data(), int(bytes.size()));
         e.SetSampleLen(int(bytes.size()));
     }
 
-    Bytes SlotBytes(int slot) {
+    Bytes SlotBytes(int slot, int length = -1) {
         const TsqSampleEdit& e = bank->SlotEdit(slot);
-        return Bytes(e.GetData(), e.GetData() + e.GetSampleLen());
+        return Bytes(e.GetData(), e.GetData() + (length < 0 ? e.GetSampleLen() : length));
     }
 
     QString WriteFile(const QString& name, const Bytes& bytes) {
-        const QString path = dir.filePath(name);
-        QFile f(path);
+        QFile f(dir.filePath(name));
         EXPECT_TRUE(f.open(QIODevice::WriteOnly));
         f.write(reinterpret_cast<const char*>(bytes.data()), qint64(bytes.size()));
-        return path;
+        return f.fileName();
     }
 
-    static Bytes ReadFile(const QString& path) {
-        QFile f(path);
+    Bytes ReadFile(const QString& name) const {
+        QFile f(dir.filePath(name));
         if (!f.open(QIODevice::ReadOnly))
             return {};
         const QByteArray data = f.readAll();
@@ -98,14 +90,6 @@ protected:
         for (size_t i = 0; i < n; ++i)
             v[i] = uint8_t(seed * 37 + int(i) * 5 + int(i / 300));
         return v;
-    }
-
-    // The dump of editor-form samples for slot, as the machine gets it.
-    static Bytes Dump(int slot, Bytes samples) {
-        convertSign(samples);
-        Bytes m(sampleDumpSize(samples.size()));
-        buildSampleDump(slot, samples, m);
-        return m;
     }
 
     QStringList Log() const { return options->Memo1->Lines(); }
