@@ -69,6 +69,8 @@ void TForm2::CreateSlots() {
         shortName->setFont(bold);
         auto* size = new QLabel(QLatin1String(kInitialSizes[s]), frame);
         auto* name = new QLabel(QStringLiteral("..."), frame);
+        // A long file name is cut at the panel's edge instead of widening the window.
+        name->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
         auto* edit = new TsqSampleEdit(frame);
         edit->setObjectName(QStringLiteral("sqSampleEdit%1").arg(s + 1));
         edit->setMinimumSize(kSlotWidth, kWaveHeight);
