@@ -6,6 +6,7 @@
 #include "main_window.h"
 #include "midi_driver_factory.h"
 #include "options_window.h"
+#include "qt_connector_pump.h"
 #include "qt_dialogs.h"
 #include "qt_dispatcher.h"
 #include "received_bank.h"
@@ -57,18 +58,19 @@ int main(int argc, char** argv) {
     if (!audio)
         audio = vk350::createWaveDevice(vk350::kDefaultAudioDriver);
     vk350::QtDispatcher dispatcher;
+    vk350::ConnectorHub hub(dispatcher);
+    vk350::QtConnectorPump pump(hub);
 
     vk350::QtSettingsStore store;
     QtDialogs dialogs;
-    TForm1 form(dialogs, &store);
+    // The main window owns its audio chain and plays through this wave system.
+    const vk350::MainAudio mainAudio{*audio, dispatcher, hub};
+    TForm1 form(dialogs, &store, &mainAudio);
     // The sample bank and patterns windows take these places as they are built; until then their
     // stand-ins hold what the machine sends.
     vk350::ReceivedBank bank;
-    // The main window's wave output, on the system's default device; the main window plays
-    // through it once playback is built.
-    vk350::TMMWaveOut WaveOut1(*audio, dispatcher);
-    WaveOut1.SetDeviceID(vk350::WAVE_MAPPER);
-    vk350::WaveOutLink waveOut(WaveOut1, *audio);
+    // The options window sets the device, buffers and method of the main window's output.
+    vk350::WaveOutLink waveOut(*form.WaveOut1, *audio);
     vk350::ReceivedPatterns patterns;
     vk350::TForm4 options(vk350::OptionsLinks{store, dialogs, *midi, *form.sqSampleEdit1, form.EditPanel,
                                               bank, patterns, waveOut});
