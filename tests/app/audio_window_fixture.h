@@ -17,6 +17,7 @@
 #include "wave_out_link.h"
 
 #include <QApplication>
+#include <cstring>
 #include <QRadioButton>
 #include <QDir>
 #include <QFile>
@@ -29,34 +30,27 @@ namespace vk350 {
 
 using Bytes = std::vector<uint8_t>;
 
-inline void PutLE(Bytes& b, uint32_t v, int n) {
-    for (int i = 0; i < n; ++i)
-        b.push_back(uint8_t(v >> (8 * i)));
-}
-
 // A RIFF WAVE file: "fmt " with the given fields, then "data" (stating dataSize, or its real
 // size when -1) and any chunks after it.
 inline Bytes WaveFile(uint16_t tag, uint16_t channels, uint32_t rate, uint16_t bits, const Bytes& data,
                       int64_t dataSize = -1, const Bytes& after = {}) {
-    Bytes b = {'W', 'A', 'V', 'E', 'f', 'm', 't', ' '};
+    Bytes b = {'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'A', 'V', 'E', 'f', 'm', 't', ' '};
+    const auto le = [&b](uint32_t v, int n) {
+        for (int i = 0; i < n; ++i)
+            b.push_back(uint8_t(v >> (8 * i)));
+    };
     const uint16_t align = uint16_t(channels * bits / 8);
-    PutLE(b, 16, 4);
-    PutLE(b, tag, 2);
-    PutLE(b, channels, 2);
-    PutLE(b, rate, 4);
-    PutLE(b, rate * align, 4);
-    PutLE(b, align, 2);
-    PutLE(b, bits, 2);
-    b.insert(b.end(), {'d', 'a', 't', 'a'});
-    PutLE(b, uint32_t(dataSize < 0 ? data.size() : size_t(dataSize)), 4);
+    for (const auto& [v, n] : {std::pair{16u, 4}, {tag, 2}, {channels, 2}, {rate, 4}, {rate * align, 4},
+                              {align, 2}, {bits, 2}, {0x61746164u, 4}})
+        le(v, n);
+    le(uint32_t(dataSize < 0 ? data.size() : size_t(dataSize)), 4);
     b.insert(b.end(), data.begin(), data.end());
     if (data.size() & 1)
         b.push_back(0);
     b.insert(b.end(), after.begin(), after.end());
-    Bytes riff = {'R', 'I', 'F', 'F'};
-    PutLE(riff, uint32_t(b.size()), 4);
-    riff.insert(riff.end(), b.begin(), b.end());
-    return riff;
+    const uint32_t riff = uint32_t(b.size() - 8);
+    std::memcpy(&b[4], &riff, 4); // little-endian machines only, as the tests run
+    return b;
 }
 
 inline Bytes ReadBytes(const QString& path) {
@@ -94,7 +88,6 @@ protected:
         f.write(reinterpret_cast<const char*>(bytes.data()), qint64(bytes.size()));
         return path;
     }
-    static Bytes Read(const QString& path) { return ReadBytes(path); }
     Bytes Sample() const {
         const TsqSampleEdit& e = *main->sqSampleEdit1;
         return Bytes(e.GetData(), e.GetData() + e.GetSampleLen());

@@ -9,6 +9,13 @@
 using namespace vk350;
 
 TEST_F(AudioWindowTest, PlayPlaysTheSampleStopsOnASecondPressAndAgainAfterItsEnd) {
+    // An empty sample plays nothing, not even a work file left from an earlier run.
+    QFile::copy(Write("old.raw", Ramp(300)), WorkFile("convertspl.raw"));
+    main->mnuPlay->trigger();
+    Step();
+    EXPECT_FALSE(main->Playing || main->WaveOut1->IsOpen());
+    EXPECT_TRUE(device.played().empty());
+
     const Bytes sample = Ramp(6000);
     Answered(main->mnuLoadRaw, Write("kick.bin", sample));
     main->btnPlay->trigger();

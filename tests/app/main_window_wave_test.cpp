@@ -28,7 +28,7 @@ TEST_F(AudioWindowTest, LoadsFillTheSampleTheirWorkFilesAndThePlayableWave) {
     const Bytes raw = Ramp(70000);
     Answered(main->mnuLoadRaw, Write("long.bin", raw));
     EXPECT_EQ(Sample(), raw);
-    EXPECT_EQ(Read(WorkFile("convertspl.raw")), raw);
+    EXPECT_EQ(ReadBytes(WorkFile("convertspl.raw")), raw);
     EXPECT_EQ(ReadWave(WorkFile("convertspl.WAV")).second, raw);
 
     // In the target format a WAV file converts to itself: exactly its data chunk, the first bytes
@@ -62,7 +62,7 @@ TEST_F(AudioWindowTest, SoxWaveLoadsAsSoxItselfConvertsIt) {
     ASSERT_EQ(runCommand(sox + " " + wav + " -D -t raw -e unsigned -b 8 -c 1 " + raw).status, 0);
     options->rbRate[4]->click(); // 44100 Hz: no resampling, only the mix and the bit depth
     Answered(main->mnuLoadWave, QString::fromStdString(wav));
-    const Bytes expected = Read(QString::fromStdString(raw));
+    const Bytes expected = ReadBytes(QString::fromStdString(raw));
     const Bytes got = Sample();
     ASSERT_EQ(got.size(), expected.size());
     for (size_t i = 0; i < got.size(); ++i)
@@ -75,7 +75,7 @@ TEST_F(AudioWindowTest, BadWaveFilesThroughEitherLoadChangeNothing) {
     Answered(main->mnuLoadRaw, Write("good.wav", good), 2);
     const Bytes sample = Sample();
     const QStringList workFiles = QDir(work.path()).entryList(QDir::Files);
-    const Bytes convert = Read(WorkFile("convert.wav")), convertspl = Read(WorkFile("convertspl.wav"));
+    const Bytes convert = ReadBytes(WorkFile("convert.wav")), convertspl = ReadBytes(WorkFile("convertspl.wav"));
     Bytes noData = good;
     std::copy_n("junk", 4, noData.begin() + 36);
     const struct {
@@ -99,8 +99,8 @@ TEST_F(AudioWindowTest, BadWaveFilesThroughEitherLoadChangeNothing) {
             EXPECT_EQ(dialogs.messages[0].text, "Conversion aborted!");
             EXPECT_EQ(Sample(), sample) << c.what;
             EXPECT_EQ(main->Label12->text(), "good.wav");
-            EXPECT_EQ(Read(WorkFile("convert.wav")), convert) << c.what;
-            EXPECT_EQ(Read(WorkFile("convertspl.wav")), convertspl) << c.what;
+            EXPECT_EQ(ReadBytes(WorkFile("convert.wav")), convert) << c.what;
+            EXPECT_EQ(ReadBytes(WorkFile("convertspl.wav")), convertspl) << c.what;
             EXPECT_EQ(QDir(work.path()).entryList(QDir::Files), workFiles) << "no temporary file left";
         }
     }
@@ -147,11 +147,11 @@ TEST_F(AudioWindowTest, WorkFilesNeverReplaceTheUsersFiles) {
 
     Answered(main->mnuLoadRaw, own, 2);
     EXPECT_EQ(Sample(), Ramp(700));
-    EXPECT_EQ(Read(own), users);
+    EXPECT_EQ(ReadBytes(own), users);
     Answered(main->mnuLoadRaw, Write("x.bin", Ramp(50)));
-    EXPECT_EQ(Read(linked), (Bytes{9, 9, 9}));
+    EXPECT_EQ(ReadBytes(linked), (Bytes{9, 9, 9}));
     const QString cache = QStandardPaths::writableLocation(QStandardPaths::CacheLocation);
-    EXPECT_EQ(Read(cache + "/convertspl.raw"), Ramp(50)) << "the work file went to the cache folder";
+    EXPECT_EQ(ReadBytes(cache + "/convertspl.raw"), Ramp(50)) << "the work file went to the cache folder";
     ASSERT_EQ(dialogs.messages.size(), 2u);
     EXPECT_EQ(dialogs.messages[0].icon, MessageIcon::Information);
     EXPECT_TRUE(dialogs.messages[0].text.endsWith(cache + "/"));
