@@ -8,6 +8,7 @@
 #include "midi_driver_factory.h"
 #include "options_window.h"
 #include "patterns_window.h"
+#include "qt_connector_pump.h"
 #include "qt_dialogs.h"
 #include "qt_dispatcher.h"
 #include "sample_edit.h"
@@ -57,27 +58,27 @@ int main(int argc, char** argv) {
     if (!audio)
         audio = vk350::createWaveDevice(vk350::kDefaultAudioDriver);
     vk350::QtDispatcher dispatcher;
+    vk350::ConnectorHub hub(dispatcher);
+    vk350::QtConnectorPump pump(hub);
 
     vk350::QtSettingsStore store;
     QtDialogs dialogs;
-    TForm1 form(dialogs, &store);
+    // The main window owns its audio chain and plays through this wave system.
+    const vk350::MainAudio mainAudio{*audio, dispatcher, hub};
+    TForm1 form(dialogs, &store, &mainAudio);
     TForm2 bank(store, dialogs);
     bank.setAttribute(Qt::WA_QuitOnClose, false);
     // The patterns window comes before the options window, whose ports deliver pattern dumps to it
     // from the moment they open.
     TForm3 patterns(store, dialogs);
     patterns.setAttribute(Qt::WA_QuitOnClose, false);
-    // The main window's wave output, on the system's default device; the main window plays
-    // through it once playback is built.
-    vk350::TMMWaveOut WaveOut1(*audio, dispatcher);
-    WaveOut1.SetDeviceID(vk350::WAVE_MAPPER);
-    vk350::WaveOutLink waveOut(WaveOut1, *audio);
+    // The options window sets the device, buffers and method of the main window's output.
+    vk350::WaveOutLink waveOut(*form.WaveOut1, *audio);
     vk350::TForm4 options(vk350::OptionsLinks{store, dialogs, *midi, *form.sqSampleEdit1, form.EditPanel,
                                               bank, patterns, waveOut});
     form.SetOptionsWindow(&options);
     form.SetBankWindow(&bank);
     form.SetPatternsWindow(&patterns);
-    form.OnCloseWaveOut = [&WaveOut1] { WaveOut1.Close(); };
     bank.SetOptionsWindow(&options);
     bank.SetMainWindow(&form);
     patterns.SetOptionsWindow(&options);

@@ -3,6 +3,7 @@
 
 #include "bank_window.h"
 #include "dialogs.h"
+#include "main_window_audio.h"
 #include "options_window.h"
 #include "patterns_window.h"
 #include "potlab.h"
@@ -37,7 +38,7 @@ const char* const kKnobStyle = "QLabel { background: #101418; color: #8ee8e8; bo
 
 } // namespace
 
-TForm1::TForm1(Dialogs& dialogs, SettingsStore* store, QWidget* parent)
+TForm1::TForm1(Dialogs& dialogs, SettingsStore* store, const MainAudio* audio, QWidget* parent)
     : QMainWindow(parent), dialogs_(dialogs),
       ownStore_(store ? nullptr : std::make_unique<QtSettingsStore>()),
       store_(store ? store : ownStore_.get()) {
@@ -51,10 +52,9 @@ TForm1::TForm1(Dialogs& dialogs, SettingsStore* store, QWidget* parent)
     CreateMenus();
     CreateToolBar();
     CreateHiddenShortcuts();
+    CreateAudioChain(audio);
     FormCreate();
 }
-
-TForm1::~TForm1() = default;
 
 void TForm1::CreateEditor() {
     sqSampleEdit1 = new TsqSampleEdit;
@@ -229,9 +229,8 @@ void TForm1::CreateMenus() {
     mnuUnsigned = AddItem(mnuEdition, QStringLiteral("Unsigned"), QKeySequence(Qt::CTRL | Qt::Key_U),
                           &TForm1::ToggleSign);
 
-    // Playback arrives with the wave output.
     mnuAudio = bar->addMenu(QStringLiteral("Audio"));
-    mnuLoop = AddItem(mnuAudio, QStringLiteral("Loop            "), QKeySequence(), nullptr);
+    mnuLoop = AddItem(mnuAudio, QStringLiteral("Loop            "), QKeySequence(), &TForm1::LoopItem);
     mnuAudio->addSeparator();
     mnuGoToStart = AddItem(mnuAudio, QStringLiteral("Go to Start"), QKeySequence(), &TForm1::GoToStart);
     mnuGoToEnd = AddItem(mnuAudio, QStringLiteral("Go to End"), QKeySequence(), &TForm1::GoToEnd);
@@ -241,7 +240,7 @@ void TForm1::CreateMenus() {
     mnuFastBackward =
         AddItem(mnuAudio, QStringLiteral("Fast Backward"), QKeySequence(), &TForm1::FastBackward);
     mnuAudio->addSeparator();
-    mnuPlay = AddItem(mnuAudio, QStringLiteral("Play        "), QKeySequence(), nullptr);
+    mnuPlay = AddItem(mnuAudio, QStringLiteral("Play        "), QKeySequence(), &TForm1::Play);
 
     mnuView = bar->addMenu(QStringLiteral("&View"));
     mnuZoomIn = AddItem(mnuView, QStringLiteral("Zoom In                "), QKeySequence(Qt::Key_F5),
@@ -280,7 +279,7 @@ void TForm1::CreateMenus() {
         AddItem(mnuAbout, QStringLiteral("OVL VK350 Sample Editor "), QKeySequence(), &TForm1::ShowAboutBox);
     SetItemEnabled(mnuAboutBox, false);
 
-    for (QAction* a : {mnuFollowLocator, mnuShowPoints, mnuShowBars})
+    for (QAction* a : {mnuLoop, mnuFollowLocator, mnuShowPoints, mnuShowBars})
         a->setCheckable(true);
     mnuShowPoints->setChecked(true);
     SetItemEnabled(mnuUndo, false);
@@ -356,8 +355,9 @@ void TForm1::CreateToolBar() {
     btnCut =
         AddButton(ToolbarIcon(ToolIcon::Cut), {}, QStringLiteral("Cut/Truncate Selection"), &TForm1::Cut);
     ToolBar1->addSeparator();
-    btnPlay = AddButton(ToolbarIcon(ToolIcon::Play), {}, QStringLiteral("Play"), nullptr);
-    btnLoop = AddButton(ToolbarIcon(ToolIcon::Loop), {}, QStringLiteral("Loop /One shot play "), nullptr);
+    btnPlay = AddButton(ToolbarIcon(ToolIcon::Play), {}, QStringLiteral("Play"), &TForm1::Play);
+    btnLoop = AddButton(ToolbarIcon(ToolIcon::Loop), {}, QStringLiteral("Loop /One shot play "),
+                        &TForm1::LoopButton);
     btnLoop->setCheckable(true);
     SetItemEnabled(btnPlay, false);
 
@@ -366,7 +366,7 @@ void TForm1::CreateToolBar() {
     Label12->setContentsMargins(10, 0, 10, 0);
     Label12->setToolTip(QStringLiteral("Current file"));
     ToolBar1->addWidget(Label12);
-    btnStop = AddButton(ToolbarIcon(ToolIcon::Stop), {}, QStringLiteral("Stop"), nullptr);
+    btnStop = AddButton(ToolbarIcon(ToolIcon::Stop), {}, QStringLiteral("Stop"), &TForm1::StopButton);
 }
 
 void TForm1::CreateHiddenShortcuts() {
@@ -477,7 +477,8 @@ void TForm1::SaveWindowPlacement() {
         store_->Flush();
 }
 
-// The closing sequence: every window's settings in their order, the MIDI ports, the wave output.
+// The closing sequence: every window's settings in their order, then the MIDI ports, and the
+// wave output last.
 void TForm1::closeEvent(QCloseEvent* event) {
     if (OnStoreBankSettings)
         OnStoreBankSettings();
@@ -492,10 +493,14 @@ void TForm1::closeEvent(QCloseEvent* event) {
     for (QWidget* w : {static_cast<QWidget*>(bankWindow_), static_cast<QWidget*>(patternsWindow_)})
         if (w)
             w->hide();
-    if (OnCloseWaveOut)
-        OnCloseWaveOut();
     if (aboutBox_)
         aboutBox_->close();
+    RunCommand([this] {
+        Playing = false;
+        WaveOut1->Close();
+    });
+    if (OnCloseWaveOut)
+        OnCloseWaveOut();
     event->accept();
 }
 

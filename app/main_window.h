@@ -3,7 +3,10 @@
 // view and file commands. Window thread only.
 #pragma once
 
+#include "wave_file.h"
+
 #include <QMainWindow>
+#include <QStringList>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -20,7 +23,12 @@ class QToolButton;
 namespace vk350 {
 
 class BankSlots;
+class ConnectorHub;
 class Dialogs;
+class Dispatcher;
+class TMMConnector;
+class TMMWaveOut;
+class WaveDevice;
 class SettingsStore;
 class TForm2;
 class TForm3;
@@ -28,10 +36,19 @@ class TForm4;
 class Tsqpotlab;
 class TsqSampleEdit;
 
+// The wave system the main window plays through; each must outlive the window.
+struct MainAudio {
+    WaveDevice& device;
+    Dispatcher& dispatcher; // the window thread's
+    ConnectorHub& hub;      // with a pump on the window thread
+};
+
 class TForm1 : public QMainWindow {
 public:
-    // Without a store of its own the window uses the per-user settings store.
-    explicit TForm1(Dialogs& dialogs, SettingsStore* store = nullptr, QWidget* parent = nullptr);
+    // Without a store of its own the window uses the per-user settings store. Without a wave
+    // system it has one of its own with no output device, so Play reports that none exists.
+    explicit TForm1(Dialogs& dialogs, SettingsStore* store = nullptr, const MainAudio* audio = nullptr,
+                    QWidget* parent = nullptr);
     ~TForm1() override;
 
     // The other windows are created by the application; the View and About menus only show them.
@@ -42,7 +59,8 @@ public:
     // The bank slots that "Copy to bank location" fills.
     void SetBankSlots(BankSlots* bank);
     // The sample bank and patterns windows: the View items show them, "Copy to bank location"
-    // fills the bank's slots, and closing stores their settings.
+    // fills the bank's slots, a click on a slot's waveform plays it, and closing stores their
+    // settings.
     void SetBankWindow(TForm2* window);
     void SetPatternsWindow(TForm3* window);
     // A bank slot's sample becomes the edited one, under the slot's name, with the chooser on
@@ -53,11 +71,18 @@ public:
     // of the closing sequence, once those windows exist.
     std::function<void()> OnStoreBankSettings;
     std::function<void()> OnStorePatternsSettings;
-    // The last step of closing: the wave output closes.
+    // Told last in the closing sequence, once the wave output has closed.
     std::function<void()> OnCloseWaveOut;
 
     // Opens a sample file as "Load Raw-Bin" does after its dialog (the command line uses this).
     void OpenSampleFile(const QString& path);
+
+    // Plays bank slot 0 to 9 through the main window's output, its bytes taken as µ-law codes
+    // in the machine's form; the slot itself is left as it was. Errors go to the error box.
+    void PlaySlot(int slot);
+
+    // The folder the work files go to: the options window's, else a per-user cache folder.
+    QString WorkFolder() const;
 
     // Routines shared by the commands.
     void ApplyKnobsToView();
@@ -95,6 +120,12 @@ public:
     QWidget* MeterPanel = nullptr;
     QWidget* EditPanel = nullptr;
     QWidget* KnobStrip = nullptr;
+
+    // The audio chain: the playable wave feeds the output, whose played buffers reach the
+    // connector, whose trigger moves the locator.
+    TMMWaveFile* MMWaveFile1 = nullptr;
+    TMMWaveOut* WaveOut1 = nullptr;
+    TMMConnector* MMConnector1 = nullptr;
 
     // Menus and items.
     QMenu* mnuFile = nullptr;
@@ -252,13 +283,33 @@ private:
     // File commands (main_window_files.cpp).
     void LoadRawBin();
     void SaveRawBin();
-    void LoadWave();
     void SaveAsWave();
     bool LoadSample(const QString& path);
-    bool ConvertWaveFile(const QString& destination);
     bool SaveRawFile(const QString& name);
-    bool SaveWaveFile(const QString& name);
     void ShowError(const QString& title, const QString& text);
+    void EnablePlayback();
+
+    // The WAV road and the work files (main_window_wave.cpp).
+    void LoadWave();
+    bool ConvertWaveFile(const QString& source, const QString& workFile);
+    void RefreshPlaybackWave();
+    bool SaveWaveFile(const QString& name);
+    QString WorkFile(const QString& leaf);
+    void RememberUserFile(const QString& path);
+    uint32_t ChosenRate() const;
+
+    // Playback (main_window_play.cpp).
+    void CreateAudioChain(const MainAudio* audio);
+    void Play();
+    void StopButton();
+    void LoopItem();
+    void LoopButton();
+    void WaveOut1Start();
+    void WaveOut1Stop();
+    void MMConnector1Trigger();
+    void StopPlayback();
+    void PlaySlotNow(int slot);
+    void StartPlaying();
 
     Dialogs& dialogs_;
     std::unique_ptr<SettingsStore> ownStore_;
@@ -270,6 +321,16 @@ private:
     TForm3* patternsWindow_ = nullptr;
     QShortcut* loadWaveKey_ = nullptr;
     QShortcut* saveAsWaveKey_ = nullptr;
+    // Files the user loaded or saved in this run: no work file may replace one of them.
+    QStringList userFiles_;
+    QStringList reportedWorkFolders_;
+
+    // Declared before the chain, so the chain goes first.
+    struct OwnAudio;
+    std::unique_ptr<OwnAudio> ownAudio_;
+    std::unique_ptr<TMMWaveFile> waveFile_;
+    std::unique_ptr<TMMConnector> connector_;
+    std::unique_ptr<TMMWaveOut> waveOut_;
 };
 
 } // namespace vk350

@@ -12,6 +12,8 @@
 namespace vk350 {
 
 void TForm1::NewSample() {
+    // Stopped first: the end of playback would enable Save as Wave again.
+    StopPlayback();
     TsqSampleEdit& e = *sqSampleEdit1;
     const int n = e.GetSampleLen();
     e.Clear(true);
@@ -25,7 +27,7 @@ void TForm1::NewSample() {
     SetItemEnabled(btnStop, false);
     SetItemEnabled(btnPlay, false);
     FullSize();
-    // The playable wave is rebuilt from the cleared sample here once playback exists.
+    RefreshPlaybackWave();
 }
 
 // A second Select All drops the selection.

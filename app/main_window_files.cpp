@@ -1,5 +1,5 @@
 // TForm1: the file commands. Raw files are the sample bytes alone; WAV files go through the wave
-// file component, which this build does not have yet, so the WAV roads end in their error boxes.
+// file component (main_window_wave.cpp).
 #include "main_window.h"
 
 #include "dialogs.h"
@@ -39,53 +39,35 @@ void TForm1::OpenSampleFile(const QString& path) {
     LoadSample(QFileInfo(path).absoluteFilePath());
 }
 
-// "wav" in lower case marks a WAV file; any other name is read as raw bytes. A load that fails,
-// raw or WAV, is reported and changes nothing: showing its name over the old sample would make
-// the next save write the old bytes under the new name.
+// A ".wav" name in any letter case marks a WAV file (read as raw, sample.WAV would put its header
+// into the sample); any other name is read as raw bytes. A load that fails, raw or WAV, is
+// reported and changes nothing: showing its name over the old sample would make the next save
+// write the old bytes under the new name.
 bool TForm1::LoadSample(const QString& path) {
-    if (ExtensionOf(path) == QLatin1String("wav")) {
+    if (ExtensionOf(path).compare(QLatin1String("wav"), Qt::CaseInsensitive) == 0) {
         // A failed conversion has shown its own box.
-        if (!ConvertWaveFile(QStringLiteral("convert.wav")))
+        if (!ConvertWaveFile(path, QStringLiteral("convert.wav")))
             return false;
-    } else if (!sqSampleEdit1->LoadFromFile(QFile::encodeName(path).toStdString(), true, 0)) {
-        ShowError(QStringLiteral("File Error"), QStringLiteral("Read File Error - Nothing Loaded"));
-        return false;
+    } else {
+        // The work file must not land on the file being read.
+        RememberUserFile(path);
+        if (!sqSampleEdit1->LoadFromFile(QFile::encodeName(path).toStdString(), true, 0)) {
+            ShowError(QStringLiteral("File Error"), QStringLiteral("Read File Error - Nothing Loaded"));
+            return false;
+        }
+        // The sample stands loaded even if its playable copy cannot be made; that is reported.
+        RunCommand([this] { RefreshPlaybackWave(); });
     }
-    // A raw load also rebuilds the playable wave once playback exists.
-    SetItemEnabled(mnuSaveAsWave, true);
-    SetItemEnabled(btnPlay, true);
-    SetItemEnabled(btnStop, true);
+    EnablePlayback();
     Label12->setText(FileNameWithoutFolder(path));
     ResetViewAfterLoad();
     return true;
 }
 
-void TForm1::LoadWave() {
-    FileDialogRequest request;
-    request.title = QStringLiteral("Open Wave File");
-    request.filter = QString::fromUtf8(kWaveFilter);
-    request.fileName = QStringLiteral("*.wav");
-    const FileDialogAnswer answer = dialogs_.OpenFile(this, request);
-    if (!answer.accepted)
-        return;
-    // As with Load Raw-Bin, a file that does not convert leaves the sample, its name and the
-    // enabling as they were.
-    if (!ConvertWaveFile(QStringLiteral("convertspl.wav")))
-        return;
+void TForm1::EnablePlayback() {
     SetItemEnabled(mnuSaveAsWave, true);
     SetItemEnabled(btnPlay, true);
     SetItemEnabled(btnStop, true);
-    Label12->setText(FileNameWithoutFolder(answer.fileName));
-    ResetViewAfterLoad();
-}
-
-// Converting a WAV file to the editor's 8-bit mono needs the wave file component; without it the
-// conversion fails the way a failed conversion does: the box, and the buffer left as it was.
-bool TForm1::ConvertWaveFile(const QString& destination) {
-    Q_UNUSED(destination);
-    dialogs_.Message(this, MessageIcon::Error, QStringLiteral("Error PCM"),
-                     QStringLiteral("Conversion aborted!"));
-    return false;
 }
 
 void TForm1::SaveRawBin() {
@@ -110,6 +92,7 @@ void TForm1::SaveRawBin() {
         ShowError(QStringLiteral("File Error"), QStringLiteral("Write File Error - Abort Saving"));
         return;
     }
+    RememberUserFile(name);
     Label12->setText(FileNameWithoutFolder(name));
     SaveFilterIndex = answer.filterIndex;
 }
@@ -126,8 +109,11 @@ void TForm1::SaveAsWave() {
     QString name = answer.fileName;
     if (ExtensionOf(name).isEmpty() && !name.endsWith(QLatin1Char('.')))
         name += QStringLiteral(".wav");
-    if (!SaveWaveFile(name))
+    if (!SaveWaveFile(name)) {
         ShowError(QStringLiteral("File Error"), QStringLiteral("Write File Error - Abort Saving"));
+        return;
+    }
+    RememberUserFile(name);
 }
 
 // The new file replaces the old one only once it is complete; an empty sample writes nothing.
@@ -135,12 +121,6 @@ bool TForm1::SaveRawFile(const QString& name) {
     if (sqSampleEdit1->GetSampleLen() <= 0)
         return true;
     return sqSampleEdit1->SaveToFile(QFile::encodeName(name).toStdString());
-}
-
-// Writing a WAV file needs the wave file component, which this build does not have yet.
-bool TForm1::SaveWaveFile(const QString& name) {
-    Q_UNUSED(name);
-    return false;
 }
 
 } // namespace vk350

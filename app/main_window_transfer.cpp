@@ -34,9 +34,11 @@ void TForm1::SetBankWindow(TForm2* window) {
     bankWindow_ = window;
     bank_ = window;
     SetItemEnabled(mnuSampleBank, window != nullptr);
-    if (window)
+    if (window) {
         OnStoreBankSettings = [window] { window->WriteSettings(); };
-    else
+        // A click on a slot's waveform plays that slot through this window's output.
+        window->OnPlaySlot = [this](int slot) { PlaySlot(slot); };
+    } else
         OnStoreBankSettings = nullptr;
 }
 

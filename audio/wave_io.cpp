@@ -112,7 +112,7 @@ static int readFileInfo(PWAVEIOCB& out, const std::string& name, uint32_t formTy
     auto cb = std::make_unique<TWAVEIOCB>();
     bool haveFmt = false, haveData = false, haveFact = false;
     bool prevWasData = false, dataDeclaredEmpty = false;
-    uint32_t dataEnd = fileSize, dataOffset = 0, dataDeclared = 0;
+    uint32_t dataEnd = fileSize, dataOffset = 0, dataDeclared = 0, dataStated = 0;
     std::optional<uint32_t> factCount;
     std::vector<uint8_t> body;
 
@@ -121,6 +121,7 @@ static int readFileInfo(PWAVEIOCB& out, const std::string& name, uint32_t formTy
         if (f.descend(ck, &riff) != kRiffOk)
             break;
         cb->chunks.push_back({ck.ckid, ck.dwDataOffset - 8, ck.cksize});
+        const uint32_t stated = ck.cksize; // before a chunk running past the end is cut to it
         const uint64_t ckEnd = uint64_t(ck.dwDataOffset) + ck.cksize;
         if (ckEnd > riffEnd) {
             if (haveFmt && haveData)
@@ -158,6 +159,7 @@ static int readFileInfo(PWAVEIOCB& out, const std::string& name, uint32_t formTy
             dataOffset = ck.dwDataOffset;
             dataDeclared = ck.cksize;
             dataDeclaredEmpty = ck.cksize == 0;
+            dataStated = stated;
             prevWasData = true;
         } else if (ck.ckid == fourcc("fact")) {
             if (haveFact)
@@ -198,6 +200,9 @@ static int readFileInfo(PWAVEIOCB& out, const std::string& name, uint32_t formTy
     const uint32_t area = dataEnd > dataOffset ? dataEnd - dataOffset : 0;
     cb->dwDataBytes = storedAlign * (area / storedAlign);
     cb->dwDataOffset = dataOffset;
+    // A size never filled in (0, or all ones from a streaming writer) states nothing.
+    cb->dataCutShort = dataStated != 0 && dataStated != UINT32_MAX &&
+                       uint64_t(dataOffset) + dataStated > uint64_t(realSize);
     cb->ckDATA.ckid = fourcc("data");
     cb->ckDATA.dwDataOffset = dataOffset;
     cb->ckDATA.cksize = cb->dwDataBytes;

@@ -56,6 +56,7 @@ struct TWAVEIOCB {
     double dBytesPerSec = 0; // 0: the format record decides
     tWAVEFORMATEX wfx;
 
+    bool dataCutShort = false; // the data chunk's stated size runs past the end of the file
     bool created = false;      // made by wioWriteFileInfo, open for writing
     uint32_t ioBufferSize = 0; // stream buffer for the next open; 0 keeps the default
     std::vector<TWaveChunkEntry> chunks;
@@ -86,6 +87,11 @@ int wioCopyFileInfo(TWAVEIOCB* target, const TWAVEIOCB* source);
 int wioBuildFileInfoFromRAW(PWAVEIOCB& cb, const std::string& name, uint32_t headerSize, uint32_t rate,
                             uint16_t channels, uint16_t bits);
 bool wioIsWaveFile(const std::string& name, uint32_t flags);
+// Whether the file read into cb states a longer data chunk than it holds (a file cut off while
+// being written or copied); its audio is then only the part that is there.
+inline bool wioDataChunkCutShort(const TWAVEIOCB& cb) {
+    return cb.dataCutShort;
+}
 // Replaces path by an unused temporary name ("w" + number 1..256 + ".tmp") in the folder of path
 // (the system temporary folder when empty) and claims it as an empty file; false when none is free.
 bool wioFileCreateTemp(std::string& path);

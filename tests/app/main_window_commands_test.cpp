@@ -1,5 +1,6 @@
 // The main window's commands: positions between knobs (samples) and the editor (columns), the
 // editing and view commands through their keys, and the raw file commands.
+#include "audio_window_fixture.h"
 #include "window_fixture.h"
 
 #include <QAction>
@@ -160,8 +161,8 @@ TEST_F(WindowTest, LoadedSampleFitsTheView) {
     EXPECT_EQ(dialogs.openRequests[1].filterIndex, 3) << "the filter index is remembered";
     EXPECT_EQ(w.Label12->text(), "kick.raw");
 
-    // A name ending in upper-case .WAV is raw bytes, header and all.
-    const QString upper = WriteFile("sample.WAV", Ramp(100));
+    // A name ending in upper-case .WAV is a WAV file too: its sound, not its header.
+    const QString upper = WriteFile("sample.WAV", WaveFile(1, 1, 22050, 8, Ramp(100)));
     LoadThroughKeys(upper);
     EXPECT_EQ(Sample(), Ramp(100));
     EXPECT_TRUE(dialogs.messages.empty());

@@ -84,7 +84,7 @@ TEST_F(WindowTest, MenuTableAsCreated) {
                 {"Reverse", Keys(ctrl | Qt::Key_R), true, true, -1},
                 {"Unsigned", Keys(ctrl | Qt::Key_U), true, true, -1}});
     ExpectMenu(w.mnuAudio, "Audio",
-               {{"Loop            ", Keys(Qt::KeypadModifier | Qt::Key_Asterisk), true, true, -1},
+               {{"Loop            ", Keys(Qt::KeypadModifier | Qt::Key_Asterisk), true, true, 0},
                 {"Go to Start", Keys(Qt::Key_Home), true, true, -1},
                 {"Go to End", Keys(Qt::Key_End), true, true, -1},
                 {"Fast Foward", Keys(ctrl | Qt::Key_Right), true, true, -1},

@@ -415,3 +415,29 @@ TEST_F(WaveIoTest, TemporaryNamesNeverReplaceFiles) {
         }
     }
 }
+
+// A data chunk that states more bytes than the file holds is read as far as it goes and marked;
+// sizes never filled in and chunks that fit are not.
+TEST_F(WaveIoTest, DataChunkCutShortIsMarked) {
+    const struct {
+        const char* what;
+        int64_t stated;
+        bool tail;
+        bool cutShort;
+    } cases[] = {
+        {"fits", -1, false, false},         {"fits, a chunk after it", -1, true, false},
+        {"one byte missing", 101, false, true}, {"far past the end", 5000, true, true},
+        {"never filled in", 0, false, false},   {"streamed", 0xFFFFFFFF, false, false},
+    };
+    for (const auto& c : cases) {
+        Bytes chunks;
+        appendChunk(chunks, "fmt ", pcmFmtBody(8, 1, 22050));
+        appendChunk(chunks, "data", filled(100, 0x80), c.stated, false);
+        if (c.tail)
+            appendChunk(chunks, "fact", Bytes{100, 0, 0, 0});
+        PWAVEIOCB cb;
+        ASSERT_EQ(readInfo(riffWave(chunks), cb), 0) << c.what;
+        EXPECT_EQ(wioDataChunkCutShort(*cb), c.cutShort) << c.what;
+        EXPECT_GT(cb->dwDataBytes, 0u) << c.what;
+    }
+}

@@ -1,0 +1,166 @@
+// Playback from the main window over the virtual device: what reaches the device, stopping,
+// looping, the follow of the playing position and bank slot playback.
+#include "audio_window_fixture.h"
+#include "bank_window.h"
+#include "potlab.h"
+#include "sample_byte_maps.h"
+
+#include <QLabel>
+
+using namespace vk350;
+
+TEST_F(AudioWindowTest, PlayPlaysTheSampleStopsOnASecondPressAndAgainAfterItsEnd) {
+    // An empty sample plays nothing, not even a work file left from an earlier run.
+    QFile::copy(Write("old.raw", Ramp(300)), WorkFile("convertspl.raw"));
+    main->mnuPlay->trigger();
+    Step();
+    EXPECT_FALSE(main->Playing || main->WaveOut1->IsOpen());
+    EXPECT_TRUE(device.played().empty());
+
+    const Bytes sample = Ramp(6000);
+    Answered(main->mnuLoadRaw, Write("kick.bin", sample));
+    main->btnPlay->trigger();
+    EXPECT_TRUE(main->Playing);
+    EXPECT_FALSE(TForm1::ItemEnabled(main->mnuSaveAsWave));
+    Step(20000);
+    main->mnuPlay->trigger();
+    EXPECT_FALSE(main->Playing);
+    EXPECT_FALSE(main->WaveOut1->IsOpen());
+    EXPECT_EQ(device.openOutputs(), 0);
+    EXPECT_TRUE(main->MMWaveFile1->Wave().FileName().empty()) << "the wave is released";
+
+    for (int run = 0; run < 2; ++run) { // a one-shot end lets Play start again at once
+        device.clearPlayed();
+        main->btnPlay->trigger();
+        PlayToEnd();
+        EXPECT_EQ(device.played(), sample);
+        EXPECT_FALSE(main->Playing);
+        EXPECT_TRUE(TForm1::ItemEnabled(main->mnuSaveAsWave));
+    }
+    // Edits are heard at the next Play.
+    main->mnuReverse->trigger();
+    device.clearPlayed();
+    main->btnPlay->trigger();
+    PlayToEnd();
+    EXPECT_EQ(device.played(), Bytes(sample.rbegin(), sample.rend()));
+    EXPECT_TRUE(dialogs.messages.empty());
+}
+
+TEST_F(AudioWindowTest, LoopRepeatsUntilPlayIsPressedAgain) {
+    const Bytes sample = Ramp(2205); // 0.1 s
+    Answered(main->mnuLoadRaw, Write("hat.bin", sample));
+    main->mnuLoop->trigger();
+    EXPECT_TRUE(main->btnLoop->isChecked() && main->WaveOut1->Looping());
+    main->btnPlay->trigger();
+    for (int i = 0; i < 350; ++i)
+        Step();
+    EXPECT_TRUE(main->Playing);
+    const Bytes played = device.played();
+    ASSERT_GE(played.size(), 3 * sample.size());
+    for (size_t i = 0; i < played.size(); ++i)
+        ASSERT_EQ(played[i], sample[i % sample.size()]) << i;
+    main->btnPlay->trigger();
+    EXPECT_FALSE(main->WaveOut1->IsOpen());
+
+    main->mnuLoop->trigger();
+    EXPECT_FALSE(main->btnLoop->isChecked() || main->WaveOut1->Looping());
+    main->btnLoop->trigger(); // the button alone
+    EXPECT_TRUE(main->WaveOut1->Looping());
+    EXPECT_FALSE(main->mnuLoop->isChecked());
+}
+
+TEST_F(AudioWindowTest, ThePlayingPositionMovesTheLocatorOrTheView) {
+    Answered(main->mnuLoadRaw, Write("long.bin", Ramp(44100)));
+    TsqSampleEdit& e = *main->sqSampleEdit1;
+    for (const bool follow : {false, true}) {
+        main->mnuFollowLocator->setChecked(follow);
+        e.SetZoom(3);
+        e.SetViewOrigin(1000);
+        main->btnPlay->trigger();
+        for (int i = 0; i < 300; ++i)
+            Step();
+        const int64_t p = main->WaveOut1->GetPosition();
+        ASSERT_GT(p, 5000);
+        if (follow) {
+            EXPECT_EQ(e.ViewOrigin(), p) << "the playing position at column 0";
+            EXPECT_EQ(main->sqpotlab2->State(), p);
+        } else {
+            EXPECT_EQ(e.LocatorPos(), (p - 1000) / 3);
+            EXPECT_EQ(main->sqpotlab4->State(), 1000 + (p - 1000) / 3 * 3) << "Loc in samples";
+        }
+        main->btnPlay->trigger();
+    }
+}
+
+TEST_F(AudioWindowTest, PlaySlotPlaysItsDecodedBytesAndLeavesTheSlot) {
+    TsqSampleEdit& slot = bank.SlotEdit(3);
+    const Bytes before = Ramp(1500, 11), bytes = Ramp(3000, 5);
+    slot.Sample().LoadFromBuffer(before.data(), 1500);
+    slot.SetSampleLen(1500);
+    slot.Sample().SaveUndo();
+    slot.Sample().LoadFromBuffer(bytes.data(), 3000);
+    slot.SetSampleLen(3000);
+
+    main->PlaySlot(3);
+    EXPECT_TRUE(main->Playing && main->btnPlay->isEnabled() && TForm1::ItemEnabled(main->btnStop));
+    PlayToEnd();
+    Bytes expected(bytes.size());
+    for (size_t i = 0; i < bytes.size(); ++i)
+        expected[i] = uint8_t(MuLawTables::Instance().ExpandTable[convertSign(bytes[i])]);
+    EXPECT_EQ(device.played(), expected);
+    EXPECT_EQ(Bytes(slot.GetData(), slot.GetData() + slot.GetSampleLen()), bytes);
+    EXPECT_EQ(Bytes(slot.Sample().UndoData(), slot.Sample().UndoData() + 1500), before) << "its undo copy too";
+    EXPECT_TRUE(TForm1::ItemEnabled(main->mnuSaveAsWave));
+
+    device.clearPlayed();
+    main->PlaySlot(4); // empty
+    main->PlaySlot(10);
+    EXPECT_FALSE(main->Playing);
+    EXPECT_TRUE(device.played().empty());
+    EXPECT_TRUE(dialogs.messages.empty());
+}
+
+// A click on a slot's waveform in the real bank window plays that slot.
+TEST_F(AudioWindowTest, AClickOnABankSlotsWaveformPlaysIt) {
+    TForm2 window(store, dialogs);
+    main->SetBankWindow(&window);
+    const Bytes bytes = Ramp(2000, 3);
+    TsqSampleEdit& slot = window.SlotEdit(6);
+    slot.Sample().LoadFromBuffer(bytes.data(), 2000);
+    slot.SetSampleLen(2000);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    QTest::mouseClick(window.SlotEdits[6], Qt::LeftButton);
+    EXPECT_TRUE(main->Playing);
+    PlayToEnd();
+    Bytes expected(bytes.size());
+    for (size_t i = 0; i < bytes.size(); ++i)
+        expected[i] = uint8_t(MuLawTables::Instance().ExpandTable[convertSign(bytes[i])]);
+    EXPECT_EQ(device.played(), expected);
+    main->SetBankWindow(nullptr);
+}
+
+TEST_F(AudioWindowTest, NewAndClosingStopPlaybackAndNoDeviceIsReported) {
+    for (const bool close : {false, true}) {
+        Answered(main->mnuLoadRaw, Write("kick.bin", Ramp(20000)));
+        main->btnPlay->trigger();
+        Step();
+        ASSERT_TRUE(main->WaveOut1->IsPlaying());
+        if (close)
+            main->close();
+        else
+            main->btnNew->trigger();
+        EXPECT_FALSE(main->WaveOut1->IsOpen());
+        EXPECT_EQ(device.openOutputs(), 0);
+        EXPECT_FALSE(main->Playing);
+        EXPECT_EQ(TForm1::ItemEnabled(main->mnuSaveAsWave), close) << "New disables it, after the stop";
+    }
+    // A window without a wave system has no device: Play says so and leaves Play usable.
+    TForm1 alone(dialogs);
+    alone.OpenSampleFile(Write("a.bin", Ramp(100)));
+    alone.mnuPlay->trigger();
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].text, "No wave audio playing device found");
+    EXPECT_FALSE(alone.Playing);
+    EXPECT_EQ(alone.sqSampleEdit1->GetSampleLen(), 100);
+}

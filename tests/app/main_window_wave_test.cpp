@@ -1,0 +1,158 @@
+// The WAV road of the main window: loads through either command, bad files, the saves and the
+// work files, all checked on disk.
+#include "audio_window_fixture.h"
+#include "byte_order.h"
+#include "run_command.h"
+#include "wave_io.h"
+
+#include <QLabel>
+#include <QStandardPaths>
+
+using namespace vk350;
+
+namespace {
+
+// A WAV file's format and exactly its data chunk's bytes.
+std::pair<tWAVEFORMATEX, Bytes> ReadWave(const QString& path) {
+    PWAVEIOCB cb;
+    const std::string name = QFile::encodeName(path).toStdString();
+    if (wioReadFileInfo(cb, name, fourcc("WAVE"), RIFF_FILE) != WIOERR_NOERROR)
+        return {};
+    const Bytes all = ReadBytes(path);
+    return {cb->wfx, Bytes(all.begin() + cb->dwDataOffset, all.begin() + cb->dwDataOffset + cb->dwDataBytes)};
+}
+
+} // namespace
+
+TEST_F(AudioWindowTest, LoadsFillTheSampleTheirWorkFilesAndThePlayableWave) {
+    const Bytes raw = Ramp(70000);
+    Answered(main->mnuLoadRaw, Write("long.bin", raw));
+    EXPECT_EQ(Sample(), raw);
+    EXPECT_EQ(ReadBytes(WorkFile("convertspl.raw")), raw);
+    EXPECT_EQ(ReadWave(WorkFile("convertspl.WAV")).second, raw);
+
+    // In the target format a WAV file converts to itself: exactly its data chunk, the first bytes
+    // included, the pad byte and the chunk after it left out, whatever the letter case of ".wav".
+    const Bytes sound = Ramp(4001, 3);
+    const Bytes wav = WaveFile(1, 1, 22050, 8, sound, -1, {'L', 'I', 'S', 'T', 4, 0, 0, 0, 'I', 'N', 'F', 'O'});
+    const struct {
+        QAction* command;
+        const char* name;
+        const char* work;
+    } cases[] = {{main->mnuLoadRaw, "a.wav", "convert.wav"},
+                 {main->mnuLoadRaw, "b.WAV", "convert.wav"},
+                 {main->mnuLoadWave, "c.wav", "convertspl.wav"}};
+    for (const auto& c : cases) {
+        main->btnNew->trigger();
+        Answered(c.command, Write(c.name, wav), 2);
+        EXPECT_EQ(Sample(), sound) << c.name;
+        EXPECT_EQ(main->Label12->text(), c.name);
+        EXPECT_EQ(ReadWave(WorkFile(c.work)).second, sound) << c.name;
+        EXPECT_EQ(QFileInfo(QString::fromStdString(main->MMWaveFile1->Wave().FileName())).fileName(), c.work);
+        EXPECT_TRUE(TForm1::ItemEnabled(main->mnuSaveAsWave) && main->btnPlay->isEnabled());
+    }
+    EXPECT_TRUE(dialogs.messages.empty());
+}
+
+TEST_F(AudioWindowTest, SoxWaveLoadsAsSoxItselfConvertsIt) {
+    const std::string sox = findProgram("sox");
+    ASSERT_FALSE(sox.empty()) << "sox is not installed: run scripts/setup.sh";
+    const std::string wav = dir.filePath("tone.wav").toStdString(), raw = dir.filePath("tone.raw").toStdString();
+    ASSERT_EQ(runCommand(sox + " -n -r 44100 -b 16 -c 2 " + wav + " synth 0.25 sine 440 sine 1250 vol 0.7").status, 0);
+    ASSERT_EQ(runCommand(sox + " " + wav + " -D -t raw -e unsigned -b 8 -c 1 " + raw).status, 0);
+    options->rbRate[4]->click(); // 44100 Hz: no resampling, only the mix and the bit depth
+    Answered(main->mnuLoadWave, QString::fromStdString(wav));
+    const Bytes expected = ReadBytes(QString::fromStdString(raw));
+    const Bytes got = Sample();
+    ASSERT_EQ(got.size(), expected.size());
+    for (size_t i = 0; i < got.size(); ++i)
+        ASSERT_LE(std::abs(got[i] - expected[i]), 1) << "byte " << i;
+}
+
+TEST_F(AudioWindowTest, BadWaveFilesThroughEitherLoadChangeNothing) {
+    const Bytes good = WaveFile(1, 1, 22050, 8, Ramp(900));
+    Answered(main->mnuLoadWave, Write("good.wav", good));
+    Answered(main->mnuLoadRaw, Write("good.wav", good), 2);
+    const Bytes sample = Sample();
+    const QStringList workFiles = QDir(work.path()).entryList(QDir::Files);
+    const Bytes convert = ReadBytes(WorkFile("convert.wav")), convertspl = ReadBytes(WorkFile("convertspl.wav"));
+    Bytes noData = good;
+    std::copy_n("junk", 4, noData.begin() + 36);
+    const struct {
+        const char* what;
+        Bytes file;
+    } cases[] = {
+        {"float", WaveFile(3, 1, 22050, 32, Ramp(800))},   {"24 bits", WaveFile(1, 1, 22050, 24, Ramp(600))},
+        {"32 bits", WaveFile(1, 1, 22050, 32, Ramp(800))}, {"3 channels", WaveFile(1, 3, 22050, 16, Ramp(600))},
+        {"3999 Hz", WaveFile(1, 1, 3999, 8, Ramp(600))},   {"100001 Hz", WaveFile(1, 1, 100001, 8, Ramp(600))},
+        {"cut short", WaveFile(1, 1, 22050, 8, Ramp(600), 5000)},
+        {"no data", noData},
+        {"not a WAV", Ramp(500)},
+        {"no sound", WaveFile(1, 1, 22050, 8, {})},
+    };
+    for (const auto& c : cases) {
+        for (QAction* command : {main->mnuLoadRaw, main->mnuLoadWave}) {
+            dialogs.messages.clear();
+            Answered(command, Write("bad.wav", c.file), 2);
+            ASSERT_EQ(dialogs.messages.size(), 1u) << c.what;
+            EXPECT_EQ(dialogs.messages[0].title, "Error PCM");
+            EXPECT_EQ(dialogs.messages[0].text, "Conversion aborted!");
+            EXPECT_EQ(Sample(), sample) << c.what;
+            EXPECT_EQ(main->Label12->text(), "good.wav");
+            EXPECT_EQ(ReadBytes(WorkFile("convert.wav")), convert) << c.what;
+            EXPECT_EQ(ReadBytes(WorkFile("convertspl.wav")), convertspl) << c.what;
+            EXPECT_EQ(QDir(work.path()).entryList(QDir::Files), workFiles) << "no temporary file left";
+        }
+    }
+}
+
+TEST_F(AudioWindowTest, WaveSavesHoldTheEditedSampleUnderTheRightName) {
+    Answered(main->mnuLoadRaw, Write("kick.bin", Ramp(3000)));
+    main->mnuReverse->trigger(); // an edit, and no Play after it
+    const Bytes edited = Sample();
+    const struct {
+        QAction* command;
+        int filter;
+        const char* chosen;
+        const char* written;
+    } cases[] = {{main->mnuSaveRaw, 2, "k1.bin", "k1.wav"},
+                 {main->mnuSaveRaw, 2, "k2", "k2.wav"},
+                 {main->mnuSaveAsWave, 1, "k3.snd", "k3.snd"},
+                 {main->mnuSaveAsWave, 1, "k4", "k4.wav"}};
+    for (const auto& c : cases) {
+        Answered(c.command, dir.filePath(c.chosen), c.filter);
+        const auto [format, data] = ReadWave(dir.filePath(c.written));
+        EXPECT_EQ(data, edited) << c.written;
+        EXPECT_EQ(format.nSamplesPerSec, 22050u);
+        EXPECT_EQ(format.wBitsPerSample * format.nChannels, 8);
+    }
+    EXPECT_FALSE(QFile::exists(dir.filePath("k2")));
+    // A target that cannot be written, on either save: the box, and nothing else.
+    const QString notAFolder = Write("plain", {1});
+    for (QAction* command : {main->mnuSaveRaw, main->mnuSaveAsWave})
+        Answered(command, notAFolder + "/x.wav", 2);
+    ASSERT_EQ(dialogs.messages.size(), 2u);
+    for (const auto& m : dialogs.messages)
+        EXPECT_EQ(m.text, "Write File Error - Abort Saving");
+    EXPECT_EQ(main->Label12->text(), "k2.wav");
+}
+
+TEST_F(AudioWindowTest, WorkFilesNeverReplaceTheUsersFiles) {
+    // The user's own WAV file named like a work file, in the work folder, and a link there.
+    const Bytes users = WaveFile(1, 1, 22050, 8, Ramp(700));
+    const QString own = work.filePath("convert.wav");
+    QFile::copy(Write("mine.wav", users), own);
+    const QString linked = Write("linked.bin", {9, 9, 9});
+    ASSERT_TRUE(QFile::link(linked, WorkFile("convertspl.raw")));
+
+    Answered(main->mnuLoadRaw, own, 2);
+    EXPECT_EQ(Sample(), Ramp(700));
+    EXPECT_EQ(ReadBytes(own), users);
+    Answered(main->mnuLoadRaw, Write("x.bin", Ramp(50)));
+    EXPECT_EQ(ReadBytes(linked), (Bytes{9, 9, 9}));
+    const QString cache = QStandardPaths::writableLocation(QStandardPaths::CacheLocation);
+    EXPECT_EQ(ReadBytes(cache + "/convertspl.raw"), Ramp(50)) << "the work file went to the cache folder";
+    ASSERT_EQ(dialogs.messages.size(), 2u);
+    EXPECT_EQ(dialogs.messages[0].icon, MessageIcon::Information);
+    EXPECT_TRUE(dialogs.messages[0].text.endsWith(cache + "/"));
+}
