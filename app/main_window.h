@@ -23,6 +23,12 @@ class BankSlots;
 class Dialogs;
 class SettingsStore;
 class TForm4;
+class TMMConnector;
+class TMMLevel;
+class TMMLevelScale;
+class TMMOscope;
+class TMMSpectrogram;
+class TMMSpectrum;
 class Tsqpotlab;
 class TsqSampleEdit;
 
@@ -44,6 +50,11 @@ public:
     // of the closing sequence, once those windows exist.
     std::function<void()> OnStoreBankSettings;
     std::function<void()> OnStorePatternsSettings;
+
+    // Feeds the analysis views from connector (none: from nothing). The views leave the connector
+    // they had; the window leaves its connector when it goes.
+    void ConnectAnalysisViews(TMMConnector* connector);
+    TMMConnector* AnalysisConnector() const { return analysisConnector_; }
 
     // Opens a sample file as "Load Raw-Bin" does after its dialog (the command line uses this).
     void OpenSampleFile(const QString& path);
@@ -84,6 +95,11 @@ public:
     QWidget* MeterPanel = nullptr;
     QWidget* EditPanel = nullptr;
     QWidget* KnobStrip = nullptr;
+    TMMOscope* MMOscope1 = nullptr;
+    TMMSpectrum* MMSpectrum1 = nullptr;
+    TMMSpectrogram* MMSpectrogram1 = nullptr;
+    TMMLevel* MMLevel1 = nullptr;
+    TMMLevelScale* MMLevelScale1 = nullptr;
 
     // Menus and items.
     QMenu* mnuFile = nullptr;
@@ -176,6 +192,12 @@ private:
     QAction* AddButton(const QIcon& icon, const QString& caption, const QString& hint,
                        void (TForm1::*command)());
 
+    // Analysis and meter panels (main_window_analysis.cpp).
+    void CreateAnalysisViews();
+    void DisableAnalysisViews();
+    void ResizeMeters();
+    void ShowVuMeters();
+
     // Editor events and knob handlers (main_window_view.cpp).
     void sqSampleEdit1LocatorChange();
     void sqSampleEdit1SelectorChange();
@@ -255,6 +277,7 @@ private:
     BankSlots* bank_ = nullptr;
     QShortcut* loadWaveKey_ = nullptr;
     QShortcut* saveAsWaveKey_ = nullptr;
+    TMMConnector* analysisConnector_ = nullptr;
 };
 
 } // namespace vk350
