@@ -262,7 +262,6 @@ void TForm1::CreateMenus() {
                           &TForm1::ShowHideBars);
     mnuShowVuMeters =
         AddItem(mnuView, QStringLiteral("Show Vu-meters"), QKeySequence(Qt::Key_F11), &TForm1::ShowVuMeters);
-    mnuShowVuMeters->setCheckable(true);
     mnuShowRtSpectrum =
         AddItem(mnuView, QStringLiteral("Show RT Spectrum"), QKeySequence(Qt::Key_F12), nullptr);
     mnuView->addSeparator();

@@ -74,7 +74,6 @@ void TForm1::ShowVuMeters() {
     MeterPanel->setEnabled(show);
     MeterPanel->setVisible(show);
     MMLevel1->SetEnabled(show);
-    mnuShowVuMeters->setChecked(show);
     ResizeMeters();
 }
 
