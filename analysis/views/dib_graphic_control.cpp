@@ -81,11 +81,13 @@ void TMMDIBGraphicControl::SetColor(TColor value) {
     if (value == color_)
         return;
     color_ = value;
+    BackgroundChanged();
     Redraw();
 }
 
 void TMMDIBGraphicControl::SetBackGroundDIB(const QImage& image) {
     backGround_ = image.convertToFormat(QImage::Format_RGB32);
+    BackgroundChanged();
     if (useBackGround_)
         Redraw();
 }
@@ -94,6 +96,7 @@ void TMMDIBGraphicControl::SetUseBackGroundDIB(bool value) {
     if (value == useBackGround_)
         return;
     useBackGround_ = value;
+    BackgroundChanged();
     Redraw();
 }
 

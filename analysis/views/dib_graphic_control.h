@@ -118,6 +118,8 @@ protected:
     bool TakesData() const { return ViewEnabled() && !isHidden() && !infoActive_; }
     // The background of the drawing area: the bitmap or Color.
     void FillBackground(QImage& canvas, const AnalysisRect& area) const;
+    // Color or the background bitmap changed: surfaces made from them are out of date.
+    virtual void BackgroundChanged() {}
     // Views with a column selection say so; they paint it with these.
     virtual bool OffersSelection() const { return false; }
     void PaintSelectionFill(QImage& canvas, const AnalysisRect& area, TColor color) const;

@@ -58,6 +58,7 @@ protected:
     bool ViewEnabled() const override { return Enabled(); }
     bool InfoWanted() const override { return false; }
     QString InfoAt(int, int) const override { return {}; }
+    void BackgroundChanged() override { unlitDirty_ = true; }
 
 private:
     void SetColorOf(TColor& field, TColor value);

@@ -70,6 +70,7 @@ protected:
     bool InfoWanted() const override { return ShowInfo(); }
     QString InfoAt(int x, int y) const override;
     bool OffersSelection() const override { return true; }
+    void BackgroundChanged() override { scrollSurface_ = QImage(); }
 
 private:
     void SetColorOf(TColor& field, TColor value);

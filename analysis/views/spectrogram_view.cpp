@@ -2,7 +2,6 @@
 
 #include <QPainter>
 #include <algorithm>
-#include <cstring>
 
 namespace vk350 {
 
@@ -12,6 +11,7 @@ TMMSpectrogram::TMMSpectrogram(QWidget* parent) : TMMDIBGraphicControl(parent) {
     BuildColorTable();
     OnRedraw = [this] {
         BuildColorTable();
+        scalesDirty_ = true;
         TMMDIBGraphicControl::Redraw();
     };
 }
@@ -31,6 +31,7 @@ void TMMSpectrogram::SetColorOf(TColor& field, TColor value) {
     if (field == value)
         return;
     field = value;
+    scalesDirty_ = true;
     TMMDIBGraphicControl::Redraw();
 }
 
@@ -45,6 +46,7 @@ void TMMSpectrogram::SetEnabled(bool value) {
 void TMMSpectrogram::SizeChanged(int width, int height) {
     SpectrogramAnalysis::SetBevelExtent(Bevel().Extent());
     SpectrogramAnalysis::SetBounds(width, height);
+    scalesDirty_ = true;
 }
 
 void TMMSpectrogram::SetPCMWaveFormat(const tWAVEFORMATEX& format) {
@@ -70,9 +72,18 @@ QString TMMSpectrogram::InfoAt(int x, int y) const {
 // Each scale is drawn on a 32-pixel strip in the parent's colour: the left one with its axis at
 // its right edge, placed 3 pixels out of the control; the right one with its axis at its left
 // edge.
-void TMMSpectrogram::PaintScales(QImage& canvas) const {
+void TMMSpectrogram::PaintScales(QImage& canvas) {
     if (!DrawScale())
         return;
+    if (scalesDirty_)
+        BuildScales();
+    QPainter p(&canvas);
+    p.drawImage(-3, 0, scales_[0]);
+    p.drawImage(width() - 29, 0, scales_[1]);
+}
+
+void TMMSpectrogram::BuildScales() {
+    scalesDirty_ = false;
     const AnalysisRect a = DrawArea();
     const QColor parentColor = parentWidget() ? parentWidget()->palette().color(QPalette::Window) : Qt::lightGray;
     QFont f(QStringLiteral("ARIAL"));
@@ -104,7 +115,7 @@ void TMMSpectrogram::PaintScales(QImage& canvas) const {
             p.drawText(left ? 2 : 13, h - 5, QStringLiteral("KHz"));
         }
         p.end();
-        QPainter(&canvas).drawImage(left ? -3 : width() - 29, 0, strip);
+        scales_[left ? 0 : 1] = strip;
     }
 }
 
@@ -113,12 +124,15 @@ void TMMSpectrogram::DrawFrame(QImage& canvas) {
     PaintScales(canvas);
     const std::vector<std::uint8_t>& picture = Picture();
     // The picture and the area agree in size; anything else would be a frame of an old size.
-    if (picture.size() == std::size_t(a.width) * std::size_t(a.height)) {
-        QImage indexed(a.width, a.height, QImage::Format_Indexed8);
-        indexed.setColorTable(colorTable_);
-        for (int y = 0; y < a.height; ++y)
-            std::memcpy(indexed.scanLine(y), picture.data() + std::size_t(y) * std::size_t(a.width), std::size_t(a.width));
-        QPainter(&canvas).drawImage(a.left, a.top, indexed);
+    const bool fits = a.left >= 0 && a.top >= 0 && a.left + a.width <= canvas.width() && a.top + a.height <= canvas.height();
+    if (fits && picture.size() == std::size_t(a.width) * std::size_t(a.height) && colorTable_.size() == 256) {
+        const QRgb* colors = colorTable_.constData();
+        for (int y = 0; y < a.height; ++y) {
+            const std::uint8_t* from = picture.data() + std::size_t(y) * std::size_t(a.width);
+            auto* to = reinterpret_cast<QRgb*>(canvas.scanLine(a.top + y)) + a.left;
+            for (int x = 0; x < a.width; ++x)
+                to[x] = colors[from[x]];
+        }
     } else {
         FillBox(canvas, a, RgbOf(clr::Black));
     }

@@ -49,11 +49,15 @@ protected:
 private:
     void SetColorOf(TColor& field, TColor value);
     void BuildColorTable();
-    void PaintScales(QImage& canvas) const;
+    void BuildScales();
+    void PaintScales(QImage& canvas);
 
     // Scale text, scale line, selection, selection dots, locator.
     TColor colors_[5] = {clr::Black, clr::Black, clr::Red, clr::Red, clr::Yellow};
     QVector<QRgb> colorTable_;
+    // The two scale strips, drawn again only when what they show changes.
+    QImage scales_[2];
+    bool scalesDirty_ = true;
 };
 
 } // namespace vk350

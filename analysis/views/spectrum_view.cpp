@@ -3,6 +3,7 @@
 #include <QPainter>
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 namespace vk350 {
 
@@ -100,11 +101,13 @@ int TMMSpectrum::RowBand(int row) const {
     return row < ThresholdRow(Point1()) ? 1 : 0;
 }
 
+// The part of every frame that only changes with the settings: the background, the unlit
+// spots and the grid, composed once.
 void TMMSpectrum::BuildInactive() {
     const AnalysisRect a = DrawArea();
     inactiveSurface_ = QImage(std::max(1, a.width), std::max(1, a.height), QImage::Format_RGB32);
-    inactiveSurface_.fill(RgbOf(Color()));
-    if (Kind() == skBars || Kind() == skPeaks) {
+    FillBackground(inactiveSurface_, {0, 0, a.width, a.height});
+    if (drawInactive_ && (Kind() == skBars || Kind() == skPeaks)) {
         for (const SpectrumRun& run : Runs()) {
             const auto [left, right] = BarColumns(run);
             for (int n = 1; n <= Spots(); ++n)
@@ -112,20 +115,25 @@ void TMMSpectrum::BuildInactive() {
                         RgbOf(inactive_[SpotBand(n)]), inactiveDoted_);
         }
     }
+    PaintGrid(inactiveSurface_, {0, 0, a.width, a.height});
     inactiveDirty_ = false;
 }
 
 void TMMSpectrum::PaintBackground(QImage& canvas, const AnalysisRect& a) {
-    if (drawInactive_ && (Kind() == skBars || Kind() == skPeaks)) {
-        if (inactiveDirty_ || inactiveSurface_.size() != QSize(a.width, a.height))
-            BuildInactive();
-        QPainter p(&canvas);
-        p.drawImage(a.left, a.top, inactiveSurface_);
-    } else if (OnClearBackground) {
+    if (OnClearBackground) {
         OnClearBackground(canvas, QRect(a.left, a.top, a.width, a.height));
-    } else {
-        FillBackground(canvas, a);
+        PaintGrid(canvas, a);
+        return;
     }
+    if (inactiveDirty_ || inactiveSurface_.size() != QSize(a.width, a.height))
+        BuildInactive();
+    if (a.left < 0 || a.top < 0 || a.left + a.width > canvas.width() || a.top + a.height > canvas.height()) {
+        QPainter(&canvas).drawImage(a.left, a.top, inactiveSurface_);
+        return;
+    }
+    for (int y = 0; y < a.height; ++y)
+        std::memcpy(reinterpret_cast<QRgb*>(canvas.scanLine(a.top + y)) + a.left, inactiveSurface_.constScanLine(y),
+                    sizeof(QRgb) * std::size_t(a.width));
 }
 
 void TMMSpectrum::PaintGrid(QImage& canvas, const AnalysisRect& a) const {
@@ -310,7 +318,6 @@ void TMMSpectrum::DrawFrame(QImage& canvas) {
         PaintScroll(canvas, a);
     } else {
         PaintBackground(canvas, a);
-        PaintGrid(canvas, a);
         if (Kind() == skBars || Kind() == skPeaks)
             PaintBars(canvas, a);
         else

@@ -66,6 +66,7 @@ protected:
     bool ViewEnabled() const override { return Enabled(); }
     bool InfoWanted() const override { return ShowInfo(); }
     QString InfoAt(int x, int y) const override;
+    void BackgroundChanged() override { inactiveDirty_ = true; }
 
 private:
     void SetColorOf(TColor& field, TColor value);
