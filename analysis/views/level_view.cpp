@@ -7,7 +7,6 @@ namespace vk350 {
 
 TMMLevel::TMMLevel(QWidget* parent) : TMMDIBGraphicControl(parent) {
     resize(200, 17);
-    LevelAnalysis::SetBounds(200, 17);
     OnRedraw = [this] {
         unlitDirty_ = true;
         UpdateTimer();
@@ -17,6 +16,7 @@ TMMLevel::TMMLevel(QWidget* parent) : TMMDIBGraphicControl(parent) {
     // The fallen peak shows with the next block.
     QObject::connect(&peakTimer_, &QTimer::timeout, this, [this] { PeakTick(); });
     UpdateTimer();
+    SyncSize();
 }
 
 TMMLevel::~TMMLevel() {
@@ -48,16 +48,23 @@ void TMMLevel::SetInactiveDoted(bool value) {
 }
 
 void TMMLevel::UpdateTimer() {
-    if (PeakTimerActive())
+    // A running timer keeps its phase.
+    if (PeakTimerActive() && !peakTimer_.isActive())
         peakTimer_.start();
-    else
+    else if (!PeakTimerActive())
         peakTimer_.stop();
 }
 
 void TMMLevel::SetKind(TMMLevelKind value) {
+    if ((value != lkHorizontal && value != lkVertical) || value == Kind())
+        return;
+    // The control turns first, so the meter's geometry and the control agree throughout.
+    SyncSize();
+    if ((value == lkVertical) != (height() > width()) && width() != height()) {
+        resize(height(), width());
+        SyncSize();
+    }
     LevelAnalysis::SetKind(value);
-    if (LevelAnalysis::Width() != width() || LevelAnalysis::Height() != height())
-        resize(LevelAnalysis::Width(), LevelAnalysis::Height());
 }
 
 void TMMLevel::SetEnabled(bool value) {

@@ -8,8 +8,8 @@ namespace vk350 {
 
 TMMOscope::TMMOscope(QWidget* parent) : TMMDIBGraphicControl(parent) {
     resize(194, 90);
-    OscopeAnalysis::SetBounds(194, 90);
     OnRedraw = [this] { TMMDIBGraphicControl::Redraw(); };
+    SyncSize();
 }
 
 TMMOscope::~TMMOscope() {

@@ -7,13 +7,13 @@ namespace vk350 {
 
 TMMSpectrogram::TMMSpectrogram(QWidget* parent) : TMMDIBGraphicControl(parent) {
     resize(194, 90);
-    SpectrogramAnalysis::SetBounds(194, 90);
     BuildColorTable();
     OnRedraw = [this] {
         BuildColorTable();
         scalesDirty_ = true;
         TMMDIBGraphicControl::Redraw();
     };
+    SyncSize();
 }
 
 TMMSpectrogram::~TMMSpectrogram() {

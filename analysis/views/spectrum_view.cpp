@@ -9,7 +9,6 @@ namespace vk350 {
 
 TMMSpectrum::TMMSpectrum(QWidget* parent) : TMMDIBGraphicControl(parent) {
     resize(194, 89);
-    SpectrumAnalysis::SetBounds(194, 89);
     OnRedraw = [this] {
         inactiveDirty_ = true;
         UpdateTimer();
@@ -22,6 +21,7 @@ TMMSpectrum::TMMSpectrum(QWidget* parent) : TMMDIBGraphicControl(parent) {
             TMMDIBGraphicControl::Redraw();
     });
     UpdateTimer();
+    SyncSize();
 }
 
 TMMSpectrum::~TMMSpectrum() {
@@ -46,9 +46,10 @@ void TMMSpectrum::SetFlag(bool& field, bool value) {
 }
 
 void TMMSpectrum::UpdateTimer() {
-    if (PeakTimerActive())
+    // A running timer keeps its phase.
+    if (PeakTimerActive() && !peakTimer_.isActive())
         peakTimer_.start();
-    else
+    else if (!PeakTimerActive())
         peakTimer_.stop();
 }
 

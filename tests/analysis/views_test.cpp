@@ -90,6 +90,13 @@ TEST(AnalysisViewPictures, SpectrumLightsTheSinesBinAndReadsItUnderTheMouse) {
     view->RefreshPCMData(silence.data());
     EXPECT_EQ(PixelAt(view->Canvas(), sineColumn, row), Rgb(clr::Black));
 
+    // No peak markers, no timer; one marker again, the timer runs again.
+    EXPECT_TRUE(view->PeakTimerRunning());
+    view->SetNumPeaks(0);
+    EXPECT_FALSE(view->PeakTimerRunning());
+    view->SetNumPeaks(1);
+    EXPECT_TRUE(view->PeakTimerRunning());
+
     // Disabled: no data, no box.
     view->SetEnabled(false);
     view->RefreshPCMData(block.data());
@@ -186,6 +193,13 @@ TEST(AnalysisViewPictures, ScopeTraceSpectrogramColumnAndLevels) {
                 EXPECT_EQ(spotPixel(c.lit + 1), Rgb(c.lit + 1 > 222 ? clr::Maroon : clr::Teal)) << int(c.extreme);
             }
         }
+        // A meter whose kind does not suit its shape turns on its side, and back.
+        TMMLevel turned(&holder);
+        turned.SetKind(lkVertical);
+        EXPECT_EQ(turned.size(), QSize(17, 200));
+        EXPECT_EQ(turned.Spots(), 100);
+        turned.SetKind(lkHorizontal);
+        EXPECT_EQ(turned.size(), QSize(200, 17));
         // The bevel: 1 pixel in 4210688.
         EXPECT_EQ(PixelAt(level->Canvas(), 0, 0), Rgb(4210688));
         EXPECT_EQ(level->height(), 526);
