@@ -33,7 +33,8 @@ std::string OwnDirectory() {
 // Beside the tool (the build tree), else where the package installs it.
 std::string FindRenderer() {
     const std::string here = OwnDirectory();
-    for (const std::string& dir : {here, std::string(VK350_LIBEXEC_DIR)}) {
+    const std::string installed = here.empty() ? std::string() : here + "/" + VK350_LIBEXEC_FROM_BIN;
+    for (const std::string& dir : {here, installed, std::string(VK350_LIBEXEC_DIR)}) {
         if (dir.empty())
             continue;
         const std::string candidate = dir + "/" + kRendererName;

@@ -110,6 +110,28 @@ TEST(RenderCommand, PicturesShowTheSoundWhereItIs) {
     }
 }
 
+// Installed, the tool finds the renderer in the libexec folder beside its bin folder, whatever
+// the prefix; without it, it says so.
+TEST(RenderCommand, InstalledToolFindsItsRenderer) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const std::string wav = dir.filePath("tone.wav").toStdString();
+    WriteFixture(wav);
+    const QString bin = dir.filePath("prefix/bin");
+    const QString libexec = dir.filePath("prefix/libexec/vk350");
+    ASSERT_TRUE(QDir().mkpath(bin) && QDir().mkpath(libexec));
+    ASSERT_TRUE(QFile::copy(QStringLiteral(VK350_TOOL), bin + "/vk350"));
+    const std::string tool = shellQuote((bin + "/vk350").toStdString());
+    const std::string png = shellQuote(dir.filePath("out.png").toStdString());
+    const CommandResult missing = runCommand(tool + " render scope " + shellQuote(wav) + " " + png, true);
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_NE(missing.out.find("vk350-render is not installed"), std::string::npos) << missing.out;
+    ASSERT_TRUE(QFile::copy(QStringLiteral(VK350_RENDERER), libexec + "/vk350-render"));
+    const CommandResult found = runCommand(tool + " render scope " + shellQuote(wav) + " " + png, true);
+    EXPECT_EQ(found.status, 0) << found.out;
+    EXPECT_EQ(QImage(dir.filePath("out.png")).size(), QSize(200, 194));
+}
+
 TEST(RenderCommand, BadCommandLinesAndFilesLeaveNoPicture) {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
