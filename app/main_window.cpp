@@ -49,10 +49,12 @@ TForm1::TForm1(Dialogs& dialogs, SettingsStore* store, const MainAudio* audio, Q
     CreateEditor();
     CreateKnobStrip();
     CreateLayout();
+    CreateAnalysisViews();
     CreateMenus();
     CreateToolBar();
     CreateHiddenShortcuts();
     CreateAudioChain(audio);
+    ConnectAnalysisViews(MMConnector1);
     FormCreate();
 }
 
@@ -258,7 +260,8 @@ void TForm1::CreateMenus() {
                             &TForm1::ShowHidePoints);
     mnuShowBars = AddItem(mnuView, QStringLiteral("Show/Hide Bars"), QKeySequence(Qt::CTRL | Qt::Key_F12),
                           &TForm1::ShowHideBars);
-    mnuShowVuMeters = AddItem(mnuView, QStringLiteral("Show Vu-meters"), QKeySequence(Qt::Key_F11), nullptr);
+    mnuShowVuMeters =
+        AddItem(mnuView, QStringLiteral("Show Vu-meters"), QKeySequence(Qt::Key_F11), &TForm1::ShowVuMeters);
     mnuShowRtSpectrum =
         AddItem(mnuView, QStringLiteral("Show RT Spectrum"), QKeySequence(Qt::Key_F12), nullptr);
     mnuView->addSeparator();
@@ -390,6 +393,7 @@ void TForm1::FormCreate() {
         SetItemEnabled(a, false);
         a->setVisible(false);
     }
+    DisableAnalysisViews();
     for (QWidget* w : {MeterPanel, AnalysisPanel, AnalysisSplitter}) {
         w->setEnabled(false);
         w->hide();
@@ -507,6 +511,8 @@ void TForm1::closeEvent(QCloseEvent* event) {
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {
     if (watched == EditPanel && event->type() == QEvent::Resize)
         FormResize();
+    if (watched == MeterPanel && (event->type() == QEvent::Resize || event->type() == QEvent::Show))
+        ResizeMeters();
     if (watched == menuBar() && event->type() == QEvent::Shortcut &&
         static_cast<QShortcutEvent*>(event)->key() == mnuMuLawToLin->shortcut()) {
         if (mnuMuLawToLin->isEnabled())
@@ -533,6 +539,7 @@ void TForm1::FormResize() {
     sqSampleEdit1->SetGradientNbOfColors(255);
     sqSampleEdit1->SetGradientNbOfColors(254);
     sqSampleEdit1->DrawWave();
+    ResizeMeters();
 }
 
 void TForm1::RunCommand(const std::function<void()>& command) {

@@ -33,6 +33,12 @@ class SettingsStore;
 class TForm2;
 class TForm3;
 class TForm4;
+class TMMConnector;
+class TMMLevel;
+class TMMLevelScale;
+class TMMOscope;
+class TMMSpectrogram;
+class TMMSpectrum;
 class Tsqpotlab;
 class TsqSampleEdit;
 
@@ -73,6 +79,11 @@ public:
     std::function<void()> OnStorePatternsSettings;
     // Told last in the closing sequence, once the wave output has closed.
     std::function<void()> OnCloseWaveOut;
+
+    // Feeds the analysis views from connector (none: from nothing). The views leave the connector
+    // they had; the window leaves its connector when it goes.
+    void ConnectAnalysisViews(TMMConnector* connector);
+    TMMConnector* AnalysisConnector() const { return analysisConnector_; }
 
     // Opens a sample file as "Load Raw-Bin" does after its dialog (the command line uses this).
     void OpenSampleFile(const QString& path);
@@ -120,6 +131,11 @@ public:
     QWidget* MeterPanel = nullptr;
     QWidget* EditPanel = nullptr;
     QWidget* KnobStrip = nullptr;
+    TMMOscope* MMOscope1 = nullptr;
+    TMMSpectrum* MMSpectrum1 = nullptr;
+    TMMSpectrogram* MMSpectrogram1 = nullptr;
+    TMMLevel* MMLevel1 = nullptr;
+    TMMLevelScale* MMLevelScale1 = nullptr;
 
     // The audio chain: the playable wave feeds the output, whose played buffers reach the
     // connector, whose trigger moves the locator.
@@ -217,6 +233,12 @@ private:
                      void (TForm1::*command)());
     QAction* AddButton(const QIcon& icon, const QString& caption, const QString& hint,
                        void (TForm1::*command)());
+
+    // Analysis and meter panels (main_window_analysis.cpp).
+    void CreateAnalysisViews();
+    void DisableAnalysisViews();
+    void ResizeMeters();
+    void ShowVuMeters();
 
     // Editor events and knob handlers (main_window_view.cpp).
     void sqSampleEdit1LocatorChange();
@@ -331,6 +353,7 @@ private:
     std::unique_ptr<TMMWaveFile> waveFile_;
     std::unique_ptr<TMMConnector> connector_;
     std::unique_ptr<TMMWaveOut> waveOut_;
+    TMMConnector* analysisConnector_ = nullptr;
 };
 
 } // namespace vk350

@@ -19,8 +19,10 @@
 
 namespace vk350 {
 
-// Here, where the chain's types are complete.
-TForm1::~TForm1() = default;
+// Here, where the chain's types are complete. The views leave the connector before it goes.
+TForm1::~TForm1() {
+    ConnectAnalysisViews(nullptr);
+}
 
 void TForm1::CreateAudioChain(const MainAudio* audio) {
     if (!audio) {

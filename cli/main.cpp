@@ -2,6 +2,7 @@
 #include "audio_commands.h"
 #include "commands.h"
 #include "midi_commands.h"
+#include "render_command.h"
 #include "version.h"
 #include "wave_commands.h"
 
@@ -32,6 +33,8 @@ static const std::vector<Command>& commands() {
         {"devices", "devices", "list the audio outputs", runDevices},
         {"play", "play FILE.wav [--loop N] [--device I]", "play a wave file (--loop 0: until Ctrl+C)",
          runPlay},
+        {"render", "render VIEW FILE OUT.png [--size WxH] [--at S]",
+         "draw a spectrum, spectrogram, scope or level picture of a file", runRender},
     };
     return table;
 }

@@ -75,7 +75,7 @@ void LevelAnalysis::SetDirection(TMMLevelDirection value) {
 }
 
 void LevelAnalysis::SetSamples(std::int32_t value) {
-    samples_ = std::max(value, 1);
+    samples_ = std::clamp(value, 1, kMaxSamples);
 }
 
 void LevelAnalysis::SetSensitivy(std::int32_t value) {

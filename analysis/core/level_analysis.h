@@ -50,7 +50,9 @@ public:
     TMMLevelDirection Direction() const { return direction_; }
     void SetDirection(TMMLevelDirection value);
     std::int32_t Samples() const { return samples_; }
-    void SetSamples(std::int32_t value); // at least 1
+    // At least 1; at most what keeps BytesPerLevel within its integer for any format.
+    static constexpr std::int32_t kMaxSamples = INT32_MAX / 4;
+    void SetSamples(std::int32_t value);
     std::int32_t Sensitivy() const { return sensitivy_; }
     void SetSensitivy(std::int32_t value); // -90..-9
     bool LogAmp() const { return logAmp_; }

@@ -1,0 +1,63 @@
+// TMMSpectrogram: the scrolling spectrogram. SpectrogramAnalysis writes one column of palette
+// indices per block into its picture; this control shows that picture in the palette's colours
+// with the frequency scales beside it, and takes the chain's blocks as a PcmDisplay. Window
+// thread only.
+#pragma once
+
+#include "dib_graphic_control.h"
+#include "pcm_display.h"
+#include "spectrogram_analysis.h"
+
+#include <QVector>
+
+namespace vk350 {
+
+class TMMSpectrogram : public TMMDIBGraphicControl, public SpectrogramAnalysis, public PcmDisplay {
+public:
+    explicit TMMSpectrogram(QWidget* parent = nullptr);
+    ~TMMSpectrogram() override;
+
+    TColor ScaleTextColor() const { return colors_[0]; }
+    void SetScaleTextColor(TColor value) { SetColorOf(colors_[0], value); }
+    TColor ScaleLineColor() const { return colors_[1]; }
+    void SetScaleLineColor(TColor value) { SetColorOf(colors_[1], value); }
+    TColor SelectionColor() const { return colors_[2]; }
+    void SetSelectionColor(TColor value) { SetColorOf(colors_[2], value); }
+    TColor SelectionDotColor() const { return colors_[3]; }
+    void SetSelectionDotColor(TColor value) { SetColorOf(colors_[3], value); }
+    TColor LocatorColor() const { return colors_[4]; }
+    void SetLocatorColor(TColor value) { SetColorOf(colors_[4], value); }
+
+    void SetEnabled(bool value);
+
+    // PcmDisplay.
+    void SetPCMWaveFormat(const tWAVEFORMATEX& format) override;
+    void RefreshPCMData(const uint8_t* data) override;
+    void ResetData() override;
+    uint32_t BlockLength() const override { return uint32_t(BytesPerSpectrogram()); }
+    bool Accelerate() const override { return SpectrogramAnalysis::Accelerate(); }
+
+protected:
+    AnalysisRect DrawRect() const override { return DrawArea(); }
+    void DrawFrame(QImage& canvas) override;
+    void SizeChanged(int width, int height) override;
+    bool ViewEnabled() const override { return Enabled(); }
+    bool InfoWanted() const override { return ShowInfo(); }
+    QString InfoAt(int x, int y) const override;
+    bool OffersSelection() const override { return true; }
+
+private:
+    void SetColorOf(TColor& field, TColor value);
+    void BuildColorTable();
+    void BuildScales();
+    void PaintScales(QImage& canvas);
+
+    // Scale text, scale line, selection, selection dots, locator.
+    TColor colors_[5] = {clr::Black, clr::Black, clr::Red, clr::Red, clr::Yellow};
+    QVector<QRgb> colorTable_;
+    // The two scale strips, drawn again only when what they show changes.
+    QImage scales_[2];
+    bool scalesDirty_ = true;
+};
+
+} // namespace vk350
