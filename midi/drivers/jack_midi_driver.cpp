@@ -67,6 +67,32 @@ int linkState(JackClient& client, JackPortLink& link, std::atomic<bool>& reporte
     return kMidiOk;
 }
 
+// Watches a port's cycle count while a caller waits on it: a server that stops running cycles
+// without going away (hung, or suspended) ends the wait.
+class Progress {
+public:
+    explicit Progress(const std::atomic<uint64_t>& cycles)
+        : cycles_(cycles), seen_(cycles.load()), since_(std::chrono::steady_clock::now()) {}
+    bool stalled(JackClient& client) {
+        const auto now = std::chrono::steady_clock::now();
+        if (const uint64_t c = cycles_.load(); c != seen_) {
+            seen_ = c;
+            since_ = now;
+            return false;
+        }
+        if (now - since_ <= kStall)
+            return false;
+        client.log("JACK server ran no process cycle for " +
+                   std::to_string(std::chrono::duration_cast<std::chrono::seconds>(kStall).count()) + " s");
+        return true;
+    }
+
+private:
+    const std::atomic<uint64_t>& cycles_;
+    uint64_t seen_;
+    std::chrono::steady_clock::time_point since_;
+};
+
 class JackOutputPort final : public MidiOutputPort, public JackPortLink {
 public:
     JackOutputPort(std::shared_ptr<JackClient> client, std::string target)
@@ -92,8 +118,17 @@ public:
         if (const int state = usable(); state != kMidiOk)
             return state;
         const uint8_t bytes[3] = {status, first, second};
-        // Goes out with the next cycle, behind whatever is queued.
-        return ring_.write(kShort, bytes, static_cast<size_t>(length)) ? kMidiOk : kMidiNoMemory;
+        // Goes out with the next cycle, behind whatever is queued; when the queue is full, this
+        // waits for room as a write to a busy device does.
+        Progress progress(cycles_);
+        while (!ring_.write(kShort, bytes, static_cast<size_t>(length))) {
+            if (const int state = linkState(*client_, *this, goneReported_); state != kMidiOk)
+                return state;
+            if (progress.stalled(*client_))
+                return kMidiError;
+            wake_.wait(kPoll);
+        }
+        return kMidiOk;
     }
 
     int sendLong(const uint8_t* data, size_t size, std::atomic<bool>& done) override {
@@ -110,8 +145,7 @@ public:
         done_.store(&done);
         size_t queued = 0;
         int result = kMidiOk;
-        uint64_t seenCycles = cycles_.load();
-        auto lastCycle = std::chrono::steady_clock::now();
+        Progress progress(cycles_);
         for (;;) {
             // Queue what fits; the callback takes whole fragments, as many as a cycle's buffer holds.
             while (queued < size) {
@@ -128,19 +162,15 @@ public:
             }
             if ((result = linkState(*client_, *this, goneReported_)) != kMidiOk)
                 break;
-            const auto now = std::chrono::steady_clock::now();
-            if (const uint64_t c = cycles_.load(); c != seenCycles) {
-                seenCycles = c;
-                lastCycle = now;
-            } else if (now - lastCycle > kStall) {
-                client_->log("JACK server stopped running process cycles");
+            if (progress.stalled(*client_)) {
                 result = kMidiError;
                 break;
             }
             wake_.wait(kPoll);
         }
+        // The rest of a block that failed is dropped at the start of the next cycle, if any comes.
         if (result != kMidiOk)
-            flush();
+            requestFlush();
         // After this the callback no longer sees the caller's flag.
         done_.store(nullptr);
         client_->waitIdle();
@@ -238,9 +268,13 @@ private:
         return cycles_.load() != start;
     }
 
-    // Drops everything queued, through the callback, which alone reads the ring.
+    // Asks the callback, which alone reads the ring, to drop everything queued before it sends
+    // anything more.
+    uint32_t requestFlush() { return flushRequest_.fetch_add(1) + 1; }
+
+    // Drops everything queued and waits until it is gone, so that what is queued next is kept.
     void flush() {
-        const uint32_t want = flushRequest_.fetch_add(1) + 1;
+        const uint32_t want = requestFlush();
         const auto until = std::chrono::steady_clock::now() + kStall;
         while (flushDone_.load(std::memory_order_acquire) != want && !client_->dead() &&
                std::chrono::steady_clock::now() < until)

@@ -102,10 +102,21 @@ void JackTestServer::kill() {
         ::kill(pid_, SIGKILL);
 }
 
+void JackTestServer::pause() {
+    if (pid_ > 0)
+        ::kill(pid_, SIGSTOP);
+}
+
+void JackTestServer::resume() {
+    if (pid_ > 0)
+        ::kill(pid_, SIGCONT);
+}
+
 void JackTestServer::stop() {
     if (pid_ <= 0)
         return;
     ::kill(pid_, SIGTERM);
+    ::kill(pid_, SIGCONT);
     int status = 0;
     const auto until = std::chrono::steady_clock::now() + 5s;
     while (waitpid(pid_, &status, WNOHANG) == 0) {

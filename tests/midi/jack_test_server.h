@@ -26,6 +26,9 @@ public:
     const std::string& failure() const { return failure_; }
     // Kills the server the hard way, as a crash would.
     void kill();
+    // Stops and continues the server's process, as a hung server would stop.
+    void pause();
+    void resume();
     bool start();
     void stop();
 
