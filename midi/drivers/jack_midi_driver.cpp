@@ -134,6 +134,9 @@ public:
     int sendLong(const uint8_t* data, size_t size, std::atomic<bool>& done) override {
         if (const int state = usable(); state != kMidiOk)
             return state;
+        // What is left of a block that failed goes before this one starts counting.
+        if (flushRequest_.load() != flushDone_.load())
+            flush();
         {
             std::lock_guard lock(sendMutex_);
             sending_ = true;
