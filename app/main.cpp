@@ -47,7 +47,7 @@ int main(int argc, char** argv) {
     // Lets the desktop match the windows to the menu entry and its icon.
     EditorApplication::setDesktopFileName(QStringLiteral("org.kelvane.VK350Editor"));
 
-    // The MIDI system: VK350_MIDI_DRIVER names it ("alsa" by default, "loopback" for a dry run).
+    // The MIDI system: VK350_MIDI_DRIVER names it ("alsa" by default, "jack", "loopback" for a dry run).
     std::unique_ptr<vk350::MidiDriver> midi = vk350::createMidiDriver(vk350::midiDriverNameFromEnvironment());
     if (!midi)
         midi = vk350::createMidiDriver(vk350::kDefaultMidiDriver);

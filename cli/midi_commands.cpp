@@ -54,7 +54,7 @@ std::unique_ptr<MidiDriver> chosenDriver(std::string& name) {
 }
 
 int unknownDriver(const std::string& name) {
-    return fail(kExitUsage, "unknown MIDI driver '" + name + "' in VK350_MIDI_DRIVER (alsa or loopback)");
+    return fail(kExitUsage, "unknown MIDI driver '" + name + "' in VK350_MIDI_DRIVER (alsa, jack or loopback)");
 }
 
 // Parses "--port N" and, when delay is given, "--delay MS"; the rest are positional.

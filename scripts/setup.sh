@@ -7,6 +7,7 @@ packages=(
     cmake g++ ninja-build pkg-config
     qt6-base-dev libgl-dev
     libasound2-dev
+    jackd2 libjack-jackd2-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     libfftw3-dev
     fonts-dejavu-core
@@ -31,5 +32,8 @@ if [ "$(id -u)" -ne 0 ]; then
     sudo_cmd=(sudo -n)
 fi
 export DEBIAN_FRONTEND=noninteractive
+# jackd2 asks whether to give the audio group realtime priority; the tests run the server
+# without it, and a build machine has no business changing its limits.
+echo "jackd2 jackd/tweak_rt_limits boolean false" | "${sudo_cmd[@]}" debconf-set-selections
 "${sudo_cmd[@]}" apt-get update -q
 "${sudo_cmd[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"

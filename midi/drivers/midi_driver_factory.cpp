@@ -1,6 +1,7 @@
 #include "midi_driver_factory.h"
 
 #include "alsa_midi_driver.h"
+#include "jack_midi_driver.h"
 #include "loopback_midi_driver.h"
 
 #include <cstdlib>
@@ -8,12 +9,14 @@
 namespace vk350 {
 
 std::vector<std::string> midiDriverNames() {
-    return {"alsa", "loopback"};
+    return {"alsa", "jack", "loopback"};
 }
 
 std::unique_ptr<MidiDriver> createMidiDriver(std::string_view name) {
     if (name == "alsa")
         return std::make_unique<AlsaMidiDriver>();
+    if (name == "jack")
+        return std::make_unique<JackMidiDriver>();
     if (name == "loopback")
         return std::make_unique<LoopbackMidiDriver>();
     return nullptr;

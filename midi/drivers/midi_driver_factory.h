@@ -1,5 +1,6 @@
-// Chooses the MIDI driver by name: "alsa" (hardware ports, the default) or "loopback" (an
-// in-process cable for tests and dry runs). The editor takes the name from its settings, the
+// Chooses the MIDI driver by name: "alsa" (hardware ports, the default), "jack" (the ports of
+// other programs on a JACK or PipeWire server) or "loopback" (an in-process cable for tests and
+// dry runs). The editor takes the name from its settings, the
 // tool from the environment variable VK350_MIDI_DRIVER.
 #pragma once
 

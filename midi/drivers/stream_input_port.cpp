@@ -67,6 +67,15 @@ void StreamInputPort::receive(const uint8_t* data, size_t size) {
         parser_.feed(data, size);
 }
 
+void StreamInputPort::interrupt(size_t lostBytes) {
+    std::lock_guard lock(feedMutex_);
+    dropped_ += lostBytes;
+    if (!started_)
+        return;
+    parser_.reset();
+    sysExEnd();
+}
+
 size_t StreamInputPort::droppedBytes() const {
     std::lock_guard lock(feedMutex_);
     return dropped_;

@@ -23,7 +23,13 @@ public:
     // Input thread: bytes just read from the device; ignored while the port is not started.
     void receive(const uint8_t* data, size_t size);
 
-    // SysEx bytes that found no free buffer since the port was opened. Any thread.
+    // Input thread: lostBytes bytes never reached us here (0 when the source itself went away).
+    // A SysEx in progress ends where it stands, its partial buffer returned, as when a status
+    // byte cuts it, so that what follows is never spliced onto it.
+    void interrupt(size_t lostBytes);
+
+    // SysEx bytes that found no free buffer, or were lost before reaching the port, since it
+    // was opened. Any thread.
     size_t droppedBytes() const;
 
 private:

@@ -288,7 +288,8 @@ TEST(AlsaMidiDriver, ListsSubdevicesAndOpensThemByIndex) {
 TEST(MidiDriverFactory, ChoosesByNameAndEnvironment) {
     EXPECT_EQ(createMidiDriver("alsa")->name(), "alsa");
     EXPECT_EQ(createMidiDriver("loopback")->name(), "loopback");
-    EXPECT_EQ(createMidiDriver("jack"), nullptr);
+    EXPECT_EQ(createMidiDriver("jack")->name(), "jack");
+    EXPECT_EQ(createMidiDriver("oss"), nullptr);
     EXPECT_EQ(createMidiDriver(""), nullptr);
     for (const std::string& name : midiDriverNames())
         EXPECT_NE(createMidiDriver(name), nullptr) << name;
@@ -301,6 +302,8 @@ TEST(MidiDriverFactory, ChoosesByNameAndEnvironment) {
     EXPECT_EQ(midiDriverNameFromEnvironment(), "alsa");
     setenv("VK350_MIDI_DRIVER", "loopback", 1);
     EXPECT_EQ(midiDriverNameFromEnvironment(), "loopback");
+    setenv("VK350_MIDI_DRIVER", "jack", 1);
+    EXPECT_EQ(createMidiDriver(midiDriverNameFromEnvironment())->name(), "jack");
     if (saved)
         setenv("VK350_MIDI_DRIVER", savedValue.c_str(), 1);
     else

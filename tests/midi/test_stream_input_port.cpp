@@ -16,6 +16,7 @@ public:
     using StreamInputPort::StreamInputPort;
     int close() override { return kMidiOk; }
     void wire(const Bytes& b) { receive(b.data(), b.size()); }
+    using StreamInputPort::interrupt;
 };
 
 struct Buffers {
@@ -71,4 +72,26 @@ TEST(StreamInputPort, ResetReturnsEveryQueuedBuffer) {
     EXPECT_EQ(counts, (std::vector<uint32_t>{3, 0, 0}));
     port.wire({0xF0, 0x01, 0xF7}); // stopped by the reset
     EXPECT_EQ(counts.size(), 3u);
+}
+
+TEST(StreamInputPort, ALossEndsTheMessageUnderWaySoNothingIsSplicedOntoIt) {
+    std::vector<Bytes> delivered;
+    std::vector<Bytes> shorts;
+    TestPort port({[&](uint8_t s, uint8_t a, uint8_t b) { shorts.push_back({s, a, b}); },
+                   [&](MidiBuffer& b) { delivered.emplace_back(b.data, b.data + b.bytesRecorded); }});
+    Buffers buffers(3, 100);
+    for (auto& h : buffers.headers)
+        port.addBuffer(h);
+    port.interrupt(5); // not started: counted, nothing delivered
+    EXPECT_TRUE(delivered.empty());
+    port.start();
+    port.wire({0xF0, 0x01, 0x02});
+    port.interrupt(40);
+    // The rest of the lost message is data without a start, and running status is gone too.
+    port.wire({0x03, 0x04, 0xF7, 0x90, 0x3C, 0x40, 0x3D, 0x40});
+    port.interrupt(0);
+    port.wire({0xF0, 0x05, 0xF7});
+    EXPECT_EQ(delivered, (std::vector<Bytes>{{0xF0, 0x01, 0x02}, {0xF0, 0x05, 0xF7}}));
+    EXPECT_EQ(shorts, (std::vector<Bytes>{{0x90, 0x3C, 0x40}, {0x90, 0x3D, 0x40}}));
+    EXPECT_EQ(port.droppedBytes(), 45u);
 }

@@ -1,0 +1,74 @@
+// A private JACK server on the dummy backend for the tests and the benchmark, and a second
+// client that plays the other program: it records what reaches its input port, forwards it to
+// its output port, and sends events the test queues, one cycle's worth at a time.
+#pragma once
+
+#include <jack/jack.h>
+
+#include <cstdint>
+#include <deque>
+#include <mutex>
+#include <string>
+#include <sys/types.h>
+#include <vector>
+
+namespace vk350::testing {
+
+using Bytes = std::vector<uint8_t>;
+
+// Starts jackd under a server name of this program's own (JACK_DEFAULT_SERVER is set for the
+// process), one test program at a time across the machine. 48000 Hz, 1024-frame periods.
+class JackTestServer {
+public:
+    JackTestServer();
+    ~JackTestServer();
+    // Empty when the server runs; else why it could not start.
+    const std::string& failure() const { return failure_; }
+    // Kills the server the hard way, as a crash would.
+    void kill();
+    // Stops and continues the server's process, as a hung server would stop.
+    void pause();
+    void resume();
+    bool start();
+    void stop();
+
+private:
+    int lock_ = -1;
+    pid_t pid_ = -1;
+    std::string failure_;
+};
+
+class JackPeer {
+public:
+    struct Event {
+        uint64_t cycle;
+        Bytes bytes;
+    };
+    explicit JackPeer(const char* name = "peer", bool thru = true);
+    ~JackPeer();
+    bool ok() const { return client_ != nullptr; }
+    std::string sinkName() const;
+    std::string sourceName() const;
+    // Events for the output port: each call is sent in a cycle of its own.
+    void emit(std::vector<Bytes> cycle);
+    // Everything that reached the input port so far.
+    std::vector<Event> received();
+    bool emitted(); // every queued cycle went out
+    void unregisterSink();
+    void unregisterSource();
+    // Ports connected to ours ("client:port").
+    std::vector<std::string> connections(bool sink);
+
+private:
+    static int process(jack_nframes_t frames, void* arg);
+    jack_client_t* client_ = nullptr;
+    jack_port_t* sink_ = nullptr;
+    jack_port_t* source_ = nullptr;
+    bool thru_;
+    std::mutex mutex_;
+    uint64_t cycle_ = 0;
+    std::deque<std::vector<Bytes>> pending_;
+    std::vector<Event> got_;
+};
+
+} // namespace vk350::testing
