@@ -377,6 +377,11 @@ TEST(LevelScaleLayout, StepsDirectionsAndLinearLabels) {
     EXPECT_EQ(s.ScaleTicks(), 2);
     s.SetSensitivy(-3);
     EXPECT_EQ(s.Sensitivy(), -9);
+    // A scale position read from elsewhere that names no position is refused.
+    s.SetScalePos(spAboveOrLeft);
+    for (const std::int32_t bad : {-1, 3, 99})
+        s.SetScalePos(static_cast<TMMScalePos>(bad));
+    EXPECT_EQ(s.ScalePos(), spAboveOrLeft);
 }
 
 } // namespace

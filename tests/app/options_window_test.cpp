@@ -313,6 +313,14 @@ TEST_F(OptionsTest, AudioListFailuresAndEmptyDeviceLists) {
     TForm4& w = Open();
     EXPECT_EQ(w.cbAudioOut->count(), 0);
     EXPECT_EQ(w.potBufferCount->State(), 7) << "a count of 0 takes the output's own";
+    form.reset();
+
+    // A stored entry one past the list (a card since removed) leaves the output where it was.
+    waveOut.devices = 2;
+    waveOut.deviceId = 5;
+    store.Set("AudioOUT", 3);
+    EXPECT_EQ(Open().cbAudioOut->count(), 3);
+    EXPECT_EQ(waveOut.deviceId, 5);
 }
 
 TEST(ScreenFit, FramesMoveJustEnoughOntoTheNearestScreen) {

@@ -241,6 +241,13 @@ TEST_F(SampleBufferTest, CropAtZoomThreeKeepsTheSelectionSamples) {
     EXPECT_EQ(buffer.GetSampleLen(), 50);
     EXPECT_EQ(buffer.SelectionLen(), 50);
     EXPECT_EQ(At(0), Ramp(310));
+
+    // A selection that starts exactly at the end holds nothing: the sample stays as it is.
+    buffer.SetSelectionPos(50);
+    buffer.SetSelectionLen(10);
+    buffer.CropSelection();
+    EXPECT_EQ(buffer.GetSampleLen(), 50);
+    EXPECT_EQ(At(0), Ramp(310));
 }
 
 TEST_F(SampleBufferTest, UndoTwiceBringsBackTheEditAndLeavesThePreUndoSampleInTheClipboard) {
