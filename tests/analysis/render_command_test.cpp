@@ -153,6 +153,8 @@ TEST(RenderCommand, BadCommandLinesAndFilesLeaveNoPicture) {
         {"spectrum " + q + " OUT --size 300", 2, "bad size '300'"},
         {"scope " + q + " OUT --at -1", 2, "bad time '-1'"},
         {"scope " + q + " OUT --at", 2, "--at needs a value"},
+        {"scope " + q + " OUT --rate 3999", 2, "bad rate '3999'"},
+        {"scope " + q + " OUT --rate 100001", 2, "bad rate '100001'"},
         {"level " + q + " OUT --colour red", 2, "unknown option '--colour'"},
         {"level " + q + " OUT --at 5", 2, "past the end of the file"},
         {"spectrum " + shellQuote(dir.filePath("none.wav").toStdString()) + " OUT", 1, "cannot open"},

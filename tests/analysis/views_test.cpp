@@ -15,9 +15,11 @@
 #include "queue_pump.h"
 #include "spectrogram_view.h"
 #include "spectrum_view.h"
+#include "view_paint.h"
 
 #include <QApplication>
 #include <QMouseEvent>
+#include <array>
 #include <functional>
 #include <gtest/gtest.h>
 
@@ -203,6 +205,36 @@ TEST(AnalysisViewPictures, ScopeTraceSpectrogramColumnAndLevels) {
         // The bevel: 1 pixel in 4210688.
         EXPECT_EQ(PixelAt(level->Canvas(), 0, 0), Rgb(4210688));
         EXPECT_EQ(level->height(), 526);
+    }
+}
+
+// A drag selects the columns between the press and the mouse, whichever way it goes; lines that
+// leave the picture are drawn up to its edge and never past it.
+TEST(AnalysisViewLimits, DragsSelectBothWaysAndLinesStopAtTheEdge) {
+    QWidget holder;
+    auto* view = new TMMOscope(&holder);
+    view->resize(200, 100);
+    view->SyncSize();
+    view->SetUseSelection(true);
+    const int left = view->DrawArea().left, top = view->DrawArea().top + 5;
+    Press(*view, QEvent::MouseButtonPress, QPoint(left + 50, top));
+    Press(*view, QEvent::MouseMove, QPoint(left + 20, top));
+    EXPECT_EQ(view->SelectionStart(), 20);
+    EXPECT_EQ(view->SelectionEnd(), 51);
+    Press(*view, QEvent::MouseMove, QPoint(left + 70, top));
+    EXPECT_EQ(view->SelectionStart(), 50);
+    EXPECT_EQ(view->SelectionEnd(), 71);
+    Press(*view, QEvent::MouseButtonRelease, QPoint(left + 70, top));
+
+    QImage image(20, 10, QImage::Format_RGB32);
+    for (const auto& [x1, y1, x2, y2] : {std::array{-5, -5, 30, 30}, std::array{25, 5, -5, 5}, std::array{5, -20, 5, 40}}) {
+        image.fill(0);
+        PlainLine(image, x1, y1, x2, y2, 0xFFFFFF);
+        int lit = 0;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                lit += PixelAt(image, x, y) != 0;
+        EXPECT_EQ(lit, x1 == x2 ? 10 : y1 == y2 ? 20 : 10) << x1 << "," << y1;
     }
 }
 
