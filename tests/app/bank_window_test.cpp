@@ -4,6 +4,7 @@
 
 #include "bank_location.h"
 #include "options_settings.h"
+#include "options_write_order.h"
 
 #include <QAction>
 #include <QComboBox>

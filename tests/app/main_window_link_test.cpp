@@ -5,6 +5,7 @@
 #include "loopback_midi_driver.h"
 #include "main_window.h"
 #include "options_window.h"
+#include "options_write_order.h"
 #include "potlab.h"
 #include "received_bank.h"
 #include "received_patterns.h"
