@@ -407,6 +407,7 @@ void TForm1::FormCreate() {
     mnuWaveSeparator->setVisible(false);
     btnStop->setVisible(false);
 
+    KeepBarsWhole();
     // 2. Placement and gradient steps from the settings store.
     LoadWindowPlacement();
     // 3. No bank location chosen.
@@ -428,6 +429,16 @@ void TForm1::FormCreate() {
     mnuPlay->setShortcut(QKeySequence(Qt::Key_Space));
     // Nothing plays yet.
     Playing = false;
+}
+
+// The window's smallest size keeps the toolbar and the value strip whole, with a few rows of
+// the waveform and the scroll bar below them; a stored size below it is raised to it.
+void TForm1::KeepBarsWhole() {
+    constexpr int kLeastEditorHeight = 48;
+    const int width = std::max(ToolBar1->sizeHint().width(), KnobStrip->sizeHint().width());
+    const int panel = KnobStrip->height() + kLeastEditorHeight + kScrollBarHeight;
+    const int height = menuBar()->sizeHint().height() + ToolBar1->sizeHint().height() + panel;
+    setMinimumSize(std::max(width, minimumSizeHint().width()), std::max(height, minimumSizeHint().height()));
 }
 
 // Qt reports a hidden action as disabled; the item's own state is kept beside it, since the

@@ -229,6 +229,7 @@ private:
     void CreateHiddenShortcuts();
     void FormCreate();
     void FormResize();
+    void KeepBarsWhole();
     QAction* AddItem(QMenu* menu, const QString& caption, const QKeySequence& shortcut,
                      void (TForm1::*command)());
     QAction* AddButton(const QIcon& icon, const QString& caption, const QString& hint,

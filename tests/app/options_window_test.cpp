@@ -66,9 +66,14 @@ TEST_F(OptionsTest, PagesAndControlsAsBuilt) {
         ASSERT_EQ(list->count(), 8);
         for (int i = 0; i < 8; ++i)
             EXPECT_EQ(list->itemText(i), gradients[i]);
-        EXPECT_EQ(list->currentIndex(), -1) << "no entry by design";
     }
+    // Nothing stored: the lists show the types the controls draw with.
+    EXPECT_EQ(w.cbGradientWave->currentIndex(), int(wave.GradientType()));
+    EXPECT_EQ(w.cbGradientBank->currentIndex(), int(bank.SlotEdit(0).GradientType()));
+    // The caption keeps its design text; both captions tell where the work files go.
     EXPECT_EQ(w.lbCheminTemp->text(), QStringLiteral("..."));
+    for (const QLabel* caption : {w.lbTempFolder, w.lbCheminTemp})
+        EXPECT_EQ(caption->toolTip(), QStringLiteral("Work files go to ") + EffectiveWorkFolder("..."));
     EXPECT_FALSE(w.isVisible()) << "hidden by design";
 }
 
@@ -108,8 +113,10 @@ TEST_F(OptionsTest, AnIncompleteFirstGroupAppliesNothingAndTheSwatchesShowTheCon
     store.Remove("BColorWaveMinmax");
     store.Set("EN4", 1);
     const TColor back = wave.Color();
+    wave.SetGradientType(grxVertBorderToCenter);
     TForm4& w = Open();
     EXPECT_EQ(wave.Color(), back);
+    EXPECT_EQ(w.cbGradientWave->currentIndex(), int(grxVertBorderToCenter)) << "the type in use, not the one read";
     EXPECT_FALSE(w.isVisible()) << "EN4 is not read after the gap";
     // Written back, the colours keep the waveform as it looks (never button face on button face).
     w.WriteSettings();
