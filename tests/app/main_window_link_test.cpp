@@ -194,14 +194,14 @@ TEST_F(MainLinkTest, AMainWindowPlacedOffEveryScreenComesBackOnOne) {
     QSettings settings(QStringLiteral("Tervala"), QStringLiteral("Kelvane"));
     settings.setValue("PX1", -3000);
     settings.setValue("PY1", 900);
-    settings.setValue("PW1", 800);
+    settings.setValue("PW1", 1000);
     settings.setValue("PH1", 400);
     settings.sync();
     Open();
     const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
     EXPECT_TRUE(area.contains(main->frameGeometry()))
         << main->frameGeometry().x() << "," << main->frameGeometry().y();
-    EXPECT_EQ(main->size(), QSize(800, 400));
+    EXPECT_EQ(main->size(), QSize(1000, 400));
 }
 
 TEST(CaptionContrast, RatiosAsAccessibilityGuidelinesMeasureThem) {
