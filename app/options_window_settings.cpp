@@ -189,6 +189,7 @@ void TForm4::SelectTempFolder() {
     request.filterIndex = 3;
     request.fileName = QStringLiteral("*.*");
     request.acceptAnyName = true;
+    request.chooseFolder = true;
     const FileDialogAnswer answer = links_.dialogs.OpenFile(this, request);
     if (!answer.accepted)
         return;

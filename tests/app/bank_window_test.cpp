@@ -94,6 +94,7 @@ TEST_F(BankTest, LoadAllFillsTheSlotsInNameOrder) {
         EXPECT_EQ(request.fileName, QStringLiteral("*.*"));
         EXPECT_EQ(request.filterIndex, 2);
         EXPECT_TRUE(request.acceptAnyName);
+        EXPECT_FALSE(request.chooseFolder) << "a file dialog, in which a typed pattern is taken";
         for (int s = 0; s < 10; ++s) {
             SCOPED_TRACE(s);
             if (s < files && s != empty) {

@@ -229,6 +229,7 @@ TEST_F(OptionsTest, TempFolderIsChosenThroughTheOpenDialogAndStoredAsChosen) {
     EXPECT_EQ(r.fileName, QStringLiteral("*.*"));
     EXPECT_EQ(r.filterIndex, 3);
     EXPECT_TRUE(r.acceptAnyName);
+    EXPECT_TRUE(r.chooseFolder);
     EXPECT_EQ(w.lbCheminTemp->text(), chosen.path() + "/");
     EXPECT_EQ(w.WorkFileName(), chosen.path() + "/convertspl.raw");
     w.WriteSettings();
