@@ -13,8 +13,12 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMenu>
+#include <QProgressDialog>
+#include <QPushButton>
 #include <QScreen>
 #include <QTest>
+#include <QTimer>
+#include <QWindow>
 
 using namespace vk350;
 
@@ -208,6 +212,48 @@ TEST_F(BankTest, AWholeBankComesBackIntoTheSameSlotsByteForByte) {
         EXPECT_EQ(bank->SlotName(s), QStringLiteral("New Sound"));
     }
     EXPECT_EQ(Log().filter(QStringLiteral("Transfert ok")).size(), 10);
+}
+
+// A click of the mouse on the progress window's Cancel stops a paced send: the whole bank, and a
+// long sample sent from the main window.
+TEST_F(BankTest, AMouseClickOnCancelStopsAPacedSend) {
+    Open();
+    for (int s = 0; s < 10; ++s)
+        Fill(s, Ramp(kBankLocations[size_t(s)].size(), s));
+    const Bytes long64k = Ramp(65536, 3);
+    main->sqSampleEdit1->Sample().LoadFromBuffer(long64k.data(), int(long64k.size()));
+    main->sqSampleEdit1->SetSampleLen(int(long64k.size()));
+    main->ComboBox1->setCurrentIndex(8); // Cymbal, 64 K
+    driver.setPace(0, 20000);
+    const struct {
+        const char* what;
+        QAction* command;
+        size_t whole; // bytes on the wire when nothing stops it
+        bool dropsTheRest;
+    } cases[] = {{"Send all", bank->btnSendAll, 182700, true}, {"F9", main->mnuSendToMidi, 74938, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        options->Memo1->Clear();
+        driver.clearBacklog(0);
+        bool clicked = false;
+        QTimer::singleShot(TransferProgress::kShowAfterMs + 300, [&] {
+            QProgressDialog* dialog = options->Transfer().Dialog();
+            ASSERT_NE(dialog, nullptr);
+            ASSERT_TRUE(dialog->isVisible());
+            // Through the dialog's window, as the window system hands a click over.
+            const QPushButton* cancel = dialog->findChild<QPushButton*>();
+            QTest::mouseClick(dialog->windowHandle(), Qt::LeftButton, Qt::NoModifier,
+                              cancel->mapTo(dialog, cancel->rect().center()));
+            clicked = true;
+        });
+        c.command->trigger();
+        EXPECT_TRUE(clicked);
+        EXPECT_LT(driver.backlog(0).size(), c.whole / 2) << "the click stopped the send";
+        const QStringList log = Log();
+        EXPECT_EQ(log.filter(QStringLiteral("Transfert interrompu")).size(), 1) << log.join('\n').toStdString();
+        EXPECT_EQ(log.contains(QStringLiteral("Transfert annule")), c.dropsTheRest);
+        EXPECT_EQ(options->Transfer().Dialog(), nullptr) << "the transfer ended";
+    }
 }
 
 // A click on a slot's caption makes it the main window's sample; a click on its waveform asks for
