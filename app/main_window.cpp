@@ -15,8 +15,10 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QScreen>
 #include <QMenuBar>
 #include <QScrollBar>
 #include <QShortcut>
@@ -480,7 +482,12 @@ void TForm1::LoadWindowPlacement() {
         resize(width(), values[3]);
     if (count >= 5)
         sqSampleEdit1->SetGradientNbOfColors(values[4]);
-    KeepOnScreenWhenShown(this);
+    // On a first run the window opens at the top of the screen: the room below it is left for
+    // the title bars of the windows opened after it.
+    const bool firstRun = !store_->Exists();
+    if (firstRun)
+        move(x(), QGuiApplication::primaryScreen()->availableGeometry().top());
+    KeepOnScreenWhenShown(this, firstRun);
 }
 
 // A value that cannot be written ends the writing.

@@ -285,7 +285,7 @@ void TForm4::FormCreate() {
     ShowTempFolder(lbCheminTemp->text());
 
     move(settings_.PX4, settings_.PY4);
-    KeepOnScreenWhenShown(this);
+    KeepOnScreenWhenShown(this, !links_.store.Exists());
     setVisible(settings_.EN4);
 }
 

@@ -306,6 +306,31 @@ TEST_F(BankTest, MainWindowCopiesIntoTheBankAndAFailedSendRestoresItsSample) {
     EXPECT_EQ(Bytes(e.GetData(), e.GetData() + 10000), ramp);
 }
 
+// A first run: the main window opens at the top of the screen, and each window shown after it
+// opens inside the screen, clear of the title bars of those already open.
+TEST_F(BankTest, OnAFirstRunEachWindowOpensClearOfTheTitleBarsOpenBeforeIt) {
+    Open();
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    EXPECT_EQ(main->frameGeometry().top(), area.top());
+    QList<QWidget*> opened = {main.get()};
+    const std::pair<QAction*, QWidget*> shows[] = {
+        {main->mnuSampleBank, bank.get()}, {main->mnuPatterns, patterns.get()}, {main->mnuPreferences, options.get()}};
+    for (const auto& [item, window] : shows) {
+        item->trigger();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
+        const QRect frame = window->frameGeometry();
+        EXPECT_TRUE(area.contains(frame)) << window->windowTitle().toStdString();
+        for (const QWidget* before : opened) {
+            const QRect title(before->frameGeometry().topLeft(),
+                              QSize(before->frameGeometry().width(), before->geometry().y() - before->frameGeometry().y()));
+            ASSERT_FALSE(title.isEmpty());
+            EXPECT_FALSE(title.intersects(frame))
+                << window->windowTitle().toStdString() << " over " << before->windowTitle().toStdString();
+        }
+        opened << window;
+    }
+}
+
 // Closing the main window: bank, main, patterns and options settings in that order, then the
 // ports, then the wave output. The windows come back where and as they were left; one stored off
 // every screen comes back on one.

@@ -355,7 +355,7 @@ TEST(ScreenFit, FramesMoveJustEnoughOntoTheNearestScreen) {
         {"no screens", QRect(7, 818, 440, 370), {}, QPoint(7, 818)},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(FitFrameOnScreens(c.frame, c.screens), c.place) << c.what;
+        EXPECT_EQ(FitFrameOnScreens(c.frame, c.screens).topLeft(), c.place) << c.what;
 }
 
 TEST_F(OptionsTest, TheOptionsWindowComesUpOnScreen) {
