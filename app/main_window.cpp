@@ -18,8 +18,8 @@
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QScreen>
 #include <QMenuBar>
+#include <QScreen>
 #include <QScrollBar>
 #include <QShortcut>
 #include <QToolBar>

@@ -169,7 +169,9 @@ QRect FitFrameOnScreens(const QRect& frame, const QList<QRect>& screens, const Q
 
 QPoint PlaceAmongOpenWindows(const QRect& frame, int titleHeight, const QList<OpenWindow>& open,
                              const QRect& area) {
-    const auto titleOf = [](const QRect& f, int height) { return QRect(f.topLeft(), QSize(f.width(), height)); };
+    const auto titleOf = [](const QRect& f, int height) {
+        return QRect(f.topLeft(), QSize(f.width(), height));
+    };
     const auto covered = [](const QRect& a, const QRect& b) {
         const QRect common = a.intersected(b);
         return common.isEmpty() ? 0LL : (long long)common.width() * common.height();

@@ -250,7 +250,8 @@ TEST_F(BankTest, AMouseClickOnCancelStopsAPacedSend) {
         EXPECT_TRUE(clicked);
         EXPECT_LT(driver.backlog(0).size(), c.whole / 2) << "the click stopped the send";
         const QStringList log = Log();
-        EXPECT_EQ(log.filter(QStringLiteral("Transfert interrompu")).size(), 1) << log.join('\n').toStdString();
+        EXPECT_EQ(log.filter(QStringLiteral("Transfert interrompu")).size(), 1)
+            << log.join('\n').toStdString();
         EXPECT_EQ(log.contains(QStringLiteral("Transfert annule")), c.dropsTheRest);
         EXPECT_EQ(options->Transfer().Dialog(), nullptr) << "the transfer ended";
     }
@@ -313,16 +314,18 @@ TEST_F(BankTest, OnAFirstRunEachWindowOpensClearOfTheTitleBarsOpenBeforeIt) {
     const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
     EXPECT_EQ(main->frameGeometry().top(), area.top());
     QList<QWidget*> opened = {main.get()};
-    const std::pair<QAction*, QWidget*> shows[] = {
-        {main->mnuSampleBank, bank.get()}, {main->mnuPatterns, patterns.get()}, {main->mnuPreferences, options.get()}};
+    const std::pair<QAction*, QWidget*> shows[] = {{main->mnuSampleBank, bank.get()},
+                                                   {main->mnuPatterns, patterns.get()},
+                                                   {main->mnuPreferences, options.get()}};
     for (const auto& [item, window] : shows) {
         item->trigger();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
         const QRect frame = window->frameGeometry();
         EXPECT_TRUE(area.contains(frame)) << window->windowTitle().toStdString();
         for (const QWidget* before : opened) {
-            const QRect title(before->frameGeometry().topLeft(),
-                              QSize(before->frameGeometry().width(), before->geometry().y() - before->frameGeometry().y()));
+            const QRect title(
+                before->frameGeometry().topLeft(),
+                QSize(before->frameGeometry().width(), before->geometry().y() - before->frameGeometry().y()));
             ASSERT_FALSE(title.isEmpty());
             EXPECT_FALSE(title.intersects(frame))
                 << window->windowTitle().toStdString() << " over " << before->windowTitle().toStdString();

@@ -116,7 +116,8 @@ TEST_F(OptionsTest, AnIncompleteFirstGroupAppliesNothingAndTheSwatchesShowTheCon
     wave.SetGradientType(grxVertBorderToCenter);
     TForm4& w = Open();
     EXPECT_EQ(wave.Color(), back);
-    EXPECT_EQ(w.cbGradientWave->currentIndex(), int(grxVertBorderToCenter)) << "the type in use, not the one read";
+    EXPECT_EQ(w.cbGradientWave->currentIndex(), int(grxVertBorderToCenter))
+        << "the type in use, not the one read";
     EXPECT_FALSE(w.isVisible()) << "EN4 is not read after the gap";
     // Written back, the colours keep the waveform as it looks (never button face on button face).
     w.WriteSettings();
