@@ -32,18 +32,8 @@ int Shift(int start, int size, int low, int room) {
     return 0;
 }
 
-// The frame the window system told, or none (no frame, or not known yet). While a window is
-// being mapped the two rectangles may disagree; what cannot be a frame counts as none.
 QMargins KnownMargins(const QWidget* w) {
-    constexpr int kWidest = 200;
-    const QRect frame = w->frameGeometry();
-    const QRect inner = w->geometry();
-    const QMargins m(inner.left() - frame.left(), inner.top() - frame.top(), frame.right() - inner.right(),
-                     frame.bottom() - inner.bottom());
-    for (const int side : {m.left(), m.top(), m.right(), m.bottom()})
-        if (side < 0 || side > kWidest)
-            return QMargins();
-    return m;
+    return FrameMargins(w->frameGeometry(), w->geometry());
 }
 
 bool FrameKnown(const QWidget* w) {
@@ -206,6 +196,16 @@ QPoint PlaceAmongOpenWindows(const QRect& frame, int titleHeight, const QList<Op
             }
         }
     return best;
+}
+
+QMargins FrameMargins(const QRect& frame, const QRect& inner) {
+    constexpr int kWidest = 200;
+    const QMargins m(inner.left() - frame.left(), inner.top() - frame.top(), frame.right() - inner.right(),
+                     frame.bottom() - inner.bottom());
+    for (const int side : {m.left(), m.top(), m.right(), m.bottom()})
+        if (side < 0 || side > kWidest)
+            return QMargins();
+    return m;
 }
 
 QMargins FrameMarginsOf(const QWidget* window) {

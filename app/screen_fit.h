@@ -33,6 +33,10 @@ struct OpenWindow {
 QPoint PlaceAmongOpenWindows(const QRect& frame, int titleHeight, const QList<OpenWindow>& open,
                              const QRect& area);
 
+// The title bar and borders between a window's frame and its inside; none when the two cannot be
+// a frame around an inside, as while the window system is still mapping the window.
+QMargins FrameMargins(const QRect& frame, const QRect& inner);
+
 // The title bar and borders around a window: its own once the window system has told them, else
 // those of another shown window of the program, else a common desktop's.
 QMargins FrameMarginsOf(const QWidget* window);

@@ -37,6 +37,21 @@ TEST(ScreenFit, AFrameLargerThanItsScreenIsCutToItButNotBelowItsLeast) {
         EXPECT_EQ(FitFrameOnScreens(c.frame, one, c.least), c.fitted) << c.what;
 }
 
+TEST(ScreenFit, FrameMarginsOnlyWhereTheRectanglesCanBeAFrameAroundAnInside) {
+    const struct {
+        QRect frame, inner;
+        QMargins margins;
+    } cases[] = {
+        {QRect(222, 0, 1138, 676), QRect(223, 20, 1136, 651), QMargins(1, 20, 1, 5)},
+        {QRect(10, 10, 300, 200), QRect(10, 10, 300, 200), QMargins()},      // no frame (yet)
+        {QRect(582, 842, 422, 285), QRect(600, 850, 1124, 288), QMargins()}, // half way through a mapping
+        {QRect(0, 0, 1920, 1080), QRect(600, 850, 422, 285), QMargins()},    // no frame is that wide
+        {QRect(100, 100, 400, 300), QRect(90, 120, 400, 270), QMargins()},   // inside sticking out
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(FrameMargins(c.frame, c.inner), c.margins) << c.frame.x() << "," << c.inner.x();
+}
+
 // Before the window system tells a window's frame (some tell it only once the window is up), the
 // frame of another shown window stands for it, or a common desktop's: a window that fits only
 // without its frame still comes up whole.
