@@ -331,6 +331,10 @@ TEST_F(BankTest, OnAFirstRunEachWindowOpensClearOfTheTitleBarsOpenBeforeIt) {
                 << window->windowTitle().toStdString() << " over " << before->windowTitle().toStdString();
         }
         opened << window;
+        if (window == bank.get()) {
+            EXPECT_EQ(frame.topLeft(), QPoint(104, area.bottom() + 1 - frame.height()))
+                << "nothing shown is in the way of its own place (hidden windows are not)";
+        }
     }
 }
 
