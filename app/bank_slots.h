@@ -1,6 +1,6 @@
 // What the options window reaches of the sample bank: the ten slot controls (for colours,
 // gradient and received sample dumps) and their name and size captions. The sample bank window
-// implements it; ReceivedBank stands in for it until then. Window thread only.
+// implements it. Window thread only.
 #pragma once
 
 #include "sample_edit.h"

@@ -172,7 +172,7 @@ void TForm2::ReadSettings() {
     Placement p = kBankPlacementDesign;
     ReadPlacement(store_, kBankPlacementNames, p);
     move(p.x, p.y);
-    KeepOnScreenWhenShown(this);
+    KeepOnScreenWhenShown(this, !store_.Exists());
     if (p.shown)
         show();
 }

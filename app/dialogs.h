@@ -17,8 +17,12 @@ struct FileDialogRequest {
     int filterIndex = 1; // 1-based
     QString fileName;    // preset name
     bool confirmOverwrite = false;
-    // Open dialogs only: any name is taken, existing or not (a folder plus a pattern).
+    // Open dialogs only: any typed name is taken, existing or not (a folder plus a pattern such
+    // as "kit_*.bin").
     bool acceptAnyName = false;
+    // Open dialogs only: the user picks a folder; the answer is that folder followed by the
+    // preset name.
+    bool chooseFolder = false;
 };
 
 struct FileDialogAnswer {

@@ -15,9 +15,11 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMenuBar>
+#include <QScreen>
 #include <QScrollBar>
 #include <QShortcut>
 #include <QToolBar>
@@ -407,6 +409,7 @@ void TForm1::FormCreate() {
     mnuWaveSeparator->setVisible(false);
     btnStop->setVisible(false);
 
+    KeepBarsWhole();
     // 2. Placement and gradient steps from the settings store.
     LoadWindowPlacement();
     // 3. No bank location chosen.
@@ -428,6 +431,16 @@ void TForm1::FormCreate() {
     mnuPlay->setShortcut(QKeySequence(Qt::Key_Space));
     // Nothing plays yet.
     Playing = false;
+}
+
+// The window's smallest size keeps the toolbar and the value strip whole, with a few rows of
+// the waveform and the scroll bar below them; a stored size below it is raised to it.
+void TForm1::KeepBarsWhole() {
+    constexpr int kLeastEditorHeight = 48;
+    const int width = std::max(ToolBar1->sizeHint().width(), KnobStrip->sizeHint().width());
+    const int panel = KnobStrip->height() + kLeastEditorHeight + kScrollBarHeight;
+    const int height = menuBar()->sizeHint().height() + ToolBar1->sizeHint().height() + panel;
+    setMinimumSize(std::max(width, minimumSizeHint().width()), std::max(height, minimumSizeHint().height()));
 }
 
 // Qt reports a hidden action as disabled; the item's own state is kept beside it, since the
@@ -469,7 +482,12 @@ void TForm1::LoadWindowPlacement() {
         resize(width(), values[3]);
     if (count >= 5)
         sqSampleEdit1->SetGradientNbOfColors(values[4]);
-    KeepOnScreenWhenShown(this);
+    // On a first run the window opens at the top of the screen: the room below it is left for
+    // the title bars of the windows opened after it.
+    const bool firstRun = !store_->Exists();
+    if (firstRun)
+        move(x(), QGuiApplication::primaryScreen()->availableGeometry().top());
+    KeepOnScreenWhenShown(this, firstRun);
 }
 
 // A value that cannot be written ends the writing.

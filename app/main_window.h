@@ -229,6 +229,7 @@ private:
     void CreateHiddenShortcuts();
     void FormCreate();
     void FormResize();
+    void KeepBarsWhole();
     QAction* AddItem(QMenu* menu, const QString& caption, const QKeySequence& shortcut,
                      void (TForm1::*command)());
     QAction* AddButton(const QIcon& icon, const QString& caption, const QString& hint,
@@ -308,12 +309,14 @@ private:
     void SaveAsWave();
     bool LoadSample(const QString& path);
     bool SaveRawFile(const QString& name);
+    bool HasSampleToSave();
     void ShowError(const QString& title, const QString& text);
     void EnablePlayback();
 
     // The WAV road and the work files (main_window_wave.cpp).
     void LoadWave();
     bool ConvertWaveFile(const QString& source, const QString& workFile);
+    void ShowCut(double keptSeconds, double wholeSeconds);
     void RefreshPlaybackWave();
     bool SaveWaveFile(const QString& name);
     QString WorkFile(const QString& leaf);

@@ -71,6 +71,8 @@ void TForm1::EnablePlayback() {
 }
 
 void TForm1::SaveRawBin() {
+    if (!HasSampleToSave())
+        return;
     FileDialogRequest request;
     request.title = QStringLiteral("Save 8 bits Audio File");
     request.filter = QString::fromUtf8(kSaveFilter);
@@ -98,6 +100,8 @@ void TForm1::SaveRawBin() {
 }
 
 void TForm1::SaveAsWave() {
+    if (!HasSampleToSave())
+        return;
     FileDialogRequest request;
     request.title = QStringLiteral("Save Wave File");
     request.filter = QString::fromUtf8(kWaveFilter);
@@ -116,11 +120,19 @@ void TForm1::SaveAsWave() {
     RememberUserFile(name);
 }
 
-// The new file replaces the old one only once it is complete; an empty sample writes nothing.
+// The new file replaces the old one only once it is complete.
 bool TForm1::SaveRawFile(const QString& name) {
-    if (sqSampleEdit1->GetSampleLen() <= 0)
-        return true;
     return sqSampleEdit1->SaveToFile(QFile::encodeName(name).toStdString());
+}
+
+// An empty sample has nothing to save. Saying so before any name is asked keeps the caption as it
+// is: a new name over nothing saved would look like a save.
+bool TForm1::HasSampleToSave() {
+    if (sqSampleEdit1->GetSampleLen() > 0)
+        return true;
+    dialogs_.Message(this, MessageIcon::Warning, QStringLiteral("File Warning"),
+                     QStringLiteral("Empty Sample - Nothing to Save"));
+    return false;
 }
 
 } // namespace vk350

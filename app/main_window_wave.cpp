@@ -40,12 +40,13 @@ bool SameFile(const QString& a, const QString& b) {
     return QFileInfo(fa.absoluteFilePath()).absoluteFilePath() == QFileInfo(fb.absoluteFilePath()).absoluteFilePath();
 }
 
-// The audio of a converted file: exactly its data chunk's bytes, at most max of them. Anything
-// after the chunk (pad byte, "fact", "LIST") is no sound.
-std::vector<uint8_t> ReadDataChunk(const std::string& name, int32_t max) {
+// The audio of a converted file: exactly its data chunk's bytes, at most max of them; whole is
+// the chunk's length. Anything after the chunk (pad byte, "fact", "LIST") is no sound.
+std::vector<uint8_t> ReadDataChunk(const std::string& name, int32_t max, int64_t& whole) {
     PWAVEIOCB cb;
     if (wioReadFileInfo(cb, name, fourcc("WAVE"), RIFF_FILE) != WIOERR_NOERROR)
         throw EMMWaveError("Unable to read the converted file");
+    whole = cb->dwDataBytes;
     const auto n = static_cast<size_t>(std::min<int64_t>(cb->dwDataBytes, std::max(max, 0)));
     if (n == 0)
         throw EMMWaveError("The converted file holds no sound");
@@ -150,7 +151,8 @@ bool TForm1::ConvertWaveFile(const QString& source, const QString& workFile) {
         else
             pcmBuildWaveHeader(&format, 8, 1, kDefaultRate);
         wave.ConvertFile(Encoded(destination), &format);
-        const std::vector<uint8_t> bytes = ReadDataChunk(Encoded(destination), sqSampleEdit1->Max());
+        int64_t whole = 0;
+        const std::vector<uint8_t> bytes = ReadDataChunk(Encoded(destination), sqSampleEdit1->Max(), whole);
         wave.FreeWave();
         wave.SetFileName(Encoded(destination));
         // Nothing below can fail: the sample changes only now.
@@ -158,6 +160,8 @@ bool TForm1::ConvertWaveFile(const QString& source, const QString& workFile) {
         e.Sample().Clear(false);
         e.SetSampleLen(int32_t(bytes.size()));
         e.Sample().LoadFromBuffer(bytes.data(), int32_t(bytes.size()));
+        if (whole > int64_t(bytes.size()))
+            ShowCut(double(bytes.size()) / format.nAvgBytesPerSec, double(whole) / format.nAvgBytesPerSec);
         return true;
     } catch (const std::exception&) {
         try {
@@ -169,6 +173,14 @@ bool TForm1::ConvertWaveFile(const QString& source, const QString& workFile) {
                          QStringLiteral("Conversion aborted!"));
         return false;
     }
+}
+
+// A sound longer than the sample's store keeps its start; the user hears how much of it.
+void TForm1::ShowCut(double keptSeconds, double wholeSeconds) {
+    dialogs_.Message(this, MessageIcon::Warning, QStringLiteral("File Warning"),
+                     QStringLiteral("Sample Too Long - Cut to %1 s of %2 s")
+                         .arg(keptSeconds, 0, 'f', 1)
+                         .arg(wholeSeconds, 0, 'f', 1));
 }
 
 // The playable wave is the sample as it stands: written to the raw work file and imported.
@@ -186,10 +198,8 @@ void TForm1::RefreshPlaybackWave() {
 }
 
 // The saved file holds the sample as the user sees it, edits included, so the playable wave is
-// made again first. An empty sample writes nothing, as the raw save does.
+// made again first.
 bool TForm1::SaveWaveFile(const QString& name) {
-    if (sqSampleEdit1->GetSampleLen() <= 0)
-        return true;
     try {
         RefreshPlaybackWave();
         MMWaveFile1->Wave().SaveToFile(Encoded(name));

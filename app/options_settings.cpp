@@ -1,6 +1,5 @@
 #include "options_settings.h"
 
-#include <QStringList>
 #include <variant>
 #include <vector>
 
@@ -210,13 +209,6 @@ bool WriteOptionsSettings(SettingsStore& store, const OptionsSettings& settings)
         if (!WriteOne(store, QLatin1String(name), Find(fields, name)))
             return false;
     return true;
-}
-
-QStringList OptionsWriteOrder() {
-    QStringList names;
-    for (const char* name : kWriteOrder)
-        names << QLatin1String(name);
-    return names;
 }
 
 bool ReadPlacement(const SettingsStore& store, const PlacementNames& names, Placement& p) {

@@ -45,9 +45,6 @@ bool ReadSettingsGroup(const SettingsStore& store, SettingsGroup group, OptionsS
 // returns false.
 bool WriteOptionsSettings(SettingsStore& store, const OptionsSettings& settings);
 
-// The names in writing order, for whoever checks that order.
-QStringList OptionsWriteOrder();
-
 // Left, top and visibility of the bank and patterns windows.
 struct PlacementNames {
     const char* x;

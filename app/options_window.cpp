@@ -185,10 +185,10 @@ QWidget* TForm4::CreateMidiPage() {
     row->addWidget(btnKvb9Send);
     column->addWidget(kvb9);
 
-    auto* temp = new QLabel(QStringLiteral("Temp folder"), page);
-    QFont underlined = temp->font();
+    lbTempFolder = new QLabel(QStringLiteral("Temp folder"), page);
+    QFont underlined = lbTempFolder->font();
     underlined.setUnderline(true);
-    temp->setFont(underlined);
+    lbTempFolder->setFont(underlined);
     auto* folderRow = new QHBoxLayout;
     lbCheminTemp = new QLabel(QStringLiteral("..."), page);
     lbCheminTemp->setTextInteractionFlags(Qt::TextSelectableByMouse);
@@ -199,7 +199,7 @@ QWidget* TForm4::CreateMidiPage() {
     connect(btnTempFolder, &QToolButton::clicked, this, [this] { SelectTempFolder(); });
     folderRow->addWidget(lbCheminTemp, 1);
     folderRow->addWidget(btnTempFolder);
-    column->addWidget(temp);
+    column->addWidget(lbTempFolder);
     column->addLayout(folderRow);
     column->addStretch(1);
     return page;
@@ -285,7 +285,7 @@ void TForm4::FormCreate() {
     ShowTempFolder(lbCheminTemp->text());
 
     move(settings_.PX4, settings_.PY4);
-    KeepOnScreenWhenShown(this);
+    KeepOnScreenWhenShown(this, !links_.store.Exists());
     setVisible(settings_.EN4);
 }
 

@@ -125,7 +125,8 @@ public:
     QCheckBox* cbKvb9Merge = nullptr;
     QCheckBox* cbKvb9Startup = nullptr;
     QToolButton* btnKvb9Send = nullptr;
-    QLabel* lbCheminTemp = nullptr;
+    QLabel* lbTempFolder = nullptr; // "Temp folder"
+    QLabel* lbCheminTemp = nullptr; // the folder as chosen ("..." by design)
     QToolButton* btnTempFolder = nullptr;
     // Log page.
     LogMemo* Memo1 = nullptr;

@@ -1,6 +1,7 @@
 // TForm4: the stored settings, the Colors page, the work folder and the Audio page.
 #include "options_window.h"
 
+#include "caption_contrast.h"
 #include "dialogs.h"
 #include "pcm_support.h"
 #include "potlab.h"
@@ -36,6 +37,9 @@ void TForm4::ReadLooks() {
         ApplyLooks();
         ReadSettingsGroup(links_.store, SettingsGroup::Window, settings_);
     }
+    // The gradient lists show the type the controls draw with, stored or their own.
+    settings_.wave.gradientType = static_cast<int>(links_.mainWave.GradientType());
+    settings_.bank.gradientType = static_cast<int>(links_.bank.SlotEdit(0).GradientType());
     ShowSettings();
 }
 
@@ -45,12 +49,15 @@ void TForm4::ApplyLooks() {
     PaintMainPanel(settings_.wave[Swatch::Back]);
 }
 
-// The panel around the main waveform wears its back colour too.
+// The panel around the main waveform wears its back colour too; the value strip's captions on it
+// take black or white, whichever reads on that colour.
 void TForm4::PaintMainPanel(TColor color) {
     if (!links_.mainPanel)
         return;
+    const QColor back(ColorToRgb(color));
     QPalette p = links_.mainPanel->palette();
-    p.setColor(QPalette::Window, QColor(ColorToRgb(color)));
+    p.setColor(QPalette::Window, back);
+    p.setColor(QPalette::WindowText, CaptionColorOn(back));
     links_.mainPanel->setPalette(p);
     links_.mainPanel->setAutoFillBackground(true);
 }
@@ -182,17 +189,21 @@ void TForm4::SelectTempFolder() {
     request.filterIndex = 3;
     request.fileName = QStringLiteral("*.*");
     request.acceptAnyName = true;
+    request.chooseFolder = true;
     const FileDialogAnswer answer = links_.dialogs.OpenFile(this, request);
     if (!answer.accepted)
         return;
     ShowTempFolder(FolderPartOf(answer.fileName));
 }
 
+// The caption stays as chosen ("..." included); both captions' tooltips say where the work
+// files really go.
 void TForm4::ShowTempFolder(const QString& caption) {
     lbCheminTemp->setText(caption);
     settings_.TempPath = caption;
-    const QString folder = WorkFolder();
-    lbCheminTemp->setToolTip(QStringLiteral("Work files go to ") + folder);
+    const QString where = QStringLiteral("Work files go to ") + WorkFolder();
+    lbTempFolder->setToolTip(where);
+    lbCheminTemp->setToolTip(where);
 }
 
 QString TForm4::WorkFolder() const {

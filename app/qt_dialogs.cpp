@@ -42,15 +42,18 @@ FileDialogAnswer QtDialogs::Run(QWidget* parent, const FileDialogRequest& reques
     if (request.filterIndex >= 1 && request.filterIndex <= filters.size())
         dialog.selectNameFilter(filters[request.filterIndex - 1]);
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-    // Where any name is taken, the folder is what the user picks: the dialog shows folders and
-    // answers with the chosen one followed by the preset name.
-    const bool folderPick = !save && request.acceptAnyName;
-    dialog.setFileMode(save         ? QFileDialog::AnyFile
-                       : folderPick ? QFileDialog::Directory
-                                    : QFileDialog::ExistingFile);
+    // A folder pick shows folders and answers with the chosen one followed by the preset name.
+    const bool folderPick = !save && request.chooseFolder;
+    const bool anyName = save || (!folderPick && request.acceptAnyName);
+    dialog.setFileMode(folderPick ? QFileDialog::Directory
+                       : anyName  ? QFileDialog::AnyFile
+                                  : QFileDialog::ExistingFile);
+    // A desktop's own open dialog insists on an existing file; Qt's takes a typed pattern.
+    if (!save && anyName)
+        dialog.setOption(QFileDialog::DontUseNativeDialog);
     if (save && !request.confirmOverwrite)
         dialog.setOption(QFileDialog::DontConfirmOverwrite);
-    if (!request.fileName.isEmpty() && !request.fileName.contains(QLatin1Char('*')))
+    if (!request.fileName.isEmpty() && (anyName || !request.fileName.contains(QLatin1Char('*'))))
         dialog.selectFile(request.fileName);
     FileDialogAnswer answer;
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())

@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QTimer>
 #include <QWidget>
+#include <QWindow>
 #include <algorithm>
 #include <atomic>
 #include <thread>
@@ -56,7 +57,10 @@ protected:
         default:
             return false;
         }
-        // The dialog and its Cancel button take input; nothing else does.
+        // The dialog and its Cancel button take input; nothing else does. The window system hands
+        // input to a window first, which passes it on to its widgets.
+        if (watched->isWindowType())
+            return watched != dialog_->windowHandle();
         for (QObject* o = watched; o; o = o->parent())
             if (o == dialog_)
                 return false;

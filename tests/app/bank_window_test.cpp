@@ -4,6 +4,7 @@
 
 #include "bank_location.h"
 #include "options_settings.h"
+#include "options_write_order.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -12,8 +13,12 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMenu>
+#include <QProgressDialog>
+#include <QPushButton>
 #include <QScreen>
 #include <QTest>
+#include <QTimer>
+#include <QWindow>
 
 using namespace vk350;
 
@@ -93,6 +98,7 @@ TEST_F(BankTest, LoadAllFillsTheSlotsInNameOrder) {
         EXPECT_EQ(request.fileName, QStringLiteral("*.*"));
         EXPECT_EQ(request.filterIndex, 2);
         EXPECT_TRUE(request.acceptAnyName);
+        EXPECT_FALSE(request.chooseFolder) << "a file dialog, in which a typed pattern is taken";
         for (int s = 0; s < 10; ++s) {
             SCOPED_TRACE(s);
             if (s < files && s != empty) {
@@ -208,6 +214,49 @@ TEST_F(BankTest, AWholeBankComesBackIntoTheSameSlotsByteForByte) {
     EXPECT_EQ(Log().filter(QStringLiteral("Transfert ok")).size(), 10);
 }
 
+// A click of the mouse on the progress window's Cancel stops a paced send: the whole bank, and a
+// long sample sent from the main window.
+TEST_F(BankTest, AMouseClickOnCancelStopsAPacedSend) {
+    Open();
+    for (int s = 0; s < 10; ++s)
+        Fill(s, Ramp(kBankLocations[size_t(s)].size(), s));
+    const Bytes long64k = Ramp(65536, 3);
+    main->sqSampleEdit1->Sample().LoadFromBuffer(long64k.data(), int(long64k.size()));
+    main->sqSampleEdit1->SetSampleLen(int(long64k.size()));
+    main->ComboBox1->setCurrentIndex(8); // Cymbal, 64 K
+    driver.setPace(0, 20000);
+    const struct {
+        const char* what;
+        QAction* command;
+        size_t whole; // bytes on the wire when nothing stops it
+        bool dropsTheRest;
+    } cases[] = {{"Send all", bank->btnSendAll, 182700, true}, {"F9", main->mnuSendToMidi, 74938, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        options->Memo1->Clear();
+        driver.clearBacklog(0);
+        bool clicked = false;
+        QTimer::singleShot(TransferProgress::kShowAfterMs + 300, [&] {
+            QProgressDialog* dialog = options->Transfer().Dialog();
+            ASSERT_NE(dialog, nullptr);
+            ASSERT_TRUE(dialog->isVisible());
+            // Through the dialog's window, as the window system hands a click over.
+            const QPushButton* cancel = dialog->findChild<QPushButton*>();
+            QTest::mouseClick(dialog->windowHandle(), Qt::LeftButton, Qt::NoModifier,
+                              cancel->mapTo(dialog, cancel->rect().center()));
+            clicked = true;
+        });
+        c.command->trigger();
+        EXPECT_TRUE(clicked);
+        EXPECT_LT(driver.backlog(0).size(), c.whole / 2) << "the click stopped the send";
+        const QStringList log = Log();
+        EXPECT_EQ(log.filter(QStringLiteral("Transfert interrompu")).size(), 1)
+            << log.join('\n').toStdString();
+        EXPECT_EQ(log.contains(QStringLiteral("Transfert annule")), c.dropsTheRest);
+        EXPECT_EQ(options->Transfer().Dialog(), nullptr) << "the transfer ended";
+    }
+}
+
 // A click on a slot's caption makes it the main window's sample; a click on its waveform asks for
 // that slot's playback, and does nothing while nobody plays.
 TEST_F(BankTest, CaptionClickCopiesToTheMainWindowAndWaveformClickPlays) {
@@ -256,6 +305,37 @@ TEST_F(BankTest, MainWindowCopiesIntoTheBankAndAFailedSendRestoresItsSample) {
     main->mnuSendToMidi->trigger();
     EXPECT_EQ(e.GetSampleLen(), 3000);
     EXPECT_EQ(Bytes(e.GetData(), e.GetData() + 10000), ramp);
+}
+
+// A first run: the main window opens at the top of the screen, and each window shown after it
+// opens inside the screen, clear of the title bars of those already open.
+TEST_F(BankTest, OnAFirstRunEachWindowOpensClearOfTheTitleBarsOpenBeforeIt) {
+    Open();
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    EXPECT_EQ(main->frameGeometry().top(), area.top());
+    QList<QWidget*> opened = {main.get()};
+    const std::pair<QAction*, QWidget*> shows[] = {{main->mnuSampleBank, bank.get()},
+                                                   {main->mnuPatterns, patterns.get()},
+                                                   {main->mnuPreferences, options.get()}};
+    for (const auto& [item, window] : shows) {
+        item->trigger();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
+        const QRect frame = window->frameGeometry();
+        EXPECT_TRUE(area.contains(frame)) << window->windowTitle().toStdString();
+        for (const QWidget* before : opened) {
+            const QRect title(
+                before->frameGeometry().topLeft(),
+                QSize(before->frameGeometry().width(), before->geometry().y() - before->frameGeometry().y()));
+            ASSERT_FALSE(title.isEmpty());
+            EXPECT_FALSE(title.intersects(frame))
+                << window->windowTitle().toStdString() << " over " << before->windowTitle().toStdString();
+        }
+        opened << window;
+        if (window == bank.get()) {
+            EXPECT_EQ(frame.topLeft(), QPoint(104, area.bottom() + 1 - frame.height()))
+                << "nothing shown is in the way of its own place (hidden windows are not)";
+        }
+    }
 }
 
 // Closing the main window: bank, main, patterns and options settings in that order, then the

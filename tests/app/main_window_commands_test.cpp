@@ -319,27 +319,54 @@ TEST_F(WindowTest, EditingCommandsThroughTheirKeysAndButtons) {
     EXPECT_TRUE(dialogs.messages.empty());
 }
 
+// Nothing to save: said at once, for either save, with no name asked and the caption kept.
+TEST_F(WindowTest, SavingAnEmptySampleSaysThereIsNothingToSave) {
+    TForm1& w = Open();
+    const auto saveBoth = [&](const QString& caption) {
+        const struct {
+            Qt::Key key;
+            QAction* item;
+        } saves[] = {{Qt::Key_S, w.mnuSaveRaw}, {Qt::Key_F1, w.mnuSaveAsWave}};
+        for (const auto& save : saves) {
+            if (!TForm1::ItemEnabled(save.item))
+                continue;
+            dialogs.messages.clear();
+            dialogs.Answer(dir.filePath("empty"), 1);
+            Key(save.key, Qt::ControlModifier);
+            dialogs.answers.clear();
+            EXPECT_TRUE(dialogs.saveRequests.empty());
+            ASSERT_EQ(dialogs.messages.size(), 1u);
+            EXPECT_EQ(dialogs.messages[0].icon, MessageIcon::Warning);
+            EXPECT_EQ(dialogs.messages[0].title, "File Warning");
+            EXPECT_EQ(dialogs.messages[0].text, "Empty Sample - Nothing to Save");
+            EXPECT_EQ(w.Label12->text(), caption);
+            EXPECT_TRUE(QDir(dir.path()).entryList({"empty*"}).isEmpty());
+        }
+    };
+    saveBoth("...");
+    // An empty bank slot taken over: Save as Wave is on now, and both say the same.
+    const TsqSampleEdit emptySlot;
+    w.TakeSlotSample(2, emptySlot, QStringLiteral("rim.bin"));
+    ASSERT_EQ(w.sqSampleEdit1->GetSampleLen(), 0);
+    ASSERT_TRUE(TForm1::ItemEnabled(w.mnuSaveAsWave));
+    saveBoth("rim.bin");
+}
+
 TEST_F(WindowTest, SaveRawBinFiltersAndExtensions) {
     TForm1& w = Open();
-    // An empty sample writes no file and reports nothing.
-    dialogs.Answer(dir.filePath("empty"), 1);
-    Key(Qt::Key_S, Qt::ControlModifier);
-    EXPECT_FALSE(QFile::exists(dir.filePath("empty.bin")));
-    EXPECT_TRUE(dialogs.messages.empty());
-
     const std::vector<uint8_t> bytes = Ramp(3000);
     LoadThroughKeys(WriteFile("source.bin", bytes));
     const QString kick = dir.filePath("kick");
 
     dialogs.Answer(kick, 1);
     Key(Qt::Key_S, Qt::ControlModifier);
-    ASSERT_EQ(dialogs.saveRequests.size(), 2u);
-    EXPECT_EQ(dialogs.saveRequests[1].title, "Save 8 bits Audio File");
-    EXPECT_EQ(dialogs.saveRequests[1].filter,
+    ASSERT_EQ(dialogs.saveRequests.size(), 1u);
+    EXPECT_EQ(dialogs.saveRequests[0].title, "Save 8 bits Audio File");
+    EXPECT_EQ(dialogs.saveRequests[0].filter,
               "Binary Files (bin)|*.bin|Wave Files (wav) |*.wav|All Files (*.*)|*.*");
-    EXPECT_EQ(dialogs.saveRequests[1].fileName, "source.bin");
-    EXPECT_EQ(dialogs.saveRequests[1].filterIndex, 1);
-    EXPECT_FALSE(dialogs.saveRequests[1].confirmOverwrite);
+    EXPECT_EQ(dialogs.saveRequests[0].fileName, "source.bin");
+    EXPECT_EQ(dialogs.saveRequests[0].filterIndex, 1);
+    EXPECT_FALSE(dialogs.saveRequests[0].confirmOverwrite);
     EXPECT_EQ(ReadFile(kick + ".bin"), bytes);
     EXPECT_EQ(w.Label12->text(), "kick.bin");
 

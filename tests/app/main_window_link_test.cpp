@@ -2,9 +2,11 @@
 // location through the chosen location, the closing order of every window's settings, and the
 // main window kept on a screen.
 #include "bank_location.h"
+#include "caption_contrast.h"
 #include "loopback_midi_driver.h"
 #include "main_window.h"
 #include "options_window.h"
+#include "options_write_order.h"
 #include "potlab.h"
 #include "received_bank.h"
 #include "received_patterns.h"
@@ -22,6 +24,7 @@
 #include <QScreen>
 #include <QSettings>
 #include <QTest>
+#include <QToolButton>
 #include <gtest/gtest.h>
 
 using namespace vk350;
@@ -191,12 +194,61 @@ TEST_F(MainLinkTest, AMainWindowPlacedOffEveryScreenComesBackOnOne) {
     QSettings settings(QStringLiteral("Tervala"), QStringLiteral("Kelvane"));
     settings.setValue("PX1", -3000);
     settings.setValue("PY1", 900);
-    settings.setValue("PW1", 800);
+    settings.setValue("PW1", 1000);
     settings.setValue("PH1", 400);
     settings.sync();
     Open();
     const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
     EXPECT_TRUE(area.contains(main->frameGeometry()))
         << main->frameGeometry().x() << "," << main->frameGeometry().y();
-    EXPECT_EQ(main->size(), QSize(800, 400));
+    EXPECT_EQ(main->size(), QSize(1000, 400));
+}
+
+TEST(CaptionContrast, RatiosAsAccessibilityGuidelinesMeasureThem) {
+    const struct {
+        QColor a, b;
+        double ratio;
+    } cases[] = {
+        {Qt::black, Qt::white, 21.0},
+        {Qt::white, Qt::white, 1.0},
+        {QColor(0x76, 0x76, 0x76), Qt::white, 4.54},
+        {QColor(0, 0, 0xFF), Qt::white, 8.59},
+        {QColor(0xFF, 0xFF, 0), Qt::black, 19.56},
+    };
+    for (const auto& c : cases) {
+        EXPECT_NEAR(ContrastRatio(c.a, c.b), c.ratio, 0.01) << c.a.name().toStdString();
+        EXPECT_NEAR(ContrastRatio(c.b, c.a), c.ratio, 0.01) << "either order";
+    }
+}
+
+// The value strip's captions on the panel that wears the Back colour: readable on any colour,
+// from the stored one at start-up (a dark one stored by the previous close) to each swatch pick.
+TEST_F(MainLinkTest, ValueCaptionsReadOnWhateverBackColourThePanelWears) {
+    Open();
+    const auto checkCaptions = [&](QRgb rgb) {
+        const QColor back(rgb);
+        EXPECT_EQ(main->EditPanel->palette().color(QPalette::Window), back) << "the panel keeps Back";
+        int captions = 0;
+        for (const QLabel* label : main->KnobStrip->findChildren<QLabel*>()) {
+            if (dynamic_cast<const Tsqpotlab*>(label))
+                continue;
+            ++captions;
+            EXPECT_GE(ContrastRatio(label->palette().color(QPalette::WindowText), back), 4.5)
+                << label->text().toStdString() << " on " << back.name().toStdString();
+        }
+        EXPECT_EQ(captions, 11);
+    };
+    dialogs.colors.push_back(0x000000);
+    options->swatchWave[size_t(Swatch::Back)]->click();
+    checkCaptions(qRgb(0, 0, 0));
+    main->close();
+    Close();
+    Open();
+    checkCaptions(qRgb(0, 0, 0));
+    // Colours are 0x00BBGGRR.
+    for (const TColor color : {0xFFFFFFu, 0x767676u, 0xB0B0B0u, 0xFF0000u, 0x00FFFFu, 0x2060C0u}) {
+        dialogs.colors.push_back(color);
+        options->swatchWave[size_t(Swatch::Back)]->click();
+        checkCaptions(ColorToRgb(color));
+    }
 }

@@ -6,9 +6,11 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScreen>
 #include <QScrollBar>
 #include <QToolBar>
 #include <QWidgetAction>
@@ -326,6 +328,30 @@ TEST_F(WindowTest, EditorFollowsItsPanelWhenTheWindowIsResized) {
     }
 }
 
+// Made as small as it goes, the window keeps every toolbar button and the whole value strip.
+TEST_F(WindowTest, TheSmallestWindowKeepsTheToolbarAndTheValueStripWhole) {
+    TForm1& w = Open();
+    w.resize(400, 250);
+    QApplication::processEvents();
+    const QWidget* extension = w.ToolBar1->findChild<QWidget*>(QStringLiteral("qt_toolbar_ext_button"));
+    ASSERT_NE(extension, nullptr);
+    EXPECT_FALSE(extension->isVisible()) << "nothing went into the overflow menu";
+    for (QAction* a : w.ToolBar1->actions()) {
+        const QWidget* item = w.ToolBar1->widgetForAction(a);
+        if (!a->isVisible() || !item)
+            continue;
+        EXPECT_TRUE(item->isVisible()) << a->toolTip().toStdString();
+        EXPECT_TRUE(w.ToolBar1->rect().contains(item->geometry())) << a->toolTip().toStdString();
+    }
+    for (const QWidget* part : w.KnobStrip->findChildren<QWidget*>()) {
+        if (part->isHidden())
+            continue;
+        const QRect onPanel(part->mapTo(w.EditPanel, QPoint(0, 0)), part->size());
+        EXPECT_TRUE(w.EditPanel->rect().contains(onPanel)) << onPanel.x() << "+" << onPanel.width();
+    }
+    EXPECT_GT(w.sqSampleEdit1->height(), 16);
+}
+
 TEST_F(WindowTest, PlacementWrittenOnCloseAndReadAtNextStart) {
     {
         TForm1& w = Open();
@@ -364,9 +390,10 @@ TEST_F(WindowTest, MissingPlacementValueEndsTheRead) {
     EXPECT_EQ(w.size(), QSize(1136, 651));
     EXPECT_EQ(w.sqSampleEdit1->GradientNbOfColors(), 64);
 
+    // A first run opens it at the top of the screen, leaving the room below to the other windows.
     QSettings(QStringLiteral("Tervala"), QStringLiteral("Kelvane")).clear();
     TForm1 fresh(dialogs);
-    EXPECT_EQ(fresh.pos(), QPoint(675, 145));
+    EXPECT_EQ(fresh.pos(), QPoint(675, QGuiApplication::primaryScreen()->availableGeometry().top()));
     EXPECT_EQ(fresh.size(), QSize(1136, 651));
 }
 

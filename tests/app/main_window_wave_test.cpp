@@ -54,6 +54,41 @@ TEST_F(AudioWindowTest, LoadsFillTheSampleTheirWorkFilesAndThePlayableWave) {
     EXPECT_TRUE(dialogs.messages.empty());
 }
 
+// A sound longer than the sample's 524288 bytes keeps its start, and the user is told how much.
+TEST_F(AudioWindowTest, ATooLongWaveIsCutAndTheUserToldHowMuchWasKept) {
+    const struct {
+        uint32_t rate;
+        uint16_t bits;
+        int seconds;
+        QAction* command;
+        const char* message; // nullptr: it fits, nothing said
+    } cases[] = {
+        {22050, 8, 30, main->mnuLoadWave, "Sample Too Long - Cut to 23.8 s of 30.0 s"},
+        {44100, 16, 30, main->mnuLoadRaw, "Sample Too Long - Cut to 23.8 s of 30.0 s"},
+        {22050, 8, 24, main->mnuLoadRaw, "Sample Too Long - Cut to 23.8 s of 24.0 s"},
+        {44100, 16, 23, main->mnuLoadWave, nullptr},
+    };
+    for (const auto& c : cases) {
+        dialogs.messages.clear();
+        const Bytes sound = Ramp(size_t(c.rate) * c.seconds * c.bits / 8, 3);
+        Answered(c.command, Write("long.wav", WaveFile(1, 1, c.rate, c.bits, sound)), 2);
+        const int kept = c.message ? 524288 : 22050 * c.seconds;
+        EXPECT_EQ(main->sqSampleEdit1->GetSampleLen(), kept) << c.seconds;
+        if (c.bits == 8) {
+            EXPECT_EQ(Sample(), Bytes(sound.begin(), sound.begin() + kept)) << "the start is kept";
+        }
+        if (!c.message) {
+            EXPECT_TRUE(dialogs.messages.empty());
+            continue;
+        }
+        ASSERT_EQ(dialogs.messages.size(), 1u);
+        EXPECT_EQ(dialogs.messages[0].icon, MessageIcon::Warning);
+        EXPECT_EQ(dialogs.messages[0].title, "File Warning");
+        EXPECT_EQ(dialogs.messages[0].text, c.message);
+        EXPECT_EQ(main->Label12->text(), "long.wav") << "the cut sample is loaded all the same";
+    }
+}
+
 TEST_F(AudioWindowTest, SoxWaveLoadsAsSoxItselfConvertsIt) {
     const std::string sox = findProgram("sox");
     ASSERT_FALSE(sox.empty()) << "sox is not installed: run scripts/setup.sh";

@@ -1,6 +1,7 @@
 // The stored values: reading in groups that a missing or unreadable value ends, the writing
 // order, and the values as they land in the settings file.
 #include "options_settings.h"
+#include "options_write_order.h"
 #include "recording_settings_store.h"
 
 #include <QDir>

@@ -4,6 +4,7 @@
 
 #include "drivers/virtual_wave_device.h"
 #include "micro_clock.h"
+#include "options_write_order.h"
 #include "potlab.h"
 #include "queue_dispatcher.h"
 #include "screen_fit.h"
@@ -65,9 +66,14 @@ TEST_F(OptionsTest, PagesAndControlsAsBuilt) {
         ASSERT_EQ(list->count(), 8);
         for (int i = 0; i < 8; ++i)
             EXPECT_EQ(list->itemText(i), gradients[i]);
-        EXPECT_EQ(list->currentIndex(), -1) << "no entry by design";
     }
+    // Nothing stored: the lists show the types the controls draw with.
+    EXPECT_EQ(w.cbGradientWave->currentIndex(), int(wave.GradientType()));
+    EXPECT_EQ(w.cbGradientBank->currentIndex(), int(bank.SlotEdit(0).GradientType()));
+    // The caption keeps its design text; both captions tell where the work files go.
     EXPECT_EQ(w.lbCheminTemp->text(), QStringLiteral("..."));
+    for (const QLabel* caption : {w.lbTempFolder, w.lbCheminTemp})
+        EXPECT_EQ(caption->toolTip(), QStringLiteral("Work files go to ") + EffectiveWorkFolder("..."));
     EXPECT_FALSE(w.isVisible()) << "hidden by design";
 }
 
@@ -107,8 +113,11 @@ TEST_F(OptionsTest, AnIncompleteFirstGroupAppliesNothingAndTheSwatchesShowTheCon
     store.Remove("BColorWaveMinmax");
     store.Set("EN4", 1);
     const TColor back = wave.Color();
+    wave.SetGradientType(grxVertBorderToCenter);
     TForm4& w = Open();
     EXPECT_EQ(wave.Color(), back);
+    EXPECT_EQ(w.cbGradientWave->currentIndex(), int(grxVertBorderToCenter))
+        << "the type in use, not the one read";
     EXPECT_FALSE(w.isVisible()) << "EN4 is not read after the gap";
     // Written back, the colours keep the waveform as it looks (never button face on button face).
     w.WriteSettings();
@@ -221,6 +230,7 @@ TEST_F(OptionsTest, TempFolderIsChosenThroughTheOpenDialogAndStoredAsChosen) {
     EXPECT_EQ(r.fileName, QStringLiteral("*.*"));
     EXPECT_EQ(r.filterIndex, 3);
     EXPECT_TRUE(r.acceptAnyName);
+    EXPECT_TRUE(r.chooseFolder);
     EXPECT_EQ(w.lbCheminTemp->text(), chosen.path() + "/");
     EXPECT_EQ(w.WorkFileName(), chosen.path() + "/convertspl.raw");
     w.WriteSettings();
@@ -346,7 +356,7 @@ TEST(ScreenFit, FramesMoveJustEnoughOntoTheNearestScreen) {
         {"no screens", QRect(7, 818, 440, 370), {}, QPoint(7, 818)},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(FitFrameOnScreens(c.frame, c.screens), c.place) << c.what;
+        EXPECT_EQ(FitFrameOnScreens(c.frame, c.screens).topLeft(), c.place) << c.what;
 }
 
 TEST_F(OptionsTest, TheOptionsWindowComesUpOnScreen) {

@@ -3,8 +3,11 @@
 #include "qt_dialogs.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QFileDialog>
+#include <QLineEdit>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
 #include <functional>
 #include <gtest/gtest.h>
@@ -24,7 +27,7 @@ void WhenTheDialogRuns(std::function<void(QFileDialog*)> act) {
 
 } // namespace
 
-TEST(QtDialogs, AnyNameOpenPicksAFolderAndAnswersWithThePresetName) {
+TEST(QtDialogs, FolderPickAnswersWithTheFolderAndThePresetName) {
     QTemporaryDir folder;
     QtDialogs dialogs;
     FileDialogRequest request;
@@ -33,6 +36,7 @@ TEST(QtDialogs, AnyNameOpenPicksAFolderAndAnswersWithThePresetName) {
     request.filterIndex = 2;
     request.fileName = QStringLiteral("*.*");
     request.acceptAnyName = true;
+    request.chooseFolder = true;
     WhenTheDialogRuns([&](QFileDialog* d) {
         EXPECT_EQ(d->fileMode(), QFileDialog::Directory);
         EXPECT_EQ(d->windowTitle(), request.title);
@@ -50,11 +54,50 @@ TEST(QtDialogs, AnyNameOpenPicksAFolderAndAnswersWithThePresetName) {
     });
     EXPECT_FALSE(dialogs.OpenFile(nullptr, request).accepted);
 
-    // Without it an open dialog asks for an existing file.
+    // Without either an open dialog asks for an existing file.
     request.acceptAnyName = false;
+    request.chooseFolder = false;
     WhenTheDialogRuns([](QFileDialog* d) {
         EXPECT_EQ(d->fileMode(), QFileDialog::ExistingFile);
         d->reject();
     });
     EXPECT_FALSE(dialogs.OpenFile(nullptr, request).accepted);
+}
+
+// An open dialog that takes any name shows the preset pattern in its name field and answers
+// with what the user typed there, a pattern of names included, in the folder shown.
+TEST(QtDialogs, AnyNameOpenTakesATypedPattern) {
+    QTemporaryDir folder;
+    QFile(folder.filePath("kit_1.bin")).open(QIODevice::WriteOnly);
+    QtDialogs dialogs;
+    dialogs.RememberFolderOf(folder.filePath("kit_1.bin"));
+    FileDialogRequest request;
+    request.title = QStringLiteral(" Load All Samples");
+    request.filter = QStringLiteral("Binary file |*.bin;*.raw|All files (*.*)|*.*");
+    request.filterIndex = 2;
+    request.fileName = QStringLiteral("*.*");
+    request.acceptAnyName = true;
+    for (const char* typed : {"kit_*.bin", "missing.bin", ""}) {
+        QString shown;
+        WhenTheDialogRuns([&](QFileDialog* d) {
+            auto* name = d->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+            ASSERT_NE(name, nullptr);
+            shown = name->text();
+            // The name as typed (set whole: key by key, the name completer's list may take the Return).
+            if (*typed)
+                name->setText(QLatin1String(typed));
+            // Still up a while after: the name was refused (perhaps with a message box over the dialog).
+            QTimer::singleShot(2000, d, [d] {
+                for (QWidget* top; (top = QApplication::activeModalWidget()) && top != d;)
+                    top->close();
+                d->reject();
+            });
+            QTest::keyClick(name, Qt::Key_Return);
+        });
+        const FileDialogAnswer answer = dialogs.OpenFile(nullptr, request);
+        EXPECT_EQ(shown, QStringLiteral("*.*"));
+        ASSERT_TRUE(answer.accepted) << typed;
+        EXPECT_EQ(answer.fileName, folder.filePath(QLatin1String(*typed ? typed : "*.*")));
+        EXPECT_EQ(answer.filterIndex, 2);
+    }
 }

@@ -1,5 +1,5 @@
-// The ten bank slots without a window: their waveform controls and captions, which received
-// sample dumps fill and the Colors page colours, until the sample bank window takes their place.
+// The ten bank slots without a window, for tests and benchmarks of the options window: their
+// waveform controls and captions, which received sample dumps fill and the Colors page colours.
 #pragma once
 
 #include "bank_slots.h"

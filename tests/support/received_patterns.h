@@ -1,5 +1,5 @@
-// The patterns window's buffer without a window: the last received pattern dump and the lines
-// of its log, until the patterns window takes its place.
+// The patterns window's buffer without a window, for tests and benchmarks of the options window:
+// the last received pattern dump and the lines of its log.
 #pragma once
 
 #include "bank_slots.h"
