@@ -136,7 +136,7 @@ void JackTestServer::stop() {
             std::filesystem::remove_all(entry.path(), ec);
 }
 
-JackPeer::JackPeer(const char* name, bool thru) : thru_(thru) {
+JackPeer::JackPeer(const char* name, bool thru, std::chrono::microseconds lag) : thru_(thru), lag_(lag) {
     jack_status_t status{};
     client_ = jack_client_open(name, static_cast<jack_options_t>(JackNoStartServer | JackUseExactName), &status);
     if (!client_)
@@ -187,6 +187,10 @@ void JackPeer::unregisterSink() {
     jack_port_unregister(client_, port);
 }
 
+void JackPeer::disconnectSink() {
+    jack_port_disconnect(client_, sink_);
+}
+
 void JackPeer::unregisterSource() {
     jack_port_t* port = nullptr;
     {
@@ -208,6 +212,8 @@ std::vector<std::string> JackPeer::connections(bool sink) {
 // A test's helper: it may lock, the server waits for it (-t 2000).
 int JackPeer::process(jack_nframes_t frames, void* arg) {
     auto* self = static_cast<JackPeer*>(arg);
+    if (self->lag_.count() > 0)
+        std::this_thread::sleep_for(self->lag_);
     std::lock_guard lock(self->mutex_);
     ++self->cycle_;
     void* out = self->source_ ? jack_port_get_buffer(self->source_, frames) : nullptr;

@@ -5,6 +5,7 @@
 
 #include <jack/jack.h>
 
+#include <chrono>
 #include <cstdint>
 #include <deque>
 #include <mutex>
@@ -44,7 +45,10 @@ public:
         uint64_t cycle;
         Bytes bytes;
     };
-    explicit JackPeer(const char* name = "peer", bool thru = true);
+    // lag: how long the peer spends in each cycle before it reads its input, as a busy program
+    // would; everything of ours that runs after it in the cycle runs that much later.
+    explicit JackPeer(const char* name = "peer", bool thru = true,
+                      std::chrono::microseconds lag = std::chrono::microseconds(0));
     ~JackPeer();
     bool ok() const { return client_ != nullptr; }
     std::string sinkName() const;
@@ -55,6 +59,8 @@ public:
     std::vector<Event> received();
     bool emitted(); // every queued cycle went out
     void unregisterSink();
+    // Cuts every connection to the sink, as a patchbay would.
+    void disconnectSink();
     void unregisterSource();
     // Ports connected to ours ("client:port").
     std::vector<std::string> connections(bool sink);
@@ -65,6 +71,7 @@ private:
     jack_port_t* sink_ = nullptr;
     jack_port_t* source_ = nullptr;
     bool thru_;
+    std::chrono::microseconds lag_;
     std::mutex mutex_;
     uint64_t cycle_ = 0;
     std::deque<std::vector<Bytes>> pending_;

@@ -2,6 +2,7 @@
 #include "jack_midi_driver.h"
 #include "jack_test_server.h"
 #include "sample_dump.h"
+#include "sq_midi_out.h"
 #include "stream_input_port.h"
 
 #include <gtest/gtest.h>
@@ -437,6 +438,24 @@ TEST_F(JackMidi, APortThatGoesAwayEndsTheTransferWithACodeAndALine) {
     EXPECT_EQ(in->close(), kMidiOk);
 }
 
+// Another program cutting our connection (a patchbay) leaves the bytes nowhere to go.
+TEST_F(JackMidi, AConnectionCutByAnotherProgramEndsTheTransferWithACodeAndALine) {
+    JackMidiDriver driver("vk350", logger());
+    std::unique_ptr<MidiOutputPort> out;
+    ASSERT_EQ(driver.openOutput(indexOf(driver, true, peer_->sinkName()), out), kMidiOk);
+    const Bytes big = sysex(1 << 20);
+    std::atomic<bool> done{false};
+    auto send = std::async(std::launch::async, [&] { return out->sendLong(big.data(), big.size(), done); });
+    ASSERT_TRUE(waitUntil([&] { return out->bytesSent() >= 2 * JackMidiDriver::kFragmentSize; }));
+    peer_->disconnectSink();
+    ASSERT_EQ(send.wait_for(1s), std::future_status::ready);
+    EXPECT_EQ(send.get(), kMidiError);
+    EXPECT_FALSE(done.load());
+    EXPECT_TRUE(logged("JACK port peer:sink was disconnected from ours"));
+    EXPECT_EQ(out->sendShort(0x90, 1, 1), kMidiError);
+    EXPECT_EQ(out->close(), kMidiOk);
+}
+
 TEST_F(JackMidi, AServerKilledMidSendGivesACodeWithinASecondAndALaterServerIsFound) {
     JackMidiDriver driver("vk350", logger());
     std::unique_ptr<MidiOutputPort> out;
@@ -536,4 +555,47 @@ TEST_F(JackMidi, InputOverrunIsMarkedSoNothingIsSplicedAndCounted) {
     for (size_t i = 1; i < items.size() - 1; ++i)
         EXPECT_NE(items[i].bytes.back(), 0xF7) << i;
     EXPECT_EQ(in->close(), kMidiOk);
+}
+
+// As `vk350 send` does it, run after run: a new client opens its port, sends the ten dumps of a
+// bank back to back and closes at once, to a program that is slow to read what reaches it (the
+// last dump went out in a cycle the reader had not finished when the port went). Every other run
+// the client has been listening to a slow program too, so that its own cycles run late, after
+// that program's (the first dump went out in a cycle still without the connection).
+TEST_F(JackMidi, RunAfterRunOfSendsLosesNoDump) {
+    peer_.reset();
+    peer_ = std::make_unique<JackPeer>("peer", true, 4ms);
+    JackPeer slow("slow", false, 8ms);
+    ASSERT_TRUE(peer_->ok() && slow.ok());
+    const std::vector<Bytes> bank = bankDumps();
+    const int runs = 20;
+    for (int run = 0; run < runs; ++run) {
+        JackMidiDriver driver("vk350-send", logger());
+        std::unique_ptr<MidiInputPort> in;
+        if (run % 2 == 1) {
+            ASSERT_EQ(driver.openInput(indexOf(driver, false, slow.sourceName()), {}, in), kMidiOk);
+            std::this_thread::sleep_for(50ms + run * 1ms); // listening a while, to any phase of a cycle
+        }
+        TsqMidiOut out(driver);
+        out.SetPort(indexOf(driver, true, peer_->sinkName()));
+        out.SetUsing(true);
+        ASSERT_EQ(out.OpenResult(), kMidiOk);
+        for (const Bytes& dump : bank)
+            ASSERT_EQ(out.SysEx(dump.data(), int(dump.size())), kMidiOk) << "run " << run;
+        out.SetUsing(false);
+        EXPECT_EQ(out.CloseResult(), kMidiOk);
+        if (in) {
+            EXPECT_EQ(in->close(), kMidiOk);
+        }
+    }
+    // Every dump, whole and in order: the peer's events joined back into messages.
+    std::vector<Bytes> arrived;
+    for (const auto& e : peer_->received()) {
+        if (e.bytes.front() == 0xF0 || arrived.empty())
+            arrived.emplace_back();
+        arrived.back().insert(arrived.back().end(), e.bytes.begin(), e.bytes.end());
+    }
+    ASSERT_EQ(arrived.size(), bank.size() * runs);
+    for (size_t i = 0; i < arrived.size(); ++i)
+        ASSERT_EQ(arrived[i], bank[i % bank.size()]) << "run " << i / bank.size() << " dump " << i % bank.size();
 }
