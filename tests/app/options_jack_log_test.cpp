@@ -6,6 +6,7 @@
 #include "midi_driver_factory.h"
 #include "options_fixture.h"
 
+#include <algorithm>
 #include <chrono>
 #include <functional>
 #include <thread>
@@ -49,7 +50,10 @@ TEST_F(OptionsTest, TheJackDriversLinesGoToTheLogPage) {
         ASSERT_EQ(Log().first(), QStringLiteral("peer:source IN  -> Ouvert")) << c.what;
         c.act(server, *peer, *form);
         const auto until = std::chrono::steady_clock::now() + 5s;
-        auto found = [&] { return Log().filter(c.line).size() == 1 && Log().filter(c.line).first().startsWith(c.line); };
+        auto found = [&] {
+            const QStringList log = Log();
+            return std::count_if(log.begin(), log.end(), [&](const QString& l) { return l.startsWith(c.line); }) == 1;
+        };
         while (!found() && std::chrono::steady_clock::now() < until) {
             QApplication::processEvents();
             std::this_thread::sleep_for(5ms);

@@ -133,6 +133,14 @@ protected:
         inbox.start(*in);
     }
 
+    // Starts sending big from another thread; returns once that many fragments of it are out.
+    static std::future<int> sendUnderWay(MidiOutputPort& out, const Bytes& big, std::atomic<bool>& done,
+                                         size_t fragments = 2) {
+        auto send = std::async(std::launch::async, [&] { return out.sendLong(big.data(), big.size(), done); });
+        EXPECT_TRUE(waitUntil([&] { return out.bytesSent() >= fragments * JackMidiDriver::kFragmentSize; }));
+        return send;
+    }
+
     std::vector<std::string> log_;
     std::mutex logMutex_;
     std::function<void(const std::string&)> logger() {
@@ -356,8 +364,7 @@ TEST_F(JackMidi, ResetCutsADumpAtAFragmentEdgeAndSilencesTheChannels) {
     openBoth(driver, out, in, inbox);
     const Bytes big = sysex(1 << 20); // about forty cycles
     std::atomic<bool> done{false};
-    auto send = std::async(std::launch::async, [&] { return out->sendLong(big.data(), big.size(), done); });
-    ASSERT_TRUE(waitUntil([&] { return out->bytesSent() >= 3 * JackMidiDriver::kFragmentSize; }));
+    auto send = sendUnderWay(*out, big, done, 3);
     EXPECT_EQ(out->reset(), kMidiOk);
     EXPECT_EQ(send.get(), kMidiCut);
     EXPECT_FALSE(done.load());
@@ -410,8 +417,7 @@ TEST_F(JackMidi, APortThatGoesAwayEndsTheTransferWithACodeAndALine) {
     openBoth(driver, out, in, inbox);
     const Bytes big = sysex(1 << 20);
     std::atomic<bool> done{false};
-    auto send = std::async(std::launch::async, [&] { return out->sendLong(big.data(), big.size(), done); });
-    ASSERT_TRUE(waitUntil([&] { return out->bytesSent() >= 2 * JackMidiDriver::kFragmentSize; }));
+    auto send = sendUnderWay(*out, big, done);
     peer_->unregisterSink();
     ASSERT_EQ(send.wait_for(1s), std::future_status::ready);
     EXPECT_EQ(send.get(), kMidiError);
@@ -445,8 +451,7 @@ TEST_F(JackMidi, AConnectionCutByAnotherProgramEndsTheTransferWithACodeAndALine)
     ASSERT_EQ(driver.openOutput(indexOf(driver, true, peer_->sinkName()), out), kMidiOk);
     const Bytes big = sysex(1 << 20);
     std::atomic<bool> done{false};
-    auto send = std::async(std::launch::async, [&] { return out->sendLong(big.data(), big.size(), done); });
-    ASSERT_TRUE(waitUntil([&] { return out->bytesSent() >= 2 * JackMidiDriver::kFragmentSize; }));
+    auto send = sendUnderWay(*out, big, done);
     peer_->disconnectSink();
     ASSERT_EQ(send.wait_for(1s), std::future_status::ready);
     EXPECT_EQ(send.get(), kMidiError);
@@ -464,8 +469,7 @@ TEST_F(JackMidi, AServerKilledMidSendGivesACodeWithinASecondAndALaterServerIsFou
     openBoth(driver, out, in, inbox);
     const Bytes big = sysex(1 << 21);
     std::atomic<bool> done{false};
-    auto send = std::async(std::launch::async, [&] { return out->sendLong(big.data(), big.size(), done); });
-    ASSERT_TRUE(waitUntil([&] { return out->bytesSent() >= 2 * JackMidiDriver::kFragmentSize; }));
+    auto send = sendUnderWay(*out, big, done);
     server_->kill();
     ASSERT_EQ(send.wait_for(1s), std::future_status::ready);
     EXPECT_EQ(send.get(), kMidiError);
@@ -504,8 +508,7 @@ TEST_F(JackMidi, AServerThatStopsRunningCyclesEndsTheSendInsteadOfHanging) {
     ASSERT_EQ(driver.openOutput(indexOf(driver, true, peer_->sinkName()), out), kMidiOk);
     const Bytes big = sysex(1 << 20);
     std::atomic<bool> done{false};
-    auto send = std::async(std::launch::async, [&] { return out->sendLong(big.data(), big.size(), done); });
-    ASSERT_TRUE(waitUntil([&] { return out->bytesSent() >= 2 * JackMidiDriver::kFragmentSize; }));
+    auto send = sendUnderWay(*out, big, done);
     server_->pause();
     const auto status = send.wait_for(3s);
     server_->resume();
