@@ -59,7 +59,8 @@ TForm4::TForm4(const OptionsLinks& links, QWidget* parent)
         if (Memo1 && QThread::currentThread() == thread())
             AddLog(text);
         else
-            QMetaObject::invokeMethod(this, [this, text] { AddLog(text); }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                this, [this, text] { AddLog(text); }, Qt::QueuedConnection);
     });
     sqMidiIn1 = std::make_unique<TsqMidiIn>(links_.midi);
     sqMidiOut1 = std::make_unique<TsqMidiOut>(links_.midi);

@@ -24,10 +24,10 @@ public:
     // Process thread, once a cycle while the link is attached. Never locks or allocates.
     virtual void process(uint32_t frames) = 0;
 
-    jack_port_t* port = nullptr;  // ours, set by attach
-    std::string peer;             // the other client's port, "client:port"
-    std::atomic<bool> gone{false};     // set by the notification thread when peer went away
-    std::atomic<bool> cut{false};      // set by the notification thread when another program cut the link
+    jack_port_t* port = nullptr;   // ours, set by attach
+    std::string peer;              // the other client's port, "client:port"
+    std::atomic<bool> gone{false}; // set by the notification thread when peer went away
+    std::atomic<bool> cut{false};  // set by the notification thread when another program cut the link
 };
 
 class JackClient {

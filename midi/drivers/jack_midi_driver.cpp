@@ -9,11 +9,11 @@
 #include <cerrno>
 #include <chrono>
 #include <condition_variable>
-#include <mutex>
 #include <cstdio>
 #include <ctime>
 #include <jack/jack.h>
 #include <jack/midiport.h>
+#include <mutex>
 #include <semaphore.h>
 #include <thread>
 
@@ -462,7 +462,8 @@ std::shared_ptr<JackClient> JackMidiDriver::client() {
         client_.reset();
     }
     if (!client_)
-        client_ = JackClient::open(clientName_, [sink = log_](const std::string& line) { sink->write(line); });
+        client_ =
+            JackClient::open(clientName_, [sink = log_](const std::string& line) { sink->write(line); });
     return client_;
 }
 

@@ -75,7 +75,8 @@ void JackRecordRing::read(uint8_t* out) {
 void JackRecordRing::skip() {
     Header header;
     if (peek(header))
-        read_.store(read_.load(std::memory_order_relaxed) + sizeof header + header.size, std::memory_order_release);
+        read_.store(read_.load(std::memory_order_relaxed) + sizeof header + header.size,
+                    std::memory_order_release);
 }
 
 size_t JackRecordRing::skipAll() {

@@ -42,8 +42,9 @@ int loopbackPaceFromEnvironment(std::string& error) {
     int pace = 0;
     const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), pace);
     if (ec != std::errc() || end != text.data() + text.size() || pace < 1 || pace > kMaxPace) {
-        error = "VK350_LOOPBACK_PACE '" + std::string(text) + "' is not a number of bytes per second from 1 to " +
-                std::to_string(kMaxPace) + "; the loopback cable runs unpaced";
+        error = "VK350_LOOPBACK_PACE '" + std::string(text) +
+                "' is not a number of bytes per second from 1 to " + std::to_string(kMaxPace) +
+                "; the loopback cable runs unpaced";
         return 0;
     }
     return pace;

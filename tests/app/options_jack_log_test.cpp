@@ -26,8 +26,7 @@ TEST_F(OptionsTest, TheJackDriversLinesGoToTheLogPage) {
          [](jt::JackTestServer&, jt::JackPeer& peer, TForm4&) { peer.unregisterSource(); },
          "JACK port peer:source went away"},
         {"the server was killed (input thread)",
-         [](jt::JackTestServer& server, jt::JackPeer&, TForm4&) { server.kill(); },
-         "JACK server shut down"},
+         [](jt::JackTestServer& server, jt::JackPeer&, TForm4&) { server.kill(); }, "JACK server shut down"},
         {"the sink of our output went away before a send (window thread)",
          [](jt::JackTestServer&, jt::JackPeer& peer, TForm4& w) {
              peer.unregisterSink();
@@ -46,13 +45,15 @@ TEST_F(OptionsTest, TheJackDriversLinesGoToTheLogPage) {
         // Made as the editor makes it: its lines go to standard error until a window takes them.
         const std::unique_ptr<MidiDriver> jack = createMidiDriver("jack");
         ::testing::internal::CaptureStderr();
-        form = std::make_unique<TForm4>(OptionsLinks{store, dialogs, *jack, wave, &panel, bank, patterns, waveOut});
+        form = std::make_unique<TForm4>(
+            OptionsLinks{store, dialogs, *jack, wave, &panel, bank, patterns, waveOut});
         ASSERT_EQ(Log().first(), QStringLiteral("peer:source IN  -> Ouvert")) << c.what;
         c.act(server, *peer, *form);
         const auto until = std::chrono::steady_clock::now() + 5s;
         auto found = [&] {
             const QStringList log = Log();
-            return std::count_if(log.begin(), log.end(), [&](const QString& l) { return l.startsWith(c.line); }) == 1;
+            return std::count_if(log.begin(), log.end(),
+                                 [&](const QString& l) { return l.startsWith(c.line); }) == 1;
         };
         while (!found() && std::chrono::steady_clock::now() < until) {
             QApplication::processEvents();

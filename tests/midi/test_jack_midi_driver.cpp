@@ -136,7 +136,8 @@ protected:
     // Starts sending big from another thread; returns once that many fragments of it are out.
     static std::future<int> sendUnderWay(MidiOutputPort& out, const Bytes& big, std::atomic<bool>& done,
                                          size_t fragments = 2) {
-        auto send = std::async(std::launch::async, [&] { return out.sendLong(big.data(), big.size(), done); });
+        auto send =
+            std::async(std::launch::async, [&] { return out.sendLong(big.data(), big.size(), done); });
         EXPECT_TRUE(waitUntil([&] { return out.bytesSent() >= fragments * JackMidiDriver::kFragmentSize; }));
         return send;
     }
@@ -600,5 +601,6 @@ TEST_F(JackMidi, RunAfterRunOfSendsLosesNoDump) {
     }
     ASSERT_EQ(arrived.size(), bank.size() * runs);
     for (size_t i = 0; i < arrived.size(); ++i)
-        ASSERT_EQ(arrived[i], bank[i % bank.size()]) << "run " << i / bank.size() << " dump " << i % bank.size();
+        ASSERT_EQ(arrived[i], bank[i % bank.size()])
+            << "run " << i / bank.size() << " dump " << i % bank.size();
 }

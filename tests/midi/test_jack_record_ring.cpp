@@ -76,7 +76,8 @@ TEST(JackRecordRing, AWriterAndAReaderOnTwoThreadsAgreeOnEveryByte) {
             continue;
         }
         ring.read(out.data());
-        bad += h.kind != n || h.size != n % 300 || std::count(out.begin(), out.begin() + h.size, uint8_t(n)) != h.size;
+        bad += h.kind != n || h.size != n % 300 ||
+               std::count(out.begin(), out.begin() + h.size, uint8_t(n)) != h.size;
         ++n;
     }
     writer.join();

@@ -125,9 +125,9 @@ TEST(OutputCut, TheLoopbackCableTakesItsPaceFromTheEnvironment) {
         int pace;
         bool refused;
     };
-    const Case cases[] = {{"3125", 3125, false}, {"", 0, false},       {"0", 0, true},
-                          {"fast", 0, true},     {"3125x", 0, true},   {"-3125", 0, true},
-                          {"99999999", 0, true}, {"10000000", 10000000, false}};
+    const Case cases[] = {
+        {"3125", 3125, false}, {"", 0, false},     {"0", 0, true},        {"fast", 0, true},
+        {"3125x", 0, true},    {"-3125", 0, true}, {"99999999", 0, true}, {"10000000", 10000000, false}};
     for (const Case& c : cases) {
         setenv("VK350_LOOPBACK_PACE", c.value, 1);
         std::string error;
