@@ -25,6 +25,9 @@ public:
     ~JackTestServer();
     // Empty when the server runs; else why it could not start.
     const std::string& failure() const { return failure_; }
+    // jackd is not installed: the tests that need it are skipped. Any other failure to start
+    // fails them, so that a machine whose server cannot start does not pass them untried.
+    bool missing() const { return missing_; }
     // Kills the server the hard way, as a crash would.
     void kill();
     // Stops and continues the server's process, as a hung server would stop.
@@ -37,6 +40,7 @@ private:
     int lock_ = -1;
     pid_t pid_ = -1;
     std::string failure_;
+    bool missing_ = false;
 };
 
 class JackPeer {
