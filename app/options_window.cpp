@@ -12,8 +12,10 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QMetaObject>
 #include <QRadioButton>
 #include <QTabWidget>
+#include <QThread>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -50,6 +52,16 @@ TForm4::TForm4(const OptionsLinks& links, QWidget* parent)
     setFixedSize(kWidth, kHeight);
     setAttribute(Qt::WA_QuitOnClose, false);
 
+    // The driver's own lines (a JACK server shut down, a port gone) belong on the Log page; they
+    // come on any thread, and before the page exists.
+    links_.midi.setLog([this](const std::string& line) {
+        const QString text = QString::fromStdString(line);
+        if (Memo1 && QThread::currentThread() == thread())
+            AddLog(text);
+        else
+            QMetaObject::invokeMethod(
+                this, [this, text] { AddLog(text); }, Qt::QueuedConnection);
+    });
     sqMidiIn1 = std::make_unique<TsqMidiIn>(links_.midi);
     sqMidiOut1 = std::make_unique<TsqMidiOut>(links_.midi);
     sqMidiIn1->OnSysEx = [this](TsqMidiIn* sender, const uint8_t* data, int size) {
@@ -71,6 +83,7 @@ TForm4::TForm4(const OptionsLinks& links, QWidget* parent)
 TForm4::~TForm4() {
     // The input handler reaches this window: no delivery may run once the members start to go.
     sqMidiIn1->SetUsing(false);
+    links_.midi.setLog({});
 }
 
 Tsqpotlab* TForm4::CreateKnob(int min, int max, int value, const QString& hint) {

@@ -120,26 +120,44 @@ void TsqMidiIn::endDelivery() {
     deliveryDone_.notify_all();
 }
 
+// Ends a delivery however its handler leaves it, a throw included: a delivery left counted would
+// make closing wait for ever.
+class TsqMidiIn::Delivery {
+public:
+    Delivery(TsqMidiIn& in, MidiBuffer* buffer) : in_(in), buffer_(buffer) {}
+    ~Delivery() {
+        // The same buffer serves the next message.
+        if (buffer_) {
+            buffer_->bytesRecorded = 0;
+            buffer_->bufferLength = kBufferSize;
+            if (in_.device_)
+                in_.device_->addBuffer(*buffer_);
+        }
+        in_.endDelivery();
+    }
+    Delivery(const Delivery&) = delete;
+    Delivery& operator=(const Delivery&) = delete;
+
+private:
+    TsqMidiIn& in_;
+    MidiBuffer* buffer_;
+};
+
 void TsqMidiIn::ShortIn(uint8_t status, uint8_t first, uint8_t second) {
     if (!beginDelivery())
         return;
+    const Delivery delivery(*this, nullptr);
     if (OnShort && useShort_.load())
         OnShort(this, status, first, second);
-    endDelivery();
 }
 
 void TsqMidiIn::LongIn(MidiBuffer& buffer) {
     // Buffers handed back while closing are neither delivered nor queued again.
     if (!beginDelivery())
         return;
+    const Delivery delivery(*this, &buffer);
     if (OnSysEx && useSysEx_.load())
         OnSysEx(this, buffer.data, static_cast<int>(buffer.bytesRecorded));
-    // The same buffer serves the next message.
-    buffer.bytesRecorded = 0;
-    buffer.bufferLength = kBufferSize;
-    if (device_)
-        device_->addBuffer(buffer);
-    endDelivery();
 }
 
 } // namespace vk350

@@ -64,11 +64,13 @@ public:
     // Window thread: take the eight buffers back from the device.
     void UnPrepSysEx();
 
-    // MIDI input thread: the two input paths of the device callback.
+    // MIDI input thread: the two input paths of the device callback. An exception from a handler
+    // passes on to the caller, with the delivery ended and the buffer back with the device.
     void ShortIn(uint8_t status, uint8_t first, uint8_t second);
     void LongIn(MidiBuffer& buffer);
 
 private:
+    class Delivery;
     bool beginDelivery();
     void endDelivery();
 

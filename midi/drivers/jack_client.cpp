@@ -14,6 +14,10 @@ namespace {
 // libjack prints its own complaints, one for every failed connection attempt, which with no
 // server running would be several lines for each refresh of the device lists.
 void quiet(const char*) {}
+
+// How long a connection or disconnection may take to reach the process cycles: a few periods
+// on a running server, more than enough for a slow one.
+constexpr auto kGraphChange = std::chrono::seconds(2);
 } // namespace
 
 JackClient::JackClient(Log log) : log_(std::move(log)) {}
@@ -34,6 +38,7 @@ std::shared_ptr<JackClient> JackClient::open(const std::string& name, Log log) {
     jack_set_process_callback(handle, &JackClient::process, self);
     jack_on_info_shutdown(handle, &JackClient::shutdown, self);
     jack_set_port_registration_callback(handle, &JackClient::registration, self);
+    jack_set_port_connect_callback(handle, &JackClient::connection, self);
     if (jack_activate(handle) != 0) {
         client->close();
         return nullptr;
@@ -120,7 +125,23 @@ int JackClient::attach(JackPortLink& link, bool input) {
         detach(link);
         return gone ? kMidiBadDeviceId : kMidiError;
     }
+    if (!waitConnected(link, true)) {
+        detach(link);
+        return kMidiError;
+    }
     return kMidiOk;
+}
+
+bool JackClient::waitConnected(const JackPortLink& link, bool connected) const {
+    // Off the process thread, jack_port_connected reads the connections the cycles run with
+    // (and first sleeps about a period while a change is pending).
+    const auto until = std::chrono::steady_clock::now() + kGraphChange;
+    while ((jack_port_connected(link.port) > 0) != connected) {
+        if (dead() || (connected && link.gone.load()) || std::chrono::steady_clock::now() > until)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return true;
 }
 
 void JackClient::detach(JackPortLink& link) {
@@ -137,8 +158,10 @@ void JackClient::detach(JackPortLink& link) {
         slot.compare_exchange_strong(expected, nullptr);
     }
     waitIdle();
-    if (handle && link.port && !dead())
+    if (handle && link.port && !dead()) {
+        waitConnected(link, false);
         jack_port_unregister(handle, link.port);
+    }
     link.port = nullptr;
 }
 
@@ -188,6 +211,24 @@ void JackClient::registration(jack_port_id_t id, int registered, void* arg) {
         if (named || !jack_port_by_name(handle, link->peer.c_str()))
             link->gone.store(true);
     }
+}
+
+// Notification thread. Our own disconnections come after detach has forgotten the link; any
+// other one was made by another program (a patchbay), and what we send would go nowhere.
+void JackClient::connection(jack_port_id_t a, jack_port_id_t b, int connected, void* arg) {
+    if (connected)
+        return;
+    auto* self = static_cast<JackClient*>(arg);
+    jack_client_t* handle = self->handle_.load();
+    if (!handle)
+        return;
+    jack_port_t* ports[2] = {jack_port_by_id(handle, a), jack_port_by_id(handle, b)};
+    std::lock_guard lock(self->linksMutex_);
+    for (JackPortLink* link : self->links_)
+        for (int i = 0; i < 2; ++i)
+            if (ports[i] && ports[i] == link->port && ports[1 - i] &&
+                link->peer == jack_port_name(ports[1 - i]))
+                link->cut.store(true);
 }
 
 } // namespace vk350

@@ -24,9 +24,10 @@ public:
     // Process thread, once a cycle while the link is attached. Never locks or allocates.
     virtual void process(uint32_t frames) = 0;
 
-    jack_port_t* port = nullptr;  // ours, set by attach
-    std::string peer;             // the other client's port, "client:port"
+    jack_port_t* port = nullptr;   // ours, set by attach
+    std::string peer;              // the other client's port, "client:port"
     std::atomic<bool> gone{false}; // set by the notification thread when peer went away
+    std::atomic<bool> cut{false};  // set by the notification thread when another program cut the link
 };
 
 class JackClient {
@@ -49,10 +50,14 @@ public:
     // Window thread: the MIDI ports of other clients, sinks (input ports) or sources.
     std::vector<std::string> otherPorts(bool sinks);
     // Window thread: registers our port for link (an input port when input), publishes the link
-    // to the callback and connects it to link.peer. A MidiResult code.
+    // to the callback and connects it to link.peer. Returns once the process cycles run with the
+    // connection (the server applies it at a cycle's start), so nothing queued afterwards goes
+    // out of an unconnected port. A MidiResult code.
     int attach(JackPortLink& link, bool input);
     // Window thread: disconnects, unpublishes and unregisters link's port; the callback no
-    // longer touches link once this returns.
+    // longer touches link once this returns. The port is unregistered only once the cycles run
+    // without the connection: the other program may still be reading the port's last cycle, and
+    // an unregistered port reads as empty.
     void detach(JackPortLink& link);
     // Any thread but the process thread: returns once no cycle that may have seen an earlier
     // store is still running (at once when the server is gone).
@@ -68,6 +73,9 @@ private:
     static int process(jack_nframes_t frames, void* arg);
     static void shutdown(jack_status_t code, const char* reason, void* arg);
     static void registration(jack_port_id_t id, int registered, void* arg);
+    static void connection(jack_port_id_t a, jack_port_id_t b, int connected, void* arg);
+    // Window thread: waits (bounded) until link's port is connected, or not, in the running cycles.
+    bool waitConnected(const JackPortLink& link, bool connected) const;
 
     std::atomic<jack_client_t*> handle_{nullptr};
     std::array<std::atomic<JackPortLink*>, kSlots> slots_{};

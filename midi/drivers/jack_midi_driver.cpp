@@ -13,6 +13,7 @@
 #include <ctime>
 #include <jack/jack.h>
 #include <jack/midiport.h>
+#include <mutex>
 #include <semaphore.h>
 #include <thread>
 
@@ -53,15 +54,17 @@ private:
     sem_t sem_;
 };
 
-// What ends a transfer on a link: the server going away or the other client's port.
+// What ends a transfer on a link: the server going away, the other client's port going away,
+// or another program cutting the connection.
 int linkState(JackClient& client, JackPortLink& link, std::atomic<bool>& reported) {
     if (client.dead()) {
         client.reportShutdown();
         return kMidiError;
     }
-    if (link.gone.load()) {
+    const bool gone = link.gone.load();
+    if (gone || link.cut.load()) {
         if (!reported.exchange(true))
-            client.log("JACK port " + link.peer + " went away");
+            client.log("JACK port " + link.peer + (gone ? " went away" : " was disconnected from ours"));
         return kMidiError;
     }
     return kMidiOk;
@@ -128,6 +131,7 @@ public:
                 return kMidiError;
             wake_.wait(kPoll);
         }
+        ++written_;
         return kMidiOk;
     }
 
@@ -155,6 +159,7 @@ public:
                 const size_t n = std::min(fragment_, size - queued);
                 if (!ring_.write(queued + n == size ? kLastFragment : kFragment, data + queued, n))
                     break;
+                ++written_;
                 queued += n;
             }
             if (done.load(std::memory_order_acquire))
@@ -215,8 +220,10 @@ public:
     int close() override {
         if (!open_)
             return kMidiInvalidHandle;
-        // Short messages still queued go out first, as long as something still carries them.
-        if (!ring_.empty() && linkState(*client_, *this, goneReported_) == kMidiOk && running())
+        // What is still queued goes out first, and the cycle that carried the last of it ends
+        // before the port goes (the other program may read it only in the next cycle), as long
+        // as something still carries them.
+        if (!drained() && linkState(*client_, *this, goneReported_) == kMidiOk && running())
             return kMidiStillPlaying;
         open_ = false;
         client_->detach(*this);
@@ -225,13 +232,13 @@ public:
 
     // Process thread.
     void process(uint32_t frames) override {
-        cycles_.fetch_add(1);
+        const uint64_t cycle = cycles_.fetch_add(1) + 1;
         void* buffer = jack_port_get_buffer(port, frames);
         jack_midi_clear_buffer(buffer);
         bool moved = false;
         const uint32_t flush = flushRequest_.load(std::memory_order_acquire);
         if (flush != flushDone_.load(std::memory_order_relaxed)) {
-            ring_.skipAll();
+            taken_.fetch_add(ring_.skipAll());
             flushDone_.store(flush, std::memory_order_release);
             moved = true;
         }
@@ -242,7 +249,10 @@ public:
             jack_midi_data_t* event = jack_midi_event_reserve(buffer, 0, header.size);
             if (!event)
                 break;
+            // Before the record counts as taken, so that whoever sees it taken sees this cycle.
+            lastMove_.store(cycle);
             ring_.read(event);
+            taken_.fetch_add(1);
             moved = true;
             if (header.kind == kShort)
                 continue;
@@ -261,6 +271,10 @@ private:
             return kMidiInvalidHandle;
         return linkState(*client_, *this, goneReported_);
     }
+
+    // Everything queued has left the port, and a later cycle has begun: the one that carried
+    // the last bytes is over.
+    bool drained() const { return taken_.load() == written_ && cycles_.load() > lastMove_.load(); }
 
     // True while our port still sees process cycles (waits up to a stall's length to tell).
     bool running() {
@@ -295,6 +309,9 @@ private:
     std::atomic<uint32_t> flushRequest_{0};
     std::atomic<uint32_t> flushDone_{0};
     std::atomic<uint64_t> cycles_{0};
+    std::atomic<uint64_t> written_{0};  // records queued
+    std::atomic<uint64_t> taken_{0};    // records the callback took off the queue, sent or dropped
+    std::atomic<uint64_t> lastMove_{0}; // the cycle that last put bytes into the port
     std::mutex sendMutex_;
     std::condition_variable idle_;
     bool sending_ = false;
@@ -413,8 +430,27 @@ void toStandardError(const std::string& line) {
 
 } // namespace
 
+// Lines are written under the lock, so that a log replaced by setLog is never called afterwards.
+struct JackMidiDriver::LogSink {
+    std::mutex mutex;
+    std::function<void(const std::string&)> initial;
+    std::function<void(const std::string&)> current;
+    void write(const std::string& line) {
+        std::lock_guard lock(mutex);
+        current(line);
+    }
+};
+
 JackMidiDriver::JackMidiDriver(std::string clientName, std::function<void(const std::string&)> log)
-    : clientName_(std::move(clientName)), log_(log ? std::move(log) : toStandardError) {}
+    : clientName_(std::move(clientName)), log_(std::make_shared<LogSink>()) {
+    log_->initial = log ? std::move(log) : toStandardError;
+    log_->current = log_->initial;
+}
+
+void JackMidiDriver::setLog(std::function<void(const std::string&)> log) {
+    std::lock_guard lock(log_->mutex);
+    log_->current = log ? std::move(log) : log_->initial;
+}
 
 JackMidiDriver::~JackMidiDriver() = default;
 
@@ -426,7 +462,8 @@ std::shared_ptr<JackClient> JackMidiDriver::client() {
         client_.reset();
     }
     if (!client_)
-        client_ = JackClient::open(clientName_, log_);
+        client_ =
+            JackClient::open(clientName_, [sink = log_](const std::string& line) { sink->write(line); });
     return client_;
 }
 

@@ -25,8 +25,8 @@ public:
     static constexpr size_t kOutputRing = 1 << 17;
 
     // name: our client's name on the server (the server makes it unique). log receives the
-    // driver's own lines (server shut down, a port gone) on any thread; by default they go to
-    // standard error.
+    // driver's own lines (server shut down, a port gone) on any thread until setLog names
+    // another; by default they go to standard error.
     explicit JackMidiDriver(std::string clientName = "vk350",
                             std::function<void(const std::string&)> log = {});
     ~JackMidiDriver() override;
@@ -38,6 +38,7 @@ public:
     std::string outputName(int index) override;
     int openInput(int index, MidiInputEvents events, std::unique_ptr<MidiInputPort>& port) override;
     int openOutput(int index, std::unique_ptr<MidiOutputPort>& port) override;
+    void setLog(std::function<void(const std::string&)> log) override; // any thread
 
     // Bytes one MIDI port carries per process cycle; 0 with no server.
     size_t portBufferSize();
@@ -45,8 +46,10 @@ public:
 private:
     std::shared_ptr<JackClient> client();
 
+    struct LogSink;
+
     std::string clientName_;
-    std::function<void(const std::string&)> log_;
+    std::shared_ptr<LogSink> log_; // shared with the client, which may outlive us on other threads
     std::shared_ptr<JackClient> client_;
     std::vector<std::string> inputs_;  // other clients' sources
     std::vector<std::string> outputs_; // other clients' sinks

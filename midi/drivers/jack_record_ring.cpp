@@ -1,61 +1,65 @@
 #include "jack_record_ring.h"
 
+#include <algorithm>
 #include <cstring>
-#include <jack/ringbuffer.h>
+#include <new>
+#include <sys/mman.h>
 
 namespace vk350 {
 
-JackRecordRing::JackRecordRing(size_t capacity) : ring_(jack_ringbuffer_create(capacity)) {
+JackRecordRing::JackRecordRing(size_t capacity) {
+    size_t size = 16;
+    while (size < capacity)
+        size *= 2;
+    memory_.reset(new (std::nothrow) uint8_t[size]());
+    if (!memory_)
+        return;
+    size_ = size;
     // Pages the callback touches must not fault; where locking is not allowed it still works.
-    if (ring_)
-        jack_ringbuffer_mlock(ring_);
+    locked_ = mlock(memory_.get(), size_) == 0;
 }
 
 JackRecordRing::~JackRecordRing() {
-    if (ring_)
-        jack_ringbuffer_free(ring_);
+    if (locked_)
+        munlock(memory_.get(), size_);
+}
+
+void JackRecordRing::copyIn(size_t at, const uint8_t* from, size_t n) {
+    const size_t start = at & (size_ - 1);
+    const size_t first = std::min(n, size_ - start);
+    std::memcpy(memory_.get() + start, from, first);
+    std::memcpy(memory_.get(), from + first, n - first);
+}
+
+void JackRecordRing::copyOut(size_t at, uint8_t* to, size_t n) const {
+    const size_t start = at & (size_ - 1);
+    const size_t first = std::min(n, size_ - start);
+    std::memcpy(to, memory_.get() + start, first);
+    std::memcpy(to + first, memory_.get(), n - first);
 }
 
 bool JackRecordRing::write(uint32_t kind, const uint8_t* data, size_t size) {
     const Header header{kind, static_cast<uint32_t>(size)};
-    const size_t total = sizeof header + size;
-    jack_ringbuffer_data_t vec[2];
-    jack_ringbuffer_get_write_vector(ring_, vec);
-    if (vec[0].len + vec[1].len < total)
+    if (sizeof header + size > writeSpace())
         return false;
-    // Copy header and payload across the wrap, then publish them in one step.
-    const uint8_t* parts[2] = {reinterpret_cast<const uint8_t*>(&header), data};
-    const size_t sizes[2] = {sizeof header, size};
-    size_t region = 0, at = 0;
-    for (int p = 0; p < 2; ++p) {
-        size_t left = sizes[p];
-        const uint8_t* from = parts[p];
-        while (left > 0) {
-            const size_t room = vec[region].len - at;
-            if (room == 0) {
-                ++region;
-                at = 0;
-                continue;
-            }
-            const size_t n = left < room ? left : room;
-            std::memcpy(vec[region].buf + at, from, n);
-            at += n;
-            from += n;
-            left -= n;
-        }
-    }
-    jack_ringbuffer_write_advance(ring_, total);
+    const size_t at = write_.load(std::memory_order_relaxed);
+    copyIn(at, reinterpret_cast<const uint8_t*>(&header), sizeof header);
+    copyIn(at + sizeof header, data, size);
+    write_.store(at + sizeof header + size, std::memory_order_release);
     return true;
 }
 
 size_t JackRecordRing::writeSpace() const {
-    return jack_ringbuffer_write_space(ring_);
+    // Acquire: the reader is done with the bytes it gave back before they are written again.
+    const size_t used = write_.load(std::memory_order_relaxed) - read_.load(std::memory_order_acquire);
+    return size_ - 1 - used;
 }
 
 bool JackRecordRing::peek(Header& header) const {
-    if (jack_ringbuffer_read_space(ring_) < sizeof header)
+    const size_t at = read_.load(std::memory_order_relaxed);
+    if (write_.load(std::memory_order_acquire) - at < sizeof header)
         return false;
-    jack_ringbuffer_peek(ring_, reinterpret_cast<char*>(&header), sizeof header);
+    copyOut(at, reinterpret_cast<uint8_t*>(&header), sizeof header);
     return true;
 }
 
@@ -63,14 +67,16 @@ void JackRecordRing::read(uint8_t* out) {
     Header header;
     if (!peek(header))
         return;
-    jack_ringbuffer_read_advance(ring_, sizeof header);
-    jack_ringbuffer_read(ring_, reinterpret_cast<char*>(out), header.size);
+    const size_t at = read_.load(std::memory_order_relaxed);
+    copyOut(at + sizeof header, out, header.size);
+    read_.store(at + sizeof header + header.size, std::memory_order_release);
 }
 
 void JackRecordRing::skip() {
     Header header;
     if (peek(header))
-        jack_ringbuffer_read_advance(ring_, sizeof header + header.size);
+        read_.store(read_.load(std::memory_order_relaxed) + sizeof header + header.size,
+                    std::memory_order_release);
 }
 
 size_t JackRecordRing::skipAll() {
@@ -84,7 +90,7 @@ size_t JackRecordRing::skipAll() {
 }
 
 bool JackRecordRing::empty() const {
-    return jack_ringbuffer_read_space(ring_) == 0;
+    return write_.load(std::memory_order_acquire) == read_.load(std::memory_order_acquire);
 }
 
 } // namespace vk350

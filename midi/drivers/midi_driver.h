@@ -93,6 +93,10 @@ public:
     // On success port holds the open device; otherwise port is empty and the code says why.
     virtual int openInput(int index, MidiInputEvents events, std::unique_ptr<MidiInputPort>& port) = 0;
     virtual int openOutput(int index, std::unique_ptr<MidiOutputPort>& port) = 0;
+    // Where the driver's own lines go (a server that shut down, a port that went away), called on
+    // any thread; empty gives them back to the driver's default. Once this returns, the previous
+    // log is not called any more. Drivers without such lines ignore it.
+    virtual void setLog(std::function<void(const std::string&)> log) { (void)log; }
 };
 
 } // namespace vk350

@@ -5,6 +5,7 @@
 
 #include <jack/jack.h>
 
+#include <chrono>
 #include <cstdint>
 #include <deque>
 #include <mutex>
@@ -24,6 +25,9 @@ public:
     ~JackTestServer();
     // Empty when the server runs; else why it could not start.
     const std::string& failure() const { return failure_; }
+    // jackd is not installed: the tests that need it are skipped. Any other failure to start
+    // fails them, so that a machine whose server cannot start does not pass them untried.
+    bool missing() const { return missing_; }
     // Kills the server the hard way, as a crash would.
     void kill();
     // Stops and continues the server's process, as a hung server would stop.
@@ -36,6 +40,7 @@ private:
     int lock_ = -1;
     pid_t pid_ = -1;
     std::string failure_;
+    bool missing_ = false;
 };
 
 class JackPeer {
@@ -44,7 +49,10 @@ public:
         uint64_t cycle;
         Bytes bytes;
     };
-    explicit JackPeer(const char* name = "peer", bool thru = true);
+    // lag: how long the peer spends in each cycle before it reads its input, as a busy program
+    // would; everything of ours that runs after it in the cycle runs that much later.
+    explicit JackPeer(const char* name = "peer", bool thru = true,
+                      std::chrono::microseconds lag = std::chrono::microseconds(0));
     ~JackPeer();
     bool ok() const { return client_ != nullptr; }
     std::string sinkName() const;
@@ -55,6 +63,8 @@ public:
     std::vector<Event> received();
     bool emitted(); // every queued cycle went out
     void unregisterSink();
+    // Cuts every connection to the sink, as a patchbay would.
+    void disconnectSink();
     void unregisterSource();
     // Ports connected to ours ("client:port").
     std::vector<std::string> connections(bool sink);
@@ -65,6 +75,7 @@ private:
     jack_port_t* sink_ = nullptr;
     jack_port_t* source_ = nullptr;
     bool thru_;
+    std::chrono::microseconds lag_;
     std::mutex mutex_;
     uint64_t cycle_ = 0;
     std::deque<std::vector<Bytes>> pending_;

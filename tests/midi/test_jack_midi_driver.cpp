@@ -2,6 +2,7 @@
 #include "jack_midi_driver.h"
 #include "jack_test_server.h"
 #include "sample_dump.h"
+#include "sq_midi_out.h"
 #include "stream_input_port.h"
 
 #include <gtest/gtest.h>
@@ -114,8 +115,9 @@ class JackMidi : public ::testing::Test {
 protected:
     void SetUp() override {
         server_ = std::make_unique<JackTestServer>();
-        if (!server_->failure().empty())
-            GTEST_SKIP() << "no JACK server to test on: " << server_->failure();
+        if (server_->missing())
+            GTEST_SKIP() << server_->failure();
+        ASSERT_EQ(server_->failure(), "");
         peer_ = std::make_unique<JackPeer>();
         ASSERT_TRUE(peer_->ok());
     }
@@ -130,6 +132,15 @@ protected:
         ASSERT_EQ(driver.openOutput(indexOf(driver, true, peer_->sinkName()), out), kMidiOk);
         ASSERT_EQ(driver.openInput(indexOf(driver, false, peer_->sourceName()), inbox.events(), in), kMidiOk);
         inbox.start(*in);
+    }
+
+    // Starts sending big from another thread; returns once that many fragments of it are out.
+    static std::future<int> sendUnderWay(MidiOutputPort& out, const Bytes& big, std::atomic<bool>& done,
+                                         size_t fragments = 2) {
+        auto send =
+            std::async(std::launch::async, [&] { return out.sendLong(big.data(), big.size(), done); });
+        EXPECT_TRUE(waitUntil([&] { return out.bytesSent() >= fragments * JackMidiDriver::kFragmentSize; }));
+        return send;
     }
 
     std::vector<std::string> log_;
@@ -192,6 +203,8 @@ TEST_F(JackMidi, ListsOtherClientsPortsAndConnectsTheChosenOne) {
     EXPECT_EQ(out->close(), kMidiOk);
     EXPECT_EQ(out->close(), kMidiInvalidHandle);
     EXPECT_EQ(in->close(), kMidiOk);
+    std::this_thread::sleep_for(100ms); // the notices of those disconnections reach us
+    EXPECT_EQ(out2->sendShort(0x90, 1, 2), kMidiOk) << "closing a port leaves the others alone";
     EXPECT_EQ(peer_->connections(true), (std::vector<std::string>{"vk350:midi_out_3"}));
     EXPECT_TRUE(peer_->connections(false).empty());
     EXPECT_EQ(out->sendShort(0x90, 1, 2), kMidiInvalidHandle);
@@ -355,8 +368,7 @@ TEST_F(JackMidi, ResetCutsADumpAtAFragmentEdgeAndSilencesTheChannels) {
     openBoth(driver, out, in, inbox);
     const Bytes big = sysex(1 << 20); // about forty cycles
     std::atomic<bool> done{false};
-    auto send = std::async(std::launch::async, [&] { return out->sendLong(big.data(), big.size(), done); });
-    ASSERT_TRUE(waitUntil([&] { return out->bytesSent() >= 3 * JackMidiDriver::kFragmentSize; }));
+    auto send = sendUnderWay(*out, big, done, 3);
     EXPECT_EQ(out->reset(), kMidiOk);
     EXPECT_EQ(send.get(), kMidiCut);
     EXPECT_FALSE(done.load());
@@ -409,8 +421,7 @@ TEST_F(JackMidi, APortThatGoesAwayEndsTheTransferWithACodeAndALine) {
     openBoth(driver, out, in, inbox);
     const Bytes big = sysex(1 << 20);
     std::atomic<bool> done{false};
-    auto send = std::async(std::launch::async, [&] { return out->sendLong(big.data(), big.size(), done); });
-    ASSERT_TRUE(waitUntil([&] { return out->bytesSent() >= 2 * JackMidiDriver::kFragmentSize; }));
+    auto send = sendUnderWay(*out, big, done);
     peer_->unregisterSink();
     ASSERT_EQ(send.wait_for(1s), std::future_status::ready);
     EXPECT_EQ(send.get(), kMidiError);
@@ -437,6 +448,23 @@ TEST_F(JackMidi, APortThatGoesAwayEndsTheTransferWithACodeAndALine) {
     EXPECT_EQ(in->close(), kMidiOk);
 }
 
+// Another program cutting our connection (a patchbay) leaves the bytes nowhere to go.
+TEST_F(JackMidi, AConnectionCutByAnotherProgramEndsTheTransferWithACodeAndALine) {
+    JackMidiDriver driver("vk350", logger());
+    std::unique_ptr<MidiOutputPort> out;
+    ASSERT_EQ(driver.openOutput(indexOf(driver, true, peer_->sinkName()), out), kMidiOk);
+    const Bytes big = sysex(1 << 20);
+    std::atomic<bool> done{false};
+    auto send = sendUnderWay(*out, big, done);
+    peer_->disconnectSink();
+    ASSERT_EQ(send.wait_for(1s), std::future_status::ready);
+    EXPECT_EQ(send.get(), kMidiError);
+    EXPECT_FALSE(done.load());
+    EXPECT_TRUE(logged("JACK port peer:sink was disconnected from ours"));
+    EXPECT_EQ(out->sendShort(0x90, 1, 1), kMidiError);
+    EXPECT_EQ(out->close(), kMidiOk);
+}
+
 TEST_F(JackMidi, AServerKilledMidSendGivesACodeWithinASecondAndALaterServerIsFound) {
     JackMidiDriver driver("vk350", logger());
     std::unique_ptr<MidiOutputPort> out;
@@ -445,8 +473,7 @@ TEST_F(JackMidi, AServerKilledMidSendGivesACodeWithinASecondAndALaterServerIsFou
     openBoth(driver, out, in, inbox);
     const Bytes big = sysex(1 << 21);
     std::atomic<bool> done{false};
-    auto send = std::async(std::launch::async, [&] { return out->sendLong(big.data(), big.size(), done); });
-    ASSERT_TRUE(waitUntil([&] { return out->bytesSent() >= 2 * JackMidiDriver::kFragmentSize; }));
+    auto send = sendUnderWay(*out, big, done);
     server_->kill();
     ASSERT_EQ(send.wait_for(1s), std::future_status::ready);
     EXPECT_EQ(send.get(), kMidiError);
@@ -485,8 +512,7 @@ TEST_F(JackMidi, AServerThatStopsRunningCyclesEndsTheSendInsteadOfHanging) {
     ASSERT_EQ(driver.openOutput(indexOf(driver, true, peer_->sinkName()), out), kMidiOk);
     const Bytes big = sysex(1 << 20);
     std::atomic<bool> done{false};
-    auto send = std::async(std::launch::async, [&] { return out->sendLong(big.data(), big.size(), done); });
-    ASSERT_TRUE(waitUntil([&] { return out->bytesSent() >= 2 * JackMidiDriver::kFragmentSize; }));
+    auto send = sendUnderWay(*out, big, done);
     server_->pause();
     const auto status = send.wait_for(3s);
     server_->resume();
@@ -536,4 +562,48 @@ TEST_F(JackMidi, InputOverrunIsMarkedSoNothingIsSplicedAndCounted) {
     for (size_t i = 1; i < items.size() - 1; ++i)
         EXPECT_NE(items[i].bytes.back(), 0xF7) << i;
     EXPECT_EQ(in->close(), kMidiOk);
+}
+
+// As `vk350 send` does it, run after run: a new client opens its port, sends the ten dumps of a
+// bank back to back and closes at once, to a program that is slow to read what reaches it (the
+// last dump went out in a cycle the reader had not finished when the port went). Every other run
+// the client has been listening to a slow program too, so that its own cycles run late, after
+// that program's (the first dump went out in a cycle still without the connection).
+TEST_F(JackMidi, RunAfterRunOfSendsLosesNoDump) {
+    peer_.reset();
+    peer_ = std::make_unique<JackPeer>("peer", true, 4ms);
+    JackPeer slow("slow", false, 8ms);
+    ASSERT_TRUE(peer_->ok() && slow.ok());
+    const std::vector<Bytes> bank = bankDumps();
+    const int runs = 20;
+    for (int run = 0; run < runs; ++run) {
+        JackMidiDriver driver("vk350-send", logger());
+        std::unique_ptr<MidiInputPort> in;
+        if (run % 2 == 1) {
+            ASSERT_EQ(driver.openInput(indexOf(driver, false, slow.sourceName()), {}, in), kMidiOk);
+            std::this_thread::sleep_for(50ms + run * 1ms); // listening a while, to any phase of a cycle
+        }
+        TsqMidiOut out(driver);
+        out.SetPort(indexOf(driver, true, peer_->sinkName()));
+        out.SetUsing(true);
+        ASSERT_EQ(out.OpenResult(), kMidiOk);
+        for (const Bytes& dump : bank)
+            ASSERT_EQ(out.SysEx(dump.data(), int(dump.size())), kMidiOk) << "run " << run;
+        out.SetUsing(false);
+        EXPECT_EQ(out.CloseResult(), kMidiOk);
+        if (in) {
+            EXPECT_EQ(in->close(), kMidiOk);
+        }
+    }
+    // Every dump, whole and in order: the peer's events joined back into messages.
+    std::vector<Bytes> arrived;
+    for (const auto& e : peer_->received()) {
+        if (e.bytes.front() == 0xF0 || arrived.empty())
+            arrived.emplace_back();
+        arrived.back().insert(arrived.back().end(), e.bytes.begin(), e.bytes.end());
+    }
+    ASSERT_EQ(arrived.size(), bank.size() * runs);
+    for (size_t i = 0; i < arrived.size(); ++i)
+        ASSERT_EQ(arrived[i], bank[i % bank.size()])
+            << "run " << i / bank.size() << " dump " << i % bank.size();
 }

@@ -1,14 +1,17 @@
 // A SysEx block going out at a cable's pace: its progress, a cut from another thread in the middle
 // of it, and an interface pulled out part way; what reaches the wire in each case.
 #include "loopback_midi_driver.h"
+#include "midi_driver_factory.h"
 #include "sq_midi_in.h"
 #include "sq_midi_out.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <future>
 #include <mutex>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -109,8 +112,39 @@ TEST(OutputCut, APacedBlockArrivesInPiecesAndIsDeliveredAsOneMessage) {
     const Bytes m = Block(20000);
     EXPECT_EQ(out.SysEx(m.data(), int(m.size())), kMidiOk);
     driver.waitUntilDelivered(0);
-    std::lock_guard lock(mutex);
+    in.SetUsing(false); // not under the handler's lock: closing waits for a delivery holding it
     ASSERT_EQ(received.size(), 1u);
     EXPECT_EQ(received[0], m);
-    in.SetUsing(false);
+}
+
+// VK350_LOOPBACK_PACE paces the cable the factory makes, so that a long send can be watched and
+// cancelled without hardware; anything but a whole number of bytes per second is refused.
+TEST(OutputCut, TheLoopbackCableTakesItsPaceFromTheEnvironment) {
+    struct Case {
+        const char* value;
+        int pace;
+        bool refused;
+    };
+    const Case cases[] = {
+        {"3125", 3125, false}, {"", 0, false},     {"0", 0, true},        {"fast", 0, true},
+        {"3125x", 0, true},    {"-3125", 0, true}, {"99999999", 0, true}, {"10000000", 10000000, false}};
+    for (const Case& c : cases) {
+        setenv("VK350_LOOPBACK_PACE", c.value, 1);
+        std::string error;
+        EXPECT_EQ(loopbackPaceFromEnvironment(error), c.pace) << c.value;
+        EXPECT_EQ(!error.empty(), c.refused) << c.value << ": " << error;
+    }
+
+    // At a MIDI cable's pace a 1000-byte block takes a third of a second: it is caught half way.
+    setenv("VK350_LOOPBACK_PACE", "3125", 1);
+    const auto driver = createMidiDriver("loopback");
+    unsetenv("VK350_LOOPBACK_PACE");
+    TsqMidiOut out(*driver);
+    out.SetUsing(true);
+    const Bytes m = Block(1000);
+    auto result = std::async(std::launch::async, [&] { return out.SysEx(m.data(), int(m.size())); });
+    WaitForProgress(out, 16);
+    EXPECT_LT(out.SysExSent(), m.size());
+    out.CancelSysEx();
+    EXPECT_EQ(result.get(), kMidiCut);
 }
