@@ -1,5 +1,6 @@
 // The window thread's dispatcher on the Qt event loop: posted tasks run as queued events on the
-// thread that created the dispatcher.
+// thread that created the dispatcher. Nothing may escape into Qt: without an OnException the
+// text of a failure goes to Qt's warning log.
 #pragma once
 
 #include "dispatcher.h"
@@ -23,10 +24,6 @@ public:
     void post(std::function<void()> task) override;
     // Any thread.
     bool isDispatchThread() const override;
-
-    // The window thread: receives what escapes a task (nothing may escape into Qt). Without
-    // it the text goes to Qt's warning log.
-    std::function<void(std::exception_ptr)> OnException;
 
     // Runs task and hands what escapes it to handler (or the warning log).
     static void runGuarded(const std::function<void()>& task,

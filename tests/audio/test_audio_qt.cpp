@@ -10,6 +10,7 @@
 #include <QThread>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <stdexcept>
 #include <thread>
 
@@ -170,4 +171,59 @@ TEST(QtConnectorPump, TriggersWhileRunningAndStopsWithTheConnector) {
     EXPECT_FALSE(pump.active());
     connector.Stopped();
     connector.Closed();
+}
+
+// A pass never runs the event loop, and connectors that join while a pass runs (a quick Stop and
+// Play, a trigger switched back on) join the one chain of passes instead of starting another.
+TEST(QtConnectorPump, StartsDuringAPassLeaveOneChainOfPasses) {
+    QtDispatcher dispatcher;
+    ConnectorHub hub(dispatcher);
+    QtConnectorPump pump(hub);
+    bool ran = false;
+    dispatcher.post([&] { ran = true; });
+    pump.handleMessages();
+    EXPECT_FALSE(ran) << "a message round ran the event loop";
+
+    tWAVEFORMATEX f;
+    f.wFormatTag = WAVE_FORMAT_PCM;
+    f.nChannels = 1;
+    f.nSamplesPerSec = 22050;
+    f.nAvgBytesPerSec = 22050;
+    f.nBlockAlign = 1;
+    f.wBitsPerSample = 8;
+    TMMConnector first(hub), other(hub);
+    for (TMMConnector* c : {&first, &other}) {
+        c->SetPWaveFormat(&f);
+        c->Opened();
+    }
+    other.SetAutoTrigger(false);
+    other.Started();
+    first.Started();
+    int passes = 0;
+    int mostScheduled = 0;
+    first.OnTrigger = [&](TMMConnector&) {
+        if (++passes > 5)
+            return;
+        other.SetAutoTrigger(true); // joins and wakes the pump
+        other.SetAutoTrigger(false);
+        other.SetAutoTrigger(true);
+        other.Stopped(); // and a Stop and Play in the same pass
+        other.Started();
+    };
+    QElapsedTimer t;
+    t.start();
+    while ((passes < 30 || t.elapsed() < 50) && t.elapsed() < 5000) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        mostScheduled = std::max(mostScheduled, pump.scheduled());
+    }
+    EXPECT_GE(passes, 30);
+    EXPECT_EQ(mostScheduled, 1);
+    EXPECT_TRUE(other.Running());
+    other.Stopped();
+    first.Stopped();
+    spinFor(20);
+    EXPECT_FALSE(pump.active());
+    EXPECT_EQ(pump.scheduled(), 0);
+    first.Closed();
+    other.Closed();
 }

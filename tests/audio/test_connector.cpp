@@ -207,6 +207,47 @@ TEST_F(Connector, PassStructure) {
     hub_.setPump(&pump_);
 }
 
+// Connectors that join while a pass runs (a quick Stop and Play, a trigger switched back on)
+// join the one chain of passes, and a pass never runs the window thread's queue itself.
+TEST_F(Connector, StartsDuringAPassLeaveOneChainOfPasses) {
+    bool ran = false;
+    dispatcher_.post([&] { ran = true; });
+    pump_.handleMessages();
+    EXPECT_FALSE(ran) << "a message round ran the queue";
+    dispatcher_.runPending();
+
+    TMMConnector other(hub_, clock_);
+    const tWAVEFORMATEX f = pcmFormat(8, 1, 22050);
+    other.SetPWaveFormat(&f);
+    other.SetAutoTrigger(false);
+    other.Opened();
+    other.Started();
+    start();
+    int passes = 0;
+    connector_.OnTrigger = [&](TMMConnector&) {
+        if (++passes > 5)
+            return;
+        other.SetAutoTrigger(true); // joins and wakes the pump
+        other.SetAutoTrigger(false);
+        other.SetAutoTrigger(true);
+        other.Stopped(); // and a Stop and Play in the same pass
+        other.Started();
+    };
+    for (int i = 0; i < 20; ++i) {
+        pass();
+        dispatcher_.runPending(); // the start messages posted during the pass
+        EXPECT_EQ(dispatcher_.pending(), 1u) << "passes queued after pass " << i;
+    }
+    EXPECT_TRUE(pump_.active());
+    EXPECT_TRUE(other.Running());
+    other.Stopped();
+    stop();
+    pass();
+    EXPECT_FALSE(pump_.active());
+    EXPECT_EQ(dispatcher_.pending(), 0u);
+    other.Closed();
+}
+
 TEST_F(Connector, TwinSlotsRefuseTheSameDisplay) {
     RecordingDisplay a, b;
     RecordingScope scope(256);

@@ -1,5 +1,6 @@
 // The wave output over the virtual device: what reaches the device, the state machine and its
 // events, positions, limits and the exact error texts.
+#include "buffer_gate.h"
 #include "chain_fixture.h"
 #include "user_notices.h"
 #include "wave_device_factory.h"
@@ -7,6 +8,7 @@
 #include "wave_out_functions.h"
 
 #include <chrono>
+#include <optional>
 #include <thread>
 
 using namespace vk350;
@@ -41,6 +43,24 @@ public:
         more = ++loads < 3;
     }
     int loads = 0;
+};
+
+// An endless source whose loads on another thread than its maker's wait at a gate.
+class GatedSource : public TMMDSPComponent {
+public:
+    void BufferLoad(TMMWaveHdr* h, bool& more) override {
+        if (std::this_thread::get_id() != maker_)
+            gate.pass();
+        h->dwBytesRecorded = std::min(h->dwBufferLength, h->dwCapacity);
+        std::fill_n(h->lpData, h->dwBytesRecorded, uint8_t(0x40));
+        more = true;
+        ++loads;
+    }
+    BufferGate gate;
+    std::atomic<int> loads{0};
+
+private:
+    const std::thread::id maker_ = std::this_thread::get_id();
 };
 
 } // namespace
@@ -605,4 +625,52 @@ TEST_F(WaveOut, OptionalEventsAndDestructionWhilePlaying) {
     }
     EXPECT_EQ(hub_.pump(), nullptr);
     hub_.setPump(&pump_);
+}
+
+// In thread mode Stop, Close and destruction wait for the buffer the playback thread is
+// loading, and leave nothing that reads the source or writes to the device.
+TEST_F(WaveOut, ThreadModeStopCloseAndDestroyWaitForTheBufferInProcessing) {
+    enum class Action { Stop, Close, Destroy };
+    const tWAVEFORMATEX f = pcmFormat(8, 1, 22050);
+    for (const Action action : {Action::Stop, Action::Close, Action::Destroy}) {
+        SCOPED_TRACE(int(action));
+        GatedSource source;
+        std::optional<TMMWaveOut> out;
+        out.emplace(device_, dispatcher_);
+        source.SetOutput(&*out);
+        out->SetPWaveFormat(&f);
+        out->SetCallBackMode(cmThread);
+        int stops = 0;
+        out->OnStop = [&](TMMWaveOut&) { ++stops; };
+        source.gate.shut();
+        out->Start();
+        ASSERT_TRUE(source.gate.waitEntered([&] { step(10000); }));
+        std::thread opener = source.gate.openLater();
+        switch (action) {
+        case Action::Stop:
+            out->Stop();
+            break;
+        case Action::Close:
+            out->Close();
+            break;
+        case Action::Destroy:
+            out.reset();
+            break;
+        }
+        EXPECT_EQ(source.gate.inside(), 0) << "returned while a buffer was mid-way";
+        const int loads = source.loads;
+        opener.join();
+        for (int i = 0; i < 20; ++i)
+            step(10000);
+        EXPECT_EQ(source.loads, loads) << "the source was read afterwards";
+        EXPECT_EQ(device_.openOutputs(), action == Action::Stop ? 1 : 0);
+        if (out) {
+            EXPECT_FALSE(out->IsPlaying());
+            EXPECT_EQ(out->QueuedBuffers(), 0);
+            EXPECT_EQ(stops, 1);
+            out->Close();
+        }
+        EXPECT_EQ(device_.openOutputs(), 0);
+    }
+    file_.SetOutput(&out_);
 }
