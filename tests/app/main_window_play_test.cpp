@@ -188,6 +188,8 @@ TEST_F(AudioWindowTest, ThreadMethodStopsAndSwitchesSlotsOnlyAfterTheBufferInPro
         main->PlaySlot(3);
         ASSERT_TRUE(gate.waitEntered([&] { Step(10000); }));
         std::thread opener = gate.openLater();
+        main->mnuLoop->trigger(); // Loop on and off meanwhile: the playback thread reads it
+        main->mnuLoop->trigger();
         if (otherSlot)
             main->PlaySlot(4);
         else
