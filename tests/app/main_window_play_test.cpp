@@ -184,10 +184,9 @@ TEST_F(AudioWindowTest, ThreadMethodStopsAndSwitchesSlotsOnlyAfterTheBufferInPro
     }
     for (const bool otherSlot : {false, true}) {
         SCOPED_TRACE(otherSlot ? "another slot" : "Play again");
-        gate.shut();
         main->PlaySlot(3);
-        ASSERT_TRUE(gate.waitEntered([&] { Step(10000); }));
-        std::thread opener = gate.openLater();
+        std::thread opener;
+        ASSERT_TRUE(gate.catchOne([&] { Step(10000); }, opener));
         main->mnuLoop->trigger(); // Loop on and off meanwhile: the playback thread reads it
         main->mnuLoop->trigger();
         if (otherSlot)

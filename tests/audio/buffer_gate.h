@@ -21,42 +21,24 @@ public:
         wake_.wait(lock, [this] { return open_; });
         --inside_;
     }
-
-    // The test thread: runs step until a buffer waits at the gate; false after a generous limit.
-    bool waitEntered(const std::function<void()>& step) {
-        const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-        while (std::chrono::steady_clock::now() < limit) {
-            {
-                std::unique_lock lock(mutex_);
-                if (wake_.wait_for(lock, std::chrono::milliseconds(1), [this] { return entered_; }))
-                    return true;
+    // Shuts the gate; then runs step until a buffer waits at it (false after a generous limit)
+    // and opens it again from another thread, long after the test's next call has begun.
+    bool catchOne(const std::function<void()>& step, std::thread& opener) {
+        set(false);
+        for (auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+             std::chrono::steady_clock::now() < limit; step()) {
+            std::unique_lock lock(mutex_);
+            if (wake_.wait_for(lock, std::chrono::milliseconds(1), [this] { return entered_; })) {
+                opener = std::thread([this] {
+                    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+                    set(true);
+                });
+                return true;
             }
-            step();
         }
+        set(true);
         return false;
     }
-
-    // Opens the gate from another thread after a pause long enough for the test thread to be
-    // well into the call it makes meanwhile.
-    std::thread openLater(int ms = 100) {
-        return std::thread([this, ms] {
-            std::this_thread::sleep_for(std::chrono::milliseconds(ms));
-            open();
-        });
-    }
-
-    void open() {
-        std::lock_guard lock(mutex_);
-        open_ = true;
-        wake_.notify_all();
-    }
-
-    void shut() {
-        std::lock_guard lock(mutex_);
-        open_ = false;
-        entered_ = false;
-    }
-
     // Buffers waiting at the gate now.
     int inside() {
         std::lock_guard lock(mutex_);
@@ -64,6 +46,13 @@ public:
     }
 
 private:
+    void set(bool open) {
+        std::lock_guard lock(mutex_);
+        open_ = open;
+        entered_ = false;
+        wake_.notify_all();
+    }
+
     std::mutex mutex_;
     std::condition_variable wake_;
     bool open_ = true;

@@ -43,6 +43,17 @@ bool spinUntil(const std::function<bool()>& done, int limitMs = 5000) {
     return done();
 }
 
+tWAVEFORMATEX pcm8() {
+    tWAVEFORMATEX f;
+    f.wFormatTag = WAVE_FORMAT_PCM;
+    f.nChannels = 1;
+    f.nSamplesPerSec = 22050;
+    f.nAvgBytesPerSec = 22050;
+    f.nBlockAlign = 1;
+    f.wBitsPerSample = 8;
+    return f;
+}
+
 void spinFor(int ms) {
     QElapsedTimer t;
     t.start();
@@ -126,13 +137,7 @@ TEST(QtConnectorPump, TriggersWhileRunningAndStopsWithTheConnector) {
         ++triggers;
         triggeredOn = std::this_thread::get_id();
     };
-    tWAVEFORMATEX f;
-    f.wFormatTag = WAVE_FORMAT_PCM;
-    f.nChannels = 1;
-    f.nSamplesPerSec = 22050;
-    f.nAvgBytesPerSec = 22050;
-    f.nBlockAlign = 1;
-    f.wBitsPerSample = 8;
+    const tWAVEFORMATEX f = pcm8();
     connector.SetPWaveFormat(&f);
     connector.Opened();
     connector.Started();
@@ -184,13 +189,7 @@ TEST(QtConnectorPump, StartsDuringAPassLeaveOneChainOfPasses) {
     pump.handleMessages();
     EXPECT_FALSE(ran) << "a message round ran the event loop";
 
-    tWAVEFORMATEX f;
-    f.wFormatTag = WAVE_FORMAT_PCM;
-    f.nChannels = 1;
-    f.nSamplesPerSec = 22050;
-    f.nAvgBytesPerSec = 22050;
-    f.nBlockAlign = 1;
-    f.wBitsPerSample = 8;
+    const tWAVEFORMATEX f = pcm8();
     TMMConnector first(hub), other(hub);
     for (TMMConnector* c : {&first, &other}) {
         c->SetPWaveFormat(&f);

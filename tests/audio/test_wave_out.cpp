@@ -642,10 +642,9 @@ TEST_F(WaveOut, ThreadModeStopCloseAndDestroyWaitForTheBufferInProcessing) {
         out->SetCallBackMode(cmThread);
         int stops = 0;
         out->OnStop = [&](TMMWaveOut&) { ++stops; };
-        source.gate.shut();
         out->Start();
-        ASSERT_TRUE(source.gate.waitEntered([&] { step(10000); }));
-        std::thread opener = source.gate.openLater();
+        std::thread opener;
+        ASSERT_TRUE(source.gate.catchOne([&] { step(10000); }, opener));
         switch (action) {
         case Action::Stop:
             out->Stop();
