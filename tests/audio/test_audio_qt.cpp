@@ -1,6 +1,7 @@
 // The window-thread side on the Qt event loop: posted work runs on the window thread, and the
 // connectors' pump keeps OnTrigger coming while a connector runs, without starving the loop.
 #include "connector.h"
+#include "pass_toggles.h"
 #include "qt_connector_pump.h"
 #include "qt_dispatcher.h"
 
@@ -200,15 +201,7 @@ TEST(QtConnectorPump, StartsDuringAPassLeaveOneChainOfPasses) {
     first.Started();
     int passes = 0;
     int mostScheduled = 0;
-    first.OnTrigger = [&](TMMConnector&) {
-        if (++passes > 5)
-            return;
-        other.SetAutoTrigger(true); // joins and wakes the pump
-        other.SetAutoTrigger(false);
-        other.SetAutoTrigger(true);
-        other.Stopped(); // and a Stop and Play in the same pass
-        other.Started();
-    };
+    ToggleDuringPasses(first, other, passes);
     QElapsedTimer t;
     t.start();
     while ((passes < 30 || t.elapsed() < 50) && t.elapsed() < 5000) {

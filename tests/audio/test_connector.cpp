@@ -2,6 +2,7 @@
 // every pass of the pump.
 #include "chain_fixture.h"
 #include "connector_error.h"
+#include "pass_toggles.h"
 
 #include <thread>
 
@@ -218,15 +219,7 @@ TEST_F(Connector, StartsDuringAPassLeaveOneChainOfPasses) {
     other.Started();
     start();
     int passes = 0;
-    connector_.OnTrigger = [&](TMMConnector&) {
-        if (++passes > 5)
-            return;
-        other.SetAutoTrigger(true); // joins and wakes the pump
-        other.SetAutoTrigger(false);
-        other.SetAutoTrigger(true);
-        other.Stopped(); // and a Stop and Play in the same pass
-        other.Started();
-    };
+    ToggleDuringPasses(connector_, other, passes);
     for (int i = 0; i < 20; ++i) {
         pass();
         dispatcher_.runPending(); // the start messages posted during the pass
