@@ -120,6 +120,7 @@ TEST_F(AudioWindowTest, PlaySlotPlaysItsDecodedBytesAndLeavesTheSlot) {
     device.clearPlayed();
     main->PlaySlot(4); // empty
     main->PlaySlot(10);
+    main->PlaySlot(-1);
     EXPECT_FALSE(main->Playing);
     EXPECT_TRUE(device.played().empty());
     EXPECT_TRUE(dialogs.messages.empty());

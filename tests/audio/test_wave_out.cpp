@@ -2,12 +2,14 @@
 // events, positions, limits and the exact error texts.
 #include "buffer_gate.h"
 #include "chain_fixture.h"
+#include "mm_wave_error.h"
 #include "user_notices.h"
 #include "wave_device_factory.h"
 #include "wave_out_error.h"
 #include "wave_out_functions.h"
 
 #include <chrono>
+#include <filesystem>
 #include <optional>
 #include <thread>
 
@@ -565,8 +567,31 @@ TEST_F(WaveOut, ANewFormatStopsPlayback) {
     out_.Start(); // and the new file plays
     step(10000);
     EXPECT_EQ(device_.played().size() % 4, 0u);
-    out_.Stop();
+    file_.Wave().FreeWave(); // no format at all: the same
+    EXPECT_FALSE(out_.IsPlaying());
+    EXPECT_EQ(std::count(events_.begin(), events_.end(), "stop"), 2);
     out_.Close();
+}
+
+// A chain that cannot open (its file went away) leaves the output closed with the chain's own
+// error, reported once when OnError is set and raised as it is when not.
+TEST_F(WaveOut, AChainThatCannotOpenLeavesItClosedWithItsOwnError) {
+    for (const bool handler : {true, false}) {
+        events_.clear();
+        if (!handler)
+            out_.OnError = nullptr;
+        load(rampBytes(1000));
+        std::filesystem::remove(path("play" + std::to_string(loadCount_) + ".wav"));
+        try {
+            out_.Open();
+            ADD_FAILURE() << "opened";
+        } catch (const EMMWaveError& e) {
+            EXPECT_STREQ(e.what(), "Unable to open wave file");
+        }
+        EXPECT_FALSE(out_.IsOpen());
+        EXPECT_EQ(device_.openOutputs(), 0);
+        EXPECT_EQ(std::count(events_.begin(), events_.end(), "error Unable to open wave file"), handler ? 1 : 0);
+    }
 }
 
 TEST(WaveDeviceFactory, ChoosesByNameAndEnvironment) {
