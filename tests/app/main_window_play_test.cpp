@@ -118,8 +118,10 @@ TEST_F(AudioWindowTest, PlaySlotPlaysItsDecodedBytesAndLeavesTheSlot) {
     EXPECT_TRUE(TForm1::ItemEnabled(main->mnuSaveAsWave));
 
     device.clearPlayed();
+    bank.SlotEdit(0).Sample().LoadFromBuffer(bytes.data(), 100);
+    bank.SlotEdit(0).SetSampleLen(100);
     main->PlaySlot(4); // empty
-    main->PlaySlot(10);
+    main->PlaySlot(10); // no such slots: not their neighbours either
     main->PlaySlot(-1);
     EXPECT_FALSE(main->Playing);
     EXPECT_TRUE(device.played().empty());
