@@ -237,7 +237,8 @@ TEST_F(AudioWindowTest, PlaybackFailuresAreShownInTheErrorBox) {
             main->MMConnector1->OnTrigger = [](TMMConnector&) { throw std::runtime_error("display failed"); };
         else
             device.unplug();
-        for (int i = 0; i < 20000 && dialogs.messages.empty(); ++i) {
+        const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        while (dialogs.messages.empty() && std::chrono::steady_clock::now() < limit) {
             Step();
             std::this_thread::sleep_for(std::chrono::microseconds(100)); // the playback thread's turn
         }
