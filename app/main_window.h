@@ -8,6 +8,7 @@
 #include <QMainWindow>
 #include <QStringList>
 #include <cstdint>
+#include <exception>
 #include <functional>
 #include <memory>
 
@@ -24,6 +25,7 @@ namespace vk350 {
 
 class BankSlots;
 class ConnectorHub;
+class ConnectorPump;
 class Dialogs;
 class Dispatcher;
 class TMMConnector;
@@ -42,7 +44,9 @@ class TMMSpectrum;
 class Tsqpotlab;
 class TsqSampleEdit;
 
-// The wave system the main window plays through; each must outlive the window.
+// The wave system the main window plays through; each must outlive the window. The window
+// takes the dispatcher's and the hub's pump's OnException while it lives: playback failures
+// that surface outside any command go to its error box.
 struct MainAudio {
     WaveDevice& device;
     Dispatcher& dispatcher; // the window thread's
@@ -335,6 +339,7 @@ private:
     void StopPlayback();
     void PlaySlotNow(int slot);
     void StartPlaying();
+    void ShowPlaybackFailure(std::exception_ptr failure);
 
     Dialogs& dialogs_;
     std::unique_ptr<SettingsStore> ownStore_;
@@ -357,6 +362,9 @@ private:
     std::unique_ptr<TMMConnector> connector_;
     std::unique_ptr<TMMWaveOut> waveOut_;
     TMMConnector* analysisConnector_ = nullptr;
+    // Whose OnException reports to this window.
+    Dispatcher* dispatcher_ = nullptr;
+    ConnectorPump* pump_ = nullptr;
 };
 
 } // namespace vk350

@@ -19,9 +19,13 @@
 
 namespace vk350 {
 
-// Here, where the chain's types are complete. The views leave the connector before it goes.
+// Here, where the chain's types are complete. The views leave the connector before it goes, and
+// the playback's failures stop coming here.
 TForm1::~TForm1() {
     ConnectAnalysisViews(nullptr);
+    dispatcher_->OnException = nullptr;
+    if (pump_)
+        pump_->OnException = nullptr;
 }
 
 void TForm1::CreateAudioChain(const MainAudio* audio) {
@@ -43,6 +47,17 @@ void TForm1::CreateAudioChain(const MainAudio* audio) {
     WaveOut1->OnStart = [this](TMMWaveOut&) { WaveOut1Start(); };
     WaveOut1->OnStop = [this](TMMWaveOut&) { RunCommand([this] { WaveOut1Stop(); }); };
     MMConnector1->OnTrigger = [this](TMMConnector&) { RunCommand([this] { MMConnector1Trigger(); }); };
+    // A device that fails mid-play, or a failed pass, surfaces outside any command.
+    dispatcher_ = &dispatcher;
+    pump_ = hub.pump();
+    const auto report = [this](std::exception_ptr failure) { ShowPlaybackFailure(failure); };
+    dispatcher_->OnException = report;
+    if (pump_)
+        pump_->OnException = report;
+}
+
+void TForm1::ShowPlaybackFailure(std::exception_ptr failure) {
+    RunCommand([failure] { std::rethrow_exception(failure); });
 }
 
 // The first press starts, the second stops and releases the wave.

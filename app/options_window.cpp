@@ -3,6 +3,7 @@
 
 #include "dialogs.h"
 #include "potlab.h"
+#include "qt_dispatcher.h"
 #include "screen_fit.h"
 
 #include <QButtonGroup>
@@ -46,7 +47,8 @@ QLabel* Caption(const QString& text, QWidget* parent) {
 } // namespace
 
 TForm4::TForm4(const OptionsLinks& links, QWidget* parent)
-    : QDialog(parent), links_(links), sendBuffer_(kSendBufferSize, 0) {
+    : QDialog(parent), links_(links), sendBuffer_(kSendBufferSize, 0),
+      receivedTurns_(std::make_unique<QtDispatcher>()) {
     setWindowTitle(QStringLiteral("Options"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     setFixedSize(kWidth, kHeight);

@@ -37,6 +37,8 @@ class QPushButton;
 
 namespace vk350 {
 
+class QtDispatcher;
+
 // Everything the window reaches outside itself; each must outlive it.
 struct OptionsLinks {
     SettingsStore& store;
@@ -195,6 +197,8 @@ private:
     // Filled on the MIDI input thread, emptied on the window thread.
     std::mutex receivedMutex_;
     std::deque<ReceivedMessage> received_;
+    // Gives the window thread its turn at them.
+    std::unique_ptr<QtDispatcher> receivedTurns_;
 };
 
 } // namespace vk350

@@ -3,6 +3,7 @@
 
 #include "bank_location.h"
 #include "potlab.h"
+#include "qt_dispatcher.h"
 #include "sample_byte_maps.h"
 #include "sample_dump.h"
 
@@ -224,8 +225,7 @@ void TForm4::sqMidiIn1SysEx(TsqMidiIn*, const uint8_t* SysExAdd, int MsgSize) {
         std::lock_guard lock(receivedMutex_);
         received_.push_back(std::move(message));
     }
-    QMetaObject::invokeMethod(
-        this, [this] { ApplyReceived(); }, Qt::QueuedConnection);
+    receivedTurns_->post([this] { ApplyReceived(); });
 }
 
 void TForm4::ApplyReceived() {

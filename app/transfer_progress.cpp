@@ -141,8 +141,8 @@ int TransferProgress::Run(const std::function<int()>& work, const std::function<
     std::thread worker([&] {
         result = work();
         finished.store(true);
-        QMetaObject::invokeMethod(
-            &loop, [&loop] { loop.quit(); }, Qt::QueuedConnection);
+        // By name: nothing of this thread's is handed over through Qt's queue.
+        QMetaObject::invokeMethod(&loop, "quit", Qt::QueuedConnection);
     });
     QTimer ticker;
     QObject::connect(&ticker, &QTimer::timeout, &loop, [&] { Tick(sentSoFar); });

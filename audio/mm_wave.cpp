@@ -2,6 +2,7 @@
 
 #include "byte_order.h"
 #include "mm_wave_error.h"
+#include "safe_file.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -10,9 +11,24 @@ namespace fs = std::filesystem;
 
 namespace vk350 {
 
+TMMWave::TMMWave() = default;
+
 TMMWave::~TMMWave() {
     if (cb_)
-        wioWaveClose(cb_.get());
+        CloseBlock();
+}
+
+int TMMWave::CloseBlock() {
+    int r = wioWaveClose(cb_.get());
+    if (created_) {
+        // Complete now: it replaces the target, and is read under the target's name.
+        if (r == WIOERR_NOERROR && created_->commit())
+            cb_->szFileName = fileName_;
+        else
+            r = WIOERR_FILEIO;
+        created_.reset();
+    }
+    return r;
 }
 
 void TMMWave::Changed() {
@@ -158,7 +174,7 @@ void TMMWave::FreeWave() {
 
 void TMMWave::ClearWave() {
     if (cb_)
-        wioWaveClose(cb_.get());
+        CloseBlock();
     open_ = false;
     cb_.reset();
     fileName_.clear();
@@ -190,7 +206,7 @@ void TMMWave::CloseFile() {
     if (!cb_)
         return;
     const bool written = cb_->created;
-    const int r = wioWaveClose(cb_.get());
+    const int r = CloseBlock();
     open_ = false;
     bytesLeft_ = 0;
     if (written) {
@@ -338,17 +354,16 @@ void TMMWave::CreateFile(const std::string& name, const tWAVEFORMATEX& format) {
         name.empty() ? std::string() : fs::absolute(name, ec).lexically_normal().string();
     if (full.empty())
         throw EMMWaveError("Unable to create wave file");
-    if (cb_ && full == fileName_)
-        ClearWave();
-    fs::remove(full, ec);
+    auto file = std::make_unique<SafeFile>();
     PWAVEIOCB block;
-    if (wioCreateFileInfo(block, &format) != WIOERR_NOERROR)
+    if (!file->open(full) || wioCreateFileInfo(block, &format) != WIOERR_NOERROR)
         throw EMMWaveError("Unable to create wave file");
     block->ioBufferSize = ioBufferSize_;
-    if (wioWriteFileInfo(block.get(), full) != WIOERR_NOERROR)
+    if (wioWriteFileInfo(block.get(), file->tempPath()) != WIOERR_NOERROR)
         throw EMMWaveError("Unable to create wave file");
     ClearWave();
     TakeBlock(std::move(block), full);
+    created_ = std::move(file);
     open_ = true;
 }
 

@@ -8,10 +8,13 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 namespace vk350 {
+
+class SafeFile;
 
 enum TMMTimeFormats { tfMillisecond, tfByte, tfSample };
 
@@ -28,7 +31,7 @@ struct TMMWaveRegion {
 
 class TMMWave {
 public:
-    TMMWave() = default;
+    TMMWave();
     ~TMMWave();
     TMMWave(const TMMWave&) = delete;
     TMMWave& operator=(const TMMWave&) = delete;
@@ -99,11 +102,17 @@ public:
     std::string GetInfo(const std::string& id) const;
     void SetInfo(const std::string& id, const std::string& text);
 
+    // A new file for WriteData, bound at once. It is written beside name and takes its place
+    // when closed (CloseFile, FreeWave or destruction): until then a file of that name stays
+    // as it was, and one the user could not write is refused.
     void CreateFile(const std::string& name, const tWAVEFORMATEX& format);
     void ImportFromRaw(const std::string& name, uint16_t bitsPerSample, uint16_t channels,
                        uint32_t sampleRate);
     void SaveToFile(const std::string& name);
     void ConvertFile(const std::string& name, const tWAVEFORMATEX* format);
+    // Converts as ConvertFile does, with its progress and errors, into memory: the audio bytes
+    // of the converted wave.
+    std::vector<uint8_t> ConvertToBytes(const tWAVEFORMATEX* format);
 
 private:
     void Changed();
@@ -112,6 +121,12 @@ private:
     void TakeBlock(PWAVEIOCB block, const std::string& name);
     void RereadIfReplaced(const std::string& target);
     uint32_t OneSecondBlock() const;
+    // Closes the block; a created file then takes its target's place.
+    int CloseBlock();
+    void CheckConvertible(const tWAVEFORMATEX* format) const;
+    // Reads the opened wave from its start in one-second blocks and hands each, converted to
+    // format, to sink.
+    void ConvertBlocks(const tWAVEFORMATEX& format, const std::function<void(const uint8_t*, uint32_t)>& sink);
 
     PWAVEIOCB cb_;
     std::string fileName_;
@@ -126,6 +141,7 @@ private:
     size_t region_ = 0;       // region being read
     uint32_t regionLeft_ = 0; // bytes left in it
     bool open_ = false;
+    std::unique_ptr<SafeFile> created_; // the file CreateFile writes, until it is closed
 };
 
 } // namespace vk350

@@ -189,44 +189,70 @@ void TMMWave::SaveToFile(const std::string& name) {
     RereadIfReplaced(fullName(name));
 }
 
-void TMMWave::ConvertFile(const std::string& name, const tWAVEFORMATEX* format) {
-    if (!cb_ || name.empty() || !format)
+void TMMWave::CheckConvertible(const tWAVEFORMATEX* format) const {
+    if (!cb_ || !format)
         throw EMMWaveError("Invalid param passed!");
     if (!pcmIsValidFormat(&cb_->wfx) || !pcmIsValidFormat(format))
         throw EMMWaveError("This wave file is not valid for conversion");
+}
+
+void TMMWave::ConvertBlocks(const tWAVEFORMATEX& format,
+                            const std::function<void(const uint8_t*, uint32_t)>& sink) {
     const PCMWAVEFORMAT src = pcmView(cb_->wfx);
-    const PCMWAVEFORMAT dst = pcmView(*format);
+    const PCMWAVEFORMAT dst = pcmView(format);
+    const uint32_t total = bytesLeft_;
+    const uint32_t blockSize = OneSecondBlock();
+    std::vector<uint8_t> in(blockSize);
+    // A short last block may yield one frame more than its share; one spare frame covers it.
+    const int64_t outSize = PCMCONVERTSIZEOUTPUTDATA(dst, src, blockSize) + format.nBlockAlign;
+    std::vector<uint8_t> converted(static_cast<size_t>(outSize));
+    uint32_t done = 0;
+    while (done < total) {
+        const int64_t got = ReadDataBytes(in.data(), std::min(blockSize, total - done));
+        if (got <= 0)
+            break;
+        done += static_cast<uint32_t>(got);
+        const int64_t bytes = PCMCONVERT(dst, converted, src, in.data(), got);
+        if (bytes <= 0)
+            break;
+        sink(converted.data(), static_cast<uint32_t>(bytes));
+        if (Progress(done, total))
+            throw Cancelled{};
+    }
+}
+
+void TMMWave::ConvertFile(const std::string& name, const tWAVEFORMATEX* format) {
+    if (name.empty())
+        throw EMMWaveError("Invalid param passed!");
+    CheckConvertible(format);
     runFileJob(
         "Conversion aborted", "Unable to convert wave file", [this] { CloseFile(); },
         [&] {
             SetPosition(0);
             OpenFile();
-            const uint32_t total = bytesLeft_;
             TempTarget out(fullName(name));
             out.create(*format, ioBufferSize_);
             wioCopyFileInfo(out.block.get(), cb_.get());
-            const uint32_t blockSize = OneSecondBlock();
-            std::vector<uint8_t> in(blockSize);
-            // A short last block may yield one frame more than its share; one spare frame covers it.
-            const int64_t outSize = PCMCONVERTSIZEOUTPUTDATA(dst, src, blockSize) + format->nBlockAlign;
-            std::vector<uint8_t> converted(static_cast<size_t>(outSize));
-            uint32_t done = 0;
-            while (done < total) {
-                const int64_t got = ReadDataBytes(in.data(), std::min(blockSize, total - done));
-                if (got <= 0)
-                    break;
-                done += static_cast<uint32_t>(got);
-                const int64_t bytes = PCMCONVERT(dst, converted, src, in.data(), got);
-                if (bytes <= 0)
-                    break;
-                out.write(converted.data(), static_cast<uint32_t>(bytes), ioBufferSize_);
-                if (Progress(done, total))
-                    throw Cancelled{};
-            }
+            ConvertBlocks(*format, [&](const uint8_t* data, uint32_t bytes) { out.write(data, bytes, ioBufferSize_); });
             CloseFile();
             out.commit();
         });
     RereadIfReplaced(fullName(name));
+}
+
+std::vector<uint8_t> TMMWave::ConvertToBytes(const tWAVEFORMATEX* format) {
+    CheckConvertible(format);
+    std::vector<uint8_t> result;
+    runFileJob(
+        "Conversion aborted", "Unable to convert wave file", [this] { CloseFile(); },
+        [&] {
+            SetPosition(0);
+            OpenFile();
+            ConvertBlocks(*format,
+                          [&](const uint8_t* data, uint32_t bytes) { result.insert(result.end(), data, data + bytes); });
+            CloseFile();
+        });
+    return result;
 }
 
 } // namespace vk350

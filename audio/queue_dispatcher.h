@@ -1,5 +1,6 @@
 // A dispatcher without a window system: posted tasks wait in a queue until the dispatch thread
-// drains it. The tool runs its playback loop on one; tests drain it step by step.
+// drains it. The tool runs its playback loop on one; tests drain it step by step. Without an
+// OnException, runPending rethrows what escapes a task.
 #pragma once
 
 #include "dispatcher.h"
@@ -8,7 +9,6 @@
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
-#include <exception>
 #include <map>
 #include <mutex>
 #include <thread>
@@ -35,9 +35,6 @@ public:
     // Dispatch thread: runs tasks as they come until done() holds (true) or timeoutMicros of
     // real time have passed (false).
     bool runUntil(const std::function<bool()>& done, int64_t timeoutMicros);
-
-    // Dispatch thread: receives what escapes a task; when empty, runPending rethrows it.
-    std::function<void(std::exception_ptr)> OnException;
 
 private:
     bool takeDue(std::function<void()>& task, size_t& budget);

@@ -21,19 +21,25 @@ void QueuePump::wake() {
     });
 }
 
-void QueuePump::handleMessages() {
-    dispatcher_.runPending();
-}
-
+// The chain stays active through the pass, so a connector that starts meanwhile joins it
+// instead of beginning a second one.
 void QueuePump::run() {
-    active_ = false; // stays so when the pass throws
-    if (!hub_.Pass())
+    bool again = false;
+    try {
+        again = hub_.Pass();
+    } catch (...) {
+        active_ = false;
+        if (!OnException)
+            throw;
+        OnException(std::current_exception());
         return;
-    active_ = true;
-    dispatcher_.postAfter(kPauseMicros, [this, alive = std::weak_ptr<int>(life_)] {
-        if (alive.lock())
-            run();
-    });
+    }
+    active_ = again;
+    if (again)
+        dispatcher_.postAfter(kPauseMicros, [this, alive = std::weak_ptr<int>(life_)] {
+            if (alive.lock())
+                run();
+        });
 }
 
 } // namespace vk350

@@ -1,5 +1,6 @@
 // The connector pump of a QueueDispatcher's thread: each pass is a queued task and the next
-// one is queued to run a millisecond later by the dispatcher's clock.
+// one is queued to run a millisecond later by the dispatcher's clock. Without an OnException
+// a failed pass goes on to the dispatcher.
 #pragma once
 
 #include "connector_hub.h"
@@ -17,7 +18,7 @@ public:
     ~QueuePump() override;
 
     void wake() override;
-    void handleMessages() override;
+    // Window thread: true while a chain of passes runs (a pass is queued or under way).
     bool active() const { return active_; }
 
     static constexpr int64_t kPauseMicros = 1000;

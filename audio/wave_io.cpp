@@ -4,14 +4,10 @@
 #include "pcm_support.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cmath>
-#include <fcntl.h>
 #include <filesystem>
 #include <new>
 #include <optional>
-#include <random>
-#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -449,32 +445,6 @@ int wioBuildFileInfoFromRAW(PWAVEIOCB& cb, const std::string& name, uint32_t hea
 bool wioIsWaveFile(const std::string& name, uint32_t flags) {
     PWAVEIOCB cb;
     return wioReadFileInfo(cb, name, fourcc("WAVE"), flags) == WIOERR_NOERROR;
-}
-
-bool wioFileCreateTemp(std::string& path) {
-    std::error_code ec;
-    fs::path folder = path.empty() ? fs::temp_directory_path(ec) : fs::path(path).parent_path();
-    if (ec)
-        return false;
-    if (folder.empty())
-        folder = ".";
-    thread_local std::minstd_rand random{std::random_device{}()};
-    const unsigned start = static_cast<unsigned>(random() % 256);
-    // A name already in use is skipped, never deleted: it may be somebody's file.
-    for (unsigned i = 0; i < 256; ++i) {
-        char leaf[16];
-        std::snprintf(leaf, sizeof leaf, "w%X.tmp", (start + i) % 256 + 1);
-        const fs::path candidate = folder / leaf;
-        const int fd = ::open(candidate.c_str(), O_CREAT | O_EXCL | O_WRONLY, 0644);
-        if (fd >= 0) {
-            ::close(fd);
-            path = candidate.string();
-            return true;
-        }
-        if (errno != EEXIST)
-            return false;
-    }
-    return false;
 }
 
 } // namespace vk350

@@ -92,8 +92,5 @@ bool wioIsWaveFile(const std::string& name, uint32_t flags);
 inline bool wioDataChunkCutShort(const TWAVEIOCB& cb) {
     return cb.dataCutShort;
 }
-// Replaces path by an unused temporary name ("w" + number 1..256 + ".tmp") in the folder of path
-// (the system temporary folder when empty) and claims it as an empty file; false when none is free.
-bool wioFileCreateTemp(std::string& path);
 
 } // namespace vk350

@@ -38,8 +38,11 @@ TMMWaveOut::~TMMWaveOut() {
     } catch (const std::exception&) {
         // Nobody is left to tell.
     }
-    output_.reset();
+    // The thread goes before the device it writes to.
     EndThread();
+    if (output_)
+        output_->close();
+    output_.reset();
 }
 
 void TMMWaveOut::Error(const std::string& text) {
@@ -100,8 +103,8 @@ void TMMWaveOut::SetLooping(bool value) {
 void TMMWaveOut::SetLoopCount(uint16_t value) {
     if (value == loopCount_)
         return;
-    loopCount_ = value;
     std::lock_guard lock(mutex_);
+    loopCount_ = value;
     loopsRemaining_ = loopCount_;
 }
 
@@ -139,8 +142,7 @@ bool TMMWaveOut::WaitUntil(const std::function<bool()>& done, int polls, int pol
 }
 
 void TMMWaveOut::StartThread() {
-    thread_ = std::make_unique<PlaybackThread>();
-    const bool started = thread_->start(
+    const bool started = thread_.start(
         priority_, [this](TMMWaveHdr* header, uint64_t run) { BufferDone(header, run); },
         [this, alive = std::weak_ptr<int>(life_)](std::exception_ptr error) {
             // The device closes at once, from the window thread; the error goes on from there.
@@ -156,16 +158,20 @@ void TMMWaveOut::StartThread() {
             });
         },
         5000);
-    if (!started) {
-        thread_.reset();
+    if (!started)
         Error("WaveOut:\n\rCould not create thread");
-    }
 }
 
 void TMMWaveOut::EndThread() {
-    if (thread_)
-        thread_->quit();
-    thread_.reset();
+    thread_.quit();
+}
+
+bool TMMWaveOut::WaitForProcessing() {
+    std::unique_lock lock(mutex_);
+    if (processing_ > 0 && processor_ == std::this_thread::get_id())
+        return false;
+    processed_.wait(lock, [this] { return processing_ == 0; });
+    return true;
 }
 
 void TMMWaveOut::Open() {
@@ -198,10 +204,10 @@ void TMMWaveOut::Open() {
         // Back to closed, chain included, before the failure goes on.
         if (!dynamic_cast<const EMMWaveOutError*>(&e) && OnError)
             OnError(*this, e.what());
+        EndThread();
         if (output_)
             output_->close();
         output_.reset();
-        EndThread();
         state_ = 0;
         Broadcast(TMMLifecycle::Closed);
         throw;
@@ -226,6 +232,8 @@ void TMMWaveOut::Close() {
         deferredClose_ = true;
         return;
     }
+    // Stop has waited for the buffer in processing; the thread ends before the device goes.
+    EndThread();
     const int result = output_ ? output_->close() : kWaveOk;
     lastError_ = result;
     const bool closed = WaitUntil([this] { return !IsOpen(); }, 500, 10);
@@ -235,7 +243,6 @@ void TMMWaveOut::Close() {
         ClearPositions();
     }
     Broadcast(TMMLifecycle::Closed);
-    EndThread();
     state_ = 0;
     closing_ = false;
     deferredClose_ = false;

@@ -5,7 +5,9 @@
 //
 // Threads: every function and property on the window thread. Buffer-done notices reach the
 // window thread (cmWindow, the default) or the wave output's own playback thread (cmThread);
-// there the chain's BufferLoad and BufferReady run, as do OnLooping and OnBufferFilled.
+// there the chain's BufferLoad and BufferReady run, as do OnLooping and OnBufferFilled. Stop,
+// Close, Reset and destruction wait for the buffer that thread is processing, and the thread
+// ends before the device closes, so once they return nothing reads the chain any more.
 #pragma once
 
 #include "dispatcher.h"
@@ -15,11 +17,13 @@
 #include "wave_device.h"
 
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace vk350 {
@@ -77,7 +81,7 @@ public:
 
     // Window thread.
     void Open();
-    // Window thread.
+    // Window thread: stops first; the playback thread ends before the device closes.
     void Close();
     // Window thread.
     void Start();
@@ -85,9 +89,10 @@ public:
     void Pause();
     // Window thread.
     void Restart();
-    // Window thread.
+    // Window thread: waits for the buffer in processing on the playback thread. Called by a
+    // handler of that buffer, it completes once the buffer is done.
     void Stop();
-    // Window thread.
+    // Window thread: waits for the buffer in processing as Stop does.
     void Reset();
     // Window thread: whether device can play format; the device does not stay open.
     bool QueryDevice(int device, const tWAVEFORMATEX* format);
@@ -98,7 +103,7 @@ public:
     int64_t FinalPosition() const { return finalPosition_; }
     // Any thread: bytes of the buffers played and passed on during this playback.
     uint64_t BytesPlayed();
-    // Window thread: the last device result code.
+    // Any thread: the last device result code.
     int LastError() const { return lastError_; }
 
     // Any thread.
@@ -143,6 +148,9 @@ private:
     void ClearPositions();
     void StartThread();
     void EndThread();
+    // Window thread: waits until no buffer is being processed on another thread. False when
+    // called from within the processing itself (a handler that stops): that waits for nothing.
+    bool WaitForProcessing();
     void PostStop();
     bool WaitUntil(const std::function<bool()>& done, int polls, int pollMs) const;
     int64_t ToTimeFormat(int64_t frames) const;
@@ -154,13 +162,12 @@ private:
     std::string productName_;
     int numBuffers_ = 10;
     TMMCBMode callBackMode_ = cmWindow;
-    bool looping_ = false;
     uint16_t loopCount_ = 0;
     TMMTimeFormats timeFormat_ = tfByte;
     TThreadPriority priority_ = tpHigher;
     bool showHourGlass_ = true;
 
-    int lastError_ = kWaveOk;
+    std::atomic<int> lastError_{kWaveOk};
     std::unique_ptr<WaveOutput> output_;
     std::atomic<uint32_t> state_{0};
     std::vector<std::unique_ptr<Buffer>> headers_;
@@ -169,14 +176,17 @@ private:
     std::atomic<int> queued_{0};
     int waiting_ = 0; // notices handed to the buffer thread, not yet processed
     int processing_ = 0;
+    std::thread::id processor_; // the thread processing a buffer while processing_ > 0
+    std::condition_variable processed_; // processing_ fell to 0
     std::atomic<bool> stopping_{false};
     std::atomic<bool> resetting_{false};
     bool closing_ = false;
     bool finalPause_ = false;
-    bool deferredStop_ = false;
-    bool deferredClose_ = false;
+    std::atomic<bool> deferredStop_{false};
+    std::atomic<bool> deferredClose_{false};
     bool more_ = false; // the source has more data
     std::atomic<int> deviceError_{kWaveOk};
+    std::atomic<bool> looping_{false}; // the Loop command changes it while the buffer thread loads
     uint64_t bytesPlayed_ = 0;
     uint32_t lastReading_ = 0;
     int64_t wrapCount_ = 0;
@@ -184,9 +194,11 @@ private:
     uint32_t loopStart_ = 0;
     int32_t loopsRemaining_ = 0;
     int64_t finalPosition_ = 0;
-    std::mutex mutex_;             // queued count, bytes played, stopping flags, loop start
+    // Queued count, processing count, bytes played, stopping flags, loop count and start.
+    std::mutex mutex_;
     std::atomic<uint64_t> run_{0}; // one per playback; late notices of an older one are dropped
-    std::unique_ptr<PlaybackThread> thread_;
+    // Kept for the component's life: a device may still hand back buffers after the thread ended.
+    PlaybackThread thread_;
     std::shared_ptr<int> life_ = std::make_shared<int>(0); // posted work checks it
 };
 

@@ -30,7 +30,8 @@ bool TMMWaveOut::LoadHeader(TMMWaveHdr& header) {
     header.dwBufferLength = std::min(GetBufferSize(), header.dwCapacity);
     header.dwBytesRecorded = 0;
     header.LoopRec = TMMLoopRec();
-    if (looping_) {
+    const bool looping = looping_;
+    if (looping) {
         std::lock_guard lock(mutex_);
         header.LoopRec.dwLooping = -1;
         header.LoopRec.dwLoopCount = loopCount_;
@@ -41,7 +42,7 @@ bool TMMWaveOut::LoadHeader(TMMWaveHdr& header) {
     // A source may claim more than it was given room for; the device never plays past it.
     header.dwBytesRecorded = std::min(header.dwBytesRecorded, header.dwBufferLength);
     header.dwBufferLength = header.dwBytesRecorded;
-    if (looping_) {
+    if (looping) {
         std::lock_guard lock(mutex_);
         loopsRemaining_ = header.LoopRec.dwLoopsRemaining;
     }
@@ -207,23 +208,24 @@ void TMMWaveOut::Stop() {
         wrapCount_ = 0;
         wrapSpan_ = 0;
     }
+    // A buffer in processing on the playback thread may be reading the source or queueing
+    // itself: it finishes before the device hands everything back and the buffers go.
+    const bool fromProcessing = !WaitForProcessing();
     if (output_) {
         lastError_ = output_->reset();
         if (lastError_ != kWaveOk)
             Error("WaveOutReset:\n\r" + WaveOutErrorString(lastError_));
     }
+    if (fromProcessing) {
+        // Stopped by a handler of the buffer being processed: that buffer finishes first and
+        // asks for the stop again.
+        deferredStop_ = true;
+        return;
+    }
     DoneStopping();
 }
 
 void TMMWaveOut::DoneStopping() {
-    {
-        std::lock_guard lock(mutex_);
-        if (processing_ > 0) {
-            // The buffer being processed finishes first and asks for the stop again.
-            deferredStop_ = true;
-            return;
-        }
-    }
     state_ &= ~(kStarted | kPaused);
     // Bounded waits: a device that vanished hands nothing back any more.
     WaitUntil([this] { return queued_ <= 0 || deviceError_ != kWaveOk; }, 500, 10);
@@ -257,9 +259,13 @@ void TMMWaveOut::Reset() {
     output_->pause();
     // Notices still on their way belong to the buffers that the reset returns.
     ++run_;
-    if (thread_)
-        thread_->flush();
-    resetting_ = true;
+    thread_.flush();
+    {
+        std::lock_guard lock(mutex_);
+        resetting_ = true;
+    }
+    // A buffer in processing may still queue itself; the reset below hands it back.
+    WaitForProcessing();
     lastError_ = output_->reset();
     if (lastError_ != kWaveOk)
         Error("WaveOutReset:\n\r" + WaveOutErrorString(lastError_));
@@ -315,8 +321,7 @@ void TMMWaveOut::DeviceDone(TMMWaveHdr* header) {
         });
         break;
     case cmThread:
-        if (thread_)
-            thread_->post(header, run);
+        thread_.post(header, run);
         break;
     case cmCallback:
         BufferDone(header, run);
@@ -333,6 +338,7 @@ void TMMWaveOut::BufferDone(TMMWaveHdr* returned, uint64_t run) {
         if (!(state_ & kStarted) || resetting_ || stopping_ || inUse_ == 0)
             return;
         ++processing_;
+        processor_ = std::this_thread::get_id();
     }
     std::exception_ptr failure;
     try {
@@ -376,7 +382,8 @@ void TMMWaveOut::BufferDone(TMMWaveHdr* returned, uint64_t run) {
                 OnLooping(*this);
         }
         if (more_ && !deferredStop_) {
-            for (int i = 0; i < kDonePolls && !(header.dwFlags & WHDR_DONE) && deviceError_ == kWaveOk; ++i)
+            for (int i = 0; i < kDonePolls && !(header.dwFlags & WHDR_DONE) && deviceError_ == kWaveOk && !stopping_;
+                 ++i)
                 std::this_thread::sleep_for(std::chrono::milliseconds(kDonePollMs));
             more_ = LoadHeader(header);
             if (header.dwBytesRecorded == 0) {
@@ -394,19 +401,26 @@ void TMMWaveOut::BufferDone(TMMWaveHdr* returned, uint64_t run) {
     bool stopNow = false;
     {
         std::lock_guard lock(mutex_);
-        --processing_;
         // Played out: nothing on the device and no returned buffer still to process. A fast
-        // device can return everything before the first notice is processed.
-        if (processing_ == 0 && (deferredStop_ || (queued_ <= 0 && waiting_ == 0)) && !finalPause_) {
+        // device can return everything before the first notice is processed. A Stop already
+        // under way on the window thread needs no request.
+        const bool playedOut = !stopping_ && queued_ <= 0 && waiting_ == 0;
+        if (processing_ == 1 && (deferredStop_ || playedOut) && !finalPause_) {
             finalPause_ = true;
             stopping_ = true;
             stopNow = true;
         }
     }
     if (stopNow) {
-        // Stop itself runs from the window thread's loop.
+        // Stop itself runs from the window thread's loop. Still counted as processing, so
+        // nobody closes the device under this call.
         output_->pause();
         PostStop();
+    }
+    {
+        std::lock_guard lock(mutex_);
+        if (--processing_ == 0)
+            processed_.notify_all();
     }
     if (failure)
         std::rethrow_exception(failure);

@@ -13,12 +13,9 @@
 #include <array>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <string>
 #include <unistd.h>
 #include <vector>
-
-namespace fs = std::filesystem;
 
 namespace vk350::cli {
 
@@ -34,17 +31,6 @@ bool endsWithWav(const std::string& name) {
     return ext == ".wav";
 }
 
-// A scratch file beside the output, removed when the command ends.
-struct Scratch {
-    std::string path;
-    ~Scratch() {
-        if (!path.empty()) {
-            std::error_code ec;
-            fs::remove(path, ec);
-        }
-    }
-};
-
 // Writes bytes as an 8-bit mono wave of the given rate, with the INFO texts of source.
 void writeWave(const std::string& target, const std::vector<uint8_t>& bytes, const tWAVEFORMATEX& format,
                const TMMWave& source) {
@@ -59,21 +45,6 @@ void writeWave(const std::string& target, const std::vector<uint8_t>& bytes, con
                                               int64_t(bytes.size());
     if (wioWaveClose(out.get()) != WIOERR_NOERROR || !written || !file.commit())
         throw EMMWaveError("Unable to create wave file");
-}
-
-std::vector<uint8_t> readAll(TMMWave& wave) {
-    std::vector<uint8_t> bytes;
-    wave.SetPosition(0);
-    wave.OpenFile();
-    std::vector<uint8_t> block(65536);
-    for (;;) {
-        const int64_t got = wave.ReadDataBytes(block.data(), uint32_t(block.size()));
-        if (got <= 0)
-            break;
-        bytes.insert(bytes.end(), block.begin(), block.begin() + got);
-    }
-    wave.CloseFile();
-    return bytes;
 }
 
 } // namespace
@@ -130,21 +101,14 @@ int runConvert(std::span<char*> args) {
         if (endsWithWav(out) && !mulaw) {
             wave.ConvertFile(out, &format);
         } else {
-            std::string scratch = out;
-            if (!wioFileCreateTemp(scratch))
-                throw EMMWaveError("Unable to convert wave file");
-            Scratch converted{scratch};
-            wave.ConvertFile(converted.path, &format);
-            TMMWave result;
-            result.SetFileName(converted.path);
-            std::vector<uint8_t> bytes = readAll(result);
+            // Converted in memory: the only file written is the output, through the safe writer.
+            std::vector<uint8_t> bytes = wave.ConvertToBytes(&format);
             if (mulaw)
                 vk350::linearToMuLawCodes(bytes);
             if (endsWithWav(out))
-                writeWave(out, bytes, format, result);
+                writeWave(out, bytes, format, wave);
             else if (std::string error; !writeBytes(out, bytes, error))
                 throw EMMWaveError("Unable to convert wave file");
-            result.FreeWave();
         }
     } catch (const EMMError& e) {
         if (showProgress)

@@ -21,25 +21,33 @@ void QtConnectorPump::wake() {
     if (active_)
         return;
     active_ = true;
+    ++scheduled_;
     QTimer::singleShot(0, context_.get(), [this] { run(); });
-}
-
-void QtConnectorPump::handleMessages() {
-    QCoreApplication::processEvents();
 }
 
 bool QtConnectorPump::terminating() const {
     return QCoreApplication::closingDown();
 }
 
+// The chain stays active through the pass, so a connector that starts meanwhile joins it
+// instead of beginning a second one. A failure is reported once the chain has ended, so that a
+// start while the report is on screen begins a new one.
 void QtConnectorPump::run() {
-    active_ = false; // stays so when the pass fails
+    --scheduled_;
     bool again = false;
-    QtDispatcher::runGuarded([&] { again = hub_.Pass(); }, OnException);
-    if (!again)
-        return;
-    active_ = true;
-    QTimer::singleShot(1, Qt::PreciseTimer, context_.get(), [this] { run(); });
+    std::exception_ptr failure;
+    try {
+        again = hub_.Pass();
+    } catch (...) {
+        failure = std::current_exception();
+    }
+    active_ = again;
+    if (again) {
+        ++scheduled_;
+        QTimer::singleShot(1, Qt::PreciseTimer, context_.get(), [this] { run(); });
+    }
+    if (failure)
+        QtDispatcher::runGuarded([&] { std::rethrow_exception(failure); }, OnException);
 }
 
 } // namespace vk350

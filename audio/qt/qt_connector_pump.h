@@ -1,13 +1,12 @@
-// The connectors' pump on the Qt event loop: each pass lets waiting events run, processes the
-// running connectors, and the next pass follows on a precise 1 ms timer, so the window stays
-// responsive between passes.
+// The connectors' pump on the Qt event loop: each pass processes the running connectors and the
+// next follows on a precise 1 ms timer; the events that wait run in the loop between two passes,
+// so the window stays responsive and never runs a command inside a pass. Without an OnException
+// a failed pass goes to Qt's warning log.
 #pragma once
 
 #include "connector_hub.h"
 #include "connector_pump.h"
 
-#include <exception>
-#include <functional>
 #include <memory>
 
 class QObject;
@@ -21,13 +20,11 @@ public:
     ~QtConnectorPump() override;
 
     void wake() override;
-    void handleMessages() override;
     bool terminating() const override;
+    // Window thread: true while a chain of passes runs (a pass is due or under way).
     bool active() const { return active_; }
-
-    // Receives what escapes a pass (the pass then ends until the next start); without it the
-    // text goes to Qt's warning log.
-    std::function<void(std::exception_ptr)> OnException;
+    // Window thread: passes waiting on the timer; never more than one.
+    int scheduled() const { return scheduled_; }
 
 private:
     void run();
@@ -35,6 +32,7 @@ private:
     ConnectorHub& hub_;
     std::unique_ptr<QObject> context_;
     bool active_ = false;
+    int scheduled_ = 0;
 };
 
 } // namespace vk350

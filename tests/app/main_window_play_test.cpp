@@ -2,10 +2,15 @@
 // looping, the follow of the playing position and bank slot playback.
 #include "audio_window_fixture.h"
 #include "bank_window.h"
+#include "buffer_gate.h"
+#include "connector.h"
 #include "potlab.h"
 #include "sample_byte_maps.h"
 
 #include <QLabel>
+#include <chrono>
+#include <stdexcept>
+#include <thread>
 
 using namespace vk350;
 
@@ -113,8 +118,11 @@ TEST_F(AudioWindowTest, PlaySlotPlaysItsDecodedBytesAndLeavesTheSlot) {
     EXPECT_TRUE(TForm1::ItemEnabled(main->mnuSaveAsWave));
 
     device.clearPlayed();
+    bank.SlotEdit(0).Sample().LoadFromBuffer(bytes.data(), 100);
+    bank.SlotEdit(0).SetSampleLen(100);
     main->PlaySlot(4); // empty
-    main->PlaySlot(10);
+    main->PlaySlot(10); // no such slots: not their neighbours either
+    main->PlaySlot(-1);
     EXPECT_FALSE(main->Playing);
     EXPECT_TRUE(device.played().empty());
     EXPECT_TRUE(dialogs.messages.empty());
@@ -163,4 +171,87 @@ TEST_F(AudioWindowTest, NewAndClosingStopPlaybackAndNoDeviceIsReported) {
     EXPECT_EQ(dialogs.messages[0].text, "No wave audio playing device found");
     EXPECT_FALSE(alone.Playing);
     EXPECT_EQ(alone.sqSampleEdit1->GetSampleLen(), 100);
+}
+
+// In the Thread method a second Play and a second slot wait for the buffer the playback thread
+// is processing: the output is closed and the wave released before the call returns, and the
+// new slot plays in full.
+TEST_F(AudioWindowTest, ThreadMethodStopsAndSwitchesSlotsOnlyAfterTheBufferInProcessing) {
+    link->SetMethod(PlaybackMethod::Thread);
+    BufferGate gate;
+    main->WaveOut1->OnBufferReady = [&](TMMDSPComponent&, TMMWaveHdr*) { gate.pass(); };
+    const Bytes first = Ramp(40000, 3), second = Ramp(3000, 5);
+    for (const auto& [slot, bytes] : {std::pair{3, &first}, {4, &second}}) {
+        bank.SlotEdit(slot).Sample().LoadFromBuffer(bytes->data(), int32_t(bytes->size()));
+        bank.SlotEdit(slot).SetSampleLen(int32_t(bytes->size()));
+    }
+    for (const bool otherSlot : {false, true}) {
+        SCOPED_TRACE(otherSlot ? "another slot" : "Play again");
+        main->PlaySlot(3);
+        std::thread opener;
+        ASSERT_TRUE(gate.catchOne([&] { Step(10000); }, opener));
+        main->mnuLoop->trigger(); // Loop on and off meanwhile: the playback thread reads it
+        main->mnuLoop->trigger();
+        if (otherSlot)
+            main->PlaySlot(4);
+        else
+            main->btnPlay->trigger();
+        EXPECT_EQ(gate.inside(), 0) << "returned while a buffer was mid-way";
+        opener.join();
+        if (!otherSlot) {
+            EXPECT_FALSE(main->Playing || main->WaveOut1->IsOpen());
+            EXPECT_EQ(device.openOutputs(), 0);
+            EXPECT_TRUE(main->MMWaveFile1->Wave().FileName().empty());
+            continue;
+        }
+        device.clearPlayed();
+        PlayToEnd();
+        Bytes expected(second.size());
+        for (size_t i = 0; i < second.size(); ++i)
+            expected[i] = uint8_t(MuLawTables::Instance().ExpandTable[convertSign(second[i])]);
+        EXPECT_EQ(device.played(), expected);
+    }
+    main->WaveOut1->OnBufferReady = nullptr;
+    EXPECT_TRUE(dialogs.messages.empty());
+}
+
+// Failures that surface while the sound plays, outside any command, reach the error box: a
+// device that vanishes in either method, and a processing pass that fails.
+TEST_F(AudioWindowTest, PlaybackFailuresAreShownInTheErrorBox) {
+    const QString gone = QStringLiteral("WaveOutWrite:\n\rThe audio output is not present (it may have been unplugged).");
+    struct Case {
+        PlaybackMethod method;
+        bool failingPass;
+        QString text;
+    };
+    Answered(main->mnuLoadRaw, Write("long.bin", Ramp(200000)));
+    const auto trigger = main->MMConnector1->OnTrigger;
+    for (const Case& c : {Case{PlaybackMethod::Window, false, gone}, Case{PlaybackMethod::Thread, false, gone},
+                          Case{PlaybackMethod::Window, true, QStringLiteral("display failed")}}) {
+        SCOPED_TRACE(c.text.toStdString());
+        dialogs.messages.clear();
+        link->SetMethod(c.method);
+        main->btnPlay->trigger();
+        Step(20000);
+        if (c.failingPass)
+            main->MMConnector1->OnTrigger = [](TMMConnector&) { throw std::runtime_error("display failed"); };
+        else
+            device.unplug();
+        const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        while (dialogs.messages.empty() && std::chrono::steady_clock::now() < limit) {
+            Step();
+            std::this_thread::sleep_for(std::chrono::microseconds(100)); // the playback thread's turn
+        }
+        ASSERT_EQ(dialogs.messages.size(), 1u);
+        EXPECT_EQ(dialogs.messages[0].icon, MessageIcon::Error);
+        EXPECT_EQ(dialogs.messages[0].title, QStringLiteral("VK350 Sample Editor"));
+        EXPECT_EQ(dialogs.messages[0].text, c.text);
+        if (c.failingPass)
+            main->btnPlay->trigger();
+        for (int i = 0; i < 1000 && main->WaveOut1->IsOpen(); ++i)
+            Step();
+        EXPECT_FALSE(main->Playing || main->WaveOut1->IsOpen());
+        device.setDeviceCount(1);
+        main->MMConnector1->OnTrigger = trigger;
+    }
 }

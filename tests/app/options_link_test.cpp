@@ -196,6 +196,7 @@ TEST_F(OptionsTest, EveryReceivedKindLandsWhereItBelongsAndFaultyOnesLoseNothing
     driver->inject(0, Dump(3, hh));
     Deliver();
     ASSERT_EQ(SlotBytes(3), hh);
+    EXPECT_EQ(bank.SlotEdit(3).Zoom(), 16384 / (bank.SlotEdit(3).width() - 1) + 1) << "fitted to its view";
 
     Bytes badSum = Dump(3, Ramp(16384, 99));
     badSum[badSum.size() - 2] ^= 0x01;

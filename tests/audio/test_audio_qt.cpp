@@ -1,6 +1,7 @@
 // The window-thread side on the Qt event loop: posted work runs on the window thread, and the
 // connectors' pump keeps OnTrigger coming while a connector runs, without starving the loop.
 #include "connector.h"
+#include "pass_toggles.h"
 #include "qt_connector_pump.h"
 #include "qt_dispatcher.h"
 
@@ -10,6 +11,7 @@
 #include <QThread>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <stdexcept>
 #include <thread>
 
@@ -40,6 +42,17 @@ bool spinUntil(const std::function<bool()>& done, int limitMs = 5000) {
     while (!done() && t.elapsed() < limitMs)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
     return done();
+}
+
+tWAVEFORMATEX pcm8() {
+    tWAVEFORMATEX f;
+    f.wFormatTag = WAVE_FORMAT_PCM;
+    f.nChannels = 1;
+    f.nSamplesPerSec = 22050;
+    f.nAvgBytesPerSec = 22050;
+    f.nBlockAlign = 1;
+    f.wBitsPerSample = 8;
+    return f;
 }
 
 void spinFor(int ms) {
@@ -125,13 +138,7 @@ TEST(QtConnectorPump, TriggersWhileRunningAndStopsWithTheConnector) {
         ++triggers;
         triggeredOn = std::this_thread::get_id();
     };
-    tWAVEFORMATEX f;
-    f.wFormatTag = WAVE_FORMAT_PCM;
-    f.nChannels = 1;
-    f.nSamplesPerSec = 22050;
-    f.nAvgBytesPerSec = 22050;
-    f.nBlockAlign = 1;
-    f.wBitsPerSample = 8;
+    const tWAVEFORMATEX f = pcm8();
     connector.SetPWaveFormat(&f);
     connector.Opened();
     connector.Started();
@@ -170,4 +177,45 @@ TEST(QtConnectorPump, TriggersWhileRunningAndStopsWithTheConnector) {
     EXPECT_FALSE(pump.active());
     connector.Stopped();
     connector.Closed();
+}
+
+// A pass never runs the event loop, and connectors that join while a pass runs (a quick Stop and
+// Play, a trigger switched back on) join the one chain of passes instead of starting another.
+TEST(QtConnectorPump, StartsDuringAPassLeaveOneChainOfPasses) {
+    QtDispatcher dispatcher;
+    ConnectorHub hub(dispatcher);
+    QtConnectorPump pump(hub);
+    bool ran = false;
+    dispatcher.post([&] { ran = true; });
+    pump.handleMessages();
+    EXPECT_FALSE(ran) << "a message round ran the event loop";
+
+    const tWAVEFORMATEX f = pcm8();
+    TMMConnector first(hub), other(hub);
+    for (TMMConnector* c : {&first, &other}) {
+        c->SetPWaveFormat(&f);
+        c->Opened();
+    }
+    other.SetAutoTrigger(false);
+    other.Started();
+    first.Started();
+    int passes = 0;
+    int mostScheduled = 0;
+    ToggleDuringPasses(first, other, passes);
+    QElapsedTimer t;
+    t.start();
+    while ((passes < 30 || t.elapsed() < 50) && t.elapsed() < 5000) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        mostScheduled = std::max(mostScheduled, pump.scheduled());
+    }
+    EXPECT_GE(passes, 30);
+    EXPECT_EQ(mostScheduled, 1);
+    EXPECT_TRUE(other.Running());
+    other.Stopped();
+    first.Stopped();
+    spinFor(20);
+    EXPECT_FALSE(pump.active());
+    EXPECT_EQ(pump.scheduled(), 0);
+    first.Closed();
+    other.Closed();
 }

@@ -2,6 +2,7 @@
 // every pass of the pump.
 #include "chain_fixture.h"
 #include "connector_error.h"
+#include "pass_toggles.h"
 
 #include <thread>
 
@@ -205,6 +206,29 @@ TEST_F(Connector, PassStructure) {
     stop();
     EXPECT_GE(counting.wakes, 1);
     hub_.setPump(&pump_);
+}
+
+// Connectors that join while a pass runs (a quick Stop and Play, a trigger switched back on)
+// join the one chain of passes.
+TEST_F(Connector, StartsDuringAPassLeaveOneChainOfPasses) {
+    TMMConnector other(hub_, clock_);
+    const tWAVEFORMATEX f = pcmFormat(8, 1, 22050);
+    other.SetPWaveFormat(&f);
+    other.SetAutoTrigger(false);
+    other.Opened();
+    other.Started();
+    start();
+    int passes = 0;
+    ToggleDuringPasses(connector_, other, passes);
+    for (int i = 0; i < 20; ++i) {
+        pass();
+        dispatcher_.runPending(); // the start messages posted during the pass
+        EXPECT_EQ(dispatcher_.pending(), 1u) << "passes queued after pass " << i;
+    }
+    EXPECT_TRUE(other.Running());
+    other.Stopped();
+    other.Closed();
+    stop();
 }
 
 TEST_F(Connector, TwinSlotsRefuseTheSameDisplay) {

@@ -202,6 +202,54 @@ TEST_F(MMWaveTest, CreatesAndWrites) {
     expectWaveError([&] { w.CreateFile(path("no/such/dir/x.wav"), f); }, "Unable to create wave file");
 }
 
+// A created file takes its target's place only when closed: until then the old file stays, a
+// file the user could not write is refused, and a link is written through.
+TEST_F(MMWaveTest, CreatedFilesReplaceTheirTargetOnlyWhenClosed) {
+    tWAVEFORMATEX f;
+    pcmBuildWaveHeader(&f, 8, 1, 8000);
+    const Bytes data = ramp(101);
+    Bytes expected;
+    appendChunk(expected, "fmt ", Bytes{1, 0, 1, 0, 0x40, 0x1F, 0, 0, 0x40, 0x1F, 0, 0, 1, 0, 8, 0, 0, 0});
+    appendChunk(expected, "data", data);
+    appendChunk(expected, "fact", Bytes{101, 0, 0, 0});
+    expected = riffWave(expected);
+    const Bytes old{'o', 'l', 'd'};
+    enum class Target { Absent, Present, ReadOnly, Link };
+    for (const Target t : {Target::Absent, Target::Present, Target::ReadOnly, Target::Link}) {
+        SCOPED_TRACE(int(t));
+        fs::remove_all(dir_);
+        fs::create_directories(dir_);
+        const std::string file = t == Target::Link ? "real.wav" : "t.wav";
+        if (t != Target::Absent)
+            writeFile(file, old);
+        if (t == Target::ReadOnly)
+            fs::permissions(path(file), fs::perms(0444));
+        if (t == Target::Link)
+            fs::create_symlink("real.wav", path("t.wav"));
+        const std::vector<std::string> before = listing();
+        TMMWave w;
+        if (t == Target::ReadOnly) {
+            expectWaveError([&] { w.CreateFile(path("t.wav"), f); }, "Unable to create wave file");
+            EXPECT_EQ(readFile(file), old);
+            EXPECT_EQ(listing(), before);
+            continue;
+        }
+        w.CreateFile(path("t.wav"), f);
+        ASSERT_EQ(w.WriteDataBytes(data.data(), 101), 101);
+        if (t == Target::Absent)
+            EXPECT_FALSE(fs::exists(path(file))) << "written in place";
+        else
+            EXPECT_EQ(readFile(file), old) << "written in place";
+        w.CloseFile();
+        EXPECT_EQ(readFile(file), expected);
+        EXPECT_EQ(fs::is_symlink(path("t.wav")), t == Target::Link);
+        EXPECT_EQ(listing(), (t == Target::Link ? std::vector<std::string>{"real.wav", "t.wav"}
+                                                : std::vector<std::string>{"t.wav"}));
+        w.OpenFile(); // bound to the new file under the name given
+        EXPECT_EQ(readAll(w), data);
+    }
+}
+
 TEST_F(MMWaveTest, ImportsRawBesideTheRawFile) {
     TMMWave w;
     expectWaveError([&] { w.ImportFromRaw("", 8, 1, 22050); }, "Invalid param passed!");

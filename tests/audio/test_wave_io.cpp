@@ -389,33 +389,6 @@ TEST_F(WaveIoTest, PositionsAndReads) {
     EXPECT_EQ(wioBuildFileInfoFromRAW(rb, path("none.raw"), 0, 8000, 1, 16), WIOERR_FILEIO);
 }
 
-TEST_F(WaveIoTest, TemporaryNamesNeverReplaceFiles) {
-    std::string name = path("target.wav");
-    ASSERT_TRUE(wioFileCreateTemp(name));
-    EXPECT_EQ(fs::path(name).parent_path(), dir_);
-    const std::string leaf = fs::path(name).filename().string();
-    EXPECT_EQ(leaf.front(), 'w');
-    EXPECT_EQ(fs::path(name).extension(), ".tmp");
-    EXPECT_TRUE(fs::exists(name));
-    EXPECT_EQ(fs::file_size(name), 0u);
-
-    // With every one of the 256 names taken, nothing is deleted and no name is given.
-    for (int i = 1; i <= 256; ++i) {
-        char taken[16];
-        std::snprintf(taken, sizeof taken, "w%X.tmp", i);
-        if (!fs::exists(path(taken)))
-            writeFile(taken, Bytes{'k', 'e', 'e', 'p'});
-    }
-    std::string none = path("x.wav");
-    EXPECT_FALSE(wioFileCreateTemp(none));
-    EXPECT_EQ(listing().size(), 256u);
-    for (const std::string& f : listing()) {
-        if (f != leaf) {
-            EXPECT_EQ(readFile(f), (Bytes{'k', 'e', 'e', 'p'})) << f;
-        }
-    }
-}
-
 // A data chunk that states more bytes than the file holds is read as far as it goes and marked;
 // sizes never filled in and chunks that fit are not.
 TEST_F(WaveIoTest, DataChunkCutShortIsMarked) {

@@ -1,12 +1,16 @@
 // The wave output over the virtual device: what reaches the device, the state machine and its
 // events, positions, limits and the exact error texts.
+#include "buffer_gate.h"
 #include "chain_fixture.h"
+#include "mm_wave_error.h"
 #include "user_notices.h"
 #include "wave_device_factory.h"
 #include "wave_out_error.h"
 #include "wave_out_functions.h"
 
 #include <chrono>
+#include <filesystem>
+#include <optional>
 #include <thread>
 
 using namespace vk350;
@@ -41,6 +45,24 @@ public:
         more = ++loads < 3;
     }
     int loads = 0;
+};
+
+// An endless source whose loads on another thread than its maker's wait at a gate.
+class GatedSource : public TMMDSPComponent {
+public:
+    void BufferLoad(TMMWaveHdr* h, bool& more) override {
+        if (std::this_thread::get_id() != maker_)
+            gate.pass();
+        h->dwBytesRecorded = std::min(h->dwBufferLength, h->dwCapacity);
+        std::fill_n(h->lpData, h->dwBytesRecorded, uint8_t(0x40));
+        more = true;
+        ++loads;
+    }
+    BufferGate gate;
+    std::atomic<int> loads{0};
+
+private:
+    const std::thread::id maker_ = std::this_thread::get_id();
 };
 
 } // namespace
@@ -545,8 +567,31 @@ TEST_F(WaveOut, ANewFormatStopsPlayback) {
     out_.Start(); // and the new file plays
     step(10000);
     EXPECT_EQ(device_.played().size() % 4, 0u);
-    out_.Stop();
+    file_.Wave().FreeWave(); // no format at all: the same
+    EXPECT_FALSE(out_.IsPlaying());
+    EXPECT_EQ(std::count(events_.begin(), events_.end(), "stop"), 2);
     out_.Close();
+}
+
+// A chain that cannot open (its file went away) leaves the output closed with the chain's own
+// error, reported once when OnError is set and raised as it is when not.
+TEST_F(WaveOut, AChainThatCannotOpenLeavesItClosedWithItsOwnError) {
+    for (const bool handler : {true, false}) {
+        events_.clear();
+        if (!handler)
+            out_.OnError = nullptr;
+        load(rampBytes(1000));
+        std::filesystem::remove(path("play" + std::to_string(loadCount_) + ".wav"));
+        try {
+            out_.Open();
+            ADD_FAILURE() << "opened";
+        } catch (const EMMWaveError& e) {
+            EXPECT_STREQ(e.what(), "Unable to open wave file");
+        }
+        EXPECT_FALSE(out_.IsOpen());
+        EXPECT_EQ(device_.openOutputs(), 0);
+        EXPECT_EQ(std::count(events_.begin(), events_.end(), "error Unable to open wave file"), handler ? 1 : 0);
+    }
 }
 
 TEST(WaveDeviceFactory, ChoosesByNameAndEnvironment) {
@@ -605,4 +650,51 @@ TEST_F(WaveOut, OptionalEventsAndDestructionWhilePlaying) {
     }
     EXPECT_EQ(hub_.pump(), nullptr);
     hub_.setPump(&pump_);
+}
+
+// In thread mode Stop, Close and destruction wait for the buffer the playback thread is
+// loading, and leave nothing that reads the source or writes to the device.
+TEST_F(WaveOut, ThreadModeStopCloseAndDestroyWaitForTheBufferInProcessing) {
+    enum class Action { Stop, Close, Destroy };
+    const tWAVEFORMATEX f = pcmFormat(8, 1, 22050);
+    for (const Action action : {Action::Stop, Action::Close, Action::Destroy}) {
+        SCOPED_TRACE(int(action));
+        GatedSource source;
+        std::optional<TMMWaveOut> out;
+        out.emplace(device_, dispatcher_);
+        source.SetOutput(&*out);
+        out->SetPWaveFormat(&f);
+        out->SetCallBackMode(cmThread);
+        int stops = 0;
+        out->OnStop = [&](TMMWaveOut&) { ++stops; };
+        out->Start();
+        std::thread opener;
+        ASSERT_TRUE(source.gate.catchOne([&] { step(10000); }, opener));
+        switch (action) {
+        case Action::Stop:
+            out->Stop();
+            break;
+        case Action::Close:
+            out->Close();
+            break;
+        case Action::Destroy:
+            out.reset();
+            break;
+        }
+        EXPECT_EQ(source.gate.inside(), 0) << "returned while a buffer was mid-way";
+        const int loads = source.loads;
+        opener.join();
+        for (int i = 0; i < 20; ++i)
+            step(10000);
+        EXPECT_EQ(source.loads, loads) << "the source was read afterwards";
+        EXPECT_EQ(device_.openOutputs(), action == Action::Stop ? 1 : 0);
+        if (out) {
+            EXPECT_FALSE(out->IsPlaying());
+            EXPECT_EQ(out->QueuedBuffers(), 0);
+            EXPECT_EQ(stops, 1);
+            out->Close();
+        }
+        EXPECT_EQ(device_.openOutputs(), 0);
+    }
+    file_.SetOutput(&out_);
 }
