@@ -25,6 +25,8 @@ JackRecordRing::~JackRecordRing() {
 }
 
 void JackRecordRing::copyIn(size_t at, const uint8_t* from, size_t n) {
+    if (n == 0)
+        return; // an empty record may come with no data pointer at all
     const size_t start = at & (size_ - 1);
     const size_t first = std::min(n, size_ - start);
     std::memcpy(memory_.get() + start, from, first);
@@ -32,6 +34,8 @@ void JackRecordRing::copyIn(size_t at, const uint8_t* from, size_t n) {
 }
 
 void JackRecordRing::copyOut(size_t at, uint8_t* to, size_t n) const {
+    if (n == 0)
+        return;
     const size_t start = at & (size_ - 1);
     const size_t first = std::min(n, size_ - start);
     std::memcpy(to, memory_.get() + start, first);
