@@ -7,6 +7,7 @@
 #include "pcm_convert.h"
 #include "pcm_support.h"
 #include "safe_file.h"
+#include "sample_converter.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -196,8 +197,12 @@ void TMMWave::CheckConvertible(const tWAVEFORMATEX* format) const {
         throw EMMWaveError("This wave file is not valid for conversion");
 }
 
-void TMMWave::ConvertBlocks(const tWAVEFORMATEX& format,
+void TMMWave::ConvertBlocks(const tWAVEFORMATEX& format, const ConversionOptions& options,
                             const std::function<void(const uint8_t*, uint32_t)>& sink) {
+    if (options != ConversionOptions{}) {
+        ConvertBlocksChosen(format, options, sink);
+        return;
+    }
     const PCMWAVEFORMAT src = pcmView(cb_->wfx);
     const PCMWAVEFORMAT dst = pcmView(format);
     const uint32_t total = bytesLeft_;
@@ -221,7 +226,43 @@ void TMMWave::ConvertBlocks(const tWAVEFORMATEX& format,
     }
 }
 
-void TMMWave::ConvertFile(const std::string& name, const tWAVEFORMATEX* format) {
+void TMMWave::ConvertBlocksChosen(const tWAVEFORMATEX& format, const ConversionOptions& options,
+                                  const std::function<void(const uint8_t*, uint32_t)>& sink) {
+    SampleConverter converter(cb_->wfx, format, options);
+    const uint32_t total = bytesLeft_;
+    const uint32_t blockSize = OneSecondBlock();
+    std::vector<uint8_t> in(blockSize);
+    std::vector<uint8_t> converted;
+    const int passes = converter.NeedsPeak() ? 2 : 1;
+    for (int pass = 0; pass < passes; ++pass) {
+        const bool measuring = pass + 1 < passes;
+        SetPosition(0);
+        uint32_t done = 0;
+        while (done < total) {
+            const int64_t got = ReadDataBytes(in.data(), std::min(blockSize, total - done));
+            if (got <= 0)
+                break;
+            done += static_cast<uint32_t>(got);
+            converted.clear();
+            if (measuring)
+                converter.Measure(in.data(), size_t(got));
+            else
+                converter.Convert(in.data(), size_t(got), converted);
+            if (!converted.empty())
+                sink(converted.data(), static_cast<uint32_t>(converted.size()));
+            if (Progress(uint32_t((uint64_t(pass) * total + done) / passes), total))
+                throw Cancelled{};
+        }
+        if (measuring)
+            converter.EndMeasure();
+    }
+    converted.clear();
+    converter.Finish(converted);
+    if (!converted.empty())
+        sink(converted.data(), static_cast<uint32_t>(converted.size()));
+}
+
+void TMMWave::ConvertFile(const std::string& name, const tWAVEFORMATEX* format, const ConversionOptions& options) {
     if (name.empty())
         throw EMMWaveError("Invalid param passed!");
     CheckConvertible(format);
@@ -233,14 +274,15 @@ void TMMWave::ConvertFile(const std::string& name, const tWAVEFORMATEX* format) 
             TempTarget out(fullName(name));
             out.create(*format, ioBufferSize_);
             wioCopyFileInfo(out.block.get(), cb_.get());
-            ConvertBlocks(*format, [&](const uint8_t* data, uint32_t bytes) { out.write(data, bytes, ioBufferSize_); });
+            ConvertBlocks(*format, options,
+                          [&](const uint8_t* data, uint32_t bytes) { out.write(data, bytes, ioBufferSize_); });
             CloseFile();
             out.commit();
         });
     RereadIfReplaced(fullName(name));
 }
 
-std::vector<uint8_t> TMMWave::ConvertToBytes(const tWAVEFORMATEX* format) {
+std::vector<uint8_t> TMMWave::ConvertToBytes(const tWAVEFORMATEX* format, const ConversionOptions& options) {
     CheckConvertible(format);
     std::vector<uint8_t> result;
     runFileJob(
@@ -248,7 +290,7 @@ std::vector<uint8_t> TMMWave::ConvertToBytes(const tWAVEFORMATEX* format) {
         [&] {
             SetPosition(0);
             OpenFile();
-            ConvertBlocks(*format,
+            ConvertBlocks(*format, options,
                           [&](const uint8_t* data, uint32_t bytes) { result.insert(result.end(), data, data + bytes); });
             CloseFile();
         });
