@@ -36,8 +36,8 @@ void BandLimitedResampler::Run(const float* in, size_t frames, std::vector<float
         out.resize(at + room * channels_);
         size_t used = 0;
         size_t made = 0;
-        const soxr_error_t error = soxr_process(soxr_, in, in ? frames : 0, in ? &used : nullptr,
-                                                out.data() + at, room, &made);
+        const soxr_error_t error =
+            soxr_process(soxr_, in, in ? frames : 0, in ? &used : nullptr, out.data() + at, room, &made);
         out.resize(at + made * channels_);
         if (error)
             throw EMMWaveError("Unable to convert wave file");

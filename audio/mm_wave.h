@@ -113,7 +113,8 @@ public:
     // Exact without normalising, the default, is the converter's own conversion byte for byte.
     // Normalising reads the wave twice (its peak, then the conversion); the progress runs once
     // from start to end over both.
-    void ConvertFile(const std::string& name, const tWAVEFORMATEX* format, const ConversionOptions& options = {});
+    void ConvertFile(const std::string& name, const tWAVEFORMATEX* format,
+                     const ConversionOptions& options = {});
     // Converts as ConvertFile does, with its progress and errors, into memory: the audio bytes
     // of the converted wave.
     std::vector<uint8_t> ConvertToBytes(const tWAVEFORMATEX* format, const ConversionOptions& options = {});

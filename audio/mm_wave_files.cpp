@@ -262,7 +262,8 @@ void TMMWave::ConvertBlocksChosen(const tWAVEFORMATEX& format, const ConversionO
         sink(converted.data(), static_cast<uint32_t>(converted.size()));
 }
 
-void TMMWave::ConvertFile(const std::string& name, const tWAVEFORMATEX* format, const ConversionOptions& options) {
+void TMMWave::ConvertFile(const std::string& name, const tWAVEFORMATEX* format,
+                          const ConversionOptions& options) {
     if (name.empty())
         throw EMMWaveError("Invalid param passed!");
     CheckConvertible(format);
@@ -274,8 +275,9 @@ void TMMWave::ConvertFile(const std::string& name, const tWAVEFORMATEX* format, 
             TempTarget out(fullName(name));
             out.create(*format, ioBufferSize_);
             wioCopyFileInfo(out.block.get(), cb_.get());
-            ConvertBlocks(*format, options,
-                          [&](const uint8_t* data, uint32_t bytes) { out.write(data, bytes, ioBufferSize_); });
+            ConvertBlocks(*format, options, [&](const uint8_t* data, uint32_t bytes) {
+                out.write(data, bytes, ioBufferSize_);
+            });
             CloseFile();
             out.commit();
         });
@@ -290,8 +292,9 @@ std::vector<uint8_t> TMMWave::ConvertToBytes(const tWAVEFORMATEX* format, const 
         [&] {
             SetPosition(0);
             OpenFile();
-            ConvertBlocks(*format, options,
-                          [&](const uint8_t* data, uint32_t bytes) { result.insert(result.end(), data, data + bytes); });
+            ConvertBlocks(*format, options, [&](const uint8_t* data, uint32_t bytes) {
+                result.insert(result.end(), data, data + bytes);
+            });
             CloseFile();
         });
     return result;

@@ -25,8 +25,8 @@ SampleConverter::SampleConverter(const tWAVEFORMATEX& source, const tWAVEFORMATE
     middle_.nBlockAlign = uint16_t(2 * channels_);
     middle_.nAvgBytesPerSec = middle_.nBlockAlign * middle_.nSamplesPerSec;
     if (options_.quality == ConversionQuality::BandLimited)
-        resampler_ = std::make_unique<BandLimitedResampler>(source.nSamplesPerSec, target.nSamplesPerSec,
-                                                            channels_);
+        resampler_ =
+            std::make_unique<BandLimitedResampler>(source.nSamplesPerSec, target.nSamplesPerSec, channels_);
 }
 
 // Channels mixed as the exact way mixes them (the mean of left and right), without its
