@@ -98,9 +98,10 @@ TEST_F(ConversionTest, ToneFiguresOfTheBandLimitedConversion) {
     const Case cases[] = {
         // The exact way keeps every second frame: the tone folds down to 7050 Hz at full level.
         {"15 kHz, exact", 44100, 1, false, 15000, -6, kExact, 7050, kNone, big, big, big},
-        {"15 kHz, band-limited", 44100, 1, false, 15000, -6, kBandLimited, 7050, kNone, sineRms(-6) - 36, -45, big},
-        {"15 kHz stereo from 48000", 48000, 2, false, 15000, -6, kBandLimited, 7050, kNone, sineRms(-6) - 36, -45,
+        {"15 kHz, band-limited", 44100, 1, false, 15000, -6, kBandLimited, 7050, kNone, sineRms(-6) - 36, -45,
          big},
+        {"15 kHz stereo from 48000", 48000, 2, false, 15000, -6, kBandLimited, 7050, kNone, sineRms(-6) - 36,
+         -45, big},
         {"1 kHz, band-limited", 44100, 1, false, 1000, -6, kBandLimited, 3000, sineRms(-6), -60, big, -36},
         {"1 kHz left only, mixed", 44100, 2, true, 1000, -6, kBandLimited, 3000, sineRms(-12), -60, big, -30},
         {"1 kHz up from 11025", 11025, 1, false, 1000, -6, kBandLimited, 3000, sineRms(-6), -60, big, -36},
@@ -112,9 +113,9 @@ TEST_F(ConversionTest, ToneFiguresOfTheBandLimitedConversion) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        const Bytes out = convert(pcmWave(16, c.channels, c.rate, sine16(c.rate, c.channels, c.hz, c.peakDb,
-                                                                          c.rightSilent)),
-                                  c.options);
+        const Bytes out = convert(
+            pcmWave(16, c.channels, c.rate, sine16(c.rate, c.channels, c.hz, c.peakDb, c.rightSilent)),
+            c.options);
         ASSERT_NEAR(double(out.size()), 2 * 22050, 2);
         const ToneFigures f = MeasureTone(FromUnsigned8(out), 22050, c.hz > 11025 ? c.at : c.hz, c.at);
         if (c.options == kExact) {
@@ -136,8 +137,11 @@ TEST_F(ConversionTest, ExactKeepsItsBytesAndNormalisingAFullScaleSoundChangesNon
         uint32_t from;
         uint32_t to;
     };
-    const Case cases[] = {{16, 2, 44100, 22050}, {16, 1, 22050, 44100}, {8, 2, 11025, 8000},
-                          {8, 1, 48000, 32000},  {16, 2, 22050, 22050}};
+    const Case cases[] = {{16, 2, 44100, 22050},
+                          {16, 1, 22050, 44100},
+                          {8, 2, 11025, 8000},
+                          {8, 1, 48000, 32000},
+                          {16, 2, 22050, 22050}};
     std::minstd_rand random(24);
     for (const Case& c : cases) {
         SCOPED_TRACE(std::to_string(c.bits) + " bits " + std::to_string(c.channels) + " ch " +
@@ -166,7 +170,8 @@ TEST_F(ConversionTest, ExactKeepsItsBytesAndNormalisingAFullScaleSoundChangesNon
         EXPECT_EQ(w.ConvertToBytes(&editor, kExactNormalised), plain);
         w.ConvertFile(path("out.wav"), &editor, kExact);
         const Bytes file = readFile("out.wav");
-        EXPECT_EQ(Bytes(file.begin() + 46, file.begin() + 46 + long(plain.size())), plain) << "the same in a file";
+        EXPECT_EQ(Bytes(file.begin() + 46, file.begin() + 46 + long(plain.size())), plain)
+            << "the same in a file";
     }
 }
 
@@ -191,7 +196,8 @@ TEST_F(ConversionTest, NormalisingReachesFullScaleAndNeverClips) {
         bool clipped; // expected to lose its peaks (what normalising must prevent)
     };
     const Case cases[] = {
-        {"sine at -12 dBFS, exact", pcmWave(16, 2, 44100, sine16(44100, 2, 1000, -12)), kExactNormalised, false},
+        {"sine at -12 dBFS, exact", pcmWave(16, 2, 44100, sine16(44100, 2, 1000, -12)), kExactNormalised,
+         false},
         {"sine at -12 dBFS, band-limited", pcmWave(16, 2, 44100, sine16(44100, 2, 1000, -12)),
          kBandLimitedNormalised, false},
         {"8-bit sine, exact", quiet8(22050), kExactNormalised, false},
@@ -206,7 +212,8 @@ TEST_F(ConversionTest, NormalisingReachesFullScaleAndNeverClips) {
         const Bytes out = convert(c.wave, c.options);
         ASSERT_FALSE(out.empty());
         const auto [low, high] = std::minmax_element(out.begin(), out.end());
-        EXPECT_TRUE(*low <= 1 || *high == 255) << "peak reaches full scale: " << int(*low) << ".." << int(*high);
+        EXPECT_TRUE(*low <= 1 || *high == 255)
+            << "peak reaches full scale: " << int(*low) << ".." << int(*high);
         EXPECT_EQ(clipped(out), c.clipped);
     }
 }
@@ -215,7 +222,8 @@ TEST_F(ConversionTest, SilenceStaysSilentEveryWay) {
     for (const ConversionOptions& options : {kExactNormalised, kBandLimited, kBandLimitedNormalised}) {
         const Bytes out = convert(pcmWave(16, 2, 44100, Bytes(44100 * 4, 0)), options);
         ASSERT_NEAR(double(out.size()), 22050, 1);
-        EXPECT_EQ(std::count(out.begin(), out.end(), 128), long(out.size())) << "no hiss, no scaling of nothing";
+        EXPECT_EQ(std::count(out.begin(), out.end(), 128), long(out.size()))
+            << "no hiss, no scaling of nothing";
     }
 }
 

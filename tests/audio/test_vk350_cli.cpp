@@ -111,7 +111,8 @@ TEST_F(Vk350Cli, QualityAndNormaliseChooseTheWayOfConverting) {
             const Bytes file = readFile(out);
             const size_t skip = out == std::string("out.bin") ? 0 : 46;
             ASSERT_GE(file.size(), skip + expect.size());
-            EXPECT_EQ(Bytes(file.begin() + long(skip), file.begin() + long(skip + expect.size())), expect) << out;
+            EXPECT_EQ(Bytes(file.begin() + long(skip), file.begin() + long(skip + expect.size())), expect)
+                << out;
         }
     }
 }

@@ -21,7 +21,8 @@ double Db(double meanSquare) {
 
 } // namespace
 
-ToneFigures MeasureTone(const std::vector<float>& samples, double rate, double frequency, double atFrequency) {
+ToneFigures MeasureTone(const std::vector<float>& samples, double rate, double frequency,
+                        double atFrequency) {
     if (samples.size() < size_t(kLength))
         throw std::invalid_argument("too few samples to measure");
     std::vector<float> block(samples.begin() + (samples.size() - kLength) / 2,
@@ -61,7 +62,8 @@ ToneFigures MeasureTone(const std::vector<float>& samples, double rate, double f
 
 std::vector<float> FromUnsigned8(const std::vector<uint8_t>& bytes) {
     std::vector<float> out(bytes.size());
-    std::transform(bytes.begin(), bytes.end(), out.begin(), [](uint8_t b) { return (float(b) - 128.0f) / 128.0f; });
+    std::transform(bytes.begin(), bytes.end(), out.begin(),
+                   [](uint8_t b) { return (float(b) - 128.0f) / 128.0f; });
     return out;
 }
 
