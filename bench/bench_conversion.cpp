@@ -102,13 +102,20 @@ void BM_MinuteCommand(benchmark::State& state) {
     for (auto _ : state)
         if (std::system(line.c_str()) != 0)
             state.SkipWithError(("failed: " + line).c_str());
-    state.SetLabel(way == kSoxWay ? "sox rate -v dither" : way == kBest ? "vk350 --quality best" : "vk350 exact");
+    state.SetLabel(way == kSoxWay ? "sox rate -v dither"
+                   : way == kBest ? "vk350 --quality best"
+                                  : "vk350 exact");
 }
-BENCHMARK(BM_MinuteCommand)->Arg(kExact)->Arg(kBest)->Arg(kSoxWay)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_MinuteCommand)
+    ->Arg(kExact)
+    ->Arg(kBest)
+    ->Arg(kSoxWay)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 void BM_MinuteInProcess(benchmark::State& state) {
-    const ConversionOptions options{state.range(0) ? ConversionQuality::BandLimited : ConversionQuality::Exact,
-                                    state.range(1) != 0};
+    const ConversionOptions options{
+        state.range(0) ? ConversionQuality::BandLimited : ConversionQuality::Exact, state.range(1) != 0};
     tWAVEFORMATEX editor;
     pcmBuildWaveHeader(&editor, 8, 1, 22050);
     TMMWave wave;
