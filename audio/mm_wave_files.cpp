@@ -197,6 +197,27 @@ void TMMWave::CheckConvertible(const tWAVEFORMATEX* format) const {
         throw EMMWaveError("This wave file is not valid for conversion");
 }
 
+namespace {
+
+// Reads the opened wave from its position up to total bytes, one buffer at a time, and hands
+// each to take with the bytes done so far; the reading ends early when it delivers nothing or
+// take returns false.
+template <class Take>
+void readBlocks(TMMWave& wave, uint32_t total, std::vector<uint8_t>& buffer, Take&& take) {
+    const auto size = static_cast<uint32_t>(buffer.size());
+    uint32_t done = 0;
+    while (done < total) {
+        const int64_t got = wave.ReadDataBytes(buffer.data(), std::min(size, total - done));
+        if (got <= 0)
+            break;
+        done += static_cast<uint32_t>(got);
+        if (!take(static_cast<uint32_t>(got), done))
+            break;
+    }
+}
+
+} // namespace
+
 void TMMWave::ConvertBlocks(const tWAVEFORMATEX& format, const ConversionOptions& options,
                             const std::function<void(const uint8_t*, uint32_t)>& sink) {
     if (options != ConversionOptions{}) {
@@ -211,55 +232,48 @@ void TMMWave::ConvertBlocks(const tWAVEFORMATEX& format, const ConversionOptions
     // A short last block may yield one frame more than its share; one spare frame covers it.
     const int64_t outSize = PCMCONVERTSIZEOUTPUTDATA(dst, src, blockSize) + format.nBlockAlign;
     std::vector<uint8_t> converted(static_cast<size_t>(outSize));
-    uint32_t done = 0;
-    while (done < total) {
-        const int64_t got = ReadDataBytes(in.data(), std::min(blockSize, total - done));
-        if (got <= 0)
-            break;
-        done += static_cast<uint32_t>(got);
+    readBlocks(*this, total, in, [&](uint32_t got, uint32_t done) {
         const int64_t bytes = PCMCONVERT(dst, converted, src, in.data(), got);
         if (bytes <= 0)
-            break;
+            return false;
         sink(converted.data(), static_cast<uint32_t>(bytes));
         if (Progress(done, total))
             throw Cancelled{};
-    }
+        return true;
+    });
 }
 
 void TMMWave::ConvertBlocksChosen(const tWAVEFORMATEX& format, const ConversionOptions& options,
                                   const std::function<void(const uint8_t*, uint32_t)>& sink) {
     SampleConverter converter(cb_->wfx, format, options);
     const uint32_t total = bytesLeft_;
-    const uint32_t blockSize = OneSecondBlock();
-    std::vector<uint8_t> in(blockSize);
+    std::vector<uint8_t> in(OneSecondBlock());
     std::vector<uint8_t> converted;
+    const auto hand = [&] {
+        if (!converted.empty())
+            sink(converted.data(), static_cast<uint32_t>(converted.size()));
+        converted.clear();
+    };
+    // Normalising reads the wave once for its peak, then again to convert it.
     const int passes = converter.NeedsPeak() ? 2 : 1;
     for (int pass = 0; pass < passes; ++pass) {
         const bool measuring = pass + 1 < passes;
         SetPosition(0);
-        uint32_t done = 0;
-        while (done < total) {
-            const int64_t got = ReadDataBytes(in.data(), std::min(blockSize, total - done));
-            if (got <= 0)
-                break;
-            done += static_cast<uint32_t>(got);
-            converted.clear();
+        readBlocks(*this, total, in, [&](uint32_t got, uint32_t done) {
             if (measuring)
-                converter.Measure(in.data(), size_t(got));
+                converter.Measure(in.data(), got);
             else
-                converter.Convert(in.data(), size_t(got), converted);
-            if (!converted.empty())
-                sink(converted.data(), static_cast<uint32_t>(converted.size()));
+                converter.Convert(in.data(), got, converted);
+            hand();
             if (Progress(uint32_t((uint64_t(pass) * total + done) / passes), total))
                 throw Cancelled{};
-        }
+            return true;
+        });
         if (measuring)
             converter.EndMeasure();
     }
-    converted.clear();
     converter.Finish(converted);
-    if (!converted.empty())
-        sink(converted.data(), static_cast<uint32_t>(converted.size()));
+    hand();
 }
 
 void TMMWave::ConvertFile(const std::string& name, const tWAVEFORMATEX* format,
