@@ -189,12 +189,15 @@ TEST_F(ConversionTest, NormalisingReachesFullScaleAndNeverClips) {
             b.push_back(uint8_t(128 + std::lround(40 * std::sin(2 * kPi * 440 * i / rate))));
         return pcmWave(8, 1, rate, b);
     };
-    // Its negative half at a third of the positive one: the higher side sets the gain.
-    Bytes lopsided;
-    for (int i = 0; i < 2 * 44100; ++i) {
-        const double v = 8000 * std::sin(2 * kPi * 500 * i / 44100);
-        appendLE16(lopsided, uint16_t(int16_t(std::lround(v > 0 ? v : v / 3))));
-    }
+    // Its negative half at a third of the positive one, or none: the higher side sets the gain.
+    const auto lopsided = [](double below) {
+        Bytes b;
+        for (int i = 0; i < 2 * 44100; ++i) {
+            const double v = 8000 * std::sin(2 * kPi * 500 * i / 44100);
+            appendLE16(b, uint16_t(int16_t(std::lround(v > 0 ? v : v * below))));
+        }
+        return pcmWave(16, 1, 44100, b);
+    };
     struct Case {
         const char* what;
         Bytes wave;
@@ -212,8 +215,9 @@ TEST_F(ConversionTest, NormalisingReachesFullScaleAndNeverClips) {
         {"full-scale square, band-limited", square(0), kBandLimitedNormalised, false},
         {"full-scale square, not normalised", square(0), kBandLimited, true},
         {"square at -20 dBFS, band-limited", square(-20), kBandLimitedNormalised, false},
-        {"lopsided, exact", pcmWave(16, 1, 44100, lopsided), kExactNormalised, false},
-        {"lopsided, band-limited", pcmWave(16, 1, 44100, lopsided), kBandLimitedNormalised, false},
+        {"lopsided, exact", lopsided(1.0 / 3), kExactNormalised, false},
+        {"lopsided, band-limited", lopsided(1.0 / 3), kBandLimitedNormalised, false},
+        {"one-sided, exact", lopsided(0), kExactNormalised, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
