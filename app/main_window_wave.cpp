@@ -146,11 +146,14 @@ bool TForm1::ConvertWaveFile(const QString& source, const QString& workFile) {
             throw EMMWaveError("The file holds no sound");
         const QString destination = WorkFile(workFile);
         tWAVEFORMATEX format;
-        if (options_)
+        ConversionOptions conversion;
+        if (options_) {
             format = options_->WaveFormat();
-        else
+            conversion = options_->Conversion();
+        } else {
             pcmBuildWaveHeader(&format, 8, 1, kDefaultRate);
-        wave.ConvertFile(Encoded(destination), &format);
+        }
+        wave.ConvertFile(Encoded(destination), &format, conversion);
         int64_t whole = 0;
         const std::vector<uint8_t> bytes = ReadDataChunk(Encoded(destination), sqSampleEdit1->Max(), whole);
         wave.FreeWave();

@@ -34,6 +34,8 @@ std::vector<Field> Fields(OptionsSettings& s) {
         {"MIDIOUT", &s.MIDIOUT},
         {"AudioOUT", &s.AudioOUT},
         {"AudioBufsz", &s.AudioBufsz},
+        {"Conversion", &s.Conversion},
+        {"Normalise", &s.Normalise},
     };
     struct ColorName {
         Swatch row;
@@ -92,6 +94,7 @@ const char* const kLooks[] = {
 const char* const kWindow[] = {"EN4", "TempPath"};
 const char* const kMidi[] = {"MIDIIN", "MIDIOUT"};
 const char* const kAudio[] = {"AudioBufsz", "AudioOUT"};
+const char* const kConversion[] = {"Conversion", "Normalise"};
 
 const char* const kWriteOrder[] = {
     "PX4",
@@ -129,6 +132,8 @@ const char* const kWriteOrder[] = {
     "BColorWaveMinmax",
     "AudioOUT",
     "AudioBufsz",
+    "Conversion",
+    "Normalise",
 };
 
 Target Find(std::vector<Field>& fields, const char* name) {
@@ -198,6 +203,8 @@ bool ReadSettingsGroup(const SettingsStore& store, SettingsGroup group, OptionsS
         return ReadNames(store, s, kMidi);
     case SettingsGroup::Audio:
         return ReadNames(store, s, kAudio);
+    case SettingsGroup::Conversion:
+        return ReadNames(store, s, kConversion);
     }
     return false;
 }

@@ -28,6 +28,9 @@ struct OptionsSettings {
     int MIDIOUT = -1;
     int AudioOUT = -1;
     int AudioBufsz = 100;
+    // How WAV files are converted: 0 exact, 1 band-limited; and whether to normalise first.
+    int Conversion = 0;
+    bool Normalise = false;
 };
 
 enum class SettingsGroup {
@@ -35,6 +38,8 @@ enum class SettingsGroup {
     Window, // EN4, TempPath: the rest of the first group, read only when Looks was complete
     Midi,   // MIDIIN, MIDIOUT
     Audio,  // AudioBufsz, AudioOUT
+    // Conversion, Normalise
+    Conversion,
 };
 
 // Reads one group in its order; true when every value of it was there. Nothing is read when

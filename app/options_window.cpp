@@ -127,6 +127,24 @@ QWidget* TForm4::CreateAudioPage() {
     connect(group, &QButtonGroup::idClicked, this, [this](int index) { RateClick(index); });
     column->addWidget(rates);
 
+    auto* conversion = new QGroupBox(QStringLiteral("Conversion"), page);
+    auto* conversionRow = new QHBoxLayout(conversion);
+    auto* ways = new QButtonGroup(conversion);
+    const char* const wayNames[] = {"Exact", "Band-limited"};
+    for (size_t i = 0; i < rbConversion.size(); ++i) {
+        rbConversion[i] = new QRadioButton(QLatin1String(wayNames[i]), conversion);
+        conversionRow->addWidget(rbConversion[i]);
+        ways->addButton(rbConversion[i], int(i));
+    }
+    rbConversion[0]->setChecked(true);
+    rbConversion[1]->setToolTip(
+        QStringLiteral("Filtered rate change and dithered 8 bits: best for hi-hats and cymbals"));
+    cbNormalise = new QCheckBox(QStringLiteral("Normalise"), conversion);
+    cbNormalise->setToolTip(QStringLiteral("Bring the peak to full scale before the 8-bit step"));
+    conversionRow->addWidget(cbNormalise);
+    conversionRow->addStretch(1);
+    column->addWidget(conversion);
+
     // Kept out of sight; their logic runs all the same.
     auto* hidden = new QWidget(page);
     auto* hiddenRow = new QHBoxLayout(hidden);
@@ -296,6 +314,8 @@ void TForm4::FormCreate() {
     // 6. The sample format.
     RateClick(2);
     rbRate[2]->setChecked(true);
+    // The way of converting WAV files, stored after the values above.
+    ReadConversion();
     // 7. The work folder is worked out where it is used (WorkFolder).
     ShowTempFolder(lbCheminTemp->text());
 

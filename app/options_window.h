@@ -5,6 +5,7 @@
 #pragma once
 
 #include "bank_slots.h"
+#include "conversion_options.h"
 #include "dialogs.h"
 #include "kvb9_setup.h"
 #include "log_memo.h"
@@ -97,6 +98,8 @@ public:
     // The editor's raw sample format: 8 bits, mono, the chosen rate.
     uint32_t SampleRate() const { return rate_; }
     const tWAVEFORMATEX& WaveFormat() const { return format_; }
+    // How WAV files are converted to that format, as chosen on the Audio page.
+    ConversionOptions Conversion() const;
     // Bytes of all output buffers together.
     int TotalBufferSize() const { return totalBufferSize_; }
 
@@ -118,6 +121,8 @@ public:
     QLabel* lbBufferSize = nullptr;      // hidden
     QWidget* gbPlayback = nullptr;       // hidden
     std::array<QRadioButton*, 3> rbPlayback{};
+    std::array<QRadioButton*, 2> rbConversion{}; // "Exact", "Band-limited"
+    QCheckBox* cbNormalise = nullptr;
     // MIDI page.
     QComboBox* cbMidiIn = nullptr;
     QComboBox* cbMidiOut = nullptr;
@@ -176,6 +181,7 @@ private:
     void UpdateBufferLabel();
     void RateClick(int index);
     void PlaybackClick(int index);
+    void ReadConversion();
 
     // MIDI (options_window_midi.cpp).
     void FillMidiLists();

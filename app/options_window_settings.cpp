@@ -101,6 +101,8 @@ void TForm4::GatherSettings() {
     settings_.bank.steps = potStepsBank->State();
     settings_.AudioOUT = cbAudioOut->currentIndex();
     settings_.AudioBufsz = potBufferCount->State();
+    settings_.Conversion = rbConversion[1]->isChecked() ? 1 : 0;
+    settings_.Normalise = cbNormalise->isChecked();
 }
 
 void TForm4::WriteSettings() {
@@ -270,6 +272,22 @@ void TForm4::RateClick(int index) {
     rate_ = kRates[size_t(index)];
     pcmBuildWaveHeader(&format_, 8, 1, rate_);
     UpdateBufferLabel();
+}
+
+// A missing value keeps the default, Exact without normalising; a number that names no way
+// of converting is taken as Exact.
+void TForm4::ReadConversion() {
+    ReadSettingsGroup(links_.store, SettingsGroup::Conversion, settings_);
+    rbConversion[settings_.Conversion == 1 ? 1 : 0]->setChecked(true);
+    cbNormalise->setChecked(settings_.Normalise);
+}
+
+ConversionOptions TForm4::Conversion() const {
+    ConversionOptions options;
+    if (rbConversion[1]->isChecked())
+        options.quality = ConversionQuality::BandLimited;
+    options.normalise = cbNormalise->isChecked();
+    return options;
 }
 
 void TForm4::PlaybackClick(int index) {

@@ -4,6 +4,7 @@
 // Window thread only.
 #pragma once
 
+#include "conversion_options.h"
 #include "wave_io.h"
 
 #include <cstdint>
@@ -109,10 +110,14 @@ public:
     void ImportFromRaw(const std::string& name, uint16_t bitsPerSample, uint16_t channels,
                        uint32_t sampleRate);
     void SaveToFile(const std::string& name);
-    void ConvertFile(const std::string& name, const tWAVEFORMATEX* format);
+    // Exact without normalising, the default, is the converter's own conversion byte for byte.
+    // Normalising reads the wave twice (its peak, then the conversion); the progress runs once
+    // from start to end over both.
+    void ConvertFile(const std::string& name, const tWAVEFORMATEX* format,
+                     const ConversionOptions& options = {});
     // Converts as ConvertFile does, with its progress and errors, into memory: the audio bytes
     // of the converted wave.
-    std::vector<uint8_t> ConvertToBytes(const tWAVEFORMATEX* format);
+    std::vector<uint8_t> ConvertToBytes(const tWAVEFORMATEX* format, const ConversionOptions& options = {});
 
 private:
     void Changed();
@@ -126,7 +131,11 @@ private:
     void CheckConvertible(const tWAVEFORMATEX* format) const;
     // Reads the opened wave from its start in one-second blocks and hands each, converted to
     // format, to sink.
-    void ConvertBlocks(const tWAVEFORMATEX& format, const std::function<void(const uint8_t*, uint32_t)>& sink);
+    void ConvertBlocks(const tWAVEFORMATEX& format, const ConversionOptions& options,
+                       const std::function<void(const uint8_t*, uint32_t)>& sink);
+    // The same, the chosen way other than the exact default (SampleConverter).
+    void ConvertBlocksChosen(const tWAVEFORMATEX& format, const ConversionOptions& options,
+                             const std::function<void(const uint8_t*, uint32_t)>& sink);
 
     PWAVEIOCB cb_;
     std::string fileName_;

@@ -7,6 +7,7 @@
 #include "pcm_convert.h"
 #include "pcm_support.h"
 #include "safe_file.h"
+#include "sample_converter.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -196,8 +197,33 @@ void TMMWave::CheckConvertible(const tWAVEFORMATEX* format) const {
         throw EMMWaveError("This wave file is not valid for conversion");
 }
 
-void TMMWave::ConvertBlocks(const tWAVEFORMATEX& format,
+namespace {
+
+// Reads the opened wave from its position up to total bytes, one buffer at a time, and hands
+// each to take with the bytes done so far; the reading ends early when it delivers nothing or
+// take returns false.
+template <class Take>
+void readBlocks(TMMWave& wave, uint32_t total, std::vector<uint8_t>& buffer, Take&& take) {
+    const auto size = static_cast<uint32_t>(buffer.size());
+    uint32_t done = 0;
+    while (done < total) {
+        const int64_t got = wave.ReadDataBytes(buffer.data(), std::min(size, total - done));
+        if (got <= 0)
+            break;
+        done += static_cast<uint32_t>(got);
+        if (!take(static_cast<uint32_t>(got), done))
+            break;
+    }
+}
+
+} // namespace
+
+void TMMWave::ConvertBlocks(const tWAVEFORMATEX& format, const ConversionOptions& options,
                             const std::function<void(const uint8_t*, uint32_t)>& sink) {
+    if (options != ConversionOptions{}) {
+        ConvertBlocksChosen(format, options, sink);
+        return;
+    }
     const PCMWAVEFORMAT src = pcmView(cb_->wfx);
     const PCMWAVEFORMAT dst = pcmView(format);
     const uint32_t total = bytesLeft_;
@@ -206,22 +232,52 @@ void TMMWave::ConvertBlocks(const tWAVEFORMATEX& format,
     // A short last block may yield one frame more than its share; one spare frame covers it.
     const int64_t outSize = PCMCONVERTSIZEOUTPUTDATA(dst, src, blockSize) + format.nBlockAlign;
     std::vector<uint8_t> converted(static_cast<size_t>(outSize));
-    uint32_t done = 0;
-    while (done < total) {
-        const int64_t got = ReadDataBytes(in.data(), std::min(blockSize, total - done));
-        if (got <= 0)
-            break;
-        done += static_cast<uint32_t>(got);
+    readBlocks(*this, total, in, [&](uint32_t got, uint32_t done) {
         const int64_t bytes = PCMCONVERT(dst, converted, src, in.data(), got);
         if (bytes <= 0)
-            break;
+            return false;
         sink(converted.data(), static_cast<uint32_t>(bytes));
         if (Progress(done, total))
             throw Cancelled{};
-    }
+        return true;
+    });
 }
 
-void TMMWave::ConvertFile(const std::string& name, const tWAVEFORMATEX* format) {
+void TMMWave::ConvertBlocksChosen(const tWAVEFORMATEX& format, const ConversionOptions& options,
+                                  const std::function<void(const uint8_t*, uint32_t)>& sink) {
+    SampleConverter converter(cb_->wfx, format, options);
+    const uint32_t total = bytesLeft_;
+    std::vector<uint8_t> in(OneSecondBlock());
+    std::vector<uint8_t> converted;
+    const auto hand = [&] {
+        if (!converted.empty())
+            sink(converted.data(), static_cast<uint32_t>(converted.size()));
+        converted.clear();
+    };
+    // Normalising reads the wave once for its peak, then again to convert it.
+    const int passes = converter.NeedsPeak() ? 2 : 1;
+    for (int pass = 0; pass < passes; ++pass) {
+        const bool measuring = pass + 1 < passes;
+        SetPosition(0);
+        readBlocks(*this, total, in, [&](uint32_t got, uint32_t done) {
+            if (measuring)
+                converter.Measure(in.data(), got);
+            else
+                converter.Convert(in.data(), got, converted);
+            hand();
+            if (Progress(uint32_t((uint64_t(pass) * total + done) / passes), total))
+                throw Cancelled{};
+            return true;
+        });
+        if (measuring)
+            converter.EndMeasure();
+    }
+    converter.Finish(converted);
+    hand();
+}
+
+void TMMWave::ConvertFile(const std::string& name, const tWAVEFORMATEX* format,
+                          const ConversionOptions& options) {
     if (name.empty())
         throw EMMWaveError("Invalid param passed!");
     CheckConvertible(format);
@@ -233,14 +289,16 @@ void TMMWave::ConvertFile(const std::string& name, const tWAVEFORMATEX* format) 
             TempTarget out(fullName(name));
             out.create(*format, ioBufferSize_);
             wioCopyFileInfo(out.block.get(), cb_.get());
-            ConvertBlocks(*format, [&](const uint8_t* data, uint32_t bytes) { out.write(data, bytes, ioBufferSize_); });
+            ConvertBlocks(*format, options, [&](const uint8_t* data, uint32_t bytes) {
+                out.write(data, bytes, ioBufferSize_);
+            });
             CloseFile();
             out.commit();
         });
     RereadIfReplaced(fullName(name));
 }
 
-std::vector<uint8_t> TMMWave::ConvertToBytes(const tWAVEFORMATEX* format) {
+std::vector<uint8_t> TMMWave::ConvertToBytes(const tWAVEFORMATEX* format, const ConversionOptions& options) {
     CheckConvertible(format);
     std::vector<uint8_t> result;
     runFileJob(
@@ -248,8 +306,9 @@ std::vector<uint8_t> TMMWave::ConvertToBytes(const tWAVEFORMATEX* format) {
         [&] {
             SetPosition(0);
             OpenFile();
-            ConvertBlocks(*format,
-                          [&](const uint8_t* data, uint32_t bytes) { result.insert(result.end(), data, data + bytes); });
+            ConvertBlocks(*format, options, [&](const uint8_t* data, uint32_t bytes) {
+                result.insert(result.end(), data, data + bytes);
+            });
             CloseFile();
         });
     return result;

@@ -55,6 +55,7 @@ int runConvert(std::span<char*> args) {
     std::vector<std::string> names;
     uint32_t rate = 22050;
     bool mulaw = false;
+    ConversionOptions options;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string a = args[i];
         if (a == "--help" || a == "-h") {
@@ -62,7 +63,13 @@ int runConvert(std::span<char*> args) {
                 "usage: vk350 convert IN.wav OUT [--rate 8000|11025|22050|32000|44100|48000] [--mulaw]\n\n"
                 "Converts IN to 8-bit mono PCM at the rate (22050 by default). OUT ending in .wav\n"
                 "gets a wave file, any other name the sample bytes alone. --mulaw codes the\n"
-                "bytes as the editor's \"Lin to \xC2\xB5Law -8bits\" command does.\n");
+                "bytes as the editor's \"Lin to \xC2\xB5Law -8bits\" command does.\n\n"
+                "The way of converting:\n"
+                "  --quality exact  every kept frame as it is, the high byte of each sample (the\n"
+                "                   default; the editor's Exact conversion)\n"
+                "  --quality best   the rate change filtered, then 8 bits with dither (the editor's\n"
+                "                   Band-limited conversion; best for hi-hats and cymbals)\n"
+                "  --normalize      first scale the sound so that its peak reaches full scale\n");
             return kExitOk;
         } else if (a == "--rate") {
             if (i + 1 >= args.size())
@@ -76,6 +83,18 @@ int runConvert(std::span<char*> args) {
             rate = *it;
         } else if (a == "--mulaw") {
             mulaw = true;
+        } else if (a == "--quality") {
+            if (i + 1 >= args.size())
+                return fail(kExitUsage, "convert: --quality needs a value; " + std::string(kConvertUsage));
+            const std::string v = args[++i];
+            if (v == "exact")
+                options.quality = ConversionQuality::Exact;
+            else if (v == "best")
+                options.quality = ConversionQuality::BandLimited;
+            else
+                return fail(kExitUsage, "convert: unknown quality '" + v + "' (use exact or best)");
+        } else if (a == "--normalize") {
+            options.normalise = true;
         } else if (a.size() > 1 && a[0] == '-') {
             return fail(kExitUsage, "convert: unknown option '" + a + "'; " + std::string(kConvertUsage));
         } else {
@@ -99,10 +118,10 @@ int runConvert(std::span<char*> args) {
     try {
         wave.SetFileName(in);
         if (endsWithWav(out) && !mulaw) {
-            wave.ConvertFile(out, &format);
+            wave.ConvertFile(out, &format, options);
         } else {
             // Converted in memory: the only file written is the output, through the safe writer.
-            std::vector<uint8_t> bytes = wave.ConvertToBytes(&format);
+            std::vector<uint8_t> bytes = wave.ConvertToBytes(&format, options);
             if (mulaw)
                 vk350::linearToMuLawCodes(bytes);
             if (endsWithWav(out))

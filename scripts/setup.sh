@@ -13,6 +13,7 @@ packages=(
     fonts-dejavu-core
     xvfb xauth imagemagick
     sox
+    libsoxr-dev
     clang libclang-rt-14-dev
     desktop-file-utils appstream dpkg-dev file groff-base
 )

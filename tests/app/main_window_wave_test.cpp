@@ -5,8 +5,13 @@
 #include "run_command.h"
 #include "wave_io.h"
 
+#include "mm_wave.h"
+#include "pcm_support.h"
+
+#include <QCheckBox>
 #include <QLabel>
 #include <QStandardPaths>
+#include <cmath>
 
 using namespace vk350;
 
@@ -87,6 +92,40 @@ TEST_F(AudioWindowTest, ATooLongWaveIsCutAndTheUserToldHowMuchWasKept) {
         EXPECT_EQ(dialogs.messages[0].text, c.message);
         EXPECT_EQ(main->Label12->text(), "long.wav") << "the cut sample is loaded all the same";
     }
+}
+
+// The WAV loads convert the way the options window's Audio page chooses.
+TEST_F(AudioWindowTest, WaveLoadsConvertTheWayTheOptionsChoose) {
+    Bytes tone; // a quiet 15 kHz tone in stereo at 44100 Hz, a second of it
+    for (int i = 0; i < 44100; ++i) {
+        const auto v =
+            uint16_t(int16_t(std::lround(4000 * std::sin(2 * 3.14159265358979 * 15000 * i / 44100))));
+        for (int channel = 0; channel < 2; ++channel) {
+            tone.push_back(uint8_t(v));
+            tone.push_back(uint8_t(v >> 8));
+        }
+    }
+    const QString wav = Write("hat.wav", WaveFile(1, 2, 44100, 16, tone));
+    tWAVEFORMATEX editor;
+    pcmBuildWaveHeader(&editor, 8, 1, 22050);
+    TMMWave source;
+    source.SetFileName(QFile::encodeName(wav).toStdString());
+    const struct {
+        int way;
+        bool normalise;
+        ConversionOptions options;
+    } cases[] = {{1, false, {ConversionQuality::BandLimited, false}},
+                 {1, true, {ConversionQuality::BandLimited, true}},
+                 {0, true, {ConversionQuality::Exact, true}},
+                 {0, false, {}}};
+    for (const auto& c : cases) {
+        options->rbConversion[size_t(c.way)]->click();
+        if (options->cbNormalise->isChecked() != c.normalise)
+            options->cbNormalise->click();
+        Answered(main->mnuLoadWave, wav);
+        EXPECT_EQ(Sample(), source.ConvertToBytes(&editor, c.options)) << c.way << " " << c.normalise;
+    }
+    EXPECT_TRUE(dialogs.messages.empty());
 }
 
 TEST_F(AudioWindowTest, SoxWaveLoadsAsSoxItselfConvertsIt) {

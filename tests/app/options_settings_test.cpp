@@ -51,6 +51,8 @@ const std::vector<std::pair<const char*, QVariant>> kStored = {
     {"MIDIOUT", 2},
     {"AudioBufsz", 77},
     {"AudioOUT", 3},
+    {"Conversion", 1},
+    {"Normalise", 1},
 };
 
 // The values a settings record holds, by stored name, as the writing puts them in a store.
@@ -65,6 +67,7 @@ void ReadAll(const SettingsStore& store, OptionsSettings& s) {
         ReadSettingsGroup(store, SettingsGroup::Window, s);
     ReadSettingsGroup(store, SettingsGroup::Midi, s);
     ReadSettingsGroup(store, SettingsGroup::Audio, s);
+    ReadSettingsGroup(store, SettingsGroup::Conversion, s);
 }
 
 } // namespace
@@ -90,6 +93,8 @@ TEST(OptionsSettings, DesignValuesStandWhenTheKeyIsMissing) {
     EXPECT_EQ(s.MIDIIN, -1);
     EXPECT_EQ(s.AudioOUT, -1);
     EXPECT_EQ(s.AudioBufsz, 100);
+    EXPECT_EQ(s.Conversion, 0) << "exact";
+    EXPECT_FALSE(s.Normalise);
 }
 
 TEST(OptionsSettings, AMissingOrUnreadableValueEndsItsGroupOnly) {
@@ -109,6 +114,8 @@ TEST(OptionsSettings, AMissingOrUnreadableValueEndsItsGroupOnly) {
         {"MIDIOUT", false},
         {"AudioBufsz", false},
         {"AudioOUT", true},
+        {"Conversion", false},
+        {"Normalise", true},
     };
     const OptionsSettings design;
     for (const Case& c : cases) {
@@ -158,6 +165,7 @@ TEST(OptionsSettings, AMissingOrUnreadableValueEndsItsGroupOnly) {
              "TempPath"},
             {"MIDIIN", "MIDIOUT"},
             {"AudioBufsz", "AudioOUT"},
+            {"Conversion", "Normalise"},
         };
         for (const auto& group : groups) {
             bool past = false;
@@ -213,6 +221,8 @@ TEST(OptionsSettings, WritingOrderAndAFailureThatEndsIt) {
         "BColorWaveMinmax",
         "AudioOUT",
         "AudioBufsz",
+        "Conversion",
+        "Normalise",
     };
     RecordingSettingsStore store;
     EXPECT_TRUE(WriteOptionsSettings(store, OptionsSettings()));
@@ -236,6 +246,8 @@ TEST(OptionsSettings, ValuesInTheSettingsFileAndBack) {
     s.bank.gradientType = 7;
     s.TempPath = QStringLiteral("/home/user/work, old/");
     s.MIDIOUT = 2;
+    s.Conversion = 1;
+    s.Normalise = true;
     {
         QtSettingsStore store;
         ASSERT_TRUE(WriteOptionsSettings(store, s));

@@ -307,6 +307,55 @@ TEST_F(OptionsTest, AudioPageListsDevicesAndSetsTheOutput) {
     EXPECT_EQ(store.Value("AudioBufsz").toInt(), 10);
 }
 
+// The way WAV files are converted: stored after the other values, a missing value keeping the
+// default, Exact without normalising.
+TEST_F(OptionsTest, ConversionChoiceOnTheAudioPage) {
+    struct Case {
+        const char* what;
+        QVariant conversion; // invalid: not stored
+        QVariant normalise;
+        ConversionOptions shown;
+    };
+    const Case cases[] = {
+        {"nothing stored", {}, {}, {}},
+        {"band-limited, normalised", 1, 1, {ConversionQuality::BandLimited, true}},
+        {"exact, normalised", 0, 1, {ConversionQuality::Exact, true}},
+        {"normalise missing", 1, {}, {ConversionQuality::BandLimited, false}},
+        {"conversion missing ends the group", {}, 1, {}},
+        {"a number that names no way", 7, 0, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        store.Set("PX4", 1); // the key exists
+        store.Remove("Conversion");
+        store.Remove("Normalise");
+        if (c.conversion.isValid())
+            store.Set("Conversion", c.conversion);
+        if (c.normalise.isValid())
+            store.Set("Normalise", c.normalise);
+        TForm4& w = Open();
+        EXPECT_EQ(w.rbConversion[0]->text(), QStringLiteral("Exact"));
+        EXPECT_EQ(w.rbConversion[1]->text(), QStringLiteral("Band-limited"));
+        EXPECT_EQ(w.cbNormalise->text(), QStringLiteral("Normalise"));
+        EXPECT_TRUE(w.Conversion() == c.shown);
+        EXPECT_EQ(w.rbConversion[1]->isChecked(), c.shown.quality == ConversionQuality::BandLimited);
+
+        // The other choice, written as the new values after the existing ones.
+        w.rbConversion[c.shown.quality == ConversionQuality::Exact ? 1 : 0]->click();
+        w.cbNormalise->click();
+        w.WriteSettings();
+        EXPECT_EQ(store.Value("Conversion").toInt(), c.shown.quality == ConversionQuality::Exact ? 1 : 0);
+        EXPECT_EQ(store.Value("Normalise").toInt(), c.shown.normalise ? 0 : 1);
+        EXPECT_EQ(store.writes.mid(store.writes.size() - 3),
+                  (QStringList{"AudioBufsz", "Conversion", "Normalise"}));
+        store.writes.clear();
+    }
+    // The group fits on the fixed-size page.
+    form->show();
+    const QWidget* box = form->cbNormalise->parentWidget();
+    EXPECT_LE(box->mapTo(form.get(), QPoint(0, box->height())).y(), form->height());
+}
+
 TEST_F(OptionsTest, AudioListFailuresAndEmptyDeviceLists) {
     waveOut.failList = true;
     Open();

@@ -1,6 +1,7 @@
 // The vk350 tool as a user runs it: exit statuses, messages, the files it writes and leaves.
 #include "byte_order.h"
 #include "mm_wave.h"
+#include "pcm_support.h"
 #include "run_command.h"
 #include "wave_fixture.h"
 
@@ -43,7 +44,8 @@ TEST_F(Vk350Cli, UsageAndHelp) {
     EXPECT_EQ(vk350("info --help").status, 0);
 
     writeFile("in.wav", pcmWave(8, 1, 22050, Bytes(10, 0x80)));
-    for (const char* bad : {"one.wav", "a b c", "--rate", "--rate 12345", "--rate abc", "--fast"}) {
+    for (const char* bad : {"one.wav", "a b c", "--rate", "--rate 12345", "--rate abc", "--fast", "--quality",
+                            "--quality fine", "--quality BEST", "--normalise"}) {
         r = vk350("convert " + q("in.wav") + " " + q("out.raw") + " " + bad);
         EXPECT_EQ(r.status, 2) << bad << "\n" << r.out;
         EXPECT_NE(r.out.find("vk350: "), std::string::npos) << bad;
@@ -78,6 +80,41 @@ TEST_F(Vk350Cli, ConvertsToWaveOrRawBytes) {
     EXPECT_EQ(w.Mode(), 1);
     w.FreeWave();
     EXPECT_EQ(listing(), (std::vector<std::string>{"in.wav", "out.bin", "out.wav", "out8k.WAV"}));
+}
+
+// The tool converts each way through the same code as the editor, to raw bytes and wave files.
+TEST_F(Vk350Cli, QualityAndNormaliseChooseTheWayOfConverting) {
+    writeFile("in.wav", pcmWave(16, 2, 44100, stereoSecond()));
+    tWAVEFORMATEX editor;
+    pcmBuildWaveHeader(&editor, 8, 1, 22050);
+    TMMWave source;
+    source.SetFileName(path("in.wav"));
+    struct Case {
+        const char* flags;
+        ConversionOptions options;
+    };
+    const Case cases[] = {
+        {"", {}},
+        {"--quality exact", {}},
+        {"--quality best", {ConversionQuality::BandLimited, false}},
+        {"--normalize", {ConversionQuality::Exact, true}},
+        {"--normalize --quality best", {ConversionQuality::BandLimited, true}},
+    };
+    const Bytes plain = source.ConvertToBytes(&editor);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.flags);
+        const Bytes expect = source.ConvertToBytes(&editor, c.options);
+        EXPECT_EQ(expect == plain, c.options == ConversionOptions{}) << "each way gives its own bytes";
+        for (const char* out : {"out.bin", "out.wav"}) {
+            const CommandResult r = vk350("convert " + q("in.wav") + " " + q(out) + " " + c.flags);
+            ASSERT_EQ(r.status, 0) << r.out;
+            const Bytes file = readFile(out);
+            const size_t skip = out == std::string("out.bin") ? 0 : 46;
+            ASSERT_GE(file.size(), skip + expect.size());
+            EXPECT_EQ(Bytes(file.begin() + long(skip), file.begin() + long(skip + expect.size())), expect)
+                << out;
+        }
+    }
 }
 
 TEST_F(Vk350Cli, MuLawCodesTheConvertedBytes) {
