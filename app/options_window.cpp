@@ -66,8 +66,8 @@ TForm4::TForm4(const OptionsLinks& links, QWidget* parent)
     });
     sqMidiIn1 = std::make_unique<TsqMidiIn>(links_.midi);
     sqMidiOut1 = std::make_unique<TsqMidiOut>(links_.midi);
-    sqMidiIn1->OnSysEx = [this](TsqMidiIn* sender, const uint8_t* data, int size) {
-        sqMidiIn1SysEx(sender, data, size);
+    sqMidiIn1->OnSysEx = [this](TsqMidiIn* sender, const uint8_t* message, int size) {
+        sqMidiIn1SysEx(sender, message, size);
     };
 
     PageControl1 = new QTabWidget(this);

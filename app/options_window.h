@@ -68,7 +68,7 @@ public:
     bool SendEditorSample(int slot, SampleSource source, SampleBuffer& sample);
     // Sends bytes as they are, as one SysEx block (pattern dumps); logs a failure or a cut and
     // returns the output's code (failure, when given, gets the line). Nothing goes out below 3 bytes.
-    int SendSysExBlock(const uint8_t* data, size_t size, const QString& text, QString* failure = nullptr);
+    int SendSysExBlock(const uint8_t* block, size_t size, const QString& text, QString* failure = nullptr);
     // Fits the editor's sample to slot's size, with its log line.
     void FitSample(int slot, SampleBuffer& sample);
     void SendKVB9Setup();
@@ -180,7 +180,7 @@ private:
     // MIDI (options_window_midi.cpp).
     void FillMidiLists();
     bool SendShort(const ShortMessage& message);
-    int SendBlock(const uint8_t* data, size_t size);
+    int SendBlock(const uint8_t* block, size_t size);
     int OutputState() const;
     void ApplyOne(const ReceivedMessage& message);
 

@@ -159,29 +159,29 @@ bool TForm4::SendSample(int slot, SampleSource source, SampleBuffer& sample) {
 bool TForm4::SendEditorSample(int slot, SampleSource source, SampleBuffer& sample) {
     if (slot < 0 || slot >= kBankSlots)
         return false;
-    uint8_t* data = sample.GetData();
+    uint8_t* bytes = sample.GetData();
     const int before = sample.GetSampleLen();
     const int size = int(std::min<uint32_t>(kBankLocations[size_t(slot)].size(), SampleBuffer::Capacity));
     // The fitting zeroes the bytes from the old length up to the slot's size: kept to put back.
     std::vector<uint8_t> tail;
     if (before < size)
-        tail.assign(data + before, data + size);
-    convertSign(std::span<uint8_t>(data, size_t(before)));
+        tail.assign(bytes + before, bytes + size);
+    convertSign(std::span<uint8_t>(bytes, size_t(before)));
     const bool sent = SendSample(slot, source, sample);
     const int converted = std::max(before, sample.GetSampleLen());
-    convertSign(std::span<uint8_t>(data, size_t(std::min(converted, SampleBuffer::Capacity))));
+    convertSign(std::span<uint8_t>(bytes, size_t(std::min(converted, SampleBuffer::Capacity))));
     if (!sent) {
-        std::copy(tail.begin(), tail.end(), data + before);
+        std::copy(tail.begin(), tail.end(), bytes + before);
         sample.SetSampleLen(before);
     }
     return sent;
 }
 
-int TForm4::SendSysExBlock(const uint8_t* data, size_t size, const QString& text, QString* failure) {
+int TForm4::SendSysExBlock(const uint8_t* block, size_t size, const QString& text, QString* failure) {
     if (size < 3)
         return kMidiInvalidParam;
     transfer_.Begin(size, text);
-    const int code = SendBlock(data, size);
+    const int code = SendBlock(block, size);
     transfer_.End();
     if (code == kMidiOk)
         return code;
@@ -195,13 +195,13 @@ int TForm4::SendSysExBlock(const uint8_t* data, size_t size, const QString& text
 
 // Hands one SysEx block to the output and waits until it is out, with the windows painting;
 // received dumps wait meanwhile, so that none is applied in the middle of a send.
-int TForm4::SendBlock(const uint8_t* data, size_t size) {
+int TForm4::SendBlock(const uint8_t* block, size_t size) {
     const int state = OutputState();
     if (state != kMidiOk)
         return state;
     transferring_ = true;
     const int code =
-        transfer_.Run([this, data, size] { return sqMidiOut1->SysEx(data, int(size)); },
+        transfer_.Run([this, block, size] { return sqMidiOut1->SysEx(block, int(size)); },
                       [this] { return sqMidiOut1->SysExSent(); }, [this] { sqMidiOut1->CancelSysEx(); });
     transfer_.Advance(size);
     transferring_ = false;

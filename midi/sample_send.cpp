@@ -1,7 +1,7 @@
 #include "sample_send.h"
 
 #include "bank_location.h"
-#include "midi_driver.h"
+#include "midi_result.h"
 #include "sample_dump.h"
 #include "transfer_log.h"
 

@@ -84,10 +84,10 @@ void TMMLevel::SetPCMWaveFormat(const tWAVEFORMATEX& format) {
     LevelAnalysis::SetPCMWaveFormat(format);
 }
 
-void TMMLevel::RefreshPCMData(const uint8_t* data) {
+void TMMLevel::RefreshPCMData(const uint8_t* block) {
     if (!TakesData())
         return;
-    if (LevelAnalysis::RefreshPCMData(data, BlockLength()))
+    if (LevelAnalysis::RefreshPCMData(block, BlockLength()))
         TMMDIBGraphicControl::Redraw();
 }
 

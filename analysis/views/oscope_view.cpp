@@ -47,10 +47,10 @@ void TMMOscope::SetPCMWaveFormat(const tWAVEFORMATEX& format) {
     OscopeAnalysis::SetPCMWaveFormat(format);
 }
 
-void TMMOscope::RefreshPCMData(const uint8_t* data) {
+void TMMOscope::RefreshPCMData(const uint8_t* block) {
     if (!TakesData())
         return;
-    if (!OscopeAnalysis::RefreshPCMData(data, BlockLength()))
+    if (!OscopeAnalysis::RefreshPCMData(block, BlockLength()))
         return;
     freshFrame_ = true;
     TMMDIBGraphicControl::Redraw();

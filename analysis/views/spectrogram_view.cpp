@@ -53,10 +53,10 @@ void TMMSpectrogram::SetPCMWaveFormat(const tWAVEFORMATEX& format) {
     SpectrogramAnalysis::SetPCMWaveFormat(format);
 }
 
-void TMMSpectrogram::RefreshPCMData(const uint8_t* data) {
+void TMMSpectrogram::RefreshPCMData(const uint8_t* block) {
     if (!TakesData())
         return;
-    if (SpectrogramAnalysis::RefreshPCMData(data, BlockLength()))
+    if (SpectrogramAnalysis::RefreshPCMData(block, BlockLength()))
         TMMDIBGraphicControl::Redraw();
 }
 

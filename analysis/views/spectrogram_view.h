@@ -32,7 +32,7 @@ public:
 
     // PcmDisplay.
     void SetPCMWaveFormat(const tWAVEFORMATEX& format) override;
-    void RefreshPCMData(const uint8_t* data) override;
+    void RefreshPCMData(const uint8_t* block) override;
     void ResetData() override;
     uint32_t BlockLength() const override { return uint32_t(BytesPerSpectrogram()); }
     bool Accelerate() const override { return SpectrogramAnalysis::Accelerate(); }

@@ -73,10 +73,10 @@ void TMMSpectrum::SetPCMWaveFormat(const tWAVEFORMATEX& format) {
     SpectrumAnalysis::SetPCMWaveFormat(format);
 }
 
-void TMMSpectrum::RefreshPCMData(const uint8_t* data) {
+void TMMSpectrum::RefreshPCMData(const uint8_t* block) {
     if (!TakesData())
         return;
-    if (!SpectrumAnalysis::RefreshPCMData(data, BlockLength()))
+    if (!SpectrumAnalysis::RefreshPCMData(block, BlockLength()))
         return;
     freshFrame_ = true;
     TMMDIBGraphicControl::Redraw();

@@ -1,7 +1,9 @@
 #include "midi_driver_factory.h"
 
 #include "alsa_midi_driver.h"
+#if VK350_WITH_JACK
 #include "jack_midi_driver.h"
+#endif
 #include "loopback_midi_driver.h"
 
 #include <charconv>
@@ -11,14 +13,20 @@
 namespace vk350 {
 
 std::vector<std::string> midiDriverNames() {
+#if VK350_WITH_JACK
     return {"alsa", "jack", "loopback"};
+#else
+    return {"alsa", "loopback"};
+#endif
 }
 
 std::unique_ptr<MidiDriver> createMidiDriver(std::string_view name) {
     if (name == "alsa")
         return std::make_unique<AlsaMidiDriver>();
+#if VK350_WITH_JACK
     if (name == "jack")
         return std::make_unique<JackMidiDriver>();
+#endif
     if (name == "loopback") {
         auto loopback = std::make_unique<LoopbackMidiDriver>();
         std::string error;
