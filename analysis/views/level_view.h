@@ -3,7 +3,7 @@
 // takes the chain's blocks as a PcmDisplay. Window thread only.
 #pragma once
 
-#include "dib_graphic_control.h"
+#include "analysis_view_base.h"
 #include "level_analysis.h"
 #include "pcm_display.h"
 

@@ -4,7 +4,7 @@
 // blocks as a PcmScopeDisplay. Window thread only.
 #pragma once
 
-#include "dib_graphic_control.h"
+#include "analysis_view_base.h"
 #include "oscope_analysis.h"
 #include "pcm_display.h"
 

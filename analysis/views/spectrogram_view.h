@@ -4,7 +4,7 @@
 // thread only.
 #pragma once
 
-#include "dib_graphic_control.h"
+#include "analysis_view_base.h"
 #include "pcm_display.h"
 #include "spectrogram_analysis.h"
 

@@ -3,7 +3,7 @@
 #include "audio_window_fixture.h"
 #include "byte_order.h"
 #include "run_command.h"
-#include "wave_io.h"
+#include "wave_file_io.h"
 
 #include <QLabel>
 #include <QStandardPaths>
