@@ -7,6 +7,7 @@
 // Window thread only, like every Qt widget.
 #pragma once
 
+#include "analysis_frame.h"
 #include "analysis_types.h"
 #include "component_error.h"
 #include "view_paint.h"
@@ -116,6 +117,17 @@ protected:
     virtual QString InfoAt(int x, int y) const = 0;
     // The view was told to take data or draw while the info box was shown: whether to go on.
     bool TakesData() const { return ViewEnabled() && !isHidden() && !infoActive_; }
+    // The hand-over to the view's analysis, the same for every view. A block of length bytes
+    // reaches the analysis only while the view takes data; true when it made a new frame.
+    template <class Analysis>
+    bool HandOver(Analysis& analysis, const std::uint8_t* block, std::uint32_t length) {
+        return TakesData() && analysis.Analysis::RefreshPCMData(block, length);
+    }
+    // The analysis lays out its drawing area in the control's size, less the bevel.
+    void FitAnalysis(AnalysisFrame& analysis, int width, int height) {
+        analysis.SetBevelExtent(Bevel().Extent());
+        analysis.SetBounds(width, height);
+    }
     // The background of the drawing area: the bitmap or Color.
     void FillBackground(QImage& canvas, const AnalysisRect& area) const;
     // Color or the background bitmap changed: surfaces made from them are out of date.

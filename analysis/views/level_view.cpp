@@ -75,8 +75,7 @@ void TMMLevel::SetEnabled(bool value) {
 }
 
 void TMMLevel::SizeChanged(int width, int height) {
-    LevelAnalysis::SetBevelExtent(Bevel().Extent());
-    LevelAnalysis::SetBounds(width, height);
+    FitAnalysis(*this, width, height);
     unlitDirty_ = true;
 }
 
@@ -85,9 +84,7 @@ void TMMLevel::SetPCMWaveFormat(const tWAVEFORMATEX& format) {
 }
 
 void TMMLevel::RefreshPCMData(const uint8_t* block) {
-    if (!TakesData())
-        return;
-    if (LevelAnalysis::RefreshPCMData(block, BlockLength()))
+    if (HandOver<LevelAnalysis>(*this, block, BlockLength()))
         TMMDIBGraphicControl::Redraw();
 }
 

@@ -38,8 +38,7 @@ void TMMOscope::SetEnabled(bool value) {
 }
 
 void TMMOscope::SizeChanged(int width, int height) {
-    OscopeAnalysis::SetBevelExtent(Bevel().Extent());
-    OscopeAnalysis::SetBounds(width, height);
+    FitAnalysis(*this, width, height);
     scrollSurface_ = QImage();
 }
 
@@ -48,9 +47,7 @@ void TMMOscope::SetPCMWaveFormat(const tWAVEFORMATEX& format) {
 }
 
 void TMMOscope::RefreshPCMData(const uint8_t* block) {
-    if (!TakesData())
-        return;
-    if (!OscopeAnalysis::RefreshPCMData(block, BlockLength()))
+    if (!HandOver<OscopeAnalysis>(*this, block, BlockLength()))
         return;
     freshFrame_ = true;
     TMMDIBGraphicControl::Redraw();

@@ -44,8 +44,7 @@ void TMMSpectrogram::SetEnabled(bool value) {
 }
 
 void TMMSpectrogram::SizeChanged(int width, int height) {
-    SpectrogramAnalysis::SetBevelExtent(Bevel().Extent());
-    SpectrogramAnalysis::SetBounds(width, height);
+    FitAnalysis(*this, width, height);
     scalesDirty_ = true;
 }
 
@@ -54,9 +53,7 @@ void TMMSpectrogram::SetPCMWaveFormat(const tWAVEFORMATEX& format) {
 }
 
 void TMMSpectrogram::RefreshPCMData(const uint8_t* block) {
-    if (!TakesData())
-        return;
-    if (SpectrogramAnalysis::RefreshPCMData(block, BlockLength()))
+    if (HandOver<SpectrogramAnalysis>(*this, block, BlockLength()))
         TMMDIBGraphicControl::Redraw();
 }
 

@@ -63,8 +63,7 @@ void TMMSpectrum::SetEnabled(bool value) {
 }
 
 void TMMSpectrum::SizeChanged(int width, int height) {
-    SpectrumAnalysis::SetBevelExtent(Bevel().Extent());
-    SpectrumAnalysis::SetBounds(width, height);
+    FitAnalysis(*this, width, height);
     scrollSurface_ = QImage();
     inactiveDirty_ = true;
 }
@@ -74,9 +73,7 @@ void TMMSpectrum::SetPCMWaveFormat(const tWAVEFORMATEX& format) {
 }
 
 void TMMSpectrum::RefreshPCMData(const uint8_t* block) {
-    if (!TakesData())
-        return;
-    if (!SpectrumAnalysis::RefreshPCMData(block, BlockLength()))
+    if (!HandOver<SpectrumAnalysis>(*this, block, BlockLength()))
         return;
     freshFrame_ = true;
     TMMDIBGraphicControl::Redraw();

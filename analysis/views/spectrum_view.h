@@ -71,7 +71,6 @@ protected:
 private:
     void SetColorOf(TColor& field, TColor value);
     void SetFlag(bool& field, bool value);
-    void Changed();
     void UpdateTimer();
     void BuildInactive();
     QRgb BandRgb(int band) const;
