@@ -2,6 +2,8 @@
 // and the mouse on the slots' captions and waveforms.
 #include "bank_window.h"
 
+#include "command_guard.h"
+
 #include "options_settings.h"
 #include "sample_edit.h"
 #include "screen_fit.h"
@@ -99,7 +101,8 @@ QMenu* TForm2::CreateSlotMenu(int slot) {
     const auto add = [this, menu, slot](const QString& caption, void (TForm2::*command)(int)) {
         QAction* a = menu->addAction(caption);
         a->setData(slot);
-        connect(a, &QAction::triggered, this, [this, command, slot] { Run([=, this] { (this->*command)(slot); }); });
+        connect(a, &QAction::triggered, this,
+                [this, command, slot] { RunCommand([=, this] { (this->*command)(slot); }); });
     };
     add(QStringLiteral("Load"), &TForm2::LoadOne);
     add(QStringLiteral("Save"), &TForm2::SaveOne);
@@ -115,7 +118,7 @@ QAction* TForm2::AddItem(QMenu* menu, const QString& caption, const QKeySequence
     QAction* action = menu->addAction(caption);
     if (!shortcut.isEmpty())
         action->setShortcut(shortcut);
-    connect(action, &QAction::triggered, this, [this, command] { Run(command); });
+    connect(action, &QAction::triggered, this, [this, command] { RunCommand(command); });
     return action;
 }
 
@@ -149,7 +152,7 @@ void TForm2::CreateToolBar() {
         QAction* a = ToolBar1->addAction(ToolbarIcon(icon), hint.trimmed());
         a->setToolTip(hint);
         a->setStatusTip(hint);
-        connect(a, &QAction::triggered, this, [this, command] { Run(command); });
+        connect(a, &QAction::triggered, this, [this, command] { RunCommand(command); });
         return a;
     };
     btnClearAll = add(ToolIcon::New, QStringLiteral("Clear All "), [this] { NewBank(); });
@@ -159,13 +162,8 @@ void TForm2::CreateToolBar() {
     btnUnsigned = add(ToolIcon::Sign, QStringLiteral("Unsigned"), [this] { UnsignedAll(); });
 }
 
-// An error escaping a command is shown, as the main window does, instead of ending the program.
-void TForm2::Run(const std::function<void()>& command) {
-    try {
-        command();
-    } catch (const std::exception& e) {
-        ShowError(QString::fromLocal8Bit(e.what()));
-    }
+void TForm2::RunCommand(const std::function<void()>& command) {
+    runGuardedCommand(command, [this](const QString& text) { ShowError(text); });
 }
 
 void TForm2::ReadSettings() {
@@ -213,11 +211,11 @@ bool TForm2::eventFilter(QObject* watched, QEvent* event) {
     switch (event->type()) {
     case QEvent::MouseButtonPress:
         if (wave && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
-            Run([this, slot] { PlaySlot(slot); });
+            RunCommand([this, slot] { PlaySlot(slot); });
         return wave;
     case QEvent::MouseButtonRelease:
         if (!wave && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
-            Run([this, slot] { CopyToMain(slot); });
+            RunCommand([this, slot] { CopyToMain(slot); });
         return wave;
     case QEvent::MouseMove:
     case QEvent::MouseButtonDblClick:

@@ -84,7 +84,8 @@ private:
     void ReadSettings();
     QAction* AddItem(QMenu* menu, const QString& caption, const QKeySequence& shortcut,
                      const std::function<void()>& command);
-    void Run(const std::function<void()>& command);
+    // Runs a command and shows an error that escapes it in the window's error box.
+    void RunCommand(const std::function<void()>& command);
 
     // File commands (bank_window_files.cpp).
     void LoadOne(int slot);

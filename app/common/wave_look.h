@@ -16,7 +16,7 @@ inline constexpr std::array<Swatch, kSwatchCount> kSwatches = {
     Swatch::Back, Swatch::Lines,   Swatch::Text,     Swatch::Selection, Swatch::Markers,
     Swatch::Axes, Swatch::Locator, Swatch::Gradient, Swatch::Axes2};
 
-// The button face, as the original swatches were filled.
+// The button face: the system colour that the swatches start with.
 inline constexpr TColor kButtonFace = 0x8000000F;
 
 struct WaveLook {

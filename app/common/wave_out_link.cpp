@@ -55,7 +55,7 @@ void WaveOutLink::SetMethod(PlaybackMethod method) {
 }
 
 bool WaveOutLink::InterruptAllowed() const {
-    return _Win95_;
+    return kInterruptTimeNotices;
 }
 
 } // namespace vk350

@@ -1,6 +1,8 @@
 // TForm1 construction: layout, knob strip, menus, toolbar, start-up and placement.
 #include "main_window.h"
 
+#include "command_guard.h"
+
 #include "bank_window.h"
 #include "dialogs.h"
 #include "main_window_audio.h"
@@ -267,7 +269,7 @@ void TForm1::CreateMenus() {
     mnuShowRtSpectrum =
         AddItem(mnuView, QStringLiteral("Show RT Spectrum"), QKeySequence(Qt::Key_F12), nullptr);
     mnuView->addSeparator();
-    // The windows these show arrive with their own features; until then the items are disabled.
+    // Each item is enabled once its window is attached (SetOptionsWindow, SetBankWindow, ...).
     mnuPreferences =
         AddItem(mnuView, QStringLiteral("Preferences"), QKeySequence(Qt::Key_F2), &TForm1::TogglePreferences);
     mnuPreferences->setCheckable(true);
@@ -390,7 +392,7 @@ void TForm1::CreateHiddenShortcuts() {
 }
 
 void TForm1::FormCreate() {
-    // 1. The analysis views and the wave items stay hidden in this program.
+    // The analysis views and the wave items stay hidden.
     for (QAction* a : {mnuShowVuMeters, mnuShowRtSpectrum}) {
         SetItemEnabled(a, false);
         a->setVisible(false);
@@ -410,11 +412,11 @@ void TForm1::FormCreate() {
     btnStop->setVisible(false);
 
     KeepBarsWhole();
-    // 2. Placement and gradient steps from the settings store.
+    // Placement and gradient steps from the settings store.
     LoadWindowPlacement();
-    // 3. No bank location chosen.
+    // No bank location chosen.
     ComboBox1->setCurrentIndex(0);
-    // 4. The keys that the form does not carry.
+    // Keys that the menus' own shortcuts do not give.
     mnuLinToMuLaw->setShortcut(QKeySequence(Qt::ALT | Qt::Key_C));
     mnuMuLawToLin->setShortcut(QKeySequence(Qt::ALT | Qt::Key_E));
     // Alt+E is also the menu bar's key for "&Edition"; the item wins, as the menu bar hands the
@@ -561,13 +563,9 @@ void TForm1::FormResize() {
 }
 
 void TForm1::RunCommand(const std::function<void()>& command) {
-    try {
-        command();
-    } catch (const std::exception& e) {
-        ShowError(QStringLiteral("VK350 Sample Editor"), QString::fromLocal8Bit(e.what()));
-    } catch (...) {
-        ShowError(QStringLiteral("VK350 Sample Editor"), QStringLiteral("Unexpected error"));
-    }
+    runGuardedCommand(
+        command, [this](const QString& text) { ShowError(QStringLiteral("VK350 Sample Editor"), text); },
+        QStringLiteral("Unexpected error"));
 }
 
 void TForm1::ShowError(const QString& title, const QString& text) {

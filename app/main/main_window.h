@@ -113,7 +113,7 @@ public:
     // Runs a command and shows any error that escapes it in the standard error box.
     void RunCommand(const std::function<void()>& command);
 
-    // --- the window's parts (named as on the form) ---
+    // --- the window's parts ---
     TsqSampleEdit* sqSampleEdit1 = nullptr;
     Tsqpotlab* sqpotlab7 = nullptr;  // Size (units of 1024 bytes)
     Tsqpotlab* sqpotlab1 = nullptr;  // Zoom

@@ -1,6 +1,8 @@
 // TForm3: the patterns window's commands and its share of received dumps.
 #include "patterns_window.h"
 
+#include "command_guard.h"
+
 #include "dialogs.h"
 #include "file_names.h"
 #include "log_memo.h"
@@ -56,7 +58,7 @@ void TForm3::CreateMenus() {
         QAction* a = menu->addAction(caption);
         if (!key.isEmpty())
             a->setShortcut(key);
-        connect(a, &QAction::triggered, this, [this, command] { Run(command); });
+        connect(a, &QAction::triggered, this, [this, command] { RunCommand(command); });
         return a;
     };
     QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
@@ -82,7 +84,7 @@ void TForm3::CreateToolBar() {
         QAction* a = ToolBar1->addAction(ToolbarIcon(icon), hint.trimmed());
         a->setToolTip(hint);
         a->setStatusTip(hint);
-        connect(a, &QAction::triggered, this, [this, command] { Run(command); });
+        connect(a, &QAction::triggered, this, [this, command] { RunCommand(command); });
         return a;
     };
     btnClearAll = add(ToolIcon::New, QStringLiteral("Clear All "), &TForm3::NewPatterns);
@@ -91,12 +93,9 @@ void TForm3::CreateToolBar() {
     btnSendToMidi = add(ToolIcon::SendMidi, QStringLiteral("Send Parameters to MIDI"), &TForm3::SendToMidi);
 }
 
-void TForm3::Run(void (TForm3::*command)()) {
-    try {
-        (this->*command)();
-    } catch (const std::exception& e) {
-        ShowError(QString::fromLocal8Bit(e.what()));
-    }
+void TForm3::RunCommand(void (TForm3::*command)()) {
+    runGuardedCommand([this, command] { (this->*command)(); },
+                      [this](const QString& text) { ShowError(text); });
 }
 
 void TForm3::ShowError(const QString& text) {

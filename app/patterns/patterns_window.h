@@ -56,7 +56,8 @@ public:
 private:
     void CreateMenus();
     void CreateToolBar();
-    void Run(void (TForm3::*command)());
+    // Runs a command and shows an error that escapes it in the window's error box.
+    void RunCommand(void (TForm3::*command)());
     void ShowError(const QString& text);
 
     void NewPatterns();

@@ -84,7 +84,7 @@ void TMMWaveOut::SetBufferSize(uint32_t bytes) {
 
 void TMMWaveOut::SetCallBackMode(TMMCBMode value) {
     ChangeWhileOpen();
-    if (value == cmCallback && !_Win95_) {
+    if (value == cmCallback && !kInterruptTimeNotices) {
         showMessageBox("TMMWaveOut", "\"CallBacks\" are called at interrupt time !\n"
                                      "This is currently only supported under Windows 95");
         return;

@@ -33,8 +33,8 @@ enum TMMCBMode { cmWindow, cmCallback, cmThread };
 // Headers are prepared once per playback and returned buffers are processed strictly in
 // the order they were queued. Window thread.
 inline bool FIX_BUFFERS = true;
-// Notices at interrupt time exist only on that old system; never here.
-inline constexpr bool _Win95_ = false;
+// Buffer notices at interrupt time, which some systems give; never on this one.
+inline constexpr bool kInterruptTimeNotices = false;
 
 class TMMWaveOut : public TMMCustomSoundComponent {
 public:
