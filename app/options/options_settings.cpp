@@ -17,23 +17,23 @@ struct Field {
 // Every stored value of the options window and where it lives.
 std::vector<Field> Fields(OptionsSettings& s) {
     std::vector<Field> f = {
-        {"PX4", &s.PX4},
-        {"PY4", &s.PY4},
-        {"KVB9IN", &s.KVB9IN},
-        {"KVB9PRE", &s.KVB9PRE},
-        {"KVB9AS", &s.KVB9AS},
-        {"SYSXDELAY", &s.SYSXDELAY},
-        {"TIMEOUT", &s.TIMEOUT},
+        {"PX4", &s.left},
+        {"PY4", &s.top},
+        {"KVB9IN", &s.kvb9Input},
+        {"KVB9PRE", &s.kvb9Merge},
+        {"KVB9AS", &s.kvb9AtStart},
+        {"SYSXDELAY", &s.sysexDelay},
+        {"TIMEOUT", &s.timeout},
         {"GradientType", &s.wave.gradientType},
         {"StepsGradient", &s.wave.steps},
         {"BGradientType", &s.bank.gradientType},
         {"BStepsGradient", &s.bank.steps},
-        {"EN4", &s.EN4},
-        {"TempPath", &s.TempPath},
-        {"MIDIIN", &s.MIDIIN},
-        {"MIDIOUT", &s.MIDIOUT},
-        {"AudioOUT", &s.AudioOUT},
-        {"AudioBufsz", &s.AudioBufsz},
+        {"EN4", &s.shown},
+        {"TempPath", &s.workFolder},
+        {"MIDIIN", &s.midiIn},
+        {"MIDIOUT", &s.midiOut},
+        {"AudioOUT", &s.audioOut},
+        {"AudioBufsz", &s.audioBuffers},
     };
     struct ColorName {
         Swatch row;

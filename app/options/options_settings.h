@@ -10,24 +10,25 @@
 
 namespace vk350 {
 
+// Each field is stored under the key named beside it; the keys are the stored file's and stay.
 struct OptionsSettings {
     OptionsSettings();
 
-    int PX4 = 7;
-    int PY4 = 818;
-    int KVB9IN = 0;
-    bool KVB9PRE = false;
-    bool KVB9AS = true;
-    int SYSXDELAY = 0;
-    int TIMEOUT = 20;
+    int left = 7; // PX4
+    int top = 818; // PY4
+    int kvb9Input = 0; // KVB9IN
+    bool kvb9Merge = false; // KVB9PRE
+    bool kvb9AtStart = true; // KVB9AS
+    int sysexDelay = 0; // SYSXDELAY
+    int timeout = 20; // TIMEOUT
     WaveLook wave; // GradientType, StepsGradient, ColorBack .. ColorWaveMinmax
     WaveLook bank; // BGradientType, BStepsGradient, BColorBack .. BColorWaveMinmax
-    bool EN4 = false;
-    QString TempPath = QStringLiteral("...");
-    int MIDIIN = -1;
-    int MIDIOUT = -1;
-    int AudioOUT = -1;
-    int AudioBufsz = 100;
+    bool shown = false; // EN4
+    QString workFolder = QStringLiteral("..."); // TempPath
+    int midiIn = -1; // MIDIIN
+    int midiOut = -1; // MIDIOUT
+    int audioOut = -1; // AudioOUT
+    int audioBuffers = 100; // AudioBufsz
 };
 
 enum class SettingsGroup {

@@ -277,31 +277,31 @@ QWidget* TForm4::CreateColorsPage() {
 
 // The start-up, in its order.
 void TForm4::FormCreate() {
-    // 1. The gradient lists were filled with the pages.
-    // 2. The first group of settings, the looks applied, visibility and temp folder.
+    // The gradient lists are filled with the pages. First the looks, the visibility and the
+    // temp folder.
     ReadLooks();
-    // 3. MIDI lists, their stored entries, the ports.
+    // The MIDI lists, their stored entries, then the ports.
     FillMidiLists();
     ReadSettingsGroup(links_.store, SettingsGroup::Midi, settings_);
-    if (settings_.MIDIIN >= 0 && settings_.MIDIIN < cbMidiIn->count())
-        cbMidiIn->setCurrentIndex(settings_.MIDIIN);
-    if (settings_.MIDIOUT >= 0 && settings_.MIDIOUT < cbMidiOut->count())
-        cbMidiOut->setCurrentIndex(settings_.MIDIOUT);
+    if (settings_.midiIn >= 0 && settings_.midiIn < cbMidiIn->count())
+        cbMidiIn->setCurrentIndex(settings_.midiIn);
+    if (settings_.midiOut >= 0 && settings_.midiOut < cbMidiOut->count())
+        cbMidiOut->setCurrentIndex(settings_.midiOut);
     OpenPorts();
-    // 4. The board's setup once the ports are open.
+    // The board's setup needs the ports open.
     if (cbKvb9Startup->isChecked())
         SendKVB9Setup();
-    // 5. The audio output list and buffers.
+    // The audio output list and buffers.
     BuildAudioList();
-    // 6. The sample format.
+    // The sample format.
     RateClick(2);
     rbRate[2]->setChecked(true);
-    // 7. The work folder is worked out where it is used (WorkFolder).
+    // The work folder is worked out where it is used (WorkFolder).
     ShowTempFolder(lbCheminTemp->text());
 
-    move(settings_.PX4, settings_.PY4);
+    move(settings_.left, settings_.top);
     KeepOnScreenWhenShown(this, !links_.store.Exists());
-    setVisible(settings_.EN4);
+    setVisible(settings_.shown);
 }
 
 } // namespace vk350

@@ -63,11 +63,11 @@ void TForm4::PaintMainPanel(TColor color) {
 }
 
 void TForm4::ShowSettings() {
-    potKvb9Input->SetState(settings_.KVB9IN);
-    cbKvb9Merge->setChecked(settings_.KVB9PRE);
-    cbKvb9Startup->setChecked(settings_.KVB9AS);
-    potSysexDelay->SetState(settings_.SYSXDELAY);
-    potTimeOut->SetState(settings_.TIMEOUT);
+    potKvb9Input->SetState(settings_.kvb9Input);
+    cbKvb9Merge->setChecked(settings_.kvb9Merge);
+    cbKvb9Startup->setChecked(settings_.kvb9AtStart);
+    potSysexDelay->SetState(settings_.sysexDelay);
+    potTimeOut->SetState(settings_.timeout);
     for (const Swatch row : kSwatches) {
         ShowSwatch(swatchWave[size_t(row)], settings_.wave[row]);
         ShowSwatch(swatchBank[size_t(row)], settings_.bank[row]);
@@ -79,28 +79,28 @@ void TForm4::ShowSettings() {
     entry(cbGradientBank, settings_.bank.gradientType);
     potStepsWave->SetState(settings_.wave.steps);
     potStepsBank->SetState(settings_.bank.steps);
-    lbCheminTemp->setText(settings_.TempPath);
+    lbCheminTemp->setText(settings_.workFolder);
 }
 
 // The controls' values back into the settings before they are written.
 void TForm4::GatherSettings() {
-    settings_.PX4 = x();
-    settings_.PY4 = y();
-    settings_.MIDIIN = cbMidiIn->currentIndex();
-    settings_.MIDIOUT = cbMidiOut->currentIndex();
-    settings_.KVB9IN = potKvb9Input->State();
-    settings_.KVB9PRE = cbKvb9Merge->isChecked();
-    settings_.KVB9AS = cbKvb9Startup->isChecked();
-    settings_.TIMEOUT = potTimeOut->State();
-    settings_.SYSXDELAY = potSysexDelay->State();
-    settings_.EN4 = isVisible();
-    settings_.TempPath = lbCheminTemp->text();
+    settings_.left = x();
+    settings_.top = y();
+    settings_.midiIn = cbMidiIn->currentIndex();
+    settings_.midiOut = cbMidiOut->currentIndex();
+    settings_.kvb9Input = potKvb9Input->State();
+    settings_.kvb9Merge = cbKvb9Merge->isChecked();
+    settings_.kvb9AtStart = cbKvb9Startup->isChecked();
+    settings_.timeout = potTimeOut->State();
+    settings_.sysexDelay = potSysexDelay->State();
+    settings_.shown = isVisible();
+    settings_.workFolder = lbCheminTemp->text();
     settings_.wave.gradientType = cbGradientWave->currentIndex();
     settings_.wave.steps = potStepsWave->State();
     settings_.bank.gradientType = cbGradientBank->currentIndex();
     settings_.bank.steps = potStepsBank->State();
-    settings_.AudioOUT = cbAudioOut->currentIndex();
-    settings_.AudioBufsz = potBufferCount->State();
+    settings_.audioOut = cbAudioOut->currentIndex();
+    settings_.audioBuffers = potBufferCount->State();
 }
 
 void TForm4::WriteSettings() {
@@ -200,7 +200,7 @@ void TForm4::SelectTempFolder() {
 // files really go.
 void TForm4::ShowTempFolder(const QString& caption) {
     lbCheminTemp->setText(caption);
-    settings_.TempPath = caption;
+    settings_.workFolder = caption;
     const QString where = QStringLiteral("Work files go to ") + WorkFolder();
     lbTempFolder->setToolTip(where);
     lbCheminTemp->setToolTip(where);
@@ -232,10 +232,10 @@ void TForm4::BuildAudioList() {
         out.SetDeviceID(0);
     }
     ReadSettingsGroup(links_.store, SettingsGroup::Audio, settings_);
-    potBufferCount->SetState(settings_.AudioBufsz);
-    if (settings_.AudioOUT >= 0 && settings_.AudioOUT < cbAudioOut->count()) {
-        cbAudioOut->setCurrentIndex(settings_.AudioOUT);
-        out.SetDeviceID(settings_.AudioOUT - 1);
+    potBufferCount->SetState(settings_.audioBuffers);
+    if (settings_.audioOut >= 0 && settings_.audioOut < cbAudioOut->count()) {
+        cbAudioOut->setCurrentIndex(settings_.audioOut);
+        out.SetDeviceID(settings_.audioOut - 1);
     }
     if (potBufferCount->State() == 0)
         potBufferCount->SetState(out.NumBuffers());
