@@ -1,6 +1,6 @@
 // Conversion of a minute of 16-bit stereo 44100 Hz to the editor's 8-bit mono 22050 Hz, in
 // memory and file to file, beside plain copies of the same source file as the floor.
-#include "mm_wave.h"
+#include "wave_document.h"
 #include "pcm_convert.h"
 #include "pcm_support.h"
 

@@ -13,7 +13,7 @@
 #include "pcm_support.h"
 #include "queue_dispatcher.h"
 #include "queue_pump.h"
-#include "wave_file.h"
+#include "wave_source.h"
 #include "wave_out.h"
 
 #include <benchmark/benchmark.h>

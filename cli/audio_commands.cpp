@@ -2,11 +2,11 @@
 
 #include "commands.h"
 #include "connector.h"
-#include "mm_error.h"
+#include "component_error.h"
 #include "queue_dispatcher.h"
 #include "queue_pump.h"
 #include "wave_device_factory.h"
-#include "wave_file.h"
+#include "wave_source.h"
 #include "wave_out.h"
 
 #include <atomic>

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "midi_driver.h"
-#include "sq_midi_in.h"
+#include "midi_input.h"
 
 #include <condition_variable>
 #include <cstdint>

@@ -9,7 +9,7 @@
 #include "sample_byte_maps.h"
 #include "sample_dump.h"
 #include "sample_send.h"
-#include "sq_midi_out.h"
+#include "midi_output.h"
 #include "sysex_file.h"
 #include "sysex_sender.h"
 #include "transfer_log.h"

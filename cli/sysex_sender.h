@@ -1,7 +1,7 @@
 // Sending the SysEx messages of a file, one after the other, as the bank window sends its slots.
 #pragma once
 
-#include "sq_midi_out.h"
+#include "midi_output.h"
 
 #include <cstdint>
 #include <functional>

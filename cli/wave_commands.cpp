@@ -2,12 +2,12 @@
 
 #include "byte_files.h"
 #include "byte_order.h"
-#include "mm_wave.h"
-#include "mm_wave_error.h"
+#include "wave_document.h"
+#include "wave_error.h"
 #include "pcm_support.h"
 #include "safe_file.h"
 #include "sample_byte_maps.h"
-#include "wave_io.h"
+#include "wave_file_io.h"
 
 #include <algorithm>
 #include <array>

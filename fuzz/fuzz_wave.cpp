@@ -2,11 +2,11 @@
 // conversion, any bytes and formats through the converter. A crash, a sanitizer report, a
 // conversion that overruns its prediction or a temporary file left behind is a finding.
 #include "byte_order.h"
-#include "mm_wave.h"
-#include "mm_wave_error.h"
+#include "wave_document.h"
+#include "wave_error.h"
 #include "pcm_convert.h"
 #include "pcm_support.h"
-#include "wave_io.h"
+#include "wave_file_io.h"
 
 #include <cstdint>
 #include <cstdio>

@@ -1,7 +1,7 @@
 // Exceptions of the analysis views. Each carries the text the user sees.
 #pragma once
 
-#include "mm_error.h"
+#include "component_error.h"
 
 #include <string>
 

@@ -8,33 +8,8 @@
 
 namespace vk350 {
 
-LevelAnalysis::LevelAnalysis() {
+LevelAnalysis::LevelAnalysis() : AnalysisFrame(200, 17) {
     Changed();
-}
-
-void LevelAnalysis::Redraw() {
-    if (OnRedraw)
-        OnRedraw();
-}
-
-void LevelAnalysis::SetBounds(std::int32_t width, std::int32_t height) {
-    width = std::max(width, 0);
-    height = std::max(height, 0);
-    if (width == width_ && height == height_)
-        return;
-    width_ = width;
-    height_ = height;
-    Changed();
-    Redraw();
-}
-
-void LevelAnalysis::SetBevelExtent(std::int32_t value) {
-    value = std::max(value, 0);
-    if (value == bevel_)
-        return;
-    bevel_ = value;
-    Changed();
-    Redraw();
 }
 
 std::int32_t LevelAnalysis::Length() const {

@@ -6,6 +6,7 @@
 // Window thread only: the chain hands blocks over there and the peak timer runs there.
 #pragma once
 
+#include "analysis_frame.h"
 #include "analysis_types.h"
 #include "decay_state.h"
 #include "pcm_input.h"
@@ -26,22 +27,15 @@ constexpr std::int32_t SYNCBARS = 2;
 // Full scale of a raw peak.
 constexpr std::int32_t kLevelFullScale = 32767;
 
-class LevelAnalysis {
+class LevelAnalysis : public AnalysisFrame {
 public:
     LevelAnalysis();
     LevelAnalysis(const LevelAnalysis&) = delete;
     LevelAnalysis& operator=(const LevelAnalysis&) = delete;
 
-    // A property changed what the view shows.
-    std::function<void()> OnRedraw;
     std::function<void()> OnPcmOverflow;
     std::function<void()> OnGainOverflow;
 
-    std::int32_t Width() const { return width_; }
-    std::int32_t Height() const { return height_; }
-    void SetBounds(std::int32_t width, std::int32_t height);
-    std::int32_t BevelExtent() const { return bevel_; }
-    void SetBevelExtent(std::int32_t value);
     const AnalysisRect& DrawArea() const { return area_; }
 
     // Changing the kind turns a meter whose shape does not suit it on its side.
@@ -143,14 +137,10 @@ public:
     std::pair<std::int32_t, std::int32_t> PeakMarker() const;
 
 private:
-    void Changed();
+    void Changed() override;
     void ClearValues();
     std::int32_t Measure(const std::uint8_t* block) const;
-    void Redraw();
 
-    std::int32_t width_ = 200;
-    std::int32_t height_ = 17;
-    std::int32_t bevel_ = 0;
     AnalysisRect area_;
 
     TMMLevelKind kind_ = lkHorizontal;

@@ -19,13 +19,8 @@ std::string Format(const char* format, double value) {
 
 } // namespace
 
-OscopeAnalysis::OscopeAnalysis() {
+OscopeAnalysis::OscopeAnalysis() : AnalysisFrame(194, 90) {
     Changed();
-}
-
-void OscopeAnalysis::Redraw() {
-    if (OnRedraw)
-        OnRedraw();
 }
 
 // Stores a value that changes how the columns map to the picture, and maps them again.
@@ -34,26 +29,6 @@ template <class T> void OscopeAnalysis::Assign(T& field, T value) {
         return;
     field = value;
     MapFrame(false);
-    Redraw();
-}
-
-void OscopeAnalysis::SetBounds(std::int32_t width, std::int32_t height) {
-    width = std::max(width, 0);
-    height = std::max(height, 0);
-    if (width == width_ && height == height_)
-        return;
-    width_ = width;
-    height_ = height;
-    Changed();
-    Redraw();
-}
-
-void OscopeAnalysis::SetBevelExtent(std::int32_t value) {
-    value = std::max(value, 0);
-    if (value == bevel_)
-        return;
-    bevel_ = value;
-    Changed();
     Redraw();
 }
 

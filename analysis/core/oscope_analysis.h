@@ -6,6 +6,7 @@
 // Window thread only: the chain hands blocks over there.
 #pragma once
 
+#include "analysis_frame.h"
 #include "analysis_types.h"
 #include "pcm_input.h"
 #include "wave_format.h"
@@ -33,23 +34,15 @@ struct OscopeLine {
     bool operator==(const OscopeLine&) const = default;
 };
 
-class OscopeAnalysis {
+class OscopeAnalysis : public AnalysisFrame {
 public:
     OscopeAnalysis();
     OscopeAnalysis(const OscopeAnalysis&) = delete;
     OscopeAnalysis& operator=(const OscopeAnalysis&) = delete;
 
-    // A property changed what the view shows.
-    std::function<void()> OnRedraw;
     std::function<void()> OnPcmOverflow;
     std::function<void()> OnGainOverflow;
 
-    std::int32_t Width() const { return width_; }
-    std::int32_t Height() const { return height_; }
-    // Resizing clears the trace.
-    void SetBounds(std::int32_t width, std::int32_t height);
-    std::int32_t BevelExtent() const { return bevel_; }
-    void SetBevelExtent(std::int32_t value);
     // The scales take 32 pixels on each side and 40 below.
     const AnalysisRect& DrawArea() const { return area_; }
 
@@ -131,19 +124,15 @@ public:
     std::string InfoText(std::int32_t x, std::int32_t y) const;
 
 private:
-    void Changed();
+    void Changed() override; // also clears the trace
     void SetupGrid();
     void MapFrame(bool events);
     void BuildTrace();
     std::int32_t Value(const std::uint8_t* block, std::int32_t frame) const;
     // Milliseconds shown across the width.
     double BlockDuration() const;
-    void Redraw();
     template <class T> void Assign(T& field, T value);
 
-    std::int32_t width_ = 194;
-    std::int32_t height_ = 90;
-    std::int32_t bevel_ = 0;
     AnalysisRect area_;
 
     TMMOscopeKind kind_ = okDots;

@@ -21,39 +21,15 @@ std::string Format(const char* format, double value) {
 
 } // namespace
 
-SpectrogramAnalysis::SpectrogramAnalysis() : values_(new std::int32_t[BlockTransform::kMaxLength / 2]()) {
+SpectrogramAnalysis::SpectrogramAnalysis()
+    : AnalysisFrame(194, 90), values_(new std::int32_t[BlockTransform::kMaxLength / 2]()) {
     Changed();
-}
-
-void SpectrogramAnalysis::Redraw() {
-    if (OnRedraw)
-        OnRedraw();
 }
 
 template <class T> void SpectrogramAnalysis::Assign(T& field, T value) {
     if (field == value)
         return;
     field = value;
-    Redraw();
-}
-
-void SpectrogramAnalysis::SetBounds(std::int32_t width, std::int32_t height) {
-    width = std::max(width, 0);
-    height = std::max(height, 0);
-    if (width == width_ && height == height_)
-        return;
-    width_ = width;
-    height_ = height;
-    Changed();
-    Redraw();
-}
-
-void SpectrogramAnalysis::SetBevelExtent(std::int32_t value) {
-    value = std::max(value, 0);
-    if (value == bevel_)
-        return;
-    bevel_ = value;
-    Changed();
     Redraw();
 }
 

@@ -5,6 +5,7 @@
 // Window thread only: the chain hands blocks over there.
 #pragma once
 
+#include "analysis_frame.h"
 #include "analysis_types.h"
 #include "bin_map.h"
 #include "block_transform.h"
@@ -26,7 +27,7 @@ enum TMMSpectrogramGain : std::int32_t { sgrNone, sgr6db, sgr12db };
 constexpr std::uint8_t kBarColorIndex = 1;
 constexpr std::uint8_t kBarTickColorIndex = 2;
 
-class SpectrogramAnalysis {
+class SpectrogramAnalysis : public AnalysisFrame {
 public:
     struct ScaleTick {
         std::int32_t row;  // in the drawing area
@@ -37,16 +38,8 @@ public:
     SpectrogramAnalysis(const SpectrogramAnalysis&) = delete;
     SpectrogramAnalysis& operator=(const SpectrogramAnalysis&) = delete;
 
-    // A property changed what the view shows.
-    std::function<void()> OnRedraw;
     std::function<void()> OnPcmOverflow;
 
-    std::int32_t Width() const { return width_; }
-    std::int32_t Height() const { return height_; }
-    // Resizing clears the picture.
-    void SetBounds(std::int32_t width, std::int32_t height);
-    std::int32_t BevelExtent() const { return bevel_; }
-    void SetBevelExtent(std::int32_t value);
     // The picture's place in the control: the scales take 32 pixels on each side.
     const AnalysisRect& DrawArea() const { return area_; }
 
@@ -138,7 +131,7 @@ public:
     std::string InfoText(std::int32_t x, std::int32_t y) const;
 
 private:
-    void Changed();
+    void Changed() override; // also clears the picture
     void SetupYScale();
     void SetupScaleTicks();
     void LimitFrequencyBase();
@@ -149,12 +142,8 @@ private:
     void DrawBar(std::int32_t from);
     void ShiftLeft();
     std::int32_t Bins() const { return FFTLength() / 2; }
-    void Redraw();
     template <class T> void Assign(T& field, T value);
 
-    std::int32_t width_ = 194;
-    std::int32_t height_ = 90;
-    std::int32_t bevel_ = 0;
     AnalysisRect area_;
 
     std::int32_t sampleRate_ = 11025;

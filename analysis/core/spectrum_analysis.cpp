@@ -12,13 +12,9 @@ namespace vk350 {
 const double SpectrumAnalysis::kLogUnitsPerDB = 8192.0 * std::log2(10.0) / 10.0;
 
 SpectrumAnalysis::SpectrumAnalysis()
-    : decay_(kMaxBins), magnitudes_(new std::int32_t[kMaxBins]()), offsets_(new std::int32_t[kMaxBins]()) {
+    : AnalysisFrame(194, 89), decay_(kMaxBins), magnitudes_(new std::int32_t[kMaxBins]()),
+      offsets_(new std::int32_t[kMaxBins]()) {
     Changed();
-}
-
-void SpectrumAnalysis::Redraw() {
-    if (OnRedraw)
-        OnRedraw();
 }
 
 template <class T> void SpectrumAnalysis::Assign(T& field, T value, bool resetPeaks) {
@@ -27,26 +23,6 @@ template <class T> void SpectrumAnalysis::Assign(T& field, T value, bool resetPe
     field = value;
     if (resetPeaks)
         ResetPeaks();
-    Redraw();
-}
-
-void SpectrumAnalysis::SetBounds(std::int32_t width, std::int32_t height) {
-    width = std::max(width, 0);
-    height = std::max(height, 0);
-    if (width == width_ && height == height_)
-        return;
-    width_ = width;
-    height_ = height;
-    Changed();
-    Redraw();
-}
-
-void SpectrumAnalysis::SetBevelExtent(std::int32_t value) {
-    value = std::max(value, 0);
-    if (value == bevel_)
-        return;
-    bevel_ = value;
-    Changed();
     Redraw();
 }
 

@@ -6,6 +6,7 @@
 // Window thread only: the chain hands blocks over there and the peak timer runs there.
 #pragma once
 
+#include "analysis_frame.h"
 #include "analysis_types.h"
 #include "bin_map.h"
 #include "block_transform.h"
@@ -48,7 +49,7 @@ struct SpectrumRun {
     std::int64_t multiplier = 0; // linear axis
 };
 
-class SpectrumAnalysis {
+class SpectrumAnalysis : public AnalysisFrame {
 public:
     static constexpr std::int32_t kMaxBins = BlockTransform::kMaxLength / 2;
     // Log units per power doubling and per dB, and the range shown by the log axis.
@@ -60,8 +61,7 @@ public:
     SpectrumAnalysis(const SpectrumAnalysis&) = delete;
     SpectrumAnalysis& operator=(const SpectrumAnalysis&) = delete;
 
-    // Events. OnRedraw: a property changed what the view shows. OnNeedData: the view was enabled.
-    std::function<void()> OnRedraw;
+    // Events (and AnalysisFrame::OnRedraw). OnNeedData: the view was enabled.
     std::function<void()> OnNeedData;
     std::function<void()> OnPcmOverflow;
     std::function<void()> OnGainOverflow;
@@ -71,11 +71,6 @@ public:
 
     // Control size and the bevel extent on every side; the drawing area is what remains after
     // the bevel and the scales, at least 4 x 4.
-    std::int32_t Width() const { return width_; }
-    std::int32_t Height() const { return height_; }
-    void SetBounds(std::int32_t width, std::int32_t height);
-    std::int32_t BevelExtent() const { return bevel_; }
-    void SetBevelExtent(std::int32_t value);
     const AnalysisRect& DrawArea() const { return area_; }
 
     // Published properties; setters clamp or ignore as noted and act only on a change.
@@ -199,7 +194,7 @@ public:
     std::int32_t GetOptimalWidth(std::int32_t width) const;
 
 private:
-    void Changed();
+    void Changed() override;
     void SetupXScale();
     void SetupScales();
     void SetupSpots();
@@ -212,12 +207,8 @@ private:
     double PeakFrequency(std::int32_t bin) const;
     double BinTilt(std::int32_t bin) const;
     std::int32_t Bins() const { return FFTLength() / 2; }
-    void Redraw();
     template <class T> void Assign(T& field, T value, bool resetPeaks = false);
 
-    std::int32_t width_ = 194;
-    std::int32_t height_ = 89;
-    std::int32_t bevel_ = 0;
     AnalysisRect area_;
 
     TMMSpectrumKind kind_ = skBars;

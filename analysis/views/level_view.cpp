@@ -75,8 +75,7 @@ void TMMLevel::SetEnabled(bool value) {
 }
 
 void TMMLevel::SizeChanged(int width, int height) {
-    LevelAnalysis::SetBevelExtent(Bevel().Extent());
-    LevelAnalysis::SetBounds(width, height);
+    FitAnalysis(*this, width, height);
     unlitDirty_ = true;
 }
 
@@ -84,10 +83,8 @@ void TMMLevel::SetPCMWaveFormat(const tWAVEFORMATEX& format) {
     LevelAnalysis::SetPCMWaveFormat(format);
 }
 
-void TMMLevel::RefreshPCMData(const uint8_t* data) {
-    if (!TakesData())
-        return;
-    if (LevelAnalysis::RefreshPCMData(data, BlockLength()))
+void TMMLevel::RefreshPCMData(const uint8_t* block) {
+    if (HandOver<LevelAnalysis>(*this, block, BlockLength()))
         TMMDIBGraphicControl::Redraw();
 }
 

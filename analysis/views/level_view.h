@@ -3,7 +3,7 @@
 // takes the chain's blocks as a PcmDisplay. Window thread only.
 #pragma once
 
-#include "dib_graphic_control.h"
+#include "analysis_view_base.h"
 #include "level_analysis.h"
 #include "pcm_display.h"
 
@@ -47,7 +47,7 @@ public:
 
     // PcmDisplay.
     void SetPCMWaveFormat(const tWAVEFORMATEX& format) override;
-    void RefreshPCMData(const uint8_t* data) override;
+    void RefreshPCMData(const uint8_t* block) override;
     void ResetData() override;
     uint32_t BlockLength() const override { return uint32_t(BytesPerLevel()); }
 

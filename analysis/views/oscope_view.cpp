@@ -38,8 +38,7 @@ void TMMOscope::SetEnabled(bool value) {
 }
 
 void TMMOscope::SizeChanged(int width, int height) {
-    OscopeAnalysis::SetBevelExtent(Bevel().Extent());
-    OscopeAnalysis::SetBounds(width, height);
+    FitAnalysis(*this, width, height);
     scrollSurface_ = QImage();
 }
 
@@ -47,10 +46,8 @@ void TMMOscope::SetPCMWaveFormat(const tWAVEFORMATEX& format) {
     OscopeAnalysis::SetPCMWaveFormat(format);
 }
 
-void TMMOscope::RefreshPCMData(const uint8_t* data) {
-    if (!TakesData())
-        return;
-    if (!OscopeAnalysis::RefreshPCMData(data, BlockLength()))
+void TMMOscope::RefreshPCMData(const uint8_t* block) {
+    if (!HandOver<OscopeAnalysis>(*this, block, BlockLength()))
         return;
     freshFrame_ = true;
     TMMDIBGraphicControl::Redraw();

@@ -4,7 +4,7 @@
 // blocks as a PcmScopeDisplay. Window thread only.
 #pragma once
 
-#include "dib_graphic_control.h"
+#include "analysis_view_base.h"
 #include "oscope_analysis.h"
 #include "pcm_display.h"
 
@@ -53,7 +53,7 @@ public:
 
     // PcmScopeDisplay.
     void SetPCMWaveFormat(const tWAVEFORMATEX& format) override;
-    void RefreshPCMData(const uint8_t* data) override;
+    void RefreshPCMData(const uint8_t* block) override;
     void ResetData() override;
     uint32_t BlockLength() const override { return uint32_t(BytesPerScope()); }
     bool Accelerate() const override { return OscopeAnalysis::Accelerate(); }

@@ -44,8 +44,7 @@ void TMMSpectrogram::SetEnabled(bool value) {
 }
 
 void TMMSpectrogram::SizeChanged(int width, int height) {
-    SpectrogramAnalysis::SetBevelExtent(Bevel().Extent());
-    SpectrogramAnalysis::SetBounds(width, height);
+    FitAnalysis(*this, width, height);
     scalesDirty_ = true;
 }
 
@@ -53,10 +52,8 @@ void TMMSpectrogram::SetPCMWaveFormat(const tWAVEFORMATEX& format) {
     SpectrogramAnalysis::SetPCMWaveFormat(format);
 }
 
-void TMMSpectrogram::RefreshPCMData(const uint8_t* data) {
-    if (!TakesData())
-        return;
-    if (SpectrogramAnalysis::RefreshPCMData(data, BlockLength()))
+void TMMSpectrogram::RefreshPCMData(const uint8_t* block) {
+    if (HandOver<SpectrogramAnalysis>(*this, block, BlockLength()))
         TMMDIBGraphicControl::Redraw();
 }
 

@@ -4,7 +4,7 @@
 // thread only.
 #pragma once
 
-#include "dib_graphic_control.h"
+#include "analysis_view_base.h"
 #include "pcm_display.h"
 #include "spectrogram_analysis.h"
 
@@ -32,7 +32,7 @@ public:
 
     // PcmDisplay.
     void SetPCMWaveFormat(const tWAVEFORMATEX& format) override;
-    void RefreshPCMData(const uint8_t* data) override;
+    void RefreshPCMData(const uint8_t* block) override;
     void ResetData() override;
     uint32_t BlockLength() const override { return uint32_t(BytesPerSpectrogram()); }
     bool Accelerate() const override { return SpectrogramAnalysis::Accelerate(); }

@@ -63,8 +63,7 @@ void TMMSpectrum::SetEnabled(bool value) {
 }
 
 void TMMSpectrum::SizeChanged(int width, int height) {
-    SpectrumAnalysis::SetBevelExtent(Bevel().Extent());
-    SpectrumAnalysis::SetBounds(width, height);
+    FitAnalysis(*this, width, height);
     scrollSurface_ = QImage();
     inactiveDirty_ = true;
 }
@@ -73,10 +72,8 @@ void TMMSpectrum::SetPCMWaveFormat(const tWAVEFORMATEX& format) {
     SpectrumAnalysis::SetPCMWaveFormat(format);
 }
 
-void TMMSpectrum::RefreshPCMData(const uint8_t* data) {
-    if (!TakesData())
-        return;
-    if (!SpectrumAnalysis::RefreshPCMData(data, BlockLength()))
+void TMMSpectrum::RefreshPCMData(const uint8_t* block) {
+    if (!HandOver<SpectrumAnalysis>(*this, block, BlockLength()))
         return;
     freshFrame_ = true;
     TMMDIBGraphicControl::Redraw();

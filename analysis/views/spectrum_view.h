@@ -4,7 +4,7 @@
 // PcmDisplay. Window thread only.
 #pragma once
 
-#include "dib_graphic_control.h"
+#include "analysis_view_base.h"
 #include "pcm_display.h"
 #include "spectrum_analysis.h"
 
@@ -55,7 +55,7 @@ public:
 
     // PcmDisplay.
     void SetPCMWaveFormat(const tWAVEFORMATEX& format) override;
-    void RefreshPCMData(const uint8_t* data) override;
+    void RefreshPCMData(const uint8_t* block) override;
     void ResetData() override;
     uint32_t BlockLength() const override { return uint32_t(BytesPerSpectrum()); }
 
@@ -71,7 +71,6 @@ protected:
 private:
     void SetColorOf(TColor& field, TColor value);
     void SetFlag(bool& field, bool value);
-    void Changed();
     void UpdateTimer();
     void BuildInactive();
     QRgb BandRgb(int band) const;

@@ -7,7 +7,7 @@ namespace vk350 {
 
 namespace {
 
-// System colours follow the running desktop's palette, as they would on the original platform.
+// System colours follow the running desktop's palette.
 QRgb SystemColor(int index) {
     const QPalette palette = QApplication::palette();
     switch (index) {

@@ -34,7 +34,7 @@ public:
     SampleBuffer& Sample() { return sample_; }
     const SampleBuffer& Sample() const { return sample_; }
 
-    // The operations the windows use, through the control as on the form.
+    // The operations the windows use, through the control.
 
     std::int32_t GetSampleLen() const { return sample_.GetSampleLen(); }
     void SetSampleLen(std::int32_t n) { sample_.SetSampleLen(n); }

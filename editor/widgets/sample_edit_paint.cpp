@@ -60,13 +60,13 @@ void TsqSampleEdit::PaintWave(WaveCanvas& canvas, int w, int h) {
         return;
     // One point per column, however long the sample.
     points_.resize(static_cast<std::size_t>(W));
-    const std::uint8_t* data = GetData();
+    const std::uint8_t* bytes = GetData();
     const std::int64_t max = Max();
     const std::int64_t zoom = Zoom();
     const std::int64_t origin = ViewOrigin();
     for (int c = 0; c < W; ++c) {
         const std::int64_t k = c * zoom + origin;
-        const int y = (k >= 0 && k < max) ? H - (data[k] * H) / 256 : H / 2;
+        const int y = (k >= 0 && k < max) ? H - (bytes[k] * H) / 256 : H / 2;
         points_[static_cast<std::size_t>(c)] = QPoint(c, y);
     }
 

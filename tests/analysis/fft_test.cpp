@@ -59,7 +59,7 @@ private:
 };
 
 INSTANTIATE_TEST_SUITE_P(Kernels, BothKernels, ::testing::Values(false, true),
-                         [](const auto& info) { return info.param ? "Portable" : "Selected"; });
+                         [](const auto& kernel) { return kernel.param ? "Portable" : "Selected"; });
 
 TEST_P(BothKernels, RealFFTOfEveryOrderMatchesTheDftInBothDirections) {
     for (int order = 1; order <= 12; ++order) {

@@ -7,7 +7,7 @@
 #include "main_window.h"
 #include "options_window.h"
 #include "options_write_order.h"
-#include "potlab.h"
+#include "knob_label.h"
 #include "received_bank.h"
 #include "received_patterns.h"
 #include "recording_settings_store.h"

@@ -4,7 +4,7 @@
 #include "bank_window.h"
 #include "buffer_gate.h"
 #include "connector.h"
-#include "potlab.h"
+#include "knob_label.h"
 #include "sample_byte_maps.h"
 
 #include <QLabel>

@@ -3,9 +3,9 @@
 #include "audio_window_fixture.h"
 #include "byte_order.h"
 #include "run_command.h"
-#include "wave_io.h"
+#include "wave_file_io.h"
 
-#include "mm_wave.h"
+#include "wave_document.h"
 #include "pcm_support.h"
 
 #include <QCheckBox>

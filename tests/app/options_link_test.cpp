@@ -3,7 +3,7 @@
 #include "options_fixture.h"
 
 #include "bank_location.h"
-#include "potlab.h"
+#include "knob_label.h"
 #include "sample_byte_maps.h"
 #include "sample_dump.h"
 

@@ -77,24 +77,24 @@ TEST(OptionsSettings, DesignValuesStandWhenTheKeyIsMissing) {
     OptionsSettings s;
     ReadAll(store, s);
     EXPECT_TRUE(store.reads.isEmpty()) << "nothing is read from a key that does not exist";
-    EXPECT_EQ(s.PX4, 7);
-    EXPECT_EQ(s.PY4, 818);
-    EXPECT_EQ(s.KVB9IN, 0);
-    EXPECT_FALSE(s.KVB9PRE);
-    EXPECT_TRUE(s.KVB9AS);
-    EXPECT_EQ(s.SYSXDELAY, 0);
-    EXPECT_EQ(s.TIMEOUT, 20);
+    EXPECT_EQ(s.left, 7);
+    EXPECT_EQ(s.top, 818);
+    EXPECT_EQ(s.kvb9Input, 0);
+    EXPECT_FALSE(s.kvb9Merge);
+    EXPECT_TRUE(s.kvb9AtStart);
+    EXPECT_EQ(s.sysexDelay, 0);
+    EXPECT_EQ(s.timeout, 20);
     EXPECT_EQ(s.wave.gradientType, -1);
     EXPECT_EQ(s.wave.steps, 100);
     EXPECT_EQ(s.bank.steps, 100);
     EXPECT_EQ(s.wave[Swatch::Text], kButtonFace);
-    EXPECT_FALSE(s.EN4);
-    EXPECT_EQ(s.TempPath, QStringLiteral("..."));
-    EXPECT_EQ(s.MIDIIN, -1);
-    EXPECT_EQ(s.AudioOUT, -1);
-    EXPECT_EQ(s.AudioBufsz, 100);
-    EXPECT_EQ(s.Conversion, 0) << "exact";
-    EXPECT_FALSE(s.Normalise);
+    EXPECT_FALSE(s.shown);
+    EXPECT_EQ(s.workFolder, QStringLiteral("..."));
+    EXPECT_EQ(s.midiIn, -1);
+    EXPECT_EQ(s.audioOut, -1);
+    EXPECT_EQ(s.audioBuffers, 100);
+    EXPECT_EQ(s.conversion, 0) << "exact";
+    EXPECT_FALSE(s.normalise);
 }
 
 TEST(OptionsSettings, AMissingOrUnreadableValueEndsItsGroupOnly) {
@@ -238,16 +238,16 @@ TEST(OptionsSettings, WritingOrderAndAFailureThatEndsIt) {
 TEST(OptionsSettings, ValuesInTheSettingsFileAndBack) {
     QSettings(QStringLiteral("Tervala"), QStringLiteral("Kelvane")).clear();
     OptionsSettings s;
-    s.PX4 = -20;
-    s.KVB9PRE = true;
-    s.KVB9AS = false;
+    s.left = -20;
+    s.kvb9Merge = true;
+    s.kvb9AtStart = false;
     s.wave[Swatch::Back] = kButtonFace; // a system colour: top bit set
     s.wave[Swatch::Lines] = 0x00FFFFFF;
     s.bank.gradientType = 7;
-    s.TempPath = QStringLiteral("/home/user/work, old/");
-    s.MIDIOUT = 2;
-    s.Conversion = 1;
-    s.Normalise = true;
+    s.workFolder = QStringLiteral("/home/user/work, old/");
+    s.midiOut = 2;
+    s.conversion = 1;
+    s.normalise = true;
     {
         QtSettingsStore store;
         ASSERT_TRUE(WriteOptionsSettings(store, s));
@@ -258,7 +258,7 @@ TEST(OptionsSettings, ValuesInTheSettingsFileAndBack) {
     EXPECT_EQ(file.value("KVB9AS").toString(), QStringLiteral("0"));
     EXPECT_EQ(file.value("ColorBack").toLongLong(), qlonglong(int32_t(kButtonFace)))
         << "colours are 32-bit numbers";
-    EXPECT_EQ(file.value("TempPath").toString(), s.TempPath);
+    EXPECT_EQ(file.value("TempPath").toString(), s.workFolder);
 
     OptionsSettings back;
     ReadAll(QtSettingsStore(), back);

@@ -5,7 +5,7 @@
 #include "drivers/virtual_wave_device.h"
 #include "micro_clock.h"
 #include "options_write_order.h"
-#include "potlab.h"
+#include "knob_label.h"
 #include "queue_dispatcher.h"
 #include "screen_fit.h"
 #include "wave_out_functions.h"

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "main_window.h"
-#include "potlab.h"
+#include "knob_label.h"
 #include "sample_edit.h"
 #include "scripted_dialogs.h"
 

@@ -1,0 +1,233 @@
+// TForm2 construction: the ten slot panels, the menus and the tool bar, the placement settings,
+// and the mouse on the slots' captions and waveforms.
+#include "bank_window.h"
+
+#include "command_guard.h"
+
+#include "options_settings.h"
+#include "sample_edit.h"
+#include "screen_fit.h"
+#include "settings_store.h"
+#include "toolbar_icons.h"
+
+#include <QAction>
+#include <QContextMenuEvent>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QToolBar>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <exception>
+
+namespace vk350 {
+
+namespace {
+
+constexpr const char* kShortNames[BankSlots::kSlotCount] = {"BD", "SD", "RS", "HH", "P3",
+                                                           "P2", "TM", "CB", "CP", "P1"};
+// The captions the window starts with; transfers use the locations' own sizes.
+constexpr const char* kInitialSizes[BankSlots::kSlotCount] = {"8K", "16K", "16K", "8K",  "4K",
+                                                             "4K", "16K", "64K", "16K", "4K"};
+constexpr int kSlotWidth = 104;
+constexpr int kWaveHeight = 150;
+const char* const kSlotProperty = "vk350Slot";
+
+int SlotOf(const QObject* object) {
+    const QVariant v = object->property(kSlotProperty);
+    return v.isValid() ? v.toInt() : -1;
+}
+
+} // namespace
+
+TForm2::TForm2(SettingsStore& store, Dialogs& dialogs, QWidget* parent)
+    : QMainWindow(parent), store_(store), dialogs_(dialogs) {
+    setWindowTitle(QStringLiteral("VK350 Sample Bank"));
+    CreateSlots();
+    CreateMenus();
+    CreateToolBar();
+    ReadSettings();
+}
+
+TForm2::~TForm2() = default;
+
+void TForm2::CreateSlots() {
+    auto* panel = new QWidget(this);
+    auto* row = new QHBoxLayout(panel);
+    row->setContentsMargins(2, 2, 2, 2);
+    row->setSpacing(2);
+    QFont bold = font();
+    bold.setBold(true);
+    for (int s = 0; s < kSlotCount; ++s) {
+        auto* frame = new QFrame(panel);
+        frame->setFrameShape(QFrame::StyledPanel);
+        auto* column = new QVBoxLayout(frame);
+        column->setContentsMargins(2, 2, 2, 2);
+        column->setSpacing(1);
+        auto* shortName = new QLabel(QLatin1String(kShortNames[s]), frame);
+        shortName->setFont(bold);
+        auto* size = new QLabel(QLatin1String(kInitialSizes[s]), frame);
+        auto* name = new QLabel(QStringLiteral("..."), frame);
+        // A long file name is cut at the panel's edge instead of widening the window.
+        name->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+        auto* edit = new TsqSampleEdit(frame);
+        edit->setObjectName(QStringLiteral("sqSampleEdit%1").arg(s + 1));
+        edit->setMinimumSize(kSlotWidth, kWaveHeight);
+        edit->setProperty(kSlotProperty, s);
+        edit->installEventFilter(this);
+        for (QLabel* label : {shortName, size, name}) {
+            label->setAlignment(Qt::AlignCenter);
+            label->setProperty(kSlotProperty, s);
+            label->setContextMenuPolicy(Qt::DefaultContextMenu);
+            label->installEventFilter(this);
+            column->addWidget(label);
+        }
+        column->addWidget(edit, 1);
+        row->addWidget(frame, 1);
+        SlotShortNames[size_t(s)] = shortName;
+        SlotSizes[size_t(s)] = size;
+        SlotNames[size_t(s)] = name;
+        SlotEdits[size_t(s)] = edit;
+        SlotMenus[size_t(s)] = CreateSlotMenu(s);
+    }
+    setCentralWidget(panel);
+}
+
+QMenu* TForm2::CreateSlotMenu(int slot) {
+    auto* menu = new QMenu(this);
+    const auto add = [this, menu, slot](const QString& caption, void (TForm2::*command)(int)) {
+        QAction* a = menu->addAction(caption);
+        a->setData(slot);
+        connect(a, &QAction::triggered, this,
+                [this, command, slot] { RunCommand([=, this] { (this->*command)(slot); }); });
+    };
+    add(QStringLiteral("Load"), &TForm2::LoadOne);
+    add(QStringLiteral("Save"), &TForm2::SaveOne);
+    menu->addSeparator();
+    add(QStringLiteral("Delete"), &TForm2::DeleteSlot);
+    menu->addSeparator();
+    add(QStringLiteral("Send to Midi"), &TForm2::SendOne);
+    return menu;
+}
+
+QAction* TForm2::AddItem(QMenu* menu, const QString& caption, const QKeySequence& shortcut,
+                         const std::function<void()>& command) {
+    QAction* action = menu->addAction(caption);
+    if (!shortcut.isEmpty())
+        action->setShortcut(shortcut);
+    connect(action, &QAction::triggered, this, [this, command] { RunCommand(command); });
+    return action;
+}
+
+void TForm2::CreateMenus() {
+    QMenuBar* bar = menuBar();
+    QMenu* file = bar->addMenu(QStringLiteral("&File"));
+    mnuNew = AddItem(file, QStringLiteral("New"), QKeySequence(Qt::CTRL | Qt::Key_Delete), [this] { NewBank(); });
+    mnuLoad = AddItem(file, QStringLiteral("Load"), QKeySequence(Qt::CTRL | Qt::Key_L), [this] { LoadAll(); });
+    mnuSave = AddItem(file, QStringLiteral("Save"), QKeySequence(Qt::CTRL | Qt::Key_S), [this] { SaveAll(); });
+    file->addSeparator();
+    mnuSendToMidi = AddItem(file, QStringLiteral("Send to MIDI"), QKeySequence(), [this] { SendOne(0); });
+
+    QMenu* edition = bar->addMenu(QStringLiteral("&Edition"));
+    mnuReverse =
+        AddItem(edition, QStringLiteral("Reverse"), QKeySequence(Qt::CTRL | Qt::Key_R), [this] { ReverseAll(); });
+    mnuUnsigned =
+        AddItem(edition, QStringLiteral("Unsigned"), QKeySequence(Qt::CTRL | Qt::Key_U), [this] { UnsignedAll(); });
+
+    QMenu* view = bar->addMenu(QStringLiteral("&View"));
+    mnuButtonsBar = AddItem(view, QStringLiteral("Buttons bar"), QKeySequence(), [this] { ToggleButtonsBar(); });
+    mnuButtonsBar->setCheckable(true);
+    mnuButtonsBar->setChecked(true);
+}
+
+void TForm2::CreateToolBar() {
+    ToolBar1 = addToolBar(QStringLiteral("Buttons bar"));
+    ToolBar1->setMovable(false);
+    ToolBar1->toggleViewAction()->setVisible(false);
+    setContextMenuPolicy(Qt::NoContextMenu);
+    const auto add = [this](ToolIcon icon, const QString& hint, const std::function<void()>& command) {
+        QAction* a = ToolBar1->addAction(ToolbarIcon(icon), hint.trimmed());
+        a->setToolTip(hint);
+        a->setStatusTip(hint);
+        connect(a, &QAction::triggered, this, [this, command] { RunCommand(command); });
+        return a;
+    };
+    btnClearAll = add(ToolIcon::New, QStringLiteral("Clear All "), [this] { NewBank(); });
+    btnLoadAll = add(ToolIcon::Open, QStringLiteral("Load All "), [this] { LoadAll(); });
+    btnSaveAll = add(ToolIcon::Save, QStringLiteral("Save All "), [this] { SaveAll(); });
+    btnSendAll = add(ToolIcon::SendMidi, QStringLiteral("Send Parameters to MIDI"), [this] { SendAll(); });
+    btnUnsigned = add(ToolIcon::Sign, QStringLiteral("Unsigned"), [this] { UnsignedAll(); });
+}
+
+void TForm2::RunCommand(const std::function<void()>& command) {
+    runGuardedCommand(command, [this](const QString& text) { ShowError(text); });
+}
+
+void TForm2::ReadSettings() {
+    Placement p = kBankPlacementDesign;
+    ReadPlacement(store_, kBankPlacementNames, p);
+    move(p.x, p.y);
+    KeepOnScreenWhenShown(this, !store_.Exists());
+    if (p.shown)
+        show();
+}
+
+void TForm2::WriteSettings() {
+    if (WritePlacement(store_, kBankPlacementNames, Placement{x(), y(), isVisible()}))
+        store_.Flush();
+}
+
+TsqSampleEdit& TForm2::SlotEdit(int slot) {
+    return *SlotEdits[size_t(std::clamp(slot, 0, kSlotCount - 1))];
+}
+
+void TForm2::SetSlotName(int slot, const QString& caption) {
+    SlotNames[size_t(std::clamp(slot, 0, kSlotCount - 1))]->setText(caption);
+}
+
+void TForm2::SetSlotSize(int slot, const QString& caption) {
+    SlotSizes[size_t(std::clamp(slot, 0, kSlotCount - 1))]->setText(caption);
+}
+
+QString TForm2::SlotName(int slot) const {
+    return SlotNames[size_t(std::clamp(slot, 0, kSlotCount - 1))]->text();
+}
+
+QString TForm2::SlotSize(int slot) const {
+    return SlotSizes[size_t(std::clamp(slot, 0, kSlotCount - 1))]->text();
+}
+
+// A click on a caption copies the slot to the main window and a right click opens the slot's
+// menu; a click on a waveform plays the slot. The waveforms take no selection of their own: no
+// command of this window acts on one.
+bool TForm2::eventFilter(QObject* watched, QEvent* event) {
+    const int slot = SlotOf(watched);
+    if (slot < 0)
+        return QMainWindow::eventFilter(watched, event);
+    const bool wave = watched == SlotEdits[size_t(slot)];
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+        if (wave && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
+            RunCommand([this, slot] { PlaySlot(slot); });
+        return wave;
+    case QEvent::MouseButtonRelease:
+        if (!wave && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
+            RunCommand([this, slot] { CopyToMain(slot); });
+        return wave;
+    case QEvent::MouseMove:
+    case QEvent::MouseButtonDblClick:
+        return wave;
+    case QEvent::ContextMenu:
+        if (wave)
+            return false;
+        SlotMenus[size_t(slot)]->popup(static_cast<QContextMenuEvent*>(event)->globalPos());
+        return true;
+    default:
+        return QMainWindow::eventFilter(watched, event);
+    }
+}
+
+} // namespace vk350

@@ -1,0 +1,116 @@
+// TForm2: the sample bank window, the machine's ten sample locations side by side. Each slot has
+// its short name, size and name captions and its own waveform control; the window loads and saves
+// slots as raw files, sends them to the machine, receives the machine's dumps (through the options
+// window) and hands a slot to the main window. Window thread only.
+#pragma once
+
+#include "bank_slots.h"
+
+#include <QMainWindow>
+#include <array>
+#include <functional>
+
+class QAction;
+class QLabel;
+class QMenu;
+class QToolBar;
+
+namespace vk350 {
+
+class Dialogs;
+class SettingsStore;
+class TForm1;
+class TForm4;
+
+class TForm2 : public QMainWindow, public BankSlots {
+public:
+    // Reads its placement and visibility from the store (PX2, PY2, SHOW2) and shows itself when
+    // it was shown; store and dialogs must outlive the window.
+    TForm2(SettingsStore& store, Dialogs& dialogs, QWidget* parent = nullptr);
+    ~TForm2() override;
+
+    // The windows it works with, once they exist: sends go through the options window, a click
+    // on a slot's caption copies the slot into the main window.
+    void SetOptionsWindow(TForm4* window) { options_ = window; }
+    void SetMainWindow(TForm1* window) { main_ = window; }
+
+    // A click on a slot's waveform: plays slot 0..9. Unassigned, the click does nothing.
+    std::function<void(int slot)> OnPlaySlot;
+
+    // Writes PX2, PY2, SHOW2 (the main window's closing calls this).
+    void WriteSettings();
+
+    // BankSlots: what the options window and the main window's copy reach.
+    TsqSampleEdit& SlotEdit(int slot) override;
+    void SetSlotName(int slot, const QString& caption) override;
+    void SetSlotSize(int slot, const QString& caption) override;
+    QString SlotName(int slot) const;
+    QString SlotSize(int slot) const;
+
+    // The wait after each message of a bank send, so that the machine can store the sample.
+    int SendPauseMs = 300;
+
+    // --- the window's parts ---
+    std::array<TsqSampleEdit*, kSlotCount> SlotEdits{}; // sqSampleEdit1 .. sqSampleEdit10
+    std::array<QLabel*, kSlotCount> SlotShortNames{};
+    std::array<QLabel*, kSlotCount> SlotSizes{};
+    std::array<QLabel*, kSlotCount> SlotNames{};
+    // The context menu of each slot's captions: Load, Save, Delete, Send to Midi.
+    std::array<QMenu*, kSlotCount> SlotMenus{};
+    QToolBar* ToolBar1 = nullptr;
+
+    QAction* mnuNew = nullptr;
+    QAction* mnuLoad = nullptr;
+    QAction* mnuSave = nullptr;
+    QAction* mnuSendToMidi = nullptr;
+    QAction* mnuReverse = nullptr;
+    QAction* mnuUnsigned = nullptr;
+    QAction* mnuButtonsBar = nullptr;
+    QAction* btnClearAll = nullptr;
+    QAction* btnLoadAll = nullptr;
+    QAction* btnSaveAll = nullptr;
+    QAction* btnSendAll = nullptr;
+    QAction* btnUnsigned = nullptr;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    // Construction (bank_window.cpp).
+    void CreateSlots();
+    void CreateMenus();
+    void CreateToolBar();
+    QMenu* CreateSlotMenu(int slot);
+    void ReadSettings();
+    QAction* AddItem(QMenu* menu, const QString& caption, const QKeySequence& shortcut,
+                     const std::function<void()>& command);
+    // Runs a command and shows an error that escapes it in the window's error box.
+    void RunCommand(const std::function<void()>& command);
+
+    // File commands (bank_window_files.cpp).
+    void LoadOne(int slot);
+    void LoadAll();
+    void SaveOne(int slot);
+    void SaveAll();
+    void ShowLoaded(int slot, const QString& name, const QString& size);
+    void ShowError(const QString& text);
+
+    // Edition, transfer and slot commands (bank_window_transfer.cpp).
+    void NewBank();
+    void DeleteSlot(int slot);
+    void ReverseAll();
+    void UnsignedAll();
+    void ToggleButtonsBar();
+    void SendOne(int slot);
+    void SendAll();
+    bool SendSlot(int slot);
+    void CopyToMain(int slot);
+    void PlaySlot(int slot);
+
+    SettingsStore& store_;
+    Dialogs& dialogs_;
+    TForm4* options_ = nullptr;
+    TForm1* main_ = nullptr;
+};
+
+} // namespace vk350

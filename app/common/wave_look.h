@@ -1,0 +1,43 @@
+// The colours and gradient of a waveform control as the options window's Colors page sets them:
+// one swatch per row, a gradient type and a number of gradient steps.
+#pragma once
+
+#include "color_ref.h"
+#include "sample_edit.h"
+
+#include <array>
+
+namespace vk350 {
+
+// The rows of swatches, in the page's order.
+enum class Swatch { Back, Lines, Text, Selection, Markers, Axes, Locator, Gradient, Axes2 };
+inline constexpr int kSwatchCount = 9;
+inline constexpr std::array<Swatch, kSwatchCount> kSwatches = {
+    Swatch::Back, Swatch::Lines,   Swatch::Text,     Swatch::Selection, Swatch::Markers,
+    Swatch::Axes, Swatch::Locator, Swatch::Gradient, Swatch::Axes2};
+
+// The button face: the system colour that the swatches start with.
+inline constexpr TColor kButtonFace = 0x8000000F;
+
+struct WaveLook {
+    std::array<TColor, kSwatchCount> colors{};
+    int gradientType = -1; // -1: no entry chosen
+    int steps = 100;
+
+    TColor& operator[](Swatch row) { return colors[static_cast<size_t>(row)]; }
+    TColor operator[](Swatch row) const { return colors[static_cast<size_t>(row)]; }
+};
+
+// The colour a row stands for on a control (Text is kept for no control: the button face).
+TColor SwatchColorOf(const TsqSampleEdit& edit, Swatch row);
+// The control's own colours in every row.
+WaveLook LookOf(const TsqSampleEdit& edit);
+// Sets the colour of one row on the control (its setter redraws on a change); Text changes nothing.
+void ApplySwatch(TsqSampleEdit& edit, Swatch row, TColor color);
+// Gradient type from a list entry: ignored unless it names one of the eight types.
+void ApplyGradientType(TsqSampleEdit& edit, int type);
+// What the stored values set when they are read: steps, every colour except markers and text,
+// and the gradient type.
+void ApplyStoredLook(TsqSampleEdit& edit, const WaveLook& look);
+
+} // namespace vk350

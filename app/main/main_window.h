@@ -1,0 +1,370 @@
+// TForm1: the main window, the sample editor. It holds the waveform view, the knob strip that
+// shows positions in samples, the scroll bar, the toolbar and the menus, and runs the editing,
+// view and file commands. Window thread only.
+#pragma once
+
+#include "wave_source.h"
+
+#include <QMainWindow>
+#include <QStringList>
+#include <cstdint>
+#include <exception>
+#include <functional>
+#include <memory>
+
+class QAction;
+class QComboBox;
+class QLabel;
+class QMenu;
+class QScrollBar;
+class QShortcut;
+class QToolBar;
+class QToolButton;
+
+namespace vk350 {
+
+class BankSlots;
+class ConnectorHub;
+class ConnectorPump;
+class Dialogs;
+class Dispatcher;
+class TMMConnector;
+class TMMWaveOut;
+class WaveDevice;
+class SettingsStore;
+class TForm2;
+class TForm3;
+class TForm4;
+class TMMConnector;
+class TMMLevel;
+class TMMLevelScale;
+class TMMOscope;
+class TMMSpectrogram;
+class TMMSpectrum;
+class Tsqpotlab;
+class TsqSampleEdit;
+
+// The wave system the main window plays through; each must outlive the window. The window
+// takes the dispatcher's and the hub's pump's OnException while it lives: playback failures
+// that surface outside any command go to its error box.
+struct MainAudio {
+    WaveDevice& device;
+    Dispatcher& dispatcher; // the window thread's
+    ConnectorHub& hub;      // with a pump on the window thread
+};
+
+class TForm1 : public QMainWindow {
+public:
+    // Without a store of its own the window uses the per-user settings store. Without a wave
+    // system it has one of its own with no output device, so Play reports that none exists.
+    explicit TForm1(Dialogs& dialogs, SettingsStore* store = nullptr, const MainAudio* audio = nullptr,
+                    QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    // The other windows are created by the application; the View and About menus only show them.
+    void SetAboutBox(QWidget* window);
+    // The options window: the Options item shows and hides it and carries its check mark; the
+    // transfer commands send through it.
+    void SetOptionsWindow(TForm4* window);
+    // The bank slots that "Copy to bank location" fills.
+    void SetBankSlots(BankSlots* bank);
+    // The sample bank and patterns windows: the View items show them, "Copy to bank location"
+    // fills the bank's slots, a click on a slot's waveform plays it, and closing stores their
+    // settings.
+    void SetBankWindow(TForm2* window);
+    void SetPatternsWindow(TForm3* window);
+    // A bank slot's sample becomes the edited one, under the slot's name, with the chooser on
+    // that slot's location.
+    void TakeSlotSample(int slot, const TsqSampleEdit& source, const QString& name);
+
+    // Closing stores the bank's and the patterns window's settings through these, in the order
+    // of the closing sequence, once those windows exist.
+    std::function<void()> OnStoreBankSettings;
+    std::function<void()> OnStorePatternsSettings;
+    // Told last in the closing sequence, once the wave output has closed.
+    std::function<void()> OnCloseWaveOut;
+
+    // Feeds the analysis views from connector (none: from nothing). The views leave the connector
+    // they had; the window leaves its connector when it goes.
+    void ConnectAnalysisViews(TMMConnector* connector);
+    TMMConnector* AnalysisConnector() const { return analysisConnector_; }
+
+    // Opens a sample file as "Load Raw-Bin" does after its dialog (the command line uses this).
+    void OpenSampleFile(const QString& path);
+
+    // Plays bank slot 0 to 9 through the main window's output, its bytes taken as µ-law codes
+    // in the machine's form; the slot itself is left as it was. Errors go to the error box.
+    void PlaySlot(int slot);
+
+    // The folder the work files go to: the options window's, else a per-user cache folder.
+    QString WorkFolder() const;
+
+    // Routines shared by the commands.
+    void ApplyKnobsToView();
+    void ResetViewAfterLoad();
+    void ZoomToSelection();
+    void LoadWindowPlacement();
+    void SaveWindowPlacement();
+
+    // Enabled state of a menu item or button, also while it is hidden.
+    static void SetItemEnabled(QAction* item, bool enabled);
+    static bool ItemEnabled(const QAction* item);
+
+    // Runs a command and shows any error that escapes it in the standard error box.
+    void RunCommand(const std::function<void()>& command);
+
+    // --- the window's parts ---
+    TsqSampleEdit* sqSampleEdit1 = nullptr;
+    Tsqpotlab* sqpotlab7 = nullptr;  // Size (units of 1024 bytes)
+    Tsqpotlab* sqpotlab1 = nullptr;  // Zoom
+    Tsqpotlab* sqpotlab2 = nullptr;  // Orig
+    Tsqpotlab* sqpotlab4 = nullptr;  // Loc
+    Tsqpotlab* sqpotlab3 = nullptr;  // Val
+    Tsqpotlab* sqpotlab5 = nullptr;  // Pos
+    Tsqpotlab* sqpotlab6 = nullptr;  // Len
+    Tsqpotlab* sqpotlab10 = nullptr; // Offset
+    Tsqpotlab* sqpotlab11 = nullptr; // Level (unused)
+    Tsqpotlab* sqpotlab8 = nullptr;  // Max
+    Tsqpotlab* sqpotlab9 = nullptr;  // Min
+    QScrollBar* TrackBar1 = nullptr;
+    QComboBox* ComboBox1 = nullptr;
+    QLabel* Label12 = nullptr;
+    QToolBar* ToolBar1 = nullptr;
+    QWidget* AnalysisPanel = nullptr;
+    QWidget* AnalysisSplitter = nullptr;
+    QWidget* MeterPanel = nullptr;
+    QWidget* EditPanel = nullptr;
+    QWidget* KnobStrip = nullptr;
+    TMMOscope* MMOscope1 = nullptr;
+    TMMSpectrum* MMSpectrum1 = nullptr;
+    TMMSpectrogram* MMSpectrogram1 = nullptr;
+    TMMLevel* MMLevel1 = nullptr;
+    TMMLevelScale* MMLevelScale1 = nullptr;
+
+    // The audio chain: the playable wave feeds the output, whose played buffers reach the
+    // connector, whose trigger moves the locator.
+    TMMWaveFile* MMWaveFile1 = nullptr;
+    TMMWaveOut* WaveOut1 = nullptr;
+    TMMConnector* MMConnector1 = nullptr;
+
+    // Menus and items.
+    QMenu* mnuFile = nullptr;
+    QMenu* mnuEdition = nullptr;
+    QMenu* mnuAudio = nullptr;
+    QMenu* mnuView = nullptr;
+    QMenu* mnuAbout = nullptr;
+    QAction* mnuNew = nullptr;
+    QAction* mnuLoadRaw = nullptr;
+    QAction* mnuSaveRaw = nullptr;
+    QAction* mnuWaveSeparator = nullptr;
+    QAction* mnuLoadWave = nullptr;
+    QAction* mnuSaveAsWave = nullptr;
+    QAction* mnuSendToMidi = nullptr;
+    QAction* mnuReceiveFromMidi = nullptr;
+    QAction* mnuExit = nullptr;
+    QAction* mnuUndo = nullptr;
+    QAction* mnuSelectAll = nullptr;
+    QAction* mnuCut = nullptr;
+    QAction* mnuCopy = nullptr;
+    QAction* mnuPaste = nullptr;
+    QAction* mnuCrop = nullptr;
+    QAction* mnuMute = nullptr;
+    QAction* mnuLinToMuLaw = nullptr;
+    QAction* mnuMuLawToLin = nullptr;
+    QAction* mnuReverse = nullptr;
+    QAction* mnuUnsigned = nullptr;
+    QAction* mnuLoop = nullptr;
+    QAction* mnuGoToStart = nullptr;
+    QAction* mnuGoToEnd = nullptr;
+    QAction* mnuFastForward = nullptr;
+    QAction* mnuForward = nullptr;
+    QAction* mnuBackward = nullptr;
+    QAction* mnuFastBackward = nullptr;
+    QAction* mnuPlay = nullptr;
+    QAction* mnuZoomIn = nullptr;
+    QAction* mnuZoomOut = nullptr;
+    QAction* mnuMinimum = nullptr;
+    QAction* mnuFullSize = nullptr;
+    QAction* mnuFollowLocator = nullptr;
+    QAction* mnuShowPoints = nullptr;
+    QAction* mnuShowBars = nullptr;
+    QAction* mnuShowVuMeters = nullptr;
+    QAction* mnuShowRtSpectrum = nullptr;
+    QAction* mnuPreferences = nullptr;
+    QAction* mnuSampleBank = nullptr;
+    QAction* mnuPatterns = nullptr;
+    QAction* mnuAboutBox = nullptr;
+
+    // Toolbar buttons.
+    QAction* btnNew = nullptr;
+    QAction* btnLoadRaw = nullptr;
+    QAction* btnSaveRaw = nullptr;
+    QAction* btnLoadWave = nullptr;
+    QAction* btnSendToMidi = nullptr;
+    QAction* btnCopyToBank = nullptr;
+    QAction* btnFullView = nullptr;
+    QAction* btnZoomOneToOne = nullptr;
+    QAction* btnZero = nullptr;
+    QAction* btnLinear = nullptr;
+    QAction* btnMuLaw = nullptr;
+    QAction* btnSigned = nullptr;
+    QAction* btnCut = nullptr;
+    QAction* btnPlay = nullptr;
+    QAction* btnLoop = nullptr;
+    QAction* btnStop = nullptr;
+
+    // --- window values ---
+    bool Playing = false;
+    int LastOffset = 0;
+    int LoadFilterIndex = 1;
+    int SaveFilterIndex = 1;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    // Construction (main_window.cpp).
+    void CreateEditor();
+    void CreateKnobStrip();
+    void CreateMenus();
+    void CreateToolBar();
+    void CreateLayout();
+    void CreateHiddenShortcuts();
+    void FormCreate();
+    void FormResize();
+    void KeepBarsWhole();
+    QAction* AddItem(QMenu* menu, const QString& caption, const QKeySequence& shortcut,
+                     void (TForm1::*command)());
+    QAction* AddButton(const QIcon& icon, const QString& caption, const QString& hint,
+                       void (TForm1::*command)());
+
+    // Analysis and meter panels (main_window_analysis.cpp).
+    void CreateAnalysisViews();
+    void DisableAnalysisViews();
+    void ResizeMeters();
+    void ShowVuMeters();
+
+    // Editor events and knob handlers (main_window_view.cpp).
+    void sqSampleEdit1LocatorChange();
+    void sqSampleEdit1SelectorChange();
+    void sqpotlab7Change();
+    void sqpotlab1Change();
+    void sqpotlab2Change();
+    void sqpotlab4Change();
+    void sqpotlab3Change();
+    void sqpotlab5Change();
+    void sqpotlab6Change();
+    void sqpotlab10Change();
+    void TrackBar1Change(int position);
+    void SetTrackBar(int position);
+    void SetPositionMaxima(int maximum);
+    void ShowSizeKnob(int value, const QString& unit);
+    void ShowMinMax();
+    int ByteAt(int64_t index) const;
+    int EditorWidthForZoom() const;
+
+    // View commands (main_window_view.cpp).
+    void ZoomIn();
+    void ZoomOut();
+    void ZoomMinimum();
+    void FullSize();
+    void ZoomOneToOne();
+    void ShowHidePoints();
+    void ShowHideBars();
+    void GoToStart();
+    void GoToEnd();
+    void MoveLocator(int64_t samples);
+    void FastForward();
+    void Forward();
+    void Backward();
+    void FastBackward();
+    void ShowAboutBox();
+    void ApplyZoomKnob();
+
+    // Editing commands (main_window_edit.cpp).
+    void NewSample();
+    void SelectAll();
+    void Cut();
+    void Copy();
+    void Paste();
+    void Crop();
+    void Mute();
+    void LinearToMuLaw();
+    void MuLawToLinear();
+    void Reverse();
+    void ToggleSign();
+    void FixZero();
+    void UndoEdit();
+    void Exit();
+
+    // Transfer commands (main_window_transfer.cpp).
+    void SendToMidi();
+    void CopyToBank();
+    int ChosenLocation() const;
+    void ShowFittedSize();
+    void TogglePreferences();
+    void ShowBankWindow();
+    void ShowPatternsWindow();
+
+    // File commands (main_window_files.cpp).
+    void LoadRawBin();
+    void SaveRawBin();
+    void SaveAsWave();
+    bool LoadSample(const QString& path);
+    bool SaveRawFile(const QString& name);
+    bool HasSampleToSave();
+    void ShowError(const QString& title, const QString& text);
+    void EnablePlayback();
+
+    // The WAV road and the work files (main_window_wave.cpp).
+    void LoadWave();
+    bool ConvertWaveFile(const QString& source, const QString& workFile);
+    void ShowCut(double keptSeconds, double wholeSeconds);
+    void RefreshPlaybackWave();
+    bool SaveWaveFile(const QString& name);
+    QString WorkFile(const QString& leaf);
+    void RememberUserFile(const QString& path);
+    uint32_t ChosenRate() const;
+
+    // Playback (main_window_play.cpp).
+    void CreateAudioChain(const MainAudio* audio);
+    void Play();
+    void StopButton();
+    void LoopItem();
+    void LoopButton();
+    void WaveOut1Start();
+    void WaveOut1Stop();
+    void MMConnector1Trigger();
+    void StopPlayback();
+    void PlaySlotNow(int slot);
+    void StartPlaying();
+    void ShowPlaybackFailure(std::exception_ptr failure);
+
+    Dialogs& dialogs_;
+    std::unique_ptr<SettingsStore> ownStore_;
+    SettingsStore* store_;
+    QWidget* aboutBox_ = nullptr;
+    TForm4* options_ = nullptr;
+    BankSlots* bank_ = nullptr;
+    TForm2* bankWindow_ = nullptr;
+    TForm3* patternsWindow_ = nullptr;
+    QShortcut* loadWaveKey_ = nullptr;
+    QShortcut* saveAsWaveKey_ = nullptr;
+    // Files the user loaded or saved in this run: no work file may replace one of them.
+    QStringList userFiles_;
+    QStringList reportedWorkFolders_;
+
+    // Declared before the chain, so the chain goes first.
+    struct OwnAudio;
+    std::unique_ptr<OwnAudio> ownAudio_;
+    std::unique_ptr<TMMWaveFile> waveFile_;
+    std::unique_ptr<TMMConnector> connector_;
+    std::unique_ptr<TMMWaveOut> waveOut_;
+    TMMConnector* analysisConnector_ = nullptr;
+    // Whose OnException reports to this window.
+    Dispatcher* dispatcher_ = nullptr;
+    ConnectorPump* pump_ = nullptr;
+};
+
+} // namespace vk350

@@ -1,0 +1,145 @@
+// TForm1: the commands that reach the machine through the chosen bank location, and the
+// Options item.
+#include "main_window.h"
+
+#include "bank_location.h"
+#include "bank_slots.h"
+#include "bank_window.h"
+#include "patterns_window.h"
+#include "options_window.h"
+#include "knob_label.h"
+#include "sample_edit.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QLabel>
+#include <algorithm>
+
+namespace vk350 {
+
+void TForm1::SetOptionsWindow(TForm4* window) {
+    options_ = window;
+    SetItemEnabled(mnuPreferences, window != nullptr);
+    if (!window)
+        return;
+    mnuPreferences->setChecked(window->isVisible());
+    window->OnMenuCheck = [this](bool checked) { mnuPreferences->setChecked(checked); };
+}
+
+void TForm1::SetBankSlots(BankSlots* bank) {
+    bank_ = bank;
+}
+
+void TForm1::SetBankWindow(TForm2* window) {
+    bankWindow_ = window;
+    bank_ = window;
+    SetItemEnabled(mnuSampleBank, window != nullptr);
+    if (window) {
+        OnStoreBankSettings = [window] { window->WriteSettings(); };
+        // A click on a slot's waveform plays that slot through this window's output.
+        window->OnPlaySlot = [this](int slot) { PlaySlot(slot); };
+    } else
+        OnStoreBankSettings = nullptr;
+}
+
+void TForm1::SetPatternsWindow(TForm3* window) {
+    patternsWindow_ = window;
+    SetItemEnabled(mnuPatterns, window != nullptr);
+    if (window)
+        OnStorePatternsSettings = [window] { window->WriteSettings(); };
+    else
+        OnStorePatternsSettings = nullptr;
+}
+
+namespace {
+
+void ShowAndRaise(QWidget* window) {
+    if (!window)
+        return;
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
+
+} // namespace
+
+void TForm1::ShowBankWindow() {
+    ShowAndRaise(bankWindow_);
+}
+
+void TForm1::ShowPatternsWindow() {
+    ShowAndRaise(patternsWindow_);
+}
+
+void TForm1::TakeSlotSample(int slot, const TsqSampleEdit& source, const QString& name) {
+    if (slot < 0 || slot >= kBankSlots)
+        return;
+    TsqSampleEdit& e = *sqSampleEdit1;
+    e.Clear(true);
+    const int n = std::min(source.GetSampleLen(), e.Max());
+    e.SetSampleLen(n);
+    std::copy_n(source.GetData(), n, e.GetData());
+    Label12->setText(name);
+    ResetViewAfterLoad();
+    ComboBox1->setCurrentIndex(slot + 1);
+    SetItemEnabled(mnuSaveAsWave, true);
+    SetItemEnabled(btnPlay, true);
+    SetItemEnabled(btnStop, true);
+}
+
+void TForm1::TogglePreferences() {
+    if (!options_)
+        return;
+    options_->setVisible(!options_->isVisible());
+    mnuPreferences->setChecked(options_->isVisible());
+    if (options_->isVisible()) {
+        options_->raise();
+        options_->activateWindow();
+    }
+}
+
+// The bank location of the chooser, or -1 for "----------------".
+int TForm1::ChosenLocation() const {
+    const int i = ComboBox1->currentIndex() - 1;
+    return i >= 0 && i < kBankSlots ? i : -1;
+}
+
+// After a fit: the size knob, the position maxima and the view follow the location's size.
+void TForm1::ShowFittedSize() {
+    const int n = sqSampleEdit1->GetSampleLen();
+    ShowSizeKnob(n / 1024, QStringLiteral("Ko"));
+    SetPositionMaxima(n);
+    sqSampleEdit1->DrawWave();
+}
+
+// The machine takes sign-magnitude bytes: the options window sends the sample in that form and
+// converts it back (rather than exchanging it with the undo copy through the clipboard), which
+// leaves the clipboard as the user left it.
+void TForm1::SendToMidi() {
+    const int location = ChosenLocation();
+    if (location < 0 || !options_)
+        return;
+    options_->SendEditorSample(location, SampleSource::Editor, sqSampleEdit1->Sample());
+    ShowFittedSize();
+}
+
+void TForm1::CopyToBank() {
+    const int location = ChosenLocation();
+    if (location < 0 || !options_ || !bank_)
+        return;
+    TsqSampleEdit& e = *sqSampleEdit1;
+    options_->FitSample(location, e.Sample());
+    ShowFittedSize();
+    const int n = e.GetSampleLen();
+    TsqSampleEdit& slot = bank_->SlotEdit(location);
+    slot.Sample().LoadFromBuffer(e.GetData(), n);
+    slot.SetSampleLen(n);
+    bank_->SetSlotName(location, Label12->text());
+    bank_->SetSlotSize(location, QString::number(n / 1024) + QStringLiteral("K"));
+    slot.SetZoom(n / std::max(1, slot.width() - 1) + 1);
+    sqpotlab1->SetState(n / EditorWidthForZoom() + 1);
+    e.SetZoom(sqpotlab1->State());
+    ApplyKnobsToView();
+}
+
+} // namespace vk350

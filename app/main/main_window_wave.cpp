@@ -1,0 +1,215 @@
+// TForm1: the WAV road. A WAV file is converted by the wave file component into a work file in
+// the editor's 8-bit mono at the chosen rate, and the sample is that file's audio; the other way
+// the sample is written to a raw work file and imported as the playable wave, which is also what
+// the WAV saves write.
+#include "main_window.h"
+
+#include "byte_order.h"
+#include "dialogs.h"
+#include "file_names.h"
+#include "wave_error.h"
+#include "options_window.h"
+#include "pcm_support.h"
+#include "sample_edit.h"
+#include "wave_file_io.h"
+#include "work_folder.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QLabel>
+#include <algorithm>
+#include <cstring>
+#include <fstream>
+#include <vector>
+
+namespace vk350 {
+
+namespace {
+
+constexpr uint32_t kDefaultRate = 22050;
+
+std::string Encoded(const QString& path) {
+    return QFile::encodeName(path).toStdString();
+}
+
+// Two names of one file, whether or not it exists yet.
+bool SameFile(const QString& a, const QString& b) {
+    const QFileInfo fa(a), fb(b);
+    if (fa.exists() && fb.exists())
+        return fa.canonicalFilePath() == fb.canonicalFilePath();
+    return QFileInfo(fa.absoluteFilePath()).absoluteFilePath() == QFileInfo(fb.absoluteFilePath()).absoluteFilePath();
+}
+
+// The audio of a converted file: exactly its data chunk's bytes, at most max of them; whole is
+// the chunk's length. Anything after the chunk (pad byte, "fact", "LIST") is no sound.
+std::vector<uint8_t> ReadDataChunk(const std::string& name, int32_t max, int64_t& whole) {
+    PWAVEIOCB cb;
+    if (wioReadFileInfo(cb, name, fourcc("WAVE"), RIFF_FILE) != WIOERR_NOERROR)
+        throw EMMWaveError("Unable to read the converted file");
+    whole = cb->dwDataBytes;
+    const auto n = static_cast<size_t>(std::min<int64_t>(cb->dwDataBytes, std::max(max, 0)));
+    if (n == 0)
+        throw EMMWaveError("The converted file holds no sound");
+    std::vector<uint8_t> bytes(n);
+    std::ifstream in(name, std::ios::binary);
+    in.seekg(cb->dwDataOffset);
+    in.read(reinterpret_cast<char*>(bytes.data()), std::streamsize(n));
+    if (!in || size_t(in.gcount()) != n)
+        throw EMMWaveError("Unable to read the converted file");
+    return bytes;
+}
+
+} // namespace
+
+QString TForm1::WorkFolder() const {
+    return options_ ? options_->WorkFolder() : EffectiveWorkFolder(QString());
+}
+
+uint32_t TForm1::ChosenRate() const {
+    return options_ ? options_->SampleRate() : kDefaultRate;
+}
+
+void TForm1::RememberUserFile(const QString& path) {
+    const QString full = QFileInfo(path).absoluteFilePath();
+    if (!userFiles_.contains(full))
+        userFiles_.append(full);
+}
+
+// A work file goes to the work folder unless it would replace something of the user's: a file
+// loaded or saved in this run, or anything but a plain writable file (a link is written through
+// to what it names). Then it goes to the per-user cache folder, and the user hears of it once.
+// A raw work file brings the ".WAV" file that importing it writes beside it.
+QString TForm1::WorkFile(const QString& leaf) {
+    const auto mayWrite = [this](const QString& path) {
+        const QFileInfo info(path);
+        if (info.isSymLink() || (info.exists() && (!info.isFile() || !info.isWritable())))
+            return false;
+        return std::none_of(userFiles_.begin(), userFiles_.end(),
+                            [&](const QString& user) { return SameFile(path, user); });
+    };
+    const auto usable = [&](const QString& folder) {
+        const QString path = folder + leaf;
+        if (!mayWrite(path))
+            return false;
+        return !leaf.endsWith(QLatin1String(".raw")) || mayWrite(ForceExtension(path, QStringLiteral(".WAV")));
+    };
+    const QString folder = WorkFolder();
+    if (usable(folder))
+        return folder + leaf;
+    const QString fallback = EffectiveWorkFolder(QString());
+    if (fallback == folder || !usable(fallback))
+        throw EMMWaveError("No folder can take the work file " + Encoded(leaf));
+    if (!reportedWorkFolders_.contains(folder + leaf)) {
+        reportedWorkFolders_.append(folder + leaf);
+        dialogs_.Message(this, MessageIcon::Information, QStringLiteral("Work Files"),
+                         folder + leaf + QStringLiteral(" is not a work file of this editor; work files go to ") +
+                             fallback);
+    }
+    return fallback + leaf;
+}
+
+void TForm1::LoadWave() {
+    FileDialogRequest request;
+    request.title = QStringLiteral("Open Wave File");
+    request.filter = QStringLiteral("Wave-Files(*.wav)|*.wav");
+    request.fileName = QStringLiteral("*.wav");
+    const FileDialogAnswer answer = dialogs_.OpenFile(this, request);
+    if (!answer.accepted)
+        return;
+    // As with Load Raw-Bin, a file that does not convert leaves the sample, its name and the
+    // enabling as they were.
+    if (!ConvertWaveFile(answer.fileName, QStringLiteral("convertspl.wav")))
+        return;
+    EnablePlayback();
+    Label12->setText(FileNameWithoutFolder(answer.fileName));
+    ResetViewAfterLoad();
+}
+
+// Binds the wave object to source, converts it into the work file and makes that file's audio
+// the sample; the wave object then stands for the converted file. Any failure shows the
+// conversion's box and changes nothing: the sample, the work files (written whole or not at all)
+// and the playable wave stay as they were.
+bool TForm1::ConvertWaveFile(const QString& source, const QString& workFile) {
+    StopPlayback();
+    TMMWave& wave = MMWaveFile1->Wave();
+    const std::string previous = wave.FileName();
+    try {
+        RememberUserFile(source);
+        wave.SetFileName({});
+        wave.SetFileName(Encoded(source));
+        // The reader takes a data chunk that runs past the end of the file as far as it goes;
+        // such a file lost part of its sound, so it is refused rather than loaded short.
+        if (wioDataChunkCutShort(*wave.GetWaveIOCB()))
+            throw EMMWaveError("The data chunk is cut short");
+        // Refused before converting, so that the work file keeps its sound.
+        if (wave.Empty())
+            throw EMMWaveError("The file holds no sound");
+        const QString destination = WorkFile(workFile);
+        tWAVEFORMATEX format;
+        ConversionOptions conversion;
+        if (options_) {
+            format = options_->WaveFormat();
+            conversion = options_->Conversion();
+        } else {
+            pcmBuildWaveHeader(&format, 8, 1, kDefaultRate);
+        }
+        wave.ConvertFile(Encoded(destination), &format, conversion);
+        int64_t whole = 0;
+        const std::vector<uint8_t> bytes = ReadDataChunk(Encoded(destination), sqSampleEdit1->Max(), whole);
+        wave.FreeWave();
+        wave.SetFileName(Encoded(destination));
+        // Nothing below can fail: the sample changes only now.
+        TsqSampleEdit& e = *sqSampleEdit1;
+        e.Sample().Clear(false);
+        e.SetSampleLen(int32_t(bytes.size()));
+        e.Sample().LoadFromBuffer(bytes.data(), int32_t(bytes.size()));
+        if (whole > int64_t(bytes.size()))
+            ShowCut(double(bytes.size()) / format.nAvgBytesPerSec, double(whole) / format.nAvgBytesPerSec);
+        return true;
+    } catch (const std::exception&) {
+        try {
+            wave.SetFileName(previous);
+        } catch (const std::exception&) {
+            wave.FreeWave();
+        }
+        dialogs_.Message(this, MessageIcon::Error, QStringLiteral("Error PCM"),
+                         QStringLiteral("Conversion aborted!"));
+        return false;
+    }
+}
+
+// A sound longer than the sample's store keeps its start; the user hears how much of it.
+void TForm1::ShowCut(double keptSeconds, double wholeSeconds) {
+    dialogs_.Message(this, MessageIcon::Warning, QStringLiteral("File Warning"),
+                     QStringLiteral("Sample Too Long - Cut to %1 s of %2 s")
+                         .arg(keptSeconds, 0, 'f', 1)
+                         .arg(wholeSeconds, 0, 'f', 1));
+}
+
+// The playable wave is the sample as it stands: written to the raw work file and imported.
+// An empty sample leaves no playable wave (nothing stale is imported in its place).
+void TForm1::RefreshPlaybackWave() {
+    StopPlayback();
+    TMMWave& wave = MMWaveFile1->Wave();
+    wave.FreeWave();
+    if (sqSampleEdit1->GetSampleLen() <= 0)
+        return;
+    const QString raw = WorkFile(QStringLiteral("convertspl.raw"));
+    if (!sqSampleEdit1->SaveToFile(Encoded(raw)))
+        throw EMMWaveError("Unable to write the work file " + Encoded(raw));
+    wave.ImportFromRaw(Encoded(raw), 8, 1, ChosenRate());
+}
+
+// The saved file holds the sample as the user sees it, edits included, so the playable wave is
+// made again first.
+bool TForm1::SaveWaveFile(const QString& name) {
+    try {
+        RefreshPlaybackWave();
+        MMWaveFile1->Wave().SaveToFile(Encoded(name));
+        return true;
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+} // namespace vk350

@@ -1,0 +1,271 @@
+// TForm4: the MIDI ports, sending samples and the KVB9 setup, and received dumps.
+#include "options_window.h"
+
+#include "bank_location.h"
+#include "knob_label.h"
+#include "qt_dispatcher.h"
+#include "sample_byte_maps.h"
+#include "sample_dump.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGuiApplication>
+#include <QMetaObject>
+#include <algorithm>
+#include <exception>
+
+namespace vk350 {
+
+namespace {
+
+// The hourglass for as long as a step runs.
+class Hourglass {
+public:
+    Hourglass() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~Hourglass() { QGuiApplication::restoreOverrideCursor(); }
+    Hourglass(const Hourglass&) = delete;
+    Hourglass& operator=(const Hourglass&) = delete;
+};
+
+QString FromStd(const std::string& text) {
+    return QString::fromUtf8(text.data(), qsizetype(text.size()));
+}
+
+} // namespace
+
+void TForm4::AddLog(const QString& line) {
+    Memo1->Add(line);
+}
+
+void TForm4::FillMidiLists() {
+    cbMidiIn->clear();
+    cbMidiOut->clear();
+    for (int i = 0; i < sqMidiIn1->NumDevs(); ++i)
+        cbMidiIn->addItem(FromStd(sqMidiIn1->ProductName(i)));
+    for (int i = 0; i < sqMidiOut1->NumDevs(); ++i)
+        cbMidiOut->addItem(FromStd(sqMidiOut1->ProductName(i)));
+    cbMidiIn->setCurrentIndex(-1);
+    cbMidiOut->setCurrentIndex(-1);
+}
+
+void TForm4::OpenPorts() {
+    Memo1->Clear();
+    sqMidiIn1->SetPort(cbMidiIn->currentIndex());
+    sqMidiIn1->SetUsing(true);
+    if (sqMidiIn1->OpenResult() != kMidiOk) {
+        AddLog(QStringLiteral("Erreur ouverture port MIDI IN"));
+    } else {
+        // With no entry chosen the component opened its own port: the list shows which.
+        if (cbMidiIn->currentIndex() < 0)
+            cbMidiIn->setCurrentIndex(sqMidiIn1->Port());
+        AddLog(FromStd(sqMidiIn1->ProductName(sqMidiIn1->Port())) + QStringLiteral(" IN  -> Ouvert"));
+    }
+    sqMidiOut1->SetPort(cbMidiOut->currentIndex());
+    sqMidiOut1->SetUsing(true);
+    if (sqMidiOut1->OpenResult() != kMidiOk) {
+        AddLog(QStringLiteral("Erreur ouverture port MIDI OUT"));
+    } else {
+        if (cbMidiOut->currentIndex() < 0)
+            cbMidiOut->setCurrentIndex(sqMidiOut1->Port());
+        AddLog(FromStd(sqMidiOut1->ProductName(sqMidiOut1->Port())) + QStringLiteral(" OUT -> Ouvert"));
+    }
+}
+
+void TForm4::ClosePorts() {
+    Memo1->Clear();
+    sqMidiIn1->SetUsing(false);
+    if (sqMidiIn1->CloseResult() != kMidiOk)
+        AddLog(QStringLiteral("Erreur fermeture port MIDI IN"));
+    else
+        AddLog(FromStd(sqMidiIn1->ProductName(sqMidiIn1->Port())) + QStringLiteral(" Ferme"));
+    sqMidiOut1->SetUsing(false);
+    if (sqMidiOut1->CloseResult() != kMidiOk)
+        AddLog(QStringLiteral("Erreur fermeture port MIDI OUT"));
+    else
+        AddLog(FromStd(sqMidiOut1->ProductName(sqMidiOut1->Port())) + QString::fromUtf8(" Fermé"));
+}
+
+void TForm4::ChangePorts() {
+    Hourglass hourglass;
+    ClosePorts();
+    TsqMidiOut::Pause(100);
+    OpenPorts();
+}
+
+// The code a send on the output port would meet: the port is not open when its open failed.
+int TForm4::OutputState() const {
+    if (!sqMidiOut1->Using())
+        return kMidiInvalidHandle;
+    return sqMidiOut1->OpenResult() != kMidiOk ? kMidiInvalidHandle : kMidiOk;
+}
+
+bool TForm4::SendShort(const ShortMessage& m) {
+    const int code = OutputState();
+    if (code != kMidiOk) {
+        AddLog(FromStd(kvb9FailureLogLine(code)));
+        return false;
+    }
+    sqMidiOut1->PutShort(m.status, m.first, m.second);
+    return true;
+}
+
+void TForm4::SendKVB9Setup() {
+    for (const ShortMessage& m : kvb9SetupMessages(potKvb9Input->State(), cbKvb9Merge->isChecked()))
+        if (!SendShort(m))
+            return; // one line says why
+}
+
+void TForm4::FitSample(int slot, SampleBuffer& sample) {
+    const SizeFit fit = fitSampleToSlot(slot, SampleSource::Editor,
+                                        std::span<uint8_t>(sample.GetData(), SampleBuffer::Capacity),
+                                        size_t(sample.GetSampleLen()));
+    sample.SetSampleLen(int32_t(fit.length));
+    if (!fit.logLine.empty())
+        AddLog(FromStd(fit.logLine));
+}
+
+bool TForm4::SendSample(int slot, SampleSource source, SampleBuffer& sample) {
+    // One "Transfert annule" line per cancelled transfer.
+    if (!transfer_.Cancelled())
+        cancelLogged_ = false;
+    // After a Cancel the sends still to come in the same transfer are dropped, with one line.
+    if (transfer_.Cancelled()) {
+        if (!cancelLogged_)
+            AddLog(FromStd(cancelledLogLine()));
+        cancelLogged_ = true;
+        return false;
+    }
+    Hourglass hourglass;
+    const SampleSendPlan plan =
+        prepareSampleSend(slot, source, std::span<uint8_t>(sample.GetData(), SampleBuffer::Capacity),
+                          size_t(sample.GetSampleLen()), sendBuffer_);
+    sample.SetSampleLen(int32_t(plan.length));
+    for (const std::string& line : plan.logLines)
+        AddLog(FromStd(line));
+    if (plan.messageSize == 0)
+        return false; // no such slot
+    transfer_.Begin(plan.messageSize, FromStd(plan.logLines.back()));
+    const int code = SendBlock(sendBuffer_.data(), plan.messageSize);
+    transfer_.End();
+    // A dump cut by Cancel says how far it got; the machine's checksum refuses the rest.
+    if (code == kMidiCut)
+        AddLog(FromStd(cutDumpLogLine(sqMidiOut1->SysExSent(), plan.messageSize)));
+    else
+        AddLog(FromStd(sendResultLogLine(code)));
+    return code == kMidiOk;
+}
+
+bool TForm4::SendEditorSample(int slot, SampleSource source, SampleBuffer& sample) {
+    if (slot < 0 || slot >= kBankSlots)
+        return false;
+    uint8_t* bytes = sample.GetData();
+    const int before = sample.GetSampleLen();
+    const int size = int(std::min<uint32_t>(kBankLocations[size_t(slot)].size(), SampleBuffer::Capacity));
+    // The fitting zeroes the bytes from the old length up to the slot's size: kept to put back.
+    std::vector<uint8_t> tail;
+    if (before < size)
+        tail.assign(bytes + before, bytes + size);
+    convertSign(std::span<uint8_t>(bytes, size_t(before)));
+    const bool sent = SendSample(slot, source, sample);
+    const int converted = std::max(before, sample.GetSampleLen());
+    convertSign(std::span<uint8_t>(bytes, size_t(std::min(converted, SampleBuffer::Capacity))));
+    if (!sent) {
+        std::copy(tail.begin(), tail.end(), bytes + before);
+        sample.SetSampleLen(before);
+    }
+    return sent;
+}
+
+int TForm4::SendSysExBlock(const uint8_t* block, size_t size, const QString& text, QString* failure) {
+    if (size < 3)
+        return kMidiInvalidParam;
+    transfer_.Begin(size, text);
+    const int code = SendBlock(block, size);
+    transfer_.End();
+    if (code == kMidiOk)
+        return code;
+    const QString line = FromStd(code == kMidiCut ? cutDumpLogLine(sqMidiOut1->SysExSent(), size)
+                                                  : sendResultLogLine(code));
+    AddLog(line);
+    if (failure)
+        *failure = line;
+    return code;
+}
+
+// Hands one SysEx block to the output and waits until it is out, with the windows painting;
+// received dumps wait meanwhile, so that none is applied in the middle of a send.
+int TForm4::SendBlock(const uint8_t* block, size_t size) {
+    const int state = OutputState();
+    if (state != kMidiOk)
+        return state;
+    transferring_ = true;
+    const int code =
+        transfer_.Run([this, block, size] { return sqMidiOut1->SysEx(block, int(size)); },
+                      [this] { return sqMidiOut1->SysExSent(); }, [this] { sqMidiOut1->CancelSysEx(); });
+    transfer_.Advance(size);
+    transferring_ = false;
+    QMetaObject::invokeMethod(
+        this, [this] { ApplyReceived(); }, Qt::QueuedConnection);
+    return code;
+}
+
+void TForm4::sqMidiIn1SysEx(TsqMidiIn*, const uint8_t* SysExAdd, int MsgSize) {
+    ReceivedMessage message;
+    try {
+        message = decideReceived(std::span<const uint8_t>(SysExAdd, size_t(std::max(MsgSize, 0))));
+    } catch (const std::exception& e) {
+        // Out of memory for a copy: the message is lost, and the log says so.
+        message.action = ReceiveAction::LogOnly;
+        message.logLines = {std::string("Erreur reception Sysex - ") + e.what()};
+    }
+    if (message.action == ReceiveAction::None)
+        return;
+    {
+        std::lock_guard lock(receivedMutex_);
+        received_.push_back(std::move(message));
+    }
+    receivedTurns_->post([this] { ApplyReceived(); });
+}
+
+void TForm4::ApplyReceived() {
+    for (;;) {
+        if (transferring_)
+            return; // applied once the send is over
+        ReceivedMessage message;
+        {
+            std::lock_guard lock(receivedMutex_);
+            if (received_.empty())
+                return;
+            message = std::move(received_.front());
+            received_.pop_front();
+        }
+        ApplyOne(message);
+    }
+}
+
+void TForm4::ApplyOne(const ReceivedMessage& m) {
+    for (const std::string& line : m.logLines)
+        AddLog(FromStd(line));
+    switch (m.action) {
+    case ReceiveAction::StoreSample: {
+        TsqSampleEdit& e = links_.bank.SlotEdit(m.slot);
+        const int count = int(std::min<size_t>(m.bytes.size(), size_t(e.Max())));
+        std::copy_n(m.bytes.begin(), count, e.GetData());
+        e.SetSampleLen(count);
+        e.SetZoom(count / std::max(1, e.width() - 1) + 1);
+        links_.bank.SetSlotName(m.slot, FromStd(m.nameCaption));
+        links_.bank.SetSlotSize(m.slot, FromStd(m.sizeCaption));
+        e.DrawWave();
+        break;
+    }
+    case ReceiveAction::StorePattern:
+        links_.patterns.ReceivePatternDump(m.bytes.data(), int(m.bytes.size()), FromStd(m.patternLogLine));
+        break;
+    case ReceiveAction::None:
+    case ReceiveAction::LogOnly:
+        break;
+    }
+}
+
+} // namespace vk350

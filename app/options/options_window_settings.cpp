@@ -1,0 +1,297 @@
+// TForm4: the stored settings, the Colors page, the work folder and the Audio page.
+#include "options_window.h"
+
+#include "caption_contrast.h"
+#include "dialogs.h"
+#include "pcm_support.h"
+#include "knob_label.h"
+#include "work_folder.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QLabel>
+#include <QRadioButton>
+#include <QToolButton>
+#include <exception>
+
+namespace vk350 {
+
+namespace {
+
+// The main window's open dialog, borrowed to pick the work folder.
+const char* const kOpenFilter =
+    "Binary Files (bin, raw, ovl) |*.bin;*.raw;*.ovl|Wave Files (wav)|*.wav|All Files ( *.*)|*.*";
+
+} // namespace
+
+// Group A: the looks (applied when the group was read whole), then visibility and temp folder.
+void TForm4::ReadLooks() {
+    // The swatches start from the controls' own colours, so that writing them back keeps the
+    // waveforms as they look (button-face lines on a button-face ground would hide the wave).
+    const WaveLook mainLook = LookOf(links_.mainWave);
+    const WaveLook bankLook = LookOf(links_.bank.SlotEdit(0));
+    settings_.wave.colors = mainLook.colors;
+    settings_.bank.colors = bankLook.colors;
+    if (ReadSettingsGroup(links_.store, SettingsGroup::Looks, settings_)) {
+        ApplyLooks();
+        ReadSettingsGroup(links_.store, SettingsGroup::Window, settings_);
+    }
+    // The gradient lists show the type the controls draw with, stored or their own.
+    settings_.wave.gradientType = static_cast<int>(links_.mainWave.GradientType());
+    settings_.bank.gradientType = static_cast<int>(links_.bank.SlotEdit(0).GradientType());
+    ShowSettings();
+}
+
+void TForm4::ApplyLooks() {
+    ForEachSlot([this](TsqSampleEdit& e) { ApplyStoredLook(e, settings_.bank); });
+    ApplyStoredLook(links_.mainWave, settings_.wave);
+    PaintMainPanel(settings_.wave[Swatch::Back]);
+}
+
+// The panel around the main waveform wears its back colour too; the value strip's captions on it
+// take black or white, whichever reads on that colour.
+void TForm4::PaintMainPanel(TColor color) {
+    if (!links_.mainPanel)
+        return;
+    const QColor back(ColorToRgb(color));
+    QPalette p = links_.mainPanel->palette();
+    p.setColor(QPalette::Window, back);
+    p.setColor(QPalette::WindowText, CaptionColorOn(back));
+    links_.mainPanel->setPalette(p);
+    links_.mainPanel->setAutoFillBackground(true);
+}
+
+void TForm4::ShowSettings() {
+    potKvb9Input->SetState(settings_.kvb9Input);
+    cbKvb9Merge->setChecked(settings_.kvb9Merge);
+    cbKvb9Startup->setChecked(settings_.kvb9AtStart);
+    potSysexDelay->SetState(settings_.sysexDelay);
+    potTimeOut->SetState(settings_.timeout);
+    for (const Swatch row : kSwatches) {
+        ShowSwatch(swatchWave[size_t(row)], settings_.wave[row]);
+        ShowSwatch(swatchBank[size_t(row)], settings_.bank[row]);
+    }
+    const auto entry = [](QComboBox* list, int type) {
+        list->setCurrentIndex(type >= 0 && type < list->count() ? type : -1);
+    };
+    entry(cbGradientWave, settings_.wave.gradientType);
+    entry(cbGradientBank, settings_.bank.gradientType);
+    potStepsWave->SetState(settings_.wave.steps);
+    potStepsBank->SetState(settings_.bank.steps);
+    lbCheminTemp->setText(settings_.workFolder);
+}
+
+// The controls' values back into the settings before they are written.
+void TForm4::GatherSettings() {
+    settings_.left = x();
+    settings_.top = y();
+    settings_.midiIn = cbMidiIn->currentIndex();
+    settings_.midiOut = cbMidiOut->currentIndex();
+    settings_.kvb9Input = potKvb9Input->State();
+    settings_.kvb9Merge = cbKvb9Merge->isChecked();
+    settings_.kvb9AtStart = cbKvb9Startup->isChecked();
+    settings_.timeout = potTimeOut->State();
+    settings_.sysexDelay = potSysexDelay->State();
+    settings_.shown = isVisible();
+    settings_.workFolder = lbCheminTemp->text();
+    settings_.wave.gradientType = cbGradientWave->currentIndex();
+    settings_.wave.steps = potStepsWave->State();
+    settings_.bank.gradientType = cbGradientBank->currentIndex();
+    settings_.bank.steps = potStepsBank->State();
+    settings_.audioOut = cbAudioOut->currentIndex();
+    settings_.audioBuffers = potBufferCount->State();
+    settings_.conversion = rbConversion[1]->isChecked() ? 1 : 0;
+    settings_.normalise = cbNormalise->isChecked();
+}
+
+void TForm4::WriteSettings() {
+    GatherSettings();
+    // A failure ends the writing silently; what was written stays.
+    if (WriteOptionsSettings(links_.store, settings_))
+        links_.store.Flush();
+    const std::optional<bool> shown = links_.store.ReadBool(QStringLiteral("EN4"));
+    if (OnMenuCheck)
+        OnMenuCheck(shown.value_or(isVisible()));
+}
+
+void TForm4::closeEvent(QCloseEvent* event) {
+    // The close box hides the window; it lives for the whole run.
+    event->accept();
+    hide();
+    WriteSettings();
+}
+
+void TForm4::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (OnMenuCheck)
+        OnMenuCheck(true);
+}
+
+void TForm4::hideEvent(QHideEvent* event) {
+    QDialog::hideEvent(event);
+    if (OnMenuCheck)
+        OnMenuCheck(false);
+}
+
+void TForm4::ShowSwatch(QToolButton* swatch, TColor color) {
+    const QColor c(ColorToRgb(color));
+    swatch->setStyleSheet(
+        QStringLiteral("QToolButton { background: %1; border: 1px solid #404040; }").arg(c.name()));
+    swatch->setProperty("color", QVariant::fromValue(color));
+}
+
+void TForm4::ForEachSlot(const std::function<void(TsqSampleEdit&)>& apply) {
+    for (int s = 0; s < BankSlots::kSlotCount; ++s)
+        apply(links_.bank.SlotEdit(s));
+}
+
+void TForm4::RedrawWaves() {
+    links_.mainWave.DrawWave();
+    ForEachSlot([](TsqSampleEdit& e) { e.DrawWave(); });
+}
+
+void TForm4::SwatchClick(bool bank, Swatch row) {
+    WaveLook& look = bank ? settings_.bank : settings_.wave;
+    const std::optional<uint32_t> chosen = links_.dialogs.ChooseColor(this, look[row]);
+    if (!chosen)
+        return;
+    look[row] = *chosen;
+    ShowSwatch((bank ? swatchBank : swatchWave)[static_cast<size_t>(row)], *chosen);
+    if (bank) {
+        ForEachSlot([&](TsqSampleEdit& e) { ApplySwatch(e, row, *chosen); });
+    } else {
+        ApplySwatch(links_.mainWave, row, *chosen);
+        if (row == Swatch::Back)
+            PaintMainPanel(*chosen);
+    }
+    RedrawWaves();
+}
+
+void TForm4::GradientTypeChange(bool bank, int type) {
+    (bank ? settings_.bank : settings_.wave).gradientType = type;
+    if (bank)
+        ForEachSlot([type](TsqSampleEdit& e) { ApplyGradientType(e, type); });
+    else
+        ApplyGradientType(links_.mainWave, type);
+}
+
+void TForm4::StepsChange(bool bank, int steps) {
+    (bank ? settings_.bank : settings_.wave).steps = steps;
+    if (bank)
+        ForEachSlot([steps](TsqSampleEdit& e) { e.SetGradientNbOfColors(steps); });
+    else
+        links_.mainWave.SetGradientNbOfColors(steps);
+}
+
+void TForm4::SelectTempFolder() {
+    FileDialogRequest request;
+    request.title = QStringLiteral("Select Temp Folder");
+    request.filter = QString::fromUtf8(kOpenFilter);
+    request.filterIndex = 3;
+    request.fileName = QStringLiteral("*.*");
+    request.acceptAnyName = true;
+    request.chooseFolder = true;
+    const FileDialogAnswer answer = links_.dialogs.OpenFile(this, request);
+    if (!answer.accepted)
+        return;
+    ShowTempFolder(FolderPartOf(answer.fileName));
+}
+
+// The caption stays as chosen ("..." included); both captions' tooltips say where the work
+// files really go.
+void TForm4::ShowTempFolder(const QString& caption) {
+    lbCheminTemp->setText(caption);
+    settings_.workFolder = caption;
+    const QString where = QStringLiteral("Work files go to ") + WorkFolder();
+    lbTempFolder->setToolTip(where);
+    lbCheminTemp->setToolTip(where);
+}
+
+QString TForm4::WorkFolder() const {
+    return EffectiveWorkFolder(lbCheminTemp->text());
+}
+
+QString TForm4::WorkFileName() const {
+    return WorkFolder() + QStringLiteral("convertspl.raw");
+}
+
+// Entry 0 is the default device, entries 1 to N the devices 0 to N - 1.
+void TForm4::BuildAudioList() {
+    WaveOutputLink& out = links_.waveOut;
+    cbAudioOut->clear();
+    try {
+        const int n = out.DeviceCount();
+        if (n > 0) {
+            cbAudioOut->addItem(QString::fromStdString(out.DeviceName(-1)));
+            for (int i = 0; i < n; ++i)
+                cbAudioOut->addItem(QString::fromStdString(out.DeviceName(i)));
+        }
+    } catch (const std::exception& e) {
+        links_.dialogs.Message(this, MessageIcon::Error, QStringLiteral("Audio"),
+                               QStringLiteral("The list of audio outputs could not be built: ") +
+                                   QString::fromLocal8Bit(e.what()));
+        out.SetDeviceID(0);
+    }
+    ReadSettingsGroup(links_.store, SettingsGroup::Audio, settings_);
+    potBufferCount->SetState(settings_.audioBuffers);
+    if (settings_.audioOut >= 0 && settings_.audioOut < cbAudioOut->count()) {
+        cbAudioOut->setCurrentIndex(settings_.audioOut);
+        out.SetDeviceID(settings_.audioOut - 1);
+    }
+    if (potBufferCount->State() == 0)
+        potBufferCount->SetState(out.NumBuffers());
+    totalBufferSize_ = out.BufferSize() * potBufferCount->State();
+    UpdateBufferLabel();
+    rbPlayback[2]->setEnabled(out.InterruptAllowed());
+    rbPlayback[size_t(out.Method())]->setChecked(true);
+}
+
+void TForm4::AudioOutChange(int entry) {
+    WaveOutputLink& out = links_.waveOut;
+    out.SetDeviceID(entry - 1);
+    if (out.BufferSize() > 0)
+        out.SetNumBuffers(totalBufferSize_ / out.BufferSize());
+}
+
+void TForm4::BufferCountChange() {
+    totalBufferSize_ = links_.waveOut.BufferSize() * potBufferCount->State();
+    UpdateBufferLabel();
+}
+
+void TForm4::UpdateBufferLabel() {
+    const uint32_t perSecond = format_.nAvgBytesPerSec ? format_.nAvgBytesPerSec : rate_;
+    const double seconds = double(totalBufferSize_) / double(perSecond);
+    lbBufferSize->setText(QString::number(totalBufferSize_ / 1024) + QStringLiteral(" Kb") +
+                          QStringLiteral(" - %1 seconds").arg(seconds, 0, 'f', 2));
+}
+
+void TForm4::RateClick(int index) {
+    if (index < 0 || index >= int(kRates.size()))
+        return;
+    rate_ = kRates[size_t(index)];
+    pcmBuildWaveHeader(&format_, 8, 1, rate_);
+    UpdateBufferLabel();
+}
+
+// A missing value keeps the default, Exact without normalising; a number that names no way
+// of converting is taken as Exact.
+void TForm4::ReadConversion() {
+    ReadSettingsGroup(links_.store, SettingsGroup::Conversion, settings_);
+    rbConversion[settings_.conversion == 1 ? 1 : 0]->setChecked(true);
+    cbNormalise->setChecked(settings_.normalise);
+}
+
+ConversionOptions TForm4::Conversion() const {
+    ConversionOptions options;
+    if (rbConversion[1]->isChecked())
+        options.quality = ConversionQuality::BandLimited;
+    options.normalise = cbNormalise->isChecked();
+    return options;
+}
+
+void TForm4::PlaybackClick(int index) {
+    links_.waveOut.SetMethod(static_cast<PlaybackMethod>(index));
+}
+
+} // namespace vk350

@@ -1,0 +1,76 @@
+// TForm3: the patterns window. It holds the last pattern dump of the machine as raw SysEx bytes,
+// received through the options window or loaded from a .syx file, saves them to a .syx file and
+// sends them back as they are. Window thread only.
+#pragma once
+
+#include "bank_slots.h"
+
+#include <QMainWindow>
+#include <memory>
+
+class QAction;
+class QToolBar;
+
+namespace vk350 {
+
+class Dialogs;
+class LogMemo;
+class SettingsStore;
+class TForm4;
+
+class TForm3 : public QMainWindow, public PatternDumps {
+public:
+    static constexpr int kBufferSize = 65536;
+
+    // Reads its placement and visibility from the store (PX3, PY3, SHOW3) and shows itself when
+    // it was shown; store and dialogs must outlive the window.
+    TForm3(SettingsStore& store, Dialogs& dialogs, QWidget* parent = nullptr);
+    ~TForm3() override;
+
+    // Sends go through the options window's MIDI output, once it exists.
+    void SetOptionsWindow(TForm4* window) { options_ = window; }
+
+    // A received pattern dump replaces the held one; one too long for the buffer is refused and
+    // the held dump stays.
+    void ReceivePatternDump(const uint8_t* message, int size, const QString& line) override;
+
+    // Writes PX3, PY3, SHOW3 (the main window's closing calls this).
+    void WriteSettings();
+
+    const uint8_t* Buffer() const { return buffer_.get(); }
+    int HeldLength() const { return held_; }
+
+    // --- the window's parts ---
+    LogMemo* Memo1 = nullptr;
+    QToolBar* ToolBar1 = nullptr;
+    QAction* mnuNew = nullptr;
+    QAction* mnuLoadSysex = nullptr;
+    QAction* mnuSaveSysex = nullptr;
+    QAction* mnuSendToMidi = nullptr;
+    QAction* mnuButtonsBar = nullptr;
+    QAction* btnClearAll = nullptr;
+    QAction* btnLoadAll = nullptr;
+    QAction* btnSaveAll = nullptr;
+    QAction* btnSendToMidi = nullptr;
+
+private:
+    void CreateMenus();
+    void CreateToolBar();
+    // Runs a command and shows an error that escapes it in the window's error box.
+    void RunCommand(void (TForm3::*command)());
+    void ShowError(const QString& text);
+
+    void NewPatterns();
+    void LoadSysex();
+    void SaveSysex();
+    void SendToMidi();
+    void ToggleButtonsBar();
+
+    SettingsStore& store_;
+    Dialogs& dialogs_;
+    TForm4* options_ = nullptr;
+    std::unique_ptr<uint8_t[]> buffer_;
+    int held_ = 0;
+};
+
+} // namespace vk350

@@ -1,0 +1,120 @@
+#include "knob_label.h"
+
+#include <QMouseEvent>
+#include <algorithm>
+
+namespace vk350 {
+
+Tsqpotlab::Tsqpotlab(QWidget* parent) : QLabel(parent) {
+    setText(QStringLiteral("0"));
+    resize(30, 30);
+    // A right click is a step up, never a context menu of the parent.
+    setContextMenuPolicy(Qt::PreventContextMenu);
+}
+
+void Tsqpotlab::SetState(int value) {
+    if (value == state_)
+        return;
+    Show(value, true);
+}
+
+int Tsqpotlab::Coordinate(const QMouseEvent* event) const {
+    const QPoint p = event->position().toPoint();
+    return mouvement_ == posVertical ? p.y() : p.x();
+}
+
+// Travel of CursorRange pixels spans the whole range; up (or left) raises the value.
+int Tsqpotlab::ValueFromDrag(int c) const {
+    const int64_t range = int64_t(max_) - min_;
+    if (cursorRange_ == 0 || range == 0)
+        return state_;
+    const int64_t v = (int64_t(anchor_) - c) * range / cursorRange_;
+    return int(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX));
+}
+
+// Stores the value limited to Max (and to Min when asked) and shows it as the caption.
+void Tsqpotlab::Show(int64_t value, bool lowerLimit) {
+    if (value > max_)
+        value = max_;
+    if (lowerLimit && value < min_)
+        value = min_;
+    state_ = int(std::clamp<int64_t>(value, INT32_MIN, INT32_MAX));
+    setText(QString::number(state_));
+    update();
+}
+
+// Every release clears the mouse state, the last button included: a click of the other button
+// inside a held one is then a plain click, not a chord.
+void Tsqpotlab::ResetMouse() {
+    anchor_ = 0;
+    dragging_ = false;
+    moved_ = false;
+    lastButton_ = Qt::NoButton;
+}
+
+void Tsqpotlab::Fire() {
+    if (OnChange)
+        OnChange(*this);
+}
+
+void Tsqpotlab::mousePressEvent(QMouseEvent* event) {
+    swallowRelease_ = Qt::NoButton;
+    if (event->button() == Qt::LeftButton) {
+        const int64_t range = int64_t(max_) - min_;
+        const int64_t offset = range == 0 ? 0 : int64_t(state_) * cursorRange_ / range;
+        anchor_ = int(std::clamp<int64_t>(Coordinate(event) + offset, INT32_MIN, INT32_MAX));
+        dragging_ = true;
+        lastButton_ = Qt::LeftButton;
+    } else if (event->button() == Qt::RightButton) {
+        lastButton_ = Qt::RightButton;
+    }
+    event->accept();
+}
+
+void Tsqpotlab::mouseMoveEvent(QMouseEvent* event) {
+    event->accept();
+    if (!(event->buttons() & Qt::LeftButton))
+        return;
+    if (dragging_) {
+        Show(ValueFromDrag(Coordinate(event)), true);
+        moved_ = true;
+        if (alwayDetect_)
+            Fire();
+    }
+    update();
+}
+
+void Tsqpotlab::mouseReleaseEvent(QMouseEvent* event) {
+    event->accept();
+    const Qt::MouseButton button = event->button();
+    if (button == swallowRelease_) {
+        swallowRelease_ = Qt::NoButton;
+        ResetMouse();
+        return;
+    }
+    const int64_t step = (event->modifiers() & Qt::ShiftModifier) ? max_ / 10 : 1;
+    if (button == Qt::LeftButton) {
+        const bool chord = !moved_ && lastButton_ == Qt::RightButton;
+        if (moved_)
+            Show(ValueFromDrag(Coordinate(event)), true);
+        else if (chord)
+            Show(min_, true);
+        else
+            Show(int64_t(state_) - step, true);
+        if (chord && (event->buttons() & Qt::RightButton))
+            swallowRelease_ = Qt::RightButton;
+        Fire();
+    } else if (button == Qt::RightButton) {
+        const bool chord = lastButton_ == Qt::LeftButton;
+        if (chord)
+            Show(max_, false);
+        else
+            Show(int64_t(state_) + step, false);
+        if (chord && (event->buttons() & Qt::LeftButton))
+            swallowRelease_ = Qt::LeftButton;
+        Fire();
+    }
+    ResetMouse();
+}
+
+} // namespace vk350
