@@ -299,7 +299,7 @@ void TForm4::FormCreate() {
     // 7. The work folder is worked out where it is used (WorkFolder).
     ShowTempFolder(lbCheminTemp->text());
 
-    move(settings_.PX4, settings_.PY4);
+    MoveToStoredCorner(this, settings_.PX4, settings_.PY4);
     KeepOnScreenWhenShown(this, !links_.store.Exists());
     setVisible(settings_.EN4);
 }

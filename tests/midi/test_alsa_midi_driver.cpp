@@ -8,10 +8,12 @@
 
 #include <cerrno>
 #include <condition_variable>
+#include <csignal>
 #include <cstdlib>
 #include <deque>
 #include <fcntl.h>
 #include <poll.h>
+#include <pthread.h>
 #include <thread>
 #include <unistd.h>
 
@@ -36,6 +38,7 @@ struct ScriptedRawMidi : AlsaMidiDriver::RawMidiApi {
     std::string calls;
     int device = -1;
     std::atomic<int> emptyReads{0};
+    std::atomic<pthread_t> reader{};
 
     std::vector<Subdevice> subdevices() override { return listed; }
     int open(const std::string& device, bool input, snd_rawmidi_t** handle) override {
@@ -77,7 +80,10 @@ struct ScriptedRawMidi : AlsaMidiDriver::RawMidiApi {
         ++emptyReads;
         return -errno;
     }
-    int pollDescriptorsCount(snd_rawmidi_t*) override { return 1; }
+    int pollDescriptorsCount(snd_rawmidi_t*) override {
+        reader = pthread_self();
+        return 1;
+    }
     int pollDescriptors(snd_rawmidi_t*, pollfd* fds, unsigned) override {
         fds[0] = {device, POLLIN, 0};
         return 1;
@@ -241,6 +247,55 @@ TEST(AlsaMidiDriver, InputReadsWhatArrivesInPartsAndClosesOnce) {
     EXPECT_EQ(api.calls, "c ");
     ::close(pipe[0]);
     ::close(pipe[1]);
+}
+
+// A signal that interrupts the reader's wait (a debugger, a profiler, a handler of the program's
+// own) is no reason to stop reading: what arrives afterwards is still delivered.
+TEST(AlsaMidiDriver, InputGoesOnReadingAfterASignalInterruptsItsWait) {
+    struct sigaction quiet {
+    }, old{};
+    quiet.sa_handler = [](int) {};
+    sigemptyset(&quiet.sa_mask);
+    ASSERT_EQ(::sigaction(SIGUSR1, &quiet, &old), 0); // no SA_RESTART: poll fails with EINTR
+    ScriptedRawMidi api;
+    int pipe[2];
+    ASSERT_EQ(::pipe2(pipe, O_NONBLOCK), 0);
+    api.device = pipe[0];
+    std::mutex mutex;
+    std::condition_variable arrived;
+    Bytes got;
+    MidiInputEvents events;
+    events.onLong = [&](MidiBuffer& b) {
+        std::lock_guard lock(mutex);
+        got.assign(b.data, b.data + b.bytesRecorded);
+        arrived.notify_all();
+    };
+    auto port = AlsaMidiDriver::inputPort(api, fakeHandle(api), events);
+    ASSERT_NE(port, nullptr);
+    uint8_t memory[16];
+    MidiBuffer buffer{memory, sizeof memory, 0};
+    port->addBuffer(buffer);
+    port->start();
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (api.reader.load() == pthread_t{} && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    ASSERT_NE(api.reader.load(), pthread_t{}) << "the reader never started";
+    // Several, spread out, so that at least one lands while the reader waits.
+    for (int i = 0; i < 10; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        ::pthread_kill(api.reader.load(), SIGUSR1);
+    }
+    const Bytes message{0xF0, 0x01, 0x02, 0xF7};
+    ASSERT_EQ(::write(pipe[1], message.data(), message.size()), 4);
+    {
+        std::unique_lock lock(mutex);
+        EXPECT_TRUE(arrived.wait_for(lock, std::chrono::seconds(5), [&] { return !got.empty(); }));
+    }
+    EXPECT_EQ(got, message);
+    EXPECT_EQ(port->close(), kMidiOk);
+    ::close(pipe[0]);
+    ::close(pipe[1]);
+    ::sigaction(SIGUSR1, &old, nullptr);
 }
 
 TEST(AlsaMidiDriver, ListsSubdevicesAndOpensThemByIndex) {
