@@ -7,6 +7,7 @@
 #include <QScreen>
 #include <QWidget>
 #include <gtest/gtest.h>
+#include <limits>
 
 using namespace vk350;
 
@@ -35,6 +36,30 @@ TEST(ScreenFit, AFrameLargerThanItsScreenIsCutToItButNotBelowItsLeast) {
     };
     for (const auto& c : cases)
         EXPECT_EQ(FitFrameOnScreens(c.frame, one, c.least), c.fitted) << c.what;
+}
+
+// Stored corners and sizes are brought within the box around the screens before any sum: a
+// corner at the integer limits lands on its edge, a size no larger than the box.
+TEST(ScreenFit, StoredPlacesAreClampedToTheBoxAroundTheScreens) {
+    constexpr int kMax = std::numeric_limits<int>::max();
+    constexpr int kMin = std::numeric_limits<int>::min();
+    const QList<QRect> two = {QRect(0, 24, 1920, 1056), QRect(1920, -200, 1280, 1024)};
+    const struct {
+        const char* what;
+        QList<QRect> screens;
+        QPoint corner, clamped;
+        QSize size, cut;
+    } cases[] = {
+        {"inside stays", two, QPoint(100, 50), QPoint(100, 50), QSize(800, 600), QSize(800, 600)},
+        {"at the upper limits", two, QPoint(kMax, kMax), QPoint(3199, 1079), QSize(kMax, kMax),
+         QSize(3200, 1280)},
+        {"at the lower limits", two, QPoint(kMin, kMin), QPoint(0, -200), QSize(kMin, -1), QSize(0, 0)},
+        {"no screens", {}, QPoint(kMax, kMin), QPoint(16383, -16384), QSize(100000, 5), QSize(32768, 5)},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(ClampStoredCorner(c.corner.x(), c.corner.y(), c.screens), c.clamped) << c.what;
+        EXPECT_EQ(ClampStoredSize(c.size.width(), c.size.height(), c.screens), c.cut) << c.what;
+    }
 }
 
 TEST(ScreenFit, FrameMarginsOnlyWhereTheRectanglesCanBeAFrameAroundAnInside) {
