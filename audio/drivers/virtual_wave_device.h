@@ -1,7 +1,7 @@
 // A wave output without hardware: it plays queued buffers at the format's real rate by a clock
-// and, when asked, keeps every byte it played. Built with no clock it plays in real time on a thread of its
-// own (the tool on a machine without a sound card); built over a clock it plays only when
-// tick() is called, so tests move time by hand and never sleep.
+// and, when asked, keeps every byte it played. Built with no clock it plays in real time on a
+// thread of its own (the tool on a machine without a sound card); built over a clock it plays
+// only when tick() is called, so tests move time by hand and never sleep.
 #pragma once
 
 #include "micro_clock.h"
