@@ -331,6 +331,9 @@ TEST_F(WindowTest, EditorFollowsItsPanelWhenTheWindowIsResized) {
 // Made as small as it goes, the window keeps every toolbar button and the whole value strip.
 TEST_F(WindowTest, TheSmallestWindowKeepsTheToolbarAndTheValueStripWhole) {
     TForm1& w = Open();
+    w.resize(1, 1); // below the least size: raised to it
+    QApplication::processEvents();
+    EXPECT_GE(w.sqSampleEdit1->height(), 40) << "a few rows of the waveform stay";
     w.resize(400, 250);
     QApplication::processEvents();
     const QWidget* extension = w.ToolBar1->findChild<QWidget*>(QStringLiteral("qt_toolbar_ext_button"));
