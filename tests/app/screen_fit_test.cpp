@@ -3,6 +3,7 @@
 #include "screen_fit.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QWidget>
@@ -143,4 +144,23 @@ TEST(ScreenFit, FirstRunWindowsCoverAsLittleOfEachOthersTitleBarsAsTheScreenAllo
             }
         }
     }
+}
+
+// A shown dialog counts among the open windows on a first run: a window opening after it, at the
+// same built-in place, keeps clear of its title bar.
+TEST(ScreenFit, AFirstRunWindowKeepsClearOfAShownDialog) {
+    QDialog dialog;
+    dialog.resize(400, 200);
+    dialog.move(100, 100);
+    dialog.show();
+    const QRect frame = dialog.frameGeometry();
+    const QRect title(frame.topLeft(), QSize(frame.width(), dialog.geometry().top() - frame.top()));
+    ASSERT_GT(title.height(), 0) << "the offscreen platform draws a frame";
+    QWidget window;
+    window.resize(400, 200);
+    window.move(100, 100);
+    KeepOnScreenWhenShown(&window, true);
+    window.show();
+    EXPECT_FALSE(window.frameGeometry().intersects(title))
+        << window.frameGeometry().x() << "," << window.frameGeometry().y();
 }
