@@ -279,6 +279,11 @@ TEST_F(BankTest, CaptionClickCopiesToTheMainWindowAndWaveformClickPlays) {
     QTest::mouseClick(bank->SlotEdits[9], Qt::LeftButton);
     EXPECT_EQ(played, (std::vector<int>{5, 9}));
     EXPECT_EQ(main->ComboBox1->currentIndex(), 9);
+    // A slot number past the bank names the last slot and writes nothing beyond the captions.
+    bank->SetSlotName(12, QStringLiteral("far.bin"));
+    bank->SetSlotSize(12, QStringLiteral("9K"));
+    EXPECT_EQ(bank->SlotName(9), QStringLiteral("far.bin"));
+    EXPECT_EQ(bank->SlotSize(9), QStringLiteral("9K"));
 }
 
 // The main window's commands on a bank location, through the bank window.
