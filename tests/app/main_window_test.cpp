@@ -393,6 +393,14 @@ TEST_F(WindowTest, MissingPlacementValueEndsTheRead) {
     EXPECT_EQ(w.size(), QSize(1136, 651));
     EXPECT_EQ(w.sqSampleEdit1->GradientNbOfColors(), 64);
 
+    // PH1 missing: the width is read, the height stays.
+    QSettings(QStringLiteral("Tervala"), QStringLiteral("Kelvane")).setValue("PY1", 30);
+    QSettings(QStringLiteral("Tervala"), QStringLiteral("Kelvane")).setValue("PW1", 1000);
+    QSettings(QStringLiteral("Tervala"), QStringLiteral("Kelvane")).remove("PH1");
+    TForm1 wide(dialogs);
+    EXPECT_EQ(wide.pos(), QPoint(11, 30));
+    EXPECT_EQ(wide.size(), QSize(1000, 651));
+
     // A first run opens it at the top of the screen, leaving the room below to the other windows.
     QSettings(QStringLiteral("Tervala"), QStringLiteral("Kelvane")).clear();
     TForm1 fresh(dialogs);
