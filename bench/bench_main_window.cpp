@@ -46,6 +46,7 @@ public:
 };
 
 struct Rig {
+    Rig() { device.setRecording(true); } // the first byte is seen in the recording
     ManualMicroClock clock;
     VirtualWaveDevice device{clock};
     QueueDispatcher dispatcher{clock};

@@ -7,6 +7,8 @@
 //     takes data as fast as it comes: the work of the chain and driver per second of audio.
 //   BM_StartToFirstByte*: from the call of Start to the device's first played frame (virtual
 //     device in real time, ALSA file plugin), and how long Start itself takes.
+//   BM_LoopedMinuteHeld/RECORDING: a minute of a looped sample on the clocked virtual device;
+//     held_bytes is what the device keeps of it, with its recording off (0) or asked for (1).
 #include "connector.h"
 #include "drivers/alsa_wave_device.h"
 #include "drivers/virtual_wave_device.h"
@@ -172,6 +174,44 @@ void BM_StartToFirstByte_Alsa(benchmark::State& state) {
     startToFirstByte(state, device);
 }
 BENCHMARK(BM_StartToFirstByte_Alsa)->UseManualTime()->Unit(benchmark::kMicrosecond)->Iterations(50);
+
+void BM_LoopedMinuteHeld(benchmark::State& state) {
+    constexpr uint32_t kBuffer = 2205; // 100 ms of 8-bit mono at 22050 Hz
+    tWAVEFORMATEX format;
+    pcmBuildWaveHeader(&format, 8, 1, 22050);
+    std::vector<uint8_t> sample(kBuffer, 0x80);
+    for (auto _ : state) {
+        ManualMicroClock clock;
+        VirtualWaveDevice device(clock);
+        device.setRecording(state.range(0) != 0);
+        std::vector<TMMWaveHdr*> done;
+        WaveDeviceEvents events;
+        events.onDone = [&done](TMMWaveHdr* h) { done.push_back(h); };
+        std::unique_ptr<WaveOutput> output;
+        if (device.open(0, format, events, output) != kWaveOk) {
+            state.SkipWithError("the virtual device did not open");
+            return;
+        }
+        TMMWaveHdr headers[2];
+        for (TMMWaveHdr& h : headers) {
+            h.lpData = sample.data();
+            h.dwBufferLength = h.dwBytesRecorded = h.dwCapacity = kBuffer;
+            output->write(&h);
+        }
+        // The loop: every buffer played goes back into the queue, for a minute of the clock.
+        for (int tick = 0; tick < 6000; ++tick) {
+            clock.advance(10000);
+            device.tick();
+            for (TMMWaveHdr* h : done)
+                output->write(h);
+            done.clear();
+        }
+        state.counters["held_bytes"] = double(device.played().size());
+        output->reset();
+        output->close();
+    }
+}
+BENCHMARK(BM_LoopedMinuteHeld)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QBuffer>
 #include <cstdio>
+#include <exception>
 
 int main(int argc, char** argv) {
     vk350::RenderRequest request;
@@ -33,9 +34,15 @@ int main(int argc, char** argv) {
     });
     QApplication app(argc, argv);
     QImage picture;
-    if (const int status = vk350::RenderPicture(request, picture, error)) {
-        std::fprintf(stderr, "vk350: %s\n", error.c_str());
-        return status;
+    try {
+        if (const int status = vk350::RenderPicture(request, picture, error)) {
+            std::fprintf(stderr, "vk350: %s\n", error.c_str());
+            return status;
+        }
+    } catch (const std::exception& e) {
+        // Whatever the input, a message and a status rather than an abort.
+        std::fprintf(stderr, "vk350: render: '%s': %s\n", request.file.c_str(), e.what());
+        return 1;
     }
     QByteArray png;
     QBuffer buffer(&png);

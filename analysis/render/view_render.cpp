@@ -1,5 +1,6 @@
 #include "view_render.h"
 
+#include "bounded_read.h"
 #include "level_scale_view.h"
 #include "level_view.h"
 #include "main_window_views.h"
@@ -15,7 +16,6 @@
 #include <algorithm>
 #include <cmath>
 #include <fstream>
-#include <iterator>
 #include <vector>
 
 namespace vk350 {
@@ -38,12 +38,16 @@ bool IsWave(const std::string& path) {
 // A wave file through the wave object, anything else as raw 8-bit mono bytes.
 bool ReadSound(const RenderRequest& request, Sound& sound, std::string& error) {
     if (!IsWave(request.file)) {
-        std::ifstream in(request.file, std::ios::binary);
-        if (!in) {
+        // Raw bytes are bounded like every other input of the tool: /dev/zero is not a sample.
+        switch (readBoundedFile(request.file, sound.bytes, error)) {
+        case BoundedRead::Ok:
+            break;
+        case BoundedRead::CannotOpen:
             error = "render: cannot open '" + request.file + "'";
             return false;
+        default:
+            return false;
         }
-        sound.bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
         pcmBuildWaveHeader(&sound.format, 8, 1, request.rawRate);
         return true;
     }

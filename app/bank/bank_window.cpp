@@ -169,7 +169,7 @@ void TForm2::RunCommand(const std::function<void()>& command) {
 void TForm2::ReadSettings() {
     Placement p = kBankPlacementDesign;
     ReadPlacement(store_, kBankPlacementNames, p);
-    move(p.x, p.y);
+    MoveToStoredCorner(this, p.x, p.y);
     KeepOnScreenWhenShown(this, !store_.Exists());
     if (p.shown)
         show();

@@ -14,6 +14,16 @@ namespace {
 // A title bar and borders as most desktops draw them, for a window whose frame nobody knows yet.
 constexpr QMargins kCommonFrame(4, 32, 4, 4);
 
+// With no screen to go by, stored values stay within this, far from overflowing any sum.
+constexpr QRect kNoScreenBounds(-16384, -16384, 32768, 32768);
+
+QRect Bounds(const QList<QRect>& screens) {
+    QRect box;
+    for (const QRect& s : screens)
+        box = box.united(s);
+    return box.isEmpty() ? kNoScreenBounds : box;
+}
+
 // Distance between two rectangles, 0 when they touch or overlap.
 long long Gap(const QRect& a, const QRect& b) {
     const long long dx = std::max({0, b.left() - a.right(), a.left() - b.right()});
@@ -157,6 +167,16 @@ QRect FitFrameOnScreens(const QRect& frame, const QList<QRect>& screens, const Q
                  size);
 }
 
+QPoint ClampStoredCorner(int x, int y, const QList<QRect>& screens) {
+    const QRect box = Bounds(screens);
+    return QPoint(std::clamp(x, box.left(), box.right()), std::clamp(y, box.top(), box.bottom()));
+}
+
+QSize ClampStoredSize(int width, int height, const QList<QRect>& screens) {
+    const QRect box = Bounds(screens);
+    return QSize(std::clamp(width, 0, box.width()), std::clamp(height, 0, box.height()));
+}
+
 QPoint PlaceAmongOpenWindows(const QRect& frame, int titleHeight, const QList<OpenWindow>& open,
                              const QRect& area) {
     const auto titleOf = [](const QRect& f, int height) {
@@ -219,6 +239,14 @@ QMargins FrameMarginsOf(const QWidget* window) {
 
 void KeepOnScreen(QWidget* window) {
     FitFrom(window, window->pos());
+}
+
+void MoveToStoredCorner(QWidget* window, int x, int y) {
+    window->move(ClampStoredCorner(x, y, AvailableAreas()));
+}
+
+void ResizeToStoredSize(QWidget* window, int width, int height) {
+    window->resize(ClampStoredSize(width, height, AvailableAreas()));
 }
 
 void KeepOnScreenWhenShown(QWidget* window, bool firstRun) {

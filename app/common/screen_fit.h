@@ -20,6 +20,13 @@ namespace vk350 {
 // larger keeps its top-left corner on the screen. No screens: unchanged.
 QRect FitFrameOnScreens(const QRect& frame, const QList<QRect>& screens, const QSize& least = QSize());
 
+// A corner and a size read from the settings, brought within the screens' available areas before
+// any arithmetic is done with them (a stored 2147483647 would overflow the first sum): the corner
+// inside the rectangle that bounds the areas, the size no larger than it. FitFrameOnScreens then
+// finds the exact place. No screens: within a range that leaves room for any sum of a window.
+QPoint ClampStoredCorner(int x, int y, const QList<QRect>& screens);
+QSize ClampStoredSize(int width, int height, const QList<QRect>& screens);
+
 // A shown window as placement sees it: its frame and the height of the title bar at its top.
 struct OpenWindow {
     QRect frame;
@@ -44,6 +51,11 @@ QMargins FrameMarginsOf(const QWidget* window);
 // Moves (and if need be shrinks) a top-level window by FitFrameOnScreens, against the screens'
 // available areas, with its frame counted.
 void KeepOnScreen(QWidget* window);
+
+// move and resize with values read from the settings, clamped against the screens' available
+// areas by ClampStoredCorner and ClampStoredSize.
+void MoveToStoredCorner(QWidget* window, int x, int y);
+void ResizeToStoredSize(QWidget* window, int width, int height);
 
 // Runs KeepOnScreen now, again whenever the window is shown and once more when the window system
 // first tells its frame. With firstRun, the window's first showing also places it among the

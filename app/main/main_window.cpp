@@ -475,13 +475,9 @@ void TForm1::LoadWindowPlacement() {
         values[count] = *v;
     }
     if (count >= 1)
-        move(values[0], y());
-    if (count >= 2)
-        move(x(), values[1]);
+        MoveToStoredCorner(this, values[0], count >= 2 ? values[1] : y());
     if (count >= 3)
-        resize(values[2], height());
-    if (count >= 4)
-        resize(width(), values[3]);
+        ResizeToStoredSize(this, values[2], count >= 4 ? values[3] : height());
     if (count >= 5)
         sqSampleEdit1->SetGradientNbOfColors(values[4]);
     // On a first run the window opens at the top of the screen: the room below it is left for

@@ -319,7 +319,7 @@ void TForm4::FormCreate() {
     // The work folder is worked out where it is used (WorkFolder).
     ShowTempFolder(lbCheminTemp->text());
 
-    move(settings_.left, settings_.top);
+    MoveToStoredCorner(this, settings_.left, settings_.top);
     KeepOnScreenWhenShown(this, !links_.store.Exists());
     setVisible(settings_.shown);
 }

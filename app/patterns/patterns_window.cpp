@@ -44,7 +44,7 @@ TForm3::TForm3(SettingsStore& store, Dialogs& dialogs, QWidget* parent)
 
     Placement p = kPatternsPlacementDesign;
     ReadPlacement(store_, kPatternsPlacementNames, p);
-    move(p.x, p.y);
+    MoveToStoredCorner(this, p.x, p.y);
     KeepOnScreenWhenShown(this, !store_.Exists());
     if (p.shown)
         show();

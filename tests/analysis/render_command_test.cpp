@@ -7,6 +7,7 @@
 #include <QTemporaryDir>
 #include <cmath>
 #include <cstdint>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <gtest/gtest.h>
@@ -139,6 +140,9 @@ TEST(RenderCommand, BadCommandLinesAndFilesLeaveNoPicture) {
     WriteFixture(wav);
     const std::string png = dir.filePath("out.png").toStdString();
     const std::string q = shellQuote(wav);
+    // Raw input is bounded like the tool's other inputs; a sparse file costs no disk.
+    const std::string big = dir.filePath("big.bin").toStdString();
+    std::filesystem::resize_file((std::ofstream(big), big), (64u << 20) + 1);
     struct Case {
         std::string args;
         int status;
@@ -158,6 +162,9 @@ TEST(RenderCommand, BadCommandLinesAndFilesLeaveNoPicture) {
         {"level " + q + " OUT --colour red", 2, "unknown option '--colour'"},
         {"level " + q + " OUT --at 5", 2, "past the end of the file"},
         {"spectrum " + shellQuote(dir.filePath("none.wav").toStdString()) + " OUT", 1, "cannot open"},
+        {"scope " + shellQuote(dir.path().toStdString()) + " OUT", 1, ": is a folder"},
+        {"spectrogram " + shellQuote(big) + " OUT", 1,
+         "big.bin: larger than 64 MiB, not a sample or dump file"},
     };
     for (const Case& c : cases) {
         std::string args = c.args;

@@ -65,6 +65,7 @@ class AudioWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
         QSettings(QStringLiteral("Tervala"), QStringLiteral("Kelvane")).clear();
+        device.setRecording(true);
         main = std::make_unique<TForm1>(dialogs, &store, &audio);
         link = std::make_unique<WaveOutLink>(*main->WaveOut1, device);
         options = std::make_unique<TForm4>(OptionsLinks{store, dialogs, midi, *main->sqSampleEdit1,

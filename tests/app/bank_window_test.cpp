@@ -19,6 +19,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QWindow>
+#include <limits>
 
 using namespace vk350;
 
@@ -278,6 +279,11 @@ TEST_F(BankTest, CaptionClickCopiesToTheMainWindowAndWaveformClickPlays) {
     QTest::mouseClick(bank->SlotEdits[9], Qt::LeftButton);
     EXPECT_EQ(played, (std::vector<int>{5, 9}));
     EXPECT_EQ(main->ComboBox1->currentIndex(), 9);
+    // A slot number past the bank names the last slot and writes nothing beyond the captions.
+    bank->SetSlotName(12, QStringLiteral("far.bin"));
+    bank->SetSlotSize(12, QStringLiteral("9K"));
+    EXPECT_EQ(bank->SlotName(9), QStringLiteral("far.bin"));
+    EXPECT_EQ(bank->SlotSize(9), QStringLiteral("9K"));
 }
 
 // The main window's commands on a bank location, through the bank window.
@@ -366,4 +372,54 @@ TEST_F(BankTest, ClosingStoresEveryWindowInOrderAndTheWindowsComeBackAsLeft) {
     EXPECT_EQ(bank->pos(), QPoint(20, 40));
     EXPECT_TRUE(patterns->isVisible());
     EXPECT_TRUE(QGuiApplication::primaryScreen()->availableGeometry().contains(patterns->frameGeometry().topLeft()));
+}
+
+// Places stored at the integer limits or far larger than any screen: every window comes up on the
+// screen, no larger than it, and closing stores places on it. No sum with such a value overflows.
+TEST_F(BankTest, StoredPlacesBeyondEveryScreenComeUpOnItAndAreStoredSane) {
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    constexpr int kMax = std::numeric_limits<int>::max();
+    constexpr int kMin = std::numeric_limits<int>::min();
+    const struct {
+        const char* what;
+        std::vector<std::pair<const char*, int>> stored;
+    } cases[] = {
+        {"bank at the right end", {{"PX2", kMax}, {"PY2", 100}, {"SHOW2", 1}}},
+        {"bank and patterns at both ends",
+         {{"PX2", kMin}, {"PY2", kMax}, {"SHOW2", 1}, {"PX3", kMax}, {"PY3", kMin}, {"SHOW3", 1}}},
+        {"main window too large", {{"PX1", 10}, {"PY1", 10}, {"PW1", 100000}, {"PH1", 100000}}},
+        {"main window at the ends", {{"PX1", kMax}, {"PY1", kMax}, {"PW1", kMax}, {"PH1", kMin}}},
+        {"options at the ends", {{"PX4", kMax}, {"PY4", kMin}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Close();
+        {
+            QSettings settings(QStringLiteral("Tervala"), QStringLiteral("Kelvane"));
+            settings.clear();
+            for (const auto& [key, value] : c.stored)
+                settings.setValue(QLatin1String(key), value);
+        }
+        Open();
+        for (const QWidget* w :
+             {static_cast<QWidget*>(main.get()), static_cast<QWidget*>(bank.get()),
+              static_cast<QWidget*>(patterns.get()), static_cast<QWidget*>(options.get())}) {
+            EXPECT_TRUE(area.contains(w->geometry()))
+                << w->windowTitle().toStdString() << " at " << w->x() << "," << w->y() << " " << w->width()
+                << "x" << w->height();
+            if (w->isVisible()) {
+                EXPECT_TRUE(area.contains(w->frameGeometry())) << w->windowTitle().toStdString();
+            }
+        }
+        main->close();
+        const QSettings stored(QStringLiteral("Tervala"), QStringLiteral("Kelvane"));
+        for (const char* n : {"1", "2", "3", "4"}) {
+            const QPoint corner(stored.value(QStringLiteral("PX") + QLatin1String(n)).toInt(),
+                                stored.value(QStringLiteral("PY") + QLatin1String(n)).toInt());
+            EXPECT_TRUE(area.contains(corner))
+                << "window " << n << " stored at " << corner.x() << "," << corner.y();
+        }
+        EXPECT_LE(stored.value(QStringLiteral("PW1")).toInt(), area.width());
+        EXPECT_LE(stored.value(QStringLiteral("PH1")).toInt(), area.height());
+    }
 }

@@ -331,6 +331,9 @@ TEST_F(WindowTest, EditorFollowsItsPanelWhenTheWindowIsResized) {
 // Made as small as it goes, the window keeps every toolbar button and the whole value strip.
 TEST_F(WindowTest, TheSmallestWindowKeepsTheToolbarAndTheValueStripWhole) {
     TForm1& w = Open();
+    w.resize(1, 1); // below the least size: raised to it
+    QApplication::processEvents();
+    EXPECT_GE(w.sqSampleEdit1->height(), 40) << "a few rows of the waveform stay";
     w.resize(400, 250);
     QApplication::processEvents();
     const QWidget* extension = w.ToolBar1->findChild<QWidget*>(QStringLiteral("qt_toolbar_ext_button"));
@@ -389,6 +392,14 @@ TEST_F(WindowTest, MissingPlacementValueEndsTheRead) {
     EXPECT_EQ(w.pos(), QPoint(11, 145));
     EXPECT_EQ(w.size(), QSize(1136, 651));
     EXPECT_EQ(w.sqSampleEdit1->GradientNbOfColors(), 64);
+
+    // PH1 missing: the width is read, the height stays.
+    QSettings(QStringLiteral("Tervala"), QStringLiteral("Kelvane")).setValue("PY1", 30);
+    QSettings(QStringLiteral("Tervala"), QStringLiteral("Kelvane")).setValue("PW1", 1000);
+    QSettings(QStringLiteral("Tervala"), QStringLiteral("Kelvane")).remove("PH1");
+    TForm1 wide(dialogs);
+    EXPECT_EQ(wide.pos(), QPoint(11, 30));
+    EXPECT_EQ(wide.size(), QSize(1000, 651));
 
     // A first run opens it at the top of the screen, leaving the room below to the other windows.
     QSettings(QStringLiteral("Tervala"), QStringLiteral("Kelvane")).clear();

@@ -3,10 +3,12 @@
 #include "screen_fit.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QWidget>
 #include <gtest/gtest.h>
+#include <limits>
 
 using namespace vk350;
 
@@ -35,6 +37,30 @@ TEST(ScreenFit, AFrameLargerThanItsScreenIsCutToItButNotBelowItsLeast) {
     };
     for (const auto& c : cases)
         EXPECT_EQ(FitFrameOnScreens(c.frame, one, c.least), c.fitted) << c.what;
+}
+
+// Stored corners and sizes are brought within the box around the screens before any sum: a
+// corner at the integer limits lands on its edge, a size no larger than the box.
+TEST(ScreenFit, StoredPlacesAreClampedToTheBoxAroundTheScreens) {
+    constexpr int kMax = std::numeric_limits<int>::max();
+    constexpr int kMin = std::numeric_limits<int>::min();
+    const QList<QRect> two = {QRect(0, 24, 1920, 1056), QRect(1920, -200, 1280, 1024)};
+    const struct {
+        const char* what;
+        QList<QRect> screens;
+        QPoint corner, clamped;
+        QSize size, cut;
+    } cases[] = {
+        {"inside stays", two, QPoint(100, 50), QPoint(100, 50), QSize(800, 600), QSize(800, 600)},
+        {"at the upper limits", two, QPoint(kMax, kMax), QPoint(3199, 1079), QSize(kMax, kMax),
+         QSize(3200, 1280)},
+        {"at the lower limits", two, QPoint(kMin, kMin), QPoint(0, -200), QSize(kMin, -1), QSize(0, 0)},
+        {"no screens", {}, QPoint(kMax, kMin), QPoint(16383, -16384), QSize(100000, 5), QSize(32768, 5)},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(ClampStoredCorner(c.corner.x(), c.corner.y(), c.screens), c.clamped) << c.what;
+        EXPECT_EQ(ClampStoredSize(c.size.width(), c.size.height(), c.screens), c.cut) << c.what;
+    }
 }
 
 TEST(ScreenFit, FrameMarginsOnlyWhereTheRectanglesCanBeAFrameAroundAnInside) {
@@ -118,4 +144,23 @@ TEST(ScreenFit, FirstRunWindowsCoverAsLittleOfEachOthersTitleBarsAsTheScreenAllo
             }
         }
     }
+}
+
+// A shown dialog counts among the open windows on a first run: a window opening after it, at the
+// same built-in place, keeps clear of its title bar.
+TEST(ScreenFit, AFirstRunWindowKeepsClearOfAShownDialog) {
+    QDialog dialog;
+    dialog.resize(400, 200);
+    dialog.move(100, 100);
+    dialog.show();
+    const QRect frame = dialog.frameGeometry();
+    const QRect title(frame.topLeft(), QSize(frame.width(), dialog.geometry().top() - frame.top()));
+    ASSERT_GT(title.height(), 0) << "the offscreen platform draws a frame";
+    QWidget window;
+    window.resize(400, 200);
+    window.move(100, 100);
+    KeepOnScreenWhenShown(&window, true);
+    window.show();
+    EXPECT_FALSE(window.frameGeometry().intersects(title))
+        << window.frameGeometry().x() << "," << window.frameGeometry().y();
 }

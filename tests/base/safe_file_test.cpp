@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -202,4 +203,23 @@ TEST_F(SafeFileTest, ATemporaryFileReopenedByNameIsWhatCommitInstalls) {
     EXPECT_FALSE(file.commit());
     EXPECT_EQ(readAll(dir / "b.bin"), kOld);
     EXPECT_EQ(readAll(temp), Bytes{'x'});
+}
+
+// Temporary names are the hidden target name and six letters or digits: never a NUL that would
+// cut the name short, nor a byte from past the alphabet. Two hundred names meet every letter of
+// it many times over.
+TEST_F(SafeFileTest, TemporaryNamesAreTheTargetAndSixLettersOrDigits) {
+    const std::string prefix = (dir / ".a.bin.").string();
+    for (int i = 0; i < 200; ++i) {
+        vk350::SafeFile file;
+        ASSERT_TRUE(file.open((dir / "a.bin").string())) << file.error();
+        const std::string temp = file.tempPath();
+        ASSERT_EQ(temp.size(), prefix.size() + 6) << temp;
+        ASSERT_EQ(temp.substr(0, prefix.size()), prefix);
+        for (const char c : temp.substr(prefix.size()))
+            ASSERT_TRUE(std::isalnum(static_cast<unsigned char>(c))) << int(c);
+        EXPECT_TRUE(fs::exists(temp));
+        file.abandon();
+        EXPECT_FALSE(fs::exists(temp));
+    }
 }

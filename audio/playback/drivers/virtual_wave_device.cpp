@@ -309,7 +309,13 @@ void VirtualWaveDevice::record(const uint8_t* data, uint32_t bytes, int64_t now)
     std::lock_guard lock(mutex_);
     if (bytes > 0 && firstByte_ < 0)
         firstByte_ = now;
-    played_.insert(played_.end(), data, data + bytes);
+    if (recording_)
+        played_.insert(played_.end(), data, data + bytes);
+}
+
+void VirtualWaveDevice::setRecording(bool on) {
+    std::lock_guard lock(mutex_);
+    recording_ = on;
 }
 
 std::vector<uint8_t> VirtualWaveDevice::played() const {

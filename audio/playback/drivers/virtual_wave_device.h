@@ -1,7 +1,7 @@
 // A wave output without hardware: it plays queued buffers at the format's real rate by a clock
-// and keeps every byte it played. Built with no clock it plays in real time on a thread of its
-// own (the tool on a machine without a sound card); built over a clock it plays only when
-// tick() is called, so tests move time by hand and never sleep.
+// and, when asked, keeps every byte it played. Built with no clock it plays in real time on a
+// thread of its own (the tool on a machine without a sound card); built over a clock it plays
+// only when tick() is called, so tests move time by hand and never sleep.
 #pragma once
 
 #include "micro_clock.h"
@@ -46,6 +46,9 @@ public:
     // Plays what is due by the clock; events run on the calling thread. Clocked devices only.
     void tick();
 
+    // Keeps every byte played from now on, for a reader of played(). Off by default: a device
+    // that loops a sample for hours keeps nothing.
+    void setRecording(bool on);
     std::vector<uint8_t> played() const;
     void clearPlayed();
     int openOutputs() const;
@@ -67,6 +70,7 @@ private:
     uint64_t modulus_ = uint64_t(1) << 32;
     std::function<bool(const tWAVEFORMATEX&)> accept_;
     std::vector<VirtualWaveOutput*> outputs_;
+    bool recording_ = false;
     std::vector<uint8_t> played_;
     std::atomic<int> lastDevice_{-2};
     std::atomic<int64_t> firstByte_{-1};

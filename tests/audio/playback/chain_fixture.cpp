@@ -18,6 +18,7 @@ Bytes rampBytes(size_t count) {
 }
 
 PlaybackRig::PlaybackRig() {
+    device_.setRecording(true); // the tests compare what was played
     file_.SetOutput(&out_);
     out_.SetOutput(&connector_);
     out_.SetDeviceID(WAVE_MAPPER);

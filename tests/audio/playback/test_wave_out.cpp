@@ -199,6 +199,25 @@ TEST_F(WaveOut, LoopsDeliverTheSampleTheRightNumberOfTimes) {
     out_.Close();
 }
 
+// Looping for a minute keeps nothing in a device that was not asked to record: the editor's
+// endless loop over the virtual device must not grow its memory by the byte rate.
+TEST_F(WaveOut, ADeviceNotRecordingKeepsNothingOfAnEndlessLoop) {
+    device_.setRecording(false);
+    load(rampBytes(3000));
+    out_.SetLooping(true);
+    out_.SetLoopCount(0);
+    out_.Start();
+    for (int i = 0; i < 600; ++i)
+        step(100000);
+    EXPECT_TRUE(out_.IsPlaying());
+    EXPECT_GE(events_.size(), 400u) << "it went round its loop all the while";
+    EXPECT_TRUE(device_.played().empty());
+    device_.setRecording(true);
+    step(100000);
+    EXPECT_EQ(device_.played().size(), 2205u) << "asked again, it keeps what follows";
+    out_.Close();
+}
+
 TEST_F(WaveOut, StateMachineAndEvents) {
     load(rampBytes(20000));
     out_.Pause(); // a closed device opens, paused

@@ -7,6 +7,7 @@
 #include "wave_fixture.h"
 
 #include <filesystem>
+#include <functional>
 
 namespace fs = std::filesystem;
 using namespace vk350;
@@ -155,6 +156,50 @@ TEST_F(MMWaveTest, ReadsRangeAndPositions) {
     EXPECT_EQ(w.GetBytesLeft(), 4u);
     w.CloseFile();
     EXPECT_FALSE(w.IsOpen());
+}
+
+// A wave named but not open (never opened, closed again, moved while closed, or written and
+// closed) gives -1 and leaves the buffer as it was: no silence that a player would take for sound.
+TEST_F(MMWaveTest, AWaveNotOpenReadsNothing) {
+    writeFile("m.wav", pcmWave(16, 1, 8000, ramp(200)));
+    tWAVEFORMATEX f;
+    pcmBuildWaveHeader(&f, 8, 1, 8000);
+    const struct {
+        const char* what;
+        std::function<void(TMMWave&)> steps;
+    } cases[] = {
+        {"named only", [&](TMMWave& w) { w.SetFileName(path("m.wav")); }},
+        {"read, then closed",
+         [&](TMMWave& w) {
+             w.SetFileName(path("m.wav"));
+             w.OpenFile();
+             uint8_t some[6];
+             ASSERT_EQ(w.ReadDataBytes(some, 6), 6);
+             w.CloseFile();
+         }},
+        {"moved while closed",
+         [&](TMMWave& w) {
+             w.SetFileName(path("m.wav"));
+             w.SetPosition(40);
+         }},
+        {"written and closed",
+         [&](TMMWave& w) {
+             w.CreateFile(path("n.wav"), f);
+             const Bytes data = ramp(50);
+             ASSERT_EQ(w.WriteDataBytes(data.data(), 50), 50);
+             w.CloseFile();
+             w.SetPosition(10);
+         }},
+    };
+    for (const auto& c : cases) {
+        TMMWave w;
+        c.steps(w);
+        ASSERT_FALSE(w.IsOpen()) << c.what;
+        uint8_t buf[8] = {1, 2, 3, 4, 5, 6, 7, 8};
+        EXPECT_EQ(w.ReadDataBytes(buf, 8), -1) << c.what;
+        EXPECT_EQ(w.ReadDataSamples(buf, 4), -1) << c.what;
+        EXPECT_EQ(Bytes(buf, buf + 8), (Bytes{1, 2, 3, 4, 5, 6, 7, 8})) << c.what;
+    }
 }
 
 TEST_F(MMWaveTest, ReadFailureDeliversFourZeroBytesAndEnds) {

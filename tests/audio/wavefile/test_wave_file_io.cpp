@@ -311,8 +311,10 @@ TEST_F(WaveIoTest, WritesDispAndInfoAndCopiesThem) {
     appendChunk(chunks, "DISP", disp);
     Bytes otherDisp{3, 0, 0, 0, 9, 9}; // a type that is not written again
     appendChunk(chunks, "DISP", otherDisp);
+    Bytes unterminated{1, 0, 0, 0, 'K', 'i', 'c', 'k'}; // text is written back with its zero
+    appendChunk(chunks, "DISP", unterminated);
     ASSERT_EQ(readInfo(riffWave(chunks), src), 0);
-    ASSERT_EQ(src->pDisp.items().size(), 2u);
+    ASSERT_EQ(src->pDisp.items().size(), 3u);
     src->pInfo.setText("IART", "me");
 
     ASSERT_EQ(wioCreateFileInfo(cb, &src->wfx), 0);
@@ -324,9 +326,10 @@ TEST_F(WaveIoTest, WritesDispAndInfoAndCopiesThem) {
 
     PWAVEIOCB back;
     ASSERT_EQ(wioReadFileInfo(back, path("c.wav"), fourcc("WAVE"), RIFF_FILE), 0);
-    ASSERT_EQ(back->pDisp.items().size(), 1u);
+    ASSERT_EQ(back->pDisp.items().size(), 2u);
     EXPECT_EQ(back->pDisp.items()[0].type, 1u);
     EXPECT_EQ(back->pDisp.items()[0].data, (Bytes{'S', 'n', 'a', 'r', 'e', 0}));
+    EXPECT_EQ(back->pDisp.items()[1].data, (Bytes{'K', 'i', 'c', 'k', 0}));
     std::string text;
     back->pInfo.text("IART", text);
     EXPECT_EQ(text, "me");

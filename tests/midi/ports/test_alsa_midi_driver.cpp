@@ -8,10 +8,12 @@
 
 #include <cerrno>
 #include <condition_variable>
+#include <csignal>
 #include <cstdlib>
 #include <deque>
 #include <fcntl.h>
 #include <poll.h>
+#include <pthread.h>
 #include <thread>
 #include <unistd.h>
 
@@ -36,6 +38,7 @@ struct ScriptedRawMidi : AlsaMidiDriver::RawMidiApi {
     std::string calls;
     int device = -1;
     std::atomic<int> emptyReads{0};
+    std::atomic<pthread_t> reader{};
 
     std::vector<Subdevice> subdevices() override { return listed; }
     int open(const std::string& name, bool input, snd_rawmidi_t** handle) override {
@@ -77,7 +80,10 @@ struct ScriptedRawMidi : AlsaMidiDriver::RawMidiApi {
         ++emptyReads;
         return -errno;
     }
-    int pollDescriptorsCount(snd_rawmidi_t*) override { return 1; }
+    int pollDescriptorsCount(snd_rawmidi_t*) override {
+        reader = pthread_self();
+        return 1;
+    }
     int pollDescriptors(snd_rawmidi_t*, pollfd* fds, unsigned) override {
         fds[0] = {device, POLLIN, 0};
         return 1;
@@ -87,6 +93,57 @@ struct ScriptedRawMidi : AlsaMidiDriver::RawMidiApi {
 snd_rawmidi_t* fakeHandle(ScriptedRawMidi& api) {
     return reinterpret_cast<snd_rawmidi_t*>(&api);
 }
+
+// A started input port over the scripted library, whose device is a pipe the test writes to; it
+// keeps the last long message delivered.
+struct ScriptedInput {
+    ScriptedRawMidi api;
+    int pipe[2] = {-1, -1};
+    std::mutex mutex;
+    std::condition_variable arrived;
+    Bytes got;
+    uint8_t memory[16] = {};
+    MidiBuffer buffer{memory, sizeof memory, 0};
+    std::unique_ptr<MidiInputPort> port;
+
+    ScriptedInput() {
+        if (::pipe2(pipe, O_NONBLOCK) != 0)
+            return;
+        api.device = pipe[0];
+        MidiInputEvents events;
+        events.onLong = [this](MidiBuffer& b) {
+            std::lock_guard lock(mutex);
+            got.assign(b.data, b.data + b.bytesRecorded);
+            arrived.notify_all();
+        };
+        port = AlsaMidiDriver::inputPort(api, fakeHandle(api), events);
+        if (!port)
+            return;
+        port->addBuffer(buffer);
+        port->start();
+    }
+    ~ScriptedInput() {
+        port.reset();
+        ::close(pipe[0]);
+        ::close(pipe[1]);
+    }
+    bool send(const Bytes& bytes) {
+        return ::write(pipe[1], bytes.data(), bytes.size()) == ssize_t(bytes.size());
+    }
+    // Polls until done() holds, for at most five seconds.
+    template <class F> static bool waitFor(F done) {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+        while (!done() && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        return done();
+    }
+    // The message delivered, waiting up to five seconds for it; empty when none came.
+    Bytes message() {
+        std::unique_lock lock(mutex);
+        arrived.wait_for(lock, std::chrono::seconds(5), [&] { return !got.empty(); });
+        return got;
+    }
+};
 
 } // namespace
 
@@ -205,42 +262,39 @@ TEST(AlsaMidiDriver, OutputShortMessagesResetAndClose) {
 // The reader goes back to waiting whenever the device runs dry, so a message that arrives in
 // parts is still delivered whole.
 TEST(AlsaMidiDriver, InputReadsWhatArrivesInPartsAndClosesOnce) {
-    ScriptedRawMidi api;
-    int pipe[2];
-    ASSERT_EQ(::pipe2(pipe, O_NONBLOCK), 0);
-    api.device = pipe[0];
-    std::mutex mutex;
-    std::condition_variable arrived;
-    Bytes got;
-    MidiInputEvents events;
-    events.onLong = [&](MidiBuffer& b) {
-        std::lock_guard lock(mutex);
-        got.assign(b.data, b.data + b.bytesRecorded);
-        arrived.notify_all();
-    };
-    auto port = AlsaMidiDriver::inputPort(api, fakeHandle(api), events);
-    ASSERT_NE(port, nullptr);
-    uint8_t memory[16];
-    MidiBuffer buffer{memory, sizeof memory, 0};
-    port->addBuffer(buffer);
-    port->start();
-    const Bytes first{0xF0, 0x01, 0x02}, second{0x03, 0xF7};
-    ASSERT_EQ(::write(pipe[1], first.data(), first.size()), 3);
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-    while (api.emptyReads == 0 && std::chrono::steady_clock::now() < deadline)
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    ASSERT_GT(api.emptyReads, 0) << "the first part was never read to the end";
-    ASSERT_EQ(::write(pipe[1], second.data(), second.size()), 2);
+    ScriptedInput in;
+    ASSERT_NE(in.port, nullptr);
+    ASSERT_TRUE(in.send({0xF0, 0x01, 0x02}));
+    ASSERT_TRUE(in.waitFor([&] { return in.api.emptyReads > 0; }))
+        << "the first part was never read to the end";
+    ASSERT_TRUE(in.send({0x03, 0xF7}));
+    EXPECT_EQ(in.message(), (Bytes{0xF0, 0x01, 0x02, 0x03, 0xF7}));
+    EXPECT_EQ(in.port->close(), kMidiOk);
+    EXPECT_EQ(in.port->close(), kMidiInvalidHandle);
+    EXPECT_EQ(in.api.calls, "c ");
+}
+
+// A signal that interrupts the reader's wait (a debugger, a profiler, a handler of the program's
+// own) is no reason to stop reading: what arrives afterwards is still delivered.
+TEST(AlsaMidiDriver, InputGoesOnReadingAfterASignalInterruptsItsWait) {
+    struct sigaction quiet {
+    }, old{};
+    quiet.sa_handler = [](int) {};
+    sigemptyset(&quiet.sa_mask);
+    ASSERT_EQ(::sigaction(SIGUSR1, &quiet, &old), 0); // no SA_RESTART: poll fails with EINTR
     {
-        std::unique_lock lock(mutex);
-        ASSERT_TRUE(arrived.wait_for(lock, std::chrono::seconds(5), [&] { return !got.empty(); }));
+        ScriptedInput in;
+        ASSERT_NE(in.port, nullptr);
+        ASSERT_TRUE(in.waitFor([&] { return in.api.reader.load() != pthread_t{}; })) << "no reader";
+        // Several, spread out, so that at least one lands while the reader waits.
+        for (int i = 0; i < 10; ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            ::pthread_kill(in.api.reader.load(), SIGUSR1);
+        }
+        ASSERT_TRUE(in.send({0xF0, 0x01, 0x02, 0xF7}));
+        EXPECT_EQ(in.message(), (Bytes{0xF0, 0x01, 0x02, 0xF7}));
     }
-    EXPECT_EQ(got, (Bytes{0xF0, 0x01, 0x02, 0x03, 0xF7}));
-    EXPECT_EQ(port->close(), kMidiOk);
-    EXPECT_EQ(port->close(), kMidiInvalidHandle);
-    EXPECT_EQ(api.calls, "c ");
-    ::close(pipe[0]);
-    ::close(pipe[1]);
+    ::sigaction(SIGUSR1, &old, nullptr);
 }
 
 TEST(AlsaMidiDriver, ListsSubdevicesAndOpensThemByIndex) {

@@ -106,6 +106,7 @@ TEST(MidiOut, PortPropertiesAndClosing) {
     EXPECT_EQ(out.Port(), 0) << "the first port can be chosen again";
     out.SetPort(2);
     EXPECT_TRUE(out.Using());
+    out.SetUsing(true); // already in use: the port stays open
     out.MIDIClock();
     EXPECT_TRUE(driver.backlog(0).empty());
     EXPECT_EQ(driver.backlog(2), (Bytes{0xF8}));
