@@ -14,7 +14,7 @@ packages=(
     xvfb xauth imagemagick
     sox
     libsoxr-dev
-    clang libclang-rt-14-dev
+    clang libclang-rt-14-dev clang-format
     desktop-file-utils appstream dpkg-dev file groff-base
 )
 
