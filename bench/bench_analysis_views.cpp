@@ -15,7 +15,8 @@ namespace {
 std::vector<std::uint8_t> Tone(int frames) {
     std::vector<std::uint8_t> block(std::size_t(frames), 128);
     for (int i = 0; i < frames; ++i)
-        block[std::size_t(i)] = std::uint8_t(128 + std::lround(90 * std::sin(0.39 * i) + 30 * std::sin(2.1 * i)));
+        block[std::size_t(i)] =
+            std::uint8_t(128 + std::lround(90 * std::sin(0.39 * i) + 30 * std::sin(2.1 * i)));
     return block;
 }
 

@@ -1,8 +1,8 @@
 // Conversion of a minute of 16-bit stereo 44100 Hz to the editor's 8-bit mono 22050 Hz, in
 // memory and file to file, beside plain copies of the same source file as the floor.
-#include "wave_document.h"
 #include "pcm_convert.h"
 #include "pcm_support.h"
+#include "wave_document.h"
 
 #include <benchmark/benchmark.h>
 

@@ -3,9 +3,9 @@
 // conversion in-process), and the figures of -6 dBFS tones at 15 kHz and 1 kHz after each
 // (counters, dB re full scale: tone level, all that is left above 20 Hz, the level at the
 // 7050 Hz alias, THD+N). Needs sox (scripts/setup.sh installs it).
-#include "wave_document.h"
 #include "pcm_support.h"
 #include "tone_measure.h"
+#include "wave_document.h"
 
 #include <benchmark/benchmark.h>
 

@@ -15,8 +15,8 @@
 #include "pcm_support.h"
 #include "queue_dispatcher.h"
 #include "queue_pump.h"
-#include "wave_source.h"
 #include "wave_out.h"
+#include "wave_source.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,13 +1,13 @@
 #include "audio_commands.h"
 
 #include "commands.h"
-#include "connector.h"
 #include "component_error.h"
+#include "connector.h"
 #include "queue_dispatcher.h"
 #include "queue_pump.h"
 #include "wave_device_factory.h"
-#include "wave_source.h"
 #include "wave_out.h"
+#include "wave_source.h"
 
 #include <atomic>
 #include <charconv>

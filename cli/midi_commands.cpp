@@ -6,10 +6,10 @@
 #include "dump_receiver.h"
 #include "kvb9_setup.h"
 #include "midi_driver_factory.h"
+#include "midi_output.h"
 #include "sample_byte_maps.h"
 #include "sample_dump.h"
 #include "sample_send.h"
-#include "midi_output.h"
 #include "sysex_file.h"
 #include "sysex_sender.h"
 #include "transfer_log.h"
@@ -54,7 +54,8 @@ std::unique_ptr<MidiDriver> chosenDriver(std::string& name) {
 }
 
 int unknownDriver(const std::string& name) {
-    return fail(kExitUsage, "unknown MIDI driver '" + name + "' in VK350_MIDI_DRIVER (alsa, jack or loopback)");
+    return fail(kExitUsage,
+                "unknown MIDI driver '" + name + "' in VK350_MIDI_DRIVER (alsa, jack or loopback)");
 }
 
 // Parses "--port N" and, when delay is given, "--delay MS"; the rest are positional.

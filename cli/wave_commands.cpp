@@ -2,11 +2,11 @@
 
 #include "byte_files.h"
 #include "byte_order.h"
-#include "wave_document.h"
-#include "wave_error.h"
 #include "pcm_support.h"
 #include "safe_file.h"
 #include "sample_byte_maps.h"
+#include "wave_document.h"
+#include "wave_error.h"
 #include "wave_file_io.h"
 
 #include <algorithm>

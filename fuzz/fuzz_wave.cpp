@@ -2,10 +2,10 @@
 // conversion, any bytes and formats through the converter. A crash, a sanitizer report, a
 // conversion that overruns its prediction or a temporary file left behind is a finding.
 #include "byte_order.h"
-#include "wave_document.h"
-#include "wave_error.h"
 #include "pcm_convert.h"
 #include "pcm_support.h"
+#include "wave_document.h"
+#include "wave_error.h"
 #include "wave_file_io.h"
 
 #include <cstdint>

@@ -23,7 +23,8 @@ bool EndsWithPng(const std::string& name) {
     if (name.size() < 5)
         return false;
     std::string ext = name.substr(name.size() - 4);
-    std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return char(std::tolower(c)); });
+    std::transform(ext.begin(), ext.end(), ext.begin(),
+                   [](unsigned char c) { return char(std::tolower(c)); });
     return ext == ".png";
 }
 
@@ -46,8 +47,8 @@ RenderParse ParseRenderArguments(std::span<char* const> args, RenderRequest& req
             std::int32_t w = 0;
             std::int32_t h = 0;
             if (x == std::string::npos || !ParseInt(std::string_view(v).substr(0, x), w) ||
-                !ParseInt(std::string_view(v).substr(x + 1), h) || w < kMinSide || h < kMinSide || w > kMaxSide ||
-                h > kMaxSide) {
+                !ParseInt(std::string_view(v).substr(x + 1), h) || w < kMinSide || h < kMinSide ||
+                w > kMaxSide || h > kMaxSide) {
                 error = "render: bad size '" + v + "' (WxH, each 16 to 8192)";
                 return RenderParse::Error;
             }
@@ -57,7 +58,8 @@ RenderParse ParseRenderArguments(std::span<char* const> args, RenderRequest& req
             const std::string v = args[++i];
             double at = 0;
             const auto [ptr, ec] = std::from_chars(v.data(), v.data() + v.size(), at);
-            if (ec != std::errc() || ptr != v.data() + v.size() || v.empty() || !std::isfinite(at) || at < 0) {
+            if (ec != std::errc() || ptr != v.data() + v.size() || v.empty() || !std::isfinite(at) ||
+                at < 0) {
                 error = "render: bad time '" + v + "' (seconds from the start, 0 or more)";
                 return RenderParse::Error;
             }

@@ -13,7 +13,8 @@
 int main(int argc, char** argv) {
     vk350::RenderRequest request;
     std::string error;
-    switch (vk350::ParseRenderArguments(std::span<char* const>(argv + 1, std::size_t(argc - 1)), request, error)) {
+    switch (vk350::ParseRenderArguments(std::span<char* const>(argv + 1, std::size_t(argc - 1)), request,
+                                        error)) {
     case vk350::RenderParse::Help:
         std::fputs(vk350::RenderHelp().c_str(), stdout);
         return 0;
@@ -52,7 +53,8 @@ int main(int argc, char** argv) {
         return 1;
     }
     const auto* data = reinterpret_cast<const std::uint8_t*>(png.constData());
-    if (!vk350::safeWriteBytes(request.out, std::span<const std::uint8_t>(data, std::size_t(png.size())), &error)) {
+    if (!vk350::safeWriteBytes(request.out, std::span<const std::uint8_t>(data, std::size_t(png.size())),
+                               &error)) {
         std::fprintf(stderr, "vk350: render: cannot write '%s': %s\n", request.out.c_str(), error.c_str());
         return 1;
     }

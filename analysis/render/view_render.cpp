@@ -1,15 +1,15 @@
 #include "view_render.h"
 
 #include "bounded_read.h"
+#include "component_error.h"
 #include "level_scale_view.h"
 #include "level_view.h"
 #include "main_window_views.h"
-#include "component_error.h"
-#include "wave_document.h"
 #include "oscope_view.h"
 #include "pcm_support.h"
 #include "spectrogram_view.h"
 #include "spectrum_view.h"
+#include "wave_document.h"
 
 #include <QPainter>
 #include <QWidget>
@@ -25,7 +25,9 @@ namespace {
 struct Sound {
     tWAVEFORMATEX format;
     std::vector<std::uint8_t> bytes;
-    std::uint32_t Frames() const { return format.nBlockAlign ? std::uint32_t(bytes.size() / format.nBlockAlign) : 0; }
+    std::uint32_t Frames() const {
+        return format.nBlockAlign ? std::uint32_t(bytes.size() / format.nBlockAlign) : 0;
+    }
     std::uint8_t Silence() const { return format.wBitsPerSample == 8 ? 128 : 0; }
 };
 
@@ -119,10 +121,12 @@ int RenderPicture(const RenderRequest& request, QImage& picture, std::string& er
     Sound sound;
     if (!ReadSound(request, sound, error))
         return 1;
-    const double seconds = sound.format.nSamplesPerSec ? double(sound.Frames()) / sound.format.nSamplesPerSec : 0;
+    const double seconds =
+        sound.format.nSamplesPerSec ? double(sound.Frames()) / sound.format.nSamplesPerSec : 0;
     if (request.view != RenderView::Spectrogram && request.at > 0 && request.at >= seconds) {
         char text[160];
-        std::snprintf(text, sizeof text, "render: --at %.3f is past the end of the file (%.3f s)", request.at, seconds);
+        std::snprintf(text, sizeof text, "render: --at %.3f is past the end of the file (%.3f s)", request.at,
+                      seconds);
         error = text;
         return 2;
     }

@@ -146,7 +146,8 @@ void TMMDIBGraphicControl::paintEvent(QPaintEvent*) {
 
 QRect TMMDIBGraphicControl::InfoBoxRect() const {
     const QFontMetrics fm(font());
-    const int w = std::max(fm.horizontalAdvance(infoText_) + 8, 10 * fm.horizontalAdvance(QLatin1Char('W')) + 4);
+    const int w =
+        std::max(fm.horizontalAdvance(infoText_) + 8, 10 * fm.horizontalAdvance(QLatin1Char('W')) + 4);
     const int h = fm.height() + 2;
     int x = infoPos_.x() - w / 2;
     int y = infoPos_.y() + 15;
@@ -165,7 +166,8 @@ void TMMDIBGraphicControl::resizeEvent(QResizeEvent*) {
 void TMMDIBGraphicControl::UpdateInfo(const QPoint& at) {
     const AnalysisRect r = DrawRect();
     // The pointer stays inside the drawing area while the box shows.
-    infoPos_ = QPoint(std::clamp(at.x(), r.left, r.left + r.width - 1), std::clamp(at.y(), r.top, r.top + r.height - 1));
+    infoPos_ = QPoint(std::clamp(at.x(), r.left, r.left + r.width - 1),
+                      std::clamp(at.y(), r.top, r.top + r.height - 1));
     infoText_ = InfoAt(infoPos_.x(), infoPos_.y());
     update();
 }
@@ -213,8 +215,8 @@ void TMMDIBGraphicControl::PaintSelectionMarks(QImage& canvas, const AnalysisRec
 void TMMDIBGraphicControl::mousePressEvent(QMouseEvent* event) {
     const QPoint at = event->position().toPoint();
     const AnalysisRect area = DrawRect();
-    if (event->button() == Qt::LeftButton && OffersSelection() && useSelection_ && !locked_ && ViewEnabled() &&
-        area.Contains(at.x(), at.y())) {
+    if (event->button() == Qt::LeftButton && OffersSelection() && useSelection_ && !locked_ &&
+        ViewEnabled() && area.Contains(at.x(), at.y())) {
         selecting_ = true;
         anchor_ = at.x() - area.left;
         SetSelection(anchor_, anchor_ + 1);
@@ -222,7 +224,8 @@ void TMMDIBGraphicControl::mousePressEvent(QMouseEvent* event) {
             OnSelecting(selStart_, selEnd_);
         return;
     }
-    if (event->button() != Qt::LeftButton || !ViewEnabled() || !InfoWanted() || !DrawRect().Contains(at.x(), at.y())) {
+    if (event->button() != Qt::LeftButton || !ViewEnabled() || !InfoWanted() ||
+        !DrawRect().Contains(at.x(), at.y())) {
         QWidget::mousePressEvent(event);
         return;
     }

@@ -65,7 +65,8 @@ void TMMLevelScale::PaintRuler(QPainter& p) const {
             const int size = k % scale_.EnlargeEvery == 0 ? scale_.Size : std::max(1, scale_.Size / 2);
             // Inner ticks start at the edge next to the meter (the left or top edge of side 0).
             const bool fromEdge = (scale_.Origin == soOuter) == (side == 0);
-            const int start = side == 0 ? (fromEdge ? 0 : scale_.Size - size) : breadth - (fromEdge ? size : scale_.Size);
+            const int start =
+                side == 0 ? (fromEdge ? 0 : scale_.Size - size) : breadth - (fromEdge ? size : scale_.Size);
             p.setPen(BandColor(band));
             if (vertical)
                 p.drawLine(start, along, start + size - 1, along);
@@ -91,7 +92,8 @@ void TMMLevelScale::PaintOn(QPainter& p) {
     for (const LevelScaleLabel& label : CurrentLabels()) {
         p.setPen(BandColor(label.band));
         const QRect box(label.box.left, label.box.top, label.box.width, label.box.height);
-        const Qt::Alignment align = Kind() == lkVertical ? Qt::AlignRight | Qt::AlignTop : Qt::AlignHCenter | Qt::AlignTop;
+        const Qt::Alignment align =
+            Kind() == lkVertical ? Qt::AlignRight | Qt::AlignTop : Qt::AlignHCenter | Qt::AlignTop;
         p.drawText(box, int(align), QString::fromStdString(label.text));
     }
 }

@@ -73,7 +73,8 @@ void TMMOscope::PaintTrace(QImage& canvas, const AnalysisRect& a) const {
         const bool active = line.x1 >= activeFirst_ && line.x1 < end;
         const TColor color = !active ? colors_[1] : line.ink == inkEffect ? colors_[2] : colors_[0];
         // Clipped to the drawing area, so a trace beyond the top never touches the bevel.
-        PlainLine(canvas, a.left + line.x1, a.top + line.y1, a.left + line.x2, a.top + line.y2, RgbOf(color), &a);
+        PlainLine(canvas, a.left + line.x1, a.top + line.y1, a.left + line.x2, a.top + line.y2, RgbOf(color),
+                  &a);
     }
 }
 
@@ -110,7 +111,8 @@ void TMMOscope::PaintScales(QImage& canvas) const {
     const AnalysisRect a = DrawArea();
     const int e = Bevel().Extent();
     QPainter p(&canvas);
-    const QColor parentColor = parentWidget() ? parentWidget()->palette().color(QPalette::Window) : Qt::lightGray;
+    const QColor parentColor =
+        parentWidget() ? parentWidget()->palette().color(QPalette::Window) : Qt::lightGray;
     QFont f(QStringLiteral("ARIAL"));
     f.setPixelSize(SCALEFONTSIZE);
     p.setFont(f);
@@ -150,7 +152,8 @@ void TMMOscope::PaintScales(QImage& canvas) const {
             }
         }
         p.setPen(text);
-        p.drawText(QRect(bottom.left(), bottom.top() + 20, bottom.width(), 16), Qt::AlignCenter, QStringLiteral("mS"));
+        p.drawText(QRect(bottom.left(), bottom.top() + 20, bottom.width(), 16), Qt::AlignCenter,
+                   QStringLiteral("mS"));
     }
 }
 
@@ -178,7 +181,8 @@ void TMMOscope::DrawFrame(QImage& canvas) {
             PaintTrace(canvas, a);
         } else {
             const OscopeLine line = DisabledLine();
-            PlainLine(canvas, a.left + line.x1, a.top + line.y1, a.left + line.x2, a.top + line.y2, RgbOf(colors_[3]));
+            PlainLine(canvas, a.left + line.x1, a.top + line.y1, a.left + line.x2, a.top + line.y2,
+                      RgbOf(colors_[3]));
         }
         PaintSelectionMarks(canvas, a, colors_[10], colors_[11]);
     }

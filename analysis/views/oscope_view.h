@@ -18,7 +18,8 @@ public:
     ~TMMOscope() override;
 
     // Replaces the built-in trace: the canvas, the column values and the drawing rectangle.
-    std::function<void(QImage& canvas, const std::vector<std::int16_t>& columns, const QRect& area)> OnDrawLine;
+    std::function<void(QImage& canvas, const std::vector<std::int16_t>& columns, const QRect& area)>
+        OnDrawLine;
     // After each frame is composed.
     std::function<void(QImage& canvas)> OnPostPaint;
 
@@ -80,8 +81,8 @@ private:
 
     // Foreground, inactive, effect, disabled, grid, scale text, scale line, bar, bar tick,
     // selection, selection dots, locator.
-    TColor colors_[12] = {clr::Aqua, clr::Teal, clr::Red,    clr::Gray,  clr::Gray, clr::Black,
-                          clr::Black, clr::Gray, clr::White, clr::Red, clr::Red,  clr::Yellow};
+    TColor colors_[12] = {clr::Aqua,  clr::Teal, clr::Red,   clr::Gray, clr::Gray, clr::Black,
+                          clr::Black, clr::Gray, clr::White, clr::Red,  clr::Red,  clr::Yellow};
     std::int32_t activeFirst_ = 0;
     std::int32_t activeEnd_ = -1; // -1: to the last column
     QImage scrollSurface_;

@@ -82,7 +82,8 @@ void TMMSpectrogram::PaintScales(QImage& canvas) {
 void TMMSpectrogram::BuildScales() {
     scalesDirty_ = false;
     const AnalysisRect a = DrawArea();
-    const QColor parentColor = parentWidget() ? parentWidget()->palette().color(QPalette::Window) : Qt::lightGray;
+    const QColor parentColor =
+        parentWidget() ? parentWidget()->palette().color(QPalette::Window) : Qt::lightGray;
     QFont f(QStringLiteral("ARIAL"));
     f.setPixelSize(SCALEFONTSIZE);
     const QColor text(RgbOf(colors_[0]));
@@ -121,7 +122,8 @@ void TMMSpectrogram::DrawFrame(QImage& canvas) {
     PaintScales(canvas);
     const std::vector<std::uint8_t>& picture = Picture();
     // The picture and the area agree in size; anything else would be a frame of an old size.
-    const bool fits = a.left >= 0 && a.top >= 0 && a.left + a.width <= canvas.width() && a.top + a.height <= canvas.height();
+    const bool fits = a.left >= 0 && a.top >= 0 && a.left + a.width <= canvas.width() &&
+                      a.top + a.height <= canvas.height();
     if (fits && picture.size() == std::size_t(a.width) * std::size_t(a.height) && colorTable_.size() == 256) {
         const QRgb* colors = colorTable_.constData();
         for (int y = 0; y < a.height; ++y) {

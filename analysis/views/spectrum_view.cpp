@@ -130,8 +130,8 @@ void TMMSpectrum::PaintBackground(QImage& canvas, const AnalysisRect& a) {
         return;
     }
     for (int y = 0; y < a.height; ++y)
-        std::memcpy(reinterpret_cast<QRgb*>(canvas.scanLine(a.top + y)) + a.left, inactiveSurface_.constScanLine(y),
-                    sizeof(QRgb) * std::size_t(a.width));
+        std::memcpy(reinterpret_cast<QRgb*>(canvas.scanLine(a.top + y)) + a.left,
+                    inactiveSurface_.constScanLine(y), sizeof(QRgb) * std::size_t(a.width));
 }
 
 void TMMSpectrum::PaintGrid(QImage& canvas, const AnalysisRect& a) const {
@@ -261,7 +261,8 @@ void TMMSpectrum::PaintScales(QImage& canvas) const {
     const AnalysisRect a = DrawArea();
     const int e = Bevel().Extent();
     QPainter p(&canvas);
-    const QColor parentColor = parentWidget() ? parentWidget()->palette().color(QPalette::Window) : Qt::lightGray;
+    const QColor parentColor =
+        parentWidget() ? parentWidget()->palette().color(QPalette::Window) : Qt::lightGray;
     QFont f(QStringLiteral("ARIAL"));
     f.setPixelSize(SCALEFONTSIZE);
     p.setFont(f);
@@ -275,7 +276,8 @@ void TMMSpectrum::PaintScales(QImage& canvas) const {
         for (int row : GridRows()) {
             const int y = a.top + row;
             const double v = GetAmplitudeAtPos(a.left, y);
-            const QString label = LogAmp() ? QString::number(int(std::lround(v))) : QString::number(v, 'f', 1);
+            const QString label =
+                LogAmp() ? QString::number(int(std::lround(v))) : QString::number(v, 'f', 1);
             p.setPen(line);
             p.drawLine(left.right() - 3, y, left.right(), y);
             p.drawLine(right.left(), y, right.left() + 3, y);
@@ -306,7 +308,8 @@ void TMMSpectrum::PaintScales(QImage& canvas) const {
             }
         }
         p.setPen(text);
-        p.drawText(QRect(bottom.left(), bottom.top() + 20, bottom.width(), 16), Qt::AlignCenter, QStringLiteral("Hz"));
+        p.drawText(QRect(bottom.left(), bottom.top() + 20, bottom.width(), 16), Qt::AlignCenter,
+                   QStringLiteral("Hz"));
     }
 }
 

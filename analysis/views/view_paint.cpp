@@ -48,7 +48,8 @@ void PlainLine(QImage& image, int x1, int y1, int x2, int y2, QRgb rgb, const An
     const int sy = y1 < y2 ? 1 : -1;
     int err = dx + dy;
     for (;;) {
-        if (x1 >= 0 && y1 >= 0 && x1 < image.width() && y1 < image.height() && (!clip || clip->Contains(x1, y1)))
+        if (x1 >= 0 && y1 >= 0 && x1 < image.width() && y1 < image.height() &&
+            (!clip || clip->Contains(x1, y1)))
             reinterpret_cast<QRgb*>(image.scanLine(y1))[x1] = rgb;
         if (x1 == x2 && y1 == y2)
             break;

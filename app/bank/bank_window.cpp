@@ -28,10 +28,10 @@ namespace vk350 {
 namespace {
 
 constexpr const char* kShortNames[BankSlots::kSlotCount] = {"BD", "SD", "RS", "HH", "P3",
-                                                           "P2", "TM", "CB", "CP", "P1"};
+                                                            "P2", "TM", "CB", "CP", "P1"};
 // The captions the window starts with; transfers use the locations' own sizes.
 constexpr const char* kInitialSizes[BankSlots::kSlotCount] = {"8K", "16K", "16K", "8K",  "4K",
-                                                             "4K", "16K", "64K", "16K", "4K"};
+                                                              "4K", "16K", "64K", "16K", "4K"};
 constexpr int kSlotWidth = 104;
 constexpr int kWaveHeight = 150;
 const char* const kSlotProperty = "vk350Slot";
@@ -125,20 +125,24 @@ QAction* TForm2::AddItem(QMenu* menu, const QString& caption, const QKeySequence
 void TForm2::CreateMenus() {
     QMenuBar* bar = menuBar();
     QMenu* file = bar->addMenu(QStringLiteral("&File"));
-    mnuNew = AddItem(file, QStringLiteral("New"), QKeySequence(Qt::CTRL | Qt::Key_Delete), [this] { NewBank(); });
-    mnuLoad = AddItem(file, QStringLiteral("Load"), QKeySequence(Qt::CTRL | Qt::Key_L), [this] { LoadAll(); });
-    mnuSave = AddItem(file, QStringLiteral("Save"), QKeySequence(Qt::CTRL | Qt::Key_S), [this] { SaveAll(); });
+    mnuNew =
+        AddItem(file, QStringLiteral("New"), QKeySequence(Qt::CTRL | Qt::Key_Delete), [this] { NewBank(); });
+    mnuLoad =
+        AddItem(file, QStringLiteral("Load"), QKeySequence(Qt::CTRL | Qt::Key_L), [this] { LoadAll(); });
+    mnuSave =
+        AddItem(file, QStringLiteral("Save"), QKeySequence(Qt::CTRL | Qt::Key_S), [this] { SaveAll(); });
     file->addSeparator();
     mnuSendToMidi = AddItem(file, QStringLiteral("Send to MIDI"), QKeySequence(), [this] { SendOne(0); });
 
     QMenu* edition = bar->addMenu(QStringLiteral("&Edition"));
-    mnuReverse =
-        AddItem(edition, QStringLiteral("Reverse"), QKeySequence(Qt::CTRL | Qt::Key_R), [this] { ReverseAll(); });
-    mnuUnsigned =
-        AddItem(edition, QStringLiteral("Unsigned"), QKeySequence(Qt::CTRL | Qt::Key_U), [this] { UnsignedAll(); });
+    mnuReverse = AddItem(edition, QStringLiteral("Reverse"), QKeySequence(Qt::CTRL | Qt::Key_R),
+                         [this] { ReverseAll(); });
+    mnuUnsigned = AddItem(edition, QStringLiteral("Unsigned"), QKeySequence(Qt::CTRL | Qt::Key_U),
+                          [this] { UnsignedAll(); });
 
     QMenu* view = bar->addMenu(QStringLiteral("&View"));
-    mnuButtonsBar = AddItem(view, QStringLiteral("Buttons bar"), QKeySequence(), [this] { ToggleButtonsBar(); });
+    mnuButtonsBar =
+        AddItem(view, QStringLiteral("Buttons bar"), QKeySequence(), [this] { ToggleButtonsBar(); });
     mnuButtonsBar->setCheckable(true);
     mnuButtonsBar->setChecked(true);
 }

@@ -5,10 +5,10 @@
 
 #include "bank_window.h"
 #include "dialogs.h"
+#include "knob_label.h"
 #include "main_window_audio.h"
 #include "options_window.h"
 #include "patterns_window.h"
-#include "knob_label.h"
 #include "sample_edit.h"
 #include "screen_fit.h"
 #include "settings_store.h"
@@ -275,8 +275,8 @@ void TForm1::CreateMenus() {
     mnuPreferences->setCheckable(true);
     mnuSampleBank = AddItem(mnuView, QStringLiteral("VK350 Sample Bank"), QKeySequence(Qt::Key_F3),
                             &TForm1::ShowBankWindow);
-    mnuPatterns =
-        AddItem(mnuView, QStringLiteral("VK350 Patterns"), QKeySequence(Qt::Key_F4), &TForm1::ShowPatternsWindow);
+    mnuPatterns = AddItem(mnuView, QStringLiteral("VK350 Patterns"), QKeySequence(Qt::Key_F4),
+                          &TForm1::ShowPatternsWindow);
     SetItemEnabled(mnuPreferences, false);
     SetItemEnabled(mnuSampleBank, false);
     SetItemEnabled(mnuPatterns, false);

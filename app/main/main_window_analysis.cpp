@@ -81,7 +81,8 @@ void TForm1::ConnectAnalysisViews(TMMConnector* connector) {
     if (connector == analysisConnector_)
         return;
     if (analysisConnector_) {
-        for (PcmDisplay* d : std::initializer_list<PcmDisplay*>{MMOscope1, MMSpectrum1, MMSpectrogram1, MMLevel1})
+        for (PcmDisplay* d :
+             std::initializer_list<PcmDisplay*>{MMOscope1, MMSpectrum1, MMSpectrogram1, MMLevel1})
             analysisConnector_->RemoveDisplay(d);
     }
     analysisConnector_ = connector;

@@ -4,13 +4,13 @@
 #include "main_window.h"
 
 #include "bank_slots.h"
-#include "main_window_audio.h"
-#include "wave_error.h"
 #include "knob_label.h"
+#include "main_window_audio.h"
 #include "safe_file.h"
-#include "settings_store.h"
 #include "sample_byte_maps.h"
 #include "sample_edit.h"
+#include "settings_store.h"
+#include "wave_error.h"
 
 #include <QAction>
 #include <QFile>

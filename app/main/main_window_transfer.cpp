@@ -5,9 +5,9 @@
 #include "bank_location.h"
 #include "bank_slots.h"
 #include "bank_window.h"
-#include "patterns_window.h"
-#include "options_window.h"
 #include "knob_label.h"
+#include "options_window.h"
+#include "patterns_window.h"
 #include "sample_edit.h"
 
 #include <QAction>

@@ -7,10 +7,10 @@
 #include "byte_order.h"
 #include "dialogs.h"
 #include "file_names.h"
-#include "wave_error.h"
 #include "options_window.h"
 #include "pcm_support.h"
 #include "sample_edit.h"
+#include "wave_error.h"
 #include "wave_file_io.h"
 #include "work_folder.h"
 
@@ -37,7 +37,8 @@ bool SameFile(const QString& a, const QString& b) {
     const QFileInfo fa(a), fb(b);
     if (fa.exists() && fb.exists())
         return fa.canonicalFilePath() == fb.canonicalFilePath();
-    return QFileInfo(fa.absoluteFilePath()).absoluteFilePath() == QFileInfo(fb.absoluteFilePath()).absoluteFilePath();
+    return QFileInfo(fa.absoluteFilePath()).absoluteFilePath() ==
+           QFileInfo(fb.absoluteFilePath()).absoluteFilePath();
 }
 
 // The audio of a converted file: exactly its data chunk's bytes, at most max of them; whole is
@@ -91,7 +92,8 @@ QString TForm1::WorkFile(const QString& leaf) {
         const QString path = folder + leaf;
         if (!mayWrite(path))
             return false;
-        return !leaf.endsWith(QLatin1String(".raw")) || mayWrite(ForceExtension(path, QStringLiteral(".WAV")));
+        return !leaf.endsWith(QLatin1String(".raw")) ||
+               mayWrite(ForceExtension(path, QStringLiteral(".WAV")));
     };
     const QString folder = WorkFolder();
     if (usable(folder))
@@ -102,7 +104,8 @@ QString TForm1::WorkFile(const QString& leaf) {
     if (!reportedWorkFolders_.contains(folder + leaf)) {
         reportedWorkFolders_.append(folder + leaf);
         dialogs_.Message(this, MessageIcon::Information, QStringLiteral("Work Files"),
-                         folder + leaf + QStringLiteral(" is not a work file of this editor; work files go to ") +
+                         folder + leaf +
+                             QStringLiteral(" is not a work file of this editor; work files go to ") +
                              fallback);
     }
     return fallback + leaf;

@@ -14,23 +14,23 @@ namespace vk350 {
 struct OptionsSettings {
     OptionsSettings();
 
-    int left = 7; // PX4
-    int top = 818; // PY4
-    int kvb9Input = 0; // KVB9IN
-    bool kvb9Merge = false; // KVB9PRE
+    int left = 7;            // PX4
+    int top = 818;           // PY4
+    int kvb9Input = 0;       // KVB9IN
+    bool kvb9Merge = false;  // KVB9PRE
     bool kvb9AtStart = true; // KVB9AS
-    int sysexDelay = 0; // SYSXDELAY
-    int timeout = 20; // TIMEOUT
-    WaveLook wave; // GradientType, StepsGradient, ColorBack .. ColorWaveMinmax
-    WaveLook bank; // BGradientType, BStepsGradient, BColorBack .. BColorWaveMinmax
-    bool shown = false; // EN4
+    int sysexDelay = 0;      // SYSXDELAY
+    int timeout = 20;        // TIMEOUT
+    WaveLook wave;           // GradientType, StepsGradient, ColorBack .. ColorWaveMinmax
+    WaveLook bank;           // BGradientType, BStepsGradient, BColorBack .. BColorWaveMinmax
+    bool shown = false;      // EN4
     QString workFolder = QStringLiteral("..."); // TempPath
-    int midiIn = -1; // MIDIIN
-    int midiOut = -1; // MIDIOUT
-    int audioOut = -1; // AudioOUT
-    int audioBuffers = 100; // AudioBufsz
+    int midiIn = -1;                            // MIDIIN
+    int midiOut = -1;                           // MIDIOUT
+    int audioOut = -1;                          // AudioOUT
+    int audioBuffers = 100;                     // AudioBufsz
     // How WAV files are converted: 0 exact, 1 band-limited; and whether to normalise first.
-    int conversion = 0; // Conversion
+    int conversion = 0;     // Conversion
     bool normalise = false; // Normalise
 };
 

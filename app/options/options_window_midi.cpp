@@ -185,8 +185,8 @@ int TForm4::SendSysExBlock(const uint8_t* block, size_t size, const QString& tex
     transfer_.End();
     if (code == kMidiOk)
         return code;
-    const QString line = FromStd(code == kMidiCut ? cutDumpLogLine(sqMidiOut1->SysExSent(), size)
-                                                  : sendResultLogLine(code));
+    const QString line =
+        FromStd(code == kMidiCut ? cutDumpLogLine(sqMidiOut1->SysExSent(), size) : sendResultLogLine(code));
     AddLog(line);
     if (failure)
         *failure = line;

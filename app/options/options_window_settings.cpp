@@ -3,8 +3,8 @@
 
 #include "caption_contrast.h"
 #include "dialogs.h"
-#include "pcm_support.h"
 #include "knob_label.h"
+#include "pcm_support.h"
 #include "work_folder.h"
 
 #include <QCheckBox>

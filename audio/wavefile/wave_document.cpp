@@ -1,8 +1,8 @@
 #include "wave_document.h"
 
 #include "byte_order.h"
-#include "wave_error.h"
 #include "safe_file.h"
+#include "wave_error.h"
 
 #include <algorithm>
 #include <filesystem>

@@ -3,11 +3,11 @@
 #include "wave_document.h"
 
 #include "byte_order.h"
-#include "wave_error.h"
 #include "pcm_convert.h"
 #include "pcm_support.h"
 #include "safe_file.h"
 #include "sample_converter.h"
+#include "wave_error.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -197,8 +197,8 @@ static int readFileInfo(PWAVEIOCB& out, const std::string& name, uint32_t formTy
     cb->dwDataBytes = storedAlign * (area / storedAlign);
     cb->dwDataOffset = dataOffset;
     // A size never filled in (0, or all ones from a streaming writer) states nothing.
-    cb->dataCutShort = dataStated != 0 && dataStated != UINT32_MAX &&
-                       uint64_t(dataOffset) + dataStated > uint64_t(realSize);
+    cb->dataCutShort =
+        dataStated != 0 && dataStated != UINT32_MAX && uint64_t(dataOffset) + dataStated > uint64_t(realSize);
     cb->ckDATA.ckid = fourcc("data");
     cb->ckDATA.dwDataOffset = dataOffset;
     cb->ckDATA.cksize = cb->dwDataBytes;

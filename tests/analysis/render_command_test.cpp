@@ -99,8 +99,8 @@ TEST(RenderCommand, PicturesShowTheSoundWhereItIs) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.args);
         QFile::remove(QString::fromStdString(png));
-        const CommandResult r = runCommand(std::string(VK350_TOOL) + " render " + c.args + " " + shellQuote(wav) + " " +
-                                               shellQuote(png),
+        const CommandResult r = runCommand(std::string(VK350_TOOL) + " render " + c.args + " " +
+                                               shellQuote(wav) + " " + shellQuote(png),
                                            true);
         ASSERT_EQ(r.status, 0) << r.out;
         EXPECT_EQ(r.out, "");

@@ -192,7 +192,8 @@ TEST(AnalysisViewPictures, ScopeTraceSpectrogramColumnAndLevels) {
                 EXPECT_EQ(spotPixel(c.lit), Rgb(clr::Red)) << int(c.extreme);
             }
             if (c.lit < 262) {
-                EXPECT_EQ(spotPixel(c.lit + 1), Rgb(c.lit + 1 > 222 ? clr::Maroon : clr::Teal)) << int(c.extreme);
+                EXPECT_EQ(spotPixel(c.lit + 1), Rgb(c.lit + 1 > 222 ? clr::Maroon : clr::Teal))
+                    << int(c.extreme);
             }
         }
         // A meter whose kind does not suit its shape turns on its side, and back.
@@ -227,7 +228,8 @@ TEST(AnalysisViewLimits, DragsSelectBothWaysAndLinesStopAtTheEdge) {
     Press(*view, QEvent::MouseButtonRelease, QPoint(left + 70, top));
 
     QImage image(20, 10, QImage::Format_RGB32);
-    for (const auto& [x1, y1, x2, y2] : {std::array{-5, -5, 30, 30}, std::array{25, 5, -5, 5}, std::array{5, -20, 5, 40}}) {
+    for (const auto& [x1, y1, x2, y2] :
+         {std::array{-5, -5, 30, 30}, std::array{25, 5, -5, 5}, std::array{5, -20, 5, 40}}) {
         image.fill(0);
         PlainLine(image, x1, y1, x2, y2, 0xFFFFFF);
         int lit = 0;
@@ -404,7 +406,10 @@ TEST(AnalysisViewLimits, FormatChangeWhilePlayingResizesEveryBlock) {
     struct Sizes {
         std::uint32_t spectrum, scope, gram, level;
     };
-    auto sizes = [&] { return Sizes{spectrum->BlockLength(), scope->BlockLength(), gram->BlockLength(), level->BlockLength()}; };
+    auto sizes = [&] {
+        return Sizes{spectrum->BlockLength(), scope->BlockLength(), gram->BlockLength(),
+                     level->BlockLength()};
+    };
     EXPECT_EQ(sizes().spectrum, 128u);
     EXPECT_EQ(sizes().scope, 200u);
     EXPECT_EQ(sizes().gram, 256u);

@@ -17,13 +17,13 @@
 #include "wave_out_link.h"
 
 #include <QApplication>
-#include <cstring>
-#include <QRadioButton>
 #include <QDir>
 #include <QFile>
+#include <QRadioButton>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
+#include <cstring>
 #include <gtest/gtest.h>
 
 namespace vk350 {
@@ -40,8 +40,14 @@ inline Bytes WaveFile(uint16_t tag, uint16_t channels, uint32_t rate, uint16_t b
             b.push_back(uint8_t(v >> (8 * i)));
     };
     const uint16_t align = uint16_t(channels * bits / 8);
-    for (const auto& [v, n] : {std::pair{16u, 4}, {tag, 2}, {channels, 2}, {rate, 4}, {rate * align, 4},
-                              {align, 2}, {bits, 2}, {0x61746164u, 4}})
+    for (const auto& [v, n] : {std::pair{16u, 4},
+                               {tag, 2},
+                               {channels, 2},
+                               {rate, 4},
+                               {rate * align, 4},
+                               {align, 2},
+                               {bits, 2},
+                               {0x61746164u, 4}})
         le(v, n);
     le(uint32_t(dataSize < 0 ? data.size() : size_t(dataSize)), 4);
     b.insert(b.end(), data.begin(), data.end());
@@ -68,8 +74,8 @@ protected:
         device.setRecording(true);
         main = std::make_unique<TForm1>(dialogs, &store, &audio);
         link = std::make_unique<WaveOutLink>(*main->WaveOut1, device);
-        options = std::make_unique<TForm4>(OptionsLinks{store, dialogs, midi, *main->sqSampleEdit1,
-                                                        main->EditPanel, bank, patterns, *link});
+        options = std::make_unique<TForm4>(
+            OptionsLinks{store, dialogs, midi, *main->sqSampleEdit1, main->EditPanel, bank, patterns, *link});
         main->SetOptionsWindow(options.get());
         main->SetBankSlots(&bank);
         options->lbCheminTemp->setText(work.path() + QLatin1Char('/'));

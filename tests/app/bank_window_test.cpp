@@ -88,7 +88,8 @@ TEST_F(BankTest, LoadAllFillsTheSlotsInNameOrder) {
         ASSERT_TRUE(QDir(dir.path()).mkpath(folder + "s04a.bin")); // a folder that matches
         const int empty = files == 3 ? 1 : -1;
         for (int i = 0; i < files; ++i)
-            WriteFile(folder + QString::fromLatin1(i == 3 ? "S%1.bin" : "s%1.bin").arg(i, 2, 10, QLatin1Char('0')),
+            WriteFile(folder +
+                          QString::fromLatin1(i == 3 ? "S%1.bin" : "s%1.bin").arg(i, 2, 10, QLatin1Char('0')),
                       i == empty ? Bytes{} : Ramp(size_t(2048 + i * 1024), i));
         WriteFile(folder + "other.bin", Ramp(100));
         dialogs.messages.clear();
@@ -104,7 +105,8 @@ TEST_F(BankTest, LoadAllFillsTheSlotsInNameOrder) {
             SCOPED_TRACE(s);
             if (s < files && s != empty) {
                 EXPECT_EQ(SlotBytes(s), Ramp(size_t(2048 + s * 1024), s));
-                EXPECT_EQ(bank->SlotName(s).toLower(), QStringLiteral("s%1.bin").arg(s, 2, 10, QLatin1Char('0')));
+                EXPECT_EQ(bank->SlotName(s).toLower(),
+                          QStringLiteral("s%1.bin").arg(s, 2, 10, QLatin1Char('0')));
                 EXPECT_EQ(bank->SlotSize(s), QStringLiteral("%1K").arg(s + 3)) << "length / 1024 + 1";
             } else {
                 EXPECT_EQ(SlotBytes(s), Ramp(500, 90 + s));
@@ -141,7 +143,8 @@ TEST_F(BankTest, SavesNameTheirFiles) {
         dialogs.Answer(dir.filePath(answer), 1);
         bank->btnSaveAll->trigger();
         for (int s = 0; s < 10; ++s) {
-            EXPECT_EQ(ReadFile(QStringLiteral("F/kit_%1.bin").arg(s)), s == 4 ? Bytes{} : Ramp(1000 + size_t(s), s));
+            EXPECT_EQ(ReadFile(QStringLiteral("F/kit_%1.bin").arg(s)),
+                      s == 4 ? Bytes{} : Ramp(1000 + size_t(s), s));
             if (s != 4) {
                 EXPECT_EQ(bank->SlotName(s), QStringLiteral("kit_%1.bin").arg(s));
             }
@@ -179,10 +182,11 @@ TEST_F(BankTest, SendToMidiSendsSlotZeroAloneAndAFailedSendChangesNothing) {
     buildSampleDump(0, machine, dump);
     EXPECT_EQ(driver.backlog(0), dump);
     EXPECT_EQ(SlotBytes(0), fitted);
-    EXPECT_EQ(Log(), (QStringList{"Adjust Size  #0 Add 3192 bytes",
-                                  QString::fromStdString("Send Instr #0 Msg Size =9376  - Checksum =") +
-                                      QStringLiteral("%1").arg(int(dump[9374]), 2, 16, QLatin1Char('0')).toUpper(),
-                                  "Transfert ok"}));
+    EXPECT_EQ(Log(),
+              (QStringList{"Adjust Size  #0 Add 3192 bytes",
+                           QString::fromStdString("Send Instr #0 Msg Size =9376  - Checksum =") +
+                               QStringLiteral("%1").arg(int(dump[9374]), 2, 16, QLatin1Char('0')).toUpper(),
+                           "Transfert ok"}));
 
     options->sqMidiOut1->SetUsing(false);
     bank->SlotEdit(3).SetSampleLen(4000);
@@ -265,7 +269,8 @@ TEST_F(BankTest, CaptionClickCopiesToTheMainWindowAndWaveformClickPlays) {
     for (int slot : {0, 8}) {
         Fill(slot, Ramp(6000 + size_t(slot), slot));
         bank->SetSlotName(slot, QStringLiteral("clap.bin"));
-        QTest::mouseClick(slot ? bank->SlotSizes[size_t(slot)] : bank->SlotNames[size_t(slot)], Qt::LeftButton);
+        QTest::mouseClick(slot ? bank->SlotSizes[size_t(slot)] : bank->SlotNames[size_t(slot)],
+                          Qt::LeftButton);
         TsqSampleEdit& e = *main->sqSampleEdit1;
         EXPECT_EQ(Bytes(e.GetData(), e.GetData() + e.GetSampleLen()), Ramp(6000 + size_t(slot), slot));
         EXPECT_EQ(main->Label12->text(), QStringLiteral("clap.bin"));
@@ -371,7 +376,8 @@ TEST_F(BankTest, ClosingStoresEveryWindowInOrderAndTheWindowsComeBackAsLeft) {
     EXPECT_TRUE(bank->isVisible());
     EXPECT_EQ(bank->pos(), QPoint(20, 40));
     EXPECT_TRUE(patterns->isVisible());
-    EXPECT_TRUE(QGuiApplication::primaryScreen()->availableGeometry().contains(patterns->frameGeometry().topLeft()));
+    EXPECT_TRUE(
+        QGuiApplication::primaryScreen()->availableGeometry().contains(patterns->frameGeometry().topLeft()));
 }
 
 // Places stored at the integer limits or far larger than any screen: every window comes up on the

@@ -3,11 +3,11 @@
 // main window kept on a screen.
 #include "bank_location.h"
 #include "caption_contrast.h"
+#include "knob_label.h"
 #include "loopback_midi_driver.h"
 #include "main_window.h"
 #include "options_window.h"
 #include "options_write_order.h"
-#include "knob_label.h"
 #include "received_bank.h"
 #include "received_patterns.h"
 #include "recording_settings_store.h"

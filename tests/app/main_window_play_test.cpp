@@ -114,13 +114,14 @@ TEST_F(AudioWindowTest, PlaySlotPlaysItsDecodedBytesAndLeavesTheSlot) {
         expected[i] = uint8_t(MuLawTables::Instance().ExpandTable[convertSign(bytes[i])]);
     EXPECT_EQ(device.played(), expected);
     EXPECT_EQ(Bytes(slot.GetData(), slot.GetData() + slot.GetSampleLen()), bytes);
-    EXPECT_EQ(Bytes(slot.Sample().UndoData(), slot.Sample().UndoData() + 1500), before) << "its undo copy too";
+    EXPECT_EQ(Bytes(slot.Sample().UndoData(), slot.Sample().UndoData() + 1500), before)
+        << "its undo copy too";
     EXPECT_TRUE(TForm1::ItemEnabled(main->mnuSaveAsWave));
 
     device.clearPlayed();
     bank.SlotEdit(0).Sample().LoadFromBuffer(bytes.data(), 100);
     bank.SlotEdit(0).SetSampleLen(100);
-    main->PlaySlot(4); // empty
+    main->PlaySlot(4);  // empty
     main->PlaySlot(10); // no such slots: not their neighbours either
     main->PlaySlot(-1);
     EXPECT_FALSE(main->Playing);
@@ -218,7 +219,8 @@ TEST_F(AudioWindowTest, ThreadMethodStopsAndSwitchesSlotsOnlyAfterTheBufferInPro
 // Failures that surface while the sound plays, outside any command, reach the error box: a
 // device that vanishes in either method, and a processing pass that fails.
 TEST_F(AudioWindowTest, PlaybackFailuresAreShownInTheErrorBox) {
-    const QString gone = QStringLiteral("WaveOutWrite:\n\rThe audio output is not present (it may have been unplugged).");
+    const QString gone =
+        QStringLiteral("WaveOutWrite:\n\rThe audio output is not present (it may have been unplugged).");
     struct Case {
         PlaybackMethod method;
         bool failingPass;
@@ -226,8 +228,9 @@ TEST_F(AudioWindowTest, PlaybackFailuresAreShownInTheErrorBox) {
     };
     Answered(main->mnuLoadRaw, Write("long.bin", Ramp(200000)));
     const auto trigger = main->MMConnector1->OnTrigger;
-    for (const Case& c : {Case{PlaybackMethod::Window, false, gone}, Case{PlaybackMethod::Thread, false, gone},
-                          Case{PlaybackMethod::Window, true, QStringLiteral("display failed")}}) {
+    for (const Case& c :
+         {Case{PlaybackMethod::Window, false, gone}, Case{PlaybackMethod::Thread, false, gone},
+          Case{PlaybackMethod::Window, true, QStringLiteral("display failed")}}) {
         SCOPED_TRACE(c.text.toStdString());
         dialogs.messages.clear();
         link->SetMethod(c.method);

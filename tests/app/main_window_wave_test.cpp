@@ -5,8 +5,8 @@
 #include "run_command.h"
 #include "wave_file_io.h"
 
-#include "wave_document.h"
 #include "pcm_support.h"
+#include "wave_document.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -39,7 +39,8 @@ TEST_F(AudioWindowTest, LoadsFillTheSampleTheirWorkFilesAndThePlayableWave) {
     // In the target format a WAV file converts to itself: exactly its data chunk, the first bytes
     // included, the pad byte and the chunk after it left out, whatever the letter case of ".wav".
     const Bytes sound = Ramp(4001, 3);
-    const Bytes wav = WaveFile(1, 1, 22050, 8, sound, -1, {'L', 'I', 'S', 'T', 4, 0, 0, 0, 'I', 'N', 'F', 'O'});
+    const Bytes wav =
+        WaveFile(1, 1, 22050, 8, sound, -1, {'L', 'I', 'S', 'T', 4, 0, 0, 0, 'I', 'N', 'F', 'O'});
     const struct {
         QAction* command;
         const char* name;
@@ -131,8 +132,11 @@ TEST_F(AudioWindowTest, WaveLoadsConvertTheWayTheOptionsChoose) {
 TEST_F(AudioWindowTest, SoxWaveLoadsAsSoxItselfConvertsIt) {
     const std::string sox = findProgram("sox");
     ASSERT_FALSE(sox.empty()) << "sox is not installed: run scripts/setup.sh";
-    const std::string wav = dir.filePath("tone.wav").toStdString(), raw = dir.filePath("tone.raw").toStdString();
-    ASSERT_EQ(runCommand(sox + " -n -r 44100 -b 16 -c 2 " + wav + " synth 0.25 sine 440 sine 1250 vol 0.7").status, 0);
+    const std::string wav = dir.filePath("tone.wav").toStdString(),
+                      raw = dir.filePath("tone.raw").toStdString();
+    ASSERT_EQ(
+        runCommand(sox + " -n -r 44100 -b 16 -c 2 " + wav + " synth 0.25 sine 440 sine 1250 vol 0.7").status,
+        0);
     ASSERT_EQ(runCommand(sox + " " + wav + " -D -t raw -e unsigned -b 8 -c 1 " + raw).status, 0);
     options->rbRate[4]->click(); // 44100 Hz: no resampling, only the mix and the bit depth
     Answered(main->mnuLoadWave, QString::fromStdString(wav));
@@ -149,16 +153,20 @@ TEST_F(AudioWindowTest, BadWaveFilesThroughEitherLoadChangeNothing) {
     Answered(main->mnuLoadRaw, Write("good.wav", good), 2);
     const Bytes sample = Sample();
     const QStringList workFiles = QDir(work.path()).entryList(QDir::Files);
-    const Bytes convert = ReadBytes(WorkFile("convert.wav")), convertspl = ReadBytes(WorkFile("convertspl.wav"));
+    const Bytes convert = ReadBytes(WorkFile("convert.wav")),
+                convertspl = ReadBytes(WorkFile("convertspl.wav"));
     Bytes noData = good;
     std::copy_n("junk", 4, noData.begin() + 36);
     const struct {
         const char* what;
         Bytes file;
     } cases[] = {
-        {"float", WaveFile(3, 1, 22050, 32, Ramp(800))},   {"24 bits", WaveFile(1, 1, 22050, 24, Ramp(600))},
-        {"32 bits", WaveFile(1, 1, 22050, 32, Ramp(800))}, {"3 channels", WaveFile(1, 3, 22050, 16, Ramp(600))},
-        {"3999 Hz", WaveFile(1, 1, 3999, 8, Ramp(600))},   {"100001 Hz", WaveFile(1, 1, 100001, 8, Ramp(600))},
+        {"float", WaveFile(3, 1, 22050, 32, Ramp(800))},
+        {"24 bits", WaveFile(1, 1, 22050, 24, Ramp(600))},
+        {"32 bits", WaveFile(1, 1, 22050, 32, Ramp(800))},
+        {"3 channels", WaveFile(1, 3, 22050, 16, Ramp(600))},
+        {"3999 Hz", WaveFile(1, 1, 3999, 8, Ramp(600))},
+        {"100001 Hz", WaveFile(1, 1, 100001, 8, Ramp(600))},
         {"cut short", WaveFile(1, 1, 22050, 8, Ramp(600), 5000)},
         {"no data", noData},
         {"not a WAV", Ramp(500)},

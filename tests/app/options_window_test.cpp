@@ -3,9 +3,9 @@
 #include "options_fixture.h"
 
 #include "drivers/virtual_wave_device.h"
+#include "knob_label.h"
 #include "micro_clock.h"
 #include "options_write_order.h"
-#include "knob_label.h"
 #include "queue_dispatcher.h"
 #include "screen_fit.h"
 #include "wave_out_functions.h"

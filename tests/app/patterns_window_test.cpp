@@ -46,8 +46,10 @@ TEST_F(PatternsTest, LoadHoldsTheFileUpToTheBufferSize) {
         int held; // the held bytes: the first of Pattern(heldFrom)
         size_t heldFrom;
     };
-    const Case cases[] = {
-        {"big.syx", 70000, 65536, 70000}, {"one.syx", 300, 300, 300}, {"empty.syx", 0, 300, 300}, {"no.syx", -1, 300, 300}};
+    const Case cases[] = {{"big.syx", 70000, 65536, 70000},
+                          {"one.syx", 300, 300, 300},
+                          {"empty.syx", 0, 300, 300},
+                          {"no.syx", -1, 300, 300}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.file.toStdString());
         if (c.size >= 0)
@@ -57,8 +59,8 @@ TEST_F(PatternsTest, LoadHoldsTheFileUpToTheBufferSize) {
         patterns->mnuLoadSysex->trigger();
         const Bytes source = Pattern(c.heldFrom);
         EXPECT_EQ(Held(), Bytes(source.begin(), source.begin() + c.held));
-        EXPECT_EQ(PatternLog(),
-                  c.size > 0 ? QStringList{QStringLiteral("Load Sysex %1 Bytes").arg(c.held)} : QStringList{});
+        EXPECT_EQ(PatternLog(), c.size > 0 ? QStringList{QStringLiteral("Load Sysex %1 Bytes").arg(c.held)}
+                                           : QStringList{});
     }
     ASSERT_EQ(dialogs.messages.size(), 1u) << "for the missing file";
     EXPECT_EQ(dialogs.openRequests[0].title, QStringLiteral(" Load Sysex File"));

@@ -2,8 +2,8 @@
 // settings store and a scratch folder for sample files.
 #pragma once
 
-#include "main_window.h"
 #include "knob_label.h"
+#include "main_window.h"
 #include "sample_edit.h"
 #include "scripted_dialogs.h"
 

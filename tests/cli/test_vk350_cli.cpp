@@ -1,8 +1,8 @@
 // The vk350 tool as a user runs it: exit statuses, messages, the files it writes and leaves.
 #include "byte_order.h"
 #include "pcm_support.h"
-#include "wave_document.h"
 #include "run_command.h"
+#include "wave_document.h"
 #include "wave_fixture.h"
 
 #include <algorithm>

@@ -141,7 +141,8 @@ void JackTestServer::stop() {
 
 JackPeer::JackPeer(const char* name, bool thru, std::chrono::microseconds lag) : thru_(thru), lag_(lag) {
     jack_status_t status{};
-    client_ = jack_client_open(name, static_cast<jack_options_t>(JackNoStartServer | JackUseExactName), &status);
+    client_ =
+        jack_client_open(name, static_cast<jack_options_t>(JackNoStartServer | JackUseExactName), &status);
     if (!client_)
         return;
     sink_ = jack_port_register(client_, "sink", JACK_DEFAULT_MIDI_TYPE, JackPortIsInput, 0);

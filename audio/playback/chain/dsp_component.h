@@ -8,8 +8,8 @@
 // thread by default, the device's playback thread in its thread mode).
 #pragma once
 
-#include "wave_format.h"
 #include "chain_buffer.h"
+#include "wave_format.h"
 
 #include <cstdint>
 #include <functional>

@@ -4,8 +4,8 @@
 // run alike over ALSA or over the virtual device.
 #pragma once
 
-#include "wave_format.h"
 #include "chain_buffer.h"
+#include "wave_format.h"
 
 #include <cstdint>
 #include <functional>

@@ -11,10 +11,10 @@
 #pragma once
 
 #include "dispatcher.h"
-#include "wave_document.h"
 #include "playback_thread.h"
 #include "sound_component.h"
 #include "wave_device.h"
+#include "wave_document.h"
 
 #include <atomic>
 #include <condition_variable>
@@ -176,7 +176,7 @@ private:
     std::atomic<int> queued_{0};
     int waiting_ = 0; // notices handed to the buffer thread, not yet processed
     int processing_ = 0;
-    std::thread::id processor_; // the thread processing a buffer while processing_ > 0
+    std::thread::id processor_;         // the thread processing a buffer while processing_ > 0
     std::condition_variable processed_; // processing_ fell to 0
     std::atomic<bool> stopping_{false};
     std::atomic<bool> resetting_{false};

@@ -382,7 +382,8 @@ void TMMWaveOut::BufferDone(TMMWaveHdr* returned, uint64_t run) {
                 OnLooping(*this);
         }
         if (more_ && !deferredStop_) {
-            for (int i = 0; i < kDonePolls && !(header.dwFlags & WHDR_DONE) && deviceError_ == kWaveOk && !stopping_;
+            for (int i = 0;
+                 i < kDonePolls && !(header.dwFlags & WHDR_DONE) && deviceError_ == kWaveOk && !stopping_;
                  ++i)
                 std::this_thread::sleep_for(std::chrono::milliseconds(kDonePollMs));
             more_ = LoadHeader(header);

@@ -119,7 +119,8 @@ int JackClient::attach(JackPortLink& link, bool input) {
     }
     free->store(&link);
     const char* ours = jack_port_name(link.port);
-    const int err = input ? jack_connect(handle, link.peer.c_str(), ours) : jack_connect(handle, ours, link.peer.c_str());
+    const int err =
+        input ? jack_connect(handle, link.peer.c_str(), ours) : jack_connect(handle, ours, link.peer.c_str());
     if (err != 0) {
         const bool gone = !jack_port_by_name(handle, link.peer.c_str());
         detach(link);

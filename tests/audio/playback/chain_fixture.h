@@ -6,9 +6,9 @@
 #include "drivers/virtual_wave_device.h"
 #include "queue_dispatcher.h"
 #include "queue_pump.h"
-#include "wave_source.h"
 #include "wave_fixture.h"
 #include "wave_out.h"
+#include "wave_source.h"
 
 #include <string>
 #include <vector>

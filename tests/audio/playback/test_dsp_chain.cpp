@@ -277,12 +277,12 @@ TEST(DspChain, BufferCallsAndEvents) {
     std::vector<std::string> events;
     TMMDSPInterface probe;
     for (const auto& [event, label] : {std::pair{&probe.OnOpen, "open"},
-                               {&probe.OnStart, "start"},
-                               {&probe.OnPause, "pause"},
-                               {&probe.OnRestart, "restart"},
-                               {&probe.OnStop, "stop"},
-                               {&probe.OnClosed, "closed"},
-                               {&probe.OnLooped, "looped"}})
+                                       {&probe.OnStart, "start"},
+                                       {&probe.OnPause, "pause"},
+                                       {&probe.OnRestart, "restart"},
+                                       {&probe.OnStop, "stop"},
+                                       {&probe.OnClosed, "closed"},
+                                       {&probe.OnLooped, "looped"}})
         *event = [&events, name = label](TMMDSPComponent&) { events.push_back(name); };
     probe.Stopped();
     probe.Opened();

@@ -2,9 +2,9 @@
 // events, positions, limits and the exact error texts.
 #include "buffer_gate.h"
 #include "chain_fixture.h"
-#include "wave_error.h"
 #include "user_notices.h"
 #include "wave_device_factory.h"
+#include "wave_error.h"
 #include "wave_out_error.h"
 #include "wave_out_functions.h"
 
@@ -609,7 +609,8 @@ TEST_F(WaveOut, AChainThatCannotOpenLeavesItClosedWithItsOwnError) {
         }
         EXPECT_FALSE(out_.IsOpen());
         EXPECT_EQ(device_.openOutputs(), 0);
-        EXPECT_EQ(std::count(events_.begin(), events_.end(), "error Unable to open wave file"), handler ? 1 : 0);
+        EXPECT_EQ(std::count(events_.begin(), events_.end(), "error Unable to open wave file"),
+                  handler ? 1 : 0);
     }
 }
 

@@ -2,10 +2,10 @@
 // with our own FFT on the converted bytes, the exact conversion kept byte for byte, normalising
 // to full scale without clipping, and the two-pass progress.
 #include "conversion_options.h"
-#include "wave_document.h"
-#include "wave_error.h"
 #include "pcm_support.h"
 #include "tone_measure.h"
+#include "wave_document.h"
+#include "wave_error.h"
 #include "wave_fixture.h"
 
 #include <algorithm>

@@ -1,11 +1,11 @@
 // Files that sox writes are read and converted correctly, and the files we write are accepted
 // by sox with the right format and length.
 #include "byte_order.h"
-#include "wave_document.h"
 #include "pcm_support.h"
 #include "run_command.h"
-#include "wave_fixture.h"
+#include "wave_document.h"
 #include "wave_file_io.h"
+#include "wave_fixture.h"
 
 #include <fstream>
 #include <iterator>

@@ -1,9 +1,9 @@
 // TMMWave: binding by name, reading through the region, creating, importing raw bytes, saving
 // and converting, with the error texts and the state of the folder after every failure.
 #include "byte_order.h"
+#include "pcm_support.h"
 #include "wave_document.h"
 #include "wave_error.h"
-#include "pcm_support.h"
 #include "wave_fixture.h"
 
 #include <filesystem>

@@ -2,8 +2,8 @@
 // positioning and reading, and the frame/byte/time arithmetic.
 #include "byte_order.h"
 #include "pcm_support.h"
-#include "wave_fixture.h"
 #include "wave_file_io.h"
+#include "wave_fixture.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -401,9 +401,12 @@ TEST_F(WaveIoTest, DataChunkCutShortIsMarked) {
         bool tail;
         bool cutShort;
     } cases[] = {
-        {"fits", -1, false, false},         {"fits, a chunk after it", -1, true, false},
-        {"one byte missing", 101, false, true}, {"far past the end", 5000, true, true},
-        {"never filled in", 0, false, false},   {"streamed", 0xFFFFFFFF, false, false},
+        {"fits", -1, false, false},
+        {"fits, a chunk after it", -1, true, false},
+        {"one byte missing", 101, false, true},
+        {"far past the end", 5000, true, true},
+        {"never filled in", 0, false, false},
+        {"streamed", 0xFFFFFFFF, false, false},
     };
     for (const auto& c : cases) {
         Bytes chunks;

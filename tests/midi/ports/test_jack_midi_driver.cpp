@@ -1,8 +1,8 @@
 #include "bank_location.h"
 #include "jack_midi_driver.h"
 #include "jack_test_server.h"
-#include "sample_dump.h"
 #include "midi_output.h"
+#include "sample_dump.h"
 #include "stream_input_port.h"
 
 #include <gtest/gtest.h>
@@ -10,8 +10,8 @@
 #include <algorithm>
 #include <chrono>
 #include <functional>
-#include <map>
 #include <future>
+#include <map>
 #include <mutex>
 #include <thread>
 
@@ -221,9 +221,9 @@ TEST_F(JackMidi, ShortMessagesGoOutInOrderAndBadOnesAreRefused) {
         int result;
     };
     const std::vector<Case> cases = {
-        {{0x90, 0x3C, 0x64}, kMidiOk}, {{0xC3, 0x05, 0x00}, kMidiOk}, {{0xF8, 0x00, 0x00}, kMidiOk},
-        {{0xF0, 0x01, 0x02}, kMidiInvalidParam}, {{0x40, 0x01, 0x02}, kMidiInvalidParam},
-        {{0xE1, 0x00, 0x40}, kMidiOk},
+        {{0x90, 0x3C, 0x64}, kMidiOk},           {{0xC3, 0x05, 0x00}, kMidiOk},
+        {{0xF8, 0x00, 0x00}, kMidiOk},           {{0xF0, 0x01, 0x02}, kMidiInvalidParam},
+        {{0x40, 0x01, 0x02}, kMidiInvalidParam}, {{0xE1, 0x00, 0x40}, kMidiOk},
     };
     std::vector<Inbox::Item> expected;
     for (const Case& c : cases) {

@@ -77,7 +77,9 @@ TEST(StreamInputPort, ResetReturnsEveryQueuedBuffer) {
 TEST(StreamInputPort, ALossEndsTheMessageUnderWaySoNothingIsSplicedOntoIt) {
     std::vector<Bytes> delivered;
     std::vector<Bytes> shorts;
-    TestPort port({[&](uint8_t s, uint8_t a, uint8_t b) { shorts.push_back({s, a, b}); },
+    TestPort port({[&](uint8_t s, uint8_t a, uint8_t b) {
+                       shorts.push_back({s, a, b});
+                   },
                    [&](MidiBuffer& b) { delivered.emplace_back(b.data, b.data + b.bytesRecorded); }});
     Buffers buffers(3, 100);
     for (auto& h : buffers.headers)
