@@ -263,6 +263,14 @@ void TMMWaveOut::ClearPositions() {
     loopStart_ = 0;
 }
 
+void TMMWaveOut::ClearBufferCounts() {
+    queued_ = 0;
+    waiting_ = 0;
+    processing_ = 0;
+    stopping_ = false;
+    resetting_ = false;
+}
+
 uint64_t TMMWaveOut::BytesPlayed() {
     std::lock_guard lock(mutex_);
     return bytesPlayed_;

@@ -146,6 +146,7 @@ private:
     void AbortStart();
     void FreeHeaders();
     void ClearPositions();
+    void ClearBufferCounts(); // under mutex_: nothing queued, waiting or in processing
     void StartThread();
     void EndThread();
     // Window thread: waits until no buffer is being processed on another thread. False when

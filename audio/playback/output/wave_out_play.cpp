@@ -123,11 +123,7 @@ void TMMWaveOut::Start() {
         std::lock_guard lock(mutex_);
         ClearPositions();
         loopsRemaining_ = loopCount_;
-        queued_ = 0;
-        waiting_ = 0;
-        processing_ = 0;
-        stopping_ = false;
-        resetting_ = false;
+        ClearBufferCounts();
     }
     finalPause_ = false;
     deferredStop_ = false;
@@ -238,11 +234,7 @@ void TMMWaveOut::DoneStopping() {
     FreeHeaders();
     {
         std::lock_guard lock(mutex_);
-        queued_ = 0;
-        waiting_ = 0;
-        processing_ = 0;
-        stopping_ = false;
-        resetting_ = false;
+        ClearBufferCounts();
     }
     finalPause_ = false;
     deferredStop_ = false;
