@@ -38,6 +38,11 @@ TEST(OscopeAnalysis, DefaultsAndLimits) {
     EXPECT_EQ(o.FFTLength(), 128);
     EXPECT_EQ(o.BarWidth(), 5);
     EXPECT_EQ(o.DrawArea(), (AnalysisRect{0, 0, 194, 90}));
+    // The readout under the pointer for spikes: full scale on the top row, nothing on the bottom.
+    o.SetKind(okSpikes);
+    EXPECT_DOUBLE_EQ(o.GetAmplitude(0, 0), 1.0);
+    EXPECT_DOUBLE_EQ(o.GetAmplitude(0, 89), 0.0);
+    o.SetKind(okDots);
     struct Case {
         void (OscopeAnalysis::*set)(std::int32_t);
         std::int32_t (OscopeAnalysis::*get)() const;

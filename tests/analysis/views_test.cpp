@@ -196,6 +196,16 @@ TEST(AnalysisViewPictures, ScopeTraceSpectrogramColumnAndLevels) {
                     << int(c.extreme);
             }
         }
+        // The dotted looks of lit and unlit spots change both ways.
+        const bool activeDoted = level->ActiveDoted(), inactiveDoted = level->InactiveDoted();
+        for (bool doted : {true, false, true}) {
+            level->SetActiveDoted(doted);
+            level->SetInactiveDoted(!doted);
+            EXPECT_EQ(level->ActiveDoted(), doted);
+            EXPECT_EQ(level->InactiveDoted(), !doted);
+        }
+        level->SetActiveDoted(activeDoted);
+        level->SetInactiveDoted(inactiveDoted);
         // A meter whose kind does not suit its shape turns on its side, and back.
         TMMLevel turned(&holder);
         turned.SetKind(lkVertical);
