@@ -250,6 +250,7 @@ TEST_F(WaveIoTest, BadFilesGetTheirCodes) {
     EXPECT_EQ(wioReadFileInfo(cb, "", fourcc("WAVE"), RIFF_FILE), WIOERR_BADARG);
     EXPECT_EQ(wioReadFileInfo(cb, path("missing.wav"), fourcc("WAVE"), RIFF_FILE), WIOERR_FILEIO);
     EXPECT_EQ(wioCreateFileInfo(cb, nullptr), WIOERR_BADARG);
+    EXPECT_EQ(wioWriteFileInfo(nullptr, path("unwritten.wav")), WIOERR_BADARG);
 }
 
 TEST_F(WaveIoTest, WritesEightBitMonoLayoutByteForByte) {
