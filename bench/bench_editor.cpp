@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <benchmark/benchmark.h>
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
@@ -115,6 +116,48 @@ EDIT_BENCH(FixZero, b.FixZero(true));
 EDIT_BENCH(LinearToMuLaw, b.LinearToMuLaw(true));
 EDIT_BENCH(MuLawToLinear, b.MuLawToLinear(true));
 EDIT_BENCH(Clear, b.Clear(true));
+
+// A crop from sample 1 of the full sample, taken back and done again: the step holds the moved
+// bytes, before and after.
+void BM_UndoRedoCrop(benchmark::State& state) {
+    SampleBuffer b;
+    FillSample(b.GetData());
+    b.SetSampleLen(SampleBuffer::Capacity);
+    b.History().Reset(b.GetData(), b.GetSampleLen());
+    b.SetSelectionPos(1);
+    b.SetSelectionLen(SampleBuffer::Capacity);
+    b.CropSelection();
+    b.RecordStep("Crop");
+    for (auto _ : state) {
+        b.UndoStep();
+        b.RedoStep();
+        benchmark::DoNotOptimize(b.GetData()[0]);
+    }
+    state.counters["step_bytes"] = static_cast<double>(b.History().BytesHeld());
+}
+BENCHMARK(BM_UndoRedoCrop)->Unit(benchmark::kMicrosecond);
+
+// The bytes held by the full count of steps, each changing `range` bytes of the full sample, and
+// the time each record takes (it compares the whole buffer with the history's copy).
+void BM_SmallEditSteps(benchmark::State& state) {
+    const auto range = static_cast<std::int32_t>(state.range(0));
+    SampleBuffer b;
+    FillSample(b.GetData());
+    b.SetSampleLen(SampleBuffer::Capacity);
+    b.History().Reset(b.GetData(), b.GetSampleLen());
+    std::int32_t at = 0;
+    for (auto _ : state) {
+        for (std::int32_t i = 0; i < range; ++i)
+            b.GetData()[(at + i) % SampleBuffer::Capacity] ^= 0x55;
+        at = (at + 7919) % SampleBuffer::Capacity;
+        b.RecordStep("Val");
+    }
+    state.counters["steps"] = b.History().StepCount();
+    state.counters["bytes_held"] = static_cast<double>(b.History().BytesHeld());
+    state.counters["bytes_per_step"] =
+        static_cast<double>(b.History().BytesHeld()) / std::max(1, b.History().StepCount());
+}
+BENCHMARK(BM_SmallEditSteps)->Arg(1)->Arg(64)->Arg(4096)->Unit(benchmark::kMicrosecond);
 
 } // namespace
 

@@ -266,6 +266,24 @@ void SampleBuffer::Undo() {
     Redraw();
 }
 
+bool SampleBuffer::UndoStep() {
+    std::int32_t length = sampleLen_;
+    if (!history_.Undo(data_.get(), length))
+        return false;
+    sampleLen_ = std::min(length, max_);
+    Redraw();
+    return true;
+}
+
+bool SampleBuffer::RedoStep() {
+    std::int32_t length = sampleLen_;
+    if (!history_.Redo(data_.get(), length))
+        return false;
+    sampleLen_ = std::min(length, max_);
+    Redraw();
+    return true;
+}
+
 SampleBuffer::Range SampleBuffer::EditRange(bool wholeSample) {
     NormaliseSelection();
     if (selectionLen_ == 0 || wholeSample)

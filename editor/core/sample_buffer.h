@@ -1,5 +1,7 @@
 #pragma once
 
+#include "edit_history.h"
+
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -96,6 +98,15 @@ public:
     void LinearToMuLaw(bool redraw);
     void MuLawToLinear(bool redraw);
 
+    // The undo and redo steps, apart from the undo copy above that the transfers use. A command
+    // that changed the bytes or the length ends with RecordStep; the step holds what changed.
+    EditHistory& History() { return history_; }
+    const EditHistory& History() const { return history_; }
+    bool RecordStep(const std::string& name) { return history_.Record(name, data_.get(), sampleLen_); }
+    // Take back or do again one step and redraw; false, with no redraw, when there is none.
+    bool UndoStep();
+    bool RedoStep();
+
     // Turns a selection dragged to the left into the equivalent one to the right and stores it.
     void NormaliseSelection();
 
@@ -124,6 +135,7 @@ private:
     std::unique_ptr<std::uint8_t[]> data_;
     std::unique_ptr<std::uint8_t[]> clipboard_;
     std::unique_ptr<std::uint8_t[]> undo_;
+    EditHistory history_{Capacity};
     std::int32_t max_ = Capacity;
     std::int32_t sampleLen_ = 0;
     std::int32_t clipboardLen_ = 0;
