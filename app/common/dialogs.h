@@ -33,6 +33,9 @@ struct FileDialogAnswer {
 
 enum class MessageIcon { Error, Warning, Information };
 
+// The answer to a question about unsaved changes.
+enum class SaveChoice { Save, Discard, Cancel };
+
 class Dialogs {
 public:
     virtual ~Dialogs() = default;
@@ -41,6 +44,14 @@ public:
     virtual void Message(QWidget* parent, MessageIcon icon, const QString& title, const QString& text) = 0;
     // Colours are 0x00BBGGRR, as the settings store holds them; nothing on cancel.
     virtual std::optional<uint32_t> ChooseColor(QWidget* parent, uint32_t initial) = 0;
+    // Save, Discard or Cancel, asked before unsaved changes would be lost. Without an answer the
+    // changes are dropped, as before there was a question.
+    virtual SaveChoice AskToSave(QWidget* parent, const QString& title, const QString& text) {
+        (void)parent;
+        (void)title;
+        (void)text;
+        return SaveChoice::Discard;
+    }
 };
 
 } // namespace vk350

@@ -13,6 +13,7 @@ public:
     FileDialogAnswer SaveFile(QWidget* parent, const FileDialogRequest& request) override;
     void Message(QWidget* parent, MessageIcon icon, const QString& title, const QString& text) override;
     std::optional<uint32_t> ChooseColor(QWidget* parent, uint32_t initial) override;
+    SaveChoice AskToSave(QWidget* parent, const QString& title, const QString& text) override;
 
     // "Text|*.a;*.b|..." as Qt name filters ("Text (*.a *.b)"), one per pair, in order.
     static QStringList NameFilters(const QString& filter);

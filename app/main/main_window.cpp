@@ -60,6 +60,7 @@ TForm1::TForm1(Dialogs& dialogs, SettingsStore* store, const MainAudio* audio, Q
     CreateAudioChain(audio);
     ConnectAnalysisViews(MMConnector1);
     FormCreate();
+    CreateHistory();
 }
 
 void TForm1::CreateEditor() {
@@ -187,8 +188,10 @@ QAction* TForm1::AddItem(QMenu* menu, const QString& caption, const QKeySequence
     if (!shortcut.isEmpty())
         action->setShortcut(shortcut);
     if (command)
-        connect(action, &QAction::triggered, this,
-                [this, command] { RunCommand([this, command] { (this->*command)(); }); });
+        connect(action, &QAction::triggered, this, [this, command] {
+            RunCommand([this, command] { (this->*command)(); });
+            AfterCommand(command);
+        });
     return action;
 }
 
@@ -307,8 +310,10 @@ QAction* TForm1::AddButton(const QIcon& icon, const QString& caption, const QStr
             button->setToolButtonStyle(Qt::ToolButtonTextOnly);
     }
     if (command)
-        connect(action, &QAction::triggered, this,
-                [this, command] { RunCommand([this, command] { (this->*command)(); }); });
+        connect(action, &QAction::triggered, this, [this, command] {
+            RunCommand([this, command] { (this->*command)(); });
+            AfterCommand(command);
+        });
     return action;
 }
 
@@ -381,8 +386,10 @@ void TForm1::CreateHiddenShortcuts() {
     // the window and follow the items' enabled state.
     loadWaveKey_ = new QShortcut(QKeySequence(Qt::Key_F1), this);
     connect(loadWaveKey_, &QShortcut::activated, this, [this] {
-        if (ItemEnabled(mnuLoadWave))
+        if (ItemEnabled(mnuLoadWave)) {
             RunCommand([this] { LoadWave(); });
+            AfterCommand(&TForm1::LoadWave);
+        }
     });
     saveAsWaveKey_ = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_F1), this);
     connect(saveAsWaveKey_, &QShortcut::activated, this, [this] {
@@ -500,6 +507,10 @@ void TForm1::SaveWindowPlacement() {
 // The closing sequence: every window's settings in their order, then the MIDI ports, and the
 // wave output last.
 void TForm1::closeEvent(QCloseEvent* event) {
+    if (!ConfirmClose()) {
+        event->ignore();
+        return;
+    }
     if (OnStoreBankSettings)
         OnStoreBankSettings();
     SaveWindowPlacement();

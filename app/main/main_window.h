@@ -163,6 +163,7 @@ public:
     QAction* mnuReceiveFromMidi = nullptr;
     QAction* mnuExit = nullptr;
     QAction* mnuUndo = nullptr;
+    QAction* mnuRedo = nullptr;
     QAction* mnuSelectAll = nullptr;
     QAction* mnuCut = nullptr;
     QAction* mnuCopy = nullptr;
@@ -340,6 +341,19 @@ private:
     void PlaySlotNow(int slot);
     void StartPlaying();
     void ShowPlaybackFailure(std::exception_ptr failure);
+
+    // Undo and redo steps, the title's mark and the question before closing
+    // (main_window_history.cpp).
+    void CreateHistory();
+    void AfterCommand(void (TForm1::*command)());
+    static QString StepName(void (TForm1::*command)());
+    void RecordStep(const QString& name);
+    void SampleLoaded();
+    void SampleSaved();
+    void RedoEdit();
+    void ShowSteppedSample();
+    void UpdateHistoryItems();
+    bool ConfirmClose();
 
     Dialogs& dialogs_;
     std::unique_ptr<SettingsStore> ownStore_;

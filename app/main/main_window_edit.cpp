@@ -103,10 +103,6 @@ void TForm1::FixZero() {
     sqSampleEdit1->FixZero(true);
 }
 
-void TForm1::UndoEdit() {
-    sqSampleEdit1->Undo();
-}
-
 void TForm1::Exit() {
     close();
 }

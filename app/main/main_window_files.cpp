@@ -61,6 +61,7 @@ bool TForm1::LoadSample(const QString& path) {
     EnablePlayback();
     Label12->setText(FileNameWithoutFolder(path));
     ResetViewAfterLoad();
+    SampleLoaded();
     return true;
 }
 
@@ -97,6 +98,9 @@ void TForm1::SaveRawBin() {
     RememberUserFile(name);
     Label12->setText(FileNameWithoutFolder(name));
     SaveFilterIndex = answer.filterIndex;
+    // A wave file holds the playable copy, which may predate the last edits.
+    if (answer.filterIndex != kWaveFilterIndex)
+        SampleSaved();
 }
 
 void TForm1::SaveAsWave() {

@@ -85,6 +85,7 @@ void TForm1::TakeSlotSample(int slot, const TsqSampleEdit& source, const QString
     SetItemEnabled(mnuSaveAsWave, true);
     SetItemEnabled(btnPlay, true);
     SetItemEnabled(btnStop, true);
+    RecordStep(QStringLiteral("Take from Bank"));
 }
 
 void TForm1::TogglePreferences() {

@@ -126,6 +126,7 @@ void TForm1::LoadWave() {
     EnablePlayback();
     Label12->setText(FileNameWithoutFolder(answer.fileName));
     ResetViewAfterLoad();
+    SampleLoaded();
 }
 
 // Binds the wave object to source, converts it into the work file and makes that file's audio

@@ -63,8 +63,7 @@ void EditHistory::DropRedoSteps() {
 
 // The newest step always stays, however large, so that the last command can be taken back.
 void EditHistory::Trim() {
-    while (steps_.size() > 1 &&
-           (static_cast<int>(steps_.size()) > maxSteps_ || bytesHeld_ > maxBytes_)) {
+    while (steps_.size() > 1 && (static_cast<int>(steps_.size()) > maxSteps_ || bytesHeld_ > maxBytes_)) {
         bytesHeld_ -= steps_.front().Cost();
         firstId_ = steps_.front().id;
         steps_.pop_front();

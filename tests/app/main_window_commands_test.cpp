@@ -280,8 +280,10 @@ TEST_F(WindowTest, EditingCommandsThroughTheirKeysAndButtons) {
     EXPECT_EQ(cut[200], beforeCut[250]);
     EXPECT_EQ(cut[999], 128);
 
-    // Undo stays disabled, so its key does nothing.
+    // Undo takes the cut back, and redo does it again.
     Key(Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(Sample(), beforeCut);
+    Key(Qt::Key_Y, Qt::ControlModifier);
     EXPECT_EQ(Sample(), cut);
 
     // The Offset knob adds its change since the last value to every byte (no selection),

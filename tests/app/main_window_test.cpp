@@ -75,6 +75,7 @@ TEST_F(WindowTest, MenuTableAsCreated) {
                 {"Exit", Keys(ctrl | Qt::Key_Q), true, true, -1}});
     ExpectMenu(w.mnuEdition, "&Edition",
                {{"Undo", Keys(ctrl | Qt::Key_Z), true, false, -1},
+                {"Redo", Keys(ctrl | Qt::SHIFT | Qt::Key_Z), true, false, -1},
                 {"Select All", Keys(ctrl | Qt::Key_A), true, true, -1},
                 {"Cut", Keys(ctrl | Qt::Key_X), true, true, -1},
                 {"Copy", Keys(ctrl | Qt::Key_C), true, true, -1},

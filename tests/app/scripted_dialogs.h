@@ -22,6 +22,9 @@ public:
     std::vector<FileDialogRequest> saveRequests;
     std::vector<Shown> messages;
     std::deque<std::optional<uint32_t>> colors;
+    // Answers to the unsaved-changes question (none: Discard), and the questions asked.
+    std::deque<SaveChoice> saveChoices;
+    std::vector<Shown> questions;
 
     void Answer(const QString& fileName, int filterIndex) {
         answers.push_back({true, fileName, filterIndex});
@@ -43,6 +46,15 @@ public:
             return std::nullopt;
         const auto c = colors.front();
         colors.pop_front();
+        return c;
+    }
+
+    SaveChoice AskToSave(QWidget*, const QString& title, const QString& text) override {
+        questions.push_back({MessageIcon::Warning, title, text});
+        if (saveChoices.empty())
+            return SaveChoice::Discard;
+        const SaveChoice c = saveChoices.front();
+        saveChoices.pop_front();
         return c;
     }
 

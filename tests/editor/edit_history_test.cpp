@@ -32,16 +32,37 @@ void RandomEdit(SampleBuffer& b, std::mt19937& rng) {
     b.SetSelectionLen(pick(-500, 3000));
     b.SetLocatorPos(pick(0, 4000));
     switch (pick(0, 9)) {
-    case 0: b.CutSelection(true); break;
-    case 1: b.CopySelection(); b.PasteAtLocator(); break;
-    case 2: b.CropSelection(); break;
-    case 3: b.MuteSelection(); break;
-    case 4: b.Reverse(); break;
-    case 5: b.ConvertSign(pick(0, 1) == 1, false); break;
-    case 6: b.LinearToMuLaw(false); break;
-    case 7: b.AddOffset(b.GetData(), pick(-40, 40)); break;
-    case 8: b.SetSampleLen(pick(0, 20000)); break;
-    default: b.SetSampleValue(static_cast<std::uint8_t>(pick(0, 255)), pick(0, 20000)); break;
+    case 0:
+        b.CutSelection(true);
+        break;
+    case 1:
+        b.CopySelection();
+        b.PasteAtLocator();
+        break;
+    case 2:
+        b.CropSelection();
+        break;
+    case 3:
+        b.MuteSelection();
+        break;
+    case 4:
+        b.Reverse();
+        break;
+    case 5:
+        b.ConvertSign(pick(0, 1) == 1, false);
+        break;
+    case 6:
+        b.LinearToMuLaw(false);
+        break;
+    case 7:
+        b.AddOffset(b.GetData(), pick(-40, 40));
+        break;
+    case 8:
+        b.SetSampleLen(pick(0, 20000));
+        break;
+    default:
+        b.SetSampleValue(static_cast<std::uint8_t>(pick(0, 255)), pick(0, 20000));
+        break;
     }
 }
 
