@@ -20,6 +20,7 @@
 #include "wave_out_link.h"
 
 #include <QFile>
+#include <QStandardPaths>
 #include <cstdio>
 
 using namespace vk350;
@@ -82,6 +83,12 @@ int main(int argc, char** argv) {
     bank.SetOptionsWindow(&options);
     bank.SetMainWindow(&form);
     patterns.SetOptionsWindow(&options);
+    // The bank and the held pattern dump live on between runs in the user's data folder.
+    const QString dataFolder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    if (!dataFolder.isEmpty()) {
+        bank.KeepIn(dataFolder);
+        patterns.KeepIn(dataFolder);
+    }
     TAboutBox about(&form);
     about.setAttribute(Qt::WA_QuitOnClose, false);
     form.SetAboutBox(&about);

@@ -49,6 +49,7 @@ TForm2::TForm2(SettingsStore& store, Dialogs& dialogs, QWidget* parent)
     CreateSlots();
     CreateMenus();
     CreateToolBar();
+    CreateSlotHistory();
     ReadSettings();
 }
 
@@ -101,8 +102,10 @@ QMenu* TForm2::CreateSlotMenu(int slot) {
     const auto add = [this, menu, slot](const QString& caption, void (TForm2::*command)(int)) {
         QAction* a = menu->addAction(caption);
         a->setData(slot);
-        connect(a, &QAction::triggered, this,
-                [this, command, slot] { RunCommand([=, this] { (this->*command)(slot); }); });
+        connect(a, &QAction::triggered, this, [this, command, slot, caption] {
+            RunCommand([=, this] { (this->*command)(slot); });
+            RecordSlotSteps(caption);
+        });
     };
     add(QStringLiteral("Load"), &TForm2::LoadOne);
     add(QStringLiteral("Save"), &TForm2::SaveOne);
@@ -118,7 +121,10 @@ QAction* TForm2::AddItem(QMenu* menu, const QString& caption, const QKeySequence
     QAction* action = menu->addAction(caption);
     if (!shortcut.isEmpty())
         action->setShortcut(shortcut);
-    connect(action, &QAction::triggered, this, [this, command] { RunCommand(command); });
+    connect(action, &QAction::triggered, this, [this, command, caption] {
+        RunCommand(command);
+        RecordSlotSteps(caption);
+    });
     return action;
 }
 
@@ -156,7 +162,10 @@ void TForm2::CreateToolBar() {
         QAction* a = ToolBar1->addAction(ToolbarIcon(icon), hint.trimmed());
         a->setToolTip(hint);
         a->setStatusTip(hint);
-        connect(a, &QAction::triggered, this, [this, command] { RunCommand(command); });
+        connect(a, &QAction::triggered, this, [this, command, hint] {
+            RunCommand(command);
+            RecordSlotSteps(hint.trimmed());
+        });
         return a;
     };
     btnClearAll = add(ToolIcon::New, QStringLiteral("Clear All "), [this] { NewBank(); });
@@ -182,6 +191,8 @@ void TForm2::ReadSettings() {
 void TForm2::WriteSettings() {
     if (WritePlacement(store_, kBankPlacementNames, Placement{x(), y(), isVisible()}))
         store_.Flush();
+    if (!keptFile_.isEmpty())
+        SaveKept();
 }
 
 TsqSampleEdit& TForm2::SlotEdit(int slot) {
@@ -190,10 +201,12 @@ TsqSampleEdit& TForm2::SlotEdit(int slot) {
 
 void TForm2::SetSlotName(int slot, const QString& caption) {
     SlotNames[size_t(std::clamp(slot, 0, kSlotCount - 1))]->setText(caption);
+    RecordLater();
 }
 
 void TForm2::SetSlotSize(int slot, const QString& caption) {
     SlotSizes[size_t(std::clamp(slot, 0, kSlotCount - 1))]->setText(caption);
+    RecordLater();
 }
 
 QString TForm2::SlotName(int slot) const {

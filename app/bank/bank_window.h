@@ -9,10 +9,12 @@
 #include <QMainWindow>
 #include <array>
 #include <functional>
+#include <vector>
 
 class QAction;
 class QLabel;
 class QMenu;
+class QTimer;
 class QToolBar;
 
 namespace vk350 {
@@ -49,6 +51,19 @@ public:
 
     // The wait after each message of a bank send, so that the machine can store the sample.
     int SendPauseMs = 300;
+
+    // Keeps the slots in folder between runs: restores them from there now (a damaged store as
+    // far as it reads, with one log line), and writes them back a moment after each change and
+    // when the window's settings are written at closing (bank_window_kept.cpp).
+    void KeepIn(const QString& folder);
+    // Writes the kept slots now; false, with a log line, when they cannot be written.
+    bool SaveKept();
+    QString KeptFile() const { return keptFile_; }
+
+    // Undo and Redo take back or do again the last change to the slots (every slot one command
+    // changed, with its captions).
+    QAction* mnuUndo = nullptr;
+    QAction* mnuRedo = nullptr;
 
     // --- the window's parts ---
     std::array<TsqSampleEdit*, kSlotCount> SlotEdits{}; // sqSampleEdit1 .. sqSampleEdit10
@@ -107,10 +122,37 @@ private:
     void CopyToMain(int slot);
     void PlaySlot(int slot);
 
+    // Slot steps and keeping (bank_window_kept.cpp).
+    struct SlotChange {
+        int slot = 0;
+        bool bytes = false;
+        QString nameBefore, sizeBefore, nameAfter, sizeAfter;
+    };
+    struct SlotStep {
+        QString name;
+        std::vector<SlotChange> changes;
+    };
+    void CreateSlotHistory();
+    void RecordSlotSteps(const QString& name);
+    void RecordLater();
+    void UndoSlots();
+    void RedoSlots();
+    void ApplySlotStep(const SlotStep& step, bool undo);
+    void UpdateSlotHistoryItems();
+    void RestoreKept();
+
     SettingsStore& store_;
     Dialogs& dialogs_;
     TForm4* options_ = nullptr;
     TForm1* main_ = nullptr;
+    std::vector<SlotStep> undoSteps_;
+    std::vector<SlotStep> redoSteps_;
+    // The captions as of the last recorded step.
+    std::array<QString, kSlotCount> recordedNames_;
+    std::array<QString, kSlotCount> recordedSizes_;
+    bool recordPending_ = false;
+    QString keptFile_;
+    QTimer* keepTimer_ = nullptr;
 };
 
 } // namespace vk350

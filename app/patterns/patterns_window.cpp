@@ -96,6 +96,7 @@ void TForm3::CreateToolBar() {
 void TForm3::RunCommand(void (TForm3::*command)()) {
     runGuardedCommand([this, command] { (this->*command)(); },
                       [this](const QString& text) { ShowError(text); });
+    HeldChanged();
 }
 
 void TForm3::ShowError(const QString& text) {
@@ -105,6 +106,8 @@ void TForm3::ShowError(const QString& text) {
 void TForm3::WriteSettings() {
     if (WritePlacement(store_, kPatternsPlacementNames, Placement{x(), y(), isVisible()}))
         store_.Flush();
+    if (!keptFile_.isEmpty())
+        SaveKept();
 }
 
 void TForm3::ReceivePatternDump(const uint8_t* message, int size, const QString& line) {
@@ -113,6 +116,7 @@ void TForm3::ReceivePatternDump(const uint8_t* message, int size, const QString&
     std::memcpy(buffer_.get(), message, size_t(size));
     held_ = size;
     Memo1->Add(line);
+    HeldChanged();
 }
 
 // The held length goes too: a Send after New has nothing to send.

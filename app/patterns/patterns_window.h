@@ -9,6 +9,7 @@
 #include <memory>
 
 class QAction;
+class QTimer;
 class QToolBar;
 
 namespace vk350 {
@@ -36,6 +37,14 @@ public:
 
     // Writes PX3, PY3, SHOW3 (the main window's closing calls this).
     void WriteSettings();
+
+    // Keeps the held dump in folder between runs: restores it from there now (a damaged one as
+    // far as it reads, with one log line), and writes it back a moment after each change and
+    // when the window's settings are written at closing (patterns_window_kept.cpp).
+    void KeepIn(const QString& folder);
+    // Writes the kept dump now; false, with a log line, when it cannot be written.
+    bool SaveKept();
+    QString KeptFile() const { return keptFile_; }
 
     const uint8_t* Buffer() const { return buffer_.get(); }
     int HeldLength() const { return held_; }
@@ -69,8 +78,12 @@ private:
     SettingsStore& store_;
     Dialogs& dialogs_;
     TForm4* options_ = nullptr;
+    void HeldChanged();
+
     std::unique_ptr<uint8_t[]> buffer_;
     int held_ = 0;
+    QString keptFile_;
+    QTimer* keepTimer_ = nullptr;
 };
 
 } // namespace vk350

@@ -20,6 +20,7 @@ int main(int argc, char** argv) {
     const QByteArray configPath = homePath + "/.config";
     setenv("HOME", homePath.constData(), 1);
     setenv("XDG_CONFIG_HOME", configPath.constData(), 1);
+    setenv("XDG_DATA_HOME", (homePath + "/.local/share").constData(), 1);
     setenv("XDG_RUNTIME_DIR", homePath.constData(), 1);
     // The offscreen platform's own screen is 800 x 600; the windows are laid out for a common
     // desktop, so the tests get one screen of 1920 x 1080.

@@ -1,0 +1,219 @@
+// TForm2: the slots' undo and redo steps, and the slots kept between runs in the user's data
+// folder.
+#include "bank_window.h"
+
+#include "kept_bank.h"
+#include "safe_file.h"
+#include "sample_edit.h"
+
+#include <QAction>
+#include <QDebug>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTimer>
+#include <algorithm>
+
+namespace vk350 {
+
+namespace {
+
+constexpr size_t kMaxSlotSteps = 64;
+// A change settles once nothing else changed for this long; a received kit arrives as ten
+// dumps in a row and is written once.
+constexpr int kKeepDelayMs = 1500;
+
+void FitZoom(TsqSampleEdit& e) {
+    e.SetZoom(e.GetSampleLen() / std::max(1, e.width() - 1) + 1);
+}
+
+} // namespace
+
+void TForm2::CreateSlotHistory() {
+    QMenu* edition = nullptr;
+    for (QAction* a : menuBar()->actions())
+        if (a->menu() && a->menu()->actions().contains(mnuReverse))
+            edition = a->menu();
+    QAction* first = edition->actions().value(0);
+    mnuUndo = new QAction(QStringLiteral("Undo"), this);
+    mnuUndo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+    mnuRedo = new QAction(QStringLiteral("Redo"), this);
+    mnuRedo->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
+    edition->insertAction(first, mnuUndo);
+    edition->insertAction(first, mnuRedo);
+    edition->insertSeparator(first);
+    connect(mnuUndo, &QAction::triggered, this, [this] { RunCommand([this] { UndoSlots(); }); });
+    connect(mnuRedo, &QAction::triggered, this, [this] { RunCommand([this] { RedoSlots(); }); });
+    for (int s = 0; s < kSlotCount; ++s) {
+        recordedNames_[size_t(s)] = SlotNames[size_t(s)]->text();
+        recordedSizes_[size_t(s)] = SlotSizes[size_t(s)]->text();
+    }
+    keepTimer_ = new QTimer(this);
+    keepTimer_->setSingleShot(true);
+    keepTimer_->setInterval(kKeepDelayMs);
+    connect(keepTimer_, &QTimer::timeout, this, [this] { SaveKept(); });
+    UpdateSlotHistoryItems();
+}
+
+// Every slot whose bytes, length or captions changed since the last step goes into one step.
+void TForm2::RecordSlotSteps(const QString& name) {
+    SlotStep step{name, {}};
+    for (int s = 0; s < kSlotCount; ++s) {
+        SlotChange c;
+        c.slot = s;
+        c.bytes = SlotEdits[size_t(s)]->Sample().RecordStep(name.toStdString());
+        c.nameBefore = recordedNames_[size_t(s)];
+        c.sizeBefore = recordedSizes_[size_t(s)];
+        c.nameAfter = recordedNames_[size_t(s)] = SlotNames[size_t(s)]->text();
+        c.sizeAfter = recordedSizes_[size_t(s)] = SlotSizes[size_t(s)]->text();
+        if (c.bytes || c.nameBefore != c.nameAfter || c.sizeBefore != c.sizeAfter)
+            step.changes.push_back(c);
+    }
+    if (step.changes.empty())
+        return;
+    undoSteps_.push_back(std::move(step));
+    if (undoSteps_.size() > kMaxSlotSteps)
+        undoSteps_.erase(undoSteps_.begin());
+    redoSteps_.clear();
+    UpdateSlotHistoryItems();
+    if (keepTimer_ && !keptFile_.isEmpty())
+        keepTimer_->start();
+}
+
+// A fill from outside (a received dump, the main window's copy) sets the bytes and then each
+// caption: the whole fill is one step, recorded once the window thread is back.
+void TForm2::RecordLater() {
+    if (recordPending_)
+        return;
+    recordPending_ = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            recordPending_ = false;
+            RecordSlotSteps(QStringLiteral("Slot Change"));
+        },
+        Qt::QueuedConnection);
+}
+
+void TForm2::UndoSlots() {
+    RecordSlotSteps(QStringLiteral("Edit"));
+    if (undoSteps_.empty())
+        return;
+    SlotStep step = std::move(undoSteps_.back());
+    undoSteps_.pop_back();
+    ApplySlotStep(step, true);
+    redoSteps_.push_back(std::move(step));
+    UpdateSlotHistoryItems();
+}
+
+void TForm2::RedoSlots() {
+    RecordSlotSteps(QStringLiteral("Edit"));
+    if (redoSteps_.empty())
+        return;
+    SlotStep step = std::move(redoSteps_.back());
+    redoSteps_.pop_back();
+    ApplySlotStep(step, false);
+    undoSteps_.push_back(std::move(step));
+    UpdateSlotHistoryItems();
+}
+
+void TForm2::ApplySlotStep(const SlotStep& step, bool undo) {
+    for (const SlotChange& c : step.changes) {
+        TsqSampleEdit& e = *SlotEdits[size_t(c.slot)];
+        if (c.bytes) {
+            if (undo)
+                e.Sample().UndoStep();
+            else
+                e.Sample().RedoStep();
+            FitZoom(e);
+        }
+        const QString& name = undo ? c.nameBefore : c.nameAfter;
+        const QString& size = undo ? c.sizeBefore : c.sizeAfter;
+        SlotNames[size_t(c.slot)]->setText(name);
+        SlotSizes[size_t(c.slot)]->setText(size);
+        recordedNames_[size_t(c.slot)] = name;
+        recordedSizes_[size_t(c.slot)] = size;
+        e.DrawWave();
+    }
+    if (keepTimer_ && !keptFile_.isEmpty())
+        keepTimer_->start();
+}
+
+void TForm2::UpdateSlotHistoryItems() {
+    const QString undo = undoSteps_.empty() ? QString() : undoSteps_.back().name;
+    const QString redo = redoSteps_.empty() ? QString() : redoSteps_.back().name;
+    mnuUndo->setText(undo.isEmpty() ? QStringLiteral("Undo") : QStringLiteral("Undo ") + undo);
+    mnuRedo->setText(redo.isEmpty() ? QStringLiteral("Redo") : QStringLiteral("Redo ") + redo);
+    mnuUndo->setEnabled(!undoSteps_.empty());
+    mnuRedo->setEnabled(!redoSteps_.empty());
+}
+
+void TForm2::KeepIn(const QString& folder) {
+    keptFile_ = QDir(folder).filePath(QStringLiteral("bank.kept"));
+    RestoreKept();
+}
+
+// Slots the store does not hold keep what they have. The restored slots are where their
+// histories start.
+void TForm2::RestoreKept() {
+    QFile file(keptFile_);
+    if (!file.exists())
+        return;
+    QByteArray stored;
+    if (file.open(QIODevice::ReadOnly))
+        stored = file.read(qint64(kSlotCount) * (SampleBuffer::Capacity + 16384) + 64);
+    const KeptBankRead read = decodeKeptBank(stored);
+    int restored = 0;
+    for (int s = 0; s < kSlotCount; ++s) {
+        const KeptSlot& k = read.kept[size_t(s)];
+        if (!k.present)
+            continue;
+        TsqSampleEdit& e = *SlotEdits[size_t(s)];
+        const int n = std::min(int(k.bytes.size()), e.Max());
+        e.Clear(false);
+        std::copy_n(k.bytes.data(), n, e.GetData());
+        e.SetSampleLen(n);
+        FitZoom(e);
+        SlotNames[size_t(s)]->setText(k.name);
+        SlotSizes[size_t(s)]->setText(k.size);
+        recordedNames_[size_t(s)] = k.name;
+        recordedSizes_[size_t(s)] = k.size;
+        e.Sample().History().Reset(e.GetData(), e.GetSampleLen());
+        e.DrawWave();
+        ++restored;
+    }
+    if (read.damaged || !file.isOpen())
+        qWarning().noquote() << QStringLiteral("The kept bank %1 is damaged: %2 slots restored")
+                                    .arg(QDir::toNativeSeparators(keptFile_))
+                                    .arg(restored);
+}
+
+bool TForm2::SaveKept() {
+    if (keptFile_.isEmpty())
+        return false;
+    keepTimer_->stop();
+    KeptSlots kept;
+    for (int s = 0; s < kSlotCount; ++s) {
+        const TsqSampleEdit& e = *SlotEdits[size_t(s)];
+        KeptSlot& k = kept[size_t(s)];
+        k.present = true;
+        k.name = SlotNames[size_t(s)]->text();
+        k.size = SlotSizes[size_t(s)]->text();
+        k.bytes.assign(e.GetData(), e.GetData() + e.GetSampleLen());
+    }
+    const QByteArray encoded = encodeKeptBank(kept);
+    QDir().mkpath(QFileInfo(keptFile_).path());
+    const bool saved =
+        safeWriteBytes(QFile::encodeName(keptFile_).toStdString(),
+                       {reinterpret_cast<const uint8_t*>(encoded.constData()), size_t(encoded.size())});
+    if (!saved)
+        qWarning().noquote()
+            << QStringLiteral("The bank could not be kept in %1").arg(QDir::toNativeSeparators(keptFile_));
+    return saved;
+}
+
+} // namespace vk350
