@@ -20,6 +20,7 @@
 #include "wave_out_link.h"
 
 #include <QFile>
+#include <QSessionManager>
 #include <QStandardPaths>
 #include <cstdio>
 
@@ -89,6 +90,20 @@ int main(int argc, char** argv) {
         bank.KeepIn(dataFolder);
         patterns.KeepIn(dataFolder);
     }
+    // Logging out keeps the bank and asks about unsaved work as closing does; Cancel asks the
+    // session to stay.
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, &form, [&](QSessionManager& manager) {
+        if (!dataFolder.isEmpty()) {
+            bank.SaveKept();
+            patterns.SaveKept();
+        }
+        if (manager.allowsInteraction()) {
+            const bool leave = form.ConfirmUnsavedWork();
+            manager.release();
+            if (!leave)
+                manager.cancel();
+        }
+    });
     TAboutBox about(&form);
     about.setAttribute(Qt::WA_QuitOnClose, false);
     form.SetAboutBox(&about);

@@ -151,6 +151,8 @@ private:
     std::array<QString, kSlotCount> recordedNames_;
     std::array<QString, kSlotCount> recordedSizes_;
     bool recordPending_ = false;
+    // Slots loaded from or saved to a file by the command running now: they hold nothing unsaved.
+    unsigned filedSlots_ = 0;
     QString keptFile_;
     QTimer* keepTimer_ = nullptr;
 };

@@ -43,6 +43,7 @@ void TForm2::ShowLoaded(int slot, const QString& name, const QString& size) {
     SlotNames[size_t(slot)]->setText(name);
     e.SetZoom(ZoomFor(e));
     SlotSizes[size_t(slot)]->setText(size);
+    filedSlots_ |= 1u << slot;
 }
 
 void TForm2::LoadOne(int slot) {
@@ -118,6 +119,7 @@ void TForm2::SaveOne(int slot) {
         return;
     }
     SlotNames[size_t(slot)]->setText(FileNameWithoutFolder(name));
+    filedSlots_ |= 1u << slot;
 }
 
 // Ten files base_0.bin .. base_9.bin beside the chosen name. Empty slots write no file; the first
@@ -143,6 +145,7 @@ void TForm2::SaveAll() {
             return;
         }
         SlotNames[size_t(slot)]->setText(name);
+        filedSlots_ |= 1u << slot;
     }
 }
 

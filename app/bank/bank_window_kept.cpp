@@ -70,11 +70,21 @@ void TForm2::RecordSlotSteps(const QString& name) {
         c.sizeBefore = recordedSizes_[size_t(s)];
         c.nameAfter = recordedNames_[size_t(s)] = SlotNames[size_t(s)]->text();
         c.sizeAfter = recordedSizes_[size_t(s)] = SlotSizes[size_t(s)]->text();
-        if (c.bytes || c.nameBefore != c.nameAfter || c.sizeBefore != c.sizeAfter)
+        // A save renames its slots; that alone is no step.
+        const bool filed = filedSlots_ & (1u << s);
+        if (c.bytes || (!filed && (c.nameBefore != c.nameAfter || c.sizeBefore != c.sizeAfter)))
             step.changes.push_back(c);
     }
-    if (step.changes.empty())
+    for (int s = 0; s < kSlotCount; ++s)
+        if (filedSlots_ & (1u << s))
+            SlotEdits[size_t(s)]->Sample().History().MarkSaved();
+    const bool filed = filedSlots_ != 0;
+    filedSlots_ = 0;
+    if (step.changes.empty()) {
+        if (filed)
+            UpdateSlotHistoryItems();
         return;
+    }
     undoSteps_.push_back(std::move(step));
     if (undoSteps_.size() > kMaxSlotSteps)
         undoSteps_.erase(undoSteps_.begin());
@@ -150,6 +160,12 @@ void TForm2::UpdateSlotHistoryItems() {
     mnuRedo->setText(redo.isEmpty() ? QStringLiteral("Redo") : QStringLiteral("Redo ") + redo);
     mnuUndo->setEnabled(!undoSteps_.empty());
     mnuRedo->setEnabled(!redoSteps_.empty());
+    // The title is marked while a slot holds changes not saved to or loaded from a file.
+    const bool modified = std::any_of(SlotEdits.begin(), SlotEdits.end(), [](const TsqSampleEdit* e) {
+        return e->Sample().History().IsModified();
+    });
+    setWindowTitle(modified ? QStringLiteral("VK350 Sample Bank[*]") : QStringLiteral("VK350 Sample Bank"));
+    setWindowModified(modified);
 }
 
 void TForm2::KeepIn(const QString& folder) {

@@ -113,6 +113,10 @@ public:
     // Runs a command and shows any error that escapes it in the standard error box.
     void RunCommand(const std::function<void()>& command);
 
+    // Asks Save / Discard / Cancel when the main sample has unsaved changes, as closing does;
+    // true when the program may end. A discard is remembered, so closing does not ask again.
+    bool ConfirmUnsavedWork();
+
     // --- the window's parts ---
     TsqSampleEdit* sqSampleEdit1 = nullptr;
     Tsqpotlab* sqpotlab7 = nullptr;  // Size (units of 1024 bytes)

@@ -167,6 +167,10 @@ void TForm1::UpdateHistoryItems() {
 
 // Save, Discard or Cancel over unsaved changes to the main sample; true when closing may go on.
 // A save that is cancelled or fails keeps the window open.
+bool TForm1::ConfirmUnsavedWork() {
+    return ConfirmClose();
+}
+
 bool TForm1::ConfirmClose() {
     RecordStep(QStringLiteral("Edit"));
     if (!sqSampleEdit1->Sample().History().IsModified())
@@ -176,6 +180,8 @@ bool TForm1::ConfirmClose() {
     switch (dialogs_.AskToSave(this, QLatin1String(kTitle),
                                QStringLiteral("Save the changes to %1 before closing?").arg(what))) {
     case SaveChoice::Discard:
+        sqSampleEdit1->Sample().History().MarkSaved();
+        UpdateHistoryItems();
         return true;
     case SaveChoice::Cancel:
         return false;

@@ -202,6 +202,16 @@ TEST_F(KeptTest, SlotStepsUndoAndRedoWithTheirCaptions) {
         ASSERT_EQ(snapshot(), states[i]) << "redoing step " << i;
     }
     EXPECT_FALSE(bank->mnuRedo->isEnabled());
+
+    // The title is marked while a slot holds what no file holds: the received slot 2 until it is
+    // saved (the tom was loaded, and both were then changed by Reverse).
+    EXPECT_TRUE(bank->isWindowModified());
+    dialogs.Answer(dir.filePath(QStringLiteral("all")), 1);
+    bank->mnuSave->trigger();
+    EXPECT_FALSE(bank->isWindowModified());
+    EXPECT_EQ(bank->mnuUndo->text(), "Undo Delete") << "a save is no step";
+    bank->mnuUndo->trigger();
+    EXPECT_TRUE(bank->isWindowModified());
     EXPECT_EQ(bank->mnuRedo->shortcuts(), (QList<QKeySequence>{QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z),
                                                                QKeySequence(Qt::CTRL | Qt::Key_Y)}));
 }
