@@ -137,6 +137,7 @@ private:
     void RecordLater();
     void UndoSlots();
     void RedoSlots();
+    void MoveSlotStep(std::vector<SlotStep>& from, std::vector<SlotStep>& to, bool undo);
     void ApplySlotStep(const SlotStep& step, bool undo);
     void UpdateSlotHistoryItems();
     void RestoreKept();

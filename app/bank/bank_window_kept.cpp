@@ -110,24 +110,22 @@ void TForm2::RecordLater() {
 }
 
 void TForm2::UndoSlots() {
-    RecordSlotSteps(QStringLiteral("Edit"));
-    if (undoSteps_.empty())
-        return;
-    SlotStep step = std::move(undoSteps_.back());
-    undoSteps_.pop_back();
-    ApplySlotStep(step, true);
-    redoSteps_.push_back(std::move(step));
-    UpdateSlotHistoryItems();
+    MoveSlotStep(undoSteps_, redoSteps_, true);
 }
 
 void TForm2::RedoSlots() {
+    MoveSlotStep(redoSteps_, undoSteps_, false);
+}
+
+// Changes not yet recorded become a step first, so that they are what an undo takes back.
+void TForm2::MoveSlotStep(std::vector<SlotStep>& from, std::vector<SlotStep>& to, bool undo) {
     RecordSlotSteps(QStringLiteral("Edit"));
-    if (redoSteps_.empty())
+    if (from.empty())
         return;
-    SlotStep step = std::move(redoSteps_.back());
-    redoSteps_.pop_back();
-    ApplySlotStep(step, false);
-    undoSteps_.push_back(std::move(step));
+    SlotStep step = std::move(from.back());
+    from.pop_back();
+    ApplySlotStep(step, undo);
+    to.push_back(std::move(step));
     UpdateSlotHistoryItems();
 }
 

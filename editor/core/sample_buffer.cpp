@@ -267,17 +267,16 @@ void SampleBuffer::Undo() {
 }
 
 bool SampleBuffer::UndoStep() {
-    std::int32_t length = sampleLen_;
-    if (!history_.Undo(data_.get(), length))
-        return false;
-    sampleLen_ = std::min(length, max_);
-    Redraw();
-    return true;
+    return Step(true);
 }
 
 bool SampleBuffer::RedoStep() {
+    return Step(false);
+}
+
+bool SampleBuffer::Step(bool back) {
     std::int32_t length = sampleLen_;
-    if (!history_.Redo(data_.get(), length))
+    if (!(back ? history_.Undo(data_.get(), length) : history_.Redo(data_.get(), length)))
         return false;
     sampleLen_ = std::min(length, max_);
     Redraw();

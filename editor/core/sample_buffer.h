@@ -131,6 +131,8 @@ private:
     // Selection start in samples.
     std::int64_t SelectionStart() const;
     void MapThrough(const std::int32_t* table);
+    // Undo (back) or redo one step of the history.
+    bool Step(bool back);
 
     std::unique_ptr<std::uint8_t[]> data_;
     std::unique_ptr<std::uint8_t[]> clipboard_;
