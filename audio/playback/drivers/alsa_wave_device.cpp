@@ -47,8 +47,12 @@ std::string firstLine(const char* text) {
     return end ? std::string(text, end) : std::string(text);
 }
 
+// How firmly the ring's timing is asked for; each step down leaves more to the device.
+enum class Timing { periodAndBuffer, periodOnly, deviceChoice };
+
 // Fills hw with format on pcm; a code other than kWaveOk says why not.
-int applyFormat(snd_pcm_t* pcm, snd_pcm_hw_params_t* hw, const tWAVEFORMATEX& f, bool testOnly) {
+int applyFormat(snd_pcm_t* pcm, snd_pcm_hw_params_t* hw, const tWAVEFORMATEX& f, bool testOnly,
+                Timing timing = Timing::periodAndBuffer) {
     const snd_pcm_format_t format = alsaFormat(f);
     if (format == SND_PCM_FORMAT_UNKNOWN)
         return kWaveBadFormat;
@@ -62,11 +66,35 @@ int applyFormat(snd_pcm_t* pcm, snd_pcm_hw_params_t* hw, const tWAVEFORMATEX& f,
         return snd_pcm_hw_params_test_rate(pcm, hw, f.nSamplesPerSec, 0) < 0 ? kWaveBadFormat : kWaveOk;
     if (snd_pcm_hw_params_set_rate(pcm, hw, f.nSamplesPerSec, 0) < 0)
         return kWaveBadFormat;
-    unsigned buffer = kBufferMicros;
-    unsigned period = kPeriodMicros;
-    snd_pcm_hw_params_set_buffer_time_near(pcm, hw, &buffer, nullptr);
-    snd_pcm_hw_params_set_period_time_near(pcm, hw, &period, nullptr);
+    // The period first: plugins that tie the period to a server's cycle (JACK's) refuse a
+    // buffer time asked before it, and then no period fits what was left. A refused request
+    // leaves hw as it was.
+    if (timing != Timing::deviceChoice) {
+        unsigned period = kPeriodMicros;
+        snd_pcm_hw_params_set_period_time_near(pcm, hw, &period, nullptr);
+    }
+    if (timing == Timing::periodAndBuffer) {
+        unsigned buffer = kBufferMicros;
+        snd_pcm_hw_params_set_buffer_time_near(pcm, hw, &buffer, nullptr);
+    }
     return kWaveOk;
+}
+
+// Applies format and installs it, asking less of the timing on each refusal.
+int installFormat(snd_pcm_t* pcm, snd_pcm_hw_params_t* hw, const tWAVEFORMATEX& f) {
+    int r = kWaveBadFormat;
+    for (Timing t : {Timing::periodAndBuffer, Timing::periodOnly, Timing::deviceChoice}) {
+        r = applyFormat(pcm, hw, f, false, t);
+        if (r != kWaveOk)
+            return r; // the format itself is refused; no timing changes that
+        const int err = snd_pcm_hw_params(pcm, hw);
+        if (err == 0)
+            return kWaveOk;
+        r = err == -EINVAL ? kWaveBadFormat : AlsaWaveDevice::resultFromError(err);
+        if (err != -EINVAL)
+            return r;
+    }
+    return r;
 }
 
 class AlsaWaveOutput : public WaveOutput {
@@ -473,9 +501,7 @@ int AlsaWaveDevice::open(int device, const tWAVEFORMATEX& format, WaveDeviceEven
     snd_pcm_sw_params_t* sw = nullptr;
     snd_pcm_hw_params_malloc(&hw);
     snd_pcm_sw_params_malloc(&sw);
-    int r = hw && sw ? applyFormat(pcm, hw, format, false) : kWaveNoMemory;
-    if (r == kWaveOk && (err = snd_pcm_hw_params(pcm, hw)) < 0)
-        r = err == -EINVAL ? kWaveBadFormat : resultFromError(err);
+    int r = hw && sw ? installFormat(pcm, hw, format) : kWaveNoMemory;
     bool canPause = false;
     if (r == kWaveOk) {
         canPause = snd_pcm_hw_params_can_pause(hw) != 0;
