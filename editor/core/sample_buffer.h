@@ -5,6 +5,8 @@
 #include <memory>
 #include <string>
 
+#include "zeroed_bytes.h"
+
 namespace vk350 {
 
 // One 8-bit sample being edited, with its clipboard and undo copy.
@@ -14,7 +16,7 @@ namespace vk350 {
 // locator and the selection are kept in view columns: column c stands for sample index
 // ViewOrigin + c * Zoom.
 //
-// All three buffers are allocated once, at full capacity, and zero-filled; no operation
+// All three buffers are allocated once, at full capacity, and start as zeros; no operation
 // allocates afterwards. No operation reads or writes outside the buffers, whatever the
 // properties hold. Window thread only.
 class SampleBuffer {
@@ -121,9 +123,9 @@ private:
     std::int64_t SelectionStart() const;
     void MapThrough(const std::int32_t* table);
 
-    std::unique_ptr<std::uint8_t[]> data_;
-    std::unique_ptr<std::uint8_t[]> clipboard_;
-    std::unique_ptr<std::uint8_t[]> undo_;
+    ZeroedBytes data_;
+    ZeroedBytes clipboard_;
+    ZeroedBytes undo_;
     std::int32_t max_ = Capacity;
     std::int32_t sampleLen_ = 0;
     std::int32_t clipboardLen_ = 0;
