@@ -57,7 +57,8 @@ TEST_F(WaveTest, PlaysInRealTimeThroughTheAlsaJackPlugin) {
         setenv("ALSA_CONFIG_PATH", ("/usr/share/alsa/alsa.conf:" + path("asound.conf")).c_str(), 1);
 
         const double seconds = 0.4;
-        writeFile("in.wav", pcmWave(c.bits, c.channels, c.rate, squareWave(c.bits, c.channels, c.rate, seconds)));
+        writeFile("in.wav",
+                  pcmWave(c.bits, c.channels, c.rate, squareWave(c.bits, c.channels, c.rate, seconds)));
         AlsaWaveDevice device;
         QueueDispatcher dispatcher;
         TMMWaveFile file;
