@@ -121,6 +121,7 @@ int runPlay(std::span<char*> args) {
     QueueDispatcher dispatcher;
     ConnectorHub hub(dispatcher);
     QueuePump pump(dispatcher, hub);
+    pump.setPauseMicros(ConnectorPump::kDisplayPaceMicros);
     TMMWaveFile source;
     TMMWaveOut out(*device, dispatcher);
     TMMConnector connector(hub);

@@ -18,7 +18,6 @@ namespace {
 // a done notice; done notices follow the sound, not the writes.
 constexpr unsigned kBufferMicros = 100000;
 constexpr unsigned kPeriodMicros = 25000;
-constexpr int kPlayOutPollMs = 5;
 
 void quietAlsa(const char*, int, const char*, int, const char*, ...) {}
 
@@ -99,9 +98,10 @@ int installFormat(snd_pcm_t* pcm, snd_pcm_hw_params_t* hw, const tWAVEFORMATEX& 
 
 class AlsaWaveOutput : public WaveOutput {
 public:
-    AlsaWaveOutput(snd_pcm_t* pcm, int wakeFd, uint32_t frameBytes, bool canPause, WaveDeviceEvents events)
-        : pcm_(pcm), wakeFd_(wakeFd), frameBytes_(std::max<uint32_t>(frameBytes, 1)), canPause_(canPause),
-          events_(std::move(events)) {
+    AlsaWaveOutput(snd_pcm_t* pcm, int wakeFd, uint32_t frameBytes, uint32_t rate, bool canPause,
+                   WaveDeviceEvents events)
+        : pcm_(pcm), wakeFd_(wakeFd), frameBytes_(std::max<uint32_t>(frameBytes, 1)),
+          rate_(std::max<uint32_t>(rate, 1)), canPause_(canPause), events_(std::move(events)) {
         thread_ = std::thread([this] { run(); });
     }
 
@@ -301,7 +301,7 @@ private:
             bool failedNow = false;
             int code = 0;
             bool writing = false;
-            bool playing = false;
+            int timeout = -1;
             {
                 std::lock_guard deliver(deliverMutex_);
                 {
@@ -323,15 +323,20 @@ private:
                         takeAll(done);
                     }
                     writing = !pending_.empty() && !paused_ && !failed_;
-                    playing = !inFlight_.empty() && !failed_;
+                    // Awake again when the oldest buffer written has been heard; a paused
+                    // device that really pauses hears nothing meanwhile.
+                    if (!inFlight_.empty() && !failed_ && !(paused_ && canPause_)) {
+                        const uint64_t left = inFlight_.front().end - played;
+                        timeout = int(std::min<uint64_t>(left * 1000 / rate_ + 1, 1000));
+                    }
                 }
                 if (failedNow && events_.onError)
                     events_.onError(code);
                 deliverDone(done);
             }
-            // Wait for room in the ring, for the next buffer to finish, or for a command.
+            // Wait for room in the ring (a period's worth), for the next buffer to be heard, or
+            // for a command.
             const nfds_t n = writing ? fds.size() : 1;
-            const int timeout = writing || playing ? kPlayOutPollMs : -1;
             if (::poll(fds.data(), n, timeout) < 0 && errno != EINTR)
                 return;
             if (writing && count > 0) {
@@ -352,6 +357,7 @@ private:
     snd_pcm_t* pcm_;
     const int wakeFd_;
     const uint32_t frameBytes_;
+    const uint32_t rate_;
     const bool canPause_;
     WaveDeviceEvents events_;
     std::thread thread_;
@@ -525,7 +531,8 @@ int AlsaWaveDevice::open(int device, const tWAVEFORMATEX& format, WaveDeviceEven
         return r;
     }
     auto onOpen = events.onOpen;
-    output = std::make_unique<AlsaWaveOutput>(pcm, wakeFd, format.nBlockAlign, canPause, std::move(events));
+    output = std::make_unique<AlsaWaveOutput>(pcm, wakeFd, format.nBlockAlign, format.nSamplesPerSec, canPause,
+                                              std::move(events));
     if (onOpen)
         onOpen();
     return kWaveOk;
