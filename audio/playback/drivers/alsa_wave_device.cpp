@@ -531,8 +531,8 @@ int AlsaWaveDevice::open(int device, const tWAVEFORMATEX& format, WaveDeviceEven
         return r;
     }
     auto onOpen = events.onOpen;
-    output = std::make_unique<AlsaWaveOutput>(pcm, wakeFd, format.nBlockAlign, format.nSamplesPerSec, canPause,
-                                              std::move(events));
+    output = std::make_unique<AlsaWaveOutput>(pcm, wakeFd, format.nBlockAlign, format.nSamplesPerSec,
+                                              canPause, std::move(events));
     if (onOpen)
         onOpen();
     return kWaveOk;
