@@ -98,16 +98,19 @@ int installFormat(snd_pcm_t* pcm, snd_pcm_hw_params_t* hw, const tWAVEFORMATEX& 
 
 class AlsaWaveOutput : public WaveOutput {
 public:
-    AlsaWaveOutput(snd_pcm_t* pcm, int wakeFd, uint32_t frameBytes, uint32_t rate, bool canPause,
-                   WaveDeviceEvents events)
+    AlsaWaveOutput(snd_pcm_t* pcm, int wakeFd, uint32_t frameBytes, uint32_t rate, uint32_t periodFrames,
+                   bool canPause, WaveDeviceEvents events)
         : pcm_(pcm), wakeFd_(wakeFd), frameBytes_(std::max<uint32_t>(frameBytes, 1)),
-          rate_(std::max<uint32_t>(rate, 1)), canPause_(canPause), events_(std::move(events)) {
+          rate_(std::max<uint32_t>(rate, 1)),
+          periodMs_(int(std::clamp<uint64_t>(uint64_t(periodFrames) * 1000 / rate_, 1, 100))),
+          canPause_(canPause), events_(std::move(events)) {
         thread_ = std::thread([this] { run(); });
     }
 
     ~AlsaWaveOutput() override { close(); }
 
     int write(TMMWaveHdr* header) override {
+        bool idle = false;
         {
             std::lock_guard lock(mutex_);
             if (!pcm_)
@@ -117,9 +120,13 @@ public:
             if (!header || !header->lpData)
                 return kWaveInvalidParam;
             header->dwFlags = (header->dwFlags & ~WHDR_DONE) | WHDR_INQUEUE;
+            // With buffers already waiting the thread waits for room in the ring and writes
+            // this one after them; only a thread with nothing to write needs waking.
+            idle = pending_.empty();
             pending_.push_back(header);
         }
-        wake();
+        if (idle)
+            wake();
         return kWaveOk;
     }
 
@@ -296,6 +303,7 @@ private:
         if (count > 0)
             snd_pcm_poll_descriptors(pcm_, fds.data() + 1, unsigned(count));
         fds[0] = {wakeFd_, POLLIN, 0};
+        uint64_t lastPlayed = UINT64_MAX;
         for (;;) {
             std::vector<TMMWaveHdr*> done;
             bool failedNow = false;
@@ -328,7 +336,12 @@ private:
                     if (!inFlight_.empty() && !failed_ && !(paused_ && canPause_)) {
                         const uint64_t left = inFlight_.front().end - played;
                         timeout = int(std::min<uint64_t>(left * 1000 / rate_ + 1, 1000));
+                        // A plugin that tells its delay a server cycle at a time shows no
+                        // progress in between: then wait a period rather than poll for it.
+                        if (played == lastPlayed)
+                            timeout = std::max(timeout, periodMs_);
                     }
+                    lastPlayed = played;
                 }
                 if (failedNow && events_.onError)
                     events_.onError(code);
@@ -358,6 +371,7 @@ private:
     const int wakeFd_;
     const uint32_t frameBytes_;
     const uint32_t rate_;
+    const int periodMs_;
     const bool canPause_;
     WaveDeviceEvents events_;
     std::thread thread_;
@@ -509,15 +523,21 @@ int AlsaWaveDevice::open(int device, const tWAVEFORMATEX& format, WaveDeviceEven
     snd_pcm_sw_params_malloc(&sw);
     int r = hw && sw ? installFormat(pcm, hw, format) : kWaveNoMemory;
     bool canPause = false;
+    snd_pcm_uframes_t period = 0;
     if (r == kWaveOk) {
         canPause = snd_pcm_hw_params_can_pause(hw) != 0;
-        snd_pcm_uframes_t period = 0;
+        snd_pcm_uframes_t ring = 0;
         snd_pcm_hw_params_get_period_size(hw, &period, nullptr);
+        snd_pcm_hw_params_get_buffer_size(hw, &ring);
         // Start with the first frame written: a short sample must play even when it fills
         // less than the ring.
         snd_pcm_sw_params_current(pcm, sw);
         snd_pcm_sw_params_set_start_threshold(pcm, sw, 1);
-        snd_pcm_sw_params_set_avail_min(pcm, sw, std::max<snd_pcm_uframes_t>(period, 1));
+        // Woken to write when half the ring is free (whole periods): the other half still plays
+        // meanwhile, and a ring of many short periods does not wake us on each.
+        const snd_pcm_uframes_t half =
+            period ? std::max<snd_pcm_uframes_t>(ring / 2 / period, 1) * period : 1;
+        snd_pcm_sw_params_set_avail_min(pcm, sw, std::max<snd_pcm_uframes_t>(half, 1));
         if ((err = snd_pcm_sw_params(pcm, sw)) < 0)
             r = resultFromError(err);
     }
@@ -532,7 +552,7 @@ int AlsaWaveDevice::open(int device, const tWAVEFORMATEX& format, WaveDeviceEven
     }
     auto onOpen = events.onOpen;
     output = std::make_unique<AlsaWaveOutput>(pcm, wakeFd, format.nBlockAlign, format.nSamplesPerSec,
-                                              canPause, std::move(events));
+                                              uint32_t(period), canPause, std::move(events));
     if (onOpen)
         onOpen();
     return kWaveOk;
