@@ -62,6 +62,7 @@ int main(int argc, char** argv) {
     vk350::QtDispatcher dispatcher;
     vk350::ConnectorHub hub(dispatcher);
     vk350::QtConnectorPump pump(hub);
+    pump.setPauseMicros(vk350::ConnectorPump::kDisplayPaceMicros);
 
     vk350::QtSettingsStore store;
     QtDialogs dialogs;

@@ -152,7 +152,7 @@ bool SafeFile::open(const std::string& path) {
 bool SafeFile::commit() {
     if (fd_ < 0)
         return fail("not open");
-    if (::fsync(fd_) != 0) {
+    if (!scratch_ && ::fsync(fd_) != 0) {
         const int e = errno;
         abandon();
         return fail(std::strerror(e));
@@ -176,6 +176,8 @@ bool SafeFile::commit() {
         return fail(std::strerror(e));
     }
     temp_.clear();
+    if (scratch_)
+        return true;
     // The rename itself reaches the disk with the folder; a failure here loses nothing.
     const int folder = ::open(folderOf(target_).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (folder >= 0) {
@@ -215,8 +217,10 @@ bool writeAllBytes(int fd, const void* data, std::size_t size) {
     return true;
 }
 
-bool safeWrite(const std::string& path, const std::function<bool(int fd)>& write, std::string* error) {
-    SafeFile file;
+namespace {
+
+bool writeThrough(SafeFile& file, const std::string& path, const std::function<bool(int fd)>& write,
+                  std::string* error) {
     bool ok = file.open(path);
     if (ok) {
         errno = 0;
@@ -234,9 +238,23 @@ bool safeWrite(const std::string& path, const std::function<bool(int fd)>& write
     return ok;
 }
 
+} // namespace
+
+bool safeWrite(const std::string& path, const std::function<bool(int fd)>& write, std::string* error) {
+    SafeFile file;
+    return writeThrough(file, path, write, error);
+}
+
 bool safeWriteBytes(const std::string& path, std::span<const std::uint8_t> bytes, std::string* error) {
     return safeWrite(
         path, [&](int fd) { return writeAllBytes(fd, bytes.data(), bytes.size()); }, error);
+}
+
+bool scratchWriteBytes(const std::string& path, std::span<const std::uint8_t> bytes, std::string* error) {
+    SafeFile file;
+    file.setScratch(true);
+    return writeThrough(
+        file, path, [&](int fd) { return writeAllBytes(fd, bytes.data(), bytes.size()); }, error);
 }
 
 } // namespace vk350

@@ -8,7 +8,8 @@
 // - the temporary name is created exclusively, so no file of anybody else is ever overwritten,
 //   and only the file created here is ever removed;
 // - the new file keeps the old one's mode (a new file gets the usual 0666 less the umask);
-// - the data is synced before the rename.
+// - the data is synced before the rename, unless the file is the program's own scratch file
+//   (a work file made again whenever it is needed), whose loss in a crash costs nothing.
 // Any thread, one object per save.
 #pragma once
 
@@ -32,6 +33,9 @@ public:
     // temporary file. False, with error(), when the target is refused or nothing can be created.
     bool open(const std::string& path);
     bool isOpen() const { return fd_ >= 0; }
+    // A scratch file is committed without the syncs; the other rules hold all the same.
+    void setScratch(bool scratch) { scratch_ = scratch; }
+    bool scratch() const { return scratch_; }
 
     // The temporary file: write through fd(), or reopen tempPath() for writing (it is the same
     // file) and close that handle again before commit.
@@ -57,6 +61,7 @@ private:
     std::string temp_;
     std::string error_;
     int fd_ = -1;
+    bool scratch_ = false;
     dev_t device_ = 0;
     ino_t inode_ = 0;
 };
@@ -70,6 +75,9 @@ bool safeWrite(const std::string& path, const std::function<bool(int fd)>& write
 // safeWrite of a block of bytes.
 bool safeWriteBytes(const std::string& path, std::span<const std::uint8_t> bytes,
                     std::string* error = nullptr);
+// safeWriteBytes of a scratch file: no sync.
+bool scratchWriteBytes(const std::string& path, std::span<const std::uint8_t> bytes,
+                       std::string* error = nullptr);
 
 // Writes every byte to fd, retrying short writes and interruptions; false on an error.
 bool writeAllBytes(int fd, const void* data, std::size_t size);

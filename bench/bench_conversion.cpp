@@ -113,6 +113,22 @@ BENCHMARK(BM_MinuteCommand)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 
+// The tool's exact conversion to a wave file and to raw bytes beside cp of the input, the
+// cost of reading and writing the file at all.
+void BM_MinuteBesideCopy(benchmark::State& state) {
+    const fs::path in = files().dir / "minute.wav";
+    const char* labels[] = {"cp of the input", "vk350 exact to .wav", "vk350 exact to .bin"};
+    const std::string lines[] = {"cp " + quoted(in) + " " + quoted(files().dir / "copy.wav"),
+                                 command(kExact, in, files().dir / "out.wav"),
+                                 command(kExact, in, files().dir / "out.bin")};
+    const std::string& line = lines[state.range(0)];
+    for (auto _ : state)
+        if (std::system(line.c_str()) != 0)
+            state.SkipWithError(("failed: " + line).c_str());
+    state.SetLabel(labels[state.range(0)]);
+}
+BENCHMARK(BM_MinuteBesideCopy)->DenseRange(0, 2)->Unit(benchmark::kMillisecond)->UseRealTime();
+
 void BM_MinuteInProcess(benchmark::State& state) {
     const ConversionOptions options{
         state.range(0) ? ConversionQuality::BandLimited : ConversionQuality::Exact, state.range(1) != 0};

@@ -121,6 +121,8 @@ int runPlay(std::span<char*> args) {
     QueueDispatcher dispatcher;
     ConnectorHub hub(dispatcher);
     QueuePump pump(dispatcher, hub);
+    // The position line is the only display: the pump runs at its pace.
+    pump.setPauseMicros(kPositionEveryMicros);
     TMMWaveFile source;
     TMMWaveOut out(*device, dispatcher);
     TMMConnector connector(hub);

@@ -8,6 +8,7 @@ packages=(
     qt6-base-dev libgl-dev
     libasound2-dev
     jackd2 libjack-jackd2-dev
+    libasound2-plugins
     libgtest-dev libgmock-dev libbenchmark-dev
     libfftw3-dev
     fonts-dejavu-core
@@ -16,6 +17,7 @@ packages=(
     libsoxr-dev
     clang libclang-rt-14-dev clang-format
     desktop-file-utils appstream dpkg-dev file groff-base
+    alsa-utils time
 )
 
 missing=()

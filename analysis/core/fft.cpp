@@ -64,9 +64,11 @@ TFFTReal* InitRealFFT(std::int32_t order) {
     const std::int64_t quarter = half / 2;
     const std::int64_t passes = PassTableSize(order - 1);
     std::byte* cursor = nullptr;
+    // At most half of the entries change places, two indices a pair.
     auto* plan = AllocatePlan<TFFTReal>(Aligned(sizeof(std::int32_t) * std::size_t(half)) +
                                             Aligned(sizeof(TfCplx) * std::size_t(passes)) +
-                                            Aligned(sizeof(TfCplx) * std::size_t(quarter)),
+                                            Aligned(sizeof(TfCplx) * std::size_t(quarter)) +
+                                            Aligned(sizeof(std::int32_t) * std::size_t(half)),
                                         cursor);
     if (!plan)
         return nullptr;
@@ -76,7 +78,15 @@ TFFTReal* InitRealFFT(std::int32_t order) {
     plan->bitRev = Take<std::int32_t>(cursor, half);
     plan->passTable = Take<TfCplx>(cursor, passes);
     plan->sinTable = Take<TfCplx>(cursor, quarter);
+    plan->swaps = Take<std::int32_t>(cursor, half);
     GenBitRevTable(plan->bitRev, order - 1);
+    for (std::int64_t i = 0; i < half; ++i) {
+        if (plan->bitRev[i] > i) {
+            plan->swaps[2 * plan->swapCount] = std::int32_t(i);
+            plan->swaps[2 * plan->swapCount + 1] = plan->bitRev[i];
+            ++plan->swapCount;
+        }
+    }
     GenSinTable2(plan->passTable, order - 1);
     GenSinTable1(plan->sinTable, order, std::int32_t(quarter));
     return plan;
@@ -86,9 +96,8 @@ void DoRealFFT(const TFFTReal* plan, float* data, std::int32_t direction) {
     if (!plan || !data)
         return;
     auto* z = reinterpret_cast<TfCplx*>(data);
-    const std::int32_t half = plan->length / 2;
     DoCplxFFT2(z, plan->passTable, plan->order - 1);
-    fvecBitRev2(z, plan->bitRev, half);
+    fvecSwapPairs2(z, plan->swaps, plan->swapCount);
     BuildRealOutput(z, plan->sinTable, plan->order);
     if (ClampDirection(direction) < 0)
         fvecMul1(data, plan->scale, plan->length);

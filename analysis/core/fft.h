@@ -25,6 +25,8 @@ struct TFFTReal {
     std::int32_t* bitRev; // N/2 entries: the (order-1)-bit reverse table
     TfCplx* passTable;    // twiddles of the half-length complex transform, in pass order
     TfCplx* sinTable;     // N/4 entries e^(-2*pi*i*k/N): the real-output step
+    std::int32_t* swaps;  // the pairs (i, j), i < j, that the bit-reverse order exchanges
+    std::int32_t swapCount;
 };
 
 // Complex transform of N = 2^order values.

@@ -63,6 +63,11 @@ void BitReverseComplex(TfCplx* data, const std::int32_t* table, std::int32_t cou
     BitReverse<TfCplx, std::uint64_t>(data, table, count);
 }
 
+void SwapPairsComplex(TfCplx* data, const std::int32_t* pairs, std::int32_t count) {
+    for (std::int32_t k = 0; k < count; ++k)
+        std::swap(data[pairs[2 * k]], data[pairs[2 * k + 1]]);
+}
+
 TfCplx Twiddle(std::int64_t j, std::int64_t length) {
     // Angles in double so that the tables of long transforms stay exact to the last float bit.
     const double a = -2.0 * std::numbers::pi * double(j) / double(length);
@@ -131,54 +136,9 @@ void DoCplxFFT2Portable(TfCplx* data, const TfCplx* passTable, std::int32_t orde
     LastPass(z, length, block);
 }
 
-namespace {
-
-// X[k] = E + w^k * O and X[M-k] = conj(E - w^k * O), with E = (Z[k] + conj(Z[M-k]))/2 and
-// O = -i * (Z[k] - conj(Z[M-k]))/2, M = N/2. Two k at a time from the front, meeting their two
-// partners from the back.
-void RealOutput(TfCplx* data, const TfCplx* sinTable2, std::int32_t order) {
-    const std::int64_t m = (std::int64_t(1) << order) / 2;
-    const float dc = data[0].re + data[0].im;
-    data[0] = {dc, 0.f};
-    if (m < 2)
-        return;
-    data[m / 2].im = -data[m / 2].im;
-    float* z = reinterpret_cast<float*>(data);
-    const float* w = reinterpret_cast<const float*>(sinTable2);
-    const V4 half = {0.5f, 0.5f, 0.5f, 0.5f};
-    const V4 conj = {1.f, -1.f, 1.f, -1.f};
-    const V4 wiSign = {-1.f, 1.f, -1.f, 1.f};
-    std::int64_t k = 1;
-    for (; k + 1 < m / 2; k += 2) {
-        const V4 a = LoadV<V4>(z + 2 * k);
-        const V4 back = LoadV<V4>(z + 2 * (m - k - 1));
-        const V4 b = __builtin_shufflevector(back, back, 2, 3, 0, 1) * conj;
-        const V4 e = (a + b) * half;
-        const V4 o = SwapReIm((a - b) * half) * conj;
-        const V4 tw = LoadV<V4>(w + 2 * k);
-        const V4 t = CMul(o, __builtin_shufflevector(tw, tw, 0, 0, 2, 2),
-                          __builtin_shufflevector(tw, tw, 1, 1, 3, 3) * wiSign);
-        const V4 front = e + t;
-        const V4 mirror = (e - t) * conj;
-        StoreV(z + 2 * k, front);
-        StoreV(z + 2 * (m - k - 1), __builtin_shufflevector(mirror, mirror, 2, 3, 0, 1));
-    }
-    for (; k < m / 2; ++k) {
-        const TfCplx a = data[k];
-        const TfCplx b = data[m - k];
-        const float er = 0.5f * (a.re + b.re);
-        const float ei = 0.5f * (a.im - b.im);
-        const float or_ = 0.5f * (a.im + b.im);
-        const float oi = -0.5f * (a.re - b.re);
-        const TfCplx tw = sinTable2[k];
-        const float tr = tw.re * or_ - tw.im * oi;
-        const float ti = tw.re * oi + tw.im * or_;
-        data[k] = {er + tr, ei + ti};
-        data[m - k] = {er - tr, -(ei - ti)};
-    }
+void BuildRealOutputPortable(TfCplx* data, const TfCplx* sinTable2, std::int32_t order) {
+    RealOutput<V4>(data, sinTable2, order);
 }
-
-} // namespace
 
 std::int32_t PassTableSize(std::int32_t order) {
     std::int64_t floats = 0;
@@ -193,11 +153,12 @@ TfvecZero1Proc fvecZero1 = ZeroFloats;
 TfvecZero2Proc fvecZero2 = ZeroComplex;
 TfvecBitRev1Proc fvecBitRev1 = BitReverseFloats;
 TfvecBitRev2Proc fvecBitRev2 = BitReverseComplex;
+TfvecSwapPairs2Proc fvecSwapPairs2 = SwapPairsComplex;
 TGenSinTable1Proc GenSinTable1 = SinTable;
 TGenSinTable2Proc GenSinTable2 = PassTable;
 TDoCplxFFT1Proc DoCplxFFT1 = PassesSplit;
 TDoCplxFFT2Proc DoCplxFFT2 = DoCplxFFT2Portable;
-TBuildRealOutputProc BuildRealOutput = RealOutput;
+TBuildRealOutputProc BuildRealOutput = BuildRealOutputPortable;
 
 namespace {
 
@@ -206,8 +167,10 @@ struct KernelSelection {
     KernelSelection() {
 #if defined(VK350_HAVE_AVX2_KERNELS)
         __builtin_cpu_init();
-        if (__builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma"))
+        if (__builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma")) {
             DoCplxFFT2 = PassesInterleavedAvx2;
+            BuildRealOutput = RealOutputAvx2;
+        }
 #endif
     }
 } kernelSelection;

@@ -15,6 +15,7 @@ using TfvecZero1Proc = void (*)(float* data, std::int32_t count);
 using TfvecZero2Proc = void (*)(TfCplx* data, std::int32_t count);
 using TfvecBitRev1Proc = void (*)(float* data, const std::int32_t* table, std::int32_t count);
 using TfvecBitRev2Proc = void (*)(TfCplx* data, const std::int32_t* table, std::int32_t count);
+using TfvecSwapPairs2Proc = void (*)(TfCplx* data, const std::int32_t* pairs, std::int32_t count);
 using TGenSinTable1Proc = void (*)(TfCplx* table, std::int32_t order, std::int32_t count);
 using TGenSinTable2Proc = void (*)(TfCplx* table, std::int32_t order);
 using TDoCplxFFT1Proc = void (*)(float* re, float* im, const TfCplx* sinTable, std::int32_t order);
@@ -30,6 +31,8 @@ extern TfvecZero2Proc fvecZero2;
 // Permutes data by a bit-reverse table in place: data[i] and data[table[i]] change places.
 extern TfvecBitRev1Proc fvecBitRev1;
 extern TfvecBitRev2Proc fvecBitRev2;
+// Exchanges data[pairs[2k]] and data[pairs[2k+1]] for k < count: a permutation's swaps only.
+extern TfvecSwapPairs2Proc fvecSwapPairs2;
 // table[j] = e^(-2*pi*i*j/2^order) for j = 0..count-1.
 extern TGenSinTable1Proc GenSinTable1;
 // The twiddles of DoCplxFFT2 for 2^order values, PassTableSize(order) entries.
@@ -46,6 +49,8 @@ extern TBuildRealOutputProc BuildRealOutput;
 
 // The portable version of DoCplxFFT2, which it holds on processors without a faster one.
 void DoCplxFFT2Portable(TfCplx* data, const TfCplx* passTable, std::int32_t order);
+// The portable version of BuildRealOutput.
+void BuildRealOutputPortable(TfCplx* data, const TfCplx* sinTable2, std::int32_t order);
 
 // Entries that GenSinTable2 writes for 2^order values.
 std::int32_t PassTableSize(std::int32_t order);

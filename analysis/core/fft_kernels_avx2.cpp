@@ -22,4 +22,8 @@ void PassesInterleavedAvx2(TfCplx* data, const TfCplx* passTable, std::int32_t o
     LastPass(z, length, block);
 }
 
+void RealOutputAvx2(TfCplx* data, const TfCplx* sinTable2, std::int32_t order) {
+    RealOutput<V8>(data, sinTable2, order);
+}
+
 } // namespace vk350

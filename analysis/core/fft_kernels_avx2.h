@@ -8,5 +8,6 @@
 namespace vk350 {
 
 void PassesInterleavedAvx2(TfCplx* data, const TfCplx* passTable, std::int32_t order);
+void RealOutputAvx2(TfCplx* data, const TfCplx* sinTable2, std::int32_t order);
 
 } // namespace vk350

@@ -3,6 +3,8 @@
 // internal linkage, so the copies of different sources never mix.
 #pragma once
 
+#include "fft.h"
+
 #include <cstdint>
 #include <cstring>
 
@@ -106,6 +108,81 @@ inline void LastPass(float* z, std::int64_t length, std::int64_t block) {
     } else if (block == 2) {
         for (std::int64_t g = 0; g < 2 * length; g += 4)
             StoreV(z + g, SumDiff(LoadV<V4>(z + g)));
+    }
+}
+
+// (c0, c1, ..., cn) -> (cn, ..., c1, c0) for the complex values of v.
+template <class V> inline V ReversePairs(V v) {
+    if constexpr (sizeof(V) == 16)
+        return __builtin_shufflevector(v, v, 2, 3, 0, 1);
+    else
+        return __builtin_shufflevector(v, v, 6, 7, 4, 5, 2, 3, 0, 1);
+}
+
+// Each complex value's real part twice, and its imaginary part twice.
+template <class V> inline V DupRe(V v) {
+    if constexpr (sizeof(V) == 16)
+        return __builtin_shufflevector(v, v, 0, 0, 2, 2);
+    else
+        return __builtin_shufflevector(v, v, 0, 0, 2, 2, 4, 4, 6, 6);
+}
+
+template <class V> inline V DupIm(V v) {
+    if constexpr (sizeof(V) == 16)
+        return __builtin_shufflevector(v, v, 1, 1, 3, 3);
+    else
+        return __builtin_shufflevector(v, v, 1, 1, 3, 3, 5, 5, 7, 7);
+}
+
+template <class V> inline V Splat(float f) {
+    V v;
+    for (unsigned i = 0; i < sizeof(V) / sizeof(float); ++i)
+        v[i] = f;
+    return v;
+}
+
+// X[k] = E + w^k * O and X[M-k] = conj(E - w^k * O), with E = (Z[k] + conj(Z[M-k]))/2 and
+// O = -i * (Z[k] - conj(Z[M-k]))/2, M = N/2. A register's worth of k at a time from the front,
+// meeting their partners from the back.
+template <class V> inline void RealOutput(TfCplx* data, const TfCplx* sinTable2, std::int32_t order) {
+    constexpr std::int64_t lanes = sizeof(V) / sizeof(float) / 2; // complex values a register
+    const std::int64_t m = (std::int64_t(1) << order) / 2;
+    const float dc = data[0].re + data[0].im;
+    data[0] = {dc, 0.f};
+    if (m < 2)
+        return;
+    data[m / 2].im = -data[m / 2].im;
+    float* z = reinterpret_cast<float*>(data);
+    const float* w = reinterpret_cast<const float*>(sinTable2);
+    const V half = Splat<V>(0.5f);
+    const V conj = AlternateSign<V>(); // (1, -1, ...)
+    const V wiSign = -conj;            // (-1, 1, ...)
+    std::int64_t k = 1;
+    for (; k + lanes - 1 < m / 2; k += lanes) {
+        const V a = LoadV<V>(z + 2 * k);
+        const V back = LoadV<V>(z + 2 * (m - k - (lanes - 1)));
+        const V b = ReversePairs(back) * conj;
+        const V e = (a + b) * half;
+        const V o = SwapReIm((a - b) * half) * conj;
+        const V tw = LoadV<V>(w + 2 * k);
+        const V t = CMul(o, DupRe(tw), DupIm(tw) * wiSign);
+        const V front = e + t;
+        const V mirror = (e - t) * conj;
+        StoreV(z + 2 * k, front);
+        StoreV(z + 2 * (m - k - (lanes - 1)), ReversePairs(mirror));
+    }
+    for (; k < m / 2; ++k) {
+        const TfCplx a = data[k];
+        const TfCplx b = data[m - k];
+        const float er = 0.5f * (a.re + b.re);
+        const float ei = 0.5f * (a.im - b.im);
+        const float or_ = 0.5f * (a.im + b.im);
+        const float oi = -0.5f * (a.re - b.re);
+        const TfCplx tw = sinTable2[k];
+        const float tr = tw.re * or_ - tw.im * oi;
+        const float ti = tw.re * oi + tw.im * or_;
+        data[k] = {er + tr, ei + ti};
+        data[m - k] = {er - tr, -(ei - ti)};
     }
 }
 

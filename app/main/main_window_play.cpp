@@ -168,8 +168,9 @@ void TForm1::PlaySlotNow(int slot) {
     wave.FreeWave();
     const QString raw = WorkFile(QStringLiteral("convertspl.raw"));
     const std::string name = QFile::encodeName(raw).toStdString();
-    if (!safeWriteBytes(name, bytes))
+    if (!scratchWriteBytes(name, bytes))
         throw EMMWaveError("Unable to write the work file " + name);
+    wave.SetWorkFiles(true);
     wave.ImportFromRaw(name, 8, 1, ChosenRate());
     EnablePlayback();
     StartPlaying();

@@ -9,6 +9,7 @@
 #include "file_names.h"
 #include "options_window.h"
 #include "pcm_support.h"
+#include "safe_file.h"
 #include "sample_edit.h"
 #include "wave_error.h"
 #include "wave_file_io.h"
@@ -157,6 +158,7 @@ bool TForm1::ConvertWaveFile(const QString& source, const QString& workFile) {
         } else {
             pcmBuildWaveHeader(&format, 8, 1, kDefaultRate);
         }
+        wave.SetWorkFiles(true);
         wave.ConvertFile(Encoded(destination), &format, conversion);
         int64_t whole = 0;
         const std::vector<uint8_t> bytes = ReadDataChunk(Encoded(destination), sqSampleEdit1->Max(), whole);
@@ -199,8 +201,9 @@ void TForm1::RefreshPlaybackWave() {
     if (sqSampleEdit1->GetSampleLen() <= 0)
         return;
     const QString raw = WorkFile(QStringLiteral("convertspl.raw"));
-    if (!sqSampleEdit1->SaveToFile(Encoded(raw)))
+    if (!scratchWriteBytes(Encoded(raw), {sqSampleEdit1->GetData(), size_t(sqSampleEdit1->GetSampleLen())}))
         throw EMMWaveError("Unable to write the work file " + Encoded(raw));
+    wave.SetWorkFiles(true);
     wave.ImportFromRaw(Encoded(raw), 8, 1, ChosenRate());
 }
 

@@ -115,6 +115,10 @@ public:
     // from start to end over both.
     void ConvertFile(const std::string& name, const tWAVEFORMATEX* format,
                      const ConversionOptions& options = {});
+    // The files ImportFromRaw and ConvertFile write are the program's work files, made again
+    // whenever needed: they are written without a sync. SaveToFile and CreateFile always sync.
+    bool WorkFiles() const { return workFiles_; }
+    void SetWorkFiles(bool value) { workFiles_ = value; }
     // Converts as ConvertFile does, with its progress and errors, into memory: the audio bytes
     // of the converted wave.
     std::vector<uint8_t> ConvertToBytes(const tWAVEFORMATEX* format, const ConversionOptions& options = {});
@@ -150,6 +154,7 @@ private:
     size_t region_ = 0;       // region being read
     uint32_t regionLeft_ = 0; // bytes left in it
     bool open_ = false;
+    bool workFiles_ = false;
     std::unique_ptr<SafeFile> created_; // the file CreateFile writes, until it is closed
 };
 

@@ -29,7 +29,9 @@ struct Cancelled {}; // ends it with its "aborted" message
 // with its block closed, unless committed.
 class TempTarget {
 public:
-    explicit TempTarget(const std::string& target) : target_(target) {}
+    explicit TempTarget(const std::string& target, bool scratch = false) : target_(target) {
+        file_.setScratch(scratch);
+    }
     ~TempTarget() {
         if (block)
             wioWaveClose(block.get());
@@ -139,7 +141,7 @@ void TMMWave::ImportFromRaw(const std::string& name, uint16_t bitsPerSample, uin
             if (!in || ec || size == 0 || size > UINT32_MAX)
                 throw Failed{};
             target = fs::path(raw).replace_extension(".WAV").string();
-            TempTarget out(target);
+            TempTarget out(target, workFiles_);
             out.create(format, ioBufferSize_);
             const uint32_t blockSize = format.nAvgBytesPerSec / format.nBlockAlign * format.nBlockAlign;
             std::vector<uint8_t> buffer(blockSize);
@@ -286,7 +288,7 @@ void TMMWave::ConvertFile(const std::string& name, const tWAVEFORMATEX* format,
         [&] {
             SetPosition(0);
             OpenFile();
-            TempTarget out(fullName(name));
+            TempTarget out(fullName(name), workFiles_);
             out.create(*format, ioBufferSize_);
             wioCopyFileInfo(out.block.get(), cb_.get());
             ConvertBlocks(*format, options, [&](const uint8_t* data, uint32_t bytes) {

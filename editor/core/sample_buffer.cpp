@@ -11,8 +11,8 @@ namespace vk350 {
 
 namespace {
 
-std::unique_ptr<std::uint8_t[]> ZeroedBuffer() {
-    return std::unique_ptr<std::uint8_t[]>(new std::uint8_t[SampleBuffer::Capacity]());
+ZeroedBytes ZeroedBuffer() {
+    return allocateZeroed(SampleBuffer::Capacity);
 }
 
 // Rounds toward minus infinity (d > 0): a column count that ends a selection before a limit must

@@ -7,6 +7,8 @@
 #include <memory>
 #include <string>
 
+#include "zeroed_bytes.h"
+
 namespace vk350 {
 
 // One 8-bit sample being edited, with its clipboard and undo copy.
@@ -16,7 +18,7 @@ namespace vk350 {
 // locator and the selection are kept in view columns: column c stands for sample index
 // ViewOrigin + c * Zoom.
 //
-// All three buffers are allocated once, at full capacity, and zero-filled; no operation
+// All three buffers are allocated once, at full capacity, and start as zeros; no operation
 // allocates afterwards. No operation reads or writes outside the buffers, whatever the
 // properties hold. Window thread only.
 class SampleBuffer {
@@ -134,9 +136,9 @@ private:
     // Undo (back) or redo one step of the history.
     bool Step(bool back);
 
-    std::unique_ptr<std::uint8_t[]> data_;
-    std::unique_ptr<std::uint8_t[]> clipboard_;
-    std::unique_ptr<std::uint8_t[]> undo_;
+    ZeroedBytes data_;
+    ZeroedBytes clipboard_;
+    ZeroedBytes undo_;
     EditHistory history_{Capacity};
     std::int32_t max_ = Capacity;
     std::int32_t sampleLen_ = 0;

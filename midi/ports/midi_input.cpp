@@ -5,7 +5,7 @@
 namespace vk350 {
 
 TsqMidiIn::TsqMidiIn(MidiDriver& driver)
-    : driver_(driver), memory_(new uint8_t[static_cast<size_t>(kBufferCount) * kBufferSize]()) {
+    : driver_(driver), memory_(allocateZeroed(static_cast<size_t>(kBufferCount) * kBufferSize)) {
     numDevs_ = std::clamp(driver_.inputCount(), 0, kMaxDevs);
     for (int i = 0; i < numDevs_; ++i)
         productNames_.push_back(driver_.inputName(i));

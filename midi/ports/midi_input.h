@@ -4,6 +4,7 @@
 #pragma once
 
 #include "midi_driver.h"
+#include "zeroed_bytes.h"
 
 #include <array>
 #include <atomic>
@@ -83,7 +84,7 @@ private:
     std::atomic<bool> useSysEx_{true};
     std::vector<std::string> productNames_;
 
-    std::unique_ptr<uint8_t[]> memory_; // the eight receive buffers, end to end
+    ZeroedBytes memory_; // the eight receive buffers, end to end
     std::array<MidiBuffer, kBufferCount> headers_;
 
     int openResult_ = 0;

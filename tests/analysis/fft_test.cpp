@@ -49,13 +49,20 @@ class BothKernels : public ::testing::TestWithParam<bool> {
 protected:
     void SetUp() override {
         saved_ = DoCplxFFT2;
-        if (GetParam())
+        savedOutput_ = BuildRealOutput;
+        if (GetParam()) {
             DoCplxFFT2 = DoCplxFFT2Portable;
+            BuildRealOutput = BuildRealOutputPortable;
+        }
     }
-    void TearDown() override { DoCplxFFT2 = saved_; }
+    void TearDown() override {
+        DoCplxFFT2 = saved_;
+        BuildRealOutput = savedOutput_;
+    }
 
 private:
     TDoCplxFFT2Proc saved_ = nullptr;
+    TBuildRealOutputProc savedOutput_ = nullptr;
 };
 
 INSTANTIATE_TEST_SUITE_P(Kernels, BothKernels, ::testing::Values(false, true),

@@ -139,42 +139,48 @@ TEST_F(SafeFileTest, EverySaveLeavesTheFolderAsAUserExpects) {
          Writer::Completes, nullptr},
         {"a missing folder is refused", [](const fs::path&) {}, "none/a.bin", Writer::Completes, nullptr},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        fs::remove_all(dir);
-        fs::create_directory(dir);
-        c.setup(dir);
-        const Snapshot before = snapshot(dir);
-        const std::string path = (dir / c.save).string();
-        std::string error;
-        bool ok = false;
-        auto write = [&](int fd) {
-            const std::size_t half = c.writer == Writer::Completes ? kNew.size() : 2;
-            if (!vk350::writeAllBytes(fd, kNew.data(), half))
-                return false;
-            if (c.writer == Writer::Throws)
-                throw std::runtime_error("halfway");
-            return c.writer == Writer::Completes;
-        };
-        if (c.writer == Writer::Throws)
-            EXPECT_THROW(vk350::safeWrite(path, write, &error), std::runtime_error);
-        else
-            ok = vk350::safeWrite(path, write, &error);
+    // A work file skips the syncs and keeps every other rule.
+    for (const bool scratch : {false, true})
+        for (const Case& c : cases) {
+            if (scratch && c.writer != Writer::Completes)
+                continue;
+            SCOPED_TRACE(std::string(c.name) + (scratch ? " (scratch)" : ""));
+            fs::remove_all(dir);
+            fs::create_directory(dir);
+            c.setup(dir);
+            const Snapshot before = snapshot(dir);
+            const std::string path = (dir / c.save).string();
+            std::string error;
+            bool ok = false;
+            auto write = [&](int fd) {
+                const std::size_t half = c.writer == Writer::Completes ? kNew.size() : 2;
+                if (!vk350::writeAllBytes(fd, kNew.data(), half))
+                    return false;
+                if (c.writer == Writer::Throws)
+                    throw std::runtime_error("halfway");
+                return c.writer == Writer::Completes;
+            };
+            if (scratch)
+                ok = vk350::scratchWriteBytes(path, kNew, &error);
+            else if (c.writer == Writer::Throws)
+                EXPECT_THROW(vk350::safeWrite(path, write, &error), std::runtime_error);
+            else
+                ok = vk350::safeWrite(path, write, &error);
 
-        Snapshot expected = before;
-        if (c.written) {
-            EXPECT_TRUE(ok) << error;
-            Entry& e = expected[c.written];
-            e.mode = before.count(c.written) ? before.at(c.written).mode : 0644;
-            e.bytes = kNew;
-        } else {
-            EXPECT_FALSE(ok);
-            if (c.writer == Writer::Completes) {
-                EXPECT_EQ(error.rfind(path + ": ", 0), 0u) << error;
+            Snapshot expected = before;
+            if (c.written) {
+                EXPECT_TRUE(ok) << error;
+                Entry& e = expected[c.written];
+                e.mode = before.count(c.written) ? before.at(c.written).mode : 0644;
+                e.bytes = kNew;
+            } else {
+                EXPECT_FALSE(ok);
+                if (c.writer == Writer::Completes) {
+                    EXPECT_EQ(error.rfind(path + ": ", 0), 0u) << error;
+                }
             }
+            EXPECT_EQ(snapshot(dir), expected);
         }
-        EXPECT_EQ(snapshot(dir), expected);
-    }
 }
 
 // The wave writer reopens the temporary file by name: the bytes it writes are what replaces the

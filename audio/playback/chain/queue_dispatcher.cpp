@@ -82,8 +82,9 @@ bool QueueDispatcher::runUntil(const std::function<bool()>& done, int64_t timeou
         std::unique_lock lock(mutex_);
         if (!queue_.empty())
             continue;
-        // Wake for a new task, for the next timed one, or to look at done() again.
-        int64_t wait = 10000;
+        // Wake for a new task, for the next timed one, or to look at done() again (a flag that
+        // another thread sets is seen within 100 ms).
+        int64_t wait = 100000;
         if (!timed_.empty())
             wait = std::clamp<int64_t>(timed_.begin()->first - clock_.now(), 0, wait);
         const auto until = std::min(deadline, now + std::chrono::microseconds(wait));

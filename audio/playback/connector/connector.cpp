@@ -379,9 +379,17 @@ void TMMConnector::ProcessData() {
         if (buffer_.empty())
             return;
         const int64_t elapsed = clock_.now() - arrival_;
-        for (size_t g = 0; g < kGroups; ++g)
-            if (groups_[g].fresh && HasDisplays(g))
+        // At the display's pace a pass hands out every block due by now, each in turn.
+        const bool catchUp = synchronize_ && hub_.pump() && hub_.pump()->paced();
+        for (size_t g = 0; g < kGroups; ++g) {
+            if (!groups_[g].fresh || !HasDisplays(g))
+                continue;
+            uint32_t drawn;
+            do {
+                drawn = groups_[g].count;
                 ProcessGroup(g, elapsed);
+            } while (catchUp && groups_[g].fresh && groups_[g].count != drawn);
+        }
     }
     if (OnTrigger)
         OnTrigger(*this);

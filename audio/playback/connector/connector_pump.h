@@ -6,6 +6,8 @@
 // tool's and the tests' is a QueuePump.
 #pragma once
 
+#include <algorithm>
+#include <cstdint>
 #include <exception>
 #include <functional>
 
@@ -24,9 +26,20 @@ public:
     // Window thread: true while the application shuts down; passes end then.
     virtual bool terminating() const { return false; }
 
+    // Window thread: the pause between two passes; 1000 by default. A longer pause (the display's
+    // pace) lets each pass hand out every block that fell due since the last, in order, so the
+    // displays are given the same blocks with fewer wake-ups.
+    int64_t pauseMicros() const { return pauseMicros_; }
+    void setPauseMicros(int64_t micros) { pauseMicros_ = std::max<int64_t>(micros, 1000); }
+    bool paced() const { return pauseMicros_ > 1000; }
+    static constexpr int64_t kDisplayPaceMicros = 16667; // a 60 Hz display
+
     // Set and called on the window thread: receives what escapes a pass. The passes then end
     // until a connector starts again. Without it the failure goes to the pump's fallback.
     std::function<void(std::exception_ptr)> OnException;
+
+private:
+    int64_t pauseMicros_ = 1000;
 };
 
 } // namespace vk350

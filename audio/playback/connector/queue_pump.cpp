@@ -36,7 +36,7 @@ void QueuePump::run() {
     }
     active_ = again;
     if (again)
-        dispatcher_.postAfter(kPauseMicros, [this, alive = std::weak_ptr<int>(life_)] {
+        dispatcher_.postAfter(pauseMicros(), [this, alive = std::weak_ptr<int>(life_)] {
             if (alive.lock())
                 run();
         });

@@ -18,7 +18,6 @@ namespace {
 // a done notice; done notices follow the sound, not the writes.
 constexpr unsigned kBufferMicros = 100000;
 constexpr unsigned kPeriodMicros = 25000;
-constexpr int kPlayOutPollMs = 5;
 
 void quietAlsa(const char*, int, const char*, int, const char*, ...) {}
 
@@ -47,8 +46,12 @@ std::string firstLine(const char* text) {
     return end ? std::string(text, end) : std::string(text);
 }
 
+// How firmly the ring's timing is asked for; each step down leaves more to the device.
+enum class Timing { periodAndBuffer, periodOnly, deviceChoice };
+
 // Fills hw with format on pcm; a code other than kWaveOk says why not.
-int applyFormat(snd_pcm_t* pcm, snd_pcm_hw_params_t* hw, const tWAVEFORMATEX& f, bool testOnly) {
+int applyFormat(snd_pcm_t* pcm, snd_pcm_hw_params_t* hw, const tWAVEFORMATEX& f, bool testOnly,
+                Timing timing = Timing::periodAndBuffer) {
     const snd_pcm_format_t format = alsaFormat(f);
     if (format == SND_PCM_FORMAT_UNKNOWN)
         return kWaveBadFormat;
@@ -62,24 +65,52 @@ int applyFormat(snd_pcm_t* pcm, snd_pcm_hw_params_t* hw, const tWAVEFORMATEX& f,
         return snd_pcm_hw_params_test_rate(pcm, hw, f.nSamplesPerSec, 0) < 0 ? kWaveBadFormat : kWaveOk;
     if (snd_pcm_hw_params_set_rate(pcm, hw, f.nSamplesPerSec, 0) < 0)
         return kWaveBadFormat;
-    unsigned buffer = kBufferMicros;
-    unsigned period = kPeriodMicros;
-    snd_pcm_hw_params_set_buffer_time_near(pcm, hw, &buffer, nullptr);
-    snd_pcm_hw_params_set_period_time_near(pcm, hw, &period, nullptr);
+    // The period first: plugins that tie the period to a server's cycle (JACK's) refuse a
+    // buffer time asked before it, and then no period fits what was left. A refused request
+    // leaves hw as it was.
+    if (timing != Timing::deviceChoice) {
+        unsigned period = kPeriodMicros;
+        snd_pcm_hw_params_set_period_time_near(pcm, hw, &period, nullptr);
+    }
+    if (timing == Timing::periodAndBuffer) {
+        unsigned buffer = kBufferMicros;
+        snd_pcm_hw_params_set_buffer_time_near(pcm, hw, &buffer, nullptr);
+    }
     return kWaveOk;
+}
+
+// Applies format and installs it, asking less of the timing on each refusal.
+int installFormat(snd_pcm_t* pcm, snd_pcm_hw_params_t* hw, const tWAVEFORMATEX& f) {
+    int r = kWaveBadFormat;
+    for (Timing t : {Timing::periodAndBuffer, Timing::periodOnly, Timing::deviceChoice}) {
+        r = applyFormat(pcm, hw, f, false, t);
+        if (r != kWaveOk)
+            return r; // the format itself is refused; no timing changes that
+        const int err = snd_pcm_hw_params(pcm, hw);
+        if (err == 0)
+            return kWaveOk;
+        r = err == -EINVAL ? kWaveBadFormat : AlsaWaveDevice::resultFromError(err);
+        if (err != -EINVAL)
+            return r;
+    }
+    return r;
 }
 
 class AlsaWaveOutput : public WaveOutput {
 public:
-    AlsaWaveOutput(snd_pcm_t* pcm, int wakeFd, uint32_t frameBytes, bool canPause, WaveDeviceEvents events)
-        : pcm_(pcm), wakeFd_(wakeFd), frameBytes_(std::max<uint32_t>(frameBytes, 1)), canPause_(canPause),
-          events_(std::move(events)) {
+    AlsaWaveOutput(snd_pcm_t* pcm, int wakeFd, uint32_t frameBytes, uint32_t rate, uint32_t periodFrames,
+                   bool canPause, WaveDeviceEvents events)
+        : pcm_(pcm), wakeFd_(wakeFd), frameBytes_(std::max<uint32_t>(frameBytes, 1)),
+          rate_(std::max<uint32_t>(rate, 1)),
+          periodMs_(int(std::clamp<uint64_t>(uint64_t(periodFrames) * 1000 / rate_, 1, 100))),
+          canPause_(canPause), events_(std::move(events)) {
         thread_ = std::thread([this] { run(); });
     }
 
     ~AlsaWaveOutput() override { close(); }
 
     int write(TMMWaveHdr* header) override {
+        bool idle = false;
         {
             std::lock_guard lock(mutex_);
             if (!pcm_)
@@ -89,9 +120,13 @@ public:
             if (!header || !header->lpData)
                 return kWaveInvalidParam;
             header->dwFlags = (header->dwFlags & ~WHDR_DONE) | WHDR_INQUEUE;
+            // With buffers already waiting the thread waits for room in the ring and writes
+            // this one after them; only a thread with nothing to write needs waking.
+            idle = pending_.empty();
             pending_.push_back(header);
         }
-        wake();
+        if (idle)
+            wake();
         return kWaveOk;
     }
 
@@ -268,12 +303,13 @@ private:
         if (count > 0)
             snd_pcm_poll_descriptors(pcm_, fds.data() + 1, unsigned(count));
         fds[0] = {wakeFd_, POLLIN, 0};
+        uint64_t lastPlayed = UINT64_MAX;
         for (;;) {
             std::vector<TMMWaveHdr*> done;
             bool failedNow = false;
             int code = 0;
             bool writing = false;
-            bool playing = false;
+            int timeout = -1;
             {
                 std::lock_guard deliver(deliverMutex_);
                 {
@@ -295,15 +331,25 @@ private:
                         takeAll(done);
                     }
                     writing = !pending_.empty() && !paused_ && !failed_;
-                    playing = !inFlight_.empty() && !failed_;
+                    // Awake again when the oldest buffer written has been heard; a paused
+                    // device that really pauses hears nothing meanwhile.
+                    if (!inFlight_.empty() && !failed_ && !(paused_ && canPause_)) {
+                        const uint64_t left = inFlight_.front().end - played;
+                        timeout = int(std::min<uint64_t>(left * 1000 / rate_ + 1, 1000));
+                        // A plugin that tells its delay a server cycle at a time shows no
+                        // progress in between: then wait a period rather than poll for it.
+                        if (played == lastPlayed)
+                            timeout = std::max(timeout, periodMs_);
+                    }
+                    lastPlayed = played;
                 }
                 if (failedNow && events_.onError)
                     events_.onError(code);
                 deliverDone(done);
             }
-            // Wait for room in the ring, for the next buffer to finish, or for a command.
+            // Wait for room in the ring (a period's worth), for the next buffer to be heard, or
+            // for a command.
             const nfds_t n = writing ? fds.size() : 1;
-            const int timeout = writing || playing ? kPlayOutPollMs : -1;
             if (::poll(fds.data(), n, timeout) < 0 && errno != EINTR)
                 return;
             if (writing && count > 0) {
@@ -324,6 +370,8 @@ private:
     snd_pcm_t* pcm_;
     const int wakeFd_;
     const uint32_t frameBytes_;
+    const uint32_t rate_;
+    const int periodMs_;
     const bool canPause_;
     WaveDeviceEvents events_;
     std::thread thread_;
@@ -473,19 +521,23 @@ int AlsaWaveDevice::open(int device, const tWAVEFORMATEX& format, WaveDeviceEven
     snd_pcm_sw_params_t* sw = nullptr;
     snd_pcm_hw_params_malloc(&hw);
     snd_pcm_sw_params_malloc(&sw);
-    int r = hw && sw ? applyFormat(pcm, hw, format, false) : kWaveNoMemory;
-    if (r == kWaveOk && (err = snd_pcm_hw_params(pcm, hw)) < 0)
-        r = err == -EINVAL ? kWaveBadFormat : resultFromError(err);
+    int r = hw && sw ? installFormat(pcm, hw, format) : kWaveNoMemory;
     bool canPause = false;
+    snd_pcm_uframes_t period = 0;
     if (r == kWaveOk) {
         canPause = snd_pcm_hw_params_can_pause(hw) != 0;
-        snd_pcm_uframes_t period = 0;
+        snd_pcm_uframes_t ring = 0;
         snd_pcm_hw_params_get_period_size(hw, &period, nullptr);
+        snd_pcm_hw_params_get_buffer_size(hw, &ring);
         // Start with the first frame written: a short sample must play even when it fills
         // less than the ring.
         snd_pcm_sw_params_current(pcm, sw);
         snd_pcm_sw_params_set_start_threshold(pcm, sw, 1);
-        snd_pcm_sw_params_set_avail_min(pcm, sw, std::max<snd_pcm_uframes_t>(period, 1));
+        // Woken to write when half the ring is free (whole periods): the other half still plays
+        // meanwhile, and a ring of many short periods does not wake us on each.
+        const snd_pcm_uframes_t half =
+            period ? std::max<snd_pcm_uframes_t>(ring / 2 / period, 1) * period : 1;
+        snd_pcm_sw_params_set_avail_min(pcm, sw, std::max<snd_pcm_uframes_t>(half, 1));
         if ((err = snd_pcm_sw_params(pcm, sw)) < 0)
             r = resultFromError(err);
     }
@@ -499,7 +551,8 @@ int AlsaWaveDevice::open(int device, const tWAVEFORMATEX& format, WaveDeviceEven
         return r;
     }
     auto onOpen = events.onOpen;
-    output = std::make_unique<AlsaWaveOutput>(pcm, wakeFd, format.nBlockAlign, canPause, std::move(events));
+    output = std::make_unique<AlsaWaveOutput>(pcm, wakeFd, format.nBlockAlign, format.nSamplesPerSec,
+                                              uint32_t(period), canPause, std::move(events));
     if (onOpen)
         onOpen();
     return kWaveOk;

@@ -36,6 +36,7 @@ public:
             last_ = device_.clock_.now(); // a starved device starts again now
         header->dwFlags = (header->dwFlags & ~WHDR_DONE) | WHDR_INQUEUE;
         queue_.push_back(header);
+        device_.nudge();
         return kWaveOk;
     }
 
@@ -51,6 +52,7 @@ public:
         if (!running_)
             last_ = device_.clock_.now();
         running_ = true;
+        device_.nudge();
         return closed_ ? kWaveInvalidHandle : kWaveOk;
     }
 
@@ -70,7 +72,21 @@ public:
 
     int position(uint32_t& frames) override {
         std::lock_guard lock(mutex_);
-        frames = uint32_t((played_ / std::max<uint32_t>(frameBytes_, 1)) % modulus_);
+        // Between two ticks the sound goes on: what the clock says has been heard by now, as far
+        // as the queue holds it.
+        uint64_t heard = played_;
+        if (running_ && !closed_ && !failed_ && !queue_.empty()) {
+            uint64_t queued = 0;
+            for (const TMMWaveHdr* h : queue_)
+                queued += std::min(h->dwBufferLength, h->dwCapacity);
+            queued -= offset_;
+            const uint64_t since =
+                (remainder_ + uint64_t(std::max<int64_t>(device_.clock_.now() - last_, 0)) * bytesPerSec_) /
+                1000000;
+            const uint32_t frame = std::max<uint32_t>(frameBytes_, 1);
+            heard += std::min(since, queued) / frame * frame;
+        }
+        frames = uint32_t((heard / std::max<uint32_t>(frameBytes_, 1)) % modulus_);
         return closed_ ? kWaveInvalidHandle : kWaveOk;
     }
 
@@ -92,16 +108,18 @@ public:
             close();
     }
 
-    // Plays what the clock says is due. The ticking thread.
-    void advance() {
+    // Plays what the clock says is due. The ticking thread. Returns the microseconds until the
+    // buffer now playing ends, or -1 with none playing.
+    int64_t advance() {
         std::lock_guard deliver(deliverMutex_);
         std::vector<TMMWaveHdr*> done;
+        int64_t next = -1;
         {
             std::lock_guard lock(mutex_);
             const int64_t now = device_.clock_.now();
             if (closed_ || failed_ || !running_) {
                 last_ = now;
-                return;
+                return -1;
             }
             // Bytes due: the elapsed time at the byte rate, kept exact across ticks.
             remainder_ += uint64_t(std::max<int64_t>(now - last_, 0)) * bytesPerSec_;
@@ -124,10 +142,17 @@ public:
                     done.push_back(h);
                 }
             }
-            if (queue_.empty())
+            if (queue_.empty()) {
                 remainder_ = 0; // nothing to play: the time is lost, as on a real device
+            } else if (bytesPerSec_ > 0) {
+                const TMMWaveHdr* h = queue_.front();
+                const uint64_t left = std::min(h->dwBufferLength, h->dwCapacity) - offset_;
+                const uint64_t owed = left * 1000000;
+                next = int64_t((owed > remainder_ ? owed - remainder_ : 0) / bytesPerSec_ + 1);
+            }
         }
         deliverDone(done);
+        return next;
     }
 
     // The device vanished. The unplugging thread.
@@ -181,14 +206,18 @@ private:
 VirtualWaveDevice::VirtualWaveDevice() : clock_(steadyMicroClock()), realTime_(true), accept_(defaultAccept) {
     thread_ = std::thread([this] {
         std::unique_lock lock(mutex_);
+        int64_t next = -1;
         while (!quit_) {
-            // Idle until an output opens; then a tick every millisecond.
-            wake_.wait(lock, [this] { return quit_ || !outputs_.empty(); });
-            wake_.wait_for(lock, std::chrono::milliseconds(1));
+            // Asleep until the buffer playing ends, or until a buffer or a restart comes.
+            if (next < 0)
+                wake_.wait(lock, [this] { return quit_ || nudged_; });
+            else
+                wake_.wait_for(lock, std::chrono::microseconds(next), [this] { return quit_ || nudged_; });
+            nudged_ = false;
             if (quit_)
                 break;
             lock.unlock();
-            tickAll();
+            next = tickAll();
             lock.lock();
         }
     });
@@ -287,7 +316,7 @@ void VirtualWaveDevice::tick() {
         tickAll();
 }
 
-void VirtualWaveDevice::tickAll() {
+int64_t VirtualWaveDevice::tickAll() {
     // An output leaves the list (and may be destroyed) only after waiting for this walk.
     std::lock_guard walking(tickMutex_);
     std::vector<VirtualWaveOutput*> outputs;
@@ -295,8 +324,23 @@ void VirtualWaveDevice::tickAll() {
         std::lock_guard lock(mutex_);
         outputs = outputs_;
     }
-    for (VirtualWaveOutput* o : outputs)
-        o->advance();
+    int64_t next = -1;
+    for (VirtualWaveOutput* o : outputs) {
+        const int64_t n = o->advance();
+        if (n >= 0 && (next < 0 || n < next))
+            next = n;
+    }
+    return next;
+}
+
+void VirtualWaveDevice::nudge() {
+    if (!realTime_)
+        return;
+    {
+        std::lock_guard lock(mutex_);
+        nudged_ = true;
+    }
+    wake_.notify_all();
 }
 
 void VirtualWaveDevice::removeOutput(VirtualWaveOutput* output) {

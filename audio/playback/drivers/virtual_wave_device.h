@@ -1,6 +1,7 @@
 // A wave output without hardware: it plays queued buffers at the format's real rate by a clock
 // and, when asked, keeps every byte it played. Built with no clock it plays in real time on a
-// thread of its own (the tool on a machine without a sound card); built over a clock it plays
+// thread of its own (the tool on a machine without a sound card), which sleeps until the buffer
+// playing ends or a buffer comes; built over a clock it plays
 // only when tick() is called, so tests move time by hand and never sleep.
 #pragma once
 
@@ -58,7 +59,8 @@ public:
 
 private:
     friend class VirtualWaveOutput;
-    void tickAll();
+    int64_t tickAll(); // microseconds until the next buffer ends, -1 for none
+    void nudge();      // the real-time thread looks again: a buffer or a restart came
     void removeOutput(VirtualWaveOutput* output);
     void record(const uint8_t* data, uint32_t bytes, int64_t now);
 
@@ -78,6 +80,7 @@ private:
     std::thread thread_; // real time only
     std::condition_variable wake_;
     bool quit_ = false;
+    bool nudged_ = false;
 };
 
 } // namespace vk350

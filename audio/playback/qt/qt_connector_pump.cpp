@@ -44,7 +44,7 @@ void QtConnectorPump::run() {
     active_ = again;
     if (again) {
         ++scheduled_;
-        QTimer::singleShot(1, Qt::PreciseTimer, context_.get(), [this] { run(); });
+        QTimer::singleShot(int(pauseMicros() / 1000), Qt::PreciseTimer, context_.get(), [this] { run(); });
     }
     if (failure)
         QtDispatcher::runGuarded([&] { std::rethrow_exception(failure); }, OnException);

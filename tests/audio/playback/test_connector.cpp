@@ -461,3 +461,58 @@ TEST_F(Connector, OscilloscopesTriggerOnAFlankAndScrollByTheirOwnStep) {
         connector_.RemoveDisplay(&scope);
     }
 }
+
+// At the display's pace a pass comes every 16.7 ms, longer than a block lasts: each pass hands
+// out every block that fell due since the last, in order, never one early, so the displays see
+// what they see at a millisecond's pace.
+TEST_F(Connector, AtTheDisplaysPaceEveryBlockIsHandedOutInTurnWhenDue) {
+    struct Stamped : RecordingDisplay {
+        Stamped(uint32_t n, const ManualMicroClock& c) : RecordingDisplay(n), clock(c) {}
+        void RefreshPCMData(const uint8_t* d) override {
+            at.push_back(clock.now());
+            RecordingDisplay::RefreshPCMData(d);
+        }
+        const ManualMicroClock& clock;
+        std::vector<int64_t> at;
+    };
+    const Bytes data = rampBytes(2048);
+    struct Case {
+        int64_t pace;
+        uint32_t block;
+        bool accelerate; // a spectrogram's quarter steps
+        size_t blocks;
+    };
+    for (const Case& c : {Case{1000, 256, false, 8}, Case{16667, 256, false, 8}, Case{16667, 512, true, 13},
+                          Case{16667, 100, false, 20}}) {
+        SCOPED_TRACE(::testing::Message() << c.pace << " us, " << c.block << "-byte blocks");
+        Stamped shown(c.block, clock_);
+        shown.accelerate = c.accelerate;
+        if (c.accelerate)
+            connector_.SetSpectrogram1(&shown);
+        else
+            connector_.SetLevel1(&shown);
+        pump_.setPauseMicros(c.pace);
+        int triggers = 0;
+        connector_.OnTrigger = [&](TMMConnector&) { ++triggers; };
+        start();
+        const int64_t arrival = clock_.now();
+        connector_.NewBuffer(data.data(), 2048);
+        while (clock_.now() - arrival < 150000) {
+            clock_.advance(c.pace);
+            dispatcher_.runPending();
+        }
+        ASSERT_EQ(shown.blocks.size(), c.blocks);
+        const uint32_t step = c.accelerate ? c.block / 4 : c.block;
+        for (size_t i = 0; i < shown.blocks.size(); ++i) {
+            const uint32_t start = uint32_t(i) * step;
+            EXPECT_EQ(shown.blocks[i], Bytes(data.begin() + start, data.begin() + start + c.block)) << i;
+            const int64_t due = int64_t(uint64_t(start) * 1000000 / 22050);
+            EXPECT_GE(shown.at[i] - arrival, due) << i;
+            EXPECT_LE(shown.at[i] - arrival, due + c.pace) << i;
+        }
+        EXPECT_NEAR(triggers, 150000 / c.pace, 2);
+        stop();
+        connector_.OnTrigger = nullptr;
+        connector_.RemoveDisplay(&shown);
+    }
+}
