@@ -479,8 +479,8 @@ TEST_F(MMWaveTest, RefusedAndFailedConversionsTouchNothing) {
     expectWaveError([&] { w.ConvertFile(path("target.wav"), &editor); }, "Conversion aborted");
     EXPECT_EQ(calls, 2);
     EXPECT_EQ(readFile("target.wav"), (Bytes{'o', 'l', 'd'}));
-    std::vector<std::string> expected = {"24bit.wav", "3ch.wav",  "adpcm.wav", "fast.wav",
-                                         "ok.wav",    "slow.wav", "target.wav"};
+    std::vector<std::string> expected = {"12bit.wav", "24bit-slow.wav", "adpcm.wav", "alaw.wav",
+                                         "fast.wav",  "ok.wav",         "slow.wav",  "target.wav"};
     EXPECT_EQ(listing(), expected);
 
     // The same source converts once nothing cancels, and a 4000 Hz source is accepted.
