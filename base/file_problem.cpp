@@ -18,6 +18,8 @@ fs::path folderOf(const std::string& path) {
 std::string missingFolder(const std::string& path) {
     std::error_code ec;
     const fs::path folder = folderOf(path);
+    if (fs::exists(folder, ec) && !fs::is_directory(folder, ec))
+        return folder.string() + " is a file, not a folder";
     if (!fs::is_directory(folder, ec))
         return "The folder " + folder.string() + " does not exist";
     return {};

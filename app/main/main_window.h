@@ -315,6 +315,7 @@ private:
     bool SaveRawFile(const QString& name);
     bool HasSampleToSave();
     void ShowError(const QString& title, const QString& text);
+    void ShowSaveError(const QString& name);
     void EnablePlayback();
 
     // The WAV road and the work files (main_window_wave.cpp).

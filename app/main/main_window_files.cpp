@@ -4,12 +4,15 @@
 
 #include "dialogs.h"
 #include "file_names.h"
+#include "file_reasons.h"
 #include "sample_edit.h"
 
 #include <QAction>
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
+
+#include <algorithm>
 
 namespace vk350 {
 
@@ -52,7 +55,8 @@ bool TForm1::LoadSample(const QString& path) {
         // The work file must not land on the file being read.
         RememberUserFile(path);
         if (!sqSampleEdit1->LoadFromFile(QFile::encodeName(path).toStdString(), true, 0)) {
-            ShowError(QStringLiteral("File Error"), QStringLiteral("Read File Error - Nothing Loaded"));
+            ShowError(QStringLiteral("File Error"),
+                      WithReason(QStringLiteral("Read File Error - Nothing Loaded"), ReadReasonLine(path)));
             return false;
         }
         // The sample stands loaded even if its playable copy cannot be made; that is reported.
@@ -78,21 +82,27 @@ void TForm1::SaveRawBin() {
     request.filter = QString::fromUtf8(kSaveFilter);
     request.filterIndex = SaveFilterIndex;
     request.fileName = Label12->text();
-    const FileDialogAnswer answer = dialogs_.SaveFile(this, request);
-    if (!answer.accepted)
-        return;
+    // A failed save asks again in the same folder with the same name, so that another place is
+    // one step away.
+    FileDialogAnswer answer;
     QString name;
-    bool saved;
-    if (answer.filterIndex == kWaveFilterIndex) {
-        name = ForceExtension(answer.fileName, QStringLiteral(".wav"));
-        saved = SaveWaveFile(name);
-    } else {
-        name = ForceExtension(answer.fileName, QStringLiteral(".bin"));
-        saved = SaveRawFile(name);
-    }
-    if (!saved) {
-        ShowError(QStringLiteral("File Error"), QStringLiteral("Write File Error - Abort Saving"));
-        return;
+    for (;;) {
+        answer = dialogs_.SaveFile(this, request);
+        if (!answer.accepted)
+            return;
+        bool saved;
+        if (answer.filterIndex == kWaveFilterIndex) {
+            name = ForceExtension(answer.fileName, QStringLiteral(".wav"));
+            saved = SaveWaveFile(name);
+        } else {
+            name = ForceExtension(answer.fileName, QStringLiteral(".bin"));
+            saved = SaveRawFile(name);
+        }
+        if (saved)
+            break;
+        ShowSaveError(name);
+        request.fileName = answer.fileName;
+        request.filterIndex = answer.filterIndex;
     }
     RememberUserFile(name);
     Label12->setText(FileNameWithoutFolder(name));
@@ -105,19 +115,30 @@ void TForm1::SaveAsWave() {
     FileDialogRequest request;
     request.title = QStringLiteral("Save Wave File");
     request.filter = QString::fromUtf8(kWaveFilter);
-    request.fileName = Label12->text();
+    // The sample's name with the extension the command writes (kick.bin offers kick.wav).
+    request.fileName =
+        Label12->text().isEmpty() ? QString() : ForceExtension(Label12->text(), QStringLiteral(".wav"));
     request.confirmOverwrite = true;
-    const FileDialogAnswer answer = dialogs_.SaveFile(this, request);
-    if (!answer.accepted)
-        return;
-    QString name = answer.fileName;
-    if (ExtensionOf(name).isEmpty() && !name.endsWith(QLatin1Char('.')))
-        name += QStringLiteral(".wav");
-    if (!SaveWaveFile(name)) {
-        ShowError(QStringLiteral("File Error"), QStringLiteral("Write File Error - Abort Saving"));
-        return;
+    QString name;
+    for (;;) {
+        const FileDialogAnswer answer = dialogs_.SaveFile(this, request);
+        if (!answer.accepted)
+            return;
+        name = answer.fileName;
+        if (ExtensionOf(name).isEmpty() && !name.endsWith(QLatin1Char('.')))
+            name += QStringLiteral(".wav");
+        if (SaveWaveFile(name))
+            break;
+        ShowSaveError(name);
+        request.fileName = answer.fileName;
     }
     RememberUserFile(name);
+}
+
+void TForm1::ShowSaveError(const QString& name) {
+    ShowError(QStringLiteral("File Error"),
+              WithReason(QStringLiteral("Write File Error - Abort Saving"),
+                         WriteReasonLine(name, uint64_t(std::max(sqSampleEdit1->GetSampleLen(), 0)) + 64)));
 }
 
 // The new file replaces the old one only once it is complete.

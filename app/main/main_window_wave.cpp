@@ -7,6 +7,7 @@
 #include "byte_order.h"
 #include "dialogs.h"
 #include "file_names.h"
+#include "file_reasons.h"
 #include "options_window.h"
 #include "pcm_support.h"
 #include "sample_edit.h"
@@ -136,18 +137,18 @@ bool TForm1::ConvertWaveFile(const QString& source, const QString& workFile) {
     StopPlayback();
     TMMWave& wave = MMWaveFile1->Wave();
     const std::string previous = wave.FileName();
+    QString destination;
     try {
         RememberUserFile(source);
         wave.SetFileName({});
         wave.SetFileName(Encoded(source));
-        // The reader takes a data chunk that runs past the end of the file as far as it goes;
-        // such a file lost part of its sound, so it is refused rather than loaded short.
-        if (wioDataChunkCutShort(*wave.GetWaveIOCB()))
-            throw EMMWaveError("The data chunk is cut short");
+        // A data chunk that runs past the end of the file is taken as far as it goes, as the
+        // command-line tool does; the user is told that the sound was cut.
+        const bool cutShort = wioDataChunkCutShort(*wave.GetWaveIOCB());
         // Refused before converting, so that the work file keeps its sound.
         if (wave.Empty())
             throw EMMWaveError("The file holds no sound");
-        const QString destination = WorkFile(workFile);
+        destination = WorkFile(workFile);
         tWAVEFORMATEX format;
         ConversionOptions conversion;
         if (options_) {
@@ -168,15 +169,20 @@ bool TForm1::ConvertWaveFile(const QString& source, const QString& workFile) {
         e.Sample().LoadFromBuffer(bytes.data(), int32_t(bytes.size()));
         if (whole > int64_t(bytes.size()))
             ShowCut(double(bytes.size()) / format.nAvgBytesPerSec, double(whole) / format.nAvgBytesPerSec);
+        if (cutShort)
+            dialogs_.Message(this, MessageIcon::Warning, QStringLiteral("File Warning"),
+                             WithReason(QStringLiteral("WAV File Cut Short - Converted What Is There"),
+                                        source + QStringLiteral(": the file ends before its sound does")));
         return true;
-    } catch (const std::exception&) {
+    } catch (const std::exception& error) {
         try {
             wave.SetFileName(previous);
         } catch (const std::exception&) {
             wave.FreeWave();
         }
-        dialogs_.Message(this, MessageIcon::Error, QStringLiteral("Error PCM"),
-                         QStringLiteral("Conversion aborted!"));
+        dialogs_.Message(
+            this, MessageIcon::Error, QStringLiteral("Error PCM"),
+            WithReason(QStringLiteral("Conversion aborted!"), WaveReasonLine(source, error, destination)));
         return false;
     }
 }

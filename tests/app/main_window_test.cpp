@@ -303,7 +303,7 @@ TEST_F(WindowTest, HiddenWaveItemsKeepTheirKeys) {
     Key(Qt::Key_F1, Qt::ControlModifier);
     ASSERT_EQ(dialogs.saveRequests.size(), 1u);
     EXPECT_EQ(dialogs.saveRequests[0].title, "Save Wave File");
-    EXPECT_EQ(dialogs.saveRequests[0].fileName, "kick.bin");
+    EXPECT_EQ(dialogs.saveRequests[0].fileName, "kick.wav") << "the name with the extension written";
     EXPECT_TRUE(dialogs.saveRequests[0].confirmOverwrite);
 
     Key(Qt::Key_Delete, Qt::ControlModifier);
