@@ -94,6 +94,10 @@ private:
     void SaveAll();
     void ShowLoaded(int slot, const QString& name, const QString& size);
     void ShowError(const QString& text);
+    // Filling slots from files, WAV or raw, and from drops (bank_window_drops.cpp).
+    void AcceptFileDrops();
+    bool LoadSlotFile(int slot, const QString& path, QString& reason);
+    void DropFiles(int slot, const QStringList& paths);
 
     // Edition, transfer and slot commands (bank_window_transfer.cpp).
     void NewBank();

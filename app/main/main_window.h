@@ -312,6 +312,9 @@ private:
     void SaveRawBin();
     void SaveAsWave();
     bool LoadSample(const QString& path);
+    // Files dropped on the window (main_window_drops.cpp).
+    void AcceptFileDrops();
+    void DropFiles(const QStringList& paths);
     bool SaveRawFile(const QString& name);
     bool HasSampleToSave();
     void ShowError(const QString& title, const QString& text);
