@@ -20,6 +20,7 @@
 #include "wave_out_link.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <cstdio>
 
 using namespace vk350;
@@ -87,7 +88,15 @@ int main(int argc, char** argv) {
     form.SetAboutBox(&about);
 
     form.show();
-    if (!arguments.file.empty()) {
+    if (arguments.files.size() > 1) {
+        // kit_*.bin from the shell: the bank fills as Load all fills it.
+        QStringList files;
+        for (const std::string& name : arguments.files)
+            files.append(QFileInfo(QFile::decodeName(name.c_str())).absoluteFilePath());
+        bank.show();
+        bank.LoadFiles(files);
+        dialogs.RememberFolderOf(files.front());
+    } else if (!arguments.file.empty()) {
         const QString file = QFile::decodeName(arguments.file.c_str());
         OpenStartFile(form, dialogs, file, stderr);
         dialogs.RememberFolderOf(file);

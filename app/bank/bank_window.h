@@ -39,6 +39,9 @@ public:
 
     // Writes PX2, PY2, SHOW2 (the main window's closing calls this).
     void WriteSettings();
+    // Fills the slots from the first with the files in name order, as Load all does, and names
+    // those that did not fit.
+    void LoadFiles(QStringList paths);
 
     // BankSlots: what the options window and the main window's copy reach.
     TsqSampleEdit& SlotEdit(int slot) override;

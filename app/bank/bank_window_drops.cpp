@@ -35,6 +35,13 @@ void TForm2::AcceptFileDrops() {
         });
 }
 
+void TForm2::LoadFiles(QStringList paths) {
+    std::stable_sort(paths.begin(), paths.end(), [](const QString& a, const QString& b) {
+        return FileNameWithoutFolder(a).compare(FileNameWithoutFolder(b), Qt::CaseInsensitive) < 0;
+    });
+    RunCommand([this, paths] { DropFiles(0, paths); });
+}
+
 // A WAV file is converted whole in memory and its start kept when it is longer than the slot; a
 // failure leaves the slot as it was and gives the reason line.
 bool TForm2::LoadSlotFile(int slot, const QString& path, QString& reason) {

@@ -58,6 +58,7 @@ TForm1::TForm1(Dialogs& dialogs, SettingsStore* store, const MainAudio* audio, Q
     CreateToolBar();
     CreateHiddenShortcuts();
     AcceptFileDrops();
+    CreateRecentFiles();
     CreateAudioChain(audio);
     ConnectAnalysisViews(MMConnector1);
     FormCreate();

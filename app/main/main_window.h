@@ -162,6 +162,7 @@ public:
     QAction* mnuSendToMidi = nullptr;
     QAction* mnuReceiveFromMidi = nullptr;
     QAction* mnuExit = nullptr;
+    QMenu* mnuRecentFiles = nullptr; // File > Recent Files: the last files opened or saved
     QAction* mnuUndo = nullptr;
     QAction* mnuSelectAll = nullptr;
     QAction* mnuCut = nullptr;
@@ -315,6 +316,12 @@ private:
     // Files dropped on the window (main_window_drops.cpp).
     void AcceptFileDrops();
     void DropFiles(const QStringList& paths);
+    // File > Recent Files (main_window_recent.cpp).
+    void CreateRecentFiles();
+    void RememberRecentFile(const QString& path);
+    bool OpenWaveFile(const QString& path);
+    void OpenRecentFile(const QString& path);
+    void ShowRecentFiles();
     bool SaveRawFile(const QString& name);
     bool HasSampleToSave();
     void ShowError(const QString& title, const QString& text);
@@ -358,6 +365,7 @@ private:
     // Files the user loaded or saved in this run: no work file may replace one of them.
     QStringList userFiles_;
     QStringList reportedWorkFolders_;
+    QStringList recentFiles_; // newest first
 
     // Declared before the chain, so the chain goes first.
     struct OwnAudio;

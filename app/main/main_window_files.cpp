@@ -38,8 +38,13 @@ void TForm1::LoadRawBin() {
         LoadFilterIndex = answer.filterIndex;
 }
 
+// A WAV file takes the Load Wave road, any other file is read as raw bytes.
 void TForm1::OpenSampleFile(const QString& path) {
-    LoadSample(QFileInfo(path).absoluteFilePath());
+    const QString full = QFileInfo(path).absoluteFilePath();
+    if (ExtensionOf(full).compare(QLatin1String("wav"), Qt::CaseInsensitive) == 0)
+        OpenWaveFile(full);
+    else
+        LoadSample(full);
 }
 
 // A ".wav" name in any letter case marks a WAV file (read as raw, sample.WAV would put its header
@@ -65,6 +70,7 @@ bool TForm1::LoadSample(const QString& path) {
     EnablePlayback();
     Label12->setText(FileNameWithoutFolder(path));
     ResetViewAfterLoad();
+    RememberRecentFile(path);
     return true;
 }
 
@@ -105,6 +111,7 @@ void TForm1::SaveRawBin() {
         request.filterIndex = answer.filterIndex;
     }
     RememberUserFile(name);
+    RememberRecentFile(name);
     Label12->setText(FileNameWithoutFolder(name));
     SaveFilterIndex = answer.filterIndex;
 }
@@ -133,6 +140,7 @@ void TForm1::SaveAsWave() {
         request.fileName = answer.fileName;
     }
     RememberUserFile(name);
+    RememberRecentFile(name);
 }
 
 void TForm1::ShowSaveError(const QString& name) {

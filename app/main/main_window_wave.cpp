@@ -122,11 +122,18 @@ void TForm1::LoadWave() {
         return;
     // As with Load Raw-Bin, a file that does not convert leaves the sample, its name and the
     // enabling as they were.
-    if (!ConvertWaveFile(answer.fileName, QStringLiteral("convertspl.wav")))
-        return;
+    OpenWaveFile(answer.fileName);
+}
+
+// The Load Wave road for a chosen file: the converted sound becomes the sample.
+bool TForm1::OpenWaveFile(const QString& path) {
+    if (!ConvertWaveFile(path, QStringLiteral("convertspl.wav")))
+        return false;
     EnablePlayback();
-    Label12->setText(FileNameWithoutFolder(answer.fileName));
+    Label12->setText(FileNameWithoutFolder(path));
     ResetViewAfterLoad();
+    RememberRecentFile(path);
+    return true;
 }
 
 // Binds the wave object to source, converts it into the work file and makes that file's audio

@@ -7,6 +7,8 @@
 #include <QAction>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QFileInfo>
+#include <QSettings>
 #include <QLabel>
 #include <QMenu>
 #include <QMimeData>
@@ -146,4 +148,70 @@ TEST_F(FileDropTest, BankSlotsFillFromTheOneDroppedOn) {
     EXPECT_EQ(SlotBytes(0), wave.converted);
     EXPECT_EQ(bank->SlotName(0), "a.wav");
     EXPECT_TRUE(dialogs.messages.empty());
+}
+
+// File > Recent Files: the last eight files opened or saved, newest first, kept in the settings;
+// a file that is gone leaves the list with a word. A file named at start that is a WAV takes
+// the Load Wave road; many files named at start fill the bank as Load all.
+TEST_F(FileDropTest, RecentFilesAndStartFiles) {
+    EXPECT_FALSE(main->mnuRecentFiles->isEnabled());
+    QStringList opened;
+    for (int i = 0; i < 9; ++i) {
+        opened.prepend(WriteFile(QStringLiteral("r%1.bin").arg(i), Ramp(200 + i, i)));
+        dialogs.Answer(opened.front(), 1);
+        main->mnuLoadRaw->trigger();
+    }
+    dialogs.Answer(dir.filePath("saved"), 1);
+    main->mnuSaveRaw->trigger();
+    opened.prepend(dir.filePath("saved.bin"));
+    // Opening a listed file again moves it to the top instead of listing it twice.
+    Drop(main.get(), {opened[3]});
+    opened.move(3, 0);
+    const QStringList expected = opened.mid(0, 8);
+    const QList<QAction*> items = main->mnuRecentFiles->actions();
+    ASSERT_EQ(items.size(), 8);
+    for (int i = 0; i < 8; ++i)
+        EXPECT_EQ(items[i]->text(), QStringLiteral("&%1 %2").arg(i + 1).arg(expected[i]));
+    EXPECT_EQ(QSettings(QStringLiteral("Tervala"), QStringLiteral("Kelvane")).value("RecentFiles").toString(),
+              expected.join('\n'));
+
+    // The next run lists them too; choosing one opens it.
+    Close();
+    Open();
+    ASSERT_EQ(main->mnuRecentFiles->actions().size(), 8);
+    main->mnuRecentFiles->actions()[5]->trigger();
+    EXPECT_EQ(MainSample(), ReadFile(QFileInfo(expected[5]).fileName()));
+    EXPECT_EQ(main->mnuRecentFiles->actions()[0]->text(), "&1 " + expected[5]);
+
+    QFile::remove(expected[2]);
+    const Bytes before = MainSample();
+    main->mnuRecentFiles->actions()[3]->trigger(); // expected[2], after the move above
+    EXPECT_EQ(MainSample(), before);
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].icon, MessageIcon::Warning);
+    EXPECT_EQ(dialogs.messages[0].text, expected[2] + " no longer exists; it is taken off the list.");
+    EXPECT_EQ(main->mnuRecentFiles->actions().size(), 7);
+    EXPECT_FALSE(QSettings(QStringLiteral("Tervala"), QStringLiteral("Kelvane"))
+                     .value("RecentFiles")
+                     .toString()
+                     .contains(expected[2]));
+
+    // A WAV named at start converts into the Load Wave work file.
+    options->lbCheminTemp->setText(dir.path() + QLatin1Char('/'));
+    const StereoWave wave = MakeStereoWave(1000);
+    main->OpenSampleFile(WriteFile("start.wav", wave.file));
+    EXPECT_EQ(MainSample(), wave.converted);
+    EXPECT_FALSE(ReadFile("convertspl.wav").empty());
+
+    // Eleven kit files: ten slots in name order, the last named as not fitting.
+    QStringList kit;
+    for (int i = 10; i >= 0; --i)
+        kit.append(WriteFile(QStringLiteral("kit_%1.bin").arg(i, 2, 10, QLatin1Char('0')), Ramp(100 + i, i)));
+    dialogs.messages.clear();
+    bank->LoadFiles(kit);
+    for (int s = 0; s < 10; ++s)
+        EXPECT_EQ(SlotBytes(s), Ramp(100 + s, s)) << s;
+    EXPECT_EQ(bank->SlotName(9), "kit_09.bin");
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].text, "Bank Full - Not Loaded:\nkit_10.bin");
 }
