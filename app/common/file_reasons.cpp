@@ -36,6 +36,8 @@ QString ReadReasonLine(const QString& path) {
 }
 
 QString WaveReasonLine(const QString& path, const std::exception& error, const QString& workFile) {
+    if (std::string(error.what()) == "Conversion aborted")
+        return line(path, "Cancelled");
     if (std::string reason = waveReadProblem(encoded(path)); !reason.empty())
         return line(path, reason);
     // The source reads well: the converted copy could not be written.

@@ -6,6 +6,7 @@
 
 #include "byte_order.h"
 #include "dialogs.h"
+#include "file_job_progress.h"
 #include "file_names.h"
 #include "file_reasons.h"
 #include "options_window.h"
@@ -164,7 +165,10 @@ bool TForm1::ConvertWaveFile(const QString& source, const QString& workFile) {
         } else {
             pcmBuildWaveHeader(&format, 8, 1, kDefaultRate);
         }
-        wave.ConvertFile(Encoded(destination), &format, conversion);
+        {
+            const FileJobProgress progress(wave, this, QStringLiteral("Converting ") + source);
+            wave.ConvertFile(Encoded(destination), &format, conversion);
+        }
         int64_t whole = 0;
         const std::vector<uint8_t> bytes = ReadDataChunk(Encoded(destination), sqSampleEdit1->Max(), whole);
         wave.FreeWave();
@@ -221,6 +225,7 @@ void TForm1::RefreshPlaybackWave() {
 bool TForm1::SaveWaveFile(const QString& name) {
     try {
         RefreshPlaybackWave();
+        const FileJobProgress progress(MMWaveFile1->Wave(), this, QStringLiteral("Saving ") + name);
         MMWaveFile1->Wave().SaveToFile(Encoded(name));
         return true;
     } catch (const std::exception&) {

@@ -3,15 +3,18 @@
 // the one dropped on. Real drag and drop events on the offscreen platform.
 #include "bank_fixture.h"
 #include "file_drop.h"
+#include "file_job_progress.h"
 
 #include <QAction>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
-#include <QSettings>
 #include <QLabel>
 #include <QMenu>
 #include <QMimeData>
+#include <QProgressDialog>
+#include <QSettings>
+#include <QTimer>
 #include <QUrl>
 
 using namespace vk350;
@@ -214,4 +217,38 @@ TEST_F(FileDropTest, RecentFilesAndStartFiles) {
     EXPECT_EQ(bank->SlotName(9), "kit_09.bin");
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_EQ(dialogs.messages[0].text, "Bank Full - Not Loaded:\nkit_10.bin");
+}
+
+// A long conversion lets timers and painting run between its blocks and, once it lasts, shows a
+// progress dialog whose Cancel ends it with the sample as it was.
+TEST_F(FileDropTest, LongConversionsKeepTheWindowsRunningAndCanBeCancelled) {
+    const int showAfter = FileJobProgress::ShowAfterMs;
+    FileJobProgress::ShowAfterMs = 0;
+    const StereoWave wave = MakeStereoWave(44100 * 4); // four one-second blocks
+    const QString path = WriteFile("long.wav", wave.file);
+    int ticks = 0;
+    QTimer timer;
+    QObject::connect(&timer, &QTimer::timeout, [&] { ++ticks; });
+    timer.start(0);
+    ASSERT_TRUE(Drop(main.get(), {path}));
+    EXPECT_EQ(MainSample(), wave.converted);
+    EXPECT_GE(ticks, 3) << "timers ran between the blocks";
+
+    // Cancel pressed while the dialog shows.
+    const Bytes before = MainSample();
+    QObject::disconnect(&timer, nullptr, nullptr, nullptr);
+    QObject::connect(&timer, &QTimer::timeout, [&] {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* d = qobject_cast<QProgressDialog*>(w); d && d->isVisible()) {
+                EXPECT_EQ(d->labelText(), "Converting " + path);
+                d->cancel();
+            }
+    });
+    dialogs.messages.clear();
+    ASSERT_TRUE(Drop(main.get(), {path}));
+    timer.stop();
+    FileJobProgress::ShowAfterMs = showAfter;
+    EXPECT_EQ(MainSample(), before);
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].text, "Conversion aborted!\n" + path + ": Cancelled");
 }
