@@ -18,6 +18,7 @@
 #include "wave_device_factory.h"
 #include "wave_out.h"
 #include "wave_out_link.h"
+#include "wave_preview.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -87,6 +88,7 @@ int main(int argc, char** argv) {
     about.setAttribute(Qt::WA_QuitOnClose, false);
     form.SetAboutBox(&about);
 
+    dialogs.SetPreviewPlayer(form.CreatePreviewPlayer());
     form.show();
     if (arguments.files.size() > 1) {
         // kit_*.bin from the shell: the bank fills as Load all fills it.

@@ -24,6 +24,7 @@ class QToolButton;
 namespace vk350 {
 
 class BankSlots;
+class WavePreviewPlayer;
 class ConnectorHub;
 class ConnectorPump;
 class Dialogs;
@@ -91,6 +92,8 @@ public:
 
     // Opens a sample file as "Load Raw-Bin" does after its dialog (the command line uses this).
     void OpenSampleFile(const QString& path);
+    // What plays the wave open dialog's preview (main_window_preview.cpp).
+    std::unique_ptr<WavePreviewPlayer> CreatePreviewPlayer();
 
     // Plays bank slot 0 to 9 through the main window's output, its bytes taken as µ-law codes
     // in the machine's form; the slot itself is left as it was. Errors go to the error box.

@@ -31,6 +31,7 @@ void TForm1::LoadRawBin() {
     request.title = QStringLiteral(" Load Audio File");
     request.filter = QString::fromUtf8(kLoadFilter);
     request.filterIndex = LoadFilterIndex;
+    request.wavePreview = true; // shown when a WAV file is selected
     const FileDialogAnswer answer = dialogs_.OpenFile(this, request);
     if (!answer.accepted)
         return;

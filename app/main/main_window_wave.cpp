@@ -118,6 +118,7 @@ void TForm1::LoadWave() {
     request.title = QStringLiteral("Open Wave File");
     request.filter = QStringLiteral("Wave-Files(*.wav)|*.wav");
     request.fileName = QStringLiteral("*.wav");
+    request.wavePreview = true;
     const FileDialogAnswer answer = dialogs_.OpenFile(this, request);
     if (!answer.accepted)
         return;
