@@ -49,7 +49,13 @@ std::string fileWriteProblem(const std::string& path, uint64_t bytes) {
         return path + " is a folder, not a file";
     // The save writes a new file beside the old one, so the folder must take a new file too.
     const fs::path folder = folderOf(path);
-    if (::access(folder.c_str(), W_OK) != 0 || (fs::exists(path, ec) && ::access(path.c_str(), W_OK) != 0))
+    // A file that nobody may write is refused by the safe writer even for root.
+    const fs::file_status status = fs::status(path, ec);
+    const bool exists = fs::exists(status);
+    const bool nobodyWrites =
+        exists && (status.permissions() & (fs::perms::owner_write | fs::perms::group_write |
+                                           fs::perms::others_write)) == fs::perms::none;
+    if (::access(folder.c_str(), W_OK) != 0 || nobodyWrites || (exists && ::access(path.c_str(), W_OK) != 0))
         return "No permission to write " + path;
     constexpr uint64_t kMargin = 64 * 1024;
     const fs::space_info space = fs::space(folder, ec);
