@@ -50,16 +50,14 @@ EditorArguments mistake(std::string text) {
 
 EditorArguments ParseEditorArguments(int argc, const char* const* argv) {
     EditorArguments result;
-    bool haveFile = false;
     bool optionsEnded = false;
     for (int i = 1; i < argc; ++i) {
         const std::string_view arg = argv[i];
         const bool isOption = !optionsEnded && arg.size() > 1 && arg[0] == '-';
         if (!isOption) {
-            if (haveFile)
-                return mistake("one file at most, '" + std::string(arg) + "' is one too many");
-            result.file = arg;
-            haveFile = true;
+            if (result.files.empty())
+                result.file = arg;
+            result.files.emplace_back(arg);
             continue;
         }
         if (arg == "--") {
@@ -88,14 +86,15 @@ EditorArguments ParseEditorArguments(int argc, const char* const* argv) {
 }
 
 std::string EditorUsage() {
-    return "usage: vk350-editor [OPTION]... [FILE]";
+    return "usage: vk350-editor [OPTION]... [FILE]...";
 }
 
 std::string EditorHelp() {
     return EditorUsage() +
            "\n\n"
            "Edits the 8-bit drum samples of the VK350 and exchanges them with the drum machine\n"
-           "over MIDI. FILE, a raw sample (.bin, .raw, .ovl), is opened at start.\n\n"
+           "over MIDI. FILE, a raw sample (.bin, .raw, .ovl) or a WAV file, is opened at start;\n"
+           "two files or more fill the sample bank from its first slot, in name order.\n\n"
            "  -h, --help     show this help and exit\n"
            "  -V, --version  show the version and exit\n\n"
            "Qt's own options (-platform NAME, -style NAME, -geometry WxH+X+Y, -reverse, ...)\n"

@@ -18,8 +18,10 @@
 #include "wave_device_factory.h"
 #include "wave_out.h"
 #include "wave_out_link.h"
+#include "wave_preview.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QSessionManager>
 #include <QStandardPaths>
 #include <cstdio>
@@ -109,8 +111,17 @@ int main(int argc, char** argv) {
     about.setAttribute(Qt::WA_QuitOnClose, false);
     form.SetAboutBox(&about);
 
+    dialogs.SetPreviewPlayer(form.CreatePreviewPlayer());
     form.show();
-    if (!arguments.file.empty()) {
+    if (arguments.files.size() > 1) {
+        // kit_*.bin from the shell: the bank fills as Load all fills it.
+        QStringList files;
+        for (const std::string& name : arguments.files)
+            files.append(QFileInfo(QFile::decodeName(name.c_str())).absoluteFilePath());
+        bank.show();
+        bank.LoadFiles(files);
+        dialogs.RememberFolderOf(files.front());
+    } else if (!arguments.file.empty()) {
         const QString file = QFile::decodeName(arguments.file.c_str());
         OpenStartFile(form, dialogs, file, stderr);
         dialogs.RememberFolderOf(file);

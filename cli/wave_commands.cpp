@@ -2,12 +2,14 @@
 
 #include "byte_files.h"
 #include "byte_order.h"
+#include "file_problem.h"
 #include "pcm_support.h"
 #include "safe_file.h"
 #include "sample_byte_maps.h"
 #include "wave_document.h"
 #include "wave_error.h"
 #include "wave_file_io.h"
+#include "wave_problem.h"
 
 #include <algorithm>
 #include <array>
@@ -45,6 +47,15 @@ void writeWave(const std::string& target, const std::vector<uint8_t>& bytes, con
                                               int64_t(bytes.size());
     if (wioWaveClose(out.get()) != WIOERR_NOERROR || !written || !file.commit())
         throw EMMWaveError("Unable to create wave file");
+}
+
+// The reason of a failed conversion on a line of its own: the source's, else the target's.
+std::string reasonLine(const std::string& in, const std::string& out) {
+    std::string reason = waveReadProblem(in);
+    const std::string& file = reason.empty() ? out : in;
+    if (reason.empty() && !out.empty())
+        reason = fileWriteProblem(out);
+    return reason.empty() ? std::string() : "\nvk350: " + fileProblemLine(file, reason);
 }
 
 } // namespace
@@ -132,10 +143,15 @@ int runConvert(std::span<char*> args) {
     } catch (const EMMError& e) {
         if (showProgress)
             std::fprintf(stderr, "\n");
-        return fail(kExitBadFile, in + ": " + e.what());
+        return fail(kExitBadFile, in + ": " + e.what() + reasonLine(in, out));
     }
     if (showProgress)
         std::fprintf(stderr, "\n");
+    // Converted as far as the file goes, as the editor does, and said.
+    if (const TWAVEIOCB* cb = wave.GetWaveIOCB(); cb && wioDataChunkCutShort(*cb))
+        std::fprintf(stderr,
+                     "vk350: %s: the file ends before its sound does; converted the part that is there\n",
+                     in.c_str());
     return kExitOk;
 }
 
@@ -154,7 +170,7 @@ int runInfo(std::span<char*> args) {
         return fail(kExitBadFile,
                     name + ": not a usable wave file (no format or data chunk, or a bad format)");
     if (r != WIOERR_NOERROR)
-        return fail(kExitBadFile, name + ": cannot read a RIFF WAVE file from it");
+        return fail(kExitBadFile, name + ": cannot read a RIFF WAVE file from it" + reasonLine(name, {}));
     const tWAVEFORMATEX& w = cb->wfx;
     std::printf("file:     %s (%u bytes)\n", name.c_str(), cb->dwFileSize);
     std::printf("format:   tag %u%s, %u channel%s, %u Hz, %u bits, block %u, %u bytes/s\n", w.wFormatTag,
@@ -162,6 +178,9 @@ int runInfo(std::span<char*> args) {
                 w.nSamplesPerSec, w.wBitsPerSample, w.nBlockAlign, w.nAvgBytesPerSec);
     std::printf("frames:   %u (%u ms)\n", cb->dwDataSamples, wioSamplesToTime(*cb, cb->dwDataSamples));
     std::printf("data:     offset %u, %u bytes\n", cb->dwDataOffset, cb->dwDataBytes);
+    if (wioDataChunkCutShort(*cb))
+        std::printf(
+            "cut:      the file ends before its sound does; the data above is the part that is there\n");
     std::printf("chunks:\n");
     for (const TWaveChunkEntry& c : cb->chunks) {
         char id[5] = {};

@@ -47,6 +47,7 @@ TForm2::TForm2(SettingsStore& store, Dialogs& dialogs, QWidget* parent)
     : QMainWindow(parent), store_(store), dialogs_(dialogs) {
     setWindowTitle(QStringLiteral("VK350 Sample Bank"));
     CreateSlots();
+    AcceptFileDrops();
     CreateMenus();
     CreateToolBar();
     CreateSlotHistory();

@@ -41,6 +41,9 @@ public:
 
     // Writes PX2, PY2, SHOW2 (the main window's closing calls this).
     void WriteSettings();
+    // Fills the slots from the first with the files in name order, as Load all does, and names
+    // those that did not fit.
+    void LoadFiles(QStringList paths);
 
     // BankSlots: what the options window and the main window's copy reach.
     TsqSampleEdit& SlotEdit(int slot) override;
@@ -109,6 +112,10 @@ private:
     void SaveAll();
     void ShowLoaded(int slot, const QString& name, const QString& size);
     void ShowError(const QString& text);
+    // Filling slots from files, WAV or raw, and from drops (bank_window_drops.cpp).
+    void AcceptFileDrops();
+    bool LoadSlotFile(int slot, const QString& path, QString& reason);
+    void DropFiles(int slot, const QStringList& paths);
 
     // Edition, transfer and slot commands (bank_window_transfer.cpp).
     void NewBank();

@@ -3,6 +3,7 @@
 
 #include "dialogs.h"
 #include "file_names.h"
+#include "file_reasons.h"
 #include "sample_edit.h"
 
 #include <QDir>
@@ -56,8 +57,8 @@ void TForm2::LoadOne(int slot) {
         return;
     TsqSampleEdit& e = *SlotEdits[size_t(slot)];
     // A failed read leaves the slot and its captions as they were.
-    if (!e.LoadFromFile(Native(answer.fileName), true, 0)) {
-        ShowError(QStringLiteral("Read File Error - Abort Loading"));
+    if (QString reason; !LoadSlotFile(slot, answer.fileName, reason)) {
+        ShowError(WithReason(QStringLiteral("Read File Error - Abort Loading"), reason));
         return;
     }
     ShowLoaded(slot, FileNameWithoutFolder(answer.fileName),
@@ -89,8 +90,8 @@ void TForm2::LoadAll() {
     for (int slot = 0; slot < count; ++slot) {
         const QString& name = files[slot];
         TsqSampleEdit& e = *SlotEdits[size_t(slot)];
-        if (!e.LoadFromFile(Native(folder.filePath(name)), true, 0)) {
-            ShowError(QStringLiteral("Read File Error - Abort Loading"));
+        if (QString reason; !LoadSlotFile(slot, folder.filePath(name), reason)) {
+            ShowError(WithReason(QStringLiteral("Read File Error - Abort Loading"), reason));
             continue;
         }
         ShowLoaded(slot, name, QString::number(e.GetSampleLen() / 1024 + 1) + QStringLiteral("K"));
@@ -115,7 +116,8 @@ void TForm2::SaveOne(int slot) {
     if (ExtensionOf(name).isEmpty() && !name.endsWith(QLatin1Char('.')))
         name += QStringLiteral(".bin");
     if (!e.SaveToFile(Native(name))) {
-        ShowError(QStringLiteral("Write File Error - Abort Saving"));
+        ShowError(WithReason(QStringLiteral("Write File Error - Abort Saving"),
+                             WriteReasonLine(name, uint64_t(e.GetSampleLen()))));
         return;
     }
     SlotNames[size_t(slot)]->setText(FileNameWithoutFolder(name));
@@ -141,7 +143,8 @@ void TForm2::SaveAll() {
             continue;
         const QString name = base + QStringLiteral("_%1.bin").arg(slot);
         if (!e.SaveToFile(Native(folder.filePath(name)))) {
-            ShowError(QStringLiteral("Write File Error - Abort Saving"));
+            ShowError(WithReason(QStringLiteral("Write File Error - Abort Saving"),
+                                 WriteReasonLine(folder.filePath(name), uint64_t(e.GetSampleLen()))));
             return;
         }
         SlotNames[size_t(slot)]->setText(name);

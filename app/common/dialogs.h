@@ -23,6 +23,8 @@ struct FileDialogRequest {
     // Open dialogs only: the user picks a folder; the answer is that folder followed by the
     // preset name.
     bool chooseFolder = false;
+    // Open dialogs only: a preview of the selected wave file beside the list.
+    bool wavePreview = false;
 };
 
 struct FileDialogAnswer {

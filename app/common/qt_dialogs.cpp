@@ -1,9 +1,12 @@
 #include "qt_dialogs.h"
 
+#include "wave_preview.h"
+
 #include <QColorDialog>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QGridLayout>
 #include <QMessageBox>
 
 namespace vk350 {
@@ -55,6 +58,16 @@ FileDialogAnswer QtDialogs::Run(QWidget* parent, const FileDialogRequest& reques
         dialog.setOption(QFileDialog::DontConfirmOverwrite);
     if (!request.fileName.isEmpty() && (anyName || !request.fileName.contains(QLatin1Char('*'))))
         dialog.selectFile(request.fileName);
+    // The preview sits beside Qt's own dialog, which keeps the desktop's folder navigation.
+    if (!save && request.wavePreview) {
+        dialog.setOption(QFileDialog::DontUseNativeDialog);
+        if (auto* grid = qobject_cast<QGridLayout*>(dialog.layout())) {
+            auto* preview = new WavePreview(previewPlayer_.get(), &dialog);
+            grid->addWidget(preview, 0, grid->columnCount(), grid->rowCount(), 1);
+            QObject::connect(&dialog, &QFileDialog::currentChanged, preview,
+                             [preview](const QString& path) { preview->Select(path); });
+        }
+    }
     FileDialogAnswer answer;
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return answer;
@@ -74,6 +87,14 @@ FileDialogAnswer QtDialogs::Run(QWidget* parent, const FileDialogRequest& reques
     }
     answer.filterIndex = index < 0 ? 1 : int(index) + 1;
     return answer;
+}
+
+QtDialogs::QtDialogs() = default;
+
+QtDialogs::~QtDialogs() = default;
+
+void QtDialogs::SetPreviewPlayer(std::unique_ptr<WavePreviewPlayer> player) {
+    previewPlayer_ = std::move(player);
 }
 
 void QtDialogs::RememberFolderOf(const QString& fileName) {

@@ -5,10 +5,16 @@
 
 #include <QStringList>
 
+#include <memory>
+
 namespace vk350 {
+
+class WavePreviewPlayer;
 
 class QtDialogs : public Dialogs {
 public:
+    QtDialogs();
+    ~QtDialogs() override;
     FileDialogAnswer OpenFile(QWidget* parent, const FileDialogRequest& request) override;
     FileDialogAnswer SaveFile(QWidget* parent, const FileDialogRequest& request) override;
     void Message(QWidget* parent, MessageIcon icon, const QString& title, const QString& text) override;
@@ -22,11 +28,14 @@ public:
 
     // The next file dialog opens in this file's folder, as it does after a dialog has chosen one.
     void RememberFolderOf(const QString& fileName);
+    // What plays the wave preview's selection; none keeps its Play disabled.
+    void SetPreviewPlayer(std::unique_ptr<WavePreviewPlayer> player);
 
 private:
     FileDialogAnswer Run(QWidget* parent, const FileDialogRequest& request, bool save);
 
     QString lastFolder_;
+    std::unique_ptr<WavePreviewPlayer> previewPlayer_;
 };
 
 } // namespace vk350

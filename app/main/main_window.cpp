@@ -57,6 +57,8 @@ TForm1::TForm1(Dialogs& dialogs, SettingsStore* store, const MainAudio* audio, Q
     CreateMenus();
     CreateToolBar();
     CreateHiddenShortcuts();
+    AcceptFileDrops();
+    CreateRecentFiles();
     CreateAudioChain(audio);
     ConnectAnalysisViews(MMConnector1);
     FormCreate();

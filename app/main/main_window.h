@@ -24,6 +24,7 @@ class QToolButton;
 namespace vk350 {
 
 class BankSlots;
+class WavePreviewPlayer;
 class ConnectorHub;
 class ConnectorPump;
 class Dialogs;
@@ -91,6 +92,8 @@ public:
 
     // Opens a sample file as "Load Raw-Bin" does after its dialog (the command line uses this).
     void OpenSampleFile(const QString& path);
+    // What plays the wave open dialog's preview (main_window_preview.cpp).
+    std::unique_ptr<WavePreviewPlayer> CreatePreviewPlayer();
 
     // Plays bank slot 0 to 9 through the main window's output, its bytes taken as µ-law codes
     // in the machine's form; the slot itself is left as it was. Errors go to the error box.
@@ -166,6 +169,7 @@ public:
     QAction* mnuSendToMidi = nullptr;
     QAction* mnuReceiveFromMidi = nullptr;
     QAction* mnuExit = nullptr;
+    QMenu* mnuRecentFiles = nullptr; // File > Recent Files: the last files opened or saved
     QAction* mnuUndo = nullptr;
     QAction* mnuRedo = nullptr;
     QAction* mnuSelectAll = nullptr;
@@ -317,9 +321,19 @@ private:
     void SaveRawBin();
     void SaveAsWave();
     bool LoadSample(const QString& path);
+    // Files dropped on the window (main_window_drops.cpp).
+    void AcceptFileDrops();
+    void DropFiles(const QStringList& paths);
+    // File > Recent Files (main_window_recent.cpp).
+    void CreateRecentFiles();
+    void RememberRecentFile(const QString& path);
+    bool OpenWaveFile(const QString& path);
+    void OpenRecentFile(const QString& path);
+    void ShowRecentFiles();
     bool SaveRawFile(const QString& name);
     bool HasSampleToSave();
     void ShowError(const QString& title, const QString& text);
+    void ShowSaveError(const QString& name);
     void EnablePlayback();
 
     // The WAV road and the work files (main_window_wave.cpp).
@@ -372,6 +386,7 @@ private:
     // Files the user loaded or saved in this run: no work file may replace one of them.
     QStringList userFiles_;
     QStringList reportedWorkFolders_;
+    QStringList recentFiles_; // newest first
 
     // Declared before the chain, so the chain goes first.
     struct OwnAudio;

@@ -4,12 +4,15 @@
 
 #include "dialogs.h"
 #include "file_names.h"
+#include "file_reasons.h"
 #include "sample_edit.h"
 
 #include <QAction>
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
+
+#include <algorithm>
 
 namespace vk350 {
 
@@ -28,6 +31,7 @@ void TForm1::LoadRawBin() {
     request.title = QStringLiteral(" Load Audio File");
     request.filter = QString::fromUtf8(kLoadFilter);
     request.filterIndex = LoadFilterIndex;
+    request.wavePreview = true; // shown when a WAV file is selected
     const FileDialogAnswer answer = dialogs_.OpenFile(this, request);
     if (!answer.accepted)
         return;
@@ -35,8 +39,13 @@ void TForm1::LoadRawBin() {
         LoadFilterIndex = answer.filterIndex;
 }
 
+// A WAV file takes the Load Wave road, any other file is read as raw bytes.
 void TForm1::OpenSampleFile(const QString& path) {
-    LoadSample(QFileInfo(path).absoluteFilePath());
+    const QString full = QFileInfo(path).absoluteFilePath();
+    if (ExtensionOf(full).compare(QLatin1String("wav"), Qt::CaseInsensitive) == 0)
+        OpenWaveFile(full);
+    else
+        LoadSample(full);
 }
 
 // A ".wav" name in any letter case marks a WAV file (read as raw, sample.WAV would put its header
@@ -52,7 +61,8 @@ bool TForm1::LoadSample(const QString& path) {
         // The work file must not land on the file being read.
         RememberUserFile(path);
         if (!sqSampleEdit1->LoadFromFile(QFile::encodeName(path).toStdString(), true, 0)) {
-            ShowError(QStringLiteral("File Error"), QStringLiteral("Read File Error - Nothing Loaded"));
+            ShowError(QStringLiteral("File Error"),
+                      WithReason(QStringLiteral("Read File Error - Nothing Loaded"), ReadReasonLine(path)));
             return false;
         }
         // The sample stands loaded even if its playable copy cannot be made; that is reported.
@@ -62,6 +72,7 @@ bool TForm1::LoadSample(const QString& path) {
     Label12->setText(FileNameWithoutFolder(path));
     ResetViewAfterLoad();
     SampleLoaded();
+    RememberRecentFile(path);
     return true;
 }
 
@@ -79,23 +90,30 @@ void TForm1::SaveRawBin() {
     request.filter = QString::fromUtf8(kSaveFilter);
     request.filterIndex = SaveFilterIndex;
     request.fileName = Label12->text();
-    const FileDialogAnswer answer = dialogs_.SaveFile(this, request);
-    if (!answer.accepted)
-        return;
+    // A failed save asks again in the same folder with the same name, so that another place is
+    // one step away.
+    FileDialogAnswer answer;
     QString name;
-    bool saved;
-    if (answer.filterIndex == kWaveFilterIndex) {
-        name = ForceExtension(answer.fileName, QStringLiteral(".wav"));
-        saved = SaveWaveFile(name);
-    } else {
-        name = ForceExtension(answer.fileName, QStringLiteral(".bin"));
-        saved = SaveRawFile(name);
-    }
-    if (!saved) {
-        ShowError(QStringLiteral("File Error"), QStringLiteral("Write File Error - Abort Saving"));
-        return;
+    for (;;) {
+        answer = dialogs_.SaveFile(this, request);
+        if (!answer.accepted)
+            return;
+        bool saved;
+        if (answer.filterIndex == kWaveFilterIndex) {
+            name = ForceExtension(answer.fileName, QStringLiteral(".wav"));
+            saved = SaveWaveFile(name);
+        } else {
+            name = ForceExtension(answer.fileName, QStringLiteral(".bin"));
+            saved = SaveRawFile(name);
+        }
+        if (saved)
+            break;
+        ShowSaveError(name);
+        request.fileName = answer.fileName;
+        request.filterIndex = answer.filterIndex;
     }
     RememberUserFile(name);
+    RememberRecentFile(name);
     Label12->setText(FileNameWithoutFolder(name));
     SaveFilterIndex = answer.filterIndex;
     // A wave file holds the playable copy, which may predate the last edits.
@@ -109,19 +127,31 @@ void TForm1::SaveAsWave() {
     FileDialogRequest request;
     request.title = QStringLiteral("Save Wave File");
     request.filter = QString::fromUtf8(kWaveFilter);
-    request.fileName = Label12->text();
+    // The sample's name with the extension the command writes (kick.bin offers kick.wav).
+    request.fileName =
+        Label12->text().isEmpty() ? QString() : ForceExtension(Label12->text(), QStringLiteral(".wav"));
     request.confirmOverwrite = true;
-    const FileDialogAnswer answer = dialogs_.SaveFile(this, request);
-    if (!answer.accepted)
-        return;
-    QString name = answer.fileName;
-    if (ExtensionOf(name).isEmpty() && !name.endsWith(QLatin1Char('.')))
-        name += QStringLiteral(".wav");
-    if (!SaveWaveFile(name)) {
-        ShowError(QStringLiteral("File Error"), QStringLiteral("Write File Error - Abort Saving"));
-        return;
+    QString name;
+    for (;;) {
+        const FileDialogAnswer answer = dialogs_.SaveFile(this, request);
+        if (!answer.accepted)
+            return;
+        name = answer.fileName;
+        if (ExtensionOf(name).isEmpty() && !name.endsWith(QLatin1Char('.')))
+            name += QStringLiteral(".wav");
+        if (SaveWaveFile(name))
+            break;
+        ShowSaveError(name);
+        request.fileName = answer.fileName;
     }
     RememberUserFile(name);
+    RememberRecentFile(name);
+}
+
+void TForm1::ShowSaveError(const QString& name) {
+    ShowError(QStringLiteral("File Error"),
+              WithReason(QStringLiteral("Write File Error - Abort Saving"),
+                         WriteReasonLine(name, uint64_t(std::max(sqSampleEdit1->GetSampleLen(), 0)) + 64)));
 }
 
 // The new file replaces the old one only once it is complete.

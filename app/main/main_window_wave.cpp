@@ -6,7 +6,9 @@
 
 #include "byte_order.h"
 #include "dialogs.h"
+#include "file_job_progress.h"
 #include "file_names.h"
+#include "file_reasons.h"
 #include "options_window.h"
 #include "pcm_support.h"
 #include "safe_file.h"
@@ -117,17 +119,25 @@ void TForm1::LoadWave() {
     request.title = QStringLiteral("Open Wave File");
     request.filter = QStringLiteral("Wave-Files(*.wav)|*.wav");
     request.fileName = QStringLiteral("*.wav");
+    request.wavePreview = true;
     const FileDialogAnswer answer = dialogs_.OpenFile(this, request);
     if (!answer.accepted)
         return;
     // As with Load Raw-Bin, a file that does not convert leaves the sample, its name and the
     // enabling as they were.
-    if (!ConvertWaveFile(answer.fileName, QStringLiteral("convertspl.wav")))
-        return;
+    OpenWaveFile(answer.fileName);
+}
+
+// The Load Wave road for a chosen file: the converted sound becomes the sample.
+bool TForm1::OpenWaveFile(const QString& path) {
+    if (!ConvertWaveFile(path, QStringLiteral("convertspl.wav")))
+        return false;
     EnablePlayback();
-    Label12->setText(FileNameWithoutFolder(answer.fileName));
+    Label12->setText(FileNameWithoutFolder(path));
     ResetViewAfterLoad();
     SampleLoaded();
+    RememberRecentFile(path);
+    return true;
 }
 
 // Binds the wave object to source, converts it into the work file and makes that file's audio
@@ -138,18 +148,18 @@ bool TForm1::ConvertWaveFile(const QString& source, const QString& workFile) {
     StopPlayback();
     TMMWave& wave = MMWaveFile1->Wave();
     const std::string previous = wave.FileName();
+    QString destination;
     try {
         RememberUserFile(source);
         wave.SetFileName({});
         wave.SetFileName(Encoded(source));
-        // The reader takes a data chunk that runs past the end of the file as far as it goes;
-        // such a file lost part of its sound, so it is refused rather than loaded short.
-        if (wioDataChunkCutShort(*wave.GetWaveIOCB()))
-            throw EMMWaveError("The data chunk is cut short");
+        // A data chunk that runs past the end of the file is taken as far as it goes, as the
+        // command-line tool does; the user is told that the sound was cut.
+        const bool cutShort = wioDataChunkCutShort(*wave.GetWaveIOCB());
         // Refused before converting, so that the work file keeps its sound.
         if (wave.Empty())
             throw EMMWaveError("The file holds no sound");
-        const QString destination = WorkFile(workFile);
+        destination = WorkFile(workFile);
         tWAVEFORMATEX format;
         ConversionOptions conversion;
         if (options_) {
@@ -159,7 +169,10 @@ bool TForm1::ConvertWaveFile(const QString& source, const QString& workFile) {
             pcmBuildWaveHeader(&format, 8, 1, kDefaultRate);
         }
         wave.SetWorkFiles(true);
-        wave.ConvertFile(Encoded(destination), &format, conversion);
+        {
+            const FileJobProgress progress(wave, this, QStringLiteral("Converting ") + source);
+            wave.ConvertFile(Encoded(destination), &format, conversion);
+        }
         int64_t whole = 0;
         const std::vector<uint8_t> bytes = ReadDataChunk(Encoded(destination), sqSampleEdit1->Max(), whole);
         wave.FreeWave();
@@ -171,15 +184,20 @@ bool TForm1::ConvertWaveFile(const QString& source, const QString& workFile) {
         e.Sample().LoadFromBuffer(bytes.data(), int32_t(bytes.size()));
         if (whole > int64_t(bytes.size()))
             ShowCut(double(bytes.size()) / format.nAvgBytesPerSec, double(whole) / format.nAvgBytesPerSec);
+        if (cutShort)
+            dialogs_.Message(this, MessageIcon::Warning, QStringLiteral("File Warning"),
+                             WithReason(QStringLiteral("WAV File Cut Short - Converted What Is There"),
+                                        source + QStringLiteral(": the file ends before its sound does")));
         return true;
-    } catch (const std::exception&) {
+    } catch (const std::exception& error) {
         try {
             wave.SetFileName(previous);
         } catch (const std::exception&) {
             wave.FreeWave();
         }
-        dialogs_.Message(this, MessageIcon::Error, QStringLiteral("Error PCM"),
-                         QStringLiteral("Conversion aborted!"));
+        dialogs_.Message(
+            this, MessageIcon::Error, QStringLiteral("Error PCM"),
+            WithReason(QStringLiteral("Conversion aborted!"), WaveReasonLine(source, error, destination)));
         return false;
     }
 }
@@ -212,6 +230,7 @@ void TForm1::RefreshPlaybackWave() {
 bool TForm1::SaveWaveFile(const QString& name) {
     try {
         RefreshPlaybackWave();
+        const FileJobProgress progress(MMWaveFile1->Wave(), this, QStringLiteral("Saving ") + name);
         MMWaveFile1->Wave().SaveToFile(Encoded(name));
         return true;
     } catch (const std::exception&) {

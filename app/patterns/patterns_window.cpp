@@ -5,6 +5,7 @@
 
 #include "dialogs.h"
 #include "file_names.h"
+#include "file_reasons.h"
 #include "log_memo.h"
 #include "options_settings.h"
 #include "options_window.h"
@@ -138,7 +139,8 @@ void TForm3::LoadSysex() {
         return;
     QFile file(answer.fileName);
     if (!file.open(QIODevice::ReadOnly)) {
-        ShowError(QStringLiteral("Read File Error - Abort Loading"));
+        ShowError(
+            WithReason(QStringLiteral("Read File Error - Abort Loading"), ReadReasonLine(answer.fileName)));
         return;
     }
     const qint64 size = std::min<qint64>(file.size(), kBufferSize);
@@ -167,7 +169,8 @@ void TForm3::SaveSysex() {
     const QString name = ForceExtension(answer.fileName, QStringLiteral(".syx"));
     if (!safeWriteBytes(QFile::encodeName(name).toStdString(),
                         std::span<const uint8_t>(buffer_.get(), size_t(held_))))
-        ShowError(QStringLiteral("Write File Error - Abort Saving"));
+        ShowError(WithReason(QStringLiteral("Write File Error - Abort Saving"),
+                             WriteReasonLine(name, uint64_t(std::max(held_, 0)))));
 }
 
 // The bytes go out as they are held; the line is logged even when there was nothing to send.

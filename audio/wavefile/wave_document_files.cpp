@@ -4,6 +4,7 @@
 
 #include "byte_order.h"
 #include "pcm_convert.h"
+#include "pcm_narrower.h"
 #include "pcm_support.h"
 #include "safe_file.h"
 #include "sample_converter.h"
@@ -14,6 +15,8 @@
 #include <filesystem>
 #include <memory>
 #include <new>
+#include <optional>
+#include <utility>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -195,7 +198,7 @@ void TMMWave::SaveToFile(const std::string& name) {
 void TMMWave::CheckConvertible(const tWAVEFORMATEX* format) const {
     if (!cb_ || !format)
         throw EMMWaveError("Invalid param passed!");
-    if (!pcmIsValidFormat(&cb_->wfx) || !pcmIsValidFormat(format))
+    if ((!pcmIsValidFormat(&cb_->wfx) && !PcmNarrower::Narrows(cb_->wfx)) || !pcmIsValidFormat(format))
         throw EMMWaveError("This wave file is not valid for conversion");
 }
 
@@ -218,6 +221,32 @@ void readBlocks(TMMWave& wave, uint32_t total, std::vector<uint8_t>& buffer, Tak
     }
 }
 
+// The source as the converter takes it: the wave's own bytes, or narrowed to 16-bit PCM when
+// its format needs that.
+class Narrowing {
+public:
+    explicit Narrowing(const tWAVEFORMATEX& wfx) : wfx_(wfx) {
+        if (PcmNarrower::Narrows(wfx))
+            narrower_.emplace(wfx);
+    }
+    const tWAVEFORMATEX& Source() const { return narrower_ ? narrower_->Target() : wfx_; }
+    // What a block of source bytes becomes.
+    size_t Bytes(size_t bytes) const {
+        return narrower_ ? bytes / wfx_.nBlockAlign * narrower_->Target().nBlockAlign : bytes;
+    }
+    std::pair<const uint8_t*, size_t> Apply(const uint8_t* data, size_t bytes) const {
+        if (!narrower_)
+            return {data, bytes};
+        narrower_->Narrow(data, bytes, scratch_);
+        return {scratch_.data(), scratch_.size()};
+    }
+
+private:
+    const tWAVEFORMATEX& wfx_;
+    std::optional<PcmNarrower> narrower_;
+    mutable std::vector<uint8_t> scratch_;
+};
+
 } // namespace
 
 void TMMWave::ConvertBlocks(const tWAVEFORMATEX& format, const ConversionOptions& options,
@@ -226,16 +255,19 @@ void TMMWave::ConvertBlocks(const tWAVEFORMATEX& format, const ConversionOptions
         ConvertBlocksChosen(format, options, sink);
         return;
     }
-    const PCMWAVEFORMAT src = pcmView(cb_->wfx);
+    const Narrowing narrowing(cb_->wfx);
+    const PCMWAVEFORMAT src = pcmView(narrowing.Source());
     const PCMWAVEFORMAT dst = pcmView(format);
     const uint32_t total = bytesLeft_;
     const uint32_t blockSize = OneSecondBlock();
     std::vector<uint8_t> in(blockSize);
     // A short last block may yield one frame more than its share; one spare frame covers it.
-    const int64_t outSize = PCMCONVERTSIZEOUTPUTDATA(dst, src, blockSize) + format.nBlockAlign;
+    const int64_t outSize =
+        PCMCONVERTSIZEOUTPUTDATA(dst, src, narrowing.Bytes(blockSize)) + format.nBlockAlign;
     std::vector<uint8_t> converted(static_cast<size_t>(outSize));
     readBlocks(*this, total, in, [&](uint32_t got, uint32_t done) {
-        const int64_t bytes = PCMCONVERT(dst, converted, src, in.data(), got);
+        const auto [data, size] = narrowing.Apply(in.data(), got);
+        const int64_t bytes = PCMCONVERT(dst, converted, src, data, int64_t(size));
         if (bytes <= 0)
             return false;
         sink(converted.data(), static_cast<uint32_t>(bytes));
@@ -247,7 +279,8 @@ void TMMWave::ConvertBlocks(const tWAVEFORMATEX& format, const ConversionOptions
 
 void TMMWave::ConvertBlocksChosen(const tWAVEFORMATEX& format, const ConversionOptions& options,
                                   const std::function<void(const uint8_t*, uint32_t)>& sink) {
-    SampleConverter converter(cb_->wfx, format, options);
+    const Narrowing narrowing(cb_->wfx);
+    SampleConverter converter(narrowing.Source(), format, options);
     const uint32_t total = bytesLeft_;
     std::vector<uint8_t> in(OneSecondBlock());
     std::vector<uint8_t> converted;
@@ -262,10 +295,11 @@ void TMMWave::ConvertBlocksChosen(const tWAVEFORMATEX& format, const ConversionO
         const bool measuring = pass + 1 < passes;
         SetPosition(0);
         readBlocks(*this, total, in, [&](uint32_t got, uint32_t done) {
+            const auto [data, size] = narrowing.Apply(in.data(), got);
             if (measuring)
-                converter.Measure(in.data(), got);
+                converter.Measure(data, size);
             else
-                converter.Convert(in.data(), got, converted);
+                converter.Convert(data, size, converted);
             hand();
             if (Progress(uint32_t((uint64_t(pass) * total + done) / passes), total))
                 throw Cancelled{};

@@ -59,7 +59,10 @@ TEST_F(BankTest, SlotMenusActOnTheirOwnSlot) {
         SlotItem(*bank, 8, bank->SlotSizes[8], "Load")->trigger();
     }
     ASSERT_EQ(dialogs.messages.size(), 2u);
-    EXPECT_EQ(dialogs.messages[1].text, QStringLiteral("Read File Error - Abort Loading"));
+    EXPECT_EQ(dialogs.messages[0].text,
+              "Read File Error - Abort Loading\n" + dir.filePath("empty.bin") + ": The file is empty");
+    EXPECT_EQ(dialogs.messages[1].text,
+              "Read File Error - Abort Loading\nThe file " + dir.filePath("missing.bin") + " does not exist");
     EXPECT_EQ(dialogs.messages[1].title, QStringLiteral("File Error"));
     EXPECT_EQ(SlotBytes(8), Ramp(8192, 7));
     EXPECT_EQ(bank->SlotName(8), QStringLiteral("cp.bin"));
@@ -160,8 +163,10 @@ TEST_F(BankTest, SavesNameTheirFiles) {
     dialogs.Answer(dir.filePath("H/kit"), 1);
     bank->mnuSave->trigger();
     ASSERT_EQ(dialogs.messages.size(), 2u);
-    for (const auto& m : dialogs.messages)
-        EXPECT_EQ(m.text, QStringLiteral("Write File Error - Abort Saving"));
+    EXPECT_EQ(dialogs.messages[0].text, "Write File Error - Abort Saving\n" + dir.filePath("none/snare.bin") +
+                                            ": The folder " + dir.filePath("none") + " does not exist");
+    EXPECT_EQ(dialogs.messages[1].text,
+              "Write File Error - Abort Saving\n" + dir.filePath("H/kit_2.bin") + " is a folder, not a file");
     EXPECT_TRUE(QFile::exists(dir.filePath("H/kit_1.bin")));
     EXPECT_FALSE(QFile::exists(dir.filePath("H/kit_3.bin")));
 }

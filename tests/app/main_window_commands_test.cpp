@@ -388,7 +388,8 @@ TEST_F(WindowTest, SaveRawBinFiltersAndExtensions) {
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_EQ(dialogs.messages[0].icon, MessageIcon::Error);
     EXPECT_EQ(dialogs.messages[0].title, "File Error");
-    EXPECT_EQ(dialogs.messages[0].text, "Write File Error - Abort Saving");
+    EXPECT_EQ(dialogs.messages[0].text, "Write File Error - Abort Saving\n" + notAFolder + "/kick.bin: " +
+                                            notAFolder + " is a file, not a folder");
     EXPECT_EQ(w.Label12->text(), "kick.bin");
     EXPECT_EQ(w.SaveFilterIndex, 3);
     EXPECT_EQ(Sample(), bytes);
@@ -428,7 +429,8 @@ TEST_F(WindowTest, CommandLineFileOpensLikeLoadRawBin) {
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_EQ(dialogs.messages[0].icon, MessageIcon::Error);
     EXPECT_EQ(dialogs.messages[0].title, "File Error");
-    EXPECT_EQ(dialogs.messages[0].text, "Read File Error - Nothing Loaded");
+    EXPECT_EQ(dialogs.messages[0].text,
+              "Read File Error - Nothing Loaded\nThe file " + dir.filePath("nowhere.bin") + " does not exist");
     EXPECT_EQ(Sample(), bytes) << "a missing file loses nothing";
     EXPECT_EQ(w.Label12->text(), "arg.bin") << "the old sample keeps its name, so a save cannot mislabel it";
 
@@ -458,7 +460,7 @@ TEST_F(WindowTest, FailedWaveLoadsKeepTheSampleAndItsName) {
     for (const auto& m : dialogs.messages) {
         EXPECT_EQ(m.icon, MessageIcon::Error);
         EXPECT_EQ(m.title, "Error PCM");
-        EXPECT_EQ(m.text, "Conversion aborted!");
+        EXPECT_EQ(m.text, "Conversion aborted!\n" + bad + ": Not a WAV file (no RIFF header)");
     }
     EXPECT_EQ(Sample(), cleared);
     EXPECT_EQ(w.Label12->text(), "New");

@@ -70,6 +70,7 @@ TEST_F(WindowTest, MenuTableAsCreated) {
                 {"Save Raw-Bin", Keys(ctrl | Qt::Key_S), true, true, -1},
                 {"Load Wave ", Keys(Qt::Key_F1), false, true, -1},
                 {"Save as Wave", Keys(ctrl | Qt::Key_F1), false, false, -1},
+                {"Recent Files", QKeySequence(), true, false, -1}, // empty until a file is opened
                 {"Send to MIDI", Keys(Qt::Key_F9), true, true, -1},
                 {"Receive from MIDI", QKeySequence(), false, false, -1},
                 {"Exit", Keys(ctrl | Qt::Key_Q), true, true, -1}});
@@ -304,7 +305,7 @@ TEST_F(WindowTest, HiddenWaveItemsKeepTheirKeys) {
     Key(Qt::Key_F1, Qt::ControlModifier);
     ASSERT_EQ(dialogs.saveRequests.size(), 1u);
     EXPECT_EQ(dialogs.saveRequests[0].title, "Save Wave File");
-    EXPECT_EQ(dialogs.saveRequests[0].fileName, "kick.bin");
+    EXPECT_EQ(dialogs.saveRequests[0].fileName, "kick.wav") << "the name with the extension written";
     EXPECT_TRUE(dialogs.saveRequests[0].confirmOverwrite);
 
     Key(Qt::Key_Delete, Qt::ControlModifier);

@@ -89,10 +89,11 @@ TEST_F(PatternsTest, SaveWritesTheHeldBytesUnderASyxName) {
         patterns->mnuSaveSysex->trigger();
     }
     ASSERT_EQ(dialogs.messages.size(), 2u);
-    for (const auto& m : dialogs.messages) {
-        EXPECT_EQ(m.text, QStringLiteral("Write File Error - Abort Saving"));
+    for (const auto& m : dialogs.messages)
         EXPECT_EQ(m.title, QStringLiteral("File Error"));
-    }
+    EXPECT_EQ(dialogs.messages[0].text, "Write File Error - Abort Saving\nNo permission to write " + locked);
+    EXPECT_EQ(dialogs.messages[1].text, "Write File Error - Abort Saving\n" + dir.filePath("none/dump.syx") +
+                                            ": The folder " + dir.filePath("none") + " does not exist");
     EXPECT_EQ(ReadFile("locked.syx"), (Bytes{1, 2, 3}));
 }
 

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 
 using namespace vk350;
 
@@ -174,9 +175,10 @@ TEST_F(Vk350Cli, BadFilesLeaveTargetsAlone) {
     writeFile("keep.bin", Bytes{'k', 'e', 'e', 'p'});
     writeFile("keep.wav", Bytes{'k', 'e', 'e', 'p'});
     Bytes chunks;
-    appendChunk(chunks, "fmt ", pcmFmtBody(24, 1, 8000));
+    // 24 bits convert now; 12 bits still do not.
+    appendChunk(chunks, "fmt ", pcmFmtBody(12, 1, 8000));
     appendChunk(chunks, "data", Bytes(300, 0));
-    writeFile("24bit.wav", riffWave(chunks));
+    writeFile("12bit.wav", riffWave(chunks));
     writeFile("trunc.wav", Bytes{'R', 'I', 'F', 'F', 100, 0, 0, 0, 'W', 'A'});
     writeFile("slow.wav", pcmWave(8, 1, 3999, Bytes(100, 0x80)));
     chunks.clear();
@@ -188,7 +190,7 @@ TEST_F(Vk350Cli, BadFilesLeaveTargetsAlone) {
         {"missing.wav", "Error reading wave file"},
         {"trunc.wav", "Invalid wave file..."},
         {"align0.wav", "Invalid wave file..."},
-        {"24bit.wav", "This wave file is not valid for conversion"},
+        {"12bit.wav", "This wave file is not valid for conversion"},
         {"slow.wav", "This wave file is not valid for conversion"},
     };
     for (const auto& [in, text] : cases) {
@@ -208,7 +210,7 @@ TEST_F(Vk350Cli, BadFilesLeaveTargetsAlone) {
     CommandResult r = vk350("convert " + q("ok.wav") + " " + q("no/dir/out.bin"));
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.out.find("Unable to convert wave file"), std::string::npos) << r.out;
-    EXPECT_EQ(listing(), (std::vector<std::string>{"24bit.wav", "align0.wav", "keep.bin", "keep.wav",
+    EXPECT_EQ(listing(), (std::vector<std::string>{"12bit.wav", "align0.wav", "keep.bin", "keep.wav",
                                                    "ok.wav", "slow.wav", "trunc.wav"}));
 }
 
@@ -261,4 +263,67 @@ TEST_F(Vk350Cli, InfoShowsTheLayout) {
                              "fmt   at 12, 16 bytes", "fact  at 36, 4 bytes", "data  at 48, 400 bytes",
                              "LIST  at 456", "INAM: cowbell", "  ?a??  at 484, 2 bytes"})
         EXPECT_NE(r.out.find(line), std::string::npos) << line << "\n" << r.out;
+}
+
+// The tool reads what the editor reads: wide and cut-short files convert (a cut-short one with a
+// word on stderr), and a failure says why on a second line.
+TEST_F(Vk350Cli, WideAndCutShortFilesAndReasons) {
+    Bytes s16data, f32data;
+    for (int i = 0; i < 900; ++i) {
+        const auto v = int16_t((i * 613) % 65536 - 32768);
+        appendLE16(s16data, uint16_t(v));
+        const float f = float(v) / 32768.0f;
+        uint32_t bits;
+        std::memcpy(&bits, &f, 4);
+        appendLE32(f32data, bits);
+    }
+    Bytes chunks;
+    appendChunk(chunks, "fmt ", fmtBody(3, 1, 22050, 4 * 22050, 4, 32));
+    appendChunk(chunks, "data", f32data);
+    writeFile("float.wav", riffWave(chunks));
+    writeFile("s16.wav", pcmWave(16, 1, 22050, s16data));
+    ASSERT_EQ(vk350("convert " + q("float.wav") + " " + q("f.bin")).status, 0);
+    ASSERT_EQ(vk350("convert " + q("s16.wav") + " " + q("s.bin")).status, 0);
+    EXPECT_EQ(readFile("f.bin"), readFile("s.bin"));
+    EXPECT_EQ(readFile("f.bin").size(), 900u);
+
+    // A data chunk that states 5000 bytes and holds 600.
+    Bytes cut = pcmWave(8, 1, 22050, Bytes(600, 0x90));
+    putLE32(&cut[40], 5000);
+    writeFile("cut.wav", cut);
+    CommandResult r = vk350("convert " + q("cut.wav") + " " + q("cut.bin"));
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(readFile("cut.bin"), Bytes(600, 0x90));
+    EXPECT_NE(r.out.find("vk350: " + path("cut.wav") +
+                         ": the file ends before its sound does; converted the part that is there"),
+              std::string::npos)
+        << r.out;
+    r = vk350("info " + q("cut.wav"));
+    EXPECT_EQ(r.status, 0);
+    EXPECT_NE(r.out.find("cut:      the file ends before its sound does"), std::string::npos) << r.out;
+    EXPECT_EQ(vk350("info " + q("s16.wav")).out.find("cut:"), std::string::npos);
+
+    Bytes alaw;
+    appendChunk(alaw, "fmt ", fmtBody(6, 1, 8000, 8000, 1, 8));
+    appendChunk(alaw, "data", Bytes(100, 0xD5));
+    writeFile("alaw.wav", riffWave(alaw));
+    writeFile("text.wav", Bytes(40, 'x'));
+    const struct {
+        std::string args;
+        std::string second;
+    } cases[] = {
+        {"convert " + q("alaw.wav") + " " + q("o.bin"),
+         path("alaw.wav") + ": Compressed WAV (A-law) is not read by this program"},
+        {"convert " + q("text.wav") + " " + q("o.bin"),
+         path("text.wav") + ": Not a WAV file (no RIFF header)"},
+        {"convert " + q("none.wav") + " " + q("o.bin"), "The file " + path("none.wav") + " does not exist"},
+        {"convert " + q("s16.wav") + " " + q("gone/o.wav"),
+         path("gone/o.wav") + ": The folder " + path("gone") + " does not exist"},
+        {"info " + q("text.wav"), path("text.wav") + ": Not a WAV file (no RIFF header)"},
+    };
+    for (const auto& c : cases) {
+        r = vk350(c.args);
+        EXPECT_EQ(r.status, 1) << c.args;
+        EXPECT_NE(r.out.find("\nvk350: " + c.second + "\n"), std::string::npos) << r.out;
+    }
 }

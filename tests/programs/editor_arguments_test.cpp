@@ -58,8 +58,9 @@ TEST(EditorArguments, ReadsFilesOptionsAndMistakes) {
         {{"-fusion=x"}, Action::Error, "", "unknown option '-fusion=x'"},
         {{"kick.bin", "-platform"}, Action::Error, "", "option '-platform' needs a value"},
         {{"--style"}, Action::Error, "", "option '--style' needs a value"},
-        {{"a.bin", "b.bin"}, Action::Error, "", "one file at most, 'b.bin' is one too many"},
-        {{"a.bin", "--", "b.bin"}, Action::Error, "", "one file at most, 'b.bin' is one too many"},
+        // Several files fill the bank (ManyFilesAreAllKept).
+        {{"a.bin", "b.bin"}, Action::Run, "a.bin", ""},
+        {{"a.bin", "--", "b.bin"}, Action::Run, "a.bin", ""},
     };
     for (const Case& c : cases) {
         std::string line;
@@ -75,10 +76,18 @@ TEST(EditorArguments, ReadsFilesOptionsAndMistakes) {
 }
 
 TEST(EditorArguments, TextsNameTheProgramAndItsVersion) {
-    EXPECT_EQ(EditorUsage(), "usage: vk350-editor [OPTION]... [FILE]");
+    EXPECT_EQ(EditorUsage(), "usage: vk350-editor [OPTION]... [FILE]...");
     EXPECT_EQ(EditorVersionLine(), std::string("vk350-editor ") + VK350_PROJECT_VERSION);
     const std::string help = EditorHelp();
     EXPECT_EQ(help.rfind(EditorUsage() + "\n", 0), 0u) << help;
     for (const char* option : {"--help", "--version", "-platform"})
         EXPECT_NE(help.find(option), std::string::npos) << option;
+}
+
+TEST(EditorArguments, ManyFilesAreAllKept) {
+    const EditorArguments a = parse({"kit_1.bin", "-platform", "offscreen", "kit_0.bin", "--", "-kit.wav"});
+    EXPECT_EQ(a.action, Action::Run);
+    EXPECT_EQ(a.file, "kit_1.bin");
+    EXPECT_EQ(a.files, (std::vector<std::string>{"kit_1.bin", "kit_0.bin", "-kit.wav"}));
+    EXPECT_TRUE(parse({}).files.empty());
 }

@@ -25,6 +25,13 @@ size_t groupOf(size_t slot) {
     return kGroupSlots.size() - 1;
 }
 
+// The views read 8- and 16-bit mono or stereo PCM; a wider file is bound for a moment while it
+// is converted, and the views keep their format meanwhile.
+bool analysable(const tWAVEFORMATEX* f) {
+    return f && f->wFormatTag == WAVE_FORMAT_PCM && (f->wBitsPerSample == 8 || f->wBitsPerSample == 16) &&
+           (f->nChannels == 1 || f->nChannels == 2);
+}
+
 } // namespace
 
 TMMConnector::TMMConnector(ConnectorHub& hub, MicroClock& clock) : hub_(hub), clock_(clock) {
@@ -117,7 +124,7 @@ bool TMMConnector::SetDisplay(TMMDisplaySlot slot, PcmDisplay* display) {
         const tWAVEFORMATEX* f = GetPWaveFormat();
         if (analysing_)
             display->SetPCMWaveFormat(analysisFormat_);
-        else if (f && f->wFormatTag == WAVE_FORMAT_PCM)
+        else if (analysable(f))
             display->SetPCMWaveFormat(*f);
     }
     return true;
@@ -157,7 +164,7 @@ void TMMConnector::SetPWaveFormat(const tWAVEFORMATEX* format) {
     const bool differs = format ? !old || *old != wioCopyWaveFormat(*format) : old != nullptr;
     TMMDSPComponent::SetPWaveFormat(format);
     const tWAVEFORMATEX* now = GetPWaveFormat();
-    if (!differs || !now || now->wFormatTag != WAVE_FORMAT_PCM)
+    if (!differs || !analysable(now))
         return;
     for (PcmDisplay* d : slots_)
         if (d)
@@ -168,7 +175,7 @@ void TMMConnector::Started() {
     TMMDSPComponent::Started();
     const tWAVEFORMATEX* f = GetPWaveFormat();
     // Only PCM is analysed; other formats leave the displays without data.
-    if (!f || analysing_ || f->wFormatTag != WAVE_FORMAT_PCM)
+    if (analysing_ || !analysable(f))
         return;
     {
         std::lock_guard lock(lock_);

@@ -7,8 +7,11 @@
 #include "wave_file_io.h"
 #include "wave_fixture.h"
 
+#include <algorithm>
+#include <cmath>
 #include <fstream>
 #include <iterator>
+#include <set>
 
 using namespace vk350;
 
@@ -163,4 +166,61 @@ TEST_F(SoxTest, SoxAcceptsWhatWeWrite) {
     w.SaveToFile(path("copy.wav"));
     EXPECT_EQ(soxInfo("copy.wav"), "2 | 32000 | 16 | 2000 | Signed Integer PCM");
     EXPECT_EQ(soxRaw("copy.wav"), raw);
+}
+
+// Wider files convert as their 16-bit version of the same signal does, within one step of the
+// rounding sox does when it makes that version; mixed-down channels are the mean of all.
+TEST_F(SoxTest, WideFormatsConvertAsTheir16BitVersion) {
+    struct Case {
+        const char* what;
+        const char* encoding; // sox output options
+        int channels;
+        uint32_t rate;
+    };
+    const Case cases[] = {
+        {"24-bit stereo", "-b 24 -e signed-integer", 2, 44100},
+        {"32-bit mono", "-b 32 -e signed-integer", 1, 22050},
+        {"32-bit float stereo", "-b 32 -e floating-point", 2, 48000},
+        {"64-bit float mono", "-b 64 -e floating-point", 1, 44100},
+        {"24-bit four channels", "-b 24 -e signed-integer", 4, 32000},
+        {"16-bit three channels", "-b 16 -e signed-integer", 3, 22050},
+    };
+    tWAVEFORMATEX editor;
+    pcmBuildWaveHeader(&editor, 8, 1, 22050);
+    std::set<uint16_t> tags;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::string wide = path("wide.wav"), narrow = path("narrow.wav");
+        // Loud enough to clip in float, so that the clipping is checked too.
+        sox("-n -r " + std::to_string(c.rate) + " -c " + std::to_string(c.channels) + " " + c.encoding + " " +
+            shellQuote(wide) + " synth 1.3 sine 300 sine 1300 sine 77 sine 5000 gain 3");
+        const Bytes raw = readFile("wide.wav");
+        tags.insert(readLE16(raw, 20));
+        TMMWave w;
+        w.SetFileName(wide);
+        const Bytes got = w.ConvertToBytes(&editor);
+        // The 16-bit version, without dither; more channels are mixed down by averaging.
+        if (c.channels > 2) {
+            std::string remix = " remix ";
+            for (int i = 1; i <= c.channels; ++i)
+                remix += std::to_string(i) + "p" + std::to_string(-20 * std::log10(double(c.channels))) +
+                         (i < c.channels ? "," : "");
+            sox("-D " + shellQuote(wide) + " -b 16 -e signed-integer " + shellQuote(narrow) + remix);
+        } else {
+            sox("-D " + shellQuote(wide) + " -b 16 -e signed-integer " + shellQuote(narrow));
+        }
+        w.SetFileName(narrow);
+        const Bytes expect = w.ConvertToBytes(&editor);
+        ASSERT_EQ(got.size(), expect.size());
+        ASSERT_GT(got.size(), 22050u);
+        int worst = 0;
+        for (size_t i = 0; i < got.size(); ++i)
+            worst = std::max(worst, std::abs(int(got[i]) - int(expect[i])));
+        EXPECT_LE(worst, 1);
+        // The loud signal reaches both ends of the range.
+        EXPECT_EQ(*std::min_element(got.begin(), got.end()), 0);
+        EXPECT_EQ(*std::max_element(got.begin(), got.end()), 255);
+    }
+    // The table meets the plain float tag and the extensible layout.
+    EXPECT_TRUE(tags.count(3) && tags.count(0xFFFE));
 }

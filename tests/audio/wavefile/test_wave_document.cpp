@@ -447,8 +447,10 @@ TEST_F(MMWaveTest, RefusedAndFailedConversionsTouchNothing) {
         Bytes fmt;
     };
     const std::vector<Source> refused = {
-        {"24bit.wav", pcmFmtBody(24, 1, 8000)},
-        {"3ch.wav", pcmFmtBody(8, 3, 8000)},
+        // 24-bit and three channels convert now (test_pcm_narrower.cpp); these widths do not.
+        {"12bit.wav", pcmFmtBody(12, 1, 8000)},
+        {"24bit-slow.wav", pcmFmtBody(24, 3, 3999)},
+        {"alaw.wav", fmtBody(6, 1, 8000, 8000, 1, 8)},
         {"slow.wav", pcmFmtBody(8, 1, 3999)},
         {"fast.wav", pcmFmtBody(8, 1, 100001)},
         {"adpcm.wav", fmtBody(2, 1, 8000, 4096, 256, 4)},
@@ -477,8 +479,8 @@ TEST_F(MMWaveTest, RefusedAndFailedConversionsTouchNothing) {
     expectWaveError([&] { w.ConvertFile(path("target.wav"), &editor); }, "Conversion aborted");
     EXPECT_EQ(calls, 2);
     EXPECT_EQ(readFile("target.wav"), (Bytes{'o', 'l', 'd'}));
-    std::vector<std::string> expected = {"24bit.wav", "3ch.wav",  "adpcm.wav", "fast.wav",
-                                         "ok.wav",    "slow.wav", "target.wav"};
+    std::vector<std::string> expected = {"12bit.wav", "24bit-slow.wav", "adpcm.wav", "alaw.wav",
+                                         "fast.wav",  "ok.wav",         "slow.wav",  "target.wav"};
     EXPECT_EQ(listing(), expected);
 
     // The same source converts once nothing cancels, and a 4000 Hz source is accepted.

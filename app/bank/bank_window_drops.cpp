@@ -1,0 +1,110 @@
+// TForm2: filling slots from files: WAV files converted to the options' format, raw files taken
+// as they are, and files dropped from the desktop on a slot's waveform.
+#include "bank_window.h"
+
+#include "dialogs.h"
+#include "file_drop.h"
+#include "file_names.h"
+#include "file_reasons.h"
+#include "options_window.h"
+#include "pcm_support.h"
+#include "sample_edit.h"
+#include "wave_document.h"
+#include "wave_error.h"
+
+#include <QFile>
+
+#include <algorithm>
+
+namespace vk350 {
+
+namespace {
+
+constexpr uint32_t kDefaultRate = 22050;
+
+bool IsWaveName(const QString& path) {
+    return ExtensionOf(path).compare(QLatin1String("wav"), Qt::CaseInsensitive) == 0;
+}
+
+} // namespace
+
+void TForm2::AcceptFileDrops() {
+    for (int slot = 0; slot < kSlotCount; ++slot)
+        new FileDrop(SlotEdits[size_t(slot)], [this, slot](const QStringList& paths) {
+            RunCommand([this, slot, paths] { DropFiles(slot, paths); });
+        });
+}
+
+void TForm2::LoadFiles(QStringList paths) {
+    std::stable_sort(paths.begin(), paths.end(), [](const QString& a, const QString& b) {
+        return FileNameWithoutFolder(a).compare(FileNameWithoutFolder(b), Qt::CaseInsensitive) < 0;
+    });
+    RunCommand([this, paths] { DropFiles(0, paths); });
+}
+
+// A WAV file is converted whole in memory and its start kept when it is longer than the slot; a
+// failure leaves the slot as it was and gives the reason line.
+bool TForm2::LoadSlotFile(int slot, const QString& path, QString& reason) {
+    TsqSampleEdit& e = *SlotEdits[size_t(slot)];
+    const std::string native = QFile::encodeName(path).toStdString();
+    if (!IsWaveName(path)) {
+        if (e.LoadFromFile(native, true, 0))
+            return true;
+        reason = ReadReasonLine(path);
+        return false;
+    }
+    try {
+        tWAVEFORMATEX format;
+        ConversionOptions conversion;
+        if (options_) {
+            format = options_->WaveFormat();
+            conversion = options_->Conversion();
+        } else {
+            pcmBuildWaveHeader(&format, 8, 1, kDefaultRate);
+        }
+        TMMWave wave;
+        wave.SetFileName(native);
+        if (wave.Empty())
+            throw EMMWaveError("The file holds no sound");
+        std::vector<uint8_t> bytes = wave.ConvertToBytes(&format, conversion);
+        if (bytes.empty())
+            throw EMMWaveError("The file holds no sound");
+        bytes.resize(std::min<size_t>(bytes.size(), size_t(std::max(e.Max(), 0))));
+        e.Sample().Clear(false);
+        e.SetSampleLen(int32_t(bytes.size()));
+        e.Sample().LoadFromBuffer(bytes.data(), int32_t(bytes.size()));
+        return true;
+    } catch (const std::exception& error) {
+        reason = WaveReasonLine(path, error, QString());
+        return false;
+    }
+}
+
+// The files fill the slots from the one dropped on, in name order. Files that fail keep their
+// slot as it was and the next file takes the next slot; what is left past the last slot is named.
+void TForm2::DropFiles(int slot, const QStringList& paths) {
+    QStringList reasons;
+    int next = slot;
+    int index = 0;
+    for (; index < paths.size() && next < kSlotCount; ++index, ++next) {
+        QString reason;
+        if (!LoadSlotFile(next, paths[index], reason)) {
+            reasons.append(reason.isEmpty() ? paths[index] : reason);
+            continue;
+        }
+        ShowLoaded(next, FileNameWithoutFolder(paths[index]),
+                   QString::number(SlotEdits[size_t(next)]->GetSampleLen() / 1024) + QStringLiteral("K"));
+    }
+    if (!reasons.isEmpty())
+        ShowError(
+            WithReason(QStringLiteral("Read File Error - Abort Loading"), reasons.join(QLatin1Char('\n'))));
+    if (index < paths.size()) {
+        QStringList left;
+        for (; index < paths.size(); ++index)
+            left.append(FileNameWithoutFolder(paths[index]));
+        dialogs_.Message(this, MessageIcon::Warning, QStringLiteral("File Warning"),
+                         QStringLiteral("Bank Full - Not Loaded:\n") + left.join(QStringLiteral(", ")));
+    }
+}
+
+} // namespace vk350
