@@ -63,6 +63,24 @@ BENCHMARK(BM_DrawWave)
     ->Args({0, 0, 0, 0, 1})
     ->Unit(benchmark::kMicrosecond);
 
+// The main window's look with the min/max envelope, at zooms from one sample per column to
+// the whole sample fitted to the width (517), the lines and the gradient as above.
+void BM_DrawWaveMinMax(benchmark::State& state) {
+    TsqSampleEdit edit;
+    SetUpMainView(edit);
+    edit.SetMinMaxMode(state.range(1) != 0);
+    edit.SetZoom(static_cast<int>(state.range(0)));
+    edit.DrawWave();
+    for (auto _ : state) {
+        edit.DrawWave();
+        benchmark::DoNotOptimize(edit.OffscreenImage().constBits());
+    }
+}
+BENCHMARK(BM_DrawWaveMinMax)
+    ->ArgNames({"zoom", "minmax"})
+    ->ArgsProduct({{1, 2, 8, 64, 256, 517}, {0, 1}})
+    ->Unit(benchmark::kMicrosecond);
+
 void BM_BuildGradient(benchmark::State& state) {
     TsqSampleEdit edit;
     SetUpMainView(edit);

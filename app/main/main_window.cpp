@@ -27,6 +27,7 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <QWheelEvent>
 
 namespace vk350 {
 
@@ -60,6 +61,7 @@ TForm1::TForm1(Dialogs& dialogs, SettingsStore* store, const MainAudio* audio, Q
     CreateAudioChain(audio);
     ConnectAnalysisViews(MMConnector1);
     FormCreate();
+    CreateNavigation();
 }
 
 void TForm1::CreateEditor() {
@@ -521,10 +523,13 @@ void TForm1::closeEvent(QCloseEvent* event) {
     });
     if (OnCloseWaveOut)
         OnCloseWaveOut();
+    StoreViewSettings();
     event->accept();
 }
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == sqSampleEdit1 && event->type() == QEvent::Wheel)
+        return WheelOverWave(static_cast<QWheelEvent*>(event));
     if (watched == EditPanel && event->type() == QEvent::Resize)
         FormResize();
     if (watched == MeterPanel && (event->type() == QEvent::Resize || event->type() == QEvent::Show))
@@ -556,6 +561,7 @@ void TForm1::FormResize() {
     sqSampleEdit1->SetGradientNbOfColors(254);
     sqSampleEdit1->DrawWave();
     ResizeMeters();
+    SyncScrollBar();
 }
 
 void TForm1::RunCommand(const std::function<void()>& command) {

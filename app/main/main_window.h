@@ -20,6 +20,7 @@ class QScrollBar;
 class QShortcut;
 class QToolBar;
 class QToolButton;
+class QWheelEvent;
 
 namespace vk350 {
 
@@ -194,6 +195,9 @@ public:
     QAction* mnuSampleBank = nullptr;
     QAction* mnuPatterns = nullptr;
     QAction* mnuAboutBox = nullptr;
+    QAction* mnuZoomInAtLocator = nullptr;
+    QAction* mnuZoomOutAtLocator = nullptr;
+    QAction* mnuMinMaxWave = nullptr;
 
     // Toolbar buttons.
     QAction* btnNew = nullptr;
@@ -341,6 +345,20 @@ private:
     void StartPlaying();
     void ShowPlaybackFailure(std::exception_ptr failure);
 
+    // Wheel, zoom around a point and the scroll bar in samples (main_window_navigation.cpp).
+    void CreateNavigation();
+    void SyncScrollBar();
+    int64_t VisibleSamples() const;
+    int FitZoom() const;
+    void ZoomAround(int64_t anchor, int column, int zoom);
+    void ZoomAtLocator(double factor);
+    void ZoomInAtLocator();
+    void ZoomOutAtLocator();
+    void ScrollBySamples(int64_t samples);
+    bool WheelOverWave(QWheelEvent* event);
+    void ShowMinMaxWave();
+    void StoreViewSettings();
+
     Dialogs& dialogs_;
     std::unique_ptr<SettingsStore> ownStore_;
     SettingsStore* store_;
@@ -365,6 +383,9 @@ private:
     // Whose OnException reports to this window.
     Dispatcher* dispatcher_ = nullptr;
     ConnectorPump* pump_ = nullptr;
+    // Parts of a wheel notch not yet turned into scrolling (times the scroll step) or zooming.
+    int64_t wheelScrollRest_ = 0;
+    int wheelZoomRest_ = 0;
 };
 
 } // namespace vk350

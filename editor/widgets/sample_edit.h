@@ -120,6 +120,10 @@ public:
     bool AlwayDetect() const { return alwayDetect_; }
     void SetAlwayDetect(bool value) { alwayDetect_ = value; }
     bool TabStop() const { return tabStop_; }
+    // At zoom above 1 the line drawing shows each column's lowest to highest sample as a filled
+    // envelope, so that dense material keeps its shape; off, every column shows one sample.
+    bool MinMaxMode() const { return minMaxMode_; }
+    void SetMinMaxMode(bool value);
     void SetTabStop(bool value);
 
     // Full redraw into the off-screen image, then one copy to the screen.
@@ -150,6 +154,7 @@ private:
     void PaintBackground();
     void PaintAxes(class WaveCanvas& canvas, int w, int h);
     void PaintWave(class WaveCanvas& canvas, int w, int h);
+    void PaintEnvelope(class WaveCanvas& canvas, int w, int h);
     void DrawValueAt(int x, int y);
     void Fire(const std::function<void(TsqSampleEdit*)>& event);
     template <typename T> void SetAndRedraw(T& field, T value);
@@ -177,6 +182,7 @@ private:
     bool spectrumMode_ = false;
     bool alwayDetect_ = true;
     bool tabStop_ = true;
+    bool minMaxMode_ = false;
 
     QImage offscreen_;
     QImage gradient_;

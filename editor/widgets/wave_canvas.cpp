@@ -86,6 +86,12 @@ void WaveCanvas::VSpan(int x, int y0, int y1, QRgb color) {
         bits_[y * stride_ + x] = color;
 }
 
+void WaveCanvas::Column(int x, int y0, int y1, QRgb color) {
+    if (y0 > y1)
+        std::swap(y0, y1);
+    VSpan(x, y0, y1, color);
+}
+
 void WaveCanvas::Frame(int x0, int y0, int x1, int y1, QRgb color) {
     if (x0 > x1)
         std::swap(x0, x1);

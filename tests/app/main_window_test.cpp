@@ -107,7 +107,10 @@ TEST_F(WindowTest, MenuTableAsCreated) {
                 // The windows these show are not part of this build yet.
                 {"Preferences", Keys(Qt::Key_F2), true, false, 0},
                 {"VK350 Sample Bank", Keys(Qt::Key_F3), true, false, -1},
-                {"VK350 Patterns", Keys(Qt::Key_F4), true, false, -1}});
+                {"VK350 Patterns", Keys(Qt::Key_F4), true, false, -1},
+                {"Zoom In at Locator", Keys(ctrl | Qt::Key_Equal), true, true, -1},
+                {"Zoom Out at Locator", Keys(ctrl | Qt::Key_Minus), true, true, -1},
+                {"Min/Max Waveform", QKeySequence(), true, true, 1}});
     ExpectMenu(w.mnuAbout, "&About....", {{"OVL VK350 Sample Editor ", QKeySequence(), true, true, -1}});
 
     // The separator before the wave items is hidden with them.
@@ -256,7 +259,9 @@ TEST_F(WindowTest, ToolbarKnobStripAndChooserAsCreated) {
     EXPECT_EQ(e.geometry(), QRect(1, 17 + taller, w.EditPanel->width(), w.EditPanel->height() - 32 - taller))
         << "at (1, 17), panel width by panel height - 32; a taller strip takes its extra from the height";
     EXPECT_EQ(w.TrackBar1->minimum(), 0);
-    EXPECT_EQ(w.TrackBar1->maximum(), 100);
+    // The scroll bar counts samples: an empty sample has nothing to scroll, the page is the view.
+    EXPECT_EQ(w.TrackBar1->maximum(), 0);
+    EXPECT_EQ(w.TrackBar1->pageStep(), e.width() - 1);
 
     // The main window's own look of the waveform view.
     EXPECT_TRUE(e.GradientEnabled());
