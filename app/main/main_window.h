@@ -385,7 +385,7 @@ private:
     ConnectorPump* pump_ = nullptr;
     // Parts of a wheel notch not yet turned into scrolling (times the scroll step) or zooming.
     int64_t wheelScrollRest_ = 0;
-    int wheelZoomRest_ = 0;
+    double wheelZoom_ = 1;
 };
 
 } // namespace vk350

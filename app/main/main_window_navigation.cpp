@@ -125,8 +125,7 @@ void TForm1::ScrollBySamples(int64_t samples) {
 }
 
 // The wheel scrolls a tenth of the view per notch; with Ctrl it zooms by two per notch around the
-// pointed sample. Fine wheels and touchpads send parts of a notch, which add up until the zoom
-// they ask for differs from the current one.
+// pointed sample. Fine wheels and touchpads send parts of a notch, which add up.
 bool TForm1::WheelOverWave(QWheelEvent* event) {
     const QPoint angle = event->angleDelta();
     // Wheels that turn sideways, or a vertical wheel with Shift, scroll as well.
@@ -134,7 +133,6 @@ bool TForm1::WheelOverWave(QWheelEvent* event) {
     if (delta == 0)
         return true;
     if (!(event->modifiers() & Qt::ControlModifier)) {
-        wheelZoomRest_ = 0;
         // Kept in eighths of a degree times samples, so that parts of a notch add up exactly.
         wheelScrollRest_ += int64_t(delta) * std::max<int64_t>(1, VisibleSamples() / 10);
         const int64_t samples = wheelScrollRest_ / kNotch;
@@ -144,18 +142,15 @@ bool TForm1::WheelOverWave(QWheelEvent* event) {
         return true;
     }
     wheelScrollRest_ = 0;
-    wheelZoomRest_ += delta;
     TsqSampleEdit& e = *sqSampleEdit1;
     const int zoom = std::max(1, e.Zoom());
-    const int wanted =
-        std::clamp(int(std::lround(zoom * std::exp2(-double(wheelZoomRest_) / kNotch))), 1, FitZoom());
-    if (wanted == zoom) {
-        // Already at a limit: turning further that way is not kept for later.
-        if ((wheelZoomRest_ > 0 && zoom == 1) || (wheelZoomRest_ < 0 && zoom == FitZoom()))
-            wheelZoomRest_ = 0;
+    // The exact zoom the turns so far ask for; any other change of the zoom starts afresh.
+    if (std::lround(wheelZoom_) != zoom)
+        wheelZoom_ = zoom;
+    wheelZoom_ = std::clamp(wheelZoom_ * std::exp2(-double(delta) / kNotch), 1.0, double(FitZoom()));
+    const int wanted = int(std::lround(wheelZoom_));
+    if (wanted == zoom)
         return true;
-    }
-    wheelZoomRest_ = 0;
     const int column = std::clamp(int(event->position().x()), 0, EditorWidthForZoom() - 1);
     ZoomAround(int64_t(sqpotlab2->State()) + int64_t(column) * zoom, column, wanted);
     return true;
