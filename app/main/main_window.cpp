@@ -62,6 +62,7 @@ TForm1::TForm1(Dialogs& dialogs, SettingsStore* store, const MainAudio* audio, Q
     ConnectAnalysisViews(MMConnector1);
     FormCreate();
     CreateNavigation();
+    CreatePlayRange();
 }
 
 void TForm1::CreateEditor() {

@@ -198,6 +198,8 @@ public:
     QAction* mnuZoomInAtLocator = nullptr;
     QAction* mnuZoomOutAtLocator = nullptr;
     QAction* mnuMinMaxWave = nullptr;
+    QAction* mnuPlayFromLocator = nullptr;
+    QAction* mnuPlaySelection = nullptr;
 
     // Toolbar buttons.
     QAction* btnNew = nullptr;
@@ -359,6 +361,13 @@ private:
     void ShowMinMaxWave();
     void StoreViewSettings();
 
+    // Playing part of the sample (main_window_play_range.cpp).
+    void CreatePlayRange();
+    void ShowPlaying();
+    void PlayFromLocator();
+    void PlaySelection();
+    void PlayRange(int64_t first, int64_t end);
+
     Dialogs& dialogs_;
     std::unique_ptr<SettingsStore> ownStore_;
     SettingsStore* store_;
@@ -386,6 +395,8 @@ private:
     // Parts of a wheel notch not yet turned into scrolling (times the scroll step) or zooming.
     int64_t wheelScrollRest_ = 0;
     double wheelZoom_ = 1;
+    // The sample index of the playing wave's first byte.
+    int64_t playOffset_ = 0;
 };
 
 } // namespace vk350

@@ -93,7 +93,9 @@ TEST_F(WindowTest, MenuTableAsCreated) {
                 {"Foward ", Keys(Qt::Key_Right), true, true, -1},
                 {"Backward", Keys(Qt::Key_Left), true, true, -1},
                 {"Fast Backward", Keys(ctrl | Qt::Key_Left), true, true, -1},
-                {"Play        ", Keys(Qt::Key_Space), true, true, -1}});
+                {"Play        ", Keys(Qt::Key_Space), true, true, 0},
+                {"Play from Locator", Keys(ctrl | Qt::Key_Space), true, true, -1},
+                {"Play Selection", Keys(Qt::SHIFT | Qt::Key_Space), true, true, -1}});
     ExpectMenu(w.mnuView, "&View",
                {{"Zoom In                ", Keys(Qt::Key_F5), true, true, -1},
                 {"Zoom Out            ", Keys(Qt::Key_F6), true, true, -1},
