@@ -63,6 +63,7 @@ TForm1::TForm1(Dialogs& dialogs, SettingsStore* store, const MainAudio* audio, Q
     FormCreate();
     CreateNavigation();
     CreatePlayRange();
+    CreatePanelItems();
 }
 
 void TForm1::CreateEditor() {
@@ -525,6 +526,7 @@ void TForm1::closeEvent(QCloseEvent* event) {
     if (OnCloseWaveOut)
         OnCloseWaveOut();
     StoreViewSettings();
+    StorePanelSettings();
     event->accept();
 }
 

@@ -368,6 +368,11 @@ private:
     void PlaySelection();
     void PlayRange(int64_t first, int64_t end);
 
+    // The analysis and meter panels' View items (main_window_panels.cpp).
+    void CreatePanelItems();
+    void ShowRtSpectrum();
+    void StorePanelSettings();
+
     Dialogs& dialogs_;
     std::unique_ptr<SettingsStore> ownStore_;
     SettingsStore* store_;

@@ -183,7 +183,7 @@ TEST_F(MainLinkTest, ClosingStoresBankMainPatternsAndOptionsInThatOrderThenClose
     QStringList expected = {"PX2", "PY2", "SHOW2", "PX1", "PY1", "PW1", "PH1", "PX3", "PY3", "SHOW3"};
     expected += OptionsWriteOrder();
     // The view's own choices follow, once the wave output has closed.
-    EXPECT_EQ(store.writes, expected + QStringList{"MinMaxWave"});
+    EXPECT_EQ(store.writes, expected + QStringList({"MinMaxWave", "ShowVuMeters", "ShowRtSpectrum"}));
     EXPECT_FALSE(options->sqMidiIn1->Using());
     EXPECT_FALSE(options->sqMidiOut1->Using());
     EXPECT_EQ(options->Memo1->Lines(),

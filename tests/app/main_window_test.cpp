@@ -104,8 +104,8 @@ TEST_F(WindowTest, MenuTableAsCreated) {
                 {"Follow Locator", Keys(ctrl | Qt::Key_F8), true, true, 0},
                 {"Show/Hide Points", Keys(ctrl | Qt::Key_F11), true, true, 1},
                 {"Show/Hide Bars", Keys(ctrl | Qt::Key_F12), true, true, 0},
-                {"Show Vu-meters", Keys(Qt::Key_F11), false, false, -1},
-                {"Show RT Spectrum", Keys(Qt::Key_F12), false, false, -1},
+                {"Show Vu-meters", Keys(Qt::Key_F11), true, true, 0},
+                {"Show RT Spectrum", Keys(Qt::Key_F12), true, true, 0},
                 // The windows these show are not part of this build yet.
                 {"Preferences", Keys(Qt::Key_F2), true, false, 0},
                 {"VK350 Sample Bank", Keys(Qt::Key_F3), true, false, -1},
