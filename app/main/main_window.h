@@ -360,6 +360,7 @@ private:
     bool WheelOverWave(QWheelEvent* event);
     void ShowMinMaxWave();
     void StoreViewSettings();
+    void DescribeKnobs();
 
     // Playing part of the sample (main_window_play_range.cpp).
     void CreatePlayRange();

@@ -47,6 +47,29 @@ void TForm1::CreateNavigation() {
     ShowMinMaxWave();
     sqSampleEdit1->installEventFilter(this);
     SyncScrollBar();
+    DescribeKnobs();
+}
+
+// The value fields take typed values; those without a hint of their own say what they hold.
+void TForm1::DescribeKnobs() {
+    struct Hint {
+        Tsqpotlab* knob;
+        const char* text;
+    };
+    const Hint hints[] = {
+        {sqpotlab2, "Orig — view origin, the first sample shown, in samples"},
+        {sqpotlab4, "Loc — locator position, in samples"},
+        {sqpotlab3, "Val — byte at the locator, 0 to 255"},
+        {sqpotlab5, "Pos — selection start, in samples"},
+        {sqpotlab6, "Len — selection length, in samples"},
+        {sqpotlab10, "Offset — added to every byte of the selection, or of the whole sample"},
+        {sqpotlab8, "Max — highest byte of the sample"},
+        {sqpotlab9, "Min — lowest byte of the sample"},
+    };
+    for (const Hint& h : hints)
+        h.knob->setToolTip(QString::fromUtf8(h.text));
+    for (Tsqpotlab* k : {sqpotlab7, sqpotlab1, sqpotlab2, sqpotlab4, sqpotlab3, sqpotlab5, sqpotlab6, sqpotlab10})
+        k->SetTypedEntry(true);
 }
 
 void TForm1::ShowMinMaxWave() {

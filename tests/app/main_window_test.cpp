@@ -209,15 +209,16 @@ TEST_F(WindowTest, ToolbarKnobStripAndChooserAsCreated) {
     const std::vector<Knob> knobs = {
         {w.sqpotlab7, "Size", 1, 512, 256, 1, "Sample Size"},
         {w.sqpotlab1, "Zoom", 1, 1000, 256, 1, "Zoom Factor "},
-        {w.sqpotlab2, "Orig", 0, 500000, 150, 0, ""},
-        {w.sqpotlab4, "Loc  ", 0, 500000, 150, 0, ""},
-        {w.sqpotlab3, "Val", 0, 255, 256, 0, ""},
-        {w.sqpotlab5, "Pos", 0, 500000, 150, 0, ""},
-        {w.sqpotlab6, "Len", 0, 500000, 150, 0, ""},
-        {w.sqpotlab10, "Offset", -255, 255, 150, 0, ""},
+        {w.sqpotlab2, "Orig", 0, 500000, 150, 0, "Orig — view origin, the first sample shown, in samples"},
+        {w.sqpotlab4, "Loc  ", 0, 500000, 150, 0, "Loc — locator position, in samples"},
+        {w.sqpotlab3, "Val", 0, 255, 256, 0, "Val — byte at the locator, 0 to 255"},
+        {w.sqpotlab5, "Pos", 0, 500000, 150, 0, "Pos — selection start, in samples"},
+        {w.sqpotlab6, "Len", 0, 500000, 150, 0, "Len — selection length, in samples"},
+        {w.sqpotlab10, "Offset", -255, 255, 150, 0,
+         "Offset — added to every byte of the selection, or of the whole sample"},
         {w.sqpotlab11, "Level", 0, 200, 256, 0, ""},
-        {w.sqpotlab8, "Max", 0, 255, 150, 0, ""},
-        {w.sqpotlab9, "Min", 0, 255, 150, 0, ""},
+        {w.sqpotlab8, "Max", 0, 255, 150, 0, "Max — highest byte of the sample"},
+        {w.sqpotlab9, "Min", 0, 255, 150, 0, "Min — lowest byte of the sample"},
     };
     int lastX = -1;
     for (const Knob& k : knobs) {
