@@ -5,6 +5,7 @@
 #include "knob_label.h"
 #include "sample_edit.h"
 #include "settings_store.h"
+#include "time_ruler.h"
 
 #include <QAction>
 #include <QMenu>
@@ -48,6 +49,17 @@ void TForm1::CreateNavigation() {
     sqSampleEdit1->installEventFilter(this);
     SyncScrollBar();
     DescribeKnobs();
+    // Seconds at the rate the options choose; the knobs' positions in seconds at the ruler's end.
+    sqSampleEdit1->RulerRate = [this] { return sqSampleEdit1->GetSampleLen() > 0 ? int(ChosenRate()) : 0; };
+    sqSampleEdit1->RulerNote = [this] {
+        const int rate = int(ChosenRate());
+        QString note = QStringLiteral("Loc ") + Seconds(sqpotlab4->State(), rate);
+        if (sqpotlab6->State() > 0)
+            note += QStringLiteral("   Selection ") + Seconds(sqpotlab5->State(), rate) + QStringLiteral(" to ") +
+                    Seconds(int64_t(sqpotlab5->State()) + sqpotlab6->State(), rate);
+        return note;
+    };
+    sqSampleEdit1->SetEmptyText(QStringLiteral("Open a sample: Ctrl+L, or drop a file here"));
 }
 
 // The value fields take typed values; those without a hint of their own say what they hold.

@@ -177,6 +177,7 @@ void TsqSampleEdit::Render() {
         const int right = static_cast<int>(std::clamp<std::int64_t>(std::max(a, b), 0, w));
         canvas.XorColumns(left, right, selectionStyle_ == 0 ? 0xFFFFFF : ColorToRgb(selectionColor_));
     }
+    PaintOverlay();
 }
 
 } // namespace vk350
