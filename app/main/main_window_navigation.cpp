@@ -84,8 +84,10 @@ void TForm1::DescribeKnobs() {
         k->SetTypedEntry(true);
 }
 
+// The item switches between this drawing (envelope, washed selection) and the plain one.
 void TForm1::ShowMinMaxWave() {
     sqSampleEdit1->SetMinMaxMode(mnuMinMaxWave->isChecked());
+    sqSampleEdit1->SetSelectionTint(mnuMinMaxWave->isChecked());
 }
 
 void TForm1::StoreViewSettings() {

@@ -37,6 +37,9 @@ template <typename T> void TsqSampleEdit::SetGradientSetting(T& field, T value) 
 void TsqSampleEdit::SetMinMaxMode(bool value) {
     SetAndRedraw(minMaxMode_, value);
 }
+void TsqSampleEdit::SetSelectionTint(bool value) {
+    SetAndRedraw(selectionTint_, value);
+}
 void TsqSampleEdit::SetColor(TColor value) {
     SetAndRedraw(color_, value);
 }

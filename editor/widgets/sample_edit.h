@@ -124,6 +124,10 @@ public:
     // envelope, so that dense material keeps its shape; off, every column shows one sample.
     bool MinMaxMode() const { return minMaxMode_; }
     void SetMinMaxMode(bool value);
+    // The selection washed with SelectionColor instead of inverted or XORed, so that the wave in
+    // it keeps its colours and stays readable.
+    bool SelectionTint() const { return selectionTint_; }
+    void SetSelectionTint(bool value);
 
     // A time ruler along the top at this many samples per second, asked at every redraw;
     // none while unassigned or below 1.
@@ -193,6 +197,7 @@ private:
     bool alwayDetect_ = true;
     bool tabStop_ = true;
     bool minMaxMode_ = false;
+    bool selectionTint_ = false;
     QString emptyText_;
 
     QImage offscreen_;

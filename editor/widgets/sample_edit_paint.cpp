@@ -171,7 +171,11 @@ void TsqSampleEdit::Render() {
 
     const std::int64_t a = SelectionPos();
     const std::int64_t b = a + SelectionLen();
-    if (a != b && (selectionStyle_ == 0 || selectionStyle_ == 1)) {
+    if (a != b && selectionTint_) {
+        const int left = static_cast<int>(std::clamp<std::int64_t>(std::min(a, b), 0, w));
+        const int right = static_cast<int>(std::clamp<std::int64_t>(std::max(a, b), 0, w));
+        canvas.BlendColumns(left, right, ColorToRgb(selectionColor_), 80);
+    } else if (a != b && (selectionStyle_ == 0 || selectionStyle_ == 1)) {
         // Right edge exclusive; style 0 inverts, style 1 combines with the selection colour.
         const int left = static_cast<int>(std::clamp<std::int64_t>(std::min(a, b), 0, w));
         const int right = static_cast<int>(std::clamp<std::int64_t>(std::max(a, b), 0, w));

@@ -103,6 +103,23 @@ void WaveCanvas::Frame(int x0, int y0, int x1, int y1, QRgb color) {
     VSpan(x1, y0 + 1, y1 - 1, color);
 }
 
+void WaveCanvas::BlendColumns(int x0, int x1, QRgb color, int alpha) {
+    x0 = std::max(x0, 0);
+    x1 = std::min(x1, width_);
+    alpha = std::clamp(alpha, 0, 256);
+    const int keep = 256 - alpha;
+    const int r = qRed(color) * alpha;
+    const int g = qGreen(color) * alpha;
+    const int b = qBlue(color) * alpha;
+    for (int y = 0; y < height_; ++y) {
+        QRgb* row = bits_ + y * stride_;
+        for (int x = x0; x < x1; ++x) {
+            const QRgb p = row[x];
+            row[x] = qRgb((qRed(p) * keep + r) >> 8, (qGreen(p) * keep + g) >> 8, (qBlue(p) * keep + b) >> 8);
+        }
+    }
+}
+
 void WaveCanvas::XorColumns(int x0, int x1, QRgb mask) {
     x0 = std::max(x0, 0);
     x1 = std::min(x1, width_);

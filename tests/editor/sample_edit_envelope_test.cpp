@@ -4,6 +4,7 @@
 #include <QImage>
 #include <algorithm>
 #include <gtest/gtest.h>
+#include <cmath>
 #include <random>
 
 using namespace vk350;
@@ -101,5 +102,46 @@ TEST(SampleEditEnvelope, OneSamplePerColumnAndTheSettingOffDrawTheLine) {
         plain.DrawWave();
         minMax.DrawWave();
         EXPECT_EQ(minMax.OffscreenImage(), plain.OffscreenImage()) << "zoom " << zoom;
+    }
+}
+
+// The washed selection mixes its colour into every pixel of its columns, right edge exclusive,
+// whichever way it was dragged; the wave inside keeps a colour of its own.
+TEST(SampleEditEnvelope, TheWashedSelectionKeepsTheWaveReadable) {
+    struct Case {
+        int pos, len, left, right;
+    };
+    const Case cases[] = {{20, 50, 20, 70}, {70, -50, 20, 70}, {-10, 30, 0, 20}, {190, 40, 190, 200}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.pos << " " << c.len);
+        TsqSampleEdit edit;
+        edit.resize(200, 100);
+        edit.SetGradientEnabled(true);
+        edit.SetGradientType(grxBottomToTop);
+        for (int i = 0; i < 2000; ++i)
+            edit.GetData()[i] = uint8_t(128 + 100 * std::sin(i * 0.05));
+        edit.SetSampleLen(2000);
+        edit.SetZoom(3);
+        edit.SetMinMaxMode(true);
+        edit.SetSelectionTint(true);
+        edit.DrawWave();
+        const QImage plain = edit.OffscreenImage().copy();
+        edit.SetSelectionPos(c.pos);
+        edit.SetSelectionLen(c.len);
+        const QImage washed = edit.OffscreenImage();
+        const QRgb tint = ColorToRgb(edit.SelectionColor());
+        int waveInside = 0;
+        for (int y = 0; y < 100; ++y)
+            for (int x = 0; x < 200; ++x) {
+                const QRgb p = plain.pixel(x, y);
+                QRgb expected = p;
+                if (x >= c.left && x < c.right) {
+                    expected = qRgb((qRed(p) * 176 + qRed(tint) * 80) >> 8, (qGreen(p) * 176 + qGreen(tint) * 80) >> 8,
+                                    (qBlue(p) * 176 + qBlue(tint) * 80) >> 8);
+                    waveInside += (p & 0xFFFFFF) == (ColorToRgb(edit.LineColor()) & 0xFFFFFF);
+                }
+                ASSERT_EQ(washed.pixel(x, y), expected) << x << "," << y;
+            }
+        EXPECT_GT(waveInside, 0) << "the selection covers part of the wave";
     }
 }
