@@ -107,15 +107,17 @@ void WaveCanvas::BlendColumns(int x0, int x1, QRgb color, int alpha) {
     x0 = std::max(x0, 0);
     x1 = std::min(x1, width_);
     alpha = std::clamp(alpha, 0, 256);
-    const int keep = 256 - alpha;
-    const int r = qRed(color) * alpha;
-    const int g = qGreen(color) * alpha;
-    const int b = qBlue(color) * alpha;
+    const quint32 keep = quint32(256 - alpha);
+    // Red and blue, then green, each channel in its own 16 bits so that the products never carry.
+    const quint32 rb = (color & 0xFF00FF) * quint32(alpha);
+    const quint32 g = (color & 0x00FF00) * quint32(alpha);
     for (int y = 0; y < height_; ++y) {
         QRgb* row = bits_ + y * stride_;
         for (int x = x0; x < x1; ++x) {
-            const QRgb p = row[x];
-            row[x] = qRgb((qRed(p) * keep + r) >> 8, (qGreen(p) * keep + g) >> 8, (qBlue(p) * keep + b) >> 8);
+            const quint32 p = row[x];
+            const quint32 prb = (((p & 0xFF00FF) * keep + rb) >> 8) & 0xFF00FF;
+            const quint32 pg = (((p & 0x00FF00) * keep + g) >> 8) & 0x00FF00;
+            row[x] = 0xFF000000 | prb | pg;
         }
     }
 }
