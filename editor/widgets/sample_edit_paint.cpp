@@ -171,16 +171,14 @@ void TsqSampleEdit::Render() {
 
     const std::int64_t a = SelectionPos();
     const std::int64_t b = a + SelectionLen();
-    if (a != b && selectionTint_) {
-        const int left = static_cast<int>(std::clamp<std::int64_t>(std::min(a, b), 0, w));
-        const int right = static_cast<int>(std::clamp<std::int64_t>(std::max(a, b), 0, w));
+    // Right edge exclusive; style 0 inverts, style 1 combines with the selection colour, the
+    // wash mixes it in.
+    const int left = static_cast<int>(std::clamp<std::int64_t>(std::min(a, b), 0, w));
+    const int right = static_cast<int>(std::clamp<std::int64_t>(std::max(a, b), 0, w));
+    if (a != b && selectionTint_)
         canvas.BlendColumns(left, right, ColorToRgb(selectionColor_), 80);
-    } else if (a != b && (selectionStyle_ == 0 || selectionStyle_ == 1)) {
-        // Right edge exclusive; style 0 inverts, style 1 combines with the selection colour.
-        const int left = static_cast<int>(std::clamp<std::int64_t>(std::min(a, b), 0, w));
-        const int right = static_cast<int>(std::clamp<std::int64_t>(std::max(a, b), 0, w));
+    else if (a != b && (selectionStyle_ == 0 || selectionStyle_ == 1))
         canvas.XorColumns(left, right, selectionStyle_ == 0 ? 0xFFFFFF : ColorToRgb(selectionColor_));
-    }
     PaintOverlay();
 }
 
