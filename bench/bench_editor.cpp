@@ -64,6 +64,30 @@ BENCHMARK(BM_DrawWave)
     ->Args({0, 0, 0, 0, 1})
     ->Unit(benchmark::kMicrosecond);
 
+// The main window's look, plain (minmax:0) or with the min/max envelope (minmax:1), at zooms
+// from one sample per column to the whole sample fitted to the width (517).
+void BM_DrawWaveMinMax(benchmark::State& state) {
+    TsqSampleEdit edit;
+    SetUpMainView(edit);
+    // The main window's new look: envelope, washed selection, time ruler with its note.
+    if (state.range(1) != 0) {
+        edit.SetMinMaxMode(true);
+        edit.SetSelectionTint(true);
+        edit.RulerRate = [] { return 22050; };
+        edit.RulerNote = [] { return QStringLiteral("Loc 0.329 s   Selection 0.100 s to 0.250 s"); };
+    }
+    edit.SetZoom(static_cast<int>(state.range(0)));
+    edit.DrawWave();
+    for (auto _ : state) {
+        edit.DrawWave();
+        benchmark::DoNotOptimize(edit.OffscreenImage().constBits());
+    }
+}
+BENCHMARK(BM_DrawWaveMinMax)
+    ->ArgNames({"zoom", "minmax"})
+    ->ArgsProduct({{1, 2, 8, 64, 256, 517}, {0, 1}})
+    ->Unit(benchmark::kMicrosecond);
+
 void BM_BuildGradient(benchmark::State& state) {
     TsqSampleEdit edit;
     SetUpMainView(edit);

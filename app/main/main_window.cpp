@@ -27,6 +27,7 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <QWheelEvent>
 
 namespace vk350 {
 
@@ -63,6 +64,9 @@ TForm1::TForm1(Dialogs& dialogs, SettingsStore* store, const MainAudio* audio, Q
     ConnectAnalysisViews(MMConnector1);
     FormCreate();
     CreateHistory();
+    CreateNavigation();
+    CreatePlayRange();
+    CreatePanelItems();
 }
 
 void TForm1::CreateEditor() {
@@ -534,10 +538,14 @@ void TForm1::closeEvent(QCloseEvent* event) {
     });
     if (OnCloseWaveOut)
         OnCloseWaveOut();
+    StoreViewSettings();
+    StorePanelSettings();
     event->accept();
 }
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == sqSampleEdit1 && event->type() == QEvent::Wheel)
+        return WheelOverWave(static_cast<QWheelEvent*>(event));
     if (watched == EditPanel && event->type() == QEvent::Resize)
         FormResize();
     if (watched == MeterPanel && (event->type() == QEvent::Resize || event->type() == QEvent::Show))
@@ -569,6 +577,7 @@ void TForm1::FormResize() {
     sqSampleEdit1->SetGradientNbOfColors(254);
     sqSampleEdit1->DrawWave();
     ResizeMeters();
+    SyncScrollBar();
 }
 
 void TForm1::RunCommand(const std::function<void()>& command) {

@@ -20,6 +20,7 @@ class QScrollBar;
 class QShortcut;
 class QToolBar;
 class QToolButton;
+class QWheelEvent;
 
 namespace vk350 {
 
@@ -203,6 +204,11 @@ public:
     QAction* mnuSampleBank = nullptr;
     QAction* mnuPatterns = nullptr;
     QAction* mnuAboutBox = nullptr;
+    QAction* mnuZoomInAtLocator = nullptr;
+    QAction* mnuZoomOutAtLocator = nullptr;
+    QAction* mnuMinMaxWave = nullptr;
+    QAction* mnuPlayFromLocator = nullptr;
+    QAction* mnuPlaySelection = nullptr;
 
     // Toolbar buttons.
     QAction* btnNew = nullptr;
@@ -373,6 +379,33 @@ private:
     void UpdateHistoryItems();
     bool ConfirmClose();
 
+    // Wheel, zoom around a point and the scroll bar in samples (main_window_navigation.cpp).
+    void CreateNavigation();
+    void SyncScrollBar();
+    int64_t VisibleSamples() const;
+    int FitZoom() const;
+    void ZoomAround(int64_t anchor, int column, int zoom);
+    void ZoomAtLocator(double factor);
+    void ZoomInAtLocator();
+    void ZoomOutAtLocator();
+    void ScrollBySamples(int64_t samples);
+    bool WheelOverWave(QWheelEvent* event);
+    void ShowMinMaxWave();
+    void StoreViewSettings();
+    void DescribeKnobs();
+
+    // Playing part of the sample (main_window_play_range.cpp).
+    void CreatePlayRange();
+    void ShowPlaying();
+    void PlayFromLocator();
+    void PlaySelection();
+    void PlayRange(int64_t first, int64_t end);
+
+    // The analysis and meter panels' View items (main_window_panels.cpp).
+    void CreatePanelItems();
+    void ShowRtSpectrum();
+    void StorePanelSettings();
+
     Dialogs& dialogs_;
     std::unique_ptr<SettingsStore> ownStore_;
     SettingsStore* store_;
@@ -398,6 +431,11 @@ private:
     // Whose OnException reports to this window.
     Dispatcher* dispatcher_ = nullptr;
     ConnectorPump* pump_ = nullptr;
+    // Parts of a wheel notch not yet turned into scrolling (times the scroll step) or zooming.
+    int64_t wheelScrollRest_ = 0;
+    double wheelZoom_ = 1;
+    // The sample index of the playing wave's first byte.
+    int64_t playOffset_ = 0;
 };
 
 } // namespace vk350

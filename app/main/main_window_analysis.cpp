@@ -68,9 +68,10 @@ void TForm1::ResizeMeters() {
     MMLevelScale1->resize(MMLevelScale1->width(), h);
 }
 
-// Shows or hides the meter panel; a shown meter is switched on, since a dark one tells nothing.
+// Shows or hides the meter panel as the item's check mark says; a shown meter is switched on,
+// since a dark one tells nothing.
 void TForm1::ShowVuMeters() {
-    const bool show = MeterPanel->isHidden();
+    const bool show = mnuShowVuMeters->isCheckable() ? mnuShowVuMeters->isChecked() : MeterPanel->isHidden();
     MeterPanel->setEnabled(show);
     MeterPanel->setVisible(show);
     MMLevel1->SetEnabled(show);

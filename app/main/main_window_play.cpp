@@ -64,13 +64,16 @@ void TForm1::ShowPlaybackFailure(std::exception_ptr failure) {
 void TForm1::Play() {
     if (Playing) {
         Playing = false;
+        ShowPlaying();
         WaveOut1->Stop();
         WaveOut1->Close();
         MMWaveFile1->Wave().FreeWave();
         return;
     }
     RefreshPlaybackWave();
+    playOffset_ = 0;
     StartPlaying();
+    ShowPlaying();
 }
 
 // A failed start (no device, a format it refuses) leaves nothing playing, so the next Play
@@ -84,6 +87,7 @@ void TForm1::StartPlaying() {
         WaveOut1->Start();
     } catch (...) {
         Playing = false;
+        ShowPlaying();
         try {
             WaveOut1->Close();
         } catch (const std::exception&) {
@@ -105,6 +109,7 @@ void TForm1::StopPlayback() {
         WaveOut1->Close();
     }
     Playing = false;
+    ShowPlaying();
 }
 
 void TForm1::LoopItem() {
@@ -125,6 +130,7 @@ void TForm1::WaveOut1Stop() {
     WaveOut1->Close();
     SetItemEnabled(mnuSaveAsWave, true);
     Playing = false;
+    ShowPlaying();
 }
 
 // The output's position is in bytes, which for the 8-bit mono playable wave are samples.
@@ -132,7 +138,7 @@ void TForm1::MMConnector1Trigger() {
     if (!WaveOut1->IsPlaying())
         return;
     TsqSampleEdit& e = *sqSampleEdit1;
-    const int64_t p = std::clamp<int64_t>(WaveOut1->GetPosition(), 0, INT32_MAX);
+    const int64_t p = std::clamp<int64_t>(WaveOut1->GetPosition() + playOffset_, 0, INT32_MAX);
     const int64_t zoom = std::max(1, e.Zoom());
     if (mnuFollowLocator->isChecked()) {
         e.SetViewOrigin(int32_t(p));
@@ -173,7 +179,9 @@ void TForm1::PlaySlotNow(int slot) {
     wave.SetWorkFiles(true);
     wave.ImportFromRaw(name, 8, 1, ChosenRate());
     EnablePlayback();
+    playOffset_ = 0;
     StartPlaying();
+    ShowPlaying();
 }
 
 } // namespace vk350

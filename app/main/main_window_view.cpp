@@ -45,6 +45,7 @@ void TForm1::SetTrackBar(int position) {
 void TForm1::SetPositionMaxima(int maximum) {
     for (Tsqpotlab* knob : {sqpotlab2, sqpotlab4, sqpotlab5, sqpotlab6})
         knob->SetMax(maximum);
+    SyncScrollBar();
 }
 
 // The caption shows the computed size even where the knob's range clamps its value.
@@ -67,6 +68,7 @@ void TForm1::ApplyKnobsToView() {
         e.SetLocatorPos(int(d / zoom));
     e.SetSelectionPos(int((int64_t(sqpotlab5->State()) - orig) / zoom));
     e.SetSelectionLen(sqpotlab6->State() / zoom);
+    SyncScrollBar();
 }
 
 void TForm1::ResetViewAfterLoad() {
@@ -88,8 +90,6 @@ void TForm1::ZoomToSelection() {
     sqpotlab2->SetState(e.ViewOrigin());
     sqpotlab1->SetState(ClampToInt(int64_t(e.SelectionLen()) * ZoomOf(e) / EditorWidthForZoom() + 1));
     e.SetZoom(sqpotlab1->State());
-    const int n = e.GetSampleLen();
-    SetTrackBar(n > 0 ? int(int64_t(sqpotlab2->State()) * 100 / n) : 0);
     ApplyKnobsToView();
 }
 
@@ -130,11 +130,7 @@ void TForm1::sqpotlab1Change() {
 }
 
 void TForm1::sqpotlab2Change() {
-    const int n = sqSampleEdit1->GetSampleLen();
-    const int orig = sqpotlab2->State();
-    if (n > 0)
-        SetTrackBar(int(int64_t(orig) * 100 / n));
-    sqSampleEdit1->SetViewOrigin(orig);
+    sqSampleEdit1->SetViewOrigin(sqpotlab2->State());
     ApplyKnobsToView();
 }
 
@@ -171,7 +167,7 @@ void TForm1::sqpotlab10Change() {
 
 void TForm1::TrackBar1Change(int position) {
     TsqSampleEdit& e = *sqSampleEdit1;
-    e.SetViewOrigin(int(int64_t(e.GetSampleLen()) * position / 100));
+    e.SetViewOrigin(position);
     sqpotlab2->SetState(e.ViewOrigin());
     ApplyKnobsToView();
 }
@@ -203,7 +199,6 @@ void TForm1::FullSize() {
     const int n = e.GetSampleLen();
     sqpotlab1->SetState(n / EditorWidthForZoom() + 1);
     e.SetZoom(sqpotlab1->State());
-    SetTrackBar(n > 0 ? int(int64_t(sqpotlab2->State()) * 100 / n) : 0);
     ApplyKnobsToView();
 }
 

@@ -1,5 +1,7 @@
 #include "knob_label.h"
 
+#include <QKeyEvent>
+#include <QLineEdit>
 #include <QMouseEvent>
 #include <algorithm>
 
@@ -59,6 +61,7 @@ void Tsqpotlab::Fire() {
 
 void Tsqpotlab::mousePressEvent(QMouseEvent* event) {
     swallowRelease_ = Qt::NoButton;
+    beforeClick_ = state_;
     if (event->button() == Qt::LeftButton) {
         const int64_t range = int64_t(max_) - min_;
         const int64_t offset = range == 0 ? 0 : int64_t(state_) * cursorRange_ / range;
@@ -115,6 +118,65 @@ void Tsqpotlab::mouseReleaseEvent(QMouseEvent* event) {
         Fire();
     }
     ResetMouse();
+}
+
+// The first click of the double click has stepped the value and told the owner; that step is
+// taken back, so that typing starts from the value the user saw.
+void Tsqpotlab::mouseDoubleClickEvent(QMouseEvent* event) {
+    if (!typedEntry_ || event->button() != Qt::LeftButton) {
+        QLabel::mouseDoubleClickEvent(event);
+        return;
+    }
+    event->accept();
+    swallowRelease_ = Qt::LeftButton;
+    if (state_ != beforeClick_) {
+        Show(beforeClick_, true);
+        Fire();
+    }
+    OpenEditor();
+}
+
+void Tsqpotlab::OpenEditor() {
+    if (editor_)
+        return;
+    editor_ = new QLineEdit(QString::number(state_), this);
+    editor_->setGeometry(rect());
+    editor_->setAlignment(alignment());
+    editor_->selectAll();
+    editor_->installEventFilter(this);
+    connect(editor_, &QLineEdit::returnPressed, this, [this] { CloseEditor(true); });
+    editor_->show();
+    editor_->setFocus();
+}
+
+// A number outside the limits is brought within them as a drag would; text that is no number
+// changes nothing.
+void Tsqpotlab::CloseEditor(bool apply) {
+    if (!editor_)
+        return;
+    QLineEdit* editor = editor_;
+    editor_ = nullptr;
+    bool ok = false;
+    const qlonglong typed = editor->text().trimmed().toLongLong(&ok);
+    editor->removeEventFilter(this);
+    editor->deleteLater();
+    editor->hide();
+    if (apply && ok) {
+        Show(std::clamp<qlonglong>(typed, INT32_MIN, INT32_MAX), true);
+        Fire();
+    }
+}
+
+bool Tsqpotlab::eventFilter(QObject* watched, QEvent* event) {
+    if (editor_ && watched == editor_) {
+        if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+            CloseEditor(false);
+            return true;
+        }
+        if (event->type() == QEvent::FocusOut)
+            CloseEditor(false);
+    }
+    return QLabel::eventFilter(watched, event);
 }
 
 } // namespace vk350

@@ -4,6 +4,8 @@
 #pragma once
 
 #include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
 #include <cstdint>
 #include <functional>
 
@@ -36,13 +38,23 @@ public:
     QString Caption() const { return text(); }
     void SetCaption(const QString& caption) { setText(caption); }
 
-    // Fired after a change made with the mouse.
+    // Fired after a change made with the mouse or typed.
     std::function<void(Tsqpotlab&)> OnChange;
+
+    // With typing on, a double click opens an editor over the value instead of stepping twice:
+    // Enter applies the typed number within the knob's limits, Escape or leaving it changes
+    // nothing. Off by default.
+    bool TypedEntry() const { return typedEntry_; }
+    void SetTypedEntry(bool value) { typedEntry_ = value; }
+    // The open editor, if any.
+    QLineEdit* Editor() const { return editor_; }
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     int Coordinate(const QMouseEvent* event) const;
@@ -50,6 +62,8 @@ private:
     void Show(int64_t value, bool lowerLimit);
     void ResetMouse();
     void Fire();
+    void OpenEditor();
+    void CloseEditor(bool apply);
 
     int state_ = 0;
     int min_ = 0;
@@ -65,6 +79,11 @@ private:
     // A chord (one button held while the other clicks) sets Min or Max on the first release;
     // the release of the button still held must not step the value away from it again.
     Qt::MouseButton swallowRelease_ = Qt::NoButton;
+
+    bool typedEntry_ = false;
+    // The value before the last click, which the first click of a double click steps away from.
+    int beforeClick_ = 0;
+    QPointer<QLineEdit> editor_;
 };
 
 } // namespace vk350

@@ -34,6 +34,12 @@ template <typename T> void TsqSampleEdit::SetGradientSetting(T& field, T value) 
     DrawWave();
 }
 
+void TsqSampleEdit::SetMinMaxMode(bool value) {
+    SetAndRedraw(minMaxMode_, value);
+}
+void TsqSampleEdit::SetSelectionTint(bool value) {
+    SetAndRedraw(selectionTint_, value);
+}
 void TsqSampleEdit::SetColor(TColor value) {
     SetAndRedraw(color_, value);
 }

@@ -120,6 +120,23 @@ public:
     bool AlwayDetect() const { return alwayDetect_; }
     void SetAlwayDetect(bool value) { alwayDetect_ = value; }
     bool TabStop() const { return tabStop_; }
+    // At zoom above 1 the line drawing shows each column's lowest to highest sample as a filled
+    // envelope, so that dense material keeps its shape; off, every column shows one sample.
+    bool MinMaxMode() const { return minMaxMode_; }
+    void SetMinMaxMode(bool value);
+    // The selection washed with SelectionColor instead of inverted or XORed, so that the wave in
+    // it keeps its colours and stays readable.
+    bool SelectionTint() const { return selectionTint_; }
+    void SetSelectionTint(bool value);
+
+    // A time ruler along the top at this many samples per second, asked at every redraw;
+    // none while unassigned or below 1.
+    std::function<int()> RulerRate;
+    // Text shown at the right end of the ruler, asked at every redraw (the owner's positions).
+    std::function<QString()> RulerNote;
+    // One line shown in the middle of a control whose sample is empty.
+    QString EmptyText() const { return emptyText_; }
+    void SetEmptyText(const QString& value);
     void SetTabStop(bool value);
 
     // Full redraw into the off-screen image, then one copy to the screen.
@@ -150,6 +167,8 @@ private:
     void PaintBackground();
     void PaintAxes(class WaveCanvas& canvas, int w, int h);
     void PaintWave(class WaveCanvas& canvas, int w, int h);
+    void PaintEnvelope(class WaveCanvas& canvas, int w, int h);
+    void PaintOverlay();
     void DrawValueAt(int x, int y);
     void Fire(const std::function<void(TsqSampleEdit*)>& event);
     template <typename T> void SetAndRedraw(T& field, T value);
@@ -177,6 +196,9 @@ private:
     bool spectrumMode_ = false;
     bool alwayDetect_ = true;
     bool tabStop_ = true;
+    bool minMaxMode_ = false;
+    bool selectionTint_ = false;
+    QString emptyText_;
 
     QImage offscreen_;
     QImage gradient_;

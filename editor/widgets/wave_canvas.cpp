@@ -86,6 +86,12 @@ void WaveCanvas::VSpan(int x, int y0, int y1, QRgb color) {
         bits_[y * stride_ + x] = color;
 }
 
+void WaveCanvas::Column(int x, int y0, int y1, QRgb color) {
+    if (y0 > y1)
+        std::swap(y0, y1);
+    VSpan(x, y0, y1, color);
+}
+
 void WaveCanvas::Frame(int x0, int y0, int x1, int y1, QRgb color) {
     if (x0 > x1)
         std::swap(x0, x1);
@@ -95,6 +101,25 @@ void WaveCanvas::Frame(int x0, int y0, int x1, int y1, QRgb color) {
     HSpan(y1, x0, x1, color);
     VSpan(x0, y0 + 1, y1 - 1, color);
     VSpan(x1, y0 + 1, y1 - 1, color);
+}
+
+void WaveCanvas::BlendColumns(int x0, int x1, QRgb color, int alpha) {
+    x0 = std::max(x0, 0);
+    x1 = std::min(x1, width_);
+    alpha = std::clamp(alpha, 0, 256);
+    const quint32 keep = quint32(256 - alpha);
+    // Red and blue, then green, each channel in its own 16 bits so that the products never carry.
+    const quint32 rb = (color & 0xFF00FF) * quint32(alpha);
+    const quint32 g = (color & 0x00FF00) * quint32(alpha);
+    for (int y = 0; y < height_; ++y) {
+        QRgb* row = bits_ + y * stride_;
+        for (int x = x0; x < x1; ++x) {
+            const quint32 p = row[x];
+            const quint32 prb = (((p & 0xFF00FF) * keep + rb) >> 8) & 0xFF00FF;
+            const quint32 pg = (((p & 0x00FF00) * keep + g) >> 8) & 0x00FF00;
+            row[x] = 0xFF000000 | prb | pg;
+        }
+    }
 }
 
 void WaveCanvas::XorColumns(int x0, int x1, QRgb mask) {

@@ -21,8 +21,12 @@ public:
     // Connected segments through n points; the dot pattern runs on from one segment to the
     // next and every pixel is drawn once.
     void Polyline(const QPoint* points, int n, QRgb color);
+    // A solid vertical line at x from y0 to y1, both included, in either order.
+    void Column(int x, int y0, int y1, QRgb color);
     // A solid one-pixel square frame with the corners (x0, y0) and (x1, y1), both included.
     void Frame(int x0, int y0, int x1, int y1, QRgb color);
+    // Mixes color into the columns x0 to x1 - 1 over every row, alpha 0 (none) to 256 (all).
+    void BlendColumns(int x0, int x1, QRgb color, int alpha);
     // Exclusive or of the columns x0 to x1 - 1 over every row with mask; a mask of white inverts.
     void XorColumns(int x0, int x1, QRgb mask);
 

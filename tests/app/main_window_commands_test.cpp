@@ -18,7 +18,7 @@ TEST_F(WindowTest, SampleColumnConversions) {
     Turn(w.sqpotlab2, 1000);
     EXPECT_EQ(e.Zoom(), 4);
     EXPECT_EQ(e.ViewOrigin(), 1000);
-    EXPECT_EQ(w.TrackBar1->value(), 10);
+    EXPECT_EQ(w.TrackBar1->value(), 1000) << "the scroll bar counts samples";
 
     Turn(w.sqpotlab4, 1203);
     EXPECT_EQ(e.LocatorPos(), 50);
@@ -50,8 +50,8 @@ TEST_F(WindowTest, SampleColumnConversions) {
     EXPECT_EQ(e.SelectionPos(), 100);
     EXPECT_EQ(e.SelectionLen(), 100);
 
-    // The scroll bar moves the origin in hundredths of the sample.
-    w.TrackBar1->setValue(50);
+    // The scroll bar moves the origin in samples.
+    w.TrackBar1->setValue(5000);
     EXPECT_EQ(e.ViewOrigin(), 5000);
     EXPECT_EQ(w.sqpotlab2->State(), 5000);
 }
@@ -207,7 +207,7 @@ TEST_F(WindowTest, LocatorKeysAndZoomKeys) {
     EXPECT_EQ(e.ViewOrigin(), 1000);
     EXPECT_EQ(w.sqpotlab2->State(), 1000);
     EXPECT_EQ(e.Zoom(), 2000 / (e.width() - 1) + 1);
-    EXPECT_EQ(w.TrackBar1->value(), 10);
+    EXPECT_EQ(w.TrackBar1->value(), 1000);
 
     // Points and bars.
     Key(Qt::Key_F11, Qt::ControlModifier);

@@ -95,7 +95,9 @@ TEST_F(WindowTest, MenuTableAsCreated) {
                 {"Foward ", Keys(Qt::Key_Right), true, true, -1},
                 {"Backward", Keys(Qt::Key_Left), true, true, -1},
                 {"Fast Backward", Keys(ctrl | Qt::Key_Left), true, true, -1},
-                {"Play        ", Keys(Qt::Key_Space), true, true, -1}});
+                {"Play        ", Keys(Qt::Key_Space), true, true, 0},
+                {"Play from Locator", Keys(ctrl | Qt::Key_Space), true, true, -1},
+                {"Play Selection", Keys(Qt::SHIFT | Qt::Key_Space), true, true, -1}});
     ExpectMenu(w.mnuView, "&View",
                {{"Zoom In                ", Keys(Qt::Key_F5), true, true, -1},
                 {"Zoom Out            ", Keys(Qt::Key_F6), true, true, -1},
@@ -104,12 +106,15 @@ TEST_F(WindowTest, MenuTableAsCreated) {
                 {"Follow Locator", Keys(ctrl | Qt::Key_F8), true, true, 0},
                 {"Show/Hide Points", Keys(ctrl | Qt::Key_F11), true, true, 1},
                 {"Show/Hide Bars", Keys(ctrl | Qt::Key_F12), true, true, 0},
-                {"Show Vu-meters", Keys(Qt::Key_F11), false, false, -1},
-                {"Show RT Spectrum", Keys(Qt::Key_F12), false, false, -1},
+                {"Show Vu-meters", Keys(Qt::Key_F11), true, true, 0},
+                {"Show RT Spectrum", Keys(Qt::Key_F12), true, true, 0},
                 // The windows these show are not part of this build yet.
                 {"Preferences", Keys(Qt::Key_F2), true, false, 0},
                 {"VK350 Sample Bank", Keys(Qt::Key_F3), true, false, -1},
-                {"VK350 Patterns", Keys(Qt::Key_F4), true, false, -1}});
+                {"VK350 Patterns", Keys(Qt::Key_F4), true, false, -1},
+                {"Zoom In at Locator", Keys(ctrl | Qt::Key_Equal), true, true, -1},
+                {"Zoom Out at Locator", Keys(ctrl | Qt::Key_Minus), true, true, -1},
+                {"Min/Max Waveform", QKeySequence(), true, true, 1}});
     ExpectMenu(w.mnuAbout, "&About....", {{"OVL VK350 Sample Editor ", QKeySequence(), true, true, -1}});
 
     // The separator before the wave items is hidden with them.
@@ -206,15 +211,16 @@ TEST_F(WindowTest, ToolbarKnobStripAndChooserAsCreated) {
     const std::vector<Knob> knobs = {
         {w.sqpotlab7, "Size", 1, 512, 256, 1, "Sample Size"},
         {w.sqpotlab1, "Zoom", 1, 1000, 256, 1, "Zoom Factor "},
-        {w.sqpotlab2, "Orig", 0, 500000, 150, 0, ""},
-        {w.sqpotlab4, "Loc  ", 0, 500000, 150, 0, ""},
-        {w.sqpotlab3, "Val", 0, 255, 256, 0, ""},
-        {w.sqpotlab5, "Pos", 0, 500000, 150, 0, ""},
-        {w.sqpotlab6, "Len", 0, 500000, 150, 0, ""},
-        {w.sqpotlab10, "Offset", -255, 255, 150, 0, ""},
+        {w.sqpotlab2, "Orig", 0, 500000, 150, 0, "Orig — view origin, the first sample shown, in samples"},
+        {w.sqpotlab4, "Loc  ", 0, 500000, 150, 0, "Loc — locator position, in samples"},
+        {w.sqpotlab3, "Val", 0, 255, 256, 0, "Val — byte at the locator, 0 to 255"},
+        {w.sqpotlab5, "Pos", 0, 500000, 150, 0, "Pos — selection start, in samples"},
+        {w.sqpotlab6, "Len", 0, 500000, 150, 0, "Len — selection length, in samples"},
+        {w.sqpotlab10, "Offset", -255, 255, 150, 0,
+         "Offset — added to every byte of the selection, or of the whole sample"},
         {w.sqpotlab11, "Level", 0, 200, 256, 0, ""},
-        {w.sqpotlab8, "Max", 0, 255, 150, 0, ""},
-        {w.sqpotlab9, "Min", 0, 255, 150, 0, ""},
+        {w.sqpotlab8, "Max", 0, 255, 150, 0, "Max — highest byte of the sample"},
+        {w.sqpotlab9, "Min", 0, 255, 150, 0, "Min — lowest byte of the sample"},
     };
     int lastX = -1;
     for (const Knob& k : knobs) {
@@ -258,7 +264,9 @@ TEST_F(WindowTest, ToolbarKnobStripAndChooserAsCreated) {
     EXPECT_EQ(e.geometry(), QRect(1, 17 + taller, w.EditPanel->width(), w.EditPanel->height() - 32 - taller))
         << "at (1, 17), panel width by panel height - 32; a taller strip takes its extra from the height";
     EXPECT_EQ(w.TrackBar1->minimum(), 0);
-    EXPECT_EQ(w.TrackBar1->maximum(), 100);
+    // The scroll bar counts samples: an empty sample has nothing to scroll, the page is the view.
+    EXPECT_EQ(w.TrackBar1->maximum(), 0);
+    EXPECT_EQ(w.TrackBar1->pageStep(), e.width() - 1);
 
     // The main window's own look of the waveform view.
     EXPECT_TRUE(e.GradientEnabled());

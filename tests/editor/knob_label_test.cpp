@@ -3,6 +3,7 @@
 #include "knob_label.h"
 
 #include <QApplication>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <algorithm>
 #include <gtest/gtest.h>
@@ -209,4 +210,52 @@ TEST(Potlab, DegenerateSettingsDoNotCrash) {
     EXPECT_EQ(wide.knob.State(), INT32_MAX / 2)
         << "a long drag over a wide range clamps instead of overflowing";
     Send(wide.knob, QEvent::MouseButtonRelease, start, Qt::LeftButton, Qt::NoButton);
+}
+
+// A double click opens the editor on the value shown before its first click; Enter applies the
+// typed number within the limits and fires once, anything else leaves the value as it was.
+TEST(Potlab, TypedValuesClampLikeTheKnob) {
+    struct Case {
+        const char* typed;
+        Qt::Key key;
+        int expected;
+        bool fires;
+    };
+    const Case cases[] = {
+        {"100", Qt::Key_Return, 100, true},  {" -40 ", Qt::Key_Enter, -40, true},
+        {"9999", Qt::Key_Return, 255, true}, {"-9999", Qt::Key_Return, -255, true},
+        {"abc", Qt::Key_Return, 7, false},   {"", Qt::Key_Return, 7, false},
+        {"100", Qt::Key_Escape, 7, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.typed);
+        Knob offset(-255, 255, 150, 7);
+        offset.knob.SetTypedEntry(true);
+        const QPoint p(10, 10);
+        Send(offset.knob, QEvent::MouseButtonPress, p, Qt::LeftButton, Qt::LeftButton);
+        Send(offset.knob, QEvent::MouseButtonRelease, p, Qt::LeftButton, Qt::NoButton);
+        ASSERT_EQ(offset.knob.State(), 6) << "the first click steps as ever";
+        Send(offset.knob, QEvent::MouseButtonDblClick, p, Qt::LeftButton, Qt::LeftButton);
+        Send(offset.knob, QEvent::MouseButtonRelease, p, Qt::LeftButton, Qt::NoButton);
+        ASSERT_NE(offset.knob.Editor(), nullptr);
+        EXPECT_EQ(offset.knob.State(), 7) << "the step is taken back";
+        EXPECT_EQ(offset.knob.Editor()->text(), "7");
+        offset.fired.clear();
+        offset.knob.Editor()->setText(QString::fromLatin1(c.typed));
+        QKeyEvent press(QEvent::KeyPress, c.key, Qt::NoModifier);
+        QApplication::sendEvent(offset.knob.Editor(), &press);
+        EXPECT_EQ(offset.knob.Editor(), nullptr) << "the editor closes";
+        EXPECT_EQ(offset.knob.State(), c.expected);
+        EXPECT_EQ(offset.knob.Caption(), QString::number(c.expected));
+        EXPECT_EQ(offset.fired, c.fires ? std::vector<int>{c.expected} : std::vector<int>{});
+    }
+    // Without typing a double click is two clicks, as before.
+    Knob plain(0, 100, 100, 50);
+    const QPoint p(10, 10);
+    Send(plain.knob, QEvent::MouseButtonPress, p, Qt::LeftButton, Qt::LeftButton);
+    Send(plain.knob, QEvent::MouseButtonRelease, p, Qt::LeftButton, Qt::NoButton);
+    Send(plain.knob, QEvent::MouseButtonDblClick, p, Qt::LeftButton, Qt::LeftButton);
+    Send(plain.knob, QEvent::MouseButtonRelease, p, Qt::LeftButton, Qt::NoButton);
+    EXPECT_EQ(plain.knob.State(), 48);
+    EXPECT_EQ(plain.knob.Editor(), nullptr);
 }

@@ -1,0 +1,53 @@
+// TForm1: the View items that show the analysis panel (oscilloscope, spectrum, spectrogram) and
+// the meter panel, fed by the playback; each choice is kept for the next start.
+#include "main_window.h"
+
+#include "level_view.h"
+#include "oscope_view.h"
+#include "settings_store.h"
+#include "spectrogram_view.h"
+#include "spectrum_view.h"
+
+#include <QAction>
+
+namespace vk350 {
+
+namespace {
+
+const QString kShowVuMetersKey = QStringLiteral("ShowVuMeters");
+const QString kShowRtSpectrumKey = QStringLiteral("ShowRtSpectrum");
+
+} // namespace
+
+void TForm1::CreatePanelItems() {
+    for (QAction* a : {mnuShowVuMeters, mnuShowRtSpectrum}) {
+        a->setVisible(true);
+        SetItemEnabled(a, true);
+        a->setCheckable(true);
+    }
+    connect(mnuShowRtSpectrum, &QAction::triggered, this, [this] { RunCommand([this] { ShowRtSpectrum(); }); });
+    if (store_->ReadBool(kShowVuMetersKey).value_or(false))
+        mnuShowVuMeters->trigger();
+    if (store_->ReadBool(kShowRtSpectrumKey).value_or(false))
+        mnuShowRtSpectrum->trigger();
+}
+
+// The three views draw only while their panel shows.
+void TForm1::ShowRtSpectrum() {
+    const bool show = mnuShowRtSpectrum->isChecked();
+    for (QWidget* w : {AnalysisPanel, AnalysisSplitter}) {
+        w->setEnabled(show);
+        w->setVisible(show);
+    }
+    MMOscope1->SetEnabled(show);
+    MMSpectrum1->SetEnabled(show);
+    MMSpectrogram1->SetEnabled(show);
+}
+
+void TForm1::StorePanelSettings() {
+    if (store_->WriteBool(kShowVuMetersKey, mnuShowVuMeters->isChecked()) &&
+        store_->WriteBool(kShowRtSpectrumKey, mnuShowRtSpectrum->isChecked()))
+        store_->Flush();
+}
+
+} // namespace vk350

@@ -1,0 +1,162 @@
+// Moving through a sample: the wheel, zooming around the pointer or the locator, the scroll bar
+// in samples, and the stored choice of the min/max drawing.
+#include "window_fixture.h"
+
+#include <QAction>
+#include <QScrollBar>
+#include <QWheelEvent>
+
+using namespace vk350;
+
+namespace {
+
+class NavigationTest : public WindowTest {
+protected:
+    // Turns of the wheel over column x, in eighths of a degree (120 = one notch, up = positive).
+    void Wheel(int x, int angle, Qt::KeyboardModifiers mods = Qt::NoModifier, bool sideways = false) {
+        TsqSampleEdit* e = window->sqSampleEdit1;
+        const QPointF p(x, e->height() / 2);
+        const QPoint delta = sideways ? QPoint(angle, 0) : QPoint(0, angle);
+        QWheelEvent event(p, e->mapToGlobal(p), QPoint(), delta, Qt::NoButton, mods, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(e, &event);
+    }
+
+    TForm1& OpenLong(size_t n = 524288) {
+        TForm1& w = Open();
+        LoadThroughKeys(WriteFile("long.bin", Ramp(n)));
+        return w;
+    }
+
+    int Columns() const { return window->sqSampleEdit1->width() - 1; }
+};
+
+} // namespace
+
+// Ctrl+wheel halves or doubles the zoom per notch, parts of a notch add up, and the sample under
+// the pointer stays there unless the view would leave the sample.
+TEST_F(NavigationTest, CtrlWheelZoomKeepsThePointedSampleUnderThePointer) {
+    struct Case {
+        int zoom;
+        int orig;
+        int x;
+        std::vector<int> turns;
+        int zoomAfter; // 0: the fit value
+        int origAfter; // -1: the pointed sample stays; else where the view stops at the start
+    };
+    const Case cases[] = {
+        {64, 100000, 300, {120}, 32, -1},
+        {64, 100000, 300, {-120}, 128, -1},
+        {64, 100000, 0, {240}, 16, -1},
+        {10, 200000, 700, {-120}, 20, -1},
+        {3, 50001, 999, {120}, 2, -1}, // 1.5 rounds to 2
+        {8, 3000, 500, {15, 15, 15, 15, 15, 15, 15, 15}, 4, -1},
+        {8, 3000, 500, {60}, 6, -1},
+        {1, 3000, 500, {120}, 1, -1},        // at the least zoom already
+        {64, 1000, 800, {-120}, 128, 0},   // would start before sample 0
+        {400, 100000, 10, {-120}, 0, 0}, // the fit value at most
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "zoom " << c.zoom << " orig " << c.orig << " x " << c.x);
+        TForm1& w = window ? *window : OpenLong();
+        TsqSampleEdit& e = *w.sqSampleEdit1;
+        const int zoomAfter = c.zoomAfter > 0 ? c.zoomAfter : 524288 / Columns() + 1;
+        ASSERT_LT(zoomAfter, 800);
+        Turn(w.sqpotlab1, c.zoom);
+        Turn(w.sqpotlab2, c.orig);
+        const int64_t pointed = int64_t(c.x) * c.zoom + c.orig;
+        for (int turn : c.turns)
+            Wheel(c.x, turn, Qt::ControlModifier);
+        EXPECT_EQ(e.Zoom(), zoomAfter);
+        EXPECT_EQ(w.sqpotlab1->State(), zoomAfter);
+        EXPECT_EQ(w.sqpotlab2->State(), e.ViewOrigin());
+        EXPECT_EQ(w.TrackBar1->value(), e.ViewOrigin());
+        if (c.origAfter < 0)
+            EXPECT_EQ(int64_t(c.x) * e.Zoom() + e.ViewOrigin(), pointed) << "the pointed sample moved";
+        else
+            EXPECT_EQ(e.ViewOrigin(), c.origAfter);
+    }
+}
+
+// At zoom 1 the arrows step a tenth of the view and the thumb is the view, so stepping from the
+// start shows every sample of a long sample, the last step ending on the last sample.
+TEST_F(NavigationTest, TheScrollBarReachesEverySampleAtZoomOne) {
+    for (int n : {131072, 5000, 1135, 300}) {
+        SCOPED_TRACE(n);
+        window.reset();
+        TForm1& w = OpenLong(size_t(n));
+        TsqSampleEdit& e = *w.sqSampleEdit1;
+        Key(Qt::Key_F7);
+        ASSERT_EQ(e.Zoom(), 1);
+        const int view = Columns();
+        EXPECT_EQ(w.TrackBar1->pageStep(), view);
+        EXPECT_EQ(w.TrackBar1->singleStep(), view / 10);
+        EXPECT_EQ(w.TrackBar1->maximum(), std::max(0, n - view)) << "the last full view ends on the last sample";
+        int64_t seenTo = 0; // samples 0 up to here were in view
+        for (int steps = 0; steps < 100000; ++steps) {
+            ASSERT_LE(e.ViewOrigin(), seenTo) << "a step skipped samples";
+            ASSERT_EQ(w.sqpotlab2->State(), e.ViewOrigin());
+            seenTo = std::max<int64_t>(seenTo, int64_t(e.ViewOrigin()) + view);
+            const int before = w.TrackBar1->value();
+            w.TrackBar1->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+            if (w.TrackBar1->value() == before)
+                break;
+        }
+        EXPECT_GE(seenTo, n);
+        // A page is the view; the wheel moves a tenth of it per notch, parts of notches adding up.
+        w.TrackBar1->setValue(0);
+        w.TrackBar1->triggerAction(QAbstractSlider::SliderPageStepAdd);
+        EXPECT_EQ(e.ViewOrigin(), std::min(view, w.TrackBar1->maximum()));
+        if (n < 5000)
+            continue;
+        w.TrackBar1->setValue(1000);
+        Wheel(100, -120);
+        EXPECT_EQ(e.ViewOrigin(), 1000 + view / 10);
+        for (int i = 0; i < 4; ++i)
+            Wheel(100, 30, Qt::NoModifier, i % 2 == 1);
+        EXPECT_EQ(e.ViewOrigin(), 1000);
+        Wheel(100, 12000);
+        EXPECT_EQ(e.ViewOrigin(), 0) << "the wheel stops at the start";
+    }
+}
+
+// Ctrl+= and Ctrl+- zoom by two around the locator; a locator out of view zooms around the middle.
+TEST_F(NavigationTest, ZoomKeysKeepTheLocatorWhereItIs) {
+    TForm1& w = OpenLong();
+    TsqSampleEdit& e = *w.sqSampleEdit1;
+    Turn(w.sqpotlab1, 8);
+    Turn(w.sqpotlab2, 10000);
+    Turn(w.sqpotlab4, 10800);
+    ASSERT_EQ(e.LocatorPos(), 100);
+    Key(Qt::Key_Equal, Qt::ControlModifier);
+    EXPECT_EQ(e.Zoom(), 4);
+    EXPECT_EQ(e.ViewOrigin(), 10400);
+    EXPECT_EQ(e.LocatorPos(), 100);
+    Key(Qt::Key_Minus, Qt::ControlModifier);
+    Key(Qt::Key_Minus, Qt::ControlModifier);
+    EXPECT_EQ(e.Zoom(), 16);
+    EXPECT_EQ(e.ViewOrigin(), 9200);
+    EXPECT_EQ(e.LocatorPos(), 100);
+    EXPECT_EQ(w.TrackBar1->value(), 9200);
+    EXPECT_EQ(w.TrackBar1->pageStep(), Columns() * 16);
+
+    // The locator before the view: the middle column's sample stays.
+    Turn(w.sqpotlab2, 20000);
+    const int middle = Columns() / 2;
+    w.mnuZoomInAtLocator->trigger();
+    EXPECT_EQ(e.Zoom(), 8);
+    EXPECT_EQ(e.ViewOrigin(), 20000 + middle * 16 - middle * 8);
+}
+
+// The min/max drawing is on at first; switched off it stays off at the next start.
+TEST_F(NavigationTest, TheMinMaxChoiceIsStored) {
+    for (bool expected : {true, false}) {
+        TForm1& w = Open();
+        EXPECT_EQ(w.mnuMinMaxWave->isChecked(), expected);
+        EXPECT_EQ(w.sqSampleEdit1->MinMaxMode(), expected);
+        if (expected)
+            w.mnuMinMaxWave->trigger();
+        EXPECT_FALSE(w.sqSampleEdit1->MinMaxMode());
+        w.close();
+        window.reset();
+    }
+}

@@ -1,0 +1,67 @@
+// The View items that show the analysis and meter panels: what they show, that the choice is
+// kept, and that the shown views are fed by the playback.
+#include "audio_window_fixture.h"
+#include "level_view.h"
+#include "oscope_view.h"
+#include "spectrogram_view.h"
+#include "spectrum_view.h"
+#include "window_fixture.h"
+
+#include <QAction>
+
+using namespace vk350;
+
+TEST_F(WindowTest, PanelItemsShowThePanelsAndTheChoiceIsKeptForTheNextStart) {
+    // Each run starts as the last one left the items, then switches both.
+    for (const bool shown : {false, true, false}) {
+        SCOPED_TRACE(shown);
+        TForm1& w = Open();
+        for (QAction* a : {w.mnuShowRtSpectrum, w.mnuShowVuMeters})
+            EXPECT_EQ(a->isChecked(), shown);
+        for (QWidget* p : {w.AnalysisPanel, w.AnalysisSplitter, w.MeterPanel}) {
+            EXPECT_EQ(p->isVisible(), shown);
+            EXPECT_EQ(p->isEnabled(), shown);
+        }
+        EXPECT_EQ(w.MMOscope1->Enabled(), shown);
+        EXPECT_EQ(w.MMSpectrum1->Enabled(), shown);
+        EXPECT_EQ(w.MMSpectrogram1->Enabled(), shown);
+        EXPECT_EQ(w.MMLevel1->Enabled(), shown);
+        Key(Qt::Key_F12);
+        Key(Qt::Key_F11);
+        EXPECT_EQ(w.AnalysisPanel->isVisible(), !shown);
+        EXPECT_EQ(w.MeterPanel->isVisible(), !shown);
+        EXPECT_EQ(w.MMSpectrum1->Enabled(), !shown);
+        if (!shown) {
+            // The spectrogram takes the panel's width beside the fixed scope and spectrum.
+            for (int width : {1136, 1400}) {
+                w.resize(width, w.height());
+                QApplication::processEvents();
+                EXPECT_EQ(w.MMSpectrogram1->x() + w.MMSpectrogram1->width(), w.AnalysisPanel->width()) << width;
+                EXPECT_EQ(w.sqSampleEdit1->width(), w.EditPanel->width()) << "the editor beside the meters";
+            }
+        }
+        w.close();
+        window.reset();
+    }
+}
+
+TEST_F(AudioWindowTest, ShownViewsAreFedByThePlayback) {
+    Bytes sample(44100);
+    for (size_t i = 0; i < sample.size(); ++i)
+        sample[i] = uint8_t(128 + 110 * ((i / 20) % 2 ? 1 : -1)); // a loud square wave
+    Answered(main->mnuLoadRaw, Write("tone.bin", sample));
+    main->mnuShowRtSpectrum->trigger();
+    main->mnuShowVuMeters->trigger();
+    QApplication::processEvents();
+    QWidget* views[] = {main->MMOscope1, main->MMSpectrum1, main->MMLevel1};
+    std::vector<QImage> before;
+    for (QWidget* v : views)
+        before.push_back(v->grab().toImage());
+    main->btnPlay->trigger();
+    for (int i = 0; i < 200; ++i)
+        Step();
+    QApplication::processEvents();
+    for (size_t i = 0; i < std::size(views); ++i)
+        EXPECT_NE(views[i]->grab().toImage(), before[i]) << i;
+    main->btnPlay->trigger();
+}
