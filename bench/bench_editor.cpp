@@ -3,8 +3,8 @@
 #include "sample_edit.h"
 
 #include <QApplication>
-#include <benchmark/benchmark.h>
 #include <algorithm>
+#include <benchmark/benchmark.h>
 #include <cmath>
 #include <cstdlib>
 

@@ -55,8 +55,8 @@ void TForm1::CreateNavigation() {
         const int rate = int(ChosenRate());
         QString note = QStringLiteral("Loc ") + Seconds(sqpotlab4->State(), rate);
         if (sqpotlab6->State() > 0)
-            note += QStringLiteral("   Selection ") + Seconds(sqpotlab5->State(), rate) + QStringLiteral(" to ") +
-                    Seconds(int64_t(sqpotlab5->State()) + sqpotlab6->State(), rate);
+            note += QStringLiteral("   Selection ") + Seconds(sqpotlab5->State(), rate) +
+                    QStringLiteral(" to ") + Seconds(int64_t(sqpotlab5->State()) + sqpotlab6->State(), rate);
         return note;
     };
     sqSampleEdit1->SetEmptyText(QStringLiteral("Open a sample: Ctrl+L, or drop a file here"));
@@ -80,7 +80,8 @@ void TForm1::DescribeKnobs() {
     };
     for (const Hint& h : hints)
         h.knob->setToolTip(QString::fromUtf8(h.text));
-    for (Tsqpotlab* k : {sqpotlab7, sqpotlab1, sqpotlab2, sqpotlab4, sqpotlab3, sqpotlab5, sqpotlab6, sqpotlab10})
+    for (Tsqpotlab* k :
+         {sqpotlab7, sqpotlab1, sqpotlab2, sqpotlab4, sqpotlab3, sqpotlab5, sqpotlab6, sqpotlab10})
         k->SetTypedEntry(true);
 }
 

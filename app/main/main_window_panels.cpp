@@ -25,7 +25,8 @@ void TForm1::CreatePanelItems() {
         SetItemEnabled(a, true);
         a->setCheckable(true);
     }
-    connect(mnuShowRtSpectrum, &QAction::triggered, this, [this] { RunCommand([this] { ShowRtSpectrum(); }); });
+    connect(mnuShowRtSpectrum, &QAction::triggered, this,
+            [this] { RunCommand([this] { ShowRtSpectrum(); }); });
     if (store_->ReadBool(kShowVuMetersKey).value_or(false))
         mnuShowVuMeters->trigger();
     if (store_->ReadBool(kShowRtSpectrumKey).value_or(false))

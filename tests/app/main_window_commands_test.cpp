@@ -388,8 +388,8 @@ TEST_F(WindowTest, SaveRawBinFiltersAndExtensions) {
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_EQ(dialogs.messages[0].icon, MessageIcon::Error);
     EXPECT_EQ(dialogs.messages[0].title, "File Error");
-    EXPECT_EQ(dialogs.messages[0].text, "Write File Error - Abort Saving\n" + notAFolder + "/kick.bin: " +
-                                            notAFolder + " is a file, not a folder");
+    EXPECT_EQ(dialogs.messages[0].text, "Write File Error - Abort Saving\n" + notAFolder +
+                                            "/kick.bin: " + notAFolder + " is a file, not a folder");
     EXPECT_EQ(w.Label12->text(), "kick.bin");
     EXPECT_EQ(w.SaveFilterIndex, 3);
     EXPECT_EQ(Sample(), bytes);
@@ -429,8 +429,8 @@ TEST_F(WindowTest, CommandLineFileOpensLikeLoadRawBin) {
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_EQ(dialogs.messages[0].icon, MessageIcon::Error);
     EXPECT_EQ(dialogs.messages[0].title, "File Error");
-    EXPECT_EQ(dialogs.messages[0].text,
-              "Read File Error - Nothing Loaded\nThe file " + dir.filePath("nowhere.bin") + " does not exist");
+    EXPECT_EQ(dialogs.messages[0].text, "Read File Error - Nothing Loaded\nThe file " +
+                                            dir.filePath("nowhere.bin") + " does not exist");
     EXPECT_EQ(Sample(), bytes) << "a missing file loses nothing";
     EXPECT_EQ(w.Label12->text(), "arg.bin") << "the old sample keeps its name, so a save cannot mislabel it";
 

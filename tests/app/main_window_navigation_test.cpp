@@ -17,7 +17,8 @@ protected:
         TsqSampleEdit* e = window->sqSampleEdit1;
         const QPointF p(x, e->height() / 2);
         const QPoint delta = sideways ? QPoint(angle, 0) : QPoint(0, angle);
-        QWheelEvent event(p, e->mapToGlobal(p), QPoint(), delta, Qt::NoButton, mods, Qt::NoScrollPhase, false);
+        QWheelEvent event(p, e->mapToGlobal(p), QPoint(), delta, Qt::NoButton, mods, Qt::NoScrollPhase,
+                          false);
         QApplication::sendEvent(e, &event);
     }
 
@@ -51,8 +52,8 @@ TEST_F(NavigationTest, CtrlWheelZoomKeepsThePointedSampleUnderThePointer) {
         {3, 50001, 999, {120}, 2, -1}, // 1.5 rounds to 2
         {8, 3000, 500, {15, 15, 15, 15, 15, 15, 15, 15}, 4, -1},
         {8, 3000, 500, {60}, 6, -1},
-        {1, 3000, 500, {120}, 1, -1},        // at the least zoom already
-        {64, 1000, 800, {-120}, 128, 0},   // would start before sample 0
+        {1, 3000, 500, {120}, 1, -1},    // at the least zoom already
+        {64, 1000, 800, {-120}, 128, 0}, // would start before sample 0
         {400, 100000, 10, {-120}, 0, 0}, // the fit value at most
     };
     for (const Case& c : cases) {
@@ -90,7 +91,8 @@ TEST_F(NavigationTest, TheScrollBarReachesEverySampleAtZoomOne) {
         const int view = Columns();
         EXPECT_EQ(w.TrackBar1->pageStep(), view);
         EXPECT_EQ(w.TrackBar1->singleStep(), view / 10);
-        EXPECT_EQ(w.TrackBar1->maximum(), std::max(0, n - view)) << "the last full view ends on the last sample";
+        EXPECT_EQ(w.TrackBar1->maximum(), std::max(0, n - view))
+            << "the last full view ends on the last sample";
         int64_t seenTo = 0; // samples 0 up to here were in view
         for (int steps = 0; steps < 100000; ++steps) {
             ASSERT_LE(e.ViewOrigin(), seenTo) << "a step skipped samples";

@@ -36,7 +36,8 @@ TEST_F(WindowTest, PanelItemsShowThePanelsAndTheChoiceIsKeptForTheNextStart) {
             for (int width : {1136, 1400}) {
                 w.resize(width, w.height());
                 QApplication::processEvents();
-                EXPECT_EQ(w.MMSpectrogram1->x() + w.MMSpectrogram1->width(), w.AnalysisPanel->width()) << width;
+                EXPECT_EQ(w.MMSpectrogram1->x() + w.MMSpectrogram1->width(), w.AnalysisPanel->width())
+                    << width;
                 EXPECT_EQ(w.sqSampleEdit1->width(), w.EditPanel->width()) << "the editor beside the meters";
             }
         }

@@ -3,8 +3,8 @@
 
 #include <QImage>
 #include <algorithm>
-#include <gtest/gtest.h>
 #include <cmath>
+#include <gtest/gtest.h>
 #include <random>
 
 using namespace vk350;
@@ -37,7 +37,7 @@ TEST(SampleEditEnvelope, EachColumnSpansItsSamplesMinimumToMaximum) {
         int origin;
         int max; // the buffer's drawn end; columns past it sit on the centre line
     };
-    const Case cases[] = {{2, 0, 524288}, {3, 17, 524288}, {7, 1000, 524288},  {64, 5, 524288},
+    const Case cases[] = {{2, 0, 524288},   {3, 17, 524288}, {7, 1000, 524288},  {64, 5, 524288},
                           {517, 0, 524288}, {100, 0, 30050}, {5, 524000, 524288}};
     std::mt19937 random(22);
     for (const Case& c : cases) {
@@ -136,7 +136,8 @@ TEST(SampleEditEnvelope, TheWashedSelectionKeepsTheWaveReadable) {
                 const QRgb p = plain.pixel(x, y);
                 QRgb expected = p;
                 if (x >= c.left && x < c.right) {
-                    expected = qRgb((qRed(p) * 176 + qRed(tint) * 80) >> 8, (qGreen(p) * 176 + qGreen(tint) * 80) >> 8,
+                    expected = qRgb((qRed(p) * 176 + qRed(tint) * 80) >> 8,
+                                    (qGreen(p) * 176 + qGreen(tint) * 80) >> 8,
                                     (qBlue(p) * 176 + qBlue(tint) * 80) >> 8);
                     waveInside += (p & 0xFFFFFF) == (ColorToRgb(edit.LineColor()) & 0xFFFFFF);
                 }

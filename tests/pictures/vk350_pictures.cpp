@@ -101,11 +101,12 @@ int main(int argc, char** argv) {
     bool ok = Save(main, out + QStringLiteral("/main-window.png"));
     main.mnuPlay->trigger();
 
-    const double tunes[][3] = {{180, 45, 0.6}, {900, 200, 3}, {1500, 600, 2}, {8000, 6000, 4}, {600, 300, 1},
-                               {400, 220, 1},  {260, 110, 0.5}, {5000, 3000, 5}, {2000, 800, 4}, {700, 350, 1}};
+    const double tunes[][3] = {{180, 45, 0.6}, {900, 200, 3}, {1500, 600, 2},  {8000, 6000, 4},
+                               {600, 300, 1},  {400, 220, 1}, {260, 110, 0.5}, {5000, 3000, 5},
+                               {2000, 800, 4}, {700, 350, 1}};
     for (int slot = 0; slot < 10; ++slot) {
-        const std::vector<uint8_t> b = Hit(8192 + 2048 * slot, tunes[slot][0], tunes[slot][1], tunes[slot][2],
-                                           unsigned(slot + 2));
+        const std::vector<uint8_t> b =
+            Hit(8192 + 2048 * slot, tunes[slot][0], tunes[slot][1], tunes[slot][2], unsigned(slot + 2));
         TsqSampleEdit& e = bank.SlotEdit(slot);
         e.Sample().LoadFromBuffer(b.data(), int(b.size()));
         e.SetSampleLen(int(b.size()));

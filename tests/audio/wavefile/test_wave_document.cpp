@@ -448,12 +448,9 @@ TEST_F(MMWaveTest, RefusedAndFailedConversionsTouchNothing) {
     };
     const std::vector<Source> refused = {
         // 24-bit and three channels convert now (test_pcm_narrower.cpp); these widths do not.
-        {"12bit.wav", pcmFmtBody(12, 1, 8000)},
-        {"24bit-slow.wav", pcmFmtBody(24, 3, 3999)},
-        {"alaw.wav", fmtBody(6, 1, 8000, 8000, 1, 8)},
-        {"slow.wav", pcmFmtBody(8, 1, 3999)},
-        {"fast.wav", pcmFmtBody(8, 1, 100001)},
-        {"adpcm.wav", fmtBody(2, 1, 8000, 4096, 256, 4)},
+        {"12bit.wav", pcmFmtBody(12, 1, 8000)},        {"24bit-slow.wav", pcmFmtBody(24, 3, 3999)},
+        {"alaw.wav", fmtBody(6, 1, 8000, 8000, 1, 8)}, {"slow.wav", pcmFmtBody(8, 1, 3999)},
+        {"fast.wav", pcmFmtBody(8, 1, 100001)},        {"adpcm.wav", fmtBody(2, 1, 8000, 4096, 256, 4)},
     };
     for (const Source& s : refused) {
         Bytes chunks;
