@@ -158,8 +158,9 @@ void TForm1::UpdateHistoryItems() {
     const QString file = Label12->text();
     const bool named = !file.isEmpty() && file != QLatin1String("...");
     const bool modified = h.IsModified();
+    // The program's own caption leads, so that the window is found by it whatever is loaded.
     if (named)
-        setWindowTitle(file + QStringLiteral("[*] — ") + QLatin1String(kTitle));
+        setWindowTitle(QLatin1String(kTitle) + QStringLiteral(" — ") + file + QStringLiteral("[*]"));
     else
         setWindowTitle(QLatin1String(kTitle) + (modified ? QStringLiteral("[*]") : QString()));
     setWindowModified(modified);

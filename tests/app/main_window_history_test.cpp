@@ -118,7 +118,7 @@ TEST_F(HistoryTest, TitleMarksChangesUntilSavedOrUndone) {
     TForm1& w = Open();
     EXPECT_EQ(w.windowTitle(), "VK350 Sample Editor v1.0");
     LoadKick();
-    EXPECT_EQ(w.windowTitle(), "kick.bin[*] — VK350 Sample Editor v1.0");
+    EXPECT_EQ(w.windowTitle(), "VK350 Sample Editor v1.0 — kick.bin[*]");
     EXPECT_FALSE(w.isWindowModified());
     Key(Qt::Key_R, Qt::ControlModifier);
     EXPECT_TRUE(w.isWindowModified());
@@ -128,7 +128,7 @@ TEST_F(HistoryTest, TitleMarksChangesUntilSavedOrUndone) {
     EXPECT_TRUE(w.isWindowModified());
     dialogs.Answer(dir.filePath(QStringLiteral("snare")), 1);
     Key(Qt::Key_S, Qt::ControlModifier);
-    EXPECT_EQ(w.windowTitle(), "snare.bin[*] — VK350 Sample Editor v1.0");
+    EXPECT_EQ(w.windowTitle(), "VK350 Sample Editor v1.0 — snare.bin[*]");
     EXPECT_FALSE(w.isWindowModified());
     // New over saved work leaves nothing to save; over unsaved work it keeps the mark.
     Key(Qt::Key_Delete, Qt::ControlModifier);
