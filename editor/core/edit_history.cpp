@@ -85,8 +85,8 @@ bool EditHistory::Undo(std::uint8_t* data, std::int32_t& length) {
         return false;
     const Step& step = steps_[--cursor_];
     const std::size_t count = step.oldBytes.size();
-    std::memcpy(data + step.offset, step.oldBytes.data(), count);
-    std::memcpy(base_.get() + step.offset, step.oldBytes.data(), count);
+    std::copy_n(step.oldBytes.begin(), count, data + step.offset);
+    std::copy_n(step.oldBytes.begin(), count, base_.get() + step.offset);
     length = baseLength_ = step.oldLength;
     return true;
 }
@@ -97,8 +97,8 @@ bool EditHistory::Redo(std::uint8_t* data, std::int32_t& length) {
         return false;
     const Step& step = steps_[cursor_++];
     const std::size_t count = step.newBytes.size();
-    std::memcpy(data + step.offset, step.newBytes.data(), count);
-    std::memcpy(base_.get() + step.offset, step.newBytes.data(), count);
+    std::copy_n(step.newBytes.begin(), count, data + step.offset);
+    std::copy_n(step.newBytes.begin(), count, base_.get() + step.offset);
     length = baseLength_ = step.newLength;
     return true;
 }
