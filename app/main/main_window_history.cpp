@@ -58,8 +58,10 @@ void TForm1::CreateHistory() {
                                                     {sqpotlab7, QStringLiteral("Size")},
                                                     {sqpotlab3, QStringLiteral("Val")},
                                                     {sqpotlab10, QStringLiteral("Offset")}};
-    for (const auto& [widget, name] : watched)
-        widget->installEventFilter(new ReleaseWatcher(this, [this, name] { RecordStep(name); }));
+    for (const auto& [widget, name] : watched) {
+        const QString step = name;
+        widget->installEventFilter(new ReleaseWatcher(this, [this, step] { RecordStep(step); }));
+    }
     UpdateHistoryItems();
 }
 
