@@ -8,9 +8,12 @@
 #include "sample_dump.h"
 #include "wave_file_io.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -75,6 +78,33 @@ void wave(const fs::path& file, uint16_t bits, uint16_t channels, uint32_t rate,
          wioWaveClose(cb.get()) == 0;
 }
 
+// The same wave said to hold 65535 channels of 8 bits: a header the reader takes (more than two
+// channels are mixed down) whose one-second block is nearly 3 GB. Converting it must not size a
+// buffer from that figure.
+void manyChannels(const fs::path& from, const fs::path& to) {
+    std::ifstream in(from, std::ios::binary);
+    Bytes bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::string tag = "fmt ";
+    const auto fmt = std::search(bytes.begin(), bytes.end(), tag.begin(), tag.end());
+    if (fmt == bytes.end() || bytes.end() - fmt < 24) {
+        ok = false;
+        return;
+    }
+    const size_t body = size_t(fmt - bytes.begin()) + 8;
+    const auto put16 = [&](size_t at, uint16_t v) {
+        bytes[at] = uint8_t(v);
+        bytes[at + 1] = uint8_t(v >> 8);
+    };
+    put16(body + 2, 0xFFFF);  // channels
+    put16(body + 12, 0xFFFF); // block align
+    for (int i = 0; i < 4; ++i)
+        bytes[body + 4 + size_t(i)] = uint8_t(44100u >> (8 * i));
+    const uint32_t rate = 44100u * 0xFFFFu;
+    for (int i = 0; i < 4; ++i)
+        bytes[body + 8 + size_t(i)] = uint8_t(rate >> (8 * i));
+    put(to, bytes);
+}
+
 // An editing script: the first byte sizes the sample (64 bytes a unit), then five bytes a step.
 Bytes script(uint8_t units, std::initializer_list<std::pair<uint8_t, int32_t>> steps) {
     Bytes s = {units};
@@ -102,6 +132,7 @@ int main(int argc, char** argv) {
 
     wave(root / "fuzz_wave" / "mono8.wav", 8, 1, 22050, ramp(300, 7));
     wave(root / "fuzz_wave" / "stereo16.wav", 16, 2, 44100, ramp(400, 11));
+    manyChannels(root / "fuzz_wave" / "mono8.wav", root / "fuzz_wave" / "channels_65535.wav");
 
     const Bytes bd = dump(0, ramp(7, 9)), p1 = dump(9, ramp(300, 5)), one = dump(3, Bytes{0x81});
     put(root / "fuzz_sysex" / "two_dumps.syx", join({bd, p1}));

@@ -120,7 +120,12 @@ void TMMWave::RereadIfReplaced(const std::string& target) {
 uint32_t TMMWave::OneSecondBlock() const {
     const tWAVEFORMATEX& w = cb_->wfx;
     const uint32_t align = std::max<uint32_t>(w.nBlockAlign, 1);
-    return std::max(w.nAvgBytesPerSec / align * align, align);
+    // The byte rate comes from the file: a damaged header must not ask for gigabytes at once.
+    // Every format the reader takes stays below the cap, so its blocks are whole seconds.
+    constexpr uint32_t kMaxBlock = 16u << 20;
+    const uint64_t stated = std::min<uint64_t>(w.nAvgBytesPerSec, uint64_t(w.nSamplesPerSec) * align);
+    const uint32_t rate = uint32_t(std::min<uint64_t>(stated, kMaxBlock));
+    return std::max(rate / align * align, align);
 }
 
 void TMMWave::ImportFromRaw(const std::string& name, uint16_t bitsPerSample, uint16_t channels,
