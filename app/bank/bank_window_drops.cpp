@@ -20,8 +20,6 @@ namespace vk350 {
 
 namespace {
 
-constexpr uint32_t kDefaultRate = 22050;
-
 bool IsWaveName(const QString& path) {
     return ExtensionOf(path).compare(QLatin1String("wav"), Qt::CaseInsensitive) == 0;
 }
@@ -54,14 +52,7 @@ bool TForm2::LoadSlotFile(int slot, const QString& path, QString& reason) {
         return false;
     }
     try {
-        tWAVEFORMATEX format;
-        ConversionOptions conversion;
-        if (options_) {
-            format = options_->WaveFormat();
-            conversion = options_->Conversion();
-        } else {
-            pcmBuildWaveHeader(&format, 8, 1, kDefaultRate);
-        }
+        const auto [format, conversion] = WaveTargetOf(options_);
         TMMWave wave;
         wave.SetFileName(native);
         if (wave.Empty())

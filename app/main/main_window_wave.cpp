@@ -160,14 +160,7 @@ bool TForm1::ConvertWaveFile(const QString& source, const QString& workFile) {
         if (wave.Empty())
             throw EMMWaveError("The file holds no sound");
         destination = WorkFile(workFile);
-        tWAVEFORMATEX format;
-        ConversionOptions conversion;
-        if (options_) {
-            format = options_->WaveFormat();
-            conversion = options_->Conversion();
-        } else {
-            pcmBuildWaveHeader(&format, 8, 1, kDefaultRate);
-        }
+        const auto [format, conversion] = WaveTargetOf(options_);
         wave.SetWorkFiles(true);
         {
             const FileJobProgress progress(wave, this, QStringLiteral("Converting ") + source);

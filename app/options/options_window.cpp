@@ -3,6 +3,7 @@
 
 #include "dialogs.h"
 #include "knob_label.h"
+#include "pcm_support.h"
 #include "qt_dispatcher.h"
 #include "screen_fit.h"
 
@@ -322,6 +323,17 @@ void TForm4::FormCreate() {
     MoveToStoredCorner(this, settings_.left, settings_.top);
     KeepOnScreenWhenShown(this, !links_.store.Exists());
     setVisible(settings_.shown);
+}
+
+WaveTarget WaveTargetOf(const TForm4* options) {
+    WaveTarget target;
+    if (options) {
+        target.format = options->WaveFormat();
+        target.conversion = options->Conversion();
+    } else {
+        pcmBuildWaveHeader(&target.format, 8, 1, 22050);
+    }
+    return target;
 }
 
 } // namespace vk350

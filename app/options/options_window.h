@@ -207,4 +207,12 @@ private:
     std::unique_ptr<QtDispatcher> receivedTurns_;
 };
 
+// The sample format and the conversion that WAV files are turned into: the options window's
+// choice, or 8-bit mono at 22050 Hz converted exactly when there is no window.
+struct WaveTarget {
+    tWAVEFORMATEX format;
+    ConversionOptions conversion;
+};
+WaveTarget WaveTargetOf(const TForm4* options);
+
 } // namespace vk350
