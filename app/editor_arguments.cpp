@@ -48,7 +48,7 @@ EditorArguments mistake(std::string text) {
 
 } // namespace
 
-EditorArguments ParseEditorArguments(int argc, const char* const* argv) {
+EditorArguments parseEditorArguments(int argc, const char* const* argv) {
     EditorArguments result;
     bool optionsEnded = false;
     for (int i = 1; i < argc; ++i) {
@@ -85,12 +85,12 @@ EditorArguments ParseEditorArguments(int argc, const char* const* argv) {
     return result;
 }
 
-std::string EditorUsage() {
+std::string editorUsage() {
     return "usage: vk350-editor [OPTION]... [FILE]...";
 }
 
-std::string EditorHelp() {
-    return EditorUsage() +
+std::string editorHelp() {
+    return editorUsage() +
            "\n\n"
            "Edits the 8-bit drum samples of the VK350 and exchanges them with the drum machine\n"
            "over MIDI. FILE, a raw sample (.bin, .raw, .ovl) or a WAV file, is opened at start;\n"
@@ -101,7 +101,7 @@ std::string EditorHelp() {
            "are passed on to Qt. Exit status: 0 when the editor is closed, 2 for a bad command line.\n";
 }
 
-std::string EditorVersionLine() {
+std::string editorVersionLine() {
     return std::string("vk350-editor ") + kVersion;
 }
 

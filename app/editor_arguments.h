@@ -17,13 +17,13 @@ struct EditorArguments {
 
 // argv as main() receives it. Qt's own options (-platform NAME, -style=NAME, -reverse, ...) are
 // stepped over with their values, for QApplication to take.
-EditorArguments ParseEditorArguments(int argc, const char* const* argv);
+EditorArguments parseEditorArguments(int argc, const char* const* argv);
 
 // "usage: vk350-editor [OPTION]... [FILE]...", the line that follows every mistake.
-std::string EditorUsage();
+std::string editorUsage();
 // The text of --help.
-std::string EditorHelp();
+std::string editorHelp();
 // The line of --version.
-std::string EditorVersionLine();
+std::string editorVersionLine();
 
 } // namespace vk350

@@ -30,16 +30,16 @@ using namespace vk350;
 
 int main(int argc, char** argv) {
     // Answered before Qt starts: these need no display.
-    const EditorArguments arguments = ParseEditorArguments(argc, argv);
+    const EditorArguments arguments = parseEditorArguments(argc, argv);
     switch (arguments.action) {
     case EditorArguments::Action::Help:
-        std::fputs(EditorHelp().c_str(), stdout);
+        std::fputs(editorHelp().c_str(), stdout);
         return 0;
     case EditorArguments::Action::Version:
-        std::printf("%s\n", EditorVersionLine().c_str());
+        std::printf("%s\n", editorVersionLine().c_str());
         return 0;
     case EditorArguments::Action::Error:
-        std::fprintf(stderr, "vk350-editor: %s; %s\n", arguments.error.c_str(), EditorUsage().c_str());
+        std::fprintf(stderr, "vk350-editor: %s; %s\n", arguments.error.c_str(), editorUsage().c_str());
         return 2;
     case EditorArguments::Action::Run:
         break;
@@ -123,7 +123,7 @@ int main(int argc, char** argv) {
         dialogs.RememberFolderOf(files.front());
     } else if (!arguments.file.empty()) {
         const QString file = QFile::decodeName(arguments.file.c_str());
-        OpenStartFile(form, dialogs, file, stderr);
+        openStartFile(form, dialogs, file, stderr);
         dialogs.RememberFolderOf(file);
     }
     return EditorApplication::exec();

@@ -12,7 +12,7 @@
 
 namespace vk350 {
 
-std::string FileReadProblem(const std::string& path) {
+std::string startFileProblem(const std::string& path) {
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0)
         return std::strerror(errno);
@@ -30,8 +30,8 @@ std::string FileReadProblem(const std::string& path) {
     return {};
 }
 
-bool OpenStartFile(TForm1& form, Dialogs& dialogs, const QString& path, std::FILE* errors) {
-    const std::string problem = FileReadProblem(QFile::encodeName(path).toStdString());
+bool openStartFile(TForm1& form, Dialogs& dialogs, const QString& path, std::FILE* errors) {
+    const std::string problem = startFileProblem(QFile::encodeName(path).toStdString());
     if (problem.empty()) {
         form.RunCommand([&] { form.OpenSampleFile(path); });
         return true;

@@ -36,7 +36,7 @@ constexpr int kSlotWidth = 104;
 constexpr int kWaveHeight = 150;
 const char* const kSlotProperty = "vk350Slot";
 
-int SlotOf(const QObject* object) {
+int slotOf(const QObject* object) {
     const QVariant v = object->property(kSlotProperty);
     return v.isValid() ? v.toInt() : -1;
 }
@@ -160,7 +160,7 @@ void TForm2::CreateToolBar() {
     ToolBar1->toggleViewAction()->setVisible(false);
     setContextMenuPolicy(Qt::NoContextMenu);
     const auto add = [this](ToolIcon icon, const QString& hint, const std::function<void()>& command) {
-        QAction* a = ToolBar1->addAction(ToolbarIcon(icon), hint.trimmed());
+        QAction* a = ToolBar1->addAction(toolbarIcon(icon), hint.trimmed());
         a->setToolTip(hint);
         a->setStatusTip(hint);
         connect(a, &QAction::triggered, this, [this, command, hint] {
@@ -182,15 +182,15 @@ void TForm2::RunCommand(const std::function<void()>& command) {
 
 void TForm2::ReadSettings() {
     Placement p = kBankPlacementDesign;
-    ReadPlacement(store_, kBankPlacementNames, p);
-    MoveToStoredCorner(this, p.x, p.y);
-    KeepOnScreenWhenShown(this, !store_.Exists());
+    readPlacement(store_, kBankPlacementNames, p);
+    moveToStoredCorner(this, p.x, p.y);
+    keepOnScreenWhenShown(this, !store_.Exists());
     if (p.shown)
         show();
 }
 
 void TForm2::WriteSettings() {
-    if (WritePlacement(store_, kBankPlacementNames, Placement{x(), y(), isVisible()}))
+    if (writePlacement(store_, kBankPlacementNames, Placement{x(), y(), isVisible()}))
         store_.Flush();
     if (!keptFile_.isEmpty())
         SaveKept();
@@ -222,7 +222,7 @@ QString TForm2::SlotSize(int slot) const {
 // menu; a click on a waveform plays the slot. The waveforms take no selection of their own: no
 // command of this window acts on one.
 bool TForm2::eventFilter(QObject* watched, QEvent* event) {
-    const int slot = SlotOf(watched);
+    const int slot = slotOf(watched);
     if (slot < 0)
         return QMainWindow::eventFilter(watched, event);
     const bool wave = watched == SlotEdits[size_t(slot)];

@@ -20,8 +20,8 @@ namespace vk350 {
 
 namespace {
 
-bool IsWaveName(const QString& path) {
-    return ExtensionOf(path).compare(QLatin1String("wav"), Qt::CaseInsensitive) == 0;
+bool isWaveName(const QString& path) {
+    return extensionOf(path).compare(QLatin1String("wav"), Qt::CaseInsensitive) == 0;
 }
 
 } // namespace
@@ -35,7 +35,7 @@ void TForm2::AcceptFileDrops() {
 
 void TForm2::LoadFiles(QStringList paths) {
     std::stable_sort(paths.begin(), paths.end(), [](const QString& a, const QString& b) {
-        return FileNameWithoutFolder(a).compare(FileNameWithoutFolder(b), Qt::CaseInsensitive) < 0;
+        return fileNameWithoutFolder(a).compare(fileNameWithoutFolder(b), Qt::CaseInsensitive) < 0;
     });
     RunCommand([this, paths] { DropFiles(0, paths); });
 }
@@ -45,14 +45,14 @@ void TForm2::LoadFiles(QStringList paths) {
 bool TForm2::LoadSlotFile(int slot, const QString& path, QString& reason) {
     TsqSampleEdit& e = *SlotEdits[size_t(slot)];
     const std::string native = QFile::encodeName(path).toStdString();
-    if (!IsWaveName(path)) {
+    if (!isWaveName(path)) {
         if (e.LoadFromFile(native, true, 0))
             return true;
-        reason = ReadReasonLine(path);
+        reason = readReasonLine(path);
         return false;
     }
     try {
-        const auto [format, conversion] = WaveTargetOf(options_);
+        const auto [format, conversion] = waveTargetOf(options_);
         TMMWave wave;
         wave.SetFileName(native);
         if (wave.Empty())
@@ -66,7 +66,7 @@ bool TForm2::LoadSlotFile(int slot, const QString& path, QString& reason) {
         e.Sample().LoadFromBuffer(bytes.data(), int32_t(bytes.size()));
         return true;
     } catch (const std::exception& error) {
-        reason = WaveReasonLine(path, error, QString());
+        reason = waveReasonLine(path, error, QString());
         return false;
     }
 }
@@ -83,16 +83,16 @@ void TForm2::DropFiles(int slot, const QStringList& paths) {
             reasons.append(reason.isEmpty() ? paths[index] : reason);
             continue;
         }
-        ShowLoaded(next, FileNameWithoutFolder(paths[index]),
+        ShowLoaded(next, fileNameWithoutFolder(paths[index]),
                    QString::number(SlotEdits[size_t(next)]->GetSampleLen() / 1024) + QStringLiteral("K"));
     }
     if (!reasons.isEmpty())
         ShowError(
-            WithReason(QStringLiteral("Read File Error - Abort Loading"), reasons.join(QLatin1Char('\n'))));
+            withReason(QStringLiteral("Read File Error - Abort Loading"), reasons.join(QLatin1Char('\n'))));
     if (index < paths.size()) {
         QStringList left;
         for (; index < paths.size(); ++index)
-            left.append(FileNameWithoutFolder(paths[index]));
+            left.append(fileNameWithoutFolder(paths[index]));
         dialogs_.Message(this, MessageIcon::Warning, QStringLiteral("File Warning"),
                          QStringLiteral("Bank Full - Not Loaded:\n") + left.join(QStringLiteral(", ")));
     }

@@ -19,17 +19,17 @@ namespace {
 const char* const kLoadFilter = "Binary file |*.bin;*.raw|All files (*.*)|*.*";
 const char* const kSaveFilter = "Binary file (bin)|*.bin|All files (*.*)|*.*";
 
-std::string Native(const QString& path) {
+std::string encodedPath(const QString& path) {
     return QFile::encodeName(path).toStdString();
 }
 
-int ZoomFor(const TsqSampleEdit& e) {
+int zoomFor(const TsqSampleEdit& e) {
     return e.GetSampleLen() / std::max(1, e.width() - 1) + 1;
 }
 
 // The name without its last extension ("kit.bin" gives "kit").
-QString WithoutExtension(const QString& name) {
-    const QString extension = ExtensionOf(name);
+QString withoutExtension(const QString& name) {
+    const QString extension = extensionOf(name);
     return extension.isEmpty() ? name : name.left(name.size() - extension.size() - 1);
 }
 
@@ -42,7 +42,7 @@ void TForm2::ShowError(const QString& text) {
 void TForm2::ShowLoaded(int slot, const QString& name, const QString& size) {
     TsqSampleEdit& e = *SlotEdits[size_t(slot)];
     SlotNames[size_t(slot)]->setText(name);
-    e.SetZoom(ZoomFor(e));
+    e.SetZoom(zoomFor(e));
     SlotSizes[size_t(slot)]->setText(size);
     filedSlots_ |= 1u << slot;
 }
@@ -58,10 +58,10 @@ void TForm2::LoadOne(int slot) {
     TsqSampleEdit& e = *SlotEdits[size_t(slot)];
     // A failed read leaves the slot and its captions as they were.
     if (QString reason; !LoadSlotFile(slot, answer.fileName, reason)) {
-        ShowError(WithReason(QStringLiteral("Read File Error - Abort Loading"), reason));
+        ShowError(withReason(QStringLiteral("Read File Error - Abort Loading"), reason));
         return;
     }
-    ShowLoaded(slot, FileNameWithoutFolder(answer.fileName),
+    ShowLoaded(slot, fileNameWithoutFolder(answer.fileName),
                QString::number(e.GetSampleLen() / 1024) + QStringLiteral("K"));
 }
 
@@ -91,7 +91,7 @@ void TForm2::LoadAll() {
         const QString& name = files[slot];
         TsqSampleEdit& e = *SlotEdits[size_t(slot)];
         if (QString reason; !LoadSlotFile(slot, folder.filePath(name), reason)) {
-            ShowError(WithReason(QStringLiteral("Read File Error - Abort Loading"), reason));
+            ShowError(withReason(QStringLiteral("Read File Error - Abort Loading"), reason));
             continue;
         }
         ShowLoaded(slot, name, QString::number(e.GetSampleLen() / 1024 + 1) + QStringLiteral("K"));
@@ -113,14 +113,14 @@ void TForm2::SaveOne(int slot) {
     if (!answer.accepted || answer.fileName.isEmpty())
         return;
     QString name = answer.fileName;
-    if (ExtensionOf(name).isEmpty() && !name.endsWith(QLatin1Char('.')))
+    if (extensionOf(name).isEmpty() && !name.endsWith(QLatin1Char('.')))
         name += QStringLiteral(".bin");
-    if (!e.SaveToFile(Native(name))) {
-        ShowError(WithReason(QStringLiteral("Write File Error - Abort Saving"),
-                             WriteReasonLine(name, uint64_t(e.GetSampleLen()))));
+    if (!e.SaveToFile(encodedPath(name))) {
+        ShowError(withReason(QStringLiteral("Write File Error - Abort Saving"),
+                             writeReasonLine(name, uint64_t(e.GetSampleLen()))));
         return;
     }
-    SlotNames[size_t(slot)]->setText(FileNameWithoutFolder(name));
+    SlotNames[size_t(slot)]->setText(fileNameWithoutFolder(name));
     filedSlots_ |= 1u << slot;
 }
 
@@ -136,15 +136,15 @@ void TForm2::SaveAll() {
         return;
     const QFileInfo chosen(answer.fileName);
     const QDir folder(chosen.path());
-    const QString base = WithoutExtension(chosen.fileName());
+    const QString base = withoutExtension(chosen.fileName());
     for (int slot = 0; slot < kSlotCount; ++slot) {
         TsqSampleEdit& e = *SlotEdits[size_t(slot)];
         if (e.GetSampleLen() <= 0)
             continue;
         const QString name = base + QStringLiteral("_%1.bin").arg(slot);
-        if (!e.SaveToFile(Native(folder.filePath(name)))) {
-            ShowError(WithReason(QStringLiteral("Write File Error - Abort Saving"),
-                                 WriteReasonLine(folder.filePath(name), uint64_t(e.GetSampleLen()))));
+        if (!e.SaveToFile(encodedPath(folder.filePath(name)))) {
+            ShowError(withReason(QStringLiteral("Write File Error - Abort Saving"),
+                                 writeReasonLine(folder.filePath(name), uint64_t(e.GetSampleLen()))));
             return;
         }
         SlotNames[size_t(slot)]->setText(name);

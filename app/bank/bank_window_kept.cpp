@@ -26,7 +26,7 @@ constexpr size_t kMaxSlotSteps = 64;
 // dumps in a row and is written once.
 constexpr int kKeepDelayMs = 1500;
 
-void FitZoom(TsqSampleEdit& e) {
+void fitZoom(TsqSampleEdit& e) {
     e.SetZoom(e.GetSampleLen() / std::max(1, e.width() - 1) + 1);
 }
 
@@ -137,7 +137,7 @@ void TForm2::ApplySlotStep(const SlotStep& step, bool undo) {
                 e.Sample().UndoStep();
             else
                 e.Sample().RedoStep();
-            FitZoom(e);
+            fitZoom(e);
         }
         const QString& name = undo ? c.nameBefore : c.nameAfter;
         const QString& size = undo ? c.sizeBefore : c.sizeAfter;
@@ -191,7 +191,7 @@ void TForm2::RestoreKept() {
         e.Clear(false);
         std::copy_n(k.bytes.data(), n, e.GetData());
         e.SetSampleLen(n);
-        FitZoom(e);
+        fitZoom(e);
         SlotNames[size_t(s)]->setText(k.name);
         SlotSizes[size_t(s)]->setText(k.size);
         recordedNames_[size_t(s)] = k.name;

@@ -18,7 +18,7 @@ namespace vk350 {
 namespace {
 
 // The bytes a slot's dump takes on the wire once the slot is fitted to its location.
-size_t DumpSizeOf(int slot) {
+size_t dumpSizeOf(int slot) {
     return sampleDumpSize(std::min<size_t>(kBankLocations[size_t(slot)].size(), kMaxDumpSamples));
 }
 
@@ -62,7 +62,7 @@ void TForm2::SendOne(int slot) {
     if (!options_ || slot < 0 || slot >= kSlotCount)
         return;
     TransferProgress& transfer = options_->Transfer();
-    transfer.Begin(DumpSizeOf(slot), QStringLiteral("Send to Midi ") + SlotShortNames[size_t(slot)]->text());
+    transfer.Begin(dumpSizeOf(slot), QStringLiteral("Send to Midi ") + SlotShortNames[size_t(slot)]->text());
     SendSlot(slot);
     transfer.End();
 }
@@ -73,7 +73,7 @@ void TForm2::SendAll() {
         return;
     size_t total = 0;
     for (int slot = 0; slot < kSlotCount; ++slot)
-        total += DumpSizeOf(slot);
+        total += dumpSizeOf(slot);
     TransferProgress& transfer = options_->Transfer();
     transfer.Begin(total, QStringLiteral("Send Parameters to MIDI"));
     for (int slot = 0; slot < kSlotCount; ++slot)

@@ -5,7 +5,7 @@ namespace vk350 {
 namespace {
 
 // Index of the dot that starts the extension of the last path element, or -1.
-qsizetype ExtensionDot(const QString& name) {
+qsizetype extensionDot(const QString& name) {
     const qsizetype slash = name.lastIndexOf(QLatin1Char('/'));
     const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
     return dot > slash ? dot : -1;
@@ -14,7 +14,7 @@ qsizetype ExtensionDot(const QString& name) {
 } // namespace
 
 QString ForceExtension(const QString& name, const QString& extension) {
-    const qsizetype dot = ExtensionDot(name);
+    const qsizetype dot = extensionDot(name);
     if (dot < 0)
         return name + extension;
     if (name.mid(dot).compare(extension, Qt::CaseInsensitive) != 0)
@@ -22,12 +22,12 @@ QString ForceExtension(const QString& name, const QString& extension) {
     return name;
 }
 
-QString FileNameWithoutFolder(const QString& path) {
+QString fileNameWithoutFolder(const QString& path) {
     return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
 }
 
-QString ExtensionOf(const QString& path) {
-    const qsizetype dot = ExtensionDot(path);
+QString extensionOf(const QString& path) {
+    const qsizetype dot = extensionDot(path);
     return dot < 0 ? QString() : path.mid(dot + 1);
 }
 

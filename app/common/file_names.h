@@ -10,9 +10,9 @@ namespace vk350 {
 QString ForceExtension(const QString& name, const QString& extension);
 
 // The name without its folder, as the window shows it.
-QString FileNameWithoutFolder(const QString& path);
+QString fileNameWithoutFolder(const QString& path);
 
 // The extension without its dot ("" when there is none), letter case kept.
-QString ExtensionOf(const QString& path);
+QString extensionOf(const QString& path);
 
 } // namespace vk350

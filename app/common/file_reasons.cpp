@@ -24,18 +24,18 @@ QString line(const QString& path, const std::string& reason) {
 
 } // namespace
 
-QString WithReason(const QString& first, const QString& reasonLine) {
+QString withReason(const QString& first, const QString& reasonLine) {
     return reasonLine.isEmpty() ? first : first + QLatin1Char('\n') + reasonLine;
 }
 
-QString ReadReasonLine(const QString& path) {
+QString readReasonLine(const QString& path) {
     std::string reason = fileReadProblem(encoded(path));
     if (reason.empty() && QFileInfo(path).size() == 0)
         reason = "The file is empty";
     return line(path, reason);
 }
 
-QString WaveReasonLine(const QString& path, const std::exception& error, const QString& workFile) {
+QString waveReasonLine(const QString& path, const std::exception& error, const QString& workFile) {
     if (std::string(error.what()) == "Conversion aborted")
         return line(path, "Cancelled");
     if (std::string reason = waveReadProblem(encoded(path)); !reason.empty())
@@ -47,7 +47,7 @@ QString WaveReasonLine(const QString& path, const std::exception& error, const Q
     return line(path, error.what());
 }
 
-QString WriteReasonLine(const QString& path, uint64_t bytes) {
+QString writeReasonLine(const QString& path, uint64_t bytes) {
     return line(path, fileWriteProblem(encoded(path), bytes));
 }
 

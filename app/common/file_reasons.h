@@ -10,13 +10,13 @@
 namespace vk350 {
 
 // The first line, and the reason line below it when there is one.
-QString WithReason(const QString& first, const QString& reasonLine);
+QString withReason(const QString& first, const QString& reasonLine);
 
 // A file that could not be loaded as raw bytes.
-QString ReadReasonLine(const QString& path);
+QString readReasonLine(const QString& path);
 // A wave file that could not be converted; error is what the conversion raised.
-QString WaveReasonLine(const QString& path, const std::exception& error, const QString& workFile);
+QString waveReasonLine(const QString& path, const std::exception& error, const QString& workFile);
 // A file that could not be saved, of about bytes.
-QString WriteReasonLine(const QString& path, uint64_t bytes);
+QString writeReasonLine(const QString& path, uint64_t bytes);
 
 } // namespace vk350

@@ -13,18 +13,18 @@ constexpr int kMagicLength = sizeof(kMagic) - 1;
 constexpr uint32_t kMaxBytes = 524288;
 constexpr uint32_t kMaxText = 4096;
 
-void PutU32(QByteArray& out, uint32_t v) {
+void putU32(QByteArray& out, uint32_t v) {
     for (int i = 0; i < 4; ++i)
         out.append(char((v >> (8 * i)) & 0xFF));
 }
 
-void PutBlob(QByteArray& out, const char* data, qsizetype n) {
-    PutU32(out, uint32_t(n));
+void putBlob(QByteArray& out, const char* data, qsizetype n) {
+    putU32(out, uint32_t(n));
     out.append(data, n);
 }
 
 // FNV-1a: enough to tell a damaged record from a good one.
-uint32_t Sum(const char* data, qsizetype n) {
+uint32_t sumOf(const char* data, qsizetype n) {
     uint32_t h = 2166136261u;
     for (qsizetype i = 0; i < n; ++i)
         h = (h ^ uint8_t(data[i])) * 16777619u;
@@ -66,14 +66,14 @@ QByteArray encodeKeptBank(const KeptSlots& kept) {
         if (!slot.present)
             continue;
         const qsizetype start = out.size();
-        PutU32(out, uint32_t(s));
+        putU32(out, uint32_t(s));
         const QByteArray name = slot.name.toUtf8().left(kMaxText);
         const QByteArray size = slot.size.toUtf8().left(kMaxText);
-        PutBlob(out, name.constData(), name.size());
-        PutBlob(out, size.constData(), size.size());
-        PutBlob(out, reinterpret_cast<const char*>(slot.bytes.data()),
+        putBlob(out, name.constData(), name.size());
+        putBlob(out, size.constData(), size.size());
+        putBlob(out, reinterpret_cast<const char*>(slot.bytes.data()),
                 qsizetype(std::min<size_t>(slot.bytes.size(), kMaxBytes)));
-        PutU32(out, Sum(out.constData() + start, out.size() - start));
+        putU32(out, sumOf(out.constData() + start, out.size() - start));
     }
     return out;
 }
@@ -94,7 +94,7 @@ KeptBankRead decodeKeptBank(const QByteArray& data) {
             read.damaged = true;
             break;
         }
-        if (slot >= read.kept.size() || sum != Sum(data.constData() + start, in.Pos() - 4 - start)) {
+        if (slot >= read.kept.size() || sum != sumOf(data.constData() + start, in.Pos() - 4 - start)) {
             read.damaged = true;
             continue;
         }

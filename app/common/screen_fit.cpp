@@ -17,7 +17,7 @@ constexpr QMargins kCommonFrame(4, 32, 4, 4);
 // With no screen to go by, stored values stay within this, far from overflowing any sum.
 constexpr QRect kNoScreenBounds(-16384, -16384, 32768, 32768);
 
-QRect Bounds(const QList<QRect>& screens) {
+QRect boundsOf(const QList<QRect>& screens) {
     QRect box;
     for (const QRect& s : screens)
         box = box.united(s);
@@ -25,14 +25,14 @@ QRect Bounds(const QList<QRect>& screens) {
 }
 
 // Distance between two rectangles, 0 when they touch or overlap.
-long long Gap(const QRect& a, const QRect& b) {
+long long gapBetween(const QRect& a, const QRect& b) {
     const long long dx = std::max({0, b.left() - a.right(), a.left() - b.right()});
     const long long dy = std::max({0, b.top() - a.bottom(), a.top() - b.bottom()});
     return dx * dx + dy * dy;
 }
 
 // One axis: the least shift that puts [start, start + size) inside [low, low + room).
-int Shift(int start, int size, int low, int room) {
+int shiftInto(int start, int size, int low, int room) {
     if (size >= room)
         return low - start;
     if (start < low)
@@ -42,19 +42,19 @@ int Shift(int start, int size, int low, int room) {
     return 0;
 }
 
-QMargins KnownMargins(const QWidget* w) {
-    return FrameMargins(w->frameGeometry(), w->geometry());
+QMargins knownMargins(const QWidget* w) {
+    return frameMargins(w->frameGeometry(), w->geometry());
 }
 
-bool FrameKnown(const QWidget* w) {
-    return !KnownMargins(w).isNull();
+bool isFrameKnown(const QWidget* w) {
+    return !knownMargins(w).isNull();
 }
 
-bool IsShownWindow(const QWidget* w) {
+bool isShownWindow(const QWidget* w) {
     return w->isVisible() && (w->windowType() == Qt::Window || w->windowType() == Qt::Dialog);
 }
 
-QList<QRect> AvailableAreas() {
+QList<QRect> availableAreas() {
     QList<QRect> areas;
     for (const QScreen* s : QGuiApplication::screens())
         areas << s->availableGeometry();
@@ -62,16 +62,16 @@ QList<QRect> AvailableAreas() {
 }
 
 // The window's frame with its top-left corner at place, fitted on the screens.
-QRect FittedFrame(const QWidget* window, const QPoint& place) {
-    const QMargins m = FrameMarginsOf(window);
+QRect fittedFrame(const QWidget* window, const QPoint& place) {
+    const QMargins m = frameMarginsOf(window);
     const QRect frame(place, window->size().grownBy(m));
-    return FitFrameOnScreens(frame, AvailableAreas(), window->minimumSize().grownBy(m));
+    return fitFrameOnScreens(frame, availableAreas(), window->minimumSize().grownBy(m));
 }
 
 // Moves the window's frame to the fitted place, cutting the window to the screen if need be.
-void FitFrom(QWidget* window, const QPoint& place) {
-    const QRect fitted = FittedFrame(window, place);
-    const QSize inner = fitted.size().shrunkBy(FrameMarginsOf(window));
+void fitFrom(QWidget* window, const QPoint& place) {
+    const QRect fitted = fittedFrame(window, place);
+    const QSize inner = fitted.size().shrunkBy(frameMarginsOf(window));
     if (inner != window->size() && !inner.isEmpty())
         window->resize(inner);
     if (fitted.topLeft() != window->pos())
@@ -79,19 +79,19 @@ void FitFrom(QWidget* window, const QPoint& place) {
 }
 
 // The fitted place of the window, placed among the program's shown windows.
-QPoint PlaceAmongShownWindows(const QWidget* window, const QPoint& place) {
+QPoint placeAmongShownWindows(const QWidget* window, const QPoint& place) {
     QList<OpenWindow> open;
     for (const QWidget* w : QApplication::topLevelWidgets()) {
-        if (w == window || !IsShownWindow(w))
+        if (w == window || !isShownWindow(w))
             continue;
-        const QMargins m = FrameMarginsOf(w);
+        const QMargins m = frameMarginsOf(w);
         open << OpenWindow{QRect(w->frameGeometry().topLeft(), w->size().grownBy(m)), m.top()};
     }
-    const QRect fitted = FittedFrame(window, place);
+    const QRect fitted = fittedFrame(window, place);
     const QScreen* screen = QGuiApplication::screenAt(fitted.center());
     if (!screen)
         return fitted.topLeft();
-    return PlaceAmongOpenWindows(fitted, FrameMarginsOf(window).top(), open, screen->availableGeometry());
+    return placeAmongOpenWindows(fitted, frameMarginsOf(window).top(), open, screen->availableGeometry());
 }
 
 // Fits the window each time it shows. Its first showing starts from the place it was given (stored
@@ -107,22 +107,22 @@ protected:
         switch (event->type()) {
         case QEvent::Show:
             if (shown_) {
-                KeepOnScreen(window_);
+                keepOnScreen(window_);
                 break;
             }
             shown_ = true;
             if (firstRun_)
-                wanted_ = PlaceAmongShownWindows(window_, wanted_);
-            FitFrom(window_, wanted_);
-            frameKnown_ = FrameKnown(window_);
+                wanted_ = placeAmongShownWindows(window_, wanted_);
+            fitFrom(window_, wanted_);
+            frameKnown_ = isFrameKnown(window_);
             break;
         case QEvent::Move:
         case QEvent::Resize:
         case QEvent::WindowActivate:
         case QEvent::Paint:
-            if (shown_ && !frameKnown_ && FrameKnown(window_)) {
+            if (shown_ && !frameKnown_ && isFrameKnown(window_)) {
                 frameKnown_ = true;
-                FitFrom(window_, wanted_);
+                fitFrom(window_, wanted_);
             }
             break;
         default:
@@ -141,7 +141,7 @@ private:
 
 } // namespace
 
-QRect FitFrameOnScreens(const QRect& frame, const QList<QRect>& screens, const QSize& least) {
+QRect fitFrameOnScreens(const QRect& frame, const QList<QRect>& screens, const QSize& least) {
     if (screens.isEmpty())
         return frame;
     for (const QRect& s : screens)
@@ -153,7 +153,7 @@ QRect FitFrameOnScreens(const QRect& frame, const QList<QRect>& screens, const Q
     for (const QRect& s : screens) {
         const QRect common = s.intersected(frame);
         const long long area = common.isEmpty() ? 0 : (long long)common.width() * common.height();
-        const long long gap = Gap(frame, s);
+        const long long gap = gapBetween(frame, s);
         if (area > bestArea || (bestArea == 0 && area == 0 && gap < bestGap)) {
             best = &s;
             bestArea = area;
@@ -162,22 +162,22 @@ QRect FitFrameOnScreens(const QRect& frame, const QList<QRect>& screens, const Q
     }
     const QSize size(std::min(frame.width(), std::max(best->width(), least.width())),
                      std::min(frame.height(), std::max(best->height(), least.height())));
-    return QRect(frame.topLeft() + QPoint(Shift(frame.left(), size.width(), best->left(), best->width()),
-                                          Shift(frame.top(), size.height(), best->top(), best->height())),
+    return QRect(frame.topLeft() + QPoint(shiftInto(frame.left(), size.width(), best->left(), best->width()),
+                                          shiftInto(frame.top(), size.height(), best->top(), best->height())),
                  size);
 }
 
-QPoint ClampStoredCorner(int x, int y, const QList<QRect>& screens) {
-    const QRect box = Bounds(screens);
+QPoint clampStoredCorner(int x, int y, const QList<QRect>& screens) {
+    const QRect box = boundsOf(screens);
     return QPoint(std::clamp(x, box.left(), box.right()), std::clamp(y, box.top(), box.bottom()));
 }
 
-QSize ClampStoredSize(int width, int height, const QList<QRect>& screens) {
-    const QRect box = Bounds(screens);
+QSize clampStoredSize(int width, int height, const QList<QRect>& screens) {
+    const QRect box = boundsOf(screens);
     return QSize(std::clamp(width, 0, box.width()), std::clamp(height, 0, box.height()));
 }
 
-QPoint PlaceAmongOpenWindows(const QRect& frame, int titleHeight, const QList<OpenWindow>& open,
+QPoint placeAmongOpenWindows(const QRect& frame, int titleHeight, const QList<OpenWindow>& open,
                              const QRect& area) {
     const auto titleOf = [](const QRect& f, int height) {
         return QRect(f.topLeft(), QSize(f.width(), height));
@@ -218,7 +218,7 @@ QPoint PlaceAmongOpenWindows(const QRect& frame, int titleHeight, const QList<Op
     return best;
 }
 
-QMargins FrameMargins(const QRect& frame, const QRect& inner) {
+QMargins frameMargins(const QRect& frame, const QRect& inner) {
     constexpr int kWidest = 200;
     const QMargins m(inner.left() - frame.left(), inner.top() - frame.top(), frame.right() - inner.right(),
                      frame.bottom() - inner.bottom());
@@ -228,31 +228,31 @@ QMargins FrameMargins(const QRect& frame, const QRect& inner) {
     return m;
 }
 
-QMargins FrameMarginsOf(const QWidget* window) {
-    if (FrameKnown(window))
-        return KnownMargins(window);
+QMargins frameMarginsOf(const QWidget* window) {
+    if (isFrameKnown(window))
+        return knownMargins(window);
     for (const QWidget* w : QApplication::topLevelWidgets())
-        if (w != window && IsShownWindow(w) && FrameKnown(w))
-            return KnownMargins(w);
+        if (w != window && isShownWindow(w) && isFrameKnown(w))
+            return knownMargins(w);
     return kCommonFrame;
 }
 
-void KeepOnScreen(QWidget* window) {
-    FitFrom(window, window->pos());
+void keepOnScreen(QWidget* window) {
+    fitFrom(window, window->pos());
 }
 
-void MoveToStoredCorner(QWidget* window, int x, int y) {
-    window->move(ClampStoredCorner(x, y, AvailableAreas()));
+void moveToStoredCorner(QWidget* window, int x, int y) {
+    window->move(clampStoredCorner(x, y, availableAreas()));
 }
 
-void ResizeToStoredSize(QWidget* window, int width, int height) {
-    window->resize(ClampStoredSize(width, height, AvailableAreas()));
+void resizeToStoredSize(QWidget* window, int width, int height) {
+    window->resize(clampStoredSize(width, height, availableAreas()));
 }
 
-void KeepOnScreenWhenShown(QWidget* window, bool firstRun) {
+void keepOnScreenWhenShown(QWidget* window, bool firstRun) {
     // The keeper takes the place as given, before it is fitted with a frame only guessed at.
     window->installEventFilter(new ScreenKeeper(window, firstRun));
-    KeepOnScreen(window);
+    keepOnScreen(window);
 }
 
 } // namespace vk350

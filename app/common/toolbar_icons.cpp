@@ -16,7 +16,7 @@ const QColor kBlue(0x2f, 0x6f, 0xc0);
 const QColor kGreen(0x2e, 0x9a, 0x4a);
 const QColor kRed(0xc8, 0x3a, 0x32);
 
-void Page(QPainter& p, QRectF r) {
+void drawPage(QPainter& p, QRectF r) {
     QPainterPath path;
     const qreal fold = 5;
     path.moveTo(r.left(), r.top());
@@ -31,7 +31,7 @@ void Page(QPainter& p, QRectF r) {
                               QPointF(r.right(), r.top() + fold)}));
 }
 
-void Folder(QPainter& p) {
+void drawFolder(QPainter& p) {
     QPainterPath back;
     back.moveTo(2.5, 6);
     back.lineTo(9, 6);
@@ -52,7 +52,7 @@ void Folder(QPainter& p) {
     p.drawPath(front);
 }
 
-void Wave(QPainter& p, QRectF r, const QColor& color) {
+void drawWave(QPainter& p, QRectF r, const QColor& color) {
     QPainterPath path;
     for (int i = 0; i <= 24; ++i) {
         const qreal x = r.left() + r.width() * i / 24.0;
@@ -69,7 +69,7 @@ void Wave(QPainter& p, QRectF r, const QColor& color) {
     p.restore();
 }
 
-void Arrow(QPainter& p, QPointF from, QPointF to, const QColor& color) {
+void drawArrow(QPainter& p, QPointF from, QPointF to, const QColor& color) {
     p.save();
     p.setPen(QPen(color, 2.2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
     p.drawLine(from, to);
@@ -80,18 +80,18 @@ void Arrow(QPainter& p, QPointF from, QPointF to, const QColor& color) {
     p.restore();
 }
 
-void Draw(QPainter& p, ToolIcon which) {
+void drawIcon(QPainter& p, ToolIcon which) {
     p.setPen(QPen(kInk, 1.2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
     switch (which) {
     case ToolIcon::New:
-        Page(p, QRectF(5, 2.5, 14, 19));
+        drawPage(p, QRectF(5, 2.5, 14, 19));
         p.setPen(QPen(kGreen, 2.2, Qt::SolidLine, Qt::RoundCap));
         p.drawLine(QPointF(12, 10), QPointF(12, 17));
         p.drawLine(QPointF(8.5, 13.5), QPointF(15.5, 13.5));
         break;
     case ToolIcon::Open:
-        Folder(p);
-        Arrow(p, QPointF(15, 5.5), QPointF(15, 0.5), kBlue);
+        drawFolder(p);
+        drawArrow(p, QPointF(15, 5.5), QPointF(15, 0.5), kBlue);
         break;
     case ToolIcon::Save: {
         p.setBrush(kBlue);
@@ -105,8 +105,8 @@ void Draw(QPainter& p, ToolIcon which) {
         break;
     }
     case ToolIcon::OpenWave:
-        Folder(p);
-        Wave(p, QRectF(6, 12, 12, 6), kBlue.darker(130));
+        drawFolder(p);
+        drawWave(p, QRectF(6, 12, 12, 6), kBlue.darker(130));
         break;
     case ToolIcon::SendMidi: {
         p.setBrush(QColor(0x4a, 0x52, 0x5e));
@@ -118,22 +118,22 @@ void Draw(QPainter& p, ToolIcon which) {
             const qreal a = (180.0 + i * 45.0) * 3.14159265 / 180.0;
             p.drawEllipse(c + QPointF(std::cos(a) * 4, std::sin(a) * 4), 1.1, 1.1);
         }
-        Arrow(p, QPointF(13, 4.5), QPointF(21.5, 4.5), kGreen);
+        drawArrow(p, QPointF(13, 4.5), QPointF(21.5, 4.5), kGreen);
         break;
     }
     case ToolIcon::CopyToBank: {
-        Page(p, QRectF(2.5, 2.5, 10, 13));
-        Wave(p, QRectF(4, 7, 7, 4), kBlue);
+        drawPage(p, QRectF(2.5, 2.5, 10, 13));
+        drawWave(p, QRectF(4, 7, 7, 4), kBlue);
         p.setBrush(QColor(0xdd, 0xe3, 0xea));
         for (int i = 0; i < 3; ++i)
             p.drawRect(QRectF(14.5, 9.5 + i * 4, 7, 3));
-        Arrow(p, QPointF(9, 19), QPointF(13.5, 19), kGreen);
+        drawArrow(p, QPointF(9, 19), QPointF(13.5, 19), kGreen);
         break;
     }
     case ToolIcon::FullView:
         p.setBrush(QColor(0x1c, 0x22, 0x2a));
         p.drawRect(QRectF(2.5, 5.5, 19, 13));
-        Wave(p, QRectF(4, 8, 16, 8), QColor(0x4c, 0xc0, 0xc0));
+        drawWave(p, QRectF(4, 8, 16, 8), QColor(0x4c, 0xc0, 0xc0));
         p.setPen(QPen(kInk, 1.6, Qt::SolidLine, Qt::RoundCap));
         p.drawLine(QPointF(1.5, 3), QPointF(1.5, 21));
         p.drawLine(QPointF(22.5, 3), QPointF(22.5, 21));
@@ -195,7 +195,7 @@ void Draw(QPainter& p, ToolIcon which) {
     }
 }
 
-const char* ThemeName(ToolIcon which) {
+const char* themeName(ToolIcon which) {
     switch (which) {
     case ToolIcon::New:
         return "document-new";
@@ -229,7 +229,7 @@ const char* ThemeName(ToolIcon which) {
 
 } // namespace
 
-QIcon DrawnToolbarIcon(ToolIcon which) {
+QIcon drawnToolbarIcon(ToolIcon which) {
     QIcon icon;
     for (int size : {16, 24, 32, 48}) {
         for (const bool disabled : {false, true}) {
@@ -241,7 +241,7 @@ QIcon DrawnToolbarIcon(ToolIcon which) {
             p.scale(size / 24.0, size / 24.0);
             if (disabled)
                 p.setOpacity(0.35);
-            Draw(p, which);
+            drawIcon(p, which);
             p.end();
             icon.addPixmap(pixmap, disabled ? QIcon::Disabled : QIcon::Normal);
         }
@@ -249,11 +249,11 @@ QIcon DrawnToolbarIcon(ToolIcon which) {
     return icon;
 }
 
-QIcon ToolbarIcon(ToolIcon which) {
-    const QString name = QString::fromLatin1(ThemeName(which));
+QIcon toolbarIcon(ToolIcon which) {
+    const QString name = QString::fromLatin1(themeName(which));
     if (!name.isEmpty() && QIcon::hasThemeIcon(name))
         return QIcon::fromTheme(name);
-    return DrawnToolbarIcon(which);
+    return drawnToolbarIcon(which);
 }
 
 } // namespace vk350

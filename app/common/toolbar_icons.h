@@ -21,9 +21,9 @@ enum class ToolIcon {
     Stop
 };
 
-QIcon ToolbarIcon(ToolIcon which);
+QIcon toolbarIcon(ToolIcon which);
 
 // The drawn icon alone (also used when the theme has none).
-QIcon DrawnToolbarIcon(ToolIcon which);
+QIcon drawnToolbarIcon(ToolIcon which);
 
 } // namespace vk350

@@ -2,7 +2,7 @@
 
 namespace vk350 {
 
-TColor SwatchColorOf(const TsqSampleEdit& e, Swatch row) {
+TColor swatchColorOf(const TsqSampleEdit& e, Swatch row) {
     switch (row) {
     case Swatch::Back:
         return e.Color();
@@ -26,16 +26,16 @@ TColor SwatchColorOf(const TsqSampleEdit& e, Swatch row) {
     return kButtonFace;
 }
 
-WaveLook LookOf(const TsqSampleEdit& e) {
+WaveLook lookOf(const TsqSampleEdit& e) {
     WaveLook look;
     for (Swatch row : kSwatches)
-        look[row] = SwatchColorOf(e, row);
+        look[row] = swatchColorOf(e, row);
     look.gradientType = static_cast<int>(e.GradientType());
     look.steps = e.GradientNbOfColors();
     return look;
 }
 
-void ApplySwatch(TsqSampleEdit& e, Swatch row, TColor color) {
+void applySwatch(TsqSampleEdit& e, Swatch row, TColor color) {
     switch (row) {
     case Swatch::Back:
         e.SetColor(color);
@@ -66,17 +66,17 @@ void ApplySwatch(TsqSampleEdit& e, Swatch row, TColor color) {
     }
 }
 
-void ApplyGradientType(TsqSampleEdit& e, int type) {
+void applyGradientType(TsqSampleEdit& e, int type) {
     if (type >= grxLeftToRight && type <= grxVertBorderToCenter)
         e.SetGradientType(static_cast<tGradientTypex>(type));
 }
 
-void ApplyStoredLook(TsqSampleEdit& e, const WaveLook& look) {
+void applyStoredLook(TsqSampleEdit& e, const WaveLook& look) {
     e.SetGradientNbOfColors(look.steps);
     for (Swatch row : {Swatch::Back, Swatch::Lines, Swatch::Axes, Swatch::Axes2, Swatch::Gradient,
                        Swatch::Locator, Swatch::Selection})
-        ApplySwatch(e, row, look[row]);
-    ApplyGradientType(e, look.gradientType);
+        applySwatch(e, row, look[row]);
+    applyGradientType(e, look.gradientType);
 }
 
 } // namespace vk350

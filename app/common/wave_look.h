@@ -29,15 +29,15 @@ struct WaveLook {
 };
 
 // The colour a row stands for on a control (Text is kept for no control: the button face).
-TColor SwatchColorOf(const TsqSampleEdit& edit, Swatch row);
+TColor swatchColorOf(const TsqSampleEdit& edit, Swatch row);
 // The control's own colours in every row.
-WaveLook LookOf(const TsqSampleEdit& edit);
+WaveLook lookOf(const TsqSampleEdit& edit);
 // Sets the colour of one row on the control (its setter redraws on a change); Text changes nothing.
-void ApplySwatch(TsqSampleEdit& edit, Swatch row, TColor color);
+void applySwatch(TsqSampleEdit& edit, Swatch row, TColor color);
 // Gradient type from a list entry: ignored unless it names one of the eight types.
-void ApplyGradientType(TsqSampleEdit& edit, int type);
+void applyGradientType(TsqSampleEdit& edit, int type);
 // What the stored values set when they are read: steps, every colour except markers and text,
 // and the gradient type.
-void ApplyStoredLook(TsqSampleEdit& edit, const WaveLook& look);
+void applyStoredLook(TsqSampleEdit& edit, const WaveLook& look);
 
 } // namespace vk350

@@ -332,17 +332,17 @@ void TForm1::CreateToolBar() {
     ToolBar1->toggleViewAction()->setVisible(false);
     setContextMenuPolicy(Qt::NoContextMenu);
 
-    btnNew = AddButton(ToolbarIcon(ToolIcon::New), {}, QStringLiteral("Cleanup the place ..."),
+    btnNew = AddButton(toolbarIcon(ToolIcon::New), {}, QStringLiteral("Cleanup the place ..."),
                        &TForm1::NewSample);
     btnLoadRaw =
-        AddButton(ToolbarIcon(ToolIcon::Open), {}, QStringLiteral("Load BIN-RAW file"), &TForm1::LoadRawBin);
-    btnSaveRaw = AddButton(ToolbarIcon(ToolIcon::Save), {}, QStringLiteral("Save BIN-RAW to file"),
+        AddButton(toolbarIcon(ToolIcon::Open), {}, QStringLiteral("Load BIN-RAW file"), &TForm1::LoadRawBin);
+    btnSaveRaw = AddButton(toolbarIcon(ToolIcon::Save), {}, QStringLiteral("Save BIN-RAW to file"),
                            &TForm1::SaveRawBin);
     btnLoadWave =
-        AddButton(ToolbarIcon(ToolIcon::OpenWave), {}, QStringLiteral("Load WAV file"), &TForm1::LoadWave);
+        AddButton(toolbarIcon(ToolIcon::OpenWave), {}, QStringLiteral("Load WAV file"), &TForm1::LoadWave);
     ToolBar1->addSeparator();
     btnSendToMidi =
-        AddButton(ToolbarIcon(ToolIcon::SendMidi), {}, QStringLiteral("Send to MIDI"), &TForm1::SendToMidi);
+        AddButton(toolbarIcon(ToolIcon::SendMidi), {}, QStringLiteral("Send to MIDI"), &TForm1::SendToMidi);
 
     ComboBox1 = new QComboBox;
     ComboBox1->setToolTip(QStringLiteral("VK350 Bank Location"));
@@ -355,26 +355,26 @@ void TForm1::CreateToolBar() {
     ComboBox1->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     ComboBox1->setFocusPolicy(Qt::ClickFocus);
     ToolBar1->addWidget(ComboBox1);
-    btnCopyToBank = AddButton(ToolbarIcon(ToolIcon::CopyToBank), {},
+    btnCopyToBank = AddButton(toolbarIcon(ToolIcon::CopyToBank), {},
                               QStringLiteral("Copy Sample to VK350 Bank location "), &TForm1::CopyToBank);
     ToolBar1->addSeparator();
     btnFullView =
-        AddButton(ToolbarIcon(ToolIcon::FullView), {}, QStringLiteral("Full View"), &TForm1::FullSize);
+        AddButton(toolbarIcon(ToolIcon::FullView), {}, QStringLiteral("Full View"), &TForm1::FullSize);
     btnZoomOneToOne =
-        AddButton(ToolbarIcon(ToolIcon::ZoomOneToOne), {}, QStringLiteral("Zoom 1:1"), &TForm1::ZoomOneToOne);
+        AddButton(toolbarIcon(ToolIcon::ZoomOneToOne), {}, QStringLiteral("Zoom 1:1"), &TForm1::ZoomOneToOne);
     ToolBar1->addSeparator();
     btnZero = AddButton({}, QStringLiteral("Zero"), QStringLiteral("Fix Zero"), &TForm1::FixZero);
     btnLinear =
         AddButton({}, QStringLiteral("Linear"), QStringLiteral("Convert to Linear"), &TForm1::MuLawToLinear);
     btnMuLaw =
         AddButton({}, QStringLiteral("µLaw"), QStringLiteral("Convert to µLaw"), &TForm1::LinearToMuLaw);
-    btnSigned = AddButton(ToolbarIcon(ToolIcon::Sign), {}, QStringLiteral("Convert to Signed/Unsigned"),
+    btnSigned = AddButton(toolbarIcon(ToolIcon::Sign), {}, QStringLiteral("Convert to Signed/Unsigned"),
                           &TForm1::ToggleSign);
     btnCut =
-        AddButton(ToolbarIcon(ToolIcon::Cut), {}, QStringLiteral("Cut/Truncate Selection"), &TForm1::Cut);
+        AddButton(toolbarIcon(ToolIcon::Cut), {}, QStringLiteral("Cut/Truncate Selection"), &TForm1::Cut);
     ToolBar1->addSeparator();
-    btnPlay = AddButton(ToolbarIcon(ToolIcon::Play), {}, QStringLiteral("Play"), &TForm1::Play);
-    btnLoop = AddButton(ToolbarIcon(ToolIcon::Loop), {}, QStringLiteral("Loop /One shot play "),
+    btnPlay = AddButton(toolbarIcon(ToolIcon::Play), {}, QStringLiteral("Play"), &TForm1::Play);
+    btnLoop = AddButton(toolbarIcon(ToolIcon::Loop), {}, QStringLiteral("Loop /One shot play "),
                         &TForm1::LoopButton);
     btnLoop->setCheckable(true);
     SetItemEnabled(btnPlay, false);
@@ -384,7 +384,7 @@ void TForm1::CreateToolBar() {
     Label12->setContentsMargins(10, 0, 10, 0);
     Label12->setToolTip(QStringLiteral("Current file"));
     ToolBar1->addWidget(Label12);
-    btnStop = AddButton(ToolbarIcon(ToolIcon::Stop), {}, QStringLiteral("Stop"), &TForm1::StopButton);
+    btnStop = AddButton(toolbarIcon(ToolIcon::Stop), {}, QStringLiteral("Stop"), &TForm1::StopButton);
 }
 
 void TForm1::CreateHiddenShortcuts() {
@@ -479,18 +479,18 @@ void TForm1::SetAboutBox(QWidget* window) {
 // A place partly off every screen is moved onto the nearest one.
 void TForm1::LoadWindowPlacement() {
     int values[5] = {};
-    const char* const keys[5] = {"PX1", "PY1", "PW1", "PH1", "StepsGradient"};
+    const char* const kKeys[5] = {"PX1", "PY1", "PW1", "PH1", "StepsGradient"};
     int count = 0;
     for (; count < 5; ++count) {
-        const std::optional<int32_t> v = store_->ReadInteger(QLatin1String(keys[count]));
+        const std::optional<int32_t> v = store_->ReadInteger(QLatin1String(kKeys[count]));
         if (!v)
             break;
         values[count] = *v;
     }
     if (count >= 1)
-        MoveToStoredCorner(this, values[0], count >= 2 ? values[1] : y());
+        moveToStoredCorner(this, values[0], count >= 2 ? values[1] : y());
     if (count >= 3)
-        ResizeToStoredSize(this, values[2], count >= 4 ? values[3] : height());
+        resizeToStoredSize(this, values[2], count >= 4 ? values[3] : height());
     if (count >= 5)
         sqSampleEdit1->SetGradientNbOfColors(values[4]);
     // On a first run the window opens at the top of the screen: the room below it is left for
@@ -498,7 +498,7 @@ void TForm1::LoadWindowPlacement() {
     const bool firstRun = !store_->Exists();
     if (firstRun)
         move(x(), QGuiApplication::primaryScreen()->availableGeometry().top());
-    KeepOnScreenWhenShown(this, firstRun);
+    keepOnScreenWhenShown(this, firstRun);
 }
 
 // A value that cannot be written ends the writing.

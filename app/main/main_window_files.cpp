@@ -42,7 +42,7 @@ void TForm1::LoadRawBin() {
 // A WAV file takes the Load Wave road, any other file is read as raw bytes.
 void TForm1::OpenSampleFile(const QString& path) {
     const QString full = QFileInfo(path).absoluteFilePath();
-    if (ExtensionOf(full).compare(QLatin1String("wav"), Qt::CaseInsensitive) == 0)
+    if (extensionOf(full).compare(QLatin1String("wav"), Qt::CaseInsensitive) == 0)
         OpenWaveFile(full);
     else
         LoadSample(full);
@@ -53,7 +53,7 @@ void TForm1::OpenSampleFile(const QString& path) {
 // reported and changes nothing: showing its name over the old sample would make the next save
 // write the old bytes under the new name.
 bool TForm1::LoadSample(const QString& path) {
-    if (ExtensionOf(path).compare(QLatin1String("wav"), Qt::CaseInsensitive) == 0) {
+    if (extensionOf(path).compare(QLatin1String("wav"), Qt::CaseInsensitive) == 0) {
         // A failed conversion has shown its own box.
         if (!ConvertWaveFile(path, QStringLiteral("convert.wav")))
             return false;
@@ -62,14 +62,14 @@ bool TForm1::LoadSample(const QString& path) {
         RememberUserFile(path);
         if (!sqSampleEdit1->LoadFromFile(QFile::encodeName(path).toStdString(), true, 0)) {
             ShowError(QStringLiteral("File Error"),
-                      WithReason(QStringLiteral("Read File Error - Nothing Loaded"), ReadReasonLine(path)));
+                      withReason(QStringLiteral("Read File Error - Nothing Loaded"), readReasonLine(path)));
             return false;
         }
         // The sample stands loaded even if its playable copy cannot be made; that is reported.
         RunCommand([this] { RefreshPlaybackWave(); });
     }
     EnablePlayback();
-    Label12->setText(FileNameWithoutFolder(path));
+    Label12->setText(fileNameWithoutFolder(path));
     ResetViewAfterLoad();
     SampleLoaded();
     RememberRecentFile(path);
@@ -114,7 +114,7 @@ void TForm1::SaveRawBin() {
     }
     RememberUserFile(name);
     RememberRecentFile(name);
-    Label12->setText(FileNameWithoutFolder(name));
+    Label12->setText(fileNameWithoutFolder(name));
     SaveFilterIndex = answer.filterIndex;
     // A wave file holds the playable copy, which may predate the last edits.
     if (answer.filterIndex != kWaveFilterIndex)
@@ -137,7 +137,7 @@ void TForm1::SaveAsWave() {
         if (!answer.accepted)
             return;
         name = answer.fileName;
-        if (ExtensionOf(name).isEmpty() && !name.endsWith(QLatin1Char('.')))
+        if (extensionOf(name).isEmpty() && !name.endsWith(QLatin1Char('.')))
             name += QStringLiteral(".wav");
         if (SaveWaveFile(name))
             break;
@@ -150,8 +150,8 @@ void TForm1::SaveAsWave() {
 
 void TForm1::ShowSaveError(const QString& name) {
     ShowError(QStringLiteral("File Error"),
-              WithReason(QStringLiteral("Write File Error - Abort Saving"),
-                         WriteReasonLine(name, uint64_t(std::max(sqSampleEdit1->GetSampleLen(), 0)) + 64)));
+              withReason(QStringLiteral("Write File Error - Abort Saving"),
+                         writeReasonLine(name, uint64_t(std::max(sqSampleEdit1->GetSampleLen(), 0)) + 64)));
 }
 
 // The new file replaces the old one only once it is complete.

@@ -69,7 +69,7 @@ void TForm1::CreateHistory() {
 // others. Loads record their own step (SampleLoaded); a failed one that changed the sample
 // still records here.
 QString TForm1::StepName(void (TForm1::*command)()) {
-    static const std::pair<void (TForm1::*)(), const char*> steps[] = {
+    static const std::pair<void (TForm1::*)(), const char*> kSteps[] = {
         {&TForm1::NewSample, "New"},
         {&TForm1::Cut, "Cut"},
         {&TForm1::Paste, "Paste"},
@@ -85,7 +85,7 @@ QString TForm1::StepName(void (TForm1::*command)()) {
         {&TForm1::SendToMidi, "Send to MIDI"},
         {&TForm1::CopyToBank, "Copy to Bank"},
     };
-    for (const auto& [c, name] : steps)
+    for (const auto& [c, name] : kSteps)
         if (c == command)
             return QString::fromUtf8(name);
     return {};

@@ -23,7 +23,7 @@ namespace {
 // One notch of a common mouse wheel, in eighths of a degree.
 constexpr int kNotch = 120;
 
-int ToInt(int64_t v) {
+int clampToInt(int64_t v) {
     return int(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX));
 }
 
@@ -107,10 +107,10 @@ void TForm1::SyncScrollBar() {
     const int64_t orig = sqpotlab2->State();
     const int64_t last = std::max<int64_t>({0, sqSampleEdit1->GetSampleLen() - visible, orig});
     const QSignalBlocker block(TrackBar1);
-    TrackBar1->setRange(0, ToInt(last));
-    TrackBar1->setPageStep(ToInt(visible));
-    TrackBar1->setSingleStep(ToInt(std::max<int64_t>(1, visible / 10)));
-    TrackBar1->setValue(ToInt(orig));
+    TrackBar1->setRange(0, clampToInt(last));
+    TrackBar1->setPageStep(clampToInt(visible));
+    TrackBar1->setSingleStep(clampToInt(std::max<int64_t>(1, visible / 10)));
+    TrackBar1->setValue(clampToInt(orig));
 }
 
 // The largest useful zoom: the whole sample in view, as Full Size sets it.
@@ -128,7 +128,7 @@ void TForm1::ZoomAround(int64_t anchor, int column, int zoom) {
     e.SetZoom(sqpotlab1->State());
     const int64_t last = std::max<int64_t>(0, e.GetSampleLen() - VisibleSamples());
     const int64_t orig = std::clamp<int64_t>(anchor - int64_t(column) * e.Zoom(), 0, last);
-    sqpotlab2->SetState(ToInt(orig));
+    sqpotlab2->SetState(clampToInt(orig));
     e.SetViewOrigin(sqpotlab2->State());
     ApplyKnobsToView();
 }
@@ -159,7 +159,7 @@ void TForm1::ZoomOutAtLocator() {
 
 void TForm1::ScrollBySamples(int64_t samples) {
     const int64_t orig = std::clamp<int64_t>(sqpotlab2->State() + samples, 0, TrackBar1->maximum());
-    TrackBar1->setValue(ToInt(orig));
+    TrackBar1->setValue(clampToInt(orig));
 }
 
 // The wheel scrolls a tenth of the view per notch; with Ctrl it zooms by two per notch around the

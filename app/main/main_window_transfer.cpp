@@ -53,7 +53,7 @@ void TForm1::SetPatternsWindow(TForm3* window) {
 
 namespace {
 
-void ShowAndRaise(QWidget* window) {
+void showAndRaise(QWidget* window) {
     if (!window)
         return;
     window->show();
@@ -64,11 +64,11 @@ void ShowAndRaise(QWidget* window) {
 } // namespace
 
 void TForm1::ShowBankWindow() {
-    ShowAndRaise(bankWindow_);
+    showAndRaise(bankWindow_);
 }
 
 void TForm1::ShowPatternsWindow() {
-    ShowAndRaise(patternsWindow_);
+    showAndRaise(patternsWindow_);
 }
 
 void TForm1::TakeSlotSample(int slot, const TsqSampleEdit& source, const QString& name) {

@@ -14,14 +14,14 @@ namespace vk350 {
 
 namespace {
 
-int ClampToInt(int64_t v) {
+int clampToInt(int64_t v) {
     return int(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX));
 }
 
 } // namespace
 
 // The editor's zoom, never below 1 so that the conversions cannot divide by zero.
-static int ZoomOf(const TsqSampleEdit& e) {
+static int zoomOf(const TsqSampleEdit& e) {
     return std::max(1, e.Zoom());
 }
 
@@ -61,7 +61,7 @@ void TForm1::ShowMinMax() {
 
 void TForm1::ApplyKnobsToView() {
     TsqSampleEdit& e = *sqSampleEdit1;
-    const int zoom = ZoomOf(e);
+    const int zoom = zoomOf(e);
     const int orig = sqpotlab2->State();
     const int64_t d = int64_t(sqpotlab4->State()) - orig;
     if (d > 0)
@@ -86,9 +86,9 @@ void TForm1::ResetViewAfterLoad() {
 
 void TForm1::ZoomToSelection() {
     TsqSampleEdit& e = *sqSampleEdit1;
-    e.SetViewOrigin(ClampToInt(int64_t(e.ViewOrigin()) + int64_t(e.SelectionPos()) * ZoomOf(e)));
+    e.SetViewOrigin(clampToInt(int64_t(e.ViewOrigin()) + int64_t(e.SelectionPos()) * zoomOf(e)));
     sqpotlab2->SetState(e.ViewOrigin());
-    sqpotlab1->SetState(ClampToInt(int64_t(e.SelectionLen()) * ZoomOf(e) / EditorWidthForZoom() + 1));
+    sqpotlab1->SetState(clampToInt(int64_t(e.SelectionLen()) * zoomOf(e) / EditorWidthForZoom() + 1));
     e.SetZoom(sqpotlab1->State());
     ApplyKnobsToView();
 }
@@ -97,20 +97,20 @@ void TForm1::ZoomToSelection() {
 
 void TForm1::sqSampleEdit1LocatorChange() {
     TsqSampleEdit& e = *sqSampleEdit1;
-    sqpotlab4->SetState(ClampToInt(int64_t(e.LocatorPos()) * ZoomOf(e) + sqpotlab2->State()));
+    sqpotlab4->SetState(clampToInt(int64_t(e.LocatorPos()) * zoomOf(e) + sqpotlab2->State()));
     sqpotlab3->SetState(ByteAt(sqpotlab4->State()));
 }
 
 void TForm1::sqSampleEdit1SelectorChange() {
     TsqSampleEdit& e = *sqSampleEdit1;
-    const int64_t zoom = ZoomOf(e);
+    const int64_t zoom = zoomOf(e);
     const int64_t orig = sqpotlab2->State();
     if (e.SelectionLen() < 0) {
-        sqpotlab5->SetState(ClampToInt((int64_t(e.SelectionPos()) + e.SelectionLen()) * zoom + orig));
-        sqpotlab6->SetState(ClampToInt(-int64_t(e.SelectionLen()) * zoom));
+        sqpotlab5->SetState(clampToInt((int64_t(e.SelectionPos()) + e.SelectionLen()) * zoom + orig));
+        sqpotlab6->SetState(clampToInt(-int64_t(e.SelectionLen()) * zoom));
     } else {
-        sqpotlab5->SetState(ClampToInt(orig + int64_t(e.SelectionPos()) * zoom));
-        sqpotlab6->SetState(ClampToInt(int64_t(e.SelectionLen()) * zoom));
+        sqpotlab5->SetState(clampToInt(orig + int64_t(e.SelectionPos()) * zoom));
+        sqpotlab6->SetState(clampToInt(int64_t(e.SelectionLen()) * zoom));
     }
 }
 
@@ -139,7 +139,7 @@ void TForm1::sqpotlab4Change() {
     const int loc = sqpotlab4->State();
     const int64_t d = int64_t(loc) - sqpotlab2->State();
     if (d >= 0) {
-        e.SetLocatorPos(int(d / ZoomOf(e)));
+        e.SetLocatorPos(int(d / zoomOf(e)));
         sqpotlab3->SetState(ByteAt(loc));
     }
 }
@@ -152,11 +152,11 @@ void TForm1::sqpotlab3Change() {
 
 void TForm1::sqpotlab5Change() {
     sqSampleEdit1->SetSelectionPos(
-        int((int64_t(sqpotlab5->State()) - sqpotlab2->State()) / ZoomOf(*sqSampleEdit1)));
+        int((int64_t(sqpotlab5->State()) - sqpotlab2->State()) / zoomOf(*sqSampleEdit1)));
 }
 
 void TForm1::sqpotlab6Change() {
-    sqSampleEdit1->SetSelectionLen(sqpotlab6->State() / ZoomOf(*sqSampleEdit1));
+    sqSampleEdit1->SetSelectionLen(sqpotlab6->State() / zoomOf(*sqSampleEdit1));
 }
 
 void TForm1::sqpotlab10Change() {
@@ -224,29 +224,29 @@ void TForm1::GoToStart() {
 void TForm1::GoToEnd() {
     TsqSampleEdit& e = *sqSampleEdit1;
     sqpotlab4->SetState(e.GetSampleLen());
-    e.SetLocatorPos(e.GetSampleLen() / ZoomOf(e));
+    e.SetLocatorPos(e.GetSampleLen() / zoomOf(e));
     sqpotlab3->SetState(ByteAt(sqpotlab4->State()));
 }
 
 void TForm1::MoveLocator(int64_t samples) {
-    sqpotlab4->SetState(ClampToInt(sqpotlab4->State() + samples));
+    sqpotlab4->SetState(clampToInt(sqpotlab4->State() + samples));
     sqpotlab4Change();
 }
 
 void TForm1::FastForward() {
-    MoveLocator(10 * int64_t(ZoomOf(*sqSampleEdit1)));
+    MoveLocator(10 * int64_t(zoomOf(*sqSampleEdit1)));
 }
 
 void TForm1::Forward() {
-    MoveLocator(ZoomOf(*sqSampleEdit1));
+    MoveLocator(zoomOf(*sqSampleEdit1));
 }
 
 void TForm1::Backward() {
-    MoveLocator(-int64_t(ZoomOf(*sqSampleEdit1)));
+    MoveLocator(-int64_t(zoomOf(*sqSampleEdit1)));
 }
 
 void TForm1::FastBackward() {
-    MoveLocator(-10 * int64_t(ZoomOf(*sqSampleEdit1)));
+    MoveLocator(-10 * int64_t(zoomOf(*sqSampleEdit1)));
 }
 
 void TForm1::ShowAboutBox() {

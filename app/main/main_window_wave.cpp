@@ -31,12 +31,12 @@ namespace {
 
 constexpr uint32_t kDefaultRate = 22050;
 
-std::string Encoded(const QString& path) {
+std::string encodedPath(const QString& path) {
     return QFile::encodeName(path).toStdString();
 }
 
 // Two names of one file, whether or not it exists yet.
-bool SameFile(const QString& a, const QString& b) {
+bool isSameFile(const QString& a, const QString& b) {
     const QFileInfo fa(a), fb(b);
     if (fa.exists() && fb.exists())
         return fa.canonicalFilePath() == fb.canonicalFilePath();
@@ -46,7 +46,7 @@ bool SameFile(const QString& a, const QString& b) {
 
 // The audio of a converted file: exactly its data chunk's bytes, at most max of them; whole is
 // the chunk's length. Anything after the chunk (pad byte, "fact", "LIST") is no sound.
-std::vector<uint8_t> ReadDataChunk(const std::string& name, int32_t max, int64_t& whole) {
+std::vector<uint8_t> readDataChunk(const std::string& name, int32_t max, int64_t& whole) {
     PWAVEIOCB cb;
     if (wioReadFileInfo(cb, name, fourcc("WAVE"), RIFF_FILE) != WIOERR_NOERROR)
         throw EMMWaveError("Unable to read the converted file");
@@ -66,7 +66,7 @@ std::vector<uint8_t> ReadDataChunk(const std::string& name, int32_t max, int64_t
 } // namespace
 
 QString TForm1::WorkFolder() const {
-    return options_ ? options_->WorkFolder() : EffectiveWorkFolder(QString());
+    return options_ ? options_->WorkFolder() : effectiveWorkFolder(QString());
 }
 
 uint32_t TForm1::ChosenRate() const {
@@ -89,7 +89,7 @@ QString TForm1::WorkFile(const QString& leaf) {
         if (info.isSymLink() || (info.exists() && (!info.isFile() || !info.isWritable())))
             return false;
         return std::none_of(userFiles_.begin(), userFiles_.end(),
-                            [&](const QString& user) { return SameFile(path, user); });
+                            [&](const QString& user) { return isSameFile(path, user); });
     };
     const auto usable = [&](const QString& folder) {
         const QString path = folder + leaf;
@@ -101,9 +101,9 @@ QString TForm1::WorkFile(const QString& leaf) {
     const QString folder = WorkFolder();
     if (usable(folder))
         return folder + leaf;
-    const QString fallback = EffectiveWorkFolder(QString());
+    const QString fallback = effectiveWorkFolder(QString());
     if (fallback == folder || !usable(fallback))
-        throw EMMWaveError("No folder can take the work file " + Encoded(leaf));
+        throw EMMWaveError("No folder can take the work file " + encodedPath(leaf));
     if (!reportedWorkFolders_.contains(folder + leaf)) {
         reportedWorkFolders_.append(folder + leaf);
         dialogs_.Message(this, MessageIcon::Information, QStringLiteral("Work Files"),
@@ -133,7 +133,7 @@ bool TForm1::OpenWaveFile(const QString& path) {
     if (!ConvertWaveFile(path, QStringLiteral("convertspl.wav")))
         return false;
     EnablePlayback();
-    Label12->setText(FileNameWithoutFolder(path));
+    Label12->setText(fileNameWithoutFolder(path));
     ResetViewAfterLoad();
     SampleLoaded();
     RememberRecentFile(path);
@@ -152,7 +152,7 @@ bool TForm1::ConvertWaveFile(const QString& source, const QString& workFile) {
     try {
         RememberUserFile(source);
         wave.SetFileName({});
-        wave.SetFileName(Encoded(source));
+        wave.SetFileName(encodedPath(source));
         // A data chunk that runs past the end of the file is taken as far as it goes, as the
         // command-line tool does; the user is told that the sound was cut.
         const bool cutShort = wioDataChunkCutShort(*wave.GetWaveIOCB());
@@ -160,16 +160,17 @@ bool TForm1::ConvertWaveFile(const QString& source, const QString& workFile) {
         if (wave.Empty())
             throw EMMWaveError("The file holds no sound");
         destination = WorkFile(workFile);
-        const auto [format, conversion] = WaveTargetOf(options_);
+        const auto [format, conversion] = waveTargetOf(options_);
         wave.SetWorkFiles(true);
         {
             const FileJobProgress progress(wave, this, QStringLiteral("Converting ") + source);
-            wave.ConvertFile(Encoded(destination), &format, conversion);
+            wave.ConvertFile(encodedPath(destination), &format, conversion);
         }
         int64_t whole = 0;
-        const std::vector<uint8_t> bytes = ReadDataChunk(Encoded(destination), sqSampleEdit1->Max(), whole);
+        const std::vector<uint8_t> bytes =
+            readDataChunk(encodedPath(destination), sqSampleEdit1->Max(), whole);
         wave.FreeWave();
-        wave.SetFileName(Encoded(destination));
+        wave.SetFileName(encodedPath(destination));
         // Nothing below can fail: the sample changes only now.
         TsqSampleEdit& e = *sqSampleEdit1;
         e.Sample().Clear(false);
@@ -179,7 +180,7 @@ bool TForm1::ConvertWaveFile(const QString& source, const QString& workFile) {
             ShowCut(double(bytes.size()) / format.nAvgBytesPerSec, double(whole) / format.nAvgBytesPerSec);
         if (cutShort)
             dialogs_.Message(this, MessageIcon::Warning, QStringLiteral("File Warning"),
-                             WithReason(QStringLiteral("WAV File Cut Short - Converted What Is There"),
+                             withReason(QStringLiteral("WAV File Cut Short - Converted What Is There"),
                                         source + QStringLiteral(": the file ends before its sound does")));
         return true;
     } catch (const std::exception& error) {
@@ -190,7 +191,7 @@ bool TForm1::ConvertWaveFile(const QString& source, const QString& workFile) {
         }
         dialogs_.Message(
             this, MessageIcon::Error, QStringLiteral("Error PCM"),
-            WithReason(QStringLiteral("Conversion aborted!"), WaveReasonLine(source, error, destination)));
+            withReason(QStringLiteral("Conversion aborted!"), waveReasonLine(source, error, destination)));
         return false;
     }
 }
@@ -212,10 +213,11 @@ void TForm1::RefreshPlaybackWave() {
     if (sqSampleEdit1->GetSampleLen() <= 0)
         return;
     const QString raw = WorkFile(QStringLiteral("convertspl.raw"));
-    if (!scratchWriteBytes(Encoded(raw), {sqSampleEdit1->GetData(), size_t(sqSampleEdit1->GetSampleLen())}))
-        throw EMMWaveError("Unable to write the work file " + Encoded(raw));
+    if (!scratchWriteBytes(encodedPath(raw),
+                           {sqSampleEdit1->GetData(), size_t(sqSampleEdit1->GetSampleLen())}))
+        throw EMMWaveError("Unable to write the work file " + encodedPath(raw));
     wave.SetWorkFiles(true);
-    wave.ImportFromRaw(Encoded(raw), 8, 1, ChosenRate());
+    wave.ImportFromRaw(encodedPath(raw), 8, 1, ChosenRate());
 }
 
 // The saved file holds the sample as the user sees it, edits included, so the playable wave is
@@ -224,7 +226,7 @@ bool TForm1::SaveWaveFile(const QString& name) {
     try {
         RefreshPlaybackWave();
         const FileJobProgress progress(MMWaveFile1->Wave(), this, QStringLiteral("Saving ") + name);
-        MMWaveFile1->Wave().SaveToFile(Encoded(name));
+        MMWaveFile1->Wave().SaveToFile(encodedPath(name));
         return true;
     } catch (const std::exception&) {
         return false;

@@ -7,9 +7,9 @@
 namespace vk350 {
 
 // (lighter + 0.05) / (darker + 0.05) of the two colours' relative luminances: 1 to 21.
-double ContrastRatio(const QColor& a, const QColor& b);
+double contrastRatio(const QColor& a, const QColor& b);
 
 // Black or white, whichever contrasts more with back; either way at least 4.58 to 1.
-QColor CaptionColorOn(const QColor& back);
+QColor captionColorOn(const QColor& back);
 
 } // namespace vk350

@@ -15,7 +15,7 @@ struct Field {
 };
 
 // Every stored value of the options window and where it lives.
-std::vector<Field> Fields(OptionsSettings& s) {
+std::vector<Field> fieldsOf(OptionsSettings& s) {
     std::vector<Field> f = {
         {"PX4", &s.left},
         {"PY4", &s.top},
@@ -42,7 +42,7 @@ std::vector<Field> Fields(OptionsSettings& s) {
         const char* wave;
         const char* bank;
     };
-    static constexpr ColorName colors[] = {
+    static constexpr ColorName kColors[] = {
         {Swatch::Back, "ColorBack", "BColorBack"},
         {Swatch::Lines, "ColorLine", "BColorLine"},
         {Swatch::Markers, "ColorMark", "BColorMark"},
@@ -53,7 +53,7 @@ std::vector<Field> Fields(OptionsSettings& s) {
         {Swatch::Text, "ColorWaveText", "BColorWaveText"},
         {Swatch::Axes2, "ColorWaveMinmax", "BColorWaveMinmax"},
     };
-    for (const ColorName& c : colors) {
+    for (const ColorName& c : kColors) {
         f.push_back({c.wave, &s.wave.colors[static_cast<size_t>(c.row)]});
         f.push_back({c.bank, &s.bank.colors[static_cast<size_t>(c.row)]});
     }
@@ -136,7 +136,7 @@ const char* const kWriteOrder[] = {
     "Normalise",
 };
 
-Target Find(std::vector<Field>& fields, const char* name) {
+Target findField(std::vector<Field>& fields, const char* name) {
     for (const Field& f : fields)
         if (qstrcmp(f.name, name) == 0)
             return f.target;
@@ -145,7 +145,7 @@ Target Find(std::vector<Field>& fields, const char* name) {
 
 // Reads one value into its target; false when it is missing or unreadable (the target keeps
 // what it had).
-bool ReadOne(const SettingsStore& store, const QString& name, const Target& target) {
+bool readOne(const SettingsStore& store, const QString& name, const Target& target) {
     if (auto* text = std::get_if<QString*>(&target)) {
         const std::optional<QString> v = store.ReadString(name);
         if (!v)
@@ -165,7 +165,7 @@ bool ReadOne(const SettingsStore& store, const QString& name, const Target& targ
     return true;
 }
 
-bool WriteOne(SettingsStore& store, const QString& name, const Target& target) {
+bool writeOne(SettingsStore& store, const QString& name, const Target& target) {
     if (auto* text = std::get_if<QString*>(&target))
         return store.WriteString(name, **text);
     if (auto* i = std::get_if<int*>(&target))
@@ -176,12 +176,12 @@ bool WriteOne(SettingsStore& store, const QString& name, const Target& target) {
 }
 
 template <size_t N>
-bool ReadNames(const SettingsStore& store, OptionsSettings& s, const char* const (&names)[N]) {
+bool readNames(const SettingsStore& store, OptionsSettings& s, const char* const (&names)[N]) {
     if (!store.Exists())
         return false;
-    std::vector<Field> fields = Fields(s);
+    std::vector<Field> fields = fieldsOf(s);
     for (const char* name : names)
-        if (!ReadOne(store, QLatin1String(name), Find(fields, name)))
+        if (!readOne(store, QLatin1String(name), findField(fields, name)))
             return false;
     return true;
 }
@@ -193,32 +193,32 @@ OptionsSettings::OptionsSettings() {
     bank.colors.fill(kButtonFace);
 }
 
-bool ReadSettingsGroup(const SettingsStore& store, SettingsGroup group, OptionsSettings& s) {
+bool readSettingsGroup(const SettingsStore& store, SettingsGroup group, OptionsSettings& s) {
     switch (group) {
     case SettingsGroup::Looks:
-        return ReadNames(store, s, kLooks);
+        return readNames(store, s, kLooks);
     case SettingsGroup::Window:
-        return ReadNames(store, s, kWindow);
+        return readNames(store, s, kWindow);
     case SettingsGroup::Midi:
-        return ReadNames(store, s, kMidi);
+        return readNames(store, s, kMidi);
     case SettingsGroup::Audio:
-        return ReadNames(store, s, kAudio);
+        return readNames(store, s, kAudio);
     case SettingsGroup::Conversion:
-        return ReadNames(store, s, kConversion);
+        return readNames(store, s, kConversion);
     }
     return false;
 }
 
-bool WriteOptionsSettings(SettingsStore& store, const OptionsSettings& settings) {
+bool writeOptionsSettings(SettingsStore& store, const OptionsSettings& settings) {
     OptionsSettings copy = settings; // the field table points into a value it may address
-    std::vector<Field> fields = Fields(copy);
+    std::vector<Field> fields = fieldsOf(copy);
     for (const char* name : kWriteOrder)
-        if (!WriteOne(store, QLatin1String(name), Find(fields, name)))
+        if (!writeOne(store, QLatin1String(name), findField(fields, name)))
             return false;
     return true;
 }
 
-bool ReadPlacement(const SettingsStore& store, const PlacementNames& names, Placement& p) {
+bool readPlacement(const SettingsStore& store, const PlacementNames& names, Placement& p) {
     if (!store.Exists())
         return false;
     const std::optional<int32_t> x = store.ReadInteger(QLatin1String(names.x));
@@ -236,7 +236,7 @@ bool ReadPlacement(const SettingsStore& store, const PlacementNames& names, Plac
     return true;
 }
 
-bool WritePlacement(SettingsStore& store, const PlacementNames& names, const Placement& p) {
+bool writePlacement(SettingsStore& store, const PlacementNames& names, const Placement& p) {
     return store.WriteInteger(QLatin1String(names.x), p.x) &&
            store.WriteInteger(QLatin1String(names.y), p.y) &&
            store.WriteBool(QLatin1String(names.shown), p.shown);

@@ -45,11 +45,11 @@ enum class SettingsGroup {
 
 // Reads one group in its order; true when every value of it was there. Nothing is read when
 // the key does not exist.
-bool ReadSettingsGroup(const SettingsStore& store, SettingsGroup group, OptionsSettings& settings);
+bool readSettingsGroup(const SettingsStore& store, SettingsGroup group, OptionsSettings& settings);
 
 // Writes every value in the listed order; stops at the first value that cannot be written and
 // returns false.
-bool WriteOptionsSettings(SettingsStore& store, const OptionsSettings& settings);
+bool writeOptionsSettings(SettingsStore& store, const OptionsSettings& settings);
 
 // Left, top and visibility of the bank and patterns windows.
 struct PlacementNames {
@@ -68,7 +68,7 @@ inline constexpr Placement kBankPlacementDesign{104, 842, false};
 inline constexpr Placement kPatternsPlacementDesign{582, 842, false};
 
 // Reads x, y, shown in that order into placement; the first one missing ends the reading.
-bool ReadPlacement(const SettingsStore& store, const PlacementNames& names, Placement& placement);
-bool WritePlacement(SettingsStore& store, const PlacementNames& names, const Placement& placement);
+bool readPlacement(const SettingsStore& store, const PlacementNames& names, Placement& placement);
+bool writePlacement(SettingsStore& store, const PlacementNames& names, const Placement& placement);
 
 } // namespace vk350

@@ -39,7 +39,7 @@ const char* const kGradientNames[] = {"LeftToRight",        "RightToLeft",      
 const char* const kSwatchCaptions[kSwatchCount] = {"Back", "Lines",   "Text",     "Selection", "Markers",
                                                    "Axes", "Locator", "Gradient", "Axes 2"};
 
-QLabel* Caption(const QString& text, QWidget* parent) {
+QLabel* makeCaption(const QString& text, QWidget* parent) {
     auto* label = new QLabel(text, parent);
     label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     return label;
@@ -131,9 +131,9 @@ QWidget* TForm4::CreateAudioPage() {
     auto* conversion = new QGroupBox(QStringLiteral("Conversion"), page);
     auto* conversionRow = new QHBoxLayout(conversion);
     auto* ways = new QButtonGroup(conversion);
-    const char* const wayNames[] = {"Exact", "Band-limited"};
+    const char* const kWayNames[] = {"Exact", "Band-limited"};
     for (size_t i = 0; i < rbConversion.size(); ++i) {
-        rbConversion[i] = new QRadioButton(QLatin1String(wayNames[i]), conversion);
+        rbConversion[i] = new QRadioButton(QLatin1String(kWayNames[i]), conversion);
         conversionRow->addWidget(rbConversion[i]);
         ways->addButton(rbConversion[i], int(i));
     }
@@ -157,9 +157,9 @@ QWidget* TForm4::CreateAudioPage() {
     gbPlayback = playback;
     auto* methods = new QHBoxLayout(playback);
     auto* methodGroup = new QButtonGroup(playback);
-    const char* const names[] = {"Window", "Thread", "Interrupt"};
+    const char* const kMethodNames[] = {"Window", "Thread", "Interrupt"};
     for (size_t i = 0; i < rbPlayback.size(); ++i) {
-        rbPlayback[i] = new QRadioButton(QLatin1String(names[i]), playback);
+        rbPlayback[i] = new QRadioButton(QLatin1String(kMethodNames[i]), playback);
         methods->addWidget(rbPlayback[i]);
         methodGroup->addButton(rbPlayback[i], int(i));
     }
@@ -183,15 +183,15 @@ QWidget* TForm4::CreateMidiPage() {
     auto* grid = new QGridLayout(devices);
     cbMidiIn = new QComboBox(devices);
     cbMidiOut = new QComboBox(devices);
-    grid->addWidget(Caption(QStringLiteral("In"), devices), 0, 0);
+    grid->addWidget(makeCaption(QStringLiteral("In"), devices), 0, 0);
     grid->addWidget(cbMidiIn, 0, 1, 1, 3);
-    grid->addWidget(Caption(QStringLiteral("Out"), devices), 1, 0);
+    grid->addWidget(makeCaption(QStringLiteral("Out"), devices), 1, 0);
     grid->addWidget(cbMidiOut, 1, 1, 1, 3);
     potSysexDelay = CreateKnob(0, 999, 0, {});
     potTimeOut = CreateKnob(0, 999, 20, QStringLiteral("MIDI Input Time Out Error Delay "));
-    grid->addWidget(Caption(QStringLiteral("Sysex Send Delay"), devices), 2, 0, 1, 2);
+    grid->addWidget(makeCaption(QStringLiteral("Sysex Send Delay"), devices), 2, 0, 1, 2);
     grid->addWidget(potSysexDelay, 2, 2);
-    grid->addWidget(Caption(QStringLiteral("Time Out Delay "), devices), 3, 0, 1, 2);
+    grid->addWidget(makeCaption(QStringLiteral("Time Out Delay "), devices), 3, 0, 1, 2);
     grid->addWidget(potTimeOut, 3, 2);
     grid->setColumnStretch(3, 1);
     // The user's pick re-opens the ports; filling the lists from code does not.
@@ -211,7 +211,7 @@ QWidget* TForm4::CreateMidiPage() {
     btnKvb9Send->setText(QStringLiteral("Send"));
     btnKvb9Send->setToolTip(QStringLiteral("Send KVB9 setup to MIDI"));
     connect(btnKvb9Send, &QToolButton::clicked, this, [this] { SendKVB9Setup(); });
-    row->addWidget(Caption(QStringLiteral("Input"), kvb9));
+    row->addWidget(makeCaption(QStringLiteral("Input"), kvb9));
     row->addWidget(potKvb9Input);
     row->addWidget(cbKvb9Merge);
     row->addWidget(cbKvb9Startup);
@@ -258,7 +258,7 @@ QWidget* TForm4::CreateColorsPage() {
     grid->addWidget(new QLabel(QStringLiteral("Bank"), editors), 0, 2, Qt::AlignHCenter);
     for (const Swatch row : kSwatches) {
         const auto r = static_cast<size_t>(row);
-        grid->addWidget(Caption(QLatin1String(kSwatchCaptions[r]), editors), int(r) + 1, 0);
+        grid->addWidget(makeCaption(QLatin1String(kSwatchCaptions[r]), editors), int(r) + 1, 0);
         for (const bool bank : {false, true}) {
             auto* swatch = new QToolButton(editors);
             swatch->setFixedSize(44, 14);
@@ -279,7 +279,7 @@ QWidget* TForm4::CreateColorsPage() {
         list->setCurrentIndex(-1);
         auto* steps = CreateKnob(1, 256, 100, QStringLiteral("X Range"));
         const int r = bank ? 1 : 0;
-        gradients->addWidget(Caption(bank ? QStringLiteral("Ampl") : QStringLiteral("Wave"), page), r, 0);
+        gradients->addWidget(makeCaption(bank ? QStringLiteral("Ampl") : QStringLiteral("Wave"), page), r, 0);
         gradients->addWidget(list, r, 1);
         gradients->addWidget(steps, r, 2);
         connect(list, &QComboBox::activated, this,
@@ -301,7 +301,7 @@ void TForm4::FormCreate() {
     ReadLooks();
     // The MIDI lists, their stored entries, then the ports.
     FillMidiLists();
-    ReadSettingsGroup(links_.store, SettingsGroup::Midi, settings_);
+    readSettingsGroup(links_.store, SettingsGroup::Midi, settings_);
     if (settings_.midiIn >= 0 && settings_.midiIn < cbMidiIn->count())
         cbMidiIn->setCurrentIndex(settings_.midiIn);
     if (settings_.midiOut >= 0 && settings_.midiOut < cbMidiOut->count())
@@ -320,12 +320,12 @@ void TForm4::FormCreate() {
     // The work folder is worked out where it is used (WorkFolder).
     ShowTempFolder(lbCheminTemp->text());
 
-    MoveToStoredCorner(this, settings_.left, settings_.top);
-    KeepOnScreenWhenShown(this, !links_.store.Exists());
+    moveToStoredCorner(this, settings_.left, settings_.top);
+    keepOnScreenWhenShown(this, !links_.store.Exists());
     setVisible(settings_.shown);
 }
 
-WaveTarget WaveTargetOf(const TForm4* options) {
+WaveTarget waveTargetOf(const TForm4* options) {
     WaveTarget target;
     if (options) {
         target.format = options->WaveFormat();

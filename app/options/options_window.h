@@ -213,6 +213,6 @@ struct WaveTarget {
     tWAVEFORMATEX format;
     ConversionOptions conversion;
 };
-WaveTarget WaveTargetOf(const TForm4* options);
+WaveTarget waveTargetOf(const TForm4* options);
 
 } // namespace vk350

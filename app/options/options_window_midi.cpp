@@ -28,7 +28,7 @@ public:
     Hourglass& operator=(const Hourglass&) = delete;
 };
 
-QString FromStd(const std::string& text) {
+QString fromStd(const std::string& text) {
     return QString::fromUtf8(text.data(), qsizetype(text.size()));
 }
 
@@ -42,9 +42,9 @@ void TForm4::FillMidiLists() {
     cbMidiIn->clear();
     cbMidiOut->clear();
     for (int i = 0; i < sqMidiIn1->NumDevs(); ++i)
-        cbMidiIn->addItem(FromStd(sqMidiIn1->ProductName(i)));
+        cbMidiIn->addItem(fromStd(sqMidiIn1->ProductName(i)));
     for (int i = 0; i < sqMidiOut1->NumDevs(); ++i)
-        cbMidiOut->addItem(FromStd(sqMidiOut1->ProductName(i)));
+        cbMidiOut->addItem(fromStd(sqMidiOut1->ProductName(i)));
     cbMidiIn->setCurrentIndex(-1);
     cbMidiOut->setCurrentIndex(-1);
 }
@@ -59,7 +59,7 @@ void TForm4::OpenPorts() {
         // With no entry chosen the component opened its own port: the list shows which.
         if (cbMidiIn->currentIndex() < 0)
             cbMidiIn->setCurrentIndex(sqMidiIn1->Port());
-        AddLog(FromStd(sqMidiIn1->ProductName(sqMidiIn1->Port())) + QStringLiteral(" IN  -> Ouvert"));
+        AddLog(fromStd(sqMidiIn1->ProductName(sqMidiIn1->Port())) + QStringLiteral(" IN  -> Ouvert"));
     }
     sqMidiOut1->SetPort(cbMidiOut->currentIndex());
     sqMidiOut1->SetUsing(true);
@@ -68,7 +68,7 @@ void TForm4::OpenPorts() {
     } else {
         if (cbMidiOut->currentIndex() < 0)
             cbMidiOut->setCurrentIndex(sqMidiOut1->Port());
-        AddLog(FromStd(sqMidiOut1->ProductName(sqMidiOut1->Port())) + QStringLiteral(" OUT -> Ouvert"));
+        AddLog(fromStd(sqMidiOut1->ProductName(sqMidiOut1->Port())) + QStringLiteral(" OUT -> Ouvert"));
     }
 }
 
@@ -78,12 +78,12 @@ void TForm4::ClosePorts() {
     if (sqMidiIn1->CloseResult() != kMidiOk)
         AddLog(QStringLiteral("Erreur fermeture port MIDI IN"));
     else
-        AddLog(FromStd(sqMidiIn1->ProductName(sqMidiIn1->Port())) + QStringLiteral(" Ferme"));
+        AddLog(fromStd(sqMidiIn1->ProductName(sqMidiIn1->Port())) + QStringLiteral(" Ferme"));
     sqMidiOut1->SetUsing(false);
     if (sqMidiOut1->CloseResult() != kMidiOk)
         AddLog(QStringLiteral("Erreur fermeture port MIDI OUT"));
     else
-        AddLog(FromStd(sqMidiOut1->ProductName(sqMidiOut1->Port())) + QString::fromUtf8(" Fermé"));
+        AddLog(fromStd(sqMidiOut1->ProductName(sqMidiOut1->Port())) + QString::fromUtf8(" Fermé"));
 }
 
 void TForm4::ChangePorts() {
@@ -103,7 +103,7 @@ int TForm4::OutputState() const {
 bool TForm4::SendShort(const ShortMessage& m) {
     const int code = OutputState();
     if (code != kMidiOk) {
-        AddLog(FromStd(kvb9FailureLogLine(code)));
+        AddLog(fromStd(kvb9FailureLogLine(code)));
         return false;
     }
     sqMidiOut1->PutShort(m.status, m.first, m.second);
@@ -122,7 +122,7 @@ void TForm4::FitSample(int slot, SampleBuffer& sample) {
                                         size_t(sample.GetSampleLen()));
     sample.SetSampleLen(int32_t(fit.length));
     if (!fit.logLine.empty())
-        AddLog(FromStd(fit.logLine));
+        AddLog(fromStd(fit.logLine));
 }
 
 bool TForm4::SendSample(int slot, SampleSource source, SampleBuffer& sample) {
@@ -132,7 +132,7 @@ bool TForm4::SendSample(int slot, SampleSource source, SampleBuffer& sample) {
     // After a Cancel the sends still to come in the same transfer are dropped, with one line.
     if (transfer_.Cancelled()) {
         if (!cancelLogged_)
-            AddLog(FromStd(cancelledLogLine()));
+            AddLog(fromStd(cancelledLogLine()));
         cancelLogged_ = true;
         return false;
     }
@@ -142,17 +142,17 @@ bool TForm4::SendSample(int slot, SampleSource source, SampleBuffer& sample) {
                           size_t(sample.GetSampleLen()), sendBuffer_);
     sample.SetSampleLen(int32_t(plan.length));
     for (const std::string& line : plan.logLines)
-        AddLog(FromStd(line));
+        AddLog(fromStd(line));
     if (plan.messageSize == 0)
         return false; // no such slot
-    transfer_.Begin(plan.messageSize, FromStd(plan.logLines.back()));
+    transfer_.Begin(plan.messageSize, fromStd(plan.logLines.back()));
     const int code = SendBlock(sendBuffer_.data(), plan.messageSize);
     transfer_.End();
     // A dump cut by Cancel says how far it got; the machine's checksum refuses the rest.
     if (code == kMidiCut)
-        AddLog(FromStd(cutDumpLogLine(sqMidiOut1->SysExSent(), plan.messageSize)));
+        AddLog(fromStd(cutDumpLogLine(sqMidiOut1->SysExSent(), plan.messageSize)));
     else
-        AddLog(FromStd(sendResultLogLine(code)));
+        AddLog(fromStd(sendResultLogLine(code)));
     return code == kMidiOk;
 }
 
@@ -186,7 +186,7 @@ int TForm4::SendSysExBlock(const uint8_t* block, size_t size, const QString& tex
     if (code == kMidiOk)
         return code;
     const QString line =
-        FromStd(code == kMidiCut ? cutDumpLogLine(sqMidiOut1->SysExSent(), size) : sendResultLogLine(code));
+        fromStd(code == kMidiCut ? cutDumpLogLine(sqMidiOut1->SysExSent(), size) : sendResultLogLine(code));
     AddLog(line);
     if (failure)
         *failure = line;
@@ -246,7 +246,7 @@ void TForm4::ApplyReceived() {
 
 void TForm4::ApplyOne(const ReceivedMessage& m) {
     for (const std::string& line : m.logLines)
-        AddLog(FromStd(line));
+        AddLog(fromStd(line));
     switch (m.action) {
     case ReceiveAction::StoreSample: {
         TsqSampleEdit& e = links_.bank.SlotEdit(m.slot);
@@ -254,13 +254,13 @@ void TForm4::ApplyOne(const ReceivedMessage& m) {
         std::copy_n(m.bytes.begin(), count, e.GetData());
         e.SetSampleLen(count);
         e.SetZoom(count / std::max(1, e.width() - 1) + 1);
-        links_.bank.SetSlotName(m.slot, FromStd(m.nameCaption));
-        links_.bank.SetSlotSize(m.slot, FromStd(m.sizeCaption));
+        links_.bank.SetSlotName(m.slot, fromStd(m.nameCaption));
+        links_.bank.SetSlotSize(m.slot, fromStd(m.sizeCaption));
         e.DrawWave();
         break;
     }
     case ReceiveAction::StorePattern:
-        links_.patterns.ReceivePatternDump(m.bytes.data(), int(m.bytes.size()), FromStd(m.patternLogLine));
+        links_.patterns.ReceivePatternDump(m.bytes.data(), int(m.bytes.size()), fromStd(m.patternLogLine));
         break;
     case ReceiveAction::None:
     case ReceiveAction::LogOnly:

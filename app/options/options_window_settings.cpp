@@ -29,13 +29,13 @@ const char* const kOpenFilter =
 void TForm4::ReadLooks() {
     // The swatches start from the controls' own colours, so that writing them back keeps the
     // waveforms as they look (button-face lines on a button-face ground would hide the wave).
-    const WaveLook mainLook = LookOf(links_.mainWave);
-    const WaveLook bankLook = LookOf(links_.bank.SlotEdit(0));
+    const WaveLook mainLook = lookOf(links_.mainWave);
+    const WaveLook bankLook = lookOf(links_.bank.SlotEdit(0));
     settings_.wave.colors = mainLook.colors;
     settings_.bank.colors = bankLook.colors;
-    if (ReadSettingsGroup(links_.store, SettingsGroup::Looks, settings_)) {
+    if (readSettingsGroup(links_.store, SettingsGroup::Looks, settings_)) {
         ApplyLooks();
-        ReadSettingsGroup(links_.store, SettingsGroup::Window, settings_);
+        readSettingsGroup(links_.store, SettingsGroup::Window, settings_);
     }
     // The gradient lists show the type the controls draw with, stored or their own.
     settings_.wave.gradientType = static_cast<int>(links_.mainWave.GradientType());
@@ -44,8 +44,8 @@ void TForm4::ReadLooks() {
 }
 
 void TForm4::ApplyLooks() {
-    ForEachSlot([this](TsqSampleEdit& e) { ApplyStoredLook(e, settings_.bank); });
-    ApplyStoredLook(links_.mainWave, settings_.wave);
+    ForEachSlot([this](TsqSampleEdit& e) { applyStoredLook(e, settings_.bank); });
+    applyStoredLook(links_.mainWave, settings_.wave);
     PaintMainPanel(settings_.wave[Swatch::Back]);
 }
 
@@ -57,7 +57,7 @@ void TForm4::PaintMainPanel(TColor color) {
     const QColor back(ColorToRgb(color));
     QPalette p = links_.mainPanel->palette();
     p.setColor(QPalette::Window, back);
-    p.setColor(QPalette::WindowText, CaptionColorOn(back));
+    p.setColor(QPalette::WindowText, captionColorOn(back));
     links_.mainPanel->setPalette(p);
     links_.mainPanel->setAutoFillBackground(true);
 }
@@ -108,7 +108,7 @@ void TForm4::GatherSettings() {
 void TForm4::WriteSettings() {
     GatherSettings();
     // A failure ends the writing silently; what was written stays.
-    if (WriteOptionsSettings(links_.store, settings_))
+    if (writeOptionsSettings(links_.store, settings_))
         links_.store.Flush();
     const std::optional<bool> shown = links_.store.ReadBool(QStringLiteral("EN4"));
     if (OnMenuCheck)
@@ -159,9 +159,9 @@ void TForm4::SwatchClick(bool bank, Swatch row) {
     look[row] = *chosen;
     ShowSwatch((bank ? swatchBank : swatchWave)[static_cast<size_t>(row)], *chosen);
     if (bank) {
-        ForEachSlot([&](TsqSampleEdit& e) { ApplySwatch(e, row, *chosen); });
+        ForEachSlot([&](TsqSampleEdit& e) { applySwatch(e, row, *chosen); });
     } else {
-        ApplySwatch(links_.mainWave, row, *chosen);
+        applySwatch(links_.mainWave, row, *chosen);
         if (row == Swatch::Back)
             PaintMainPanel(*chosen);
     }
@@ -171,9 +171,9 @@ void TForm4::SwatchClick(bool bank, Swatch row) {
 void TForm4::GradientTypeChange(bool bank, int type) {
     (bank ? settings_.bank : settings_.wave).gradientType = type;
     if (bank)
-        ForEachSlot([type](TsqSampleEdit& e) { ApplyGradientType(e, type); });
+        ForEachSlot([type](TsqSampleEdit& e) { applyGradientType(e, type); });
     else
-        ApplyGradientType(links_.mainWave, type);
+        applyGradientType(links_.mainWave, type);
 }
 
 void TForm4::StepsChange(bool bank, int steps) {
@@ -195,7 +195,7 @@ void TForm4::SelectTempFolder() {
     const FileDialogAnswer answer = links_.dialogs.OpenFile(this, request);
     if (!answer.accepted)
         return;
-    ShowTempFolder(FolderPartOf(answer.fileName));
+    ShowTempFolder(folderPartOf(answer.fileName));
 }
 
 // The caption stays as chosen ("..." included); both captions' tooltips say where the work
@@ -209,7 +209,7 @@ void TForm4::ShowTempFolder(const QString& caption) {
 }
 
 QString TForm4::WorkFolder() const {
-    return EffectiveWorkFolder(lbCheminTemp->text());
+    return effectiveWorkFolder(lbCheminTemp->text());
 }
 
 QString TForm4::WorkFileName() const {
@@ -233,7 +233,7 @@ void TForm4::BuildAudioList() {
                                    QString::fromLocal8Bit(e.what()));
         out.SetDeviceID(0);
     }
-    ReadSettingsGroup(links_.store, SettingsGroup::Audio, settings_);
+    readSettingsGroup(links_.store, SettingsGroup::Audio, settings_);
     potBufferCount->SetState(settings_.audioBuffers);
     if (settings_.audioOut >= 0 && settings_.audioOut < cbAudioOut->count()) {
         cbAudioOut->setCurrentIndex(settings_.audioOut);
@@ -277,7 +277,7 @@ void TForm4::RateClick(int index) {
 // A missing value keeps the default, Exact without normalising; a number that names no way
 // of converting is taken as Exact.
 void TForm4::ReadConversion() {
-    ReadSettingsGroup(links_.store, SettingsGroup::Conversion, settings_);
+    readSettingsGroup(links_.store, SettingsGroup::Conversion, settings_);
     rbConversion[settings_.conversion == 1 ? 1 : 0]->setChecked(true);
     cbNormalise->setChecked(settings_.normalise);
 }

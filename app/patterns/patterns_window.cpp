@@ -44,9 +44,9 @@ TForm3::TForm3(SettingsStore& store, Dialogs& dialogs, QWidget* parent)
     resize(420, 260);
 
     Placement p = kPatternsPlacementDesign;
-    ReadPlacement(store_, kPatternsPlacementNames, p);
-    MoveToStoredCorner(this, p.x, p.y);
-    KeepOnScreenWhenShown(this, !store_.Exists());
+    readPlacement(store_, kPatternsPlacementNames, p);
+    moveToStoredCorner(this, p.x, p.y);
+    keepOnScreenWhenShown(this, !store_.Exists());
     if (p.shown)
         show();
 }
@@ -82,7 +82,7 @@ void TForm3::CreateToolBar() {
     ToolBar1->toggleViewAction()->setVisible(false);
     setContextMenuPolicy(Qt::NoContextMenu);
     const auto add = [this](ToolIcon icon, const QString& hint, void (TForm3::*command)()) {
-        QAction* a = ToolBar1->addAction(ToolbarIcon(icon), hint.trimmed());
+        QAction* a = ToolBar1->addAction(toolbarIcon(icon), hint.trimmed());
         a->setToolTip(hint);
         a->setStatusTip(hint);
         connect(a, &QAction::triggered, this, [this, command] { RunCommand(command); });
@@ -105,7 +105,7 @@ void TForm3::ShowError(const QString& text) {
 }
 
 void TForm3::WriteSettings() {
-    if (WritePlacement(store_, kPatternsPlacementNames, Placement{x(), y(), isVisible()}))
+    if (writePlacement(store_, kPatternsPlacementNames, Placement{x(), y(), isVisible()}))
         store_.Flush();
     if (!keptFile_.isEmpty())
         SaveKept();
@@ -140,7 +140,7 @@ void TForm3::LoadSysex() {
     QFile file(answer.fileName);
     if (!file.open(QIODevice::ReadOnly)) {
         ShowError(
-            WithReason(QStringLiteral("Read File Error - Abort Loading"), ReadReasonLine(answer.fileName)));
+            withReason(QStringLiteral("Read File Error - Abort Loading"), readReasonLine(answer.fileName)));
         return;
     }
     const qint64 size = std::min<qint64>(file.size(), kBufferSize);
@@ -169,8 +169,8 @@ void TForm3::SaveSysex() {
     const QString name = ForceExtension(answer.fileName, QStringLiteral(".syx"));
     if (!safeWriteBytes(QFile::encodeName(name).toStdString(),
                         std::span<const uint8_t>(buffer_.get(), size_t(held_))))
-        ShowError(WithReason(QStringLiteral("Write File Error - Abort Saving"),
-                             WriteReasonLine(name, uint64_t(std::max(held_, 0)))));
+        ShowError(withReason(QStringLiteral("Write File Error - Abort Saving"),
+                             writeReasonLine(name, uint64_t(std::max(held_, 0)))));
 }
 
 // The bytes go out as they are held; the line is logged even when there was nothing to send.

@@ -18,10 +18,10 @@ TEST(FileNames, ForceExtension) {
 }
 
 TEST(FileNames, ExtensionAndFolder) {
-    EXPECT_EQ(ExtensionOf("/x/sample.WAV"), "WAV");
-    EXPECT_EQ(ExtensionOf("/x.y/sample"), "");
-    EXPECT_EQ(FileNameWithoutFolder("/tmp/a/kick.bin"), "kick.bin");
-    EXPECT_EQ(FileNameWithoutFolder("kick.bin"), "kick.bin");
+    EXPECT_EQ(extensionOf("/x/sample.WAV"), "WAV");
+    EXPECT_EQ(extensionOf("/x.y/sample"), "");
+    EXPECT_EQ(fileNameWithoutFolder("/tmp/a/kick.bin"), "kick.bin");
+    EXPECT_EQ(fileNameWithoutFolder("kick.bin"), "kick.bin");
 }
 
 TEST(FileNames, DialogFiltersInQtForm) {

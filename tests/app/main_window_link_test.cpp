@@ -174,9 +174,9 @@ TEST_F(MainLinkTest, CopyToBankFitsTheSampleAndFillsTheSlot) {
 
 TEST_F(MainLinkTest, ClosingStoresBankMainPatternsAndOptionsInThatOrderThenClosesThePorts) {
     Open();
-    main->OnStoreBankSettings = [&] { WritePlacement(store, kBankPlacementNames, kBankPlacementDesign); };
+    main->OnStoreBankSettings = [&] { writePlacement(store, kBankPlacementNames, kBankPlacementDesign); };
     main->OnStorePatternsSettings = [&] {
-        WritePlacement(store, kPatternsPlacementNames, kPatternsPlacementDesign);
+        writePlacement(store, kPatternsPlacementNames, kPatternsPlacementDesign);
     };
     store.writes.clear();
     main->close();
@@ -217,8 +217,8 @@ TEST(CaptionContrast, RatiosAsAccessibilityGuidelinesMeasureThem) {
         {QColor(0xFF, 0xFF, 0), Qt::black, 19.56},
     };
     for (const auto& c : cases) {
-        EXPECT_NEAR(ContrastRatio(c.a, c.b), c.ratio, 0.01) << c.a.name().toStdString();
-        EXPECT_NEAR(ContrastRatio(c.b, c.a), c.ratio, 0.01) << "either order";
+        EXPECT_NEAR(contrastRatio(c.a, c.b), c.ratio, 0.01) << c.a.name().toStdString();
+        EXPECT_NEAR(contrastRatio(c.b, c.a), c.ratio, 0.01) << "either order";
     }
 }
 
@@ -234,7 +234,7 @@ TEST_F(MainLinkTest, ValueCaptionsReadOnWhateverBackColourThePanelWears) {
             if (dynamic_cast<const Tsqpotlab*>(label))
                 continue;
             ++captions;
-            EXPECT_GE(ContrastRatio(label->palette().color(QPalette::WindowText), back), 4.5)
+            EXPECT_GE(contrastRatio(label->palette().color(QPalette::WindowText), back), 4.5)
                 << label->text().toStdString() << " on " << back.name().toStdString();
         }
         EXPECT_EQ(captions, 11);

@@ -58,16 +58,16 @@ const std::vector<std::pair<const char*, QVariant>> kStored = {
 // The values a settings record holds, by stored name, as the writing puts them in a store.
 QString Held(const OptionsSettings& s, const QString& name) {
     RecordingSettingsStore store;
-    EXPECT_TRUE(WriteOptionsSettings(store, s));
+    EXPECT_TRUE(writeOptionsSettings(store, s));
     return store.Value(name).toString();
 }
 
 void ReadAll(const SettingsStore& store, OptionsSettings& s) {
-    if (ReadSettingsGroup(store, SettingsGroup::Looks, s))
-        ReadSettingsGroup(store, SettingsGroup::Window, s);
-    ReadSettingsGroup(store, SettingsGroup::Midi, s);
-    ReadSettingsGroup(store, SettingsGroup::Audio, s);
-    ReadSettingsGroup(store, SettingsGroup::Conversion, s);
+    if (readSettingsGroup(store, SettingsGroup::Looks, s))
+        readSettingsGroup(store, SettingsGroup::Window, s);
+    readSettingsGroup(store, SettingsGroup::Midi, s);
+    readSettingsGroup(store, SettingsGroup::Audio, s);
+    readSettingsGroup(store, SettingsGroup::Conversion, s);
 }
 
 } // namespace
@@ -225,13 +225,13 @@ TEST(OptionsSettings, WritingOrderAndAFailureThatEndsIt) {
         "Normalise",
     };
     RecordingSettingsStore store;
-    EXPECT_TRUE(WriteOptionsSettings(store, OptionsSettings()));
+    EXPECT_TRUE(writeOptionsSettings(store, OptionsSettings()));
     EXPECT_EQ(store.writes, order);
     EXPECT_EQ(OptionsWriteOrder(), order);
 
     RecordingSettingsStore failing;
     failing.refuse = QStringLiteral("EN4");
-    EXPECT_FALSE(WriteOptionsSettings(failing, OptionsSettings()));
+    EXPECT_FALSE(writeOptionsSettings(failing, OptionsSettings()));
     EXPECT_EQ(failing.writes, order.mid(0, order.indexOf("EN4")));
 }
 
@@ -250,7 +250,7 @@ TEST(OptionsSettings, ValuesInTheSettingsFileAndBack) {
     s.normalise = true;
     {
         QtSettingsStore store;
-        ASSERT_TRUE(WriteOptionsSettings(store, s));
+        ASSERT_TRUE(writeOptionsSettings(store, s));
         ASSERT_TRUE(store.Flush());
     }
     const QSettings file(QStringLiteral("Tervala"), QStringLiteral("Kelvane"));
@@ -284,7 +284,7 @@ TEST(OptionsSettings, AStoreThatCannotBeWrittenEndsTheWritingAtOnce) {
         EXPECT_FALSE(store.WriteInteger(QStringLiteral("PX4"), 1));
         EXPECT_FALSE(store.WriteString(QStringLiteral("TempPath"), QStringLiteral("x")));
         RecordingSettingsStore watched(&store);
-        EXPECT_FALSE(WriteOptionsSettings(watched, OptionsSettings()));
+        EXPECT_FALSE(writeOptionsSettings(watched, OptionsSettings()));
         EXPECT_TRUE(watched.writes == QStringList{"PX4"}) << "the first refused value ends the writing";
     }
     ASSERT_TRUE(QDir(path).removeRecursively());
@@ -297,20 +297,20 @@ TEST(OptionsSettings, AStoreThatCannotBeWrittenEndsTheWritingAtOnce) {
 TEST(OptionsSettings, PlacementsOfTheBankAndPatternsWindows) {
     RecordingSettingsStore store;
     Placement p = kBankPlacementDesign;
-    EXPECT_FALSE(ReadPlacement(store, kBankPlacementNames, p));
+    EXPECT_FALSE(readPlacement(store, kBankPlacementNames, p));
     EXPECT_EQ(p.x, 104);
     EXPECT_EQ(p.y, 842);
 
-    ASSERT_TRUE(WritePlacement(store, kPatternsPlacementNames, {300, 400, true}));
+    ASSERT_TRUE(writePlacement(store, kPatternsPlacementNames, {300, 400, true}));
     EXPECT_EQ(store.writes, (QStringList{"PX3", "PY3", "SHOW3"}));
     store.Remove("PY3");
     Placement q = kPatternsPlacementDesign;
-    EXPECT_FALSE(ReadPlacement(store, kPatternsPlacementNames, q));
+    EXPECT_FALSE(readPlacement(store, kPatternsPlacementNames, q));
     EXPECT_EQ(q.x, 300);
     EXPECT_EQ(q.y, 842) << "the missing value ends the group";
     EXPECT_FALSE(q.shown);
     store.Set("PY3", 401);
-    EXPECT_TRUE(ReadPlacement(store, kPatternsPlacementNames, q));
+    EXPECT_TRUE(readPlacement(store, kPatternsPlacementNames, q));
     EXPECT_EQ(q.y, 401);
     EXPECT_TRUE(q.shown);
 }

@@ -73,7 +73,7 @@ TEST_F(OptionsTest, PagesAndControlsAsBuilt) {
     // The caption keeps its design text; both captions tell where the work files go.
     EXPECT_EQ(w.lbCheminTemp->text(), QStringLiteral("..."));
     for (const QLabel* caption : {w.lbTempFolder, w.lbCheminTemp})
-        EXPECT_EQ(caption->toolTip(), QStringLiteral("Work files go to ") + EffectiveWorkFolder("..."));
+        EXPECT_EQ(caption->toolTip(), QStringLiteral("Work files go to ") + effectiveWorkFolder("..."));
     EXPECT_FALSE(w.isVisible()) << "hidden by design";
 }
 
@@ -162,10 +162,10 @@ TEST_F(OptionsTest, SwatchesApplyAtOnceAndTextIsOnlyStored) {
         << "the panel takes Back too";
 
     // Text: the swatch and the stored value only.
-    const WaveLook before = LookOf(wave);
+    const WaveLook before = lookOf(wave);
     dialogs.colors.push_back(0x222222);
     w.swatchWave[size_t(Swatch::Text)]->click();
-    const WaveLook after = LookOf(wave);
+    const WaveLook after = lookOf(wave);
     EXPECT_EQ(after.colors, before.colors);
     w.WriteSettings();
     EXPECT_EQ(store.Value("ColorWaveText").toInt(), 0x222222);
@@ -245,7 +245,7 @@ TEST(WorkFolder, UnusableCaptionsSendWorkFilesToAPerUserFolder) {
     QTemporaryDir writable;
     QTemporaryDir locked;
     QFile::setPermissions(locked.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
-    const QString perUser = EffectiveWorkFolder(QStringLiteral("..."));
+    const QString perUser = effectiveWorkFolder(QStringLiteral("..."));
     ASSERT_FALSE(perUser.isEmpty());
     EXPECT_TRUE(perUser.endsWith('/'));
     EXPECT_TRUE(QFileInfo(perUser).isDir());
@@ -265,13 +265,13 @@ TEST(WorkFolder, UnusableCaptionsSendWorkFilesToAPerUserFolder) {
         {locked.path() + "/", root ? locked.path() + "/" : perUser},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(EffectiveWorkFolder(c.caption), c.folder) << c.caption.toStdString();
+        EXPECT_EQ(effectiveWorkFolder(c.caption), c.folder) << c.caption.toStdString();
     QFile::setPermissions(locked.path(),
                           QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
 
-    EXPECT_EQ(FolderPartOf("/a/b/c.bin"), QStringLiteral("/a/b/"));
-    EXPECT_EQ(FolderPartOf("/a/b/*.*"), QStringLiteral("/a/b/"));
-    EXPECT_EQ(FolderPartOf("c.bin"), QString());
+    EXPECT_EQ(folderPartOf("/a/b/c.bin"), QStringLiteral("/a/b/"));
+    EXPECT_EQ(folderPartOf("/a/b/*.*"), QStringLiteral("/a/b/"));
+    EXPECT_EQ(folderPartOf("c.bin"), QString());
 }
 
 TEST_F(OptionsTest, AudioPageListsDevicesAndSetsTheOutput) {
@@ -405,7 +405,7 @@ TEST(ScreenFit, FramesMoveJustEnoughOntoTheNearestScreen) {
         {"no screens", QRect(7, 818, 440, 370), {}, QPoint(7, 818)},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(FitFrameOnScreens(c.frame, c.screens).topLeft(), c.place) << c.what;
+        EXPECT_EQ(fitFrameOnScreens(c.frame, c.screens).topLeft(), c.place) << c.what;
 }
 
 TEST_F(OptionsTest, TheOptionsWindowComesUpOnScreen) {

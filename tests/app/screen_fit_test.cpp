@@ -36,7 +36,7 @@ TEST(ScreenFit, AFrameLargerThanItsScreenIsCutToItButNotBelowItsLeast) {
         {"least wider than the screen", QRect(-30, 20, 1600, 900), QSize(1500, 100), QRect(0, 0, 1500, 740)},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(FitFrameOnScreens(c.frame, one, c.least), c.fitted) << c.what;
+        EXPECT_EQ(fitFrameOnScreens(c.frame, one, c.least), c.fitted) << c.what;
 }
 
 // Stored corners and sizes are brought within the box around the screens before any sum: a
@@ -58,8 +58,8 @@ TEST(ScreenFit, StoredPlacesAreClampedToTheBoxAroundTheScreens) {
         {"no screens", {}, QPoint(kMax, kMin), QPoint(16383, -16384), QSize(100000, 5), QSize(32768, 5)},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(ClampStoredCorner(c.corner.x(), c.corner.y(), c.screens), c.clamped) << c.what;
-        EXPECT_EQ(ClampStoredSize(c.size.width(), c.size.height(), c.screens), c.cut) << c.what;
+        EXPECT_EQ(clampStoredCorner(c.corner.x(), c.corner.y(), c.screens), c.clamped) << c.what;
+        EXPECT_EQ(clampStoredSize(c.size.width(), c.size.height(), c.screens), c.cut) << c.what;
     }
 }
 
@@ -75,7 +75,7 @@ TEST(ScreenFit, FrameMarginsOnlyWhereTheRectanglesCanBeAFrameAroundAnInside) {
         {QRect(100, 100, 400, 300), QRect(90, 120, 400, 270), QMargins()},   // inside sticking out
     };
     for (const auto& c : cases)
-        EXPECT_EQ(FrameMargins(c.frame, c.inner), c.margins) << c.frame.x() << "," << c.inner.x();
+        EXPECT_EQ(frameMargins(c.frame, c.inner), c.margins) << c.frame.x() << "," << c.inner.x();
 }
 
 // Before the window system tells a window's frame (some tell it only once the window is up), the
@@ -87,8 +87,8 @@ TEST(ScreenFit, AFrameNotToldYetIsCountedAllTheSame) {
     QWidget window;
     window.resize(1136, 1040);
     window.move(0, 20); // the inside alone would end at the foot of the screen
-    KeepOnScreen(&window);
-    const QMargins guess = FrameMarginsOf(&window);
+    keepOnScreen(&window);
+    const QMargins guess = frameMarginsOf(&window);
     EXPECT_GE(guess.top(), 20) << "a title bar is counted";
     EXPECT_EQ(window.y() + guess.top() + 1040 + guess.bottom(), area.bottom() + 1) << "moved up just enough";
 
@@ -99,7 +99,7 @@ TEST(ScreenFit, AFrameNotToldYetIsCountedAllTheSame) {
                         other.frameGeometry().right() - other.geometry().right(),
                         other.frameGeometry().bottom() - other.geometry().bottom());
     ASSERT_FALSE(told.isNull()) << "the offscreen platform draws a frame";
-    EXPECT_EQ(FrameMarginsOf(&window), told) << "a shown window's frame stands for one not told";
+    EXPECT_EQ(frameMarginsOf(&window), told) << "a shown window's frame stands for one not told";
 }
 
 // Windows opened one after the other on a first run, at their built-in places. No window covers
@@ -122,8 +122,8 @@ TEST(ScreenFit, FirstRunWindowsCoverAsLittleOfEachOthersTitleBarsAsTheScreenAllo
         SCOPED_TRACE(area.width());
         QList<OpenWindow> open;
         for (const Built& w : windows) {
-            const QRect fitted = FitFrameOnScreens(QRect(w.place, w.frame), {area});
-            const QPoint place = PlaceAmongOpenWindows(fitted, kTitle, open, area);
+            const QRect fitted = fitFrameOnScreens(QRect(w.place, w.frame), {area});
+            const QPoint place = placeAmongOpenWindows(fitted, kTitle, open, area);
             open << OpenWindow{QRect(place, w.frame), kTitle};
             EXPECT_TRUE(area.contains(open.back().frame)) << open.size();
         }
@@ -159,7 +159,7 @@ TEST(ScreenFit, AFirstRunWindowKeepsClearOfAShownDialog) {
     QWidget window;
     window.resize(400, 200);
     window.move(100, 100);
-    KeepOnScreenWhenShown(&window, true);
+    keepOnScreenWhenShown(&window, true);
     window.show();
     EXPECT_FALSE(window.frameGeometry().intersects(title))
         << window.frameGeometry().x() << "," << window.frameGeometry().y();

@@ -17,7 +17,7 @@ EditorArguments parse(std::vector<std::string> args) {
     for (const std::string& a : args)
         argv.push_back(a.c_str());
     argv.push_back(nullptr);
-    return ParseEditorArguments(int(args.size()), argv.data());
+    return parseEditorArguments(int(args.size()), argv.data());
 }
 
 struct Case {
@@ -76,10 +76,10 @@ TEST(EditorArguments, ReadsFilesOptionsAndMistakes) {
 }
 
 TEST(EditorArguments, TextsNameTheProgramAndItsVersion) {
-    EXPECT_EQ(EditorUsage(), "usage: vk350-editor [OPTION]... [FILE]...");
-    EXPECT_EQ(EditorVersionLine(), std::string("vk350-editor ") + VK350_PROJECT_VERSION);
-    const std::string help = EditorHelp();
-    EXPECT_EQ(help.rfind(EditorUsage() + "\n", 0), 0u) << help;
+    EXPECT_EQ(editorUsage(), "usage: vk350-editor [OPTION]... [FILE]...");
+    EXPECT_EQ(editorVersionLine(), std::string("vk350-editor ") + VK350_PROJECT_VERSION);
+    const std::string help = editorHelp();
+    EXPECT_EQ(help.rfind(editorUsage() + "\n", 0), 0u) << help;
     for (const char* option : {"--help", "--version", "-platform"})
         EXPECT_NE(help.find(option), std::string::npos) << option;
 }

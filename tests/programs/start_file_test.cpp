@@ -25,7 +25,7 @@ std::string readAll(std::FILE* f) {
 
 } // namespace
 
-TEST_F(WindowTest, FileReadProblemNamesTheReason) {
+TEST_F(WindowTest, StartFileProblemNamesTheReason) {
     const QString sample = WriteFile("kick.bin", Ramp(100));
     const QString empty = WriteFile("empty.bin", {});
     const QString fifo = dir.filePath("fifo.bin");
@@ -53,7 +53,7 @@ TEST_F(WindowTest, FileReadProblemNamesTheReason) {
     if (geteuid() != 0)
         cases.push_back({locked, "Permission denied"});
     for (const Case& c : cases)
-        EXPECT_EQ(FileReadProblem(QFile::encodeName(c.path).toStdString()), c.problem)
+        EXPECT_EQ(startFileProblem(QFile::encodeName(c.path).toStdString()), c.problem)
             << c.path.toStdString();
 }
 
@@ -64,7 +64,7 @@ TEST_F(WindowTest, StartFileThatCannotBeReadLeavesTheEditorEmptyAndSaysWhy) {
     ASSERT_NE(errors, nullptr);
 
     const QString missing = dir.filePath("nowhere.bin");
-    EXPECT_FALSE(OpenStartFile(w, dialogs, missing, errors));
+    EXPECT_FALSE(openStartFile(w, dialogs, missing, errors));
     EXPECT_TRUE(Sample().empty());
     EXPECT_EQ(w.Label12->text(), name);
     EXPECT_FALSE(TForm1::ItemEnabled(w.mnuSaveAsWave));
@@ -76,7 +76,7 @@ TEST_F(WindowTest, StartFileThatCannotBeReadLeavesTheEditorEmptyAndSaysWhy) {
     EXPECT_EQ(readAll(errors), "vk350-editor: " + missing.toStdString() + ": No such file or directory\n");
 
     // A folder is refused the same way, with its own reason.
-    EXPECT_FALSE(OpenStartFile(w, dialogs, dir.path(), errors));
+    EXPECT_FALSE(openStartFile(w, dialogs, dir.path(), errors));
     ASSERT_EQ(dialogs.messages.size(), 2u);
     EXPECT_TRUE(dialogs.messages[1].text.endsWith(": Is a directory"))
         << dialogs.messages[1].text.toStdString();
@@ -93,7 +93,7 @@ TEST_F(WindowTest, StartFileThatReadsIsOpenedQuietly) {
     const QString previous = QDir::currentPath();
     ASSERT_TRUE(QDir::setCurrent(dir.path()));
     WriteFile("snare.raw", bytes);
-    const bool opened = OpenStartFile(w, dialogs, QStringLiteral("snare.raw"), errors);
+    const bool opened = openStartFile(w, dialogs, QStringLiteral("snare.raw"), errors);
     QDir::setCurrent(previous);
     EXPECT_TRUE(opened);
     EXPECT_EQ(Sample(), bytes);

@@ -7,7 +7,7 @@ namespace vk350 {
 
 QStringList OptionsWriteOrder() {
     RecordingSettingsStore store;
-    WriteOptionsSettings(store, OptionsSettings());
+    writeOptionsSettings(store, OptionsSettings());
     return store.writes;
 }
 
