@@ -2,6 +2,7 @@
 // the hand-over to the main window and playback, and its settings with the main window's closing.
 #include "bank_fixture.h"
 
+#include "about_window.h"
 #include "bank_location.h"
 #include "options_settings.h"
 #include "options_write_order.h"
@@ -19,6 +20,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QWindow>
+#include <algorithm>
 #include <limits>
 
 using namespace vk350;
@@ -434,5 +436,38 @@ TEST_F(BankTest, StoredPlacesBeyondEveryScreenComeUpOnItAndAreStoredSane) {
         }
         EXPECT_LE(stored.value(QStringLiteral("PW1")).toInt(), area.width());
         EXPECT_LE(stored.value(QStringLiteral("PH1")).toInt(), area.height());
+    }
+}
+
+// Each part of the bank, patterns, options and about windows is found by its member's name (an
+// array's parts by the name and the index), and no other object of its window carries that name.
+TEST_F(BankTest, EveryPartIsNamedOnceInItsWindow) {
+    Open();
+    TAboutBox about;
+    const struct {
+        const QObject* window;
+        const char* parts; // "name*N": an array of N parts
+    } windows[] = {
+        {bank.get(), "SlotEdits*10 SlotShortNames*10 SlotSizes*10 SlotNames*10 SlotMenus*10 ToolBar1 mnuNew "
+                     "mnuLoad mnuSave mnuSendToMidi mnuReverse mnuUnsigned mnuButtonsBar btnClearAll "
+                     "btnLoadAll btnSaveAll btnSendAll btnUnsigned mnuUndo mnuRedo"},
+        {patterns.get(), "Memo1 ToolBar1 mnuNew mnuLoadSysex mnuSaveSysex mnuSendToMidi mnuButtonsBar "
+                         "btnClearAll btnLoadAll btnSaveAll btnSendToMidi"},
+        {options.get(),
+         "PageControl1 cbAudioOut rbRate*6 potBufferCount lbBufferSize gbPlayback rbPlayback*3 "
+         "rbConversion*2 cbNormalise cbMidiIn cbMidiOut potSysexDelay potTimeOut potKvb9Input "
+         "cbKvb9Merge cbKvb9Startup btnKvb9Send lbTempFolder lbCheminTemp btnTempFolder Memo1 "
+         "swatchWave*9 swatchBank*9 cbGradientWave cbGradientBank potStepsWave potStepsBank"},
+        {&about, "ProductName Version Credits"},
+    };
+    for (const auto& w : windows) {
+        for (const QString& part : QString::fromLatin1(w.parts).split(QLatin1Char(' '))) {
+            const QStringList nameAndCount = part.split(QLatin1Char('*'));
+            const int count = nameAndCount.size() == 2 ? nameAndCount[1].toInt() : 0;
+            for (int i = 0; i < std::max(count, 1); ++i) {
+                const QString name = count ? nameAndCount[0] + QString::number(i) : nameAndCount[0];
+                EXPECT_EQ(w.window->findChildren<QObject*>(name).size(), 1) << name.toStdString();
+            }
+        }
     }
 }
