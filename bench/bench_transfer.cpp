@@ -49,13 +49,14 @@ void BM_SendSample(benchmark::State& state) {
     const int slot = int(state.range(0));
     Rig rig;
     // Nothing listens on the cable's far end: only the sending is measured.
-    rig.form.sqMidiIn1->SetUsing(false);
+    rig.form.MidiIn().SetUsing(false);
     std::mt19937 rng(3);
     const int length = int(kBankLocations[size_t(slot)].size());
     SampleBuffer& sample = rig.wave.Sample();
     for (int i = 0; i < length; ++i)
         sample.GetData()[i] = uint8_t(rng());
     sample.SetSampleLen(length);
+    LogMemo* log = rig.form.findChild<LogMemo*>(QStringLiteral("Memo1"));
     size_t messageSize = 0;
     for (auto _ : state) {
         if (!rig.form.SendSample(slot, SampleSource::Editor, sample))
@@ -63,7 +64,7 @@ void BM_SendSample(benchmark::State& state) {
         state.PauseTiming();
         messageSize = rig.driver.backlog(0).size();
         rig.driver.clearBacklog(0);
-        rig.form.Memo1->Clear();
+        log->Clear();
         state.ResumeTiming();
     }
     state.counters["dump_bytes"] = double(messageSize);
@@ -121,7 +122,7 @@ private:
 
 void BM_PaintGapDuringACableSend(benchmark::State& state) {
     Rig rig;
-    rig.form.sqMidiIn1->SetUsing(false);
+    rig.form.MidiIn().SetUsing(false);
     rig.driver.setPace(0, LoopbackMidiDriver::kCablePace);
     rig.wave.resize(1000, 300);
     rig.wave.show();
@@ -174,9 +175,9 @@ struct BankRig {
 
 void BM_SendWholeBank(benchmark::State& state) {
     BankRig rig;
-    rig.form.sqMidiIn1->SetUsing(false); // nothing comes back: only the sending is measured
+    rig.form.MidiIn().SetUsing(false); // nothing comes back: only the sending is measured
     rig.bank.SetOptionsWindow(&rig.form);
-    rig.bank.SendPauseMs = int(state.range(0));
+    rig.bank.SetSendPauseMs(int(state.range(0)));
     std::mt19937 rng(11);
     for (int slot = 0; slot < kBankSlots; ++slot) {
         TsqSampleEdit& e = rig.bank.SlotEdit(slot);
@@ -185,18 +186,20 @@ void BM_SendWholeBank(benchmark::State& state) {
             e.GetData()[i] = uint8_t(rng());
         e.SetSampleLen(length);
     }
+    QAction* sendAll = rig.bank.findChild<QAction*>(QStringLiteral("btnSendAll"));
+    LogMemo* log = rig.form.findChild<LogMemo*>(QStringLiteral("Memo1"));
     rig.driver.clearBacklog(0);
     size_t wire = 0;
     double total = 0;
     for (auto _ : state) {
         QElapsedTimer clock;
         clock.start();
-        rig.bank.btnSendAll->trigger();
+        sendAll->trigger();
         total += double(clock.nsecsElapsed()) / 1e6;
         state.PauseTiming();
         wire = rig.driver.backlog(0).size();
         rig.driver.clearBacklog(0);
-        rig.form.Memo1->Clear();
+        log->Clear();
         state.ResumeTiming();
     }
     const double each = total / double(std::max<int64_t>(1, state.iterations()));

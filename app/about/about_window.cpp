@@ -1,5 +1,7 @@
 #include "about_window.h"
 
+#include "part_names.h"
+
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
@@ -42,6 +44,8 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
     auto* hint = new QLabel(QStringLiteral("Click to close"), this);
     hint->setAlignment(Qt::AlignHCenter);
     hint->setEnabled(false);
+
+    nameParts({{ProductName, "ProductName"}, {Version, "Version"}, {Credits, "Credits"}});
 
     layout->addWidget(ProductName);
     layout->addWidget(Version);

@@ -11,13 +11,15 @@ class TAboutBox : public QDialog {
 public:
     explicit TAboutBox(QWidget* parent = nullptr);
 
-    QLabel* ProductName = nullptr;
-    QLabel* Version = nullptr;
-    QLabel* Credits = nullptr;
-
 protected:
     void mousePressEvent(QMouseEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
+
+private:
+    // The window's parts, named in its object tree after these members.
+    QLabel* ProductName = nullptr;
+    QLabel* Version = nullptr;
+    QLabel* Credits = nullptr;
 };
 
 } // namespace vk350

@@ -5,6 +5,7 @@
 #include "command_guard.h"
 
 #include "options_settings.h"
+#include "part_names.h"
 #include "sample_edit.h"
 #include "screen_fit.h"
 #include "settings_store.h"
@@ -51,6 +52,7 @@ TForm2::TForm2(SettingsStore& store, Dialogs& dialogs, QWidget* parent)
     CreateMenus();
     CreateToolBar();
     CreateSlotHistory();
+    NameParts();
     ReadSettings();
 }
 
@@ -76,7 +78,6 @@ void TForm2::CreateSlots() {
         // A long file name is cut at the panel's edge instead of widening the window.
         name->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
         auto* edit = new TsqSampleEdit(frame);
-        edit->setObjectName(QStringLiteral("sqSampleEdit%1").arg(s + 1));
         edit->setMinimumSize(kSlotWidth, kWaveHeight);
         edit->setProperty(kSlotProperty, s);
         edit->installEventFilter(this);
@@ -174,6 +175,29 @@ void TForm2::CreateToolBar() {
     btnSaveAll = add(ToolIcon::Save, QStringLiteral("Save All "), [this] { SaveAll(); });
     btnSendAll = add(ToolIcon::SendMidi, QStringLiteral("Send Parameters to MIDI"), [this] { SendAll(); });
     btnUnsigned = add(ToolIcon::Sign, QStringLiteral("Unsigned"), [this] { UnsignedAll(); });
+}
+
+void TForm2::NameParts() {
+    nameParts(SlotEdits, "SlotEdits");
+    nameParts(SlotShortNames, "SlotShortNames");
+    nameParts(SlotSizes, "SlotSizes");
+    nameParts(SlotNames, "SlotNames");
+    nameParts(SlotMenus, "SlotMenus");
+    nameParts({{ToolBar1, "ToolBar1"},
+               {mnuNew, "mnuNew"},
+               {mnuLoad, "mnuLoad"},
+               {mnuSave, "mnuSave"},
+               {mnuSendToMidi, "mnuSendToMidi"},
+               {mnuReverse, "mnuReverse"},
+               {mnuUnsigned, "mnuUnsigned"},
+               {mnuButtonsBar, "mnuButtonsBar"},
+               {btnClearAll, "btnClearAll"},
+               {btnLoadAll, "btnLoadAll"},
+               {btnSaveAll, "btnSaveAll"},
+               {btnSendAll, "btnSendAll"},
+               {btnUnsigned, "btnUnsigned"},
+               {mnuUndo, "mnuUndo"},
+               {mnuRedo, "mnuRedo"}});
 }
 
 void TForm2::RunCommand(const std::function<void()>& command) {

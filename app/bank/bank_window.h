@@ -53,7 +53,7 @@ public:
     QString SlotSize(int slot) const;
 
     // The wait after each message of a bank send, so that the machine can store the sample.
-    int SendPauseMs = 300;
+    void SetSendPauseMs(int ms) { sendPauseMs_ = ms; }
 
     // Keeps the slots in folder between runs: restores them from there now (a damaged store as
     // far as it reads, with one log line), and writes them back a moment after each change and
@@ -62,33 +62,6 @@ public:
     // Writes the kept slots now; false, with a log line, when they cannot be written.
     bool SaveKept();
     QString KeptFile() const { return keptFile_; }
-
-    // Undo and Redo take back or do again the last change to the slots (every slot one command
-    // changed, with its captions).
-    QAction* mnuUndo = nullptr;
-    QAction* mnuRedo = nullptr;
-
-    // --- the window's parts ---
-    std::array<TsqSampleEdit*, kSlotCount> SlotEdits{}; // sqSampleEdit1 .. sqSampleEdit10
-    std::array<QLabel*, kSlotCount> SlotShortNames{};
-    std::array<QLabel*, kSlotCount> SlotSizes{};
-    std::array<QLabel*, kSlotCount> SlotNames{};
-    // The context menu of each slot's captions: Load, Save, Delete, Send to Midi.
-    std::array<QMenu*, kSlotCount> SlotMenus{};
-    QToolBar* ToolBar1 = nullptr;
-
-    QAction* mnuNew = nullptr;
-    QAction* mnuLoad = nullptr;
-    QAction* mnuSave = nullptr;
-    QAction* mnuSendToMidi = nullptr;
-    QAction* mnuReverse = nullptr;
-    QAction* mnuUnsigned = nullptr;
-    QAction* mnuButtonsBar = nullptr;
-    QAction* btnClearAll = nullptr;
-    QAction* btnLoadAll = nullptr;
-    QAction* btnSaveAll = nullptr;
-    QAction* btnSendAll = nullptr;
-    QAction* btnUnsigned = nullptr;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -100,6 +73,7 @@ private:
     void CreateToolBar();
     QMenu* CreateSlotMenu(int slot);
     void ReadSettings();
+    void NameParts();
     QAction* AddItem(QMenu* menu, const QString& caption, const QKeySequence& shortcut,
                      const std::function<void()>& command);
     // Runs a command and shows an error that escapes it in the window's error box.
@@ -163,6 +137,34 @@ private:
     unsigned filedSlots_ = 0;
     QString keptFile_;
     QTimer* keepTimer_ = nullptr;
+    int sendPauseMs_ = 300;
+
+    // The window's parts, named in its object tree after these members; a part of a slot array
+    // takes the member name and the slot 0..9 ("SlotEdits3" is SlotEdits[3]).
+    std::array<TsqSampleEdit*, kSlotCount> SlotEdits{};
+    std::array<QLabel*, kSlotCount> SlotShortNames{};
+    std::array<QLabel*, kSlotCount> SlotSizes{};
+    std::array<QLabel*, kSlotCount> SlotNames{};
+    // The context menu of each slot's captions: Load, Save, Delete, Send to Midi.
+    std::array<QMenu*, kSlotCount> SlotMenus{};
+    QToolBar* ToolBar1 = nullptr;
+
+    QAction* mnuNew = nullptr;
+    QAction* mnuLoad = nullptr;
+    QAction* mnuSave = nullptr;
+    QAction* mnuSendToMidi = nullptr;
+    QAction* mnuReverse = nullptr;
+    QAction* mnuUnsigned = nullptr;
+    QAction* mnuButtonsBar = nullptr;
+    QAction* btnClearAll = nullptr;
+    QAction* btnLoadAll = nullptr;
+    QAction* btnSaveAll = nullptr;
+    QAction* btnSendAll = nullptr;
+    QAction* btnUnsigned = nullptr;
+    // Undo and Redo take back or do again the last change to the slots (every slot one command
+    // changed, with its captions).
+    QAction* mnuUndo = nullptr;
+    QAction* mnuRedo = nullptr;
 };
 
 } // namespace vk350

@@ -54,7 +54,7 @@ bool TForm2::SendSlot(int slot) {
     TsqSampleEdit& e = *SlotEdits[size_t(slot)];
     const bool sent = options_->SendEditorSample(slot, SampleSource::Bank, e.Sample());
     e.DrawWave();
-    options_->Transfer().Pause(SendPauseMs);
+    options_->Transfer().Pause(sendPauseMs_);
     return sent;
 }
 

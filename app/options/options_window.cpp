@@ -3,6 +3,7 @@
 
 #include "dialogs.h"
 #include "knob_label.h"
+#include "part_names.h"
 #include "pcm_support.h"
 #include "qt_dispatcher.h"
 #include "screen_fit.h"
@@ -79,8 +80,39 @@ TForm4::TForm4(const OptionsLinks& links, QWidget* parent)
     PageControl1->addTab(CreateMidiPage(), QStringLiteral("MIDI"));
     PageControl1->addTab(CreateLogPage(), QStringLiteral("Log"));
     PageControl1->addTab(CreateColorsPage(), QStringLiteral("Colors"));
+    NameParts();
 
     FormCreate();
+}
+
+void TForm4::NameParts() {
+    nameParts({{PageControl1, "PageControl1"},
+               {cbAudioOut, "cbAudioOut"},
+               {potBufferCount, "potBufferCount"},
+               {lbBufferSize, "lbBufferSize"},
+               {gbPlayback, "gbPlayback"},
+               {cbNormalise, "cbNormalise"},
+               {cbMidiIn, "cbMidiIn"},
+               {cbMidiOut, "cbMidiOut"},
+               {potSysexDelay, "potSysexDelay"},
+               {potTimeOut, "potTimeOut"},
+               {potKvb9Input, "potKvb9Input"},
+               {cbKvb9Merge, "cbKvb9Merge"},
+               {cbKvb9Startup, "cbKvb9Startup"},
+               {btnKvb9Send, "btnKvb9Send"},
+               {lbTempFolder, "lbTempFolder"},
+               {lbCheminTemp, "lbCheminTemp"},
+               {btnTempFolder, "btnTempFolder"},
+               {Memo1, "Memo1"},
+               {cbGradientWave, "cbGradientWave"},
+               {cbGradientBank, "cbGradientBank"},
+               {potStepsWave, "potStepsWave"},
+               {potStepsBank, "potStepsBank"}});
+    nameParts(rbRate, "rbRate");
+    nameParts(rbPlayback, "rbPlayback");
+    nameParts(rbConversion, "rbConversion");
+    nameParts(swatchWave, "swatchWave");
+    nameParts(swatchBank, "swatchBank");
 }
 
 TForm4::~TForm4() {

@@ -82,6 +82,9 @@ public:
     // Applies every received message not applied yet, in arrival order.
     void ApplyReceived();
 
+    // The window's two MIDI ports, as opened from the MIDI page.
+    TsqMidiIn& MidiIn() { return *sqMidiIn1; }
+    TsqMidiOut& MidiOut() { return *sqMidiOut1; }
     // Port handling: opening and closing log their results (and clear the log first).
     void OpenPorts();
     void ClosePorts();
@@ -109,7 +112,54 @@ public:
     // hides and when EN4 is read back after writing.
     std::function<void(bool checked)> OnMenuCheck;
 
-    // --- the window's parts ---
+    static constexpr std::array<uint32_t, 6> kRates = {8000, 11025, 22050, 32000, 44100, 48000};
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+
+private:
+    // Construction (options_window.cpp).
+    QWidget* CreateAudioPage();
+    QWidget* CreateMidiPage();
+    QWidget* CreateLogPage();
+    QWidget* CreateColorsPage();
+    Tsqpotlab* CreateKnob(int min, int max, int value, const QString& hint);
+    void NameParts();
+    void FormCreate();
+
+    // Settings and the pages' handlers (options_window_settings.cpp).
+    void ReadLooks();
+    void ApplyLooks();
+    void PaintMainPanel(TColor color);
+    void ShowSettings();
+    void GatherSettings();
+    void SwatchClick(bool bank, Swatch row);
+    void ShowSwatch(QToolButton* swatch, TColor color);
+    void GradientTypeChange(bool bank, int type);
+    void StepsChange(bool bank, int steps);
+    void ForEachSlot(const std::function<void(TsqSampleEdit&)>& apply);
+    void RedrawWaves();
+    void SelectTempFolder();
+    void ShowTempFolder(const QString& caption);
+    void BuildAudioList();
+    void AudioOutChange(int entry);
+    void BufferCountChange();
+    void UpdateBufferLabel();
+    void RateClick(int index);
+    void PlaybackClick(int index);
+    void ReadConversion();
+
+    // MIDI (options_window_midi.cpp).
+    void FillMidiLists();
+    bool SendShort(const ShortMessage& message);
+    int SendBlock(const uint8_t* block, size_t size);
+    int OutputState() const;
+    void ApplyOne(const ReceivedMessage& message);
+
+    // The window's parts, named in its object tree after these members; a part of an array takes
+    // the member name and its index from 0 ("rbRate2" is rbRate[2]).
     std::unique_ptr<TsqMidiIn> sqMidiIn1;
     std::unique_ptr<TsqMidiOut> sqMidiOut1;
 
@@ -144,51 +194,6 @@ public:
     QComboBox* cbGradientBank = nullptr;
     Tsqpotlab* potStepsWave = nullptr;
     Tsqpotlab* potStepsBank = nullptr;
-
-    static constexpr std::array<uint32_t, 6> kRates = {8000, 11025, 22050, 32000, 44100, 48000};
-
-protected:
-    void closeEvent(QCloseEvent* event) override;
-    void showEvent(QShowEvent* event) override;
-    void hideEvent(QHideEvent* event) override;
-
-private:
-    // Construction (options_window.cpp).
-    QWidget* CreateAudioPage();
-    QWidget* CreateMidiPage();
-    QWidget* CreateLogPage();
-    QWidget* CreateColorsPage();
-    Tsqpotlab* CreateKnob(int min, int max, int value, const QString& hint);
-    void FormCreate();
-
-    // Settings and the pages' handlers (options_window_settings.cpp).
-    void ReadLooks();
-    void ApplyLooks();
-    void PaintMainPanel(TColor color);
-    void ShowSettings();
-    void GatherSettings();
-    void SwatchClick(bool bank, Swatch row);
-    void ShowSwatch(QToolButton* swatch, TColor color);
-    void GradientTypeChange(bool bank, int type);
-    void StepsChange(bool bank, int steps);
-    void ForEachSlot(const std::function<void(TsqSampleEdit&)>& apply);
-    void RedrawWaves();
-    void SelectTempFolder();
-    void ShowTempFolder(const QString& caption);
-    void BuildAudioList();
-    void AudioOutChange(int entry);
-    void BufferCountChange();
-    void UpdateBufferLabel();
-    void RateClick(int index);
-    void PlaybackClick(int index);
-    void ReadConversion();
-
-    // MIDI (options_window_midi.cpp).
-    void FillMidiLists();
-    bool SendShort(const ShortMessage& message);
-    int SendBlock(const uint8_t* block, size_t size);
-    int OutputState() const;
-    void ApplyOne(const ReceivedMessage& message);
 
     OptionsLinks links_;
     OptionsSettings settings_;

@@ -9,6 +9,7 @@
 #include "log_memo.h"
 #include "options_settings.h"
 #include "options_window.h"
+#include "part_names.h"
 #include "safe_file.h"
 #include "screen_fit.h"
 #include "settings_store.h"
@@ -41,6 +42,17 @@ TForm3::TForm3(SettingsStore& store, Dialogs& dialogs, QWidget* parent)
     setCentralWidget(Memo1);
     CreateMenus();
     CreateToolBar();
+    nameParts({{Memo1, "Memo1"},
+               {ToolBar1, "ToolBar1"},
+               {mnuNew, "mnuNew"},
+               {mnuLoadSysex, "mnuLoadSysex"},
+               {mnuSaveSysex, "mnuSaveSysex"},
+               {mnuSendToMidi, "mnuSendToMidi"},
+               {mnuButtonsBar, "mnuButtonsBar"},
+               {btnClearAll, "btnClearAll"},
+               {btnLoadAll, "btnLoadAll"},
+               {btnSaveAll, "btnSaveAll"},
+               {btnSendToMidi, "btnSendToMidi"}});
     resize(420, 260);
 
     Placement p = kPatternsPlacementDesign;

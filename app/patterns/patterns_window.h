@@ -49,19 +49,6 @@ public:
     const uint8_t* Buffer() const { return buffer_.get(); }
     int HeldLength() const { return held_; }
 
-    // --- the window's parts ---
-    LogMemo* Memo1 = nullptr;
-    QToolBar* ToolBar1 = nullptr;
-    QAction* mnuNew = nullptr;
-    QAction* mnuLoadSysex = nullptr;
-    QAction* mnuSaveSysex = nullptr;
-    QAction* mnuSendToMidi = nullptr;
-    QAction* mnuButtonsBar = nullptr;
-    QAction* btnClearAll = nullptr;
-    QAction* btnLoadAll = nullptr;
-    QAction* btnSaveAll = nullptr;
-    QAction* btnSendToMidi = nullptr;
-
 private:
     void CreateMenus();
     void CreateToolBar();
@@ -84,6 +71,19 @@ private:
     int held_ = 0;
     QString keptFile_;
     QTimer* keepTimer_ = nullptr;
+
+    // The window's parts, named in its object tree after these members.
+    LogMemo* Memo1 = nullptr;
+    QToolBar* ToolBar1 = nullptr;
+    QAction* mnuNew = nullptr;
+    QAction* mnuLoadSysex = nullptr;
+    QAction* mnuSaveSysex = nullptr;
+    QAction* mnuSendToMidi = nullptr;
+    QAction* mnuButtonsBar = nullptr;
+    QAction* btnClearAll = nullptr;
+    QAction* btnLoadAll = nullptr;
+    QAction* btnSaveAll = nullptr;
+    QAction* btnSendToMidi = nullptr;
 };
 
 } // namespace vk350

@@ -15,10 +15,12 @@
 #include "settings_store.h"
 #include "wave_out.h"
 #include "wave_out_link.h"
+#include "window_parts.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QRadioButton>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -78,7 +80,7 @@ protected:
             OptionsLinks{store, dialogs, midi, *main->sqSampleEdit1, main->EditPanel, bank, patterns, *link});
         main->SetOptionsWindow(options.get());
         main->SetBankSlots(&bank);
-        options->lbCheminTemp->setText(work.path() + QLatin1Char('/'));
+        findPart<QLabel>(*options, "lbCheminTemp")->setText(work.path() + QLatin1Char('/'));
         main->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(main.get()));
         dialogs.messages.clear();

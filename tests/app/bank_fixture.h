@@ -13,6 +13,7 @@
 #include "sample_dump.h"
 #include "sample_edit.h"
 #include "scripted_dialogs.h"
+#include "window_parts.h"
 
 #include <QApplication>
 #include <QFile>
@@ -46,9 +47,9 @@ protected:
         bank->SetOptionsWindow(options.get());
         bank->SetMainWindow(main.get());
         patterns->SetOptionsWindow(options.get());
-        bank->SendPauseMs = 0;
+        bank->SetSendPauseMs(0);
         main->show();
-        options->Memo1->Clear();
+        ClearLog();
         driver.clearBacklog(0);
     }
 
@@ -92,7 +93,16 @@ protected:
         return v;
     }
 
-    QStringList Log() const { return options->Memo1->Lines(); }
+    // A part of the bank or the options window, by its name or by its array's name and its index
+    // ("SlotNames", 8).
+    template <class T> T* BankPart(const char* name) const { return findPart<T>(*bank, name); }
+    template <class T> T* BankPart(const char* name, int index) const {
+        return findPart<T>(*bank, name, index);
+    }
+    template <class T> T* OptionsPart(const char* name) const { return findPart<T>(*options, name); }
+
+    QStringList Log() const { return OptionsPart<LogMemo>("Memo1")->Lines(); }
+    void ClearLog() const { OptionsPart<LogMemo>("Memo1")->Clear(); }
 
     QtSettingsStore qtStore;
     RecordingSettingsStore store{&qtStore};

@@ -51,7 +51,7 @@ protected:
 
     // A command of a slot's caption menu.
     QAction* SlotCommand(int s, const QString& text) {
-        for (QAction* a : bank->SlotMenus[size_t(s)]->actions())
+        for (QAction* a : BankPart<QMenu>("SlotMenus", s)->actions())
             if (a->text() == text)
                 return a;
         ADD_FAILURE() << "no " << text.toStdString();
@@ -92,7 +92,7 @@ TEST_F(KeptTest, ARestartRestoresTheBankAndThePatternDump) {
         EXPECT_EQ(SlotShown(s), before[size_t(s)]) << s;
     EXPECT_EQ(Bytes(patterns->Buffer(), patterns->Buffer() + patterns->HeldLength()), pattern);
     EXPECT_TRUE(warnings.isEmpty());
-    EXPECT_FALSE(bank->mnuUndo->isEnabled()) << "the restored bank is where the steps start";
+    EXPECT_FALSE(BankPart<QAction>("mnuUndo")->isEnabled()) << "the restored bank is where the steps start";
 }
 
 // A damaged store gives back what it still holds, says so in one line, and the start goes on.
@@ -166,7 +166,9 @@ TEST_F(KeptTest, ADamagedStoreIsRestoredAsFarAsItReads) {
 // step; undo and redo walk them back and forth.
 TEST_F(KeptTest, SlotStepsUndoAndRedoWithTheirCaptions) {
     Open();
-    EXPECT_FALSE(bank->mnuUndo->isEnabled());
+    QAction* mnuUndo = BankPart<QAction>("mnuUndo");
+    QAction* mnuRedo = BankPart<QAction>("mnuRedo");
+    EXPECT_FALSE(mnuUndo->isEnabled());
     std::vector<std::vector<Shown>> states(1);
     auto snapshot = [&] {
         std::vector<Shown> v;
@@ -178,42 +180,42 @@ TEST_F(KeptTest, SlotStepsUndoAndRedoWithTheirCaptions) {
 
     Receive(2, Ramp(5000, 2), QStringLiteral("Snare"));
     QApplication::processEvents();
-    EXPECT_EQ(bank->mnuUndo->text(), "Undo Slot Change");
+    EXPECT_EQ(mnuUndo->text(), "Undo Slot Change");
     states.push_back(snapshot());
 
     dialogs.Answer(WriteFile(QStringLiteral("tom.bin"), Ramp(7000, 6)), 1);
     SlotCommand(6, "Load")->trigger();
-    EXPECT_EQ(bank->mnuUndo->text(), "Undo Load");
+    EXPECT_EQ(mnuUndo->text(), "Undo Load");
     states.push_back(snapshot());
 
-    bank->mnuReverse->trigger();
+    BankPart<QAction>("mnuReverse")->trigger();
     states.push_back(snapshot());
     SlotCommand(2, "Delete")->trigger();
-    EXPECT_EQ(bank->mnuUndo->text(), "Undo Delete");
+    EXPECT_EQ(mnuUndo->text(), "Undo Delete");
     states.push_back(snapshot());
 
     for (size_t i = states.size() - 1; i > 0; --i) {
-        bank->mnuUndo->trigger();
+        mnuUndo->trigger();
         ASSERT_EQ(snapshot(), states[i - 1]) << "undoing step " << i;
     }
-    EXPECT_FALSE(bank->mnuUndo->isEnabled());
+    EXPECT_FALSE(mnuUndo->isEnabled());
     for (size_t i = 1; i < states.size(); ++i) {
-        bank->mnuRedo->trigger();
+        mnuRedo->trigger();
         ASSERT_EQ(snapshot(), states[i]) << "redoing step " << i;
     }
-    EXPECT_FALSE(bank->mnuRedo->isEnabled());
+    EXPECT_FALSE(mnuRedo->isEnabled());
 
     // The title is marked while a slot holds what no file holds: the received slot 2 until it is
     // saved (the tom was loaded, and both were then changed by Reverse).
     EXPECT_TRUE(bank->isWindowModified());
     dialogs.Answer(dir.filePath(QStringLiteral("all")), 1);
-    bank->mnuSave->trigger();
+    BankPart<QAction>("mnuSave")->trigger();
     EXPECT_FALSE(bank->isWindowModified());
-    EXPECT_EQ(bank->mnuUndo->text(), "Undo Delete") << "a save is no step";
-    bank->mnuUndo->trigger();
+    EXPECT_EQ(mnuUndo->text(), "Undo Delete") << "a save is no step";
+    mnuUndo->trigger();
     EXPECT_TRUE(bank->isWindowModified());
-    EXPECT_EQ(bank->mnuRedo->shortcuts(), (QList<QKeySequence>{QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z),
-                                                               QKeySequence(Qt::CTRL | Qt::Key_Y)}));
+    EXPECT_EQ(mnuRedo->shortcuts(), (QList<QKeySequence>{QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z),
+                                                         QKeySequence(Qt::CTRL | Qt::Key_Y)}));
 }
 
 } // namespace vk350

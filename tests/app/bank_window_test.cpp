@@ -2,6 +2,7 @@
 // the hand-over to the main window and playback, and its settings with the main window's closing.
 #include "bank_fixture.h"
 
+#include "about_window.h"
 #include "bank_location.h"
 #include "options_settings.h"
 #include "options_write_order.h"
@@ -19,6 +20,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QWindow>
+#include <algorithm>
 #include <limits>
 
 using namespace vk350;
@@ -29,7 +31,7 @@ namespace {
 QAction* SlotItem(TForm2& bank, int slot, QLabel* caption, const QString& text) {
     QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(2, 2), caption->mapToGlobal(QPoint(2, 2)));
     QApplication::sendEvent(caption, &event);
-    QMenu* menu = bank.SlotMenus[size_t(slot)];
+    QMenu* menu = findPart<QMenu>(bank, "SlotMenus", slot);
     EXPECT_TRUE(menu->isVisible());
     menu->hide();
     for (QAction* a : menu->actions())
@@ -47,7 +49,7 @@ TEST_F(BankTest, SlotMenusActOnTheirOwnSlot) {
     for (int s = 0; s < 10; ++s)
         Fill(s, Ramp(3000, s));
     dialogs.Answer(WriteFile("cp.bin", Ramp(8192, 7)), 1);
-    SlotItem(*bank, 8, bank->SlotNames[8], "Load")->trigger();
+    SlotItem(*bank, 8, BankPart<QLabel>("SlotNames", 8), "Load")->trigger();
     EXPECT_EQ(dialogs.openRequests.back().title, QStringLiteral(" Load One Sample"));
     EXPECT_EQ(SlotBytes(8), Ramp(8192, 7));
     EXPECT_EQ(bank->SlotName(8), QStringLiteral("cp.bin"));
@@ -56,7 +58,7 @@ TEST_F(BankTest, SlotMenusActOnTheirOwnSlot) {
 
     for (const QString& bad : {WriteFile("empty.bin", {}), dir.filePath("missing.bin")}) {
         dialogs.Answer(bad, 1);
-        SlotItem(*bank, 8, bank->SlotSizes[8], "Load")->trigger();
+        SlotItem(*bank, 8, BankPart<QLabel>("SlotSizes", 8), "Load")->trigger();
     }
     ASSERT_EQ(dialogs.messages.size(), 2u);
     EXPECT_EQ(dialogs.messages[0].text,
@@ -67,12 +69,12 @@ TEST_F(BankTest, SlotMenusActOnTheirOwnSlot) {
     EXPECT_EQ(SlotBytes(8), Ramp(8192, 7));
     EXPECT_EQ(bank->SlotName(8), QStringLiteral("cp.bin"));
 
-    SlotItem(*bank, 9, bank->SlotShortNames[9], "Delete")->trigger();
+    SlotItem(*bank, 9, BankPart<QLabel>("SlotShortNames", 9), "Delete")->trigger();
     EXPECT_EQ(SlotBytes(9), Bytes(3000, 0)) << "silent, keeping its length";
     EXPECT_EQ(bank->SlotName(9), QStringLiteral("empty"));
     EXPECT_EQ(bank->SlotSize(9), QStringLiteral("0"));
     EXPECT_EQ(SlotBytes(7), Ramp(3000, 7));
-    bank->btnClearAll->trigger();
+    BankPart<QAction>("btnClearAll")->trigger();
     EXPECT_EQ(SlotBytes(0), Bytes(3000, 0));
     EXPECT_EQ(bank->SlotName(7), QStringLiteral("empty"));
 }
@@ -97,7 +99,7 @@ TEST_F(BankTest, LoadAllFillsTheSlotsInNameOrder) {
         WriteFile(folder + "other.bin", Ramp(100));
         dialogs.messages.clear();
         dialogs.Answer(dir.filePath(folder + "s*.bin"), 2);
-        bank->mnuLoad->trigger();
+        BankPart<QAction>("mnuLoad")->trigger();
         const FileDialogRequest& request = dialogs.openRequests.back();
         EXPECT_EQ(request.title, QStringLiteral(" Load All Samples"));
         EXPECT_EQ(request.fileName, QStringLiteral("*.*"));
@@ -132,19 +134,19 @@ TEST_F(BankTest, SavesNameTheirFiles) {
     const std::pair<QString, QString> saveOne[] = {{"snare", "snare.bin"}, {"snare.raw", "snare.raw"}};
     for (const auto& [answer, written] : saveOne) {
         dialogs.Answer(dir.filePath(answer), 1);
-        SlotItem(*bank, 1, bank->SlotNames[1], "Save")->trigger();
+        SlotItem(*bank, 1, BankPart<QLabel>("SlotNames", 1), "Save")->trigger();
         EXPECT_EQ(ReadFile(written), Ramp(1001, 1)) << written.toStdString();
         EXPECT_EQ(bank->SlotName(1), written);
     }
     EXPECT_EQ(dialogs.saveRequests[0].title, QStringLiteral("Save One Sample"));
     EXPECT_EQ(dialogs.saveRequests[0].fileName, QStringLiteral("snare.bin"));
-    SlotItem(*bank, 4, bank->SlotNames[4], "Save")->trigger(); // empty: no dialog
+    SlotItem(*bank, 4, BankPart<QLabel>("SlotNames", 4), "Save")->trigger(); // empty: no dialog
     EXPECT_EQ(dialogs.saveRequests.size(), 2u);
 
     ASSERT_TRUE(QDir().mkpath(dir.filePath("F")));
     for (const QString answer : {"F/kit.bin", "F/kit"}) {
         dialogs.Answer(dir.filePath(answer), 1);
-        bank->btnSaveAll->trigger();
+        BankPart<QAction>("btnSaveAll")->trigger();
         for (int s = 0; s < 10; ++s) {
             EXPECT_EQ(ReadFile(QStringLiteral("F/kit_%1.bin").arg(s)),
                       s == 4 ? Bytes{} : Ramp(1000 + size_t(s), s));
@@ -158,10 +160,10 @@ TEST_F(BankTest, SavesNameTheirFiles) {
     EXPECT_TRUE(dialogs.messages.empty());
 
     dialogs.Answer(dir.filePath("none/snare"), 1);
-    SlotItem(*bank, 1, bank->SlotNames[1], "Save")->trigger();
+    SlotItem(*bank, 1, BankPart<QLabel>("SlotNames", 1), "Save")->trigger();
     ASSERT_TRUE(QDir().mkpath(dir.filePath("H/kit_2.bin"))); // kit_2.bin cannot be written
     dialogs.Answer(dir.filePath("H/kit"), 1);
-    bank->mnuSave->trigger();
+    BankPart<QAction>("mnuSave")->trigger();
     ASSERT_EQ(dialogs.messages.size(), 2u);
     EXPECT_EQ(dialogs.messages[0].text, "Write File Error - Abort Saving\n" + dir.filePath("none/snare.bin") +
                                             ": The folder " + dir.filePath("none") + " does not exist");
@@ -178,7 +180,7 @@ TEST_F(BankTest, SendToMidiSendsSlotZeroAloneAndAFailedSendChangesNothing) {
     for (int s = 0; s < 10; ++s)
         Fill(s, Ramp(9000, s));
     bank->SlotEdit(0).SetSampleLen(5000); // bytes past the length are not the sample's
-    bank->mnuSendToMidi->trigger();
+    BankPart<QAction>("mnuSendToMidi")->trigger();
     Bytes fitted = Ramp(5000, 0);
     fitted.resize(8192, 0);
     Bytes machine = fitted;
@@ -193,9 +195,9 @@ TEST_F(BankTest, SendToMidiSendsSlotZeroAloneAndAFailedSendChangesNothing) {
                                QStringLiteral("%1").arg(int(dump[9374]), 2, 16, QLatin1Char('0')).toUpper(),
                            "Transfert ok"}));
 
-    options->sqMidiOut1->SetUsing(false);
+    options->MidiOut().SetUsing(false);
     bank->SlotEdit(3).SetSampleLen(4000);
-    SlotItem(*bank, 3, bank->SlotSizes[3], "Send to Midi")->trigger();
+    SlotItem(*bank, 3, BankPart<QLabel>("SlotSizes", 3), "Send to Midi")->trigger();
     EXPECT_EQ(bank->SlotEdit(3).GetSampleLen(), 4000);
     EXPECT_EQ(SlotBytes(3, 9000), Ramp(9000, 3)) << "the bytes past the length too";
     EXPECT_TRUE(Log().back().startsWith(QStringLiteral("Erreur transfert MIDI OUT - code ")));
@@ -204,7 +206,7 @@ TEST_F(BankTest, SendToMidiSendsSlotZeroAloneAndAFailedSendChangesNothing) {
 // The whole bank goes out with its pauses and comes back over the cable into the same slots.
 TEST_F(BankTest, AWholeBankComesBackIntoTheSameSlotsByteForByte) {
     Open();
-    bank->SendPauseMs = 300;
+    bank->SetSendPauseMs(300);
     std::vector<Bytes> expected;
     for (int s = 0; s < 10; ++s) {
         const size_t size = kBankLocations[size_t(s)].size();
@@ -213,7 +215,7 @@ TEST_F(BankTest, AWholeBankComesBackIntoTheSameSlotsByteForByte) {
         fitted.resize(std::min<size_t>(size, kMaxDumpSamples), 0);
         expected.push_back(fitted);
     }
-    bank->btnSendAll->trigger();
+    BankPart<QAction>("btnSendAll")->trigger();
     driver.waitUntilDelivered(0);
     QApplication::processEvents();
     EXPECT_EQ(driver.backlog(0).size(), 182700u);
@@ -240,10 +242,11 @@ TEST_F(BankTest, AMouseClickOnCancelStopsAPacedSend) {
         QAction* command;
         size_t whole; // bytes on the wire when nothing stops it
         bool dropsTheRest;
-    } cases[] = {{"Send all", bank->btnSendAll, 182700, true}, {"F9", main->mnuSendToMidi, 74938, false}};
+    } cases[] = {{"Send all", BankPart<QAction>("btnSendAll"), 182700, true},
+                 {"F9", main->mnuSendToMidi, 74938, false}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        options->Memo1->Clear();
+        ClearLog();
         driver.clearBacklog(0);
         bool clicked = false;
         QTimer::singleShot(TransferProgress::kShowAfterMs + 300, [&] {
@@ -274,7 +277,7 @@ TEST_F(BankTest, CaptionClickCopiesToTheMainWindowAndWaveformClickPlays) {
     for (int slot : {0, 8}) {
         Fill(slot, Ramp(6000 + size_t(slot), slot));
         bank->SetSlotName(slot, QStringLiteral("clap.bin"));
-        QTest::mouseClick(slot ? bank->SlotSizes[size_t(slot)] : bank->SlotNames[size_t(slot)],
+        QTest::mouseClick(slot ? BankPart<QLabel>("SlotSizes", slot) : BankPart<QLabel>("SlotNames", slot),
                           Qt::LeftButton);
         TsqSampleEdit& e = *main->sqSampleEdit1;
         EXPECT_EQ(Bytes(e.GetData(), e.GetData() + e.GetSampleLen()), Ramp(6000 + size_t(slot), slot));
@@ -282,11 +285,11 @@ TEST_F(BankTest, CaptionClickCopiesToTheMainWindowAndWaveformClickPlays) {
         EXPECT_EQ(main->ComboBox1->currentIndex(), slot + 1);
         EXPECT_TRUE(TForm1::ItemEnabled(main->btnPlay));
     }
-    QTest::mouseClick(bank->SlotEdits[5], Qt::LeftButton);
+    QTest::mouseClick(BankPart<TsqSampleEdit>("SlotEdits", 5), Qt::LeftButton);
     std::vector<int> played;
     bank->OnPlaySlot = [&](int slot) { played.push_back(slot); };
-    QTest::mouseClick(bank->SlotEdits[5], Qt::LeftButton);
-    QTest::mouseClick(bank->SlotEdits[9], Qt::LeftButton);
+    QTest::mouseClick(BankPart<TsqSampleEdit>("SlotEdits", 5), Qt::LeftButton);
+    QTest::mouseClick(BankPart<TsqSampleEdit>("SlotEdits", 9), Qt::LeftButton);
     EXPECT_EQ(played, (std::vector<int>{5, 9}));
     EXPECT_EQ(main->ComboBox1->currentIndex(), 9);
     // A slot number past the bank names the last slot and writes nothing beyond the captions.
@@ -315,7 +318,7 @@ TEST_F(BankTest, MainWindowCopiesIntoTheBankAndAFailedSendRestoresItsSample) {
     EXPECT_EQ(Bytes(e.GetData(), e.GetData() + e.GetSampleLen()), SlotBytes(0));
     EXPECT_EQ(driver.backlog(0).size(), 9376u);
 
-    options->sqMidiOut1->SetUsing(false); // no output: length and the bytes past it stay
+    options->MidiOut().SetUsing(false); // no output: length and the bytes past it stay
     e.SetSampleLen(3000);
     main->ComboBox1->setCurrentIndex(2); // SD, 16 K
     main->mnuSendToMidi->trigger();
@@ -365,7 +368,7 @@ TEST_F(BankTest, ClosingStoresEveryWindowInOrderAndTheWindowsComeBackAsLeft) {
     int writesAtWaveClose = -1;
     main->OnCloseWaveOut = [&] {
         writesAtWaveClose = int(store.writes.size());
-        EXPECT_FALSE(options->sqMidiOut1->Using());
+        EXPECT_FALSE(options->MidiOut().Using());
     };
     store.writes.clear();
     main->close();
@@ -433,5 +436,38 @@ TEST_F(BankTest, StoredPlacesBeyondEveryScreenComeUpOnItAndAreStoredSane) {
         }
         EXPECT_LE(stored.value(QStringLiteral("PW1")).toInt(), area.width());
         EXPECT_LE(stored.value(QStringLiteral("PH1")).toInt(), area.height());
+    }
+}
+
+// Each part of the bank, patterns, options and about windows is found by its member's name (an
+// array's parts by the name and the index), and no other object of its window carries that name.
+TEST_F(BankTest, EveryPartIsNamedOnceInItsWindow) {
+    Open();
+    TAboutBox about;
+    const struct {
+        const QObject* window;
+        const char* parts; // "name*N": an array of N parts
+    } windows[] = {
+        {bank.get(), "SlotEdits*10 SlotShortNames*10 SlotSizes*10 SlotNames*10 SlotMenus*10 ToolBar1 mnuNew "
+                     "mnuLoad mnuSave mnuSendToMidi mnuReverse mnuUnsigned mnuButtonsBar btnClearAll "
+                     "btnLoadAll btnSaveAll btnSendAll btnUnsigned mnuUndo mnuRedo"},
+        {patterns.get(), "Memo1 ToolBar1 mnuNew mnuLoadSysex mnuSaveSysex mnuSendToMidi mnuButtonsBar "
+                         "btnClearAll btnLoadAll btnSaveAll btnSendToMidi"},
+        {options.get(),
+         "PageControl1 cbAudioOut rbRate*6 potBufferCount lbBufferSize gbPlayback rbPlayback*3 "
+         "rbConversion*2 cbNormalise cbMidiIn cbMidiOut potSysexDelay potTimeOut potKvb9Input "
+         "cbKvb9Merge cbKvb9Startup btnKvb9Send lbTempFolder lbCheminTemp btnTempFolder Memo1 "
+         "swatchWave*9 swatchBank*9 cbGradientWave cbGradientBank potStepsWave potStepsBank"},
+        {&about, "ProductName Version Credits"},
+    };
+    for (const auto& w : windows) {
+        for (const QString& part : QString::fromLatin1(w.parts).split(QLatin1Char(' '))) {
+            const QStringList nameAndCount = part.split(QLatin1Char('*'));
+            const int count = nameAndCount.size() == 2 ? nameAndCount[1].toInt() : 0;
+            for (int i = 0; i < std::max(count, 1); ++i) {
+                const QString name = count ? nameAndCount[0] + QString::number(i) : nameAndCount[0];
+                EXPECT_EQ(w.window->findChildren<QObject*>(name).size(), 1) << name.toStdString();
+            }
+        }
     }
 }

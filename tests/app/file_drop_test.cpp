@@ -78,7 +78,7 @@ protected:
     void SetUp() override {
         BankTest::SetUp();
         Open();
-        options->lbCheminTemp->setText(dir.path() + QLatin1Char('/'));
+        OptionsPart<QLabel>("lbCheminTemp")->setText(dir.path() + QLatin1Char('/'));
     }
     Bytes MainSample() const {
         const TsqSampleEdit& e = *main->sqSampleEdit1;
@@ -121,7 +121,7 @@ TEST_F(FileDropTest, BankSlotsFillFromTheOneDroppedOn) {
     for (int s = 0; s < 10; ++s)
         Fill(s, Ramp(100, s));
     const StereoWave wave = MakeStereoWave(4000);
-    ASSERT_TRUE(Drop(bank->SlotEdits[3], {WriteFile("tom.wav", wave.file)}));
+    ASSERT_TRUE(Drop(BankPart<TsqSampleEdit>("SlotEdits", 3), {WriteFile("tom.wav", wave.file)}));
     EXPECT_EQ(SlotBytes(3), wave.converted);
     EXPECT_EQ(bank->SlotName(3), "tom.wav");
     EXPECT_EQ(bank->SlotSize(3), "1K");
@@ -131,7 +131,7 @@ TEST_F(FileDropTest, BankSlotsFillFromTheOneDroppedOn) {
     // Four files on slot 8: in name order, a broken one keeps its slot, two do not fit.
     const QStringList files = {WriteFile("d.bin", Ramp(300, 4)), WriteFile("a.wav", wave.file),
                                WriteFile("b.wav", Ramp(50)), WriteFile("c.bin", Ramp(2048, 3))};
-    ASSERT_TRUE(Drop(bank->SlotEdits[8], files));
+    ASSERT_TRUE(Drop(BankPart<TsqSampleEdit>("SlotEdits", 8), files));
     EXPECT_EQ(SlotBytes(8), wave.converted);
     EXPECT_EQ(bank->SlotName(8), "a.wav");
     EXPECT_EQ(SlotBytes(9), Ramp(100, 9)) << "b.wav is no WAV file: the slot stays";
@@ -147,7 +147,7 @@ TEST_F(FileDropTest, BankSlotsFillFromTheOneDroppedOn) {
     // Load one takes a WAV file the same way.
     dialogs.messages.clear();
     dialogs.Answer(files[1], 2);
-    bank->SlotMenus[0]->actions().front()->trigger();
+    BankPart<QMenu>("SlotMenus", 0)->actions().front()->trigger();
     EXPECT_EQ(SlotBytes(0), wave.converted);
     EXPECT_EQ(bank->SlotName(0), "a.wav");
     EXPECT_TRUE(dialogs.messages.empty());
@@ -200,7 +200,7 @@ TEST_F(FileDropTest, RecentFilesAndStartFiles) {
                      .contains(expected[2]));
 
     // A WAV named at start converts into the Load Wave work file.
-    options->lbCheminTemp->setText(dir.path() + QLatin1Char('/'));
+    OptionsPart<QLabel>("lbCheminTemp")->setText(dir.path() + QLatin1Char('/'));
     const StereoWave wave = MakeStereoWave(1000);
     main->OpenSampleFile(WriteFile("start.wav", wave.file));
     EXPECT_EQ(MainSample(), wave.converted);

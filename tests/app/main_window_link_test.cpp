@@ -15,6 +15,7 @@
 #include "sample_dump.h"
 #include "sample_edit.h"
 #include "scripted_dialogs.h"
+#include "window_parts.h"
 
 #include <QAction>
 #include <QApplication>
@@ -159,7 +160,7 @@ TEST_F(MainLinkTest, CopyToBankFitsTheSampleAndFillsTheSlot) {
     LoadSample(Ramp(10000));
     main->Label12->setText(QStringLiteral("kick.bin"));
     main->ComboBox1->setCurrentIndex(1); // BD, 8 K
-    options->Memo1->Clear();
+    findPart<LogMemo>(*options, "Memo1")->Clear();
     main->btnCopyToBank->trigger();
     EXPECT_EQ(main->sqSampleEdit1->GetSampleLen(), 8192);
     TsqSampleEdit& slot = bank.SlotEdit(0);
@@ -168,7 +169,8 @@ TEST_F(MainLinkTest, CopyToBankFitsTheSampleAndFillsTheSlot) {
     EXPECT_EQ(bank.SlotSize(0), QStringLiteral("8K"));
     EXPECT_EQ(bank.SlotName(0), QStringLiteral("kick.bin"));
     EXPECT_EQ(slot.Zoom(), 8192 / (slot.width() - 1) + 1);
-    EXPECT_EQ(options->Memo1->Lines(), (QStringList{"Adjust Size Editor - Cut 1808 bytes"}));
+    EXPECT_EQ(findPart<LogMemo>(*options, "Memo1")->Lines(),
+              (QStringList{"Adjust Size Editor - Cut 1808 bytes"}));
     EXPECT_EQ(main->sqSampleEdit1->Zoom(), 8192 / (main->sqSampleEdit1->width() - 1) + 1);
 }
 
@@ -184,9 +186,9 @@ TEST_F(MainLinkTest, ClosingStoresBankMainPatternsAndOptionsInThatOrderThenClose
     expected += OptionsWriteOrder();
     // The view's own choices follow, once the wave output has closed.
     EXPECT_EQ(store.writes, expected + QStringList({"MinMaxWave", "ShowVuMeters", "ShowRtSpectrum"}));
-    EXPECT_FALSE(options->sqMidiIn1->Using());
-    EXPECT_FALSE(options->sqMidiOut1->Using());
-    EXPECT_EQ(options->Memo1->Lines(),
+    EXPECT_FALSE(options->MidiIn().Using());
+    EXPECT_FALSE(options->MidiOut().Using());
+    EXPECT_EQ(findPart<LogMemo>(*options, "Memo1")->Lines(),
               (QStringList{"Loopback 1 Ferme", QString::fromUtf8("Loopback 1 Fermé")}));
     EXPECT_EQ(QSettings(QStringLiteral("Tervala"), QStringLiteral("Kelvane")).value("EN4").toInt(), 0);
 }
@@ -240,7 +242,7 @@ TEST_F(MainLinkTest, ValueCaptionsReadOnWhateverBackColourThePanelWears) {
         EXPECT_EQ(captions, 11);
     };
     dialogs.colors.push_back(0x000000);
-    options->swatchWave[size_t(Swatch::Back)]->click();
+    findPart<QToolButton>(*options, "swatchWave", int(Swatch::Back))->click();
     checkCaptions(qRgb(0, 0, 0));
     main->close();
     Close();
@@ -249,7 +251,7 @@ TEST_F(MainLinkTest, ValueCaptionsReadOnWhateverBackColourThePanelWears) {
     // Colours are 0x00BBGGRR.
     for (const TColor color : {0xFFFFFFu, 0x767676u, 0xB0B0B0u, 0xFF0000u, 0x00FFFFu, 0x2060C0u}) {
         dialogs.colors.push_back(color);
-        options->swatchWave[size_t(Swatch::Back)]->click();
+        findPart<QToolButton>(*options, "swatchWave", int(Swatch::Back))->click();
         checkCaptions(ColorToRgb(color));
     }
 }

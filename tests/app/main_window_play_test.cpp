@@ -6,6 +6,7 @@
 #include "connector.h"
 #include "knob_label.h"
 #include "sample_byte_maps.h"
+#include "window_parts.h"
 
 #include <QLabel>
 #include <chrono>
@@ -139,7 +140,7 @@ TEST_F(AudioWindowTest, AClickOnABankSlotsWaveformPlaysIt) {
     slot.SetSampleLen(2000);
     window.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-    QTest::mouseClick(window.SlotEdits[6], Qt::LeftButton);
+    QTest::mouseClick(findPart<TsqSampleEdit>(window, "SlotEdits", 6), Qt::LeftButton);
     EXPECT_TRUE(main->Playing);
     PlayToEnd();
     Bytes expected(bytes.size());

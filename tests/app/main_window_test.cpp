@@ -3,6 +3,7 @@
 #include "window_fixture.h"
 
 #include "about_window.h"
+#include "window_parts.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -424,10 +425,10 @@ TEST_F(WindowTest, AboutWindowOpensFromItsItemAndClosesOnAClick) {
     w.SetAboutBox(&about);
     w.mnuAboutBox->trigger();
     ASSERT_TRUE(about.isVisible());
-    EXPECT_EQ(about.ProductName->text(), "VK350 Sample Editor");
-    EXPECT_EQ(about.Version->text(), "Rev 1.0");
-    EXPECT_FALSE(about.Credits->text().isEmpty());
-    QTest::mouseClick(about.Credits, Qt::LeftButton);
+    EXPECT_EQ(findPart<QLabel>(about, "ProductName")->text(), "VK350 Sample Editor");
+    EXPECT_EQ(findPart<QLabel>(about, "Version")->text(), "Rev 1.0");
+    EXPECT_FALSE(findPart<QLabel>(about, "Credits")->text().isEmpty());
+    QTest::mouseClick(findPart<QLabel>(about, "Credits"), Qt::LeftButton);
     EXPECT_FALSE(about.isVisible()) << "a click on the text closes it too";
     w.mnuAboutBox->trigger();
     QTest::mouseClick(&about, Qt::LeftButton, Qt::NoModifier, QPoint(10, 10));

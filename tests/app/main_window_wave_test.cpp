@@ -120,9 +120,10 @@ TEST_F(AudioWindowTest, WaveLoadsConvertTheWayTheOptionsChoose) {
                  {0, true, {ConversionQuality::Exact, true}},
                  {0, false, {}}};
     for (const auto& c : cases) {
-        options->rbConversion[size_t(c.way)]->click();
-        if (options->cbNormalise->isChecked() != c.normalise)
-            options->cbNormalise->click();
+        findPart<QRadioButton>(*options, "rbConversion", c.way)->click();
+        QCheckBox* cbNormalise = findPart<QCheckBox>(*options, "cbNormalise");
+        if (cbNormalise->isChecked() != c.normalise)
+            cbNormalise->click();
         Answered(main->mnuLoadWave, wav);
         EXPECT_EQ(Sample(), source.ConvertToBytes(&editor, c.options)) << c.way << " " << c.normalise;
     }
@@ -138,7 +139,8 @@ TEST_F(AudioWindowTest, SoxWaveLoadsAsSoxItselfConvertsIt) {
         runCommand(sox + " -n -r 44100 -b 16 -c 2 " + wav + " synth 0.25 sine 440 sine 1250 vol 0.7").status,
         0);
     ASSERT_EQ(runCommand(sox + " " + wav + " -D -t raw -e unsigned -b 8 -c 1 " + raw).status, 0);
-    options->rbRate[4]->click(); // 44100 Hz: no resampling, only the mix and the bit depth
+    findPart<QRadioButton>(*options, "rbRate", 4)
+        ->click(); // 44100 Hz: no resampling, only the mix and the bit depth
     Answered(main->mnuLoadWave, QString::fromStdString(wav));
     const Bytes expected = ReadBytes(QString::fromStdString(raw));
     const Bytes got = Sample();

@@ -8,6 +8,7 @@
 #include "received_patterns.h"
 #include "recording_settings_store.h"
 #include "scripted_dialogs.h"
+#include "window_parts.h"
 
 #include <QApplication>
 #include <QSettings>
@@ -73,7 +74,12 @@ protected:
                 store.Set(QLatin1String(prefix) + QLatin1String(c), 0x102030);
     }
 
-    QStringList Log() const { return form->Memo1->Lines(); }
+    // A part of the open window, by its name or by its array's name and its index ("rbRate", 2).
+    template <class T> T* Part(const char* name) const { return findPart<T>(*form, name); }
+    template <class T> T* Part(const char* name, int index) const { return findPart<T>(*form, name, index); }
+
+    QStringList Log() const { return Part<LogMemo>("Memo1")->Lines(); }
+    void ClearLog() const { Part<LogMemo>("Memo1")->Clear(); }
 
     // Waits until the input has handled what reached it, then lets the window apply it.
     void Deliver(int port = 0) {

@@ -37,11 +37,11 @@ std::string Hex(uint8_t v) {
 } // namespace
 
 TEST_F(OptionsTest, StartUpOpensBothPortsLogsThemAndSendsTheBoardSetup) {
-    TForm4& w = Open();
-    EXPECT_EQ(w.cbMidiIn->count(), 2);
-    EXPECT_EQ(w.cbMidiOut->itemText(1), QStringLiteral("Loopback 2"));
+    Open();
+    EXPECT_EQ(Part<QComboBox>("cbMidiIn")->count(), 2);
+    EXPECT_EQ(Part<QComboBox>("cbMidiOut")->itemText(1), QStringLiteral("Loopback 2"));
     EXPECT_EQ(Log(), (QStringList{"Loopback 1 IN  -> Ouvert", "Loopback 1 OUT -> Ouvert"}));
-    EXPECT_EQ(w.cbMidiIn->currentIndex(), 0) << "the list shows the port that was opened";
+    EXPECT_EQ(Part<QComboBox>("cbMidiIn")->currentIndex(), 0) << "the list shows the port that was opened";
     // Startup Send is checked by design: input 0, no merge.
     EXPECT_EQ(driver->backlog(0), (Bytes{0xCF, 0x00, 0xBF, 0x1F, 0x00}));
 }
@@ -72,7 +72,7 @@ TEST_F(OptionsTest, WithoutMidiDevicesTheFailuresAreLoggedAndNothingHangs) {
     // A send with no output port: the steps are logged, then the failure with the driver's code.
     wave.Sample().LoadFromBuffer(Ramp(100).data(), 100);
     wave.SetSampleLen(100);
-    w.Memo1->Clear();
+    ClearLog();
     EXPECT_FALSE(w.SendSample(4, SampleSource::Editor, wave.Sample()));
     const QStringList log = Log();
     ASSERT_EQ(log.size(), 3);
@@ -84,22 +84,22 @@ TEST_F(OptionsTest, WithoutMidiDevicesTheFailuresAreLoggedAndNothingHangs) {
 
 TEST_F(OptionsTest, ChangingAListReopensBothPorts) {
     TForm4& w = Open();
-    w.cbMidiIn->setCurrentIndex(1);
+    Part<QComboBox>("cbMidiIn")->setCurrentIndex(1);
     w.ClosePorts();
     EXPECT_EQ(Log(), (QStringList{"Loopback 1 Ferme", QString::fromUtf8("Loopback 1 Fermé")}));
     w.OpenPorts();
     EXPECT_EQ(Log(), (QStringList{"Loopback 2 IN  -> Ouvert", "Loopback 1 OUT -> Ouvert"}));
-    EXPECT_EQ(w.sqMidiIn1->Port(), 1);
+    EXPECT_EQ(w.MidiIn().Port(), 1);
 
     // Through the list as the user picks: the log is cleared and the new ports logged.
-    w.cbMidiOut->setCurrentIndex(1);
-    emit w.cbMidiOut->activated(1);
+    Part<QComboBox>("cbMidiOut")->setCurrentIndex(1);
+    emit Part<QComboBox>("cbMidiOut")->activated(1);
     EXPECT_EQ(Log(), (QStringList{"Loopback 2 IN  -> Ouvert", "Loopback 2 OUT -> Ouvert"}));
-    EXPECT_EQ(w.sqMidiOut1->Port(), 1);
+    EXPECT_EQ(w.MidiOut().Port(), 1);
 }
 
 TEST_F(OptionsTest, BoardSetupTriggersPutTheirBytesOnTheWire) {
-    TForm4& w = Open();
+    Open();
     driver->clearBacklog(0);
     struct Step {
         const char* what;
@@ -109,14 +109,15 @@ TEST_F(OptionsTest, BoardSetupTriggersPutTheirBytesOnTheWire) {
     const std::vector<Step> steps = {
         {"input knob",
          [&] {
-             w.potKvb9Input->SetState(4);
-             w.potKvb9Input->OnChange(*w.potKvb9Input);
+             Tsqpotlab* potKvb9Input = Part<Tsqpotlab>("potKvb9Input");
+             potKvb9Input->SetState(4);
+             potKvb9Input->OnChange(*potKvb9Input);
          },
          {0xCF, 0x04}},
-        {"merge on", [&] { w.cbKvb9Merge->click(); }, {0xBF, 0x1F, 0x01}},
-        {"merge off", [&] { w.cbKvb9Merge->click(); }, {0xBF, 0x1F, 0x00}},
-        {"send button", [&] { w.btnKvb9Send->click(); }, {0xCF, 0x04, 0xBF, 0x1F, 0x00}},
-        {"startup box", [&] { w.cbKvb9Startup->click(); }, {}},
+        {"merge on", [&] { Part<QCheckBox>("cbKvb9Merge")->click(); }, {0xBF, 0x1F, 0x01}},
+        {"merge off", [&] { Part<QCheckBox>("cbKvb9Merge")->click(); }, {0xBF, 0x1F, 0x00}},
+        {"send button", [&] { Part<QToolButton>("btnKvb9Send")->click(); }, {0xCF, 0x04, 0xBF, 0x1F, 0x00}},
+        {"startup box", [&] { Part<QCheckBox>("cbKvb9Startup")->click(); }, {}},
     };
     for (const Step& s : steps) {
         SCOPED_TRACE(s.what);
@@ -145,7 +146,7 @@ TEST_F(OptionsTest, EditorSampleGoesOutAndComesBackIntoItsSlot) {
         const Bytes original = Ramp(c.length, uint8_t(c.slot));
         wave.Sample().LoadFromBuffer(original.data(), int(original.size()));
         wave.SetSampleLen(int(original.size()));
-        w.Memo1->Clear();
+        ClearLog();
         // As the main window sends: the machine's form around the send.
         wave.ConvertSign(true, false);
         ASSERT_TRUE(w.SendSample(c.slot, SampleSource::Editor, wave.Sample()));
@@ -181,7 +182,7 @@ TEST_F(OptionsTest, BankSourceLogsItsOwnAdjustmentLines) {
     TsqSampleEdit& slot = bank.SlotEdit(3);
     slot.Sample().LoadFromBuffer(Ramp(16384).data(), 16384);
     slot.SetSampleLen(16384);
-    w.Memo1->Clear();
+    ClearLog();
     ASSERT_TRUE(w.SendSample(3, SampleSource::Bank, slot.Sample()));
     const QStringList log = Log();
     ASSERT_GE(log.size(), 3);
@@ -191,7 +192,7 @@ TEST_F(OptionsTest, BankSourceLogsItsOwnAdjustmentLines) {
 }
 
 TEST_F(OptionsTest, EveryReceivedKindLandsWhereItBelongsAndFaultyOnesLoseNothing) {
-    TForm4& w = Open();
+    Open();
     const Bytes hh = Ramp(16384, 3);
     driver->inject(0, Dump(3, hh));
     Deliver();
@@ -216,7 +217,7 @@ TEST_F(OptionsTest, EveryReceivedKindLandsWhereItBelongsAndFaultyOnesLoseNothing
     TsqSampleEdit& tm = bank.SlotEdit(6);
     tm.Sample().LoadFromBuffer(Ramp(300, 1).data(), 300);
     tm.SetSampleLen(300);
-    w.Memo1->Clear();
+    ClearLog();
     for (const Bytes& m :
          {badSum, badLength, instrument14, Bytes{0xF0, 0x43, 0x12, 0xF7}, Bytes{0xF0, 0x2A, 0xF7}, onePattern,
           longPattern, Bytes{0xF0, 0x2A, 0x03, 0x01, 0x03, 0xF7}})
@@ -242,8 +243,8 @@ TEST_F(OptionsTest, EveryReceivedKindLandsWhereItBelongsAndFaultyOnesLoseNothing
 }
 
 TEST_F(OptionsTest, DumpsArrivingBackToBackAreAllHandledInOrder) {
-    TForm4& w = Open();
-    w.Memo1->Clear();
+    Open();
+    ClearLog();
     // Twenty dumps in one burst, as one stream of bytes, every slot twice.
     Bytes stream;
     std::vector<Bytes> last(10);
@@ -269,8 +270,8 @@ TEST_F(OptionsTest, TheHandlerDecidesOnItsThreadAndTheWindowAppliesInOrder) {
     // The input handler runs on its own thread; what it decides is applied on the window thread only.
     const Bytes first = Ramp(4096, 1);
     const Bytes second = Ramp(4096, 2);
-    w.sqMidiIn1SysEx(w.sqMidiIn1.get(), Dump(4, first).data(), int(Dump(4, first).size()));
-    w.sqMidiIn1SysEx(w.sqMidiIn1.get(), Dump(4, second).data(), int(Dump(4, second).size()));
+    w.sqMidiIn1SysEx(&w.MidiIn(), Dump(4, first).data(), int(Dump(4, first).size()));
+    w.sqMidiIn1SysEx(&w.MidiIn(), Dump(4, second).data(), int(Dump(4, second).size()));
     EXPECT_TRUE(SlotBytes(4).empty()) << "nothing is applied before the window thread runs";
     QApplication::processEvents();
     EXPECT_EQ(SlotBytes(4), second);
@@ -284,7 +285,7 @@ TEST_F(OptionsTest, CancelCutsADumpInTheMiddleAndSaysHowFarItGot) {
     wave.Sample().LoadFromBuffer(sample.data(), int(sample.size()));
     wave.SetSampleLen(int(sample.size()));
     wave.ConvertSign(true, false); // the machine's form, as the main window hands it over
-    w.Memo1->Clear();
+    ClearLog();
     driver->clearBacklog(0);
     bool shown = false;
     int shownValue = 0;
@@ -301,7 +302,7 @@ TEST_F(OptionsTest, CancelCutsADumpInTheMiddleAndSaysHowFarItGot) {
     EXPECT_GT(shownValue, 0);
 
     const Bytes dump = Dump(3, sample);
-    const size_t sent = w.sqMidiOut1->SysExSent();
+    const size_t sent = w.MidiOut().SysExSent();
     ASSERT_GT(sent, 0u);
     ASSERT_LT(sent, dump.size());
     QStringList log = Log();
@@ -329,14 +330,14 @@ TEST_F(OptionsTest, CancelCutsADumpInTheMiddleAndSaysHowFarItGot) {
 
 TEST_F(OptionsTest, DumpsReceivedDuringASendWaitForItAndKeepTheirOrder) {
     TForm4& w = Open();
-    w.cbMidiOut->setCurrentIndex(1); // send on the second cable, listen on the first
+    Part<QComboBox>("cbMidiOut")->setCurrentIndex(1); // send on the second cable, listen on the first
     w.ChangePorts();
     driver->setPace(1, 20000);
     const Bytes first = Ramp(4096, 1);
     const Bytes second = Ramp(4096, 2);
     wave.Sample().LoadFromBuffer(Ramp(16384).data(), 16384);
     wave.SetSampleLen(16384);
-    w.Memo1->Clear();
+    ClearLog();
     Bytes during;
     QTimer::singleShot(100, [&] {
         driver->inject(0, Dump(4, first));
@@ -360,9 +361,9 @@ TEST_F(OptionsTest, DumpsReceivedDuringASendWaitForItAndKeepTheirOrder) {
 
 TEST_F(OptionsTest, CancelBetweenMessagesDropsTheSendsStillToCome) {
     TForm4& w = Open();
-    w.cbMidiOut->setCurrentIndex(1); // nothing comes back to the input
+    Part<QComboBox>("cbMidiOut")->setCurrentIndex(1); // nothing comes back to the input
     w.ChangePorts();
-    w.Memo1->Clear();
+    ClearLog();
     TransferProgress& transfer = w.Transfer();
     transfer.Begin(3 * 18738, QStringLiteral("Bank"));
     for (int slot : {1, 2})
@@ -387,7 +388,7 @@ TEST_F(OptionsTest, CancelBetweenMessagesDropsTheSendsStillToCome) {
 TEST_F(OptionsTest, AnInterfacePulledOutMidSendIsReportedWithItsCode) {
     TForm4& w = Open();
     wave.SetSampleLen(4096);
-    w.Memo1->Clear();
+    ClearLog();
     driver->setUnplugAfter(0, 1000);
     EXPECT_FALSE(w.SendSample(4, SampleSource::Editor, wave.Sample()));
     EXPECT_EQ(Log().back(), QStringLiteral("Erreur transfert MIDI OUT - code 1"));

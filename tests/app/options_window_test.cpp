@@ -34,53 +34,54 @@ TEST_F(OptionsTest, PagesAndControlsAsBuilt) {
     EXPECT_EQ(w.minimumSize(), w.maximumSize()) << "fixed size";
     EXPECT_FALSE(w.windowFlags() & Qt::WindowMinimizeButtonHint);
     EXPECT_FALSE(w.windowFlags() & Qt::WindowMaximizeButtonHint);
-    ASSERT_EQ(w.PageControl1->count(), 4);
+    ASSERT_EQ(Part<QTabWidget>("PageControl1")->count(), 4);
     const QStringList pages = {"Audio", "MIDI", "Log", "Colors"};
     for (int i = 0; i < 4; ++i)
-        EXPECT_EQ(w.PageControl1->tabText(i), pages[i]);
+        EXPECT_EQ(Part<QTabWidget>("PageControl1")->tabText(i), pages[i]);
     const QStringList rates = {"&8000 Hz", "&11025 Hz", "&22050 Hz", "&32000 Hz", "&44100 Hz", "&48000 Hz"};
     for (int i = 0; i < 6; ++i)
-        EXPECT_EQ(w.rbRate[size_t(i)]->text(), rates[i]);
-    EXPECT_TRUE(w.rbRate[2]->isChecked());
+        EXPECT_EQ(Part<QRadioButton>("rbRate", i)->text(), rates[i]);
+    EXPECT_TRUE(Part<QRadioButton>("rbRate", 2)->isChecked());
     EXPECT_EQ(w.SampleRate(), 22050u);
     EXPECT_EQ(w.WaveFormat().nAvgBytesPerSec, 22050u);
     EXPECT_EQ(w.WaveFormat().nChannels, 1);
     EXPECT_EQ(w.WaveFormat().wBitsPerSample, 8);
-    EXPECT_TRUE(w.potBufferCount->isHidden());
-    EXPECT_TRUE(w.lbBufferSize->isHidden());
-    EXPECT_TRUE(w.gbPlayback->isHidden());
-    EXPECT_EQ(w.potKvb9Input->Max(), 7);
-    EXPECT_EQ(w.potSysexDelay->Max(), 999);
-    EXPECT_EQ(w.potTimeOut->toolTip(), QStringLiteral("MIDI Input Time Out Error Delay "));
-    EXPECT_EQ(w.btnKvb9Send->toolTip(), QStringLiteral("Send KVB9 setup to MIDI"));
-    EXPECT_EQ(w.btnTempFolder->toolTip(), QStringLiteral("Open File"));
-    EXPECT_EQ(w.Memo1->toolTip(), QStringLiteral("Double clic to clear ..."));
-    EXPECT_TRUE(w.Memo1->isReadOnly());
-    EXPECT_EQ(w.Memo1->palette().color(QPalette::Base), QColor(0, 0, 0x80));
-    EXPECT_EQ(w.Memo1->palette().color(QPalette::Text), QColor(0, 0xFF, 0xFF));
-    EXPECT_EQ(w.potStepsWave->toolTip(), QStringLiteral("X Range"));
+    EXPECT_TRUE(Part<Tsqpotlab>("potBufferCount")->isHidden());
+    EXPECT_TRUE(Part<QLabel>("lbBufferSize")->isHidden());
+    EXPECT_TRUE(Part<QWidget>("gbPlayback")->isHidden());
+    EXPECT_EQ(Part<Tsqpotlab>("potKvb9Input")->Max(), 7);
+    EXPECT_EQ(Part<Tsqpotlab>("potSysexDelay")->Max(), 999);
+    EXPECT_EQ(Part<Tsqpotlab>("potTimeOut")->toolTip(), QStringLiteral("MIDI Input Time Out Error Delay "));
+    EXPECT_EQ(Part<QToolButton>("btnKvb9Send")->toolTip(), QStringLiteral("Send KVB9 setup to MIDI"));
+    EXPECT_EQ(Part<QToolButton>("btnTempFolder")->toolTip(), QStringLiteral("Open File"));
+    const LogMemo* Memo1 = Part<LogMemo>("Memo1");
+    EXPECT_EQ(Memo1->toolTip(), QStringLiteral("Double clic to clear ..."));
+    EXPECT_TRUE(Memo1->isReadOnly());
+    EXPECT_EQ(Memo1->palette().color(QPalette::Base), QColor(0, 0, 0x80));
+    EXPECT_EQ(Memo1->palette().color(QPalette::Text), QColor(0, 0xFF, 0xFF));
+    EXPECT_EQ(Part<Tsqpotlab>("potStepsWave")->toolTip(), QStringLiteral("X Range"));
     const QStringList gradients = {"LeftToRight",        "RightToLeft",         "TopToBottom",
                                    "BottomToTop",        "HorizCenterToBorder", "HorizBorderToCenter",
                                    "VertCenterToBorder", "VertBorderToCenter"};
-    for (QComboBox* list : {w.cbGradientWave, w.cbGradientBank}) {
+    for (QComboBox* list : {Part<QComboBox>("cbGradientWave"), Part<QComboBox>("cbGradientBank")}) {
         ASSERT_EQ(list->count(), 8);
         for (int i = 0; i < 8; ++i)
             EXPECT_EQ(list->itemText(i), gradients[i]);
     }
     // Nothing stored: the lists show the types the controls draw with.
-    EXPECT_EQ(w.cbGradientWave->currentIndex(), int(wave.GradientType()));
-    EXPECT_EQ(w.cbGradientBank->currentIndex(), int(bank.SlotEdit(0).GradientType()));
+    EXPECT_EQ(Part<QComboBox>("cbGradientWave")->currentIndex(), int(wave.GradientType()));
+    EXPECT_EQ(Part<QComboBox>("cbGradientBank")->currentIndex(), int(bank.SlotEdit(0).GradientType()));
     // The caption keeps its design text; both captions tell where the work files go.
-    EXPECT_EQ(w.lbCheminTemp->text(), QStringLiteral("..."));
-    for (const QLabel* caption : {w.lbTempFolder, w.lbCheminTemp})
+    EXPECT_EQ(Part<QLabel>("lbCheminTemp")->text(), QStringLiteral("..."));
+    for (const QLabel* caption : {Part<QLabel>("lbTempFolder"), Part<QLabel>("lbCheminTemp")})
         EXPECT_EQ(caption->toolTip(), QStringLiteral("Work files go to ") + effectiveWorkFolder("..."));
     EXPECT_FALSE(w.isVisible()) << "hidden by design";
 }
 
 TEST_F(OptionsTest, DoubleClickClearsTheLog) {
-    TForm4& w = Open();
+    Open();
     ASSERT_FALSE(Log().isEmpty());
-    QTest::mouseDClick(w.Memo1->viewport(), Qt::LeftButton);
+    QTest::mouseDClick(Part<LogMemo>("Memo1")->viewport(), Qt::LeftButton);
     EXPECT_TRUE(Log().isEmpty());
 }
 
@@ -98,14 +99,14 @@ TEST_F(OptionsTest, StoredLooksApplyAtStartUpExceptMarkers) {
     EXPECT_EQ(wave.MarkerColor(), markers) << "markers change only through their swatch";
     EXPECT_EQ(wave.GradientNbOfColors(), 40);
     EXPECT_EQ(wave.GradientType(), grxLeftToRight);
-    EXPECT_EQ(form->cbGradientWave->currentIndex(), 0);
+    EXPECT_EQ(Part<QComboBox>("cbGradientWave")->currentIndex(), 0);
     EXPECT_EQ(panel.palette().color(QPalette::Window), QColor(0x30, 0x20, 0x10));
     for (int s = 0; s < 10; ++s) {
         EXPECT_EQ(bank.SlotEdit(s).LineColor(), 0x00FF00u);
         EXPECT_EQ(bank.SlotEdit(s).GradientType(), grxHorizBorderToCenter);
     }
-    EXPECT_EQ(form->cbGradientBank->currentIndex(), 5);
-    EXPECT_EQ(form->potStepsWave->State(), 40);
+    EXPECT_EQ(Part<QComboBox>("cbGradientBank")->currentIndex(), 5);
+    EXPECT_EQ(Part<Tsqpotlab>("potStepsWave")->State(), 40);
 }
 
 TEST_F(OptionsTest, AnIncompleteFirstGroupAppliesNothingAndTheSwatchesShowTheControls) {
@@ -116,7 +117,7 @@ TEST_F(OptionsTest, AnIncompleteFirstGroupAppliesNothingAndTheSwatchesShowTheCon
     wave.SetGradientType(grxVertBorderToCenter);
     TForm4& w = Open();
     EXPECT_EQ(wave.Color(), back);
-    EXPECT_EQ(w.cbGradientWave->currentIndex(), int(grxVertBorderToCenter))
+    EXPECT_EQ(Part<QComboBox>("cbGradientWave")->currentIndex(), int(grxVertBorderToCenter))
         << "the type in use, not the one read";
     EXPECT_FALSE(w.isVisible()) << "EN4 is not read after the gap";
     // Written back, the colours keep the waveform as it looks (never button face on button face).
@@ -148,7 +149,7 @@ TEST_F(OptionsTest, SwatchesApplyAtOnceAndTextIsOnlyStored) {
     for (const Case& c : cases) {
         SCOPED_TRACE(int(c.row) + (c.bankColumn ? 100 : 0));
         dialogs.colors.push_back(c.color);
-        (c.bankColumn ? w.swatchBank : w.swatchWave)[size_t(c.row)]->click();
+        Part<QToolButton>(c.bankColumn ? "swatchBank" : "swatchWave", int(c.row))->click();
         if (c.bankColumn) {
             for (int s = 0; s < 10; ++s)
                 EXPECT_EQ(c.read(bank.SlotEdit(s)), c.color);
@@ -164,7 +165,7 @@ TEST_F(OptionsTest, SwatchesApplyAtOnceAndTextIsOnlyStored) {
     // Text: the swatch and the stored value only.
     const WaveLook before = lookOf(wave);
     dialogs.colors.push_back(0x222222);
-    w.swatchWave[size_t(Swatch::Text)]->click();
+    Part<QToolButton>("swatchWave", int(Swatch::Text))->click();
     const WaveLook after = lookOf(wave);
     EXPECT_EQ(after.colors, before.colors);
     w.WriteSettings();
@@ -173,24 +174,28 @@ TEST_F(OptionsTest, SwatchesApplyAtOnceAndTextIsOnlyStored) {
     EXPECT_EQ(store.Value("BColorBack").toInt(), 0x1F2021);
 
     // A cancelled colour dialog changes nothing.
-    w.swatchWave[size_t(Swatch::Lines)]->click();
+    Part<QToolButton>("swatchWave", int(Swatch::Lines))->click();
     EXPECT_EQ(wave.LineColor(), 0x040506u);
 }
 
 TEST_F(OptionsTest, GradientListsAndStepKnobsSetTheirControls) {
     TForm4& w = Open();
-    w.cbGradientWave->setCurrentIndex(4);
-    emit w.cbGradientWave->activated(4);
+    QComboBox* cbGradientWave = Part<QComboBox>("cbGradientWave");
+    QComboBox* cbGradientBank = Part<QComboBox>("cbGradientBank");
+    Tsqpotlab* potStepsBank = Part<Tsqpotlab>("potStepsBank");
+    Tsqpotlab* potStepsWave = Part<Tsqpotlab>("potStepsWave");
+    cbGradientWave->setCurrentIndex(4);
+    emit cbGradientWave->activated(4);
     EXPECT_EQ(wave.GradientType(), grxHorizCenterToBorder);
-    w.cbGradientBank->setCurrentIndex(0);
-    emit w.cbGradientBank->activated(0);
+    cbGradientBank->setCurrentIndex(0);
+    emit cbGradientBank->activated(0);
     for (int s = 0; s < 10; ++s)
         EXPECT_EQ(bank.SlotEdit(s).GradientType(), grxLeftToRight);
-    w.potStepsBank->SetState(17);
-    w.potStepsBank->OnChange(*w.potStepsBank);
+    potStepsBank->SetState(17);
+    potStepsBank->OnChange(*potStepsBank);
     EXPECT_EQ(bank.SlotEdit(9).GradientNbOfColors(), 17);
-    w.potStepsWave->SetState(200);
-    w.potStepsWave->OnChange(*w.potStepsWave);
+    potStepsWave->SetState(200);
+    potStepsWave->OnChange(*potStepsWave);
     EXPECT_EQ(wave.GradientNbOfColors(), 200);
     w.WriteSettings();
     EXPECT_EQ(store.Value("GradientType").toInt(), 4);
@@ -222,8 +227,10 @@ TEST_F(OptionsTest, CloseBoxHidesWritesAndClearsTheCheckMark) {
 TEST_F(OptionsTest, TempFolderIsChosenThroughTheOpenDialogAndStoredAsChosen) {
     QTemporaryDir chosen;
     TForm4& w = Open();
+    QToolButton* btnTempFolder = Part<QToolButton>("btnTempFolder");
+    const QLabel* lbCheminTemp = Part<QLabel>("lbCheminTemp");
     dialogs.Answer(chosen.path() + QStringLiteral("/*.*"), 3);
-    w.btnTempFolder->click();
+    btnTempFolder->click();
     ASSERT_EQ(dialogs.openRequests.size(), 1u);
     const FileDialogRequest& r = dialogs.openRequests.front();
     EXPECT_EQ(r.title, QStringLiteral("Select Temp Folder"));
@@ -231,14 +238,14 @@ TEST_F(OptionsTest, TempFolderIsChosenThroughTheOpenDialogAndStoredAsChosen) {
     EXPECT_EQ(r.filterIndex, 3);
     EXPECT_TRUE(r.acceptAnyName);
     EXPECT_TRUE(r.chooseFolder);
-    EXPECT_EQ(w.lbCheminTemp->text(), chosen.path() + "/");
+    EXPECT_EQ(lbCheminTemp->text(), chosen.path() + "/");
     EXPECT_EQ(w.WorkFileName(), chosen.path() + "/convertspl.raw");
     w.WriteSettings();
     EXPECT_EQ(store.Value("TempPath").toString(), chosen.path() + "/");
 
     // A cancelled dialog keeps the folder.
-    w.btnTempFolder->click();
-    EXPECT_EQ(w.lbCheminTemp->text(), chosen.path() + "/");
+    btnTempFolder->click();
+    EXPECT_EQ(lbCheminTemp->text(), chosen.path() + "/");
 }
 
 TEST(WorkFolder, UnusableCaptionsSendWorkFilesToAPerUserFolder) {
@@ -278,29 +285,31 @@ TEST_F(OptionsTest, AudioPageListsDevicesAndSetsTheOutput) {
     store.Set("AudioBufsz", 50);
     store.Set("AudioOUT", 2);
     TForm4& w = Open();
-    ASSERT_EQ(w.cbAudioOut->count(), 3) << "the default device and both devices";
-    EXPECT_EQ(w.cbAudioOut->itemText(0), QStringLiteral("Default output"));
-    EXPECT_EQ(w.cbAudioOut->itemText(2), QStringLiteral("Card 1"));
-    EXPECT_EQ(w.cbAudioOut->currentIndex(), 2);
+    QComboBox* cbAudioOut = Part<QComboBox>("cbAudioOut");
+    Tsqpotlab* potBufferCount = Part<Tsqpotlab>("potBufferCount");
+    ASSERT_EQ(cbAudioOut->count(), 3) << "the default device and both devices";
+    EXPECT_EQ(cbAudioOut->itemText(0), QStringLiteral("Default output"));
+    EXPECT_EQ(cbAudioOut->itemText(2), QStringLiteral("Card 1"));
+    EXPECT_EQ(cbAudioOut->currentIndex(), 2);
     EXPECT_EQ(waveOut.deviceId, 1);
     EXPECT_EQ(w.TotalBufferSize(), 2048 * 50);
-    EXPECT_EQ(w.lbBufferSize->text(), QStringLiteral("100 Kb - 4.64 seconds"));
-    EXPECT_TRUE(w.rbPlayback[0]->isChecked());
-    EXPECT_FALSE(w.rbPlayback[2]->isEnabled()) << "interrupt callbacks are not offered";
+    EXPECT_EQ(Part<QLabel>("lbBufferSize")->text(), QStringLiteral("100 Kb - 4.64 seconds"));
+    EXPECT_TRUE(Part<QRadioButton>("rbPlayback", 0)->isChecked());
+    EXPECT_FALSE(Part<QRadioButton>("rbPlayback", 2)->isEnabled()) << "interrupt callbacks are not offered";
 
-    w.cbAudioOut->setCurrentIndex(0);
-    emit w.cbAudioOut->activated(0);
+    cbAudioOut->setCurrentIndex(0);
+    emit cbAudioOut->activated(0);
     EXPECT_EQ(waveOut.deviceId, -1) << "entry 0 is the default device";
     EXPECT_EQ(waveOut.numBuffers, 50);
 
-    w.potBufferCount->SetState(10);
-    w.potBufferCount->OnChange(*w.potBufferCount);
+    potBufferCount->SetState(10);
+    potBufferCount->OnChange(*potBufferCount);
     EXPECT_EQ(w.TotalBufferSize(), 20480);
-    w.rbRate[5]->click();
+    Part<QRadioButton>("rbRate", 5)->click();
     EXPECT_EQ(w.SampleRate(), 48000u);
     EXPECT_EQ(w.WaveFormat().nAvgBytesPerSec, 48000u);
-    EXPECT_EQ(w.lbBufferSize->text(), QStringLiteral("20 Kb - 0.43 seconds"));
-    w.rbPlayback[1]->click();
+    EXPECT_EQ(Part<QLabel>("lbBufferSize")->text(), QStringLiteral("20 Kb - 0.43 seconds"));
+    Part<QRadioButton>("rbPlayback", 1)->click();
     EXPECT_EQ(waveOut.method, PlaybackMethod::Thread);
     w.WriteSettings();
     EXPECT_EQ(store.Value("AudioOUT").toInt(), 0);
@@ -334,15 +343,16 @@ TEST_F(OptionsTest, ConversionChoiceOnTheAudioPage) {
         if (c.normalise.isValid())
             store.Set("Normalise", c.normalise);
         TForm4& w = Open();
-        EXPECT_EQ(w.rbConversion[0]->text(), QStringLiteral("Exact"));
-        EXPECT_EQ(w.rbConversion[1]->text(), QStringLiteral("Band-limited"));
-        EXPECT_EQ(w.cbNormalise->text(), QStringLiteral("Normalise"));
+        EXPECT_EQ(Part<QRadioButton>("rbConversion", 0)->text(), QStringLiteral("Exact"));
+        EXPECT_EQ(Part<QRadioButton>("rbConversion", 1)->text(), QStringLiteral("Band-limited"));
+        EXPECT_EQ(Part<QCheckBox>("cbNormalise")->text(), QStringLiteral("Normalise"));
         EXPECT_TRUE(w.Conversion() == c.shown);
-        EXPECT_EQ(w.rbConversion[1]->isChecked(), c.shown.quality == ConversionQuality::BandLimited);
+        EXPECT_EQ(Part<QRadioButton>("rbConversion", 1)->isChecked(),
+                  c.shown.quality == ConversionQuality::BandLimited);
 
         // The other choice, written as the new values after the existing ones.
-        w.rbConversion[c.shown.quality == ConversionQuality::Exact ? 1 : 0]->click();
-        w.cbNormalise->click();
+        Part<QRadioButton>("rbConversion", c.shown.quality == ConversionQuality::Exact ? 1 : 0)->click();
+        Part<QCheckBox>("cbNormalise")->click();
         w.WriteSettings();
         EXPECT_EQ(store.Value("Conversion").toInt(), c.shown.quality == ConversionQuality::Exact ? 1 : 0);
         EXPECT_EQ(store.Value("Normalise").toInt(), c.shown.normalise ? 0 : 1);
@@ -352,7 +362,7 @@ TEST_F(OptionsTest, ConversionChoiceOnTheAudioPage) {
     }
     // The group fits on the fixed-size page.
     form->show();
-    const QWidget* box = form->cbNormalise->parentWidget();
+    const QWidget* box = Part<QCheckBox>("cbNormalise")->parentWidget();
     EXPECT_LE(box->mapTo(form.get(), QPoint(0, box->height())).y(), form->height());
 }
 
@@ -369,16 +379,17 @@ TEST_F(OptionsTest, AudioListFailuresAndEmptyDeviceLists) {
     store.Set("AudioBufsz", 0);
     store.Set("AudioOUT", 1);
     waveOut.numBuffers = 7;
-    TForm4& w = Open();
-    EXPECT_EQ(w.cbAudioOut->count(), 0);
-    EXPECT_EQ(w.potBufferCount->State(), 7) << "a count of 0 takes the output's own";
+    Open();
+    EXPECT_EQ(Part<QComboBox>("cbAudioOut")->count(), 0);
+    EXPECT_EQ(Part<Tsqpotlab>("potBufferCount")->State(), 7) << "a count of 0 takes the output's own";
     form.reset();
 
     // A stored entry one past the list (a card since removed) leaves the output where it was.
     waveOut.devices = 2;
     waveOut.deviceId = 5;
     store.Set("AudioOUT", 3);
-    EXPECT_EQ(Open().cbAudioOut->count(), 3);
+    Open();
+    EXPECT_EQ(Part<QComboBox>("cbAudioOut")->count(), 3);
     EXPECT_EQ(waveOut.deviceId, 5);
 }
 
@@ -436,21 +447,22 @@ TEST_F(OptionsTest, AudioPageOverTheRealWaveOutput) {
     form =
         std::make_unique<TForm4>(OptionsLinks{store, dialogs, *driver, wave, &panel, bank, patterns, link});
     TForm4& w = *form;
-    ASSERT_EQ(w.cbAudioOut->count(), 3);
-    EXPECT_EQ(w.cbAudioOut->itemText(0).toStdString(), WaveOutGetDeviceName(device, WAVE_MAPPER));
-    EXPECT_EQ(w.cbAudioOut->itemText(2).toStdString(), WaveOutGetDeviceName(device, 1));
+    QComboBox* cbAudioOut = Part<QComboBox>("cbAudioOut");
+    ASSERT_EQ(cbAudioOut->count(), 3);
+    EXPECT_EQ(cbAudioOut->itemText(0).toStdString(), WaveOutGetDeviceName(device, WAVE_MAPPER));
+    EXPECT_EQ(cbAudioOut->itemText(2).toStdString(), WaveOutGetDeviceName(device, 1));
     EXPECT_EQ(out.DeviceID(), 1) << "the stored entry chose device 1";
     EXPECT_EQ(w.TotalBufferSize(), int(out.GetBufferSize()) * 20);
-    EXPECT_TRUE(w.rbPlayback[0]->isChecked());
-    EXPECT_FALSE(w.rbPlayback[2]->isEnabled());
+    EXPECT_TRUE(Part<QRadioButton>("rbPlayback", 0)->isChecked());
+    EXPECT_FALSE(Part<QRadioButton>("rbPlayback", 2)->isEnabled());
 
-    w.cbAudioOut->setCurrentIndex(0);
-    emit w.cbAudioOut->activated(0);
+    cbAudioOut->setCurrentIndex(0);
+    emit cbAudioOut->activated(0);
     EXPECT_EQ(out.DeviceID(), WAVE_MAPPER);
     EXPECT_EQ(out.NumBuffers(), 20);
-    w.rbPlayback[1]->click();
+    Part<QRadioButton>("rbPlayback", 1)->click();
     EXPECT_EQ(out.CallBackMode(), cmThread);
-    w.rbPlayback[0]->click();
+    Part<QRadioButton>("rbPlayback", 0)->click();
     EXPECT_EQ(out.CallBackMode(), cmWindow);
     form.reset();
 }

@@ -33,7 +33,8 @@ Bytes Pattern(size_t n, uint8_t command = 0x02, uint8_t seed = 0) {
 class PatternsTest : public BankTest {
 protected:
     Bytes Held() const { return Bytes(patterns->Buffer(), patterns->Buffer() + patterns->HeldLength()); }
-    QStringList PatternLog() const { return patterns->Memo1->Lines(); }
+    template <class T> T* PatternsPart(const char* name) const { return findPart<T>(*patterns, name); }
+    QStringList PatternLog() const { return PatternsPart<LogMemo>("Memo1")->Lines(); }
 };
 
 // At most 65536 bytes are held; an empty file changes nothing, one that cannot be read says so.
@@ -54,9 +55,9 @@ TEST_F(PatternsTest, LoadHoldsTheFileUpToTheBufferSize) {
         SCOPED_TRACE(c.file.toStdString());
         if (c.size >= 0)
             WriteFile(c.file, c.size > 0 ? Pattern(size_t(c.size)) : Bytes{});
-        patterns->Memo1->Clear();
+        PatternsPart<LogMemo>("Memo1")->Clear();
         dialogs.Answer(dir.filePath(c.file), 1);
-        patterns->mnuLoadSysex->trigger();
+        PatternsPart<QAction>("mnuLoadSysex")->trigger();
         const Bytes source = Pattern(c.heldFrom);
         EXPECT_EQ(Held(), Bytes(source.begin(), source.begin() + c.held));
         EXPECT_EQ(PatternLog(), c.size > 0 ? QStringList{QStringLiteral("Load Sysex %1 Bytes").arg(c.held)}
@@ -76,7 +77,7 @@ TEST_F(PatternsTest, SaveWritesTheHeldBytesUnderASyxName) {
         {"dump.txt", "dump.syx"}, {"dump2", "dump2.syx"}, {"dump3.SYX", "dump3.SYX"}};
     for (const auto& [answer, written] : cases) {
         dialogs.Answer(dir.filePath(answer), 1);
-        patterns->btnSaveAll->trigger();
+        PatternsPart<QAction>("btnSaveAll")->trigger();
         EXPECT_EQ(ReadFile(written), dump) << answer.toStdString();
     }
     EXPECT_FALSE(QFile::exists(dir.filePath("dump.txt")));
@@ -86,7 +87,7 @@ TEST_F(PatternsTest, SaveWritesTheHeldBytesUnderASyxName) {
     QFile::setPermissions(locked, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
     for (const QString& answer : {dir.filePath("locked"), dir.filePath("none/dump")}) {
         dialogs.Answer(answer, 1);
-        patterns->mnuSaveSysex->trigger();
+        PatternsPart<QAction>("mnuSaveSysex")->trigger();
     }
     ASSERT_EQ(dialogs.messages.size(), 2u);
     for (const auto& m : dialogs.messages)
@@ -101,29 +102,29 @@ TEST_F(PatternsTest, SaveWritesTheHeldBytesUnderASyxName) {
 // After New nothing is held, so nothing goes out; without an output the failure is logged.
 TEST_F(PatternsTest, SendTransmitsTheHeldBytesAndNewLeavesNothingToSend) {
     Open();
-    options->sqMidiIn1->SetUsing(false); // the sent dump must not come back in
+    options->MidiIn().SetUsing(false); // the sent dump must not come back in
     for (int held : {0, 2, 3000}) {
         SCOPED_TRACE(held);
         const Bytes dump = Pattern(size_t(std::max(held, 5)));
         patterns->ReceivePatternDump(dump.data(), held, QStringLiteral("in"));
-        patterns->Memo1->Clear();
+        PatternsPart<LogMemo>("Memo1")->Clear();
         driver.clearBacklog(0);
-        patterns->btnSendToMidi->trigger();
+        PatternsPart<QAction>("btnSendToMidi")->trigger();
         EXPECT_EQ(driver.backlog(0), held >= 3 ? dump : Bytes{});
         EXPECT_EQ(PatternLog(), QStringList{QStringLiteral("Send Sysex %1 Bytes").arg(held)});
     }
-    patterns->mnuNew->trigger();
+    PatternsPart<QAction>("mnuNew")->trigger();
     EXPECT_EQ(patterns->HeldLength(), 0);
     EXPECT_EQ(PatternLog(), QStringList{});
     EXPECT_TRUE(std::all_of(patterns->Buffer(), patterns->Buffer() + TForm3::kBufferSize,
                             [](uint8_t b) { return b == 0; }));
     driver.clearBacklog(0);
-    patterns->mnuSendToMidi->trigger();
+    PatternsPart<QAction>("mnuSendToMidi")->trigger();
     EXPECT_TRUE(driver.backlog(0).empty());
 
     patterns->ReceivePatternDump(Pattern(100).data(), 100, QStringLiteral("in"));
-    options->sqMidiOut1->SetUsing(false);
-    patterns->mnuSendToMidi->trigger();
+    options->MidiOut().SetUsing(false);
+    PatternsPart<QAction>("mnuSendToMidi")->trigger();
     EXPECT_TRUE(PatternLog().back().startsWith(QStringLiteral("Erreur transfert MIDI OUT - code ")));
     EXPECT_EQ(Log().back(), PatternLog().back());
 }
@@ -133,7 +134,7 @@ TEST_F(PatternsTest, SendTransmitsTheHeldBytesAndNewLeavesNothingToSend) {
 TEST_F(PatternsTest, ReceivedDumpsReplaceTheHeldOneUnlessTooLong) {
     Open();
     dialogs.Answer(WriteFile("loaded.syx", Pattern(9000, 0x01)), 1);
-    patterns->mnuLoadSysex->trigger();
+    PatternsPart<QAction>("mnuLoadSysex")->trigger();
     const Bytes one = Pattern(700, 0x02, 5);
     for (const Bytes& m : {one, Pattern(70000, 0x01)}) {
         driver.inject(0, m);

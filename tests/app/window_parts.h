@@ -16,4 +16,9 @@ template <class T> T* findPart(const QObject& window, const char* name) {
     return found;
 }
 
+// A part held in an array: the member name followed by the index from 0 ("SlotEdits3").
+template <class T> T* findPart(const QObject& window, const char* name, int index) {
+    return findPart<T>(window, (std::string(name) + std::to_string(index)).c_str());
+}
+
 } // namespace vk350
