@@ -205,86 +205,98 @@ QAction* TForm1::AddItem(QMenu* menu, const char* name, const QString& caption, 
 void TForm1::CreateMenus() {
     QMenuBar* bar = menuBar();
     mnuFile = Named(bar->addMenu(QStringLiteral("&File")), "mnuFile");
-    mnuNew =
-        AddItem(mnuFile, "mnuNew", QStringLiteral("New"), QKeySequence(Qt::CTRL | Qt::Key_Delete), &TForm1::NewSample);
-    mnuLoadRaw = AddItem(mnuFile, "mnuLoadRaw", QStringLiteral("Load Raw-Bin"), QKeySequence(Qt::CTRL | Qt::Key_L),
-                         &TForm1::LoadRawBin);
-    mnuSaveRaw = AddItem(mnuFile, "mnuSaveRaw", QStringLiteral("Save Raw-Bin"), QKeySequence(Qt::CTRL | Qt::Key_S),
-                         &TForm1::SaveRawBin);
+    mnuNew = AddItem(mnuFile, "mnuNew", QStringLiteral("New"), QKeySequence(Qt::CTRL | Qt::Key_Delete),
+                     &TForm1::NewSample);
+    mnuLoadRaw = AddItem(mnuFile, "mnuLoadRaw", QStringLiteral("Load Raw-Bin"),
+                         QKeySequence(Qt::CTRL | Qt::Key_L), &TForm1::LoadRawBin);
+    mnuSaveRaw = AddItem(mnuFile, "mnuSaveRaw", QStringLiteral("Save Raw-Bin"),
+                         QKeySequence(Qt::CTRL | Qt::Key_S), &TForm1::SaveRawBin);
     mnuWaveSeparator = Named(mnuFile->addSeparator(), "mnuWaveSeparator");
     // F1 and Ctrl+F1 also live on the window (CreateHiddenShortcuts), because these items are hidden.
-    mnuLoadWave = AddItem(mnuFile, "mnuLoadWave", QStringLiteral("Load Wave "), QKeySequence(Qt::Key_F1), &TForm1::LoadWave);
-    mnuSaveAsWave = AddItem(mnuFile, "mnuSaveAsWave", QStringLiteral("Save as Wave"), QKeySequence(Qt::CTRL | Qt::Key_F1),
-                            &TForm1::SaveAsWave);
+    mnuLoadWave = AddItem(mnuFile, "mnuLoadWave", QStringLiteral("Load Wave "), QKeySequence(Qt::Key_F1),
+                          &TForm1::LoadWave);
+    mnuSaveAsWave = AddItem(mnuFile, "mnuSaveAsWave", QStringLiteral("Save as Wave"),
+                            QKeySequence(Qt::CTRL | Qt::Key_F1), &TForm1::SaveAsWave);
     mnuFile->addSeparator();
-    mnuSendToMidi =
-        AddItem(mnuFile, "mnuSendToMidi", QStringLiteral("Send to MIDI"), QKeySequence(Qt::Key_F9), &TForm1::SendToMidi);
-    mnuReceiveFromMidi = AddItem(mnuFile, "mnuReceiveFromMidi", QStringLiteral("Receive from MIDI"), QKeySequence(), nullptr);
+    mnuSendToMidi = AddItem(mnuFile, "mnuSendToMidi", QStringLiteral("Send to MIDI"),
+                            QKeySequence(Qt::Key_F9), &TForm1::SendToMidi);
+    mnuReceiveFromMidi =
+        AddItem(mnuFile, "mnuReceiveFromMidi", QStringLiteral("Receive from MIDI"), QKeySequence(), nullptr);
     mnuFile->addSeparator();
-    mnuExit = AddItem(mnuFile, "mnuExit", QStringLiteral("Exit"), QKeySequence(Qt::CTRL | Qt::Key_Q), &TForm1::Exit);
+    mnuExit = AddItem(mnuFile, "mnuExit", QStringLiteral("Exit"), QKeySequence(Qt::CTRL | Qt::Key_Q),
+                      &TForm1::Exit);
 
     mnuEdition = Named(bar->addMenu(QStringLiteral("&Edition")), "mnuEdition");
-    mnuUndo =
-        AddItem(mnuEdition, "mnuUndo", QStringLiteral("Undo"), QKeySequence(Qt::CTRL | Qt::Key_Z), &TForm1::UndoEdit);
+    mnuUndo = AddItem(mnuEdition, "mnuUndo", QStringLiteral("Undo"), QKeySequence(Qt::CTRL | Qt::Key_Z),
+                      &TForm1::UndoEdit);
     mnuEdition->addSeparator();
-    mnuSelectAll = AddItem(mnuEdition, "mnuSelectAll", QStringLiteral("Select All"), QKeySequence(Qt::CTRL | Qt::Key_A),
-                           &TForm1::SelectAll);
-    mnuCut = AddItem(mnuEdition, "mnuCut", QStringLiteral("Cut"), QKeySequence(Qt::CTRL | Qt::Key_X), &TForm1::Cut);
-    mnuCopy = AddItem(mnuEdition, "mnuCopy", QStringLiteral("Copy"), QKeySequence(Qt::CTRL | Qt::Key_C), &TForm1::Copy);
-    mnuPaste = AddItem(mnuEdition, "mnuPaste", QStringLiteral("Paste To Locator"), QKeySequence(Qt::CTRL | Qt::Key_V),
-                       &TForm1::Paste);
-    mnuCrop = AddItem(mnuEdition, "mnuCrop", QStringLiteral("Crop"), QKeySequence(Qt::CTRL | Qt::Key_W), &TForm1::Crop);
-    mnuMute = AddItem(mnuEdition, "mnuMute", QStringLiteral("Mute"), QKeySequence(Qt::CTRL | Qt::Key_M), &TForm1::Mute);
+    mnuSelectAll = AddItem(mnuEdition, "mnuSelectAll", QStringLiteral("Select All"),
+                           QKeySequence(Qt::CTRL | Qt::Key_A), &TForm1::SelectAll);
+    mnuCut = AddItem(mnuEdition, "mnuCut", QStringLiteral("Cut"), QKeySequence(Qt::CTRL | Qt::Key_X),
+                     &TForm1::Cut);
+    mnuCopy = AddItem(mnuEdition, "mnuCopy", QStringLiteral("Copy"), QKeySequence(Qt::CTRL | Qt::Key_C),
+                      &TForm1::Copy);
+    mnuPaste = AddItem(mnuEdition, "mnuPaste", QStringLiteral("Paste To Locator"),
+                       QKeySequence(Qt::CTRL | Qt::Key_V), &TForm1::Paste);
+    mnuCrop = AddItem(mnuEdition, "mnuCrop", QStringLiteral("Crop"), QKeySequence(Qt::CTRL | Qt::Key_W),
+                      &TForm1::Crop);
+    mnuMute = AddItem(mnuEdition, "mnuMute", QStringLiteral("Mute"), QKeySequence(Qt::CTRL | Qt::Key_M),
+                      &TForm1::Mute);
     mnuEdition->addSeparator();
-    mnuLinToMuLaw =
-        AddItem(mnuEdition, "mnuLinToMuLaw", QStringLiteral("Lin to µLaw -8bits"), QKeySequence(), &TForm1::LinearToMuLaw);
-    mnuMuLawToLin =
-        AddItem(mnuEdition, "mnuMuLawToLin", QStringLiteral("µLaw to Lin -8bits"), QKeySequence(), &TForm1::MuLawToLinear);
-    mnuReverse =
-        AddItem(mnuEdition, "mnuReverse", QStringLiteral("Reverse"), QKeySequence(Qt::CTRL | Qt::Key_R), &TForm1::Reverse);
-    mnuUnsigned = AddItem(mnuEdition, "mnuUnsigned", QStringLiteral("Unsigned"), QKeySequence(Qt::CTRL | Qt::Key_U),
-                          &TForm1::ToggleSign);
+    mnuLinToMuLaw = AddItem(mnuEdition, "mnuLinToMuLaw", QStringLiteral("Lin to µLaw -8bits"), QKeySequence(),
+                            &TForm1::LinearToMuLaw);
+    mnuMuLawToLin = AddItem(mnuEdition, "mnuMuLawToLin", QStringLiteral("µLaw to Lin -8bits"), QKeySequence(),
+                            &TForm1::MuLawToLinear);
+    mnuReverse = AddItem(mnuEdition, "mnuReverse", QStringLiteral("Reverse"),
+                         QKeySequence(Qt::CTRL | Qt::Key_R), &TForm1::Reverse);
+    mnuUnsigned = AddItem(mnuEdition, "mnuUnsigned", QStringLiteral("Unsigned"),
+                          QKeySequence(Qt::CTRL | Qt::Key_U), &TForm1::ToggleSign);
 
     mnuAudio = Named(bar->addMenu(QStringLiteral("Audio")), "mnuAudio");
-    mnuLoop = AddItem(mnuAudio, "mnuLoop", QStringLiteral("Loop            "), QKeySequence(), &TForm1::LoopItem);
+    mnuLoop =
+        AddItem(mnuAudio, "mnuLoop", QStringLiteral("Loop            "), QKeySequence(), &TForm1::LoopItem);
     mnuAudio->addSeparator();
-    mnuGoToStart = AddItem(mnuAudio, "mnuGoToStart", QStringLiteral("Go to Start"), QKeySequence(), &TForm1::GoToStart);
-    mnuGoToEnd = AddItem(mnuAudio, "mnuGoToEnd", QStringLiteral("Go to End"), QKeySequence(), &TForm1::GoToEnd);
-    mnuFastForward = AddItem(mnuAudio, "mnuFastForward", QStringLiteral("Fast Foward"), QKeySequence(), &TForm1::FastForward);
+    mnuGoToStart =
+        AddItem(mnuAudio, "mnuGoToStart", QStringLiteral("Go to Start"), QKeySequence(), &TForm1::GoToStart);
+    mnuGoToEnd =
+        AddItem(mnuAudio, "mnuGoToEnd", QStringLiteral("Go to End"), QKeySequence(), &TForm1::GoToEnd);
+    mnuFastForward = AddItem(mnuAudio, "mnuFastForward", QStringLiteral("Fast Foward"), QKeySequence(),
+                             &TForm1::FastForward);
     mnuForward = AddItem(mnuAudio, "mnuForward", QStringLiteral("Foward "), QKeySequence(), &TForm1::Forward);
-    mnuBackward = AddItem(mnuAudio, "mnuBackward", QStringLiteral("Backward"), QKeySequence(), &TForm1::Backward);
-    mnuFastBackward =
-        AddItem(mnuAudio, "mnuFastBackward", QStringLiteral("Fast Backward"), QKeySequence(), &TForm1::FastBackward);
+    mnuBackward =
+        AddItem(mnuAudio, "mnuBackward", QStringLiteral("Backward"), QKeySequence(), &TForm1::Backward);
+    mnuFastBackward = AddItem(mnuAudio, "mnuFastBackward", QStringLiteral("Fast Backward"), QKeySequence(),
+                              &TForm1::FastBackward);
     mnuAudio->addSeparator();
     mnuPlay = AddItem(mnuAudio, "mnuPlay", QStringLiteral("Play        "), QKeySequence(), &TForm1::Play);
 
     mnuView = Named(bar->addMenu(QStringLiteral("&View")), "mnuView");
-    mnuZoomIn = AddItem(mnuView, "mnuZoomIn", QStringLiteral("Zoom In                "), QKeySequence(Qt::Key_F5),
-                        &TForm1::ZoomIn);
-    mnuZoomOut =
-        AddItem(mnuView, "mnuZoomOut", QStringLiteral("Zoom Out            "), QKeySequence(Qt::Key_F6), &TForm1::ZoomOut);
-    mnuMinimum = AddItem(mnuView, "mnuMinimum", QStringLiteral("Minimun               "), QKeySequence(Qt::Key_F7),
-                         &TForm1::ZoomMinimum);
-    mnuFullSize = AddItem(mnuView, "mnuFullSize", QStringLiteral("Full Size            "), QKeySequence(Qt::Key_F8),
-                          &TForm1::FullSize);
+    mnuZoomIn = AddItem(mnuView, "mnuZoomIn", QStringLiteral("Zoom In                "),
+                        QKeySequence(Qt::Key_F5), &TForm1::ZoomIn);
+    mnuZoomOut = AddItem(mnuView, "mnuZoomOut", QStringLiteral("Zoom Out            "),
+                         QKeySequence(Qt::Key_F6), &TForm1::ZoomOut);
+    mnuMinimum = AddItem(mnuView, "mnuMinimum", QStringLiteral("Minimun               "),
+                         QKeySequence(Qt::Key_F7), &TForm1::ZoomMinimum);
+    mnuFullSize = AddItem(mnuView, "mnuFullSize", QStringLiteral("Full Size            "),
+                          QKeySequence(Qt::Key_F8), &TForm1::FullSize);
     mnuView->addSeparator();
-    mnuFollowLocator =
-        AddItem(mnuView, "mnuFollowLocator", QStringLiteral("Follow Locator"), QKeySequence(Qt::CTRL | Qt::Key_F8), nullptr);
-    mnuShowPoints = AddItem(mnuView, "mnuShowPoints", QStringLiteral("Show/Hide Points"), QKeySequence(Qt::CTRL | Qt::Key_F11),
-                            &TForm1::ShowHidePoints);
-    mnuShowBars = AddItem(mnuView, "mnuShowBars", QStringLiteral("Show/Hide Bars"), QKeySequence(Qt::CTRL | Qt::Key_F12),
-                          &TForm1::ShowHideBars);
-    mnuShowVuMeters =
-        AddItem(mnuView, "mnuShowVuMeters", QStringLiteral("Show Vu-meters"), QKeySequence(Qt::Key_F11), &TForm1::ShowVuMeters);
-    mnuShowRtSpectrum =
-        AddItem(mnuView, "mnuShowRtSpectrum", QStringLiteral("Show RT Spectrum"), QKeySequence(Qt::Key_F12), nullptr);
+    mnuFollowLocator = AddItem(mnuView, "mnuFollowLocator", QStringLiteral("Follow Locator"),
+                               QKeySequence(Qt::CTRL | Qt::Key_F8), nullptr);
+    mnuShowPoints = AddItem(mnuView, "mnuShowPoints", QStringLiteral("Show/Hide Points"),
+                            QKeySequence(Qt::CTRL | Qt::Key_F11), &TForm1::ShowHidePoints);
+    mnuShowBars = AddItem(mnuView, "mnuShowBars", QStringLiteral("Show/Hide Bars"),
+                          QKeySequence(Qt::CTRL | Qt::Key_F12), &TForm1::ShowHideBars);
+    mnuShowVuMeters = AddItem(mnuView, "mnuShowVuMeters", QStringLiteral("Show Vu-meters"),
+                              QKeySequence(Qt::Key_F11), &TForm1::ShowVuMeters);
+    mnuShowRtSpectrum = AddItem(mnuView, "mnuShowRtSpectrum", QStringLiteral("Show RT Spectrum"),
+                                QKeySequence(Qt::Key_F12), nullptr);
     mnuView->addSeparator();
     // Each item is enabled once its window is attached (SetOptionsWindow, SetBankWindow, ...).
-    mnuPreferences =
-        AddItem(mnuView, "mnuPreferences", QStringLiteral("Preferences"), QKeySequence(Qt::Key_F2), &TForm1::TogglePreferences);
+    mnuPreferences = AddItem(mnuView, "mnuPreferences", QStringLiteral("Preferences"),
+                             QKeySequence(Qt::Key_F2), &TForm1::TogglePreferences);
     mnuPreferences->setCheckable(true);
-    mnuSampleBank = AddItem(mnuView, "mnuSampleBank", QStringLiteral("VK350 Sample Bank"), QKeySequence(Qt::Key_F3),
-                            &TForm1::ShowBankWindow);
+    mnuSampleBank = AddItem(mnuView, "mnuSampleBank", QStringLiteral("VK350 Sample Bank"),
+                            QKeySequence(Qt::Key_F3), &TForm1::ShowBankWindow);
     mnuPatterns = AddItem(mnuView, "mnuPatterns", QStringLiteral("VK350 Patterns"), QKeySequence(Qt::Key_F4),
                           &TForm1::ShowPatternsWindow);
     SetItemEnabled(mnuPreferences, false);
@@ -292,8 +304,8 @@ void TForm1::CreateMenus() {
     SetItemEnabled(mnuPatterns, false);
 
     mnuAbout = Named(bar->addMenu(QStringLiteral("&About....")), "mnuAbout");
-    mnuAboutBox =
-        AddItem(mnuAbout, "mnuAboutBox", QStringLiteral("OVL VK350 Sample Editor "), QKeySequence(), &TForm1::ShowAboutBox);
+    mnuAboutBox = AddItem(mnuAbout, "mnuAboutBox", QStringLiteral("OVL VK350 Sample Editor "), QKeySequence(),
+                          &TForm1::ShowAboutBox);
     SetItemEnabled(mnuAboutBox, false);
 
     for (QAction* a : {mnuLoop, mnuFollowLocator, mnuShowPoints, mnuShowBars})
@@ -335,15 +347,15 @@ void TForm1::CreateToolBar() {
 
     btnNew = AddButton("btnNew", ToolbarIcon(ToolIcon::New), {}, QStringLiteral("Cleanup the place ..."),
                        &TForm1::NewSample);
-    btnLoadRaw =
-        AddButton("btnLoadRaw", ToolbarIcon(ToolIcon::Open), {}, QStringLiteral("Load BIN-RAW file"), &TForm1::LoadRawBin);
-    btnSaveRaw = AddButton("btnSaveRaw", ToolbarIcon(ToolIcon::Save), {}, QStringLiteral("Save BIN-RAW to file"),
-                           &TForm1::SaveRawBin);
-    btnLoadWave =
-        AddButton("btnLoadWave", ToolbarIcon(ToolIcon::OpenWave), {}, QStringLiteral("Load WAV file"), &TForm1::LoadWave);
+    btnLoadRaw = AddButton("btnLoadRaw", ToolbarIcon(ToolIcon::Open), {}, QStringLiteral("Load BIN-RAW file"),
+                           &TForm1::LoadRawBin);
+    btnSaveRaw = AddButton("btnSaveRaw", ToolbarIcon(ToolIcon::Save), {},
+                           QStringLiteral("Save BIN-RAW to file"), &TForm1::SaveRawBin);
+    btnLoadWave = AddButton("btnLoadWave", ToolbarIcon(ToolIcon::OpenWave), {},
+                            QStringLiteral("Load WAV file"), &TForm1::LoadWave);
     ToolBar1->addSeparator();
-    btnSendToMidi =
-        AddButton("btnSendToMidi", ToolbarIcon(ToolIcon::SendMidi), {}, QStringLiteral("Send to MIDI"), &TForm1::SendToMidi);
+    btnSendToMidi = AddButton("btnSendToMidi", ToolbarIcon(ToolIcon::SendMidi), {},
+                              QStringLiteral("Send to MIDI"), &TForm1::SendToMidi);
 
     ComboBox1 = Named(new QComboBox, "ComboBox1");
     ComboBox1->setToolTip(QStringLiteral("VK350 Bank Location"));
@@ -359,20 +371,20 @@ void TForm1::CreateToolBar() {
     btnCopyToBank = AddButton("btnCopyToBank", ToolbarIcon(ToolIcon::CopyToBank), {},
                               QStringLiteral("Copy Sample to VK350 Bank location "), &TForm1::CopyToBank);
     ToolBar1->addSeparator();
-    btnFullView =
-        AddButton("btnFullView", ToolbarIcon(ToolIcon::FullView), {}, QStringLiteral("Full View"), &TForm1::FullSize);
-    btnZoomOneToOne =
-        AddButton("btnZoomOneToOne", ToolbarIcon(ToolIcon::ZoomOneToOne), {}, QStringLiteral("Zoom 1:1"), &TForm1::ZoomOneToOne);
+    btnFullView = AddButton("btnFullView", ToolbarIcon(ToolIcon::FullView), {}, QStringLiteral("Full View"),
+                            &TForm1::FullSize);
+    btnZoomOneToOne = AddButton("btnZoomOneToOne", ToolbarIcon(ToolIcon::ZoomOneToOne), {},
+                                QStringLiteral("Zoom 1:1"), &TForm1::ZoomOneToOne);
     ToolBar1->addSeparator();
     btnZero = AddButton("btnZero", {}, QStringLiteral("Zero"), QStringLiteral("Fix Zero"), &TForm1::FixZero);
-    btnLinear =
-        AddButton("btnLinear", {}, QStringLiteral("Linear"), QStringLiteral("Convert to Linear"), &TForm1::MuLawToLinear);
-    btnMuLaw =
-        AddButton("btnMuLaw", {}, QStringLiteral("µLaw"), QStringLiteral("Convert to µLaw"), &TForm1::LinearToMuLaw);
-    btnSigned = AddButton("btnSigned", ToolbarIcon(ToolIcon::Sign), {}, QStringLiteral("Convert to Signed/Unsigned"),
-                          &TForm1::ToggleSign);
-    btnCut =
-        AddButton("btnCut", ToolbarIcon(ToolIcon::Cut), {}, QStringLiteral("Cut/Truncate Selection"), &TForm1::Cut);
+    btnLinear = AddButton("btnLinear", {}, QStringLiteral("Linear"), QStringLiteral("Convert to Linear"),
+                          &TForm1::MuLawToLinear);
+    btnMuLaw = AddButton("btnMuLaw", {}, QStringLiteral("µLaw"), QStringLiteral("Convert to µLaw"),
+                         &TForm1::LinearToMuLaw);
+    btnSigned = AddButton("btnSigned", ToolbarIcon(ToolIcon::Sign), {},
+                          QStringLiteral("Convert to Signed/Unsigned"), &TForm1::ToggleSign);
+    btnCut = AddButton("btnCut", ToolbarIcon(ToolIcon::Cut), {}, QStringLiteral("Cut/Truncate Selection"),
+                       &TForm1::Cut);
     ToolBar1->addSeparator();
     btnPlay = AddButton("btnPlay", ToolbarIcon(ToolIcon::Play), {}, QStringLiteral("Play"), &TForm1::Play);
     btnLoop = AddButton("btnLoop", ToolbarIcon(ToolIcon::Loop), {}, QStringLiteral("Loop /One shot play "),
@@ -385,7 +397,8 @@ void TForm1::CreateToolBar() {
     Label12->setContentsMargins(10, 0, 10, 0);
     Label12->setToolTip(QStringLiteral("Current file"));
     ToolBar1->addWidget(Label12);
-    btnStop = AddButton("btnStop", ToolbarIcon(ToolIcon::Stop), {}, QStringLiteral("Stop"), &TForm1::StopButton);
+    btnStop =
+        AddButton("btnStop", ToolbarIcon(ToolIcon::Stop), {}, QStringLiteral("Stop"), &TForm1::StopButton);
 }
 
 void TForm1::CreateHiddenShortcuts() {

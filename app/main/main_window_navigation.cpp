@@ -41,8 +41,8 @@ void TForm1::CreateNavigation() {
         {QKeySequence(Qt::CTRL | Qt::Key_Equal), QKeySequence(Qt::CTRL | Qt::Key_Plus)});
     mnuZoomOutAtLocator = AddItem(mnuView, "mnuZoomOutAtLocator", QStringLiteral("Zoom Out at Locator"),
                                   QKeySequence(Qt::CTRL | Qt::Key_Minus), &TForm1::ZoomOutAtLocator);
-    mnuMinMaxWave =
-        AddItem(mnuView, "mnuMinMaxWave", QStringLiteral("Min/Max Waveform"), QKeySequence(), &TForm1::ShowMinMaxWave);
+    mnuMinMaxWave = AddItem(mnuView, "mnuMinMaxWave", QStringLiteral("Min/Max Waveform"), QKeySequence(),
+                            &TForm1::ShowMinMaxWave);
     mnuMinMaxWave->setCheckable(true);
     mnuMinMaxWave->setChecked(store_->ReadBool(kMinMaxWaveKey).value_or(true));
     ShowMinMaxWave();
