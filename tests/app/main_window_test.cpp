@@ -450,3 +450,19 @@ TEST_F(WindowTest, ErrorEscapingACommandIsShownInTheErrorBox) {
     EXPECT_EQ(dialogs.messages[0].text, "Out of sample memory");
     EXPECT_TRUE(w.isVisible()) << "the program goes on";
 }
+
+// Tests and tools find the window's parts by name; a name that two objects hold would hand them
+// whichever comes first. Qt's own children carry names that start with "qt_" or "_".
+TEST_F(WindowTest, EveryPartHasANameOfItsOwn) {
+    TForm1& w = Open();
+    QStringList names;
+    for (const QObject* part : w.findChildren<QObject*>())
+        if (!part->objectName().isEmpty() && !part->objectName().startsWith(QLatin1Char('_')) &&
+            !part->objectName().startsWith(QLatin1String("qt_")))
+            names.append(part->objectName());
+    names.sort();
+    const QStringList all = names;
+    EXPECT_EQ(names.removeDuplicates(), 0) << all.join(QLatin1Char(' ')).toStdString();
+    EXPECT_EQ(all.size(), 95)
+        << "the parts that are objects: editor, knobs, bars, panels, views, menus, items";
+}
