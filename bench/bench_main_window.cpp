@@ -80,14 +80,15 @@ void BM_PlayToFirstByte(benchmark::State& state) {
     for (size_t i = 0; i < sample.size(); ++i)
         sample[i] = uint8_t(128 + 100 * std::sin(double(i) * 0.05));
     rig.window.OpenSampleFile(WriteFile(dir, "kick.bin", sample));
+    QAction* play = findAction(rig.window, "mnuPlay");
     for (auto _ : state) {
-        findAction(rig.window, "mnuPlay")->trigger();
+        play->trigger();
         do {
             rig.clock.advance(100);
             rig.device.tick();
         } while (rig.device.played().empty());
         state.PauseTiming();
-        findAction(rig.window, "mnuPlay")->trigger();
+        play->trigger();
         rig.device.clearPlayed();
         rig.dispatcher.runPending();
         state.ResumeTiming();
@@ -118,11 +119,13 @@ void BM_LoadWave60s(benchmark::State& state) {
     Rig rig;
     rig.dialogs.file = WriteFile(dir, "long.wav", wav);
     // The item is hidden but enabled: triggering it runs the command as F1 does.
+    QAction* loadWave = findAction(rig.window, "mnuLoadWave");
+    const TsqSampleEdit& editor = *findEditor(rig.window);
     for (auto _ : state) {
-        findAction(rig.window, "mnuLoadWave")->trigger();
-        benchmark::DoNotOptimize(findEditor(rig.window)->GetSampleLen());
+        loadWave->trigger();
+        benchmark::DoNotOptimize(editor.GetSampleLen());
     }
-    if (findEditor(rig.window)->GetSampleLen() != findEditor(rig.window)->Max())
+    if (editor.GetSampleLen() != editor.Max())
         state.SkipWithError("the sample was not loaded");
 }
 BENCHMARK(BM_LoadWave60s)->Unit(benchmark::kMillisecond);
