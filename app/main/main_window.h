@@ -123,13 +123,13 @@ public:
 
     // What the application and the tests reach besides the parts, which they find by name.
     // The waveform editor and the panel around it, which takes the editor's back colour.
-    TsqSampleEdit& SampleEdit() const { return *sqSampleEdit1; }
-    QWidget* EditingPanel() const { return EditPanel; }
+    TsqSampleEdit& SampleEdit() { return *sqSampleEdit1; }
+    QWidget* EditingPanel() { return EditPanel; }
     // The audio chain: the playable wave feeds the output, whose played buffers reach the
     // connector, whose trigger moves the locator.
-    TMMWaveFile& ChainWave() const { return *MMWaveFile1; }
-    TMMWaveOut& ChainOutput() const { return *WaveOut1; }
-    TMMConnector& ChainConnector() const { return *MMConnector1; }
+    TMMWaveFile& ChainWave() { return *MMWaveFile1; }
+    TMMWaveOut& ChainOutput() { return *WaveOut1; }
+    TMMConnector& ChainConnector() { return *MMConnector1; }
     bool IsPlaying() const { return Playing; }
     // The value the Offset knob last added to every byte.
     int AppliedOffset() const { return LastOffset; }
