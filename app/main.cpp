@@ -78,8 +78,8 @@ int main(int argc, char** argv) {
     TForm3 patterns(store, dialogs);
     patterns.setAttribute(Qt::WA_QuitOnClose, false);
     // The options window sets the device, buffers and method of the main window's output.
-    vk350::WaveOutLink waveOut(*form.WaveOut1, *audio);
-    vk350::TForm4 options(vk350::OptionsLinks{store, dialogs, *midi, *form.sqSampleEdit1, form.EditPanel,
+    vk350::WaveOutLink waveOut(form.ChainOutput(), *audio);
+    vk350::TForm4 options(vk350::OptionsLinks{store, dialogs, *midi, form.SampleEdit(), form.EditingPanel(),
                                               bank, patterns, waveOut});
     form.SetOptionsWindow(&options);
     form.SetBankWindow(&bank);

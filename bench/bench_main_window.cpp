@@ -4,6 +4,7 @@
 #include "dialogs.h"
 #include "drivers/virtual_wave_device.h"
 #include "main_window.h"
+#include "main_window_parts.h"
 #include "queue_dispatcher.h"
 #include "queue_pump.h"
 #include "sample_edit.h"
@@ -79,14 +80,15 @@ void BM_PlayToFirstByte(benchmark::State& state) {
     for (size_t i = 0; i < sample.size(); ++i)
         sample[i] = uint8_t(128 + 100 * std::sin(double(i) * 0.05));
     rig.window.OpenSampleFile(WriteFile(dir, "kick.bin", sample));
+    QAction* play = findAction(rig.window, "mnuPlay");
     for (auto _ : state) {
-        rig.window.mnuPlay->trigger();
+        play->trigger();
         do {
             rig.clock.advance(100);
             rig.device.tick();
         } while (rig.device.played().empty());
         state.PauseTiming();
-        rig.window.mnuPlay->trigger();
+        play->trigger();
         rig.device.clearPlayed();
         rig.dispatcher.runPending();
         state.ResumeTiming();
@@ -117,11 +119,13 @@ void BM_LoadWave60s(benchmark::State& state) {
     Rig rig;
     rig.dialogs.file = WriteFile(dir, "long.wav", wav);
     // The item is hidden but enabled: triggering it runs the command as F1 does.
+    QAction* loadWave = findAction(rig.window, "mnuLoadWave");
+    const TsqSampleEdit& editor = *findEditor(rig.window);
     for (auto _ : state) {
-        rig.window.mnuLoadWave->trigger();
-        benchmark::DoNotOptimize(rig.window.sqSampleEdit1->GetSampleLen());
+        loadWave->trigger();
+        benchmark::DoNotOptimize(editor.GetSampleLen());
     }
-    if (rig.window.sqSampleEdit1->GetSampleLen() != rig.window.sqSampleEdit1->Max())
+    if (editor.GetSampleLen() != editor.Max())
         state.SkipWithError("the sample was not loaded");
 }
 BENCHMARK(BM_LoadWave60s)->Unit(benchmark::kMillisecond);
@@ -137,13 +141,13 @@ void BM_PlayingSecondWithViews(benchmark::State& state) {
         sample[i] = uint8_t(128 + 100 * std::sin(double(i) * 0.05) * std::sin(double(i) * 0.0003));
     rig.window.OpenSampleFile(WriteFile(dir, "pad.bin", sample));
     if (state.range(0) != 0) {
-        rig.window.mnuShowRtSpectrum->trigger();
-        rig.window.mnuShowVuMeters->trigger();
+        findAction(rig.window, "mnuShowRtSpectrum")->trigger();
+        findAction(rig.window, "mnuShowVuMeters")->trigger();
     }
     rig.window.show();
     QApplication::processEvents();
-    rig.window.mnuLoop->trigger();
-    rig.window.mnuPlay->trigger();
+    findAction(rig.window, "mnuLoop")->trigger();
+    findAction(rig.window, "mnuPlay")->trigger();
     for (auto _ : state) {
         for (int ms = 0; ms < 1000; ++ms) {
             rig.clock.advance(1000);
@@ -153,7 +157,7 @@ void BM_PlayingSecondWithViews(benchmark::State& state) {
                 QApplication::processEvents();
         }
     }
-    rig.window.mnuPlay->trigger();
+    findAction(rig.window, "mnuPlay")->trigger();
     if (rig.device.played().empty())
         state.SkipWithError("nothing was played");
 }

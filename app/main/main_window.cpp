@@ -70,7 +70,7 @@ TForm1::TForm1(Dialogs& dialogs, SettingsStore* store, const MainAudio* audio, Q
 }
 
 void TForm1::CreateEditor() {
-    sqSampleEdit1 = new TsqSampleEdit;
+    sqSampleEdit1 = Named(new TsqSampleEdit, "sqSampleEdit1");
     TsqSampleEdit& e = *sqSampleEdit1;
     e.SetGradientEnabled(true);
     e.SetGradientType(grxBottomToTop);
@@ -84,7 +84,7 @@ void TForm1::CreateEditor() {
 }
 
 void TForm1::CreateKnobStrip() {
-    KnobStrip = new QWidget;
+    KnobStrip = Named(new QWidget, "KnobStrip");
     auto* row = new QHBoxLayout(KnobStrip);
     row->setContentsMargins(4, 0, 4, 0);
     row->setSpacing(4);
@@ -92,6 +92,7 @@ void TForm1::CreateKnobStrip() {
 
     struct KnobSetup {
         Tsqpotlab** knob;
+        const char* name;
         const char* caption;
         int min, max, cursorRange, start;
         const char* widest;
@@ -99,17 +100,17 @@ void TForm1::CreateKnobStrip() {
         void (TForm1::*handler)();
     };
     const KnobSetup knobs[] = {
-        {&sqpotlab7, "Size", 1, 512, 256, 1, "512Ko", "Sample Size", &TForm1::sqpotlab7Change},
-        {&sqpotlab1, "Zoom", 1, 1000, 256, 1, "1000", "Zoom Factor ", &TForm1::sqpotlab1Change},
-        {&sqpotlab2, "Orig", 0, 500000, 150, 0, "500000", nullptr, &TForm1::sqpotlab2Change},
-        {&sqpotlab4, "Loc  ", 0, 500000, 150, 0, "500000", nullptr, &TForm1::sqpotlab4Change},
-        {&sqpotlab3, "Val", 0, 255, 256, 0, "255", nullptr, &TForm1::sqpotlab3Change},
-        {&sqpotlab5, "Pos", 0, 500000, 150, 0, "500000", nullptr, &TForm1::sqpotlab5Change},
-        {&sqpotlab6, "Len", 0, 500000, 150, 0, "500000", nullptr, &TForm1::sqpotlab6Change},
-        {&sqpotlab10, "Offset", -255, 255, 150, 0, "-255", nullptr, &TForm1::sqpotlab10Change},
-        {&sqpotlab11, "Level", 0, 200, 256, 0, "200", nullptr, nullptr},
-        {&sqpotlab8, "Max", 0, 255, 150, 0, "255", nullptr, nullptr},
-        {&sqpotlab9, "Min", 0, 255, 150, 0, "255", nullptr, nullptr},
+        {&sqpotlab7, "sqpotlab7", "Size", 1, 512, 256, 1, "512Ko", "Sample Size", &TForm1::sqpotlab7Change},
+        {&sqpotlab1, "sqpotlab1", "Zoom", 1, 1000, 256, 1, "1000", "Zoom Factor ", &TForm1::sqpotlab1Change},
+        {&sqpotlab2, "sqpotlab2", "Orig", 0, 500000, 150, 0, "500000", nullptr, &TForm1::sqpotlab2Change},
+        {&sqpotlab4, "sqpotlab4", "Loc  ", 0, 500000, 150, 0, "500000", nullptr, &TForm1::sqpotlab4Change},
+        {&sqpotlab3, "sqpotlab3", "Val", 0, 255, 256, 0, "255", nullptr, &TForm1::sqpotlab3Change},
+        {&sqpotlab5, "sqpotlab5", "Pos", 0, 500000, 150, 0, "500000", nullptr, &TForm1::sqpotlab5Change},
+        {&sqpotlab6, "sqpotlab6", "Len", 0, 500000, 150, 0, "500000", nullptr, &TForm1::sqpotlab6Change},
+        {&sqpotlab10, "sqpotlab10", "Offset", -255, 255, 150, 0, "-255", nullptr, &TForm1::sqpotlab10Change},
+        {&sqpotlab11, "sqpotlab11", "Level", 0, 200, 256, 0, "200", nullptr, nullptr},
+        {&sqpotlab8, "sqpotlab8", "Max", 0, 255, 150, 0, "255", nullptr, nullptr},
+        {&sqpotlab9, "sqpotlab9", "Min", 0, 255, 150, 0, "255", nullptr, nullptr},
     };
     const int height = std::max(kKnobStripHeight, fm.height() + 2);
     bool first = true;
@@ -117,7 +118,7 @@ void TForm1::CreateKnobStrip() {
         auto* label = new QLabel(QString::fromUtf8(s.caption), KnobStrip);
         label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         label->setFixedHeight(height);
-        auto* knob = new Tsqpotlab(KnobStrip);
+        auto* knob = Named(new Tsqpotlab(KnobStrip), s.name);
         knob->SetMin(s.min);
         knob->SetMax(s.max);
         knob->SetCursorRange(s.cursorRange);
@@ -158,9 +159,9 @@ void TForm1::CreateLayout() {
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);
 
-    AnalysisPanel = new QWidget;
+    AnalysisPanel = Named(new QWidget, "AnalysisPanel");
     AnalysisPanel->setFixedHeight(194);
-    AnalysisSplitter = new QWidget;
+    AnalysisSplitter = Named(new QWidget, "AnalysisSplitter");
     AnalysisSplitter->setFixedHeight(3);
     AnalysisSplitter->setCursor(Qt::SplitVCursor);
     column->addWidget(AnalysisPanel);
@@ -169,9 +170,9 @@ void TForm1::CreateLayout() {
     auto* lower = new QHBoxLayout;
     lower->setContentsMargins(0, 0, 0, 0);
     lower->setSpacing(0);
-    MeterPanel = new QWidget;
+    MeterPanel = Named(new QWidget, "MeterPanel");
     MeterPanel->setFixedWidth(37);
-    EditPanel = new QWidget;
+    EditPanel = Named(new QWidget, "EditPanel");
     lower->addWidget(MeterPanel);
     lower->addWidget(EditPanel, 1);
     column->addLayout(lower, 1);
@@ -179,7 +180,7 @@ void TForm1::CreateLayout() {
     // The editing panel places its children itself: strip on top, editor, scroll bar along the bottom.
     KnobStrip->setParent(EditPanel);
     sqSampleEdit1->setParent(EditPanel);
-    TrackBar1 = new QScrollBar(Qt::Horizontal, EditPanel);
+    TrackBar1 = Named(new QScrollBar(Qt::Horizontal, EditPanel), "TrackBar1");
     TrackBar1->setRange(0, 100);
     TrackBar1->setPageStep(10);
     connect(TrackBar1, &QScrollBar::valueChanged, this,
@@ -188,9 +189,9 @@ void TForm1::CreateLayout() {
     setCentralWidget(central);
 }
 
-QAction* TForm1::AddItem(QMenu* menu, const QString& caption, const QKeySequence& shortcut,
+QAction* TForm1::AddItem(QMenu* menu, const char* name, const QString& caption, const QKeySequence& shortcut,
                          void (TForm1::*command)()) {
-    QAction* action = menu->addAction(caption);
+    QAction* action = Named(menu->addAction(caption), name);
     if (!shortcut.isEmpty())
         action->setShortcut(shortcut);
     if (command)
@@ -203,96 +204,108 @@ QAction* TForm1::AddItem(QMenu* menu, const QString& caption, const QKeySequence
 
 void TForm1::CreateMenus() {
     QMenuBar* bar = menuBar();
-    mnuFile = bar->addMenu(QStringLiteral("&File"));
-    mnuNew =
-        AddItem(mnuFile, QStringLiteral("New"), QKeySequence(Qt::CTRL | Qt::Key_Delete), &TForm1::NewSample);
-    mnuLoadRaw = AddItem(mnuFile, QStringLiteral("Load Raw-Bin"), QKeySequence(Qt::CTRL | Qt::Key_L),
-                         &TForm1::LoadRawBin);
-    mnuSaveRaw = AddItem(mnuFile, QStringLiteral("Save Raw-Bin"), QKeySequence(Qt::CTRL | Qt::Key_S),
-                         &TForm1::SaveRawBin);
-    mnuWaveSeparator = mnuFile->addSeparator();
+    mnuFile = Named(bar->addMenu(QStringLiteral("&File")), "mnuFile");
+    mnuNew = AddItem(mnuFile, "mnuNew", QStringLiteral("New"), QKeySequence(Qt::CTRL | Qt::Key_Delete),
+                     &TForm1::NewSample);
+    mnuLoadRaw = AddItem(mnuFile, "mnuLoadRaw", QStringLiteral("Load Raw-Bin"),
+                         QKeySequence(Qt::CTRL | Qt::Key_L), &TForm1::LoadRawBin);
+    mnuSaveRaw = AddItem(mnuFile, "mnuSaveRaw", QStringLiteral("Save Raw-Bin"),
+                         QKeySequence(Qt::CTRL | Qt::Key_S), &TForm1::SaveRawBin);
+    mnuWaveSeparator = Named(mnuFile->addSeparator(), "mnuWaveSeparator");
     // F1 and Ctrl+F1 also live on the window (CreateHiddenShortcuts), because these items are hidden.
-    mnuLoadWave = AddItem(mnuFile, QStringLiteral("Load Wave "), QKeySequence(Qt::Key_F1), &TForm1::LoadWave);
-    mnuSaveAsWave = AddItem(mnuFile, QStringLiteral("Save as Wave"), QKeySequence(Qt::CTRL | Qt::Key_F1),
-                            &TForm1::SaveAsWave);
+    mnuLoadWave = AddItem(mnuFile, "mnuLoadWave", QStringLiteral("Load Wave "), QKeySequence(Qt::Key_F1),
+                          &TForm1::LoadWave);
+    mnuSaveAsWave = AddItem(mnuFile, "mnuSaveAsWave", QStringLiteral("Save as Wave"),
+                            QKeySequence(Qt::CTRL | Qt::Key_F1), &TForm1::SaveAsWave);
     mnuFile->addSeparator();
-    mnuSendToMidi =
-        AddItem(mnuFile, QStringLiteral("Send to MIDI"), QKeySequence(Qt::Key_F9), &TForm1::SendToMidi);
-    mnuReceiveFromMidi = AddItem(mnuFile, QStringLiteral("Receive from MIDI"), QKeySequence(), nullptr);
+    mnuSendToMidi = AddItem(mnuFile, "mnuSendToMidi", QStringLiteral("Send to MIDI"),
+                            QKeySequence(Qt::Key_F9), &TForm1::SendToMidi);
+    mnuReceiveFromMidi =
+        AddItem(mnuFile, "mnuReceiveFromMidi", QStringLiteral("Receive from MIDI"), QKeySequence(), nullptr);
     mnuFile->addSeparator();
-    mnuExit = AddItem(mnuFile, QStringLiteral("Exit"), QKeySequence(Qt::CTRL | Qt::Key_Q), &TForm1::Exit);
+    mnuExit = AddItem(mnuFile, "mnuExit", QStringLiteral("Exit"), QKeySequence(Qt::CTRL | Qt::Key_Q),
+                      &TForm1::Exit);
 
-    mnuEdition = bar->addMenu(QStringLiteral("&Edition"));
-    mnuUndo =
-        AddItem(mnuEdition, QStringLiteral("Undo"), QKeySequence(Qt::CTRL | Qt::Key_Z), &TForm1::UndoEdit);
+    mnuEdition = Named(bar->addMenu(QStringLiteral("&Edition")), "mnuEdition");
+    mnuUndo = AddItem(mnuEdition, "mnuUndo", QStringLiteral("Undo"), QKeySequence(Qt::CTRL | Qt::Key_Z),
+                      &TForm1::UndoEdit);
     mnuEdition->addSeparator();
-    mnuSelectAll = AddItem(mnuEdition, QStringLiteral("Select All"), QKeySequence(Qt::CTRL | Qt::Key_A),
-                           &TForm1::SelectAll);
-    mnuCut = AddItem(mnuEdition, QStringLiteral("Cut"), QKeySequence(Qt::CTRL | Qt::Key_X), &TForm1::Cut);
-    mnuCopy = AddItem(mnuEdition, QStringLiteral("Copy"), QKeySequence(Qt::CTRL | Qt::Key_C), &TForm1::Copy);
-    mnuPaste = AddItem(mnuEdition, QStringLiteral("Paste To Locator"), QKeySequence(Qt::CTRL | Qt::Key_V),
-                       &TForm1::Paste);
-    mnuCrop = AddItem(mnuEdition, QStringLiteral("Crop"), QKeySequence(Qt::CTRL | Qt::Key_W), &TForm1::Crop);
-    mnuMute = AddItem(mnuEdition, QStringLiteral("Mute"), QKeySequence(Qt::CTRL | Qt::Key_M), &TForm1::Mute);
+    mnuSelectAll = AddItem(mnuEdition, "mnuSelectAll", QStringLiteral("Select All"),
+                           QKeySequence(Qt::CTRL | Qt::Key_A), &TForm1::SelectAll);
+    mnuCut = AddItem(mnuEdition, "mnuCut", QStringLiteral("Cut"), QKeySequence(Qt::CTRL | Qt::Key_X),
+                     &TForm1::Cut);
+    mnuCopy = AddItem(mnuEdition, "mnuCopy", QStringLiteral("Copy"), QKeySequence(Qt::CTRL | Qt::Key_C),
+                      &TForm1::Copy);
+    mnuPaste = AddItem(mnuEdition, "mnuPaste", QStringLiteral("Paste To Locator"),
+                       QKeySequence(Qt::CTRL | Qt::Key_V), &TForm1::Paste);
+    mnuCrop = AddItem(mnuEdition, "mnuCrop", QStringLiteral("Crop"), QKeySequence(Qt::CTRL | Qt::Key_W),
+                      &TForm1::Crop);
+    mnuMute = AddItem(mnuEdition, "mnuMute", QStringLiteral("Mute"), QKeySequence(Qt::CTRL | Qt::Key_M),
+                      &TForm1::Mute);
     mnuEdition->addSeparator();
-    mnuLinToMuLaw =
-        AddItem(mnuEdition, QStringLiteral("Lin to µLaw -8bits"), QKeySequence(), &TForm1::LinearToMuLaw);
-    mnuMuLawToLin =
-        AddItem(mnuEdition, QStringLiteral("µLaw to Lin -8bits"), QKeySequence(), &TForm1::MuLawToLinear);
-    mnuReverse =
-        AddItem(mnuEdition, QStringLiteral("Reverse"), QKeySequence(Qt::CTRL | Qt::Key_R), &TForm1::Reverse);
-    mnuUnsigned = AddItem(mnuEdition, QStringLiteral("Unsigned"), QKeySequence(Qt::CTRL | Qt::Key_U),
-                          &TForm1::ToggleSign);
+    mnuLinToMuLaw = AddItem(mnuEdition, "mnuLinToMuLaw", QStringLiteral("Lin to µLaw -8bits"), QKeySequence(),
+                            &TForm1::LinearToMuLaw);
+    mnuMuLawToLin = AddItem(mnuEdition, "mnuMuLawToLin", QStringLiteral("µLaw to Lin -8bits"), QKeySequence(),
+                            &TForm1::MuLawToLinear);
+    mnuReverse = AddItem(mnuEdition, "mnuReverse", QStringLiteral("Reverse"),
+                         QKeySequence(Qt::CTRL | Qt::Key_R), &TForm1::Reverse);
+    mnuUnsigned = AddItem(mnuEdition, "mnuUnsigned", QStringLiteral("Unsigned"),
+                          QKeySequence(Qt::CTRL | Qt::Key_U), &TForm1::ToggleSign);
 
-    mnuAudio = bar->addMenu(QStringLiteral("Audio"));
-    mnuLoop = AddItem(mnuAudio, QStringLiteral("Loop            "), QKeySequence(), &TForm1::LoopItem);
+    mnuAudio = Named(bar->addMenu(QStringLiteral("Audio")), "mnuAudio");
+    mnuLoop =
+        AddItem(mnuAudio, "mnuLoop", QStringLiteral("Loop            "), QKeySequence(), &TForm1::LoopItem);
     mnuAudio->addSeparator();
-    mnuGoToStart = AddItem(mnuAudio, QStringLiteral("Go to Start"), QKeySequence(), &TForm1::GoToStart);
-    mnuGoToEnd = AddItem(mnuAudio, QStringLiteral("Go to End"), QKeySequence(), &TForm1::GoToEnd);
-    mnuFastForward = AddItem(mnuAudio, QStringLiteral("Fast Foward"), QKeySequence(), &TForm1::FastForward);
-    mnuForward = AddItem(mnuAudio, QStringLiteral("Foward "), QKeySequence(), &TForm1::Forward);
-    mnuBackward = AddItem(mnuAudio, QStringLiteral("Backward"), QKeySequence(), &TForm1::Backward);
-    mnuFastBackward =
-        AddItem(mnuAudio, QStringLiteral("Fast Backward"), QKeySequence(), &TForm1::FastBackward);
+    mnuGoToStart =
+        AddItem(mnuAudio, "mnuGoToStart", QStringLiteral("Go to Start"), QKeySequence(), &TForm1::GoToStart);
+    mnuGoToEnd =
+        AddItem(mnuAudio, "mnuGoToEnd", QStringLiteral("Go to End"), QKeySequence(), &TForm1::GoToEnd);
+    mnuFastForward = AddItem(mnuAudio, "mnuFastForward", QStringLiteral("Fast Foward"), QKeySequence(),
+                             &TForm1::FastForward);
+    mnuForward = AddItem(mnuAudio, "mnuForward", QStringLiteral("Foward "), QKeySequence(), &TForm1::Forward);
+    mnuBackward =
+        AddItem(mnuAudio, "mnuBackward", QStringLiteral("Backward"), QKeySequence(), &TForm1::Backward);
+    mnuFastBackward = AddItem(mnuAudio, "mnuFastBackward", QStringLiteral("Fast Backward"), QKeySequence(),
+                              &TForm1::FastBackward);
     mnuAudio->addSeparator();
-    mnuPlay = AddItem(mnuAudio, QStringLiteral("Play        "), QKeySequence(), &TForm1::Play);
+    mnuPlay = AddItem(mnuAudio, "mnuPlay", QStringLiteral("Play        "), QKeySequence(), &TForm1::Play);
 
-    mnuView = bar->addMenu(QStringLiteral("&View"));
-    mnuZoomIn = AddItem(mnuView, QStringLiteral("Zoom In                "), QKeySequence(Qt::Key_F5),
-                        &TForm1::ZoomIn);
-    mnuZoomOut =
-        AddItem(mnuView, QStringLiteral("Zoom Out            "), QKeySequence(Qt::Key_F6), &TForm1::ZoomOut);
-    mnuMinimum = AddItem(mnuView, QStringLiteral("Minimun               "), QKeySequence(Qt::Key_F7),
-                         &TForm1::ZoomMinimum);
-    mnuFullSize = AddItem(mnuView, QStringLiteral("Full Size            "), QKeySequence(Qt::Key_F8),
-                          &TForm1::FullSize);
+    mnuView = Named(bar->addMenu(QStringLiteral("&View")), "mnuView");
+    mnuZoomIn = AddItem(mnuView, "mnuZoomIn", QStringLiteral("Zoom In                "),
+                        QKeySequence(Qt::Key_F5), &TForm1::ZoomIn);
+    mnuZoomOut = AddItem(mnuView, "mnuZoomOut", QStringLiteral("Zoom Out            "),
+                         QKeySequence(Qt::Key_F6), &TForm1::ZoomOut);
+    mnuMinimum = AddItem(mnuView, "mnuMinimum", QStringLiteral("Minimun               "),
+                         QKeySequence(Qt::Key_F7), &TForm1::ZoomMinimum);
+    mnuFullSize = AddItem(mnuView, "mnuFullSize", QStringLiteral("Full Size            "),
+                          QKeySequence(Qt::Key_F8), &TForm1::FullSize);
     mnuView->addSeparator();
-    mnuFollowLocator =
-        AddItem(mnuView, QStringLiteral("Follow Locator"), QKeySequence(Qt::CTRL | Qt::Key_F8), nullptr);
-    mnuShowPoints = AddItem(mnuView, QStringLiteral("Show/Hide Points"), QKeySequence(Qt::CTRL | Qt::Key_F11),
-                            &TForm1::ShowHidePoints);
-    mnuShowBars = AddItem(mnuView, QStringLiteral("Show/Hide Bars"), QKeySequence(Qt::CTRL | Qt::Key_F12),
-                          &TForm1::ShowHideBars);
-    mnuShowVuMeters =
-        AddItem(mnuView, QStringLiteral("Show Vu-meters"), QKeySequence(Qt::Key_F11), &TForm1::ShowVuMeters);
-    mnuShowRtSpectrum =
-        AddItem(mnuView, QStringLiteral("Show RT Spectrum"), QKeySequence(Qt::Key_F12), nullptr);
+    mnuFollowLocator = AddItem(mnuView, "mnuFollowLocator", QStringLiteral("Follow Locator"),
+                               QKeySequence(Qt::CTRL | Qt::Key_F8), nullptr);
+    mnuShowPoints = AddItem(mnuView, "mnuShowPoints", QStringLiteral("Show/Hide Points"),
+                            QKeySequence(Qt::CTRL | Qt::Key_F11), &TForm1::ShowHidePoints);
+    mnuShowBars = AddItem(mnuView, "mnuShowBars", QStringLiteral("Show/Hide Bars"),
+                          QKeySequence(Qt::CTRL | Qt::Key_F12), &TForm1::ShowHideBars);
+    mnuShowVuMeters = AddItem(mnuView, "mnuShowVuMeters", QStringLiteral("Show Vu-meters"),
+                              QKeySequence(Qt::Key_F11), &TForm1::ShowVuMeters);
+    mnuShowRtSpectrum = AddItem(mnuView, "mnuShowRtSpectrum", QStringLiteral("Show RT Spectrum"),
+                                QKeySequence(Qt::Key_F12), nullptr);
     mnuView->addSeparator();
     // Each item is enabled once its window is attached (SetOptionsWindow, SetBankWindow, ...).
-    mnuPreferences =
-        AddItem(mnuView, QStringLiteral("Preferences"), QKeySequence(Qt::Key_F2), &TForm1::TogglePreferences);
+    mnuPreferences = AddItem(mnuView, "mnuPreferences", QStringLiteral("Preferences"),
+                             QKeySequence(Qt::Key_F2), &TForm1::TogglePreferences);
     mnuPreferences->setCheckable(true);
-    mnuSampleBank = AddItem(mnuView, QStringLiteral("VK350 Sample Bank"), QKeySequence(Qt::Key_F3),
-                            &TForm1::ShowBankWindow);
-    mnuPatterns = AddItem(mnuView, QStringLiteral("VK350 Patterns"), QKeySequence(Qt::Key_F4),
+    mnuSampleBank = AddItem(mnuView, "mnuSampleBank", QStringLiteral("VK350 Sample Bank"),
+                            QKeySequence(Qt::Key_F3), &TForm1::ShowBankWindow);
+    mnuPatterns = AddItem(mnuView, "mnuPatterns", QStringLiteral("VK350 Patterns"), QKeySequence(Qt::Key_F4),
                           &TForm1::ShowPatternsWindow);
     SetItemEnabled(mnuPreferences, false);
     SetItemEnabled(mnuSampleBank, false);
     SetItemEnabled(mnuPatterns, false);
 
-    mnuAbout = bar->addMenu(QStringLiteral("&About...."));
-    mnuAboutBox =
-        AddItem(mnuAbout, QStringLiteral("OVL VK350 Sample Editor "), QKeySequence(), &TForm1::ShowAboutBox);
+    mnuAbout = Named(bar->addMenu(QStringLiteral("&About....")), "mnuAbout");
+    mnuAboutBox = AddItem(mnuAbout, "mnuAboutBox", QStringLiteral("OVL VK350 Sample Editor "), QKeySequence(),
+                          &TForm1::ShowAboutBox);
     SetItemEnabled(mnuAboutBox, false);
 
     for (QAction* a : {mnuLoop, mnuFollowLocator, mnuShowPoints, mnuShowBars})
@@ -304,9 +317,9 @@ void TForm1::CreateMenus() {
     SetItemEnabled(mnuReceiveFromMidi, false);
 }
 
-QAction* TForm1::AddButton(const QIcon& icon, const QString& caption, const QString& hint,
+QAction* TForm1::AddButton(const char* name, const QIcon& icon, const QString& caption, const QString& hint,
                            void (TForm1::*command)()) {
-    QAction* action = new QAction(icon, caption.isEmpty() ? hint.trimmed() : caption, this);
+    QAction* action = Named(new QAction(icon, caption.isEmpty() ? hint.trimmed() : caption, this), name);
     action->setToolTip(hint);
     action->setStatusTip(hint);
     ToolBar1->addAction(action);
@@ -324,7 +337,7 @@ QAction* TForm1::AddButton(const QIcon& icon, const QString& caption, const QStr
 }
 
 void TForm1::CreateToolBar() {
-    ToolBar1 = addToolBar(QStringLiteral("Tools"));
+    ToolBar1 = Named(addToolBar(QStringLiteral("Tools")), "ToolBar1");
     ToolBar1->setMovable(false);
     ToolBar1->setFloatable(false);
     ToolBar1->setContextMenuPolicy(Qt::PreventContextMenu);
@@ -332,19 +345,19 @@ void TForm1::CreateToolBar() {
     ToolBar1->toggleViewAction()->setVisible(false);
     setContextMenuPolicy(Qt::NoContextMenu);
 
-    btnNew = AddButton(toolbarIcon(ToolIcon::New), {}, QStringLiteral("Cleanup the place ..."),
+    btnNew = AddButton("btnNew", toolbarIcon(ToolIcon::New), {}, QStringLiteral("Cleanup the place ..."),
                        &TForm1::NewSample);
-    btnLoadRaw =
-        AddButton(toolbarIcon(ToolIcon::Open), {}, QStringLiteral("Load BIN-RAW file"), &TForm1::LoadRawBin);
-    btnSaveRaw = AddButton(toolbarIcon(ToolIcon::Save), {}, QStringLiteral("Save BIN-RAW to file"),
-                           &TForm1::SaveRawBin);
-    btnLoadWave =
-        AddButton(toolbarIcon(ToolIcon::OpenWave), {}, QStringLiteral("Load WAV file"), &TForm1::LoadWave);
+    btnLoadRaw = AddButton("btnLoadRaw", toolbarIcon(ToolIcon::Open), {}, QStringLiteral("Load BIN-RAW file"),
+                           &TForm1::LoadRawBin);
+    btnSaveRaw = AddButton("btnSaveRaw", toolbarIcon(ToolIcon::Save), {},
+                           QStringLiteral("Save BIN-RAW to file"), &TForm1::SaveRawBin);
+    btnLoadWave = AddButton("btnLoadWave", toolbarIcon(ToolIcon::OpenWave), {},
+                            QStringLiteral("Load WAV file"), &TForm1::LoadWave);
     ToolBar1->addSeparator();
-    btnSendToMidi =
-        AddButton(toolbarIcon(ToolIcon::SendMidi), {}, QStringLiteral("Send to MIDI"), &TForm1::SendToMidi);
+    btnSendToMidi = AddButton("btnSendToMidi", toolbarIcon(ToolIcon::SendMidi), {},
+                              QStringLiteral("Send to MIDI"), &TForm1::SendToMidi);
 
-    ComboBox1 = new QComboBox;
+    ComboBox1 = Named(new QComboBox, "ComboBox1");
     ComboBox1->setToolTip(QStringLiteral("VK350 Bank Location"));
     ComboBox1->setMaxVisibleItems(12);
     ComboBox1->addItems({QStringLiteral("----------------"), QStringLiteral("Bass  Drum     "),
@@ -355,36 +368,37 @@ void TForm1::CreateToolBar() {
     ComboBox1->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     ComboBox1->setFocusPolicy(Qt::ClickFocus);
     ToolBar1->addWidget(ComboBox1);
-    btnCopyToBank = AddButton(toolbarIcon(ToolIcon::CopyToBank), {},
+    btnCopyToBank = AddButton("btnCopyToBank", toolbarIcon(ToolIcon::CopyToBank), {},
                               QStringLiteral("Copy Sample to VK350 Bank location "), &TForm1::CopyToBank);
     ToolBar1->addSeparator();
-    btnFullView =
-        AddButton(toolbarIcon(ToolIcon::FullView), {}, QStringLiteral("Full View"), &TForm1::FullSize);
-    btnZoomOneToOne =
-        AddButton(toolbarIcon(ToolIcon::ZoomOneToOne), {}, QStringLiteral("Zoom 1:1"), &TForm1::ZoomOneToOne);
+    btnFullView = AddButton("btnFullView", toolbarIcon(ToolIcon::FullView), {}, QStringLiteral("Full View"),
+                            &TForm1::FullSize);
+    btnZoomOneToOne = AddButton("btnZoomOneToOne", toolbarIcon(ToolIcon::ZoomOneToOne), {},
+                                QStringLiteral("Zoom 1:1"), &TForm1::ZoomOneToOne);
     ToolBar1->addSeparator();
-    btnZero = AddButton({}, QStringLiteral("Zero"), QStringLiteral("Fix Zero"), &TForm1::FixZero);
-    btnLinear =
-        AddButton({}, QStringLiteral("Linear"), QStringLiteral("Convert to Linear"), &TForm1::MuLawToLinear);
-    btnMuLaw =
-        AddButton({}, QStringLiteral("µLaw"), QStringLiteral("Convert to µLaw"), &TForm1::LinearToMuLaw);
-    btnSigned = AddButton(toolbarIcon(ToolIcon::Sign), {}, QStringLiteral("Convert to Signed/Unsigned"),
-                          &TForm1::ToggleSign);
-    btnCut =
-        AddButton(toolbarIcon(ToolIcon::Cut), {}, QStringLiteral("Cut/Truncate Selection"), &TForm1::Cut);
+    btnZero = AddButton("btnZero", {}, QStringLiteral("Zero"), QStringLiteral("Fix Zero"), &TForm1::FixZero);
+    btnLinear = AddButton("btnLinear", {}, QStringLiteral("Linear"), QStringLiteral("Convert to Linear"),
+                          &TForm1::MuLawToLinear);
+    btnMuLaw = AddButton("btnMuLaw", {}, QStringLiteral("µLaw"), QStringLiteral("Convert to µLaw"),
+                         &TForm1::LinearToMuLaw);
+    btnSigned = AddButton("btnSigned", toolbarIcon(ToolIcon::Sign), {},
+                          QStringLiteral("Convert to Signed/Unsigned"), &TForm1::ToggleSign);
+    btnCut = AddButton("btnCut", toolbarIcon(ToolIcon::Cut), {}, QStringLiteral("Cut/Truncate Selection"),
+                       &TForm1::Cut);
     ToolBar1->addSeparator();
-    btnPlay = AddButton(toolbarIcon(ToolIcon::Play), {}, QStringLiteral("Play"), &TForm1::Play);
-    btnLoop = AddButton(toolbarIcon(ToolIcon::Loop), {}, QStringLiteral("Loop /One shot play "),
+    btnPlay = AddButton("btnPlay", toolbarIcon(ToolIcon::Play), {}, QStringLiteral("Play"), &TForm1::Play);
+    btnLoop = AddButton("btnLoop", toolbarIcon(ToolIcon::Loop), {}, QStringLiteral("Loop /One shot play "),
                         &TForm1::LoopButton);
     btnLoop->setCheckable(true);
     SetItemEnabled(btnPlay, false);
 
-    Label12 = new QLabel(QStringLiteral("..."));
+    Label12 = Named(new QLabel(QStringLiteral("...")), "Label12");
     Label12->setMinimumWidth(160);
     Label12->setContentsMargins(10, 0, 10, 0);
     Label12->setToolTip(QStringLiteral("Current file"));
     ToolBar1->addWidget(Label12);
-    btnStop = AddButton(toolbarIcon(ToolIcon::Stop), {}, QStringLiteral("Stop"), &TForm1::StopButton);
+    btnStop =
+        AddButton("btnStop", toolbarIcon(ToolIcon::Stop), {}, QStringLiteral("Stop"), &TForm1::StopButton);
 }
 
 void TForm1::CreateHiddenShortcuts() {

@@ -121,7 +121,28 @@ public:
     // true when the program may end. A discard is remembered, so closing does not ask again.
     bool ConfirmUnsavedWork();
 
-    // --- the window's parts ---
+    // What the application and the tests reach besides the parts, which they find by name.
+    // The waveform editor and the panel around it, which takes the editor's back colour.
+    TsqSampleEdit& SampleEdit() { return *sqSampleEdit1; }
+    QWidget* EditingPanel() { return EditPanel; }
+    // The audio chain: the playable wave feeds the output, whose played buffers reach the
+    // connector, whose trigger moves the locator.
+    TMMWaveFile& ChainWave() { return *MMWaveFile1; }
+    TMMWaveOut& ChainOutput() { return *WaveOut1; }
+    TMMConnector& ChainConnector() { return *MMConnector1; }
+    bool IsPlaying() const { return Playing; }
+    // The value the Offset knob last added to every byte.
+    int AppliedOffset() const { return LastOffset; }
+    // The file type last chosen in the load and the save dialogs.
+    int ChosenLoadFilter() const { return LoadFilterIndex; }
+    int ChosenSaveFilter() const { return SaveFilterIndex; }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    // --- the window's parts, each named after its member in the window's object tree ---
     TsqSampleEdit* sqSampleEdit1 = nullptr;
     Tsqpotlab* sqpotlab7 = nullptr;  // Size (units of 1024 bytes)
     Tsqpotlab* sqpotlab1 = nullptr;  // Zoom
@@ -234,11 +255,6 @@ public:
     int LoadFilterIndex = 1;
     int SaveFilterIndex = 1;
 
-protected:
-    void closeEvent(QCloseEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
-private:
     // Construction (main_window.cpp).
     void CreateEditor();
     void CreateKnobStrip();
@@ -249,10 +265,16 @@ private:
     void FormCreate();
     void FormResize();
     void KeepBarsWhole();
-    QAction* AddItem(QMenu* menu, const QString& caption, const QKeySequence& shortcut,
+    // A menu item or toolbar button named name in the window's object tree.
+    QAction* AddItem(QMenu* menu, const char* name, const QString& caption, const QKeySequence& shortcut,
                      void (TForm1::*command)());
-    QAction* AddButton(const QIcon& icon, const QString& caption, const QString& hint,
+    QAction* AddButton(const char* name, const QIcon& icon, const QString& caption, const QString& hint,
                        void (TForm1::*command)());
+    // Gives a part the name of the member that holds it.
+    template <class Part> static Part* Named(Part* part, const char* name) {
+        part->setObjectName(QLatin1String(name));
+        return part;
+    }
 
     // Analysis and meter panels (main_window_analysis.cpp).
     void CreateAnalysisViews();

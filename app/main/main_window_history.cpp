@@ -46,7 +46,7 @@ private:
 } // namespace
 
 void TForm1::CreateHistory() {
-    mnuRedo = new QAction(QStringLiteral("Redo"), this);
+    mnuRedo = Named(new QAction(QStringLiteral("Redo"), this), "mnuRedo");
     mnuRedo->setShortcuts(
         {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
     const QList<QAction*> items = mnuEdition->actions();

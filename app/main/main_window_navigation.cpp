@@ -34,15 +34,15 @@ const QString kMinMaxWaveKey = QStringLiteral("MinMaxWave");
 
 void TForm1::CreateNavigation() {
     mnuView->addSeparator();
-    mnuZoomInAtLocator = AddItem(mnuView, QStringLiteral("Zoom In at Locator"),
+    mnuZoomInAtLocator = AddItem(mnuView, "mnuZoomInAtLocator", QStringLiteral("Zoom In at Locator"),
                                  QKeySequence(Qt::CTRL | Qt::Key_Equal), &TForm1::ZoomInAtLocator);
     // Ctrl+= and Ctrl++ are the same key on most layouts.
     mnuZoomInAtLocator->setShortcuts(
         {QKeySequence(Qt::CTRL | Qt::Key_Equal), QKeySequence(Qt::CTRL | Qt::Key_Plus)});
-    mnuZoomOutAtLocator = AddItem(mnuView, QStringLiteral("Zoom Out at Locator"),
+    mnuZoomOutAtLocator = AddItem(mnuView, "mnuZoomOutAtLocator", QStringLiteral("Zoom Out at Locator"),
                                   QKeySequence(Qt::CTRL | Qt::Key_Minus), &TForm1::ZoomOutAtLocator);
-    mnuMinMaxWave =
-        AddItem(mnuView, QStringLiteral("Min/Max Waveform"), QKeySequence(), &TForm1::ShowMinMaxWave);
+    mnuMinMaxWave = AddItem(mnuView, "mnuMinMaxWave", QStringLiteral("Min/Max Waveform"), QKeySequence(),
+                            &TForm1::ShowMinMaxWave);
     mnuMinMaxWave->setCheckable(true);
     mnuMinMaxWave->setChecked(store_->ReadBool(kMinMaxWaveKey).value_or(true));
     ShowMinMaxWave();

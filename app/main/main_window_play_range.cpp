@@ -17,9 +17,9 @@
 namespace vk350 {
 
 void TForm1::CreatePlayRange() {
-    mnuPlayFromLocator = AddItem(mnuAudio, QStringLiteral("Play from Locator"),
+    mnuPlayFromLocator = AddItem(mnuAudio, "mnuPlayFromLocator", QStringLiteral("Play from Locator"),
                                  QKeySequence(Qt::CTRL | Qt::Key_Space), &TForm1::PlayFromLocator);
-    mnuPlaySelection = AddItem(mnuAudio, QStringLiteral("Play Selection"),
+    mnuPlaySelection = AddItem(mnuAudio, "mnuPlaySelection", QStringLiteral("Play Selection"),
                                QKeySequence(Qt::SHIFT | Qt::Key_Space), &TForm1::PlaySelection);
     for (QAction* a : {mnuPlay, btnPlay})
         a->setCheckable(true);

@@ -19,7 +19,7 @@ const char* const kRecentKey = "RecentFiles";
 } // namespace
 
 void TForm1::CreateRecentFiles() {
-    mnuRecentFiles = new QMenu(QStringLiteral("Recent Files"), this);
+    mnuRecentFiles = Named(new QMenu(QStringLiteral("Recent Files"), this), "mnuRecentFiles");
     // Under the file commands, before the MIDI ones.
     const QList<QAction*> items = mnuFile->actions();
     const qsizetype send = items.indexOf(mnuSendToMidi);

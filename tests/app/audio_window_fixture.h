@@ -5,6 +5,7 @@
 #include "drivers/virtual_wave_device.h"
 #include "loopback_midi_driver.h"
 #include "main_window.h"
+#include "main_window_parts.h"
 #include "options_window.h"
 #include "queue_dispatcher.h"
 #include "queue_pump.h"
@@ -75,9 +76,9 @@ protected:
         QSettings(QStringLiteral("Tervala"), QStringLiteral("Kelvane")).clear();
         device.setRecording(true);
         main = std::make_unique<TForm1>(dialogs, &store, &audio);
-        link = std::make_unique<WaveOutLink>(*main->WaveOut1, device);
-        options = std::make_unique<TForm4>(
-            OptionsLinks{store, dialogs, midi, *main->sqSampleEdit1, main->EditPanel, bank, patterns, *link});
+        link = std::make_unique<WaveOutLink>(main->ChainOutput(), device);
+        options = std::make_unique<TForm4>(OptionsLinks{store, dialogs, midi, main->SampleEdit(),
+                                                        main->EditingPanel(), bank, patterns, *link});
         main->SetOptionsWindow(options.get());
         main->SetBankSlots(&bank);
         findPart<QLabel>(*options, "lbCheminTemp")->setText(work.path() + QLatin1Char('/'));
@@ -98,7 +99,7 @@ protected:
         return path;
     }
     Bytes Sample() const {
-        const TsqSampleEdit& e = *main->sqSampleEdit1;
+        const TsqSampleEdit& e = *findEditor(*main);
         return Bytes(e.GetData(), e.GetData() + e.GetSampleLen());
     }
     static Bytes Ramp(size_t n, int step = 7) {
@@ -118,7 +119,7 @@ protected:
         dispatcher.runPending();
     }
     void PlayToEnd() {
-        for (int i = 0; i < 100000 && main->WaveOut1->IsOpen(); ++i)
+        for (int i = 0; i < 100000 && main->ChainOutput().IsOpen(); ++i)
             Step();
     }
     QString WorkFile(const char* leaf) const { return work.filePath(QLatin1String(leaf)); }

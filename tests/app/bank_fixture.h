@@ -6,6 +6,7 @@
 #include "bank_window.h"
 #include "loopback_midi_driver.h"
 #include "main_window.h"
+#include "main_window_parts.h"
 #include "options_window.h"
 #include "patterns_window.h"
 #include "recording_settings_store.h"
@@ -39,8 +40,8 @@ protected:
         main = std::make_unique<TForm1>(dialogs, &store);
         bank = std::make_unique<TForm2>(store, dialogs);
         patterns = std::make_unique<TForm3>(store, dialogs);
-        options = std::make_unique<TForm4>(OptionsLinks{store, dialogs, driver, *main->sqSampleEdit1,
-                                                        main->EditPanel, *bank, *patterns, waveOut});
+        options = std::make_unique<TForm4>(OptionsLinks{store, dialogs, driver, main->SampleEdit(),
+                                                        main->EditingPanel(), *bank, *patterns, waveOut});
         main->SetOptionsWindow(options.get());
         main->SetBankWindow(bank.get());
         main->SetPatternsWindow(patterns.get());

@@ -233,9 +233,9 @@ TEST_F(BankTest, AMouseClickOnCancelStopsAPacedSend) {
     for (int s = 0; s < 10; ++s)
         Fill(s, Ramp(kBankLocations[size_t(s)].size(), s));
     const Bytes long64k = Ramp(65536, 3);
-    main->sqSampleEdit1->Sample().LoadFromBuffer(long64k.data(), int(long64k.size()));
-    main->sqSampleEdit1->SetSampleLen(int(long64k.size()));
-    main->ComboBox1->setCurrentIndex(8); // Cymbal, 64 K
+    findEditor(*main)->Sample().LoadFromBuffer(long64k.data(), int(long64k.size()));
+    findEditor(*main)->SetSampleLen(int(long64k.size()));
+    findPart<QComboBox>(*main, "ComboBox1")->setCurrentIndex(8); // Cymbal, 64 K
     driver.setPace(0, 20000);
     const struct {
         const char* what;
@@ -243,7 +243,7 @@ TEST_F(BankTest, AMouseClickOnCancelStopsAPacedSend) {
         size_t whole; // bytes on the wire when nothing stops it
         bool dropsTheRest;
     } cases[] = {{"Send all", BankPart<QAction>("btnSendAll"), 182700, true},
-                 {"F9", main->mnuSendToMidi, 74938, false}};
+                 {"F9", findAction(*main, "mnuSendToMidi"), 74938, false}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         ClearLog();
@@ -279,11 +279,11 @@ TEST_F(BankTest, CaptionClickCopiesToTheMainWindowAndWaveformClickPlays) {
         bank->SetSlotName(slot, QStringLiteral("clap.bin"));
         QTest::mouseClick(slot ? BankPart<QLabel>("SlotSizes", slot) : BankPart<QLabel>("SlotNames", slot),
                           Qt::LeftButton);
-        TsqSampleEdit& e = *main->sqSampleEdit1;
+        TsqSampleEdit& e = *findEditor(*main);
         EXPECT_EQ(Bytes(e.GetData(), e.GetData() + e.GetSampleLen()), Ramp(6000 + size_t(slot), slot));
-        EXPECT_EQ(main->Label12->text(), QStringLiteral("clap.bin"));
-        EXPECT_EQ(main->ComboBox1->currentIndex(), slot + 1);
-        EXPECT_TRUE(TForm1::ItemEnabled(main->btnPlay));
+        EXPECT_EQ(findPart<QLabel>(*main, "Label12")->text(), QStringLiteral("clap.bin"));
+        EXPECT_EQ(findPart<QComboBox>(*main, "ComboBox1")->currentIndex(), slot + 1);
+        EXPECT_TRUE(TForm1::ItemEnabled(findAction(*main, "btnPlay")));
     }
     QTest::mouseClick(BankPart<TsqSampleEdit>("SlotEdits", 5), Qt::LeftButton);
     std::vector<int> played;
@@ -291,7 +291,7 @@ TEST_F(BankTest, CaptionClickCopiesToTheMainWindowAndWaveformClickPlays) {
     QTest::mouseClick(BankPart<TsqSampleEdit>("SlotEdits", 5), Qt::LeftButton);
     QTest::mouseClick(BankPart<TsqSampleEdit>("SlotEdits", 9), Qt::LeftButton);
     EXPECT_EQ(played, (std::vector<int>{5, 9}));
-    EXPECT_EQ(main->ComboBox1->currentIndex(), 9);
+    EXPECT_EQ(findPart<QComboBox>(*main, "ComboBox1")->currentIndex(), 9);
     // A slot number past the bank names the last slot and writes nothing beyond the captions.
     bank->SetSlotName(12, QStringLiteral("far.bin"));
     bank->SetSlotSize(12, QStringLiteral("9K"));
@@ -302,26 +302,26 @@ TEST_F(BankTest, CaptionClickCopiesToTheMainWindowAndWaveformClickPlays) {
 // The main window's commands on a bank location, through the bank window.
 TEST_F(BankTest, MainWindowCopiesIntoTheBankAndAFailedSendRestoresItsSample) {
     Open();
-    TsqSampleEdit& e = *main->sqSampleEdit1;
+    TsqSampleEdit& e = *findEditor(*main);
     const Bytes ramp = Ramp(10000);
     e.Sample().LoadFromBuffer(ramp.data(), 10000);
     e.SetSampleLen(10000);
-    main->Label12->setText(QStringLiteral("kick.bin"));
-    main->ComboBox1->setCurrentIndex(1); // BD
-    main->btnCopyToBank->trigger();
+    findPart<QLabel>(*main, "Label12")->setText(QStringLiteral("kick.bin"));
+    findPart<QComboBox>(*main, "ComboBox1")->setCurrentIndex(1); // BD
+    findAction(*main, "btnCopyToBank")->trigger();
     EXPECT_EQ(e.GetSampleLen(), 8192);
     EXPECT_EQ(SlotBytes(0), Bytes(ramp.begin(), ramp.begin() + 8192));
     EXPECT_EQ(bank->SlotSize(0), QStringLiteral("8K"));
     EXPECT_EQ(bank->SlotName(0), QStringLiteral("kick.bin"));
 
-    main->mnuSendToMidi->trigger(); // exact size: the same bytes afterwards
+    findAction(*main, "mnuSendToMidi")->trigger(); // exact size: the same bytes afterwards
     EXPECT_EQ(Bytes(e.GetData(), e.GetData() + e.GetSampleLen()), SlotBytes(0));
     EXPECT_EQ(driver.backlog(0).size(), 9376u);
 
     options->MidiOut().SetUsing(false); // no output: length and the bytes past it stay
     e.SetSampleLen(3000);
-    main->ComboBox1->setCurrentIndex(2); // SD, 16 K
-    main->mnuSendToMidi->trigger();
+    findPart<QComboBox>(*main, "ComboBox1")->setCurrentIndex(2); // SD, 16 K
+    findAction(*main, "mnuSendToMidi")->trigger();
     EXPECT_EQ(e.GetSampleLen(), 3000);
     EXPECT_EQ(Bytes(e.GetData(), e.GetData() + 10000), ramp);
 }
@@ -333,9 +333,9 @@ TEST_F(BankTest, OnAFirstRunEachWindowOpensClearOfTheTitleBarsOpenBeforeIt) {
     const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
     EXPECT_EQ(main->frameGeometry().top(), area.top());
     QList<QWidget*> opened = {main.get()};
-    const std::pair<QAction*, QWidget*> shows[] = {{main->mnuSampleBank, bank.get()},
-                                                   {main->mnuPatterns, patterns.get()},
-                                                   {main->mnuPreferences, options.get()}};
+    const std::pair<QAction*, QWidget*> shows[] = {{findAction(*main, "mnuSampleBank"), bank.get()},
+                                                   {findAction(*main, "mnuPatterns"), patterns.get()},
+                                                   {findAction(*main, "mnuPreferences"), options.get()}};
     for (const auto& [item, window] : shows) {
         item->trigger();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
@@ -362,7 +362,7 @@ TEST_F(BankTest, OnAFirstRunEachWindowOpensClearOfTheTitleBarsOpenBeforeIt) {
 // every screen comes back on one.
 TEST_F(BankTest, ClosingStoresEveryWindowInOrderAndTheWindowsComeBackAsLeft) {
     Open();
-    main->mnuSampleBank->trigger();
+    findAction(*main, "mnuSampleBank")->trigger();
     EXPECT_TRUE(bank->isVisible());
     bank->move(20, 40);
     int writesAtWaveClose = -1;

@@ -81,7 +81,7 @@ protected:
         OptionsPart<QLabel>("lbCheminTemp")->setText(dir.path() + QLatin1Char('/'));
     }
     Bytes MainSample() const {
-        const TsqSampleEdit& e = *main->sqSampleEdit1;
+        const TsqSampleEdit& e = *findEditor(*main);
         return Bytes(e.GetData(), e.GetData() + e.GetSampleLen());
     }
 };
@@ -92,13 +92,13 @@ TEST_F(FileDropTest, MainWindowOpensADroppedFileAsLoadRawBin) {
     const StereoWave wave = MakeStereoWave(3000);
     ASSERT_TRUE(Drop(main.get(), {WriteFile("loop.wav", wave.file)}));
     EXPECT_EQ(MainSample(), wave.converted);
-    EXPECT_EQ(main->Label12->text(), "loop.wav");
+    EXPECT_EQ(findPart<QLabel>(*main, "Label12")->text(), "loop.wav");
     EXPECT_EQ(ReadFile("convert.wav").size(), 46 + wave.converted.size() + 12) << "the Ctrl+L work file";
 
     // Raw bytes as they are; of two files the first by name.
     ASSERT_TRUE(Drop(main.get(), {WriteFile("b.bin", Ramp(700, 2)), WriteFile("a.bin", Ramp(500, 1))}));
     EXPECT_EQ(MainSample(), Ramp(500, 1));
-    EXPECT_EQ(main->Label12->text(), "a.bin");
+    EXPECT_EQ(findPart<QLabel>(*main, "Label12")->text(), "a.bin");
 
     // A bad WAV says why, and the sample stays.
     ASSERT_TRUE(Drop(main.get(), {WriteFile("bad.wav", Ramp(100))}));
@@ -157,21 +157,21 @@ TEST_F(FileDropTest, BankSlotsFillFromTheOneDroppedOn) {
 // a file that is gone leaves the list with a word. A file named at start that is a WAV takes
 // the Load Wave road; many files named at start fill the bank as Load all.
 TEST_F(FileDropTest, RecentFilesAndStartFiles) {
-    EXPECT_FALSE(main->mnuRecentFiles->isEnabled());
+    EXPECT_FALSE(findMenu(*main, "mnuRecentFiles")->isEnabled());
     QStringList opened;
     for (int i = 0; i < 9; ++i) {
         opened.prepend(WriteFile(QStringLiteral("r%1.bin").arg(i), Ramp(200 + i, i)));
         dialogs.Answer(opened.front(), 1);
-        main->mnuLoadRaw->trigger();
+        findAction(*main, "mnuLoadRaw")->trigger();
     }
     dialogs.Answer(dir.filePath("saved"), 1);
-    main->mnuSaveRaw->trigger();
+    findAction(*main, "mnuSaveRaw")->trigger();
     opened.prepend(dir.filePath("saved.bin"));
     // Opening a listed file again moves it to the top instead of listing it twice.
     Drop(main.get(), {opened[3]});
     opened.move(3, 0);
     const QStringList expected = opened.mid(0, 8);
-    const QList<QAction*> items = main->mnuRecentFiles->actions();
+    const QList<QAction*> items = findMenu(*main, "mnuRecentFiles")->actions();
     ASSERT_EQ(items.size(), 8);
     for (int i = 0; i < 8; ++i)
         EXPECT_EQ(items[i]->text(), QStringLiteral("&%1 %2").arg(i + 1).arg(expected[i]));
@@ -181,19 +181,19 @@ TEST_F(FileDropTest, RecentFilesAndStartFiles) {
     // The next run lists them too; choosing one opens it.
     Close();
     Open();
-    ASSERT_EQ(main->mnuRecentFiles->actions().size(), 8);
-    main->mnuRecentFiles->actions()[5]->trigger();
+    ASSERT_EQ(findMenu(*main, "mnuRecentFiles")->actions().size(), 8);
+    findMenu(*main, "mnuRecentFiles")->actions()[5]->trigger();
     EXPECT_EQ(MainSample(), ReadFile(QFileInfo(expected[5]).fileName()));
-    EXPECT_EQ(main->mnuRecentFiles->actions()[0]->text(), "&1 " + expected[5]);
+    EXPECT_EQ(findMenu(*main, "mnuRecentFiles")->actions()[0]->text(), "&1 " + expected[5]);
 
     QFile::remove(expected[2]);
     const Bytes before = MainSample();
-    main->mnuRecentFiles->actions()[3]->trigger(); // expected[2], after the move above
+    findMenu(*main, "mnuRecentFiles")->actions()[3]->trigger(); // expected[2], after the move above
     EXPECT_EQ(MainSample(), before);
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_EQ(dialogs.messages[0].icon, MessageIcon::Warning);
     EXPECT_EQ(dialogs.messages[0].text, expected[2] + " no longer exists; it is taken off the list.");
-    EXPECT_EQ(main->mnuRecentFiles->actions().size(), 7);
+    EXPECT_EQ(findMenu(*main, "mnuRecentFiles")->actions().size(), 7);
     EXPECT_FALSE(QSettings(QStringLiteral("Tervala"), QStringLiteral("Kelvane"))
                      .value("RecentFiles")
                      .toString()

@@ -28,7 +28,7 @@ protected:
 
     // A right-button drag on the waveform draws values into the sample.
     void DrawAcross(int from, int to) {
-        TsqSampleEdit* e = window->sqSampleEdit1;
+        TsqSampleEdit* e = findEditor(*window);
         auto send = [e](QEvent::Type type, int x, int y, Qt::MouseButton button, Qt::MouseButtons held) {
             const QPointF p(x, y);
             QMouseEvent event(type, p, e->mapToGlobal(p), button, held, Qt::NoModifier);
@@ -61,11 +61,11 @@ protected:
 // (both keys) forward to the last, and the items name the step they would take.
 TEST_F(HistoryTest, EachEditIsOneStepThatUndoAndRedoWalkThrough) {
     TForm1& w = Open();
-    EXPECT_FALSE(w.mnuUndo->isEnabled());
-    EXPECT_FALSE(w.mnuRedo->isEnabled());
+    EXPECT_FALSE(findAction(w, "mnuUndo")->isEnabled());
+    EXPECT_FALSE(findAction(w, "mnuRedo")->isEnabled());
     const std::vector<uint8_t> loaded = LoadKick();
     ASSERT_EQ(Sample(), loaded);
-    EXPECT_EQ(w.mnuUndo->text(), "Undo Load");
+    EXPECT_EQ(findAction(w, "mnuUndo")->text(), "Undo Load");
 
     struct Edit {
         const char* step;
@@ -75,11 +75,11 @@ TEST_F(HistoryTest, EachEditIsOneStepThatUndoAndRedoWalkThrough) {
         {"Crop", [&] { DragSelection(10, 900), Key(Qt::Key_W, Qt::ControlModifier); }},
         {"Reverse", [&] { Key(Qt::Key_R, Qt::ControlModifier); }},
         {"Draw", [&] { DrawAcross(100, 160); }},
-        {"Offset", [&] { DragKnob(w.sqpotlab10, 30); }},
+        {"Offset", [&] { DragKnob(findKnob(w, "sqpotlab10"), 30); }},
         {"Unsigned", [&] { Key(Qt::Key_U, Qt::ControlModifier); }},
         {"Cut", [&] { DragSelection(300, 350), Key(Qt::Key_X, Qt::ControlModifier); }},
         {"Mute", [&] { DragSelection(20, 40), Key(Qt::Key_M, Qt::ControlModifier); }},
-        {"Size", [&] { DragKnob(w.sqpotlab7, 3); }},
+        {"Size", [&] { DragKnob(findKnob(w, "sqpotlab7"), 3); }},
         {"New", [&] { Key(Qt::Key_Delete, Qt::ControlModifier); }},
     };
     std::vector<std::vector<uint8_t>> states{{}, loaded};
@@ -87,17 +87,17 @@ TEST_F(HistoryTest, EachEditIsOneStepThatUndoAndRedoWalkThrough) {
         SCOPED_TRACE(edit.step);
         edit.act();
         ASSERT_NE(Sample(), states.back());
-        EXPECT_EQ(w.mnuUndo->text(), QStringLiteral("Undo ") + QString::fromUtf8(edit.step));
+        EXPECT_EQ(findAction(w, "mnuUndo")->text(), QStringLiteral("Undo ") + QString::fromUtf8(edit.step));
         states.push_back(Sample());
     }
     for (size_t i = states.size() - 1; i > 0; --i) {
         Key(Qt::Key_Z, Qt::ControlModifier);
         ASSERT_EQ(Sample(), states[i - 1]) << "undoing step " << i;
-        EXPECT_EQ(w.mnuRedo->text(),
+        EXPECT_EQ(findAction(w, "mnuRedo")->text(),
                   QStringLiteral("Redo ") + QString::fromUtf8(i > 1 ? edits[i - 2].step : "Load"));
     }
-    EXPECT_FALSE(w.mnuUndo->isEnabled());
-    EXPECT_EQ(w.mnuUndo->text(), "Undo");
+    EXPECT_FALSE(findAction(w, "mnuUndo")->isEnabled());
+    EXPECT_EQ(findAction(w, "mnuUndo")->text(), "Undo");
     for (size_t i = 1; i < states.size(); ++i) {
         if (i % 2)
             Key(Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
@@ -105,12 +105,12 @@ TEST_F(HistoryTest, EachEditIsOneStepThatUndoAndRedoWalkThrough) {
             Key(Qt::Key_Y, Qt::ControlModifier);
         ASSERT_EQ(Sample(), states[i]) << "redoing step " << i;
     }
-    EXPECT_FALSE(w.mnuRedo->isEnabled());
+    EXPECT_FALSE(findAction(w, "mnuRedo")->isEnabled());
     // The knobs that show the sample follow an undo.
     Key(Qt::Key_Z, Qt::ControlModifier);
     const std::vector<uint8_t>& sized = states[states.size() - 2];
-    EXPECT_EQ(w.sqpotlab8->State(), *std::max_element(sized.begin(), sized.end()));
-    EXPECT_EQ(w.sqpotlab7->State(), int(sized.size()) / 1024);
+    EXPECT_EQ(findKnob(w, "sqpotlab8")->State(), *std::max_element(sized.begin(), sized.end()));
+    EXPECT_EQ(findKnob(w, "sqpotlab7")->State(), int(sized.size()) / 1024);
 }
 
 // The title names the file and marks changes not saved; saving or undoing back clears the mark.

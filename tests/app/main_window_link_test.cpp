@@ -6,6 +6,7 @@
 #include "knob_label.h"
 #include "loopback_midi_driver.h"
 #include "main_window.h"
+#include "main_window_parts.h"
 #include "options_window.h"
 #include "options_write_order.h"
 #include "received_bank.h"
@@ -41,8 +42,8 @@ protected:
 
     void Open() {
         main = std::make_unique<TForm1>(dialogs, &store);
-        options = std::make_unique<TForm4>(OptionsLinks{store, dialogs, driver, *main->sqSampleEdit1,
-                                                        main->EditPanel, bank, patterns, waveOut});
+        options = std::make_unique<TForm4>(OptionsLinks{store, dialogs, driver, main->SampleEdit(),
+                                                        main->EditingPanel(), bank, patterns, waveOut});
         main->SetOptionsWindow(options.get());
         main->SetBankSlots(&bank);
         main->show();
@@ -55,13 +56,13 @@ protected:
     }
 
     void LoadSample(const Bytes& bytes) {
-        TsqSampleEdit& e = *main->sqSampleEdit1;
+        TsqSampleEdit& e = *findEditor(*main);
         e.Sample().LoadFromBuffer(bytes.data(), int(bytes.size()));
         e.SetSampleLen(int(bytes.size()));
     }
 
     Bytes MainBytes() const {
-        const TsqSampleEdit& e = *main->sqSampleEdit1;
+        const TsqSampleEdit& e = *findEditor(*main);
         return Bytes(e.GetData(), e.GetData() + e.GetSampleLen());
     }
 
@@ -87,7 +88,7 @@ protected:
 
 TEST_F(MainLinkTest, OptionsItemShowsAndHidesTheWindowAndCarriesItsCheckMark) {
     Open();
-    QAction* item = main->mnuPreferences;
+    QAction* item = findAction(*main, "mnuPreferences");
     EXPECT_TRUE(TForm1::ItemEnabled(item));
     EXPECT_FALSE(item->isChecked());
     item->trigger();
@@ -106,27 +107,27 @@ TEST_F(MainLinkTest, OptionsItemShowsAndHidesTheWindowAndCarriesItsCheckMark) {
     Close();
     Open();
     EXPECT_TRUE(options->isVisible());
-    EXPECT_TRUE(main->mnuPreferences->isChecked());
+    EXPECT_TRUE(findAction(*main, "mnuPreferences")->isChecked());
 }
 
 TEST_F(MainLinkTest, SendToMidiSendsTheChosenLocationAndKeepsTheEditorsBytesAndClipboard) {
     Open();
     const Bytes original = Ramp(10000);
     LoadSample(original);
-    TsqSampleEdit& e = *main->sqSampleEdit1;
+    TsqSampleEdit& e = *findEditor(*main);
     e.SetSelectionPos(10);
     e.SetSelectionLen(20);
     e.CopySelection();
     const Bytes clipboard(e.Sample().Clipboard(), e.Sample().Clipboard() + e.Sample().ClipboardLen());
     driver.clearBacklog(0);
 
-    main->ComboBox1->setCurrentIndex(0); // "----------------": nothing happens
-    main->mnuSendToMidi->trigger();
+    findPart<QComboBox>(*main, "ComboBox1")->setCurrentIndex(0); // "----------------": nothing happens
+    findAction(*main, "mnuSendToMidi")->trigger();
     EXPECT_TRUE(driver.backlog(0).empty());
     EXPECT_EQ(MainBytes(), original);
 
-    main->ComboBox1->setCurrentIndex(2); // SD, 16 K
-    main->btnSendToMidi->trigger();
+    findPart<QComboBox>(*main, "ComboBox1")->setCurrentIndex(2); // SD, 16 K
+    findAction(*main, "btnSendToMidi")->trigger();
     Bytes fitted = original;
     fitted.resize(16384, 0);
     Bytes machine = fitted;
@@ -136,20 +137,20 @@ TEST_F(MainLinkTest, SendToMidiSendsTheChosenLocationAndKeepsTheEditorsBytesAndC
     EXPECT_EQ(driver.backlog(0), dump) << "the machine's form on the wire";
     EXPECT_EQ(MainBytes(), fitted) << "the editor's form afterwards, the added tail zero";
     EXPECT_EQ(Bytes(e.Sample().Clipboard(), e.Sample().Clipboard() + e.Sample().ClipboardLen()), clipboard);
-    EXPECT_EQ(main->sqpotlab7->Caption(), QStringLiteral("16Ko"));
-    EXPECT_EQ(main->sqpotlab6->Max(), 16384);
+    EXPECT_EQ(findKnob(*main, "sqpotlab7")->Caption(), QStringLiteral("16Ko"));
+    EXPECT_EQ(findKnob(*main, "sqpotlab6")->Max(), 16384);
     driver.waitUntilDelivered(0);
     QApplication::processEvents();
     TsqSampleEdit& slot = bank.SlotEdit(1);
     EXPECT_EQ(Bytes(slot.GetData(), slot.GetData() + slot.GetSampleLen()), fitted) << "and back into slot SD";
 
     // A sample that already has the location's size comes back unchanged.
-    main->mnuSendToMidi->trigger();
+    findAction(*main, "mnuSendToMidi")->trigger();
     EXPECT_EQ(MainBytes(), fitted);
 
     // A sample cut to a smaller location keeps its dropped tail in the editor's form too.
-    main->ComboBox1->setCurrentIndex(1); // BD, 8 K
-    main->mnuSendToMidi->trigger();
+    findPart<QComboBox>(*main, "ComboBox1")->setCurrentIndex(1); // BD, 8 K
+    findAction(*main, "mnuSendToMidi")->trigger();
     EXPECT_EQ(e.GetSampleLen(), 8192);
     e.SetSampleLen(10000);
     EXPECT_EQ(MainBytes(), original);
@@ -158,11 +159,11 @@ TEST_F(MainLinkTest, SendToMidiSendsTheChosenLocationAndKeepsTheEditorsBytesAndC
 TEST_F(MainLinkTest, CopyToBankFitsTheSampleAndFillsTheSlot) {
     Open();
     LoadSample(Ramp(10000));
-    main->Label12->setText(QStringLiteral("kick.bin"));
-    main->ComboBox1->setCurrentIndex(1); // BD, 8 K
+    findPart<QLabel>(*main, "Label12")->setText(QStringLiteral("kick.bin"));
+    findPart<QComboBox>(*main, "ComboBox1")->setCurrentIndex(1); // BD, 8 K
     findPart<LogMemo>(*options, "Memo1")->Clear();
-    main->btnCopyToBank->trigger();
-    EXPECT_EQ(main->sqSampleEdit1->GetSampleLen(), 8192);
+    findAction(*main, "btnCopyToBank")->trigger();
+    EXPECT_EQ(findEditor(*main)->GetSampleLen(), 8192);
     TsqSampleEdit& slot = bank.SlotEdit(0);
     EXPECT_EQ(slot.GetSampleLen(), 8192);
     EXPECT_EQ(Bytes(slot.GetData(), slot.GetData() + 8192), MainBytes());
@@ -171,7 +172,7 @@ TEST_F(MainLinkTest, CopyToBankFitsTheSampleAndFillsTheSlot) {
     EXPECT_EQ(slot.Zoom(), 8192 / (slot.width() - 1) + 1);
     EXPECT_EQ(findPart<LogMemo>(*options, "Memo1")->Lines(),
               (QStringList{"Adjust Size Editor - Cut 1808 bytes"}));
-    EXPECT_EQ(main->sqSampleEdit1->Zoom(), 8192 / (main->sqSampleEdit1->width() - 1) + 1);
+    EXPECT_EQ(findEditor(*main)->Zoom(), 8192 / (findEditor(*main)->width() - 1) + 1);
 }
 
 TEST_F(MainLinkTest, ClosingStoresBankMainPatternsAndOptionsInThatOrderThenClosesThePorts) {
@@ -230,9 +231,10 @@ TEST_F(MainLinkTest, ValueCaptionsReadOnWhateverBackColourThePanelWears) {
     Open();
     const auto checkCaptions = [&](QRgb rgb) {
         const QColor back(rgb);
-        EXPECT_EQ(main->EditPanel->palette().color(QPalette::Window), back) << "the panel keeps Back";
+        EXPECT_EQ(findPart<QWidget>(*main, "EditPanel")->palette().color(QPalette::Window), back)
+            << "the panel keeps Back";
         int captions = 0;
-        for (const QLabel* label : main->KnobStrip->findChildren<QLabel*>()) {
+        for (const QLabel* label : findPart<QWidget>(*main, "KnobStrip")->findChildren<QLabel*>()) {
             if (dynamic_cast<const Tsqpotlab*>(label))
                 continue;
             ++captions;

@@ -14,7 +14,7 @@ class NavigationTest : public WindowTest {
 protected:
     // Turns of the wheel over column x, in eighths of a degree (120 = one notch, up = positive).
     void Wheel(int x, int angle, Qt::KeyboardModifiers mods = Qt::NoModifier, bool sideways = false) {
-        TsqSampleEdit* e = window->sqSampleEdit1;
+        TsqSampleEdit* e = findEditor(*window);
         const QPointF p(x, e->height() / 2);
         const QPoint delta = sideways ? QPoint(angle, 0) : QPoint(0, angle);
         QWheelEvent event(p, e->mapToGlobal(p), QPoint(), delta, Qt::NoButton, mods, Qt::NoScrollPhase,
@@ -28,7 +28,7 @@ protected:
         return w;
     }
 
-    int Columns() const { return window->sqSampleEdit1->width() - 1; }
+    int Columns() const { return findEditor(*window)->width() - 1; }
 };
 
 } // namespace
@@ -59,18 +59,18 @@ TEST_F(NavigationTest, CtrlWheelZoomKeepsThePointedSampleUnderThePointer) {
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << "zoom " << c.zoom << " orig " << c.orig << " x " << c.x);
         TForm1& w = window ? *window : OpenLong();
-        TsqSampleEdit& e = *w.sqSampleEdit1;
+        TsqSampleEdit& e = *findEditor(w);
         const int zoomAfter = c.zoomAfter > 0 ? c.zoomAfter : 524288 / Columns() + 1;
         ASSERT_LT(zoomAfter, 800);
-        Turn(w.sqpotlab1, c.zoom);
-        Turn(w.sqpotlab2, c.orig);
+        Turn(findKnob(w, "sqpotlab1"), c.zoom);
+        Turn(findKnob(w, "sqpotlab2"), c.orig);
         const int64_t pointed = int64_t(c.x) * c.zoom + c.orig;
         for (int turn : c.turns)
             Wheel(c.x, turn, Qt::ControlModifier);
         EXPECT_EQ(e.Zoom(), zoomAfter);
-        EXPECT_EQ(w.sqpotlab1->State(), zoomAfter);
-        EXPECT_EQ(w.sqpotlab2->State(), e.ViewOrigin());
-        EXPECT_EQ(w.TrackBar1->value(), e.ViewOrigin());
+        EXPECT_EQ(findKnob(w, "sqpotlab1")->State(), zoomAfter);
+        EXPECT_EQ(findKnob(w, "sqpotlab2")->State(), e.ViewOrigin());
+        EXPECT_EQ(findPart<QScrollBar>(w, "TrackBar1")->value(), e.ViewOrigin());
         if (c.origAfter < 0)
             EXPECT_EQ(int64_t(c.x) * e.Zoom() + e.ViewOrigin(), pointed) << "the pointed sample moved";
         else
@@ -85,32 +85,32 @@ TEST_F(NavigationTest, TheScrollBarReachesEverySampleAtZoomOne) {
         SCOPED_TRACE(n);
         window.reset();
         TForm1& w = OpenLong(size_t(n));
-        TsqSampleEdit& e = *w.sqSampleEdit1;
+        TsqSampleEdit& e = *findEditor(w);
         Key(Qt::Key_F7);
         ASSERT_EQ(e.Zoom(), 1);
         const int view = Columns();
-        EXPECT_EQ(w.TrackBar1->pageStep(), view);
-        EXPECT_EQ(w.TrackBar1->singleStep(), view / 10);
-        EXPECT_EQ(w.TrackBar1->maximum(), std::max(0, n - view))
+        EXPECT_EQ(findPart<QScrollBar>(w, "TrackBar1")->pageStep(), view);
+        EXPECT_EQ(findPart<QScrollBar>(w, "TrackBar1")->singleStep(), view / 10);
+        EXPECT_EQ(findPart<QScrollBar>(w, "TrackBar1")->maximum(), std::max(0, n - view))
             << "the last full view ends on the last sample";
         int64_t seenTo = 0; // samples 0 up to here were in view
         for (int steps = 0; steps < 100000; ++steps) {
             ASSERT_LE(e.ViewOrigin(), seenTo) << "a step skipped samples";
-            ASSERT_EQ(w.sqpotlab2->State(), e.ViewOrigin());
+            ASSERT_EQ(findKnob(w, "sqpotlab2")->State(), e.ViewOrigin());
             seenTo = std::max<int64_t>(seenTo, int64_t(e.ViewOrigin()) + view);
-            const int before = w.TrackBar1->value();
-            w.TrackBar1->triggerAction(QAbstractSlider::SliderSingleStepAdd);
-            if (w.TrackBar1->value() == before)
+            const int before = findPart<QScrollBar>(w, "TrackBar1")->value();
+            findPart<QScrollBar>(w, "TrackBar1")->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+            if (findPart<QScrollBar>(w, "TrackBar1")->value() == before)
                 break;
         }
         EXPECT_GE(seenTo, n);
         // A page is the view; the wheel moves a tenth of it per notch, parts of notches adding up.
-        w.TrackBar1->setValue(0);
-        w.TrackBar1->triggerAction(QAbstractSlider::SliderPageStepAdd);
-        EXPECT_EQ(e.ViewOrigin(), std::min(view, w.TrackBar1->maximum()));
+        findPart<QScrollBar>(w, "TrackBar1")->setValue(0);
+        findPart<QScrollBar>(w, "TrackBar1")->triggerAction(QAbstractSlider::SliderPageStepAdd);
+        EXPECT_EQ(e.ViewOrigin(), std::min(view, findPart<QScrollBar>(w, "TrackBar1")->maximum()));
         if (n < 5000)
             continue;
-        w.TrackBar1->setValue(1000);
+        findPart<QScrollBar>(w, "TrackBar1")->setValue(1000);
         Wheel(100, -120);
         EXPECT_EQ(e.ViewOrigin(), 1000 + view / 10);
         for (int i = 0; i < 4; ++i)
@@ -124,10 +124,10 @@ TEST_F(NavigationTest, TheScrollBarReachesEverySampleAtZoomOne) {
 // Ctrl+= and Ctrl+- zoom by two around the locator; a locator out of view zooms around the middle.
 TEST_F(NavigationTest, ZoomKeysKeepTheLocatorWhereItIs) {
     TForm1& w = OpenLong();
-    TsqSampleEdit& e = *w.sqSampleEdit1;
-    Turn(w.sqpotlab1, 8);
-    Turn(w.sqpotlab2, 10000);
-    Turn(w.sqpotlab4, 10800);
+    TsqSampleEdit& e = *findEditor(w);
+    Turn(findKnob(w, "sqpotlab1"), 8);
+    Turn(findKnob(w, "sqpotlab2"), 10000);
+    Turn(findKnob(w, "sqpotlab4"), 10800);
     ASSERT_EQ(e.LocatorPos(), 100);
     Key(Qt::Key_Equal, Qt::ControlModifier);
     EXPECT_EQ(e.Zoom(), 4);
@@ -138,13 +138,13 @@ TEST_F(NavigationTest, ZoomKeysKeepTheLocatorWhereItIs) {
     EXPECT_EQ(e.Zoom(), 16);
     EXPECT_EQ(e.ViewOrigin(), 9200);
     EXPECT_EQ(e.LocatorPos(), 100);
-    EXPECT_EQ(w.TrackBar1->value(), 9200);
-    EXPECT_EQ(w.TrackBar1->pageStep(), Columns() * 16);
+    EXPECT_EQ(findPart<QScrollBar>(w, "TrackBar1")->value(), 9200);
+    EXPECT_EQ(findPart<QScrollBar>(w, "TrackBar1")->pageStep(), Columns() * 16);
 
     // The locator before the view: the middle column's sample stays.
-    Turn(w.sqpotlab2, 20000);
+    Turn(findKnob(w, "sqpotlab2"), 20000);
     const int middle = Columns() / 2;
-    w.mnuZoomInAtLocator->trigger();
+    findAction(w, "mnuZoomInAtLocator")->trigger();
     EXPECT_EQ(e.Zoom(), 8);
     EXPECT_EQ(e.ViewOrigin(), 20000 + middle * 16 - middle * 8);
 }
@@ -153,11 +153,11 @@ TEST_F(NavigationTest, ZoomKeysKeepTheLocatorWhereItIs) {
 TEST_F(NavigationTest, TheMinMaxChoiceIsStored) {
     for (bool expected : {true, false}) {
         TForm1& w = Open();
-        EXPECT_EQ(w.mnuMinMaxWave->isChecked(), expected);
-        EXPECT_EQ(w.sqSampleEdit1->MinMaxMode(), expected);
+        EXPECT_EQ(findAction(w, "mnuMinMaxWave")->isChecked(), expected);
+        EXPECT_EQ(findEditor(w)->MinMaxMode(), expected);
         if (expected)
-            w.mnuMinMaxWave->trigger();
-        EXPECT_FALSE(w.sqSampleEdit1->MinMaxMode());
+            findAction(w, "mnuMinMaxWave")->trigger();
+        EXPECT_FALSE(findEditor(w)->MinMaxMode());
         w.close();
         window.reset();
     }

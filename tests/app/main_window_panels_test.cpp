@@ -16,29 +16,33 @@ TEST_F(WindowTest, PanelItemsShowThePanelsAndTheChoiceIsKeptForTheNextStart) {
     for (const bool shown : {false, true, false}) {
         SCOPED_TRACE(shown);
         TForm1& w = Open();
-        for (QAction* a : {w.mnuShowRtSpectrum, w.mnuShowVuMeters})
+        for (QAction* a : {findAction(w, "mnuShowRtSpectrum"), findAction(w, "mnuShowVuMeters")})
             EXPECT_EQ(a->isChecked(), shown);
-        for (QWidget* p : {w.AnalysisPanel, w.AnalysisSplitter, w.MeterPanel}) {
+        for (QWidget* p : {findPart<QWidget>(w, "AnalysisPanel"), findPart<QWidget>(w, "AnalysisSplitter"),
+                           findPart<QWidget>(w, "MeterPanel")}) {
             EXPECT_EQ(p->isVisible(), shown);
             EXPECT_EQ(p->isEnabled(), shown);
         }
-        EXPECT_EQ(w.MMOscope1->Enabled(), shown);
-        EXPECT_EQ(w.MMSpectrum1->Enabled(), shown);
-        EXPECT_EQ(w.MMSpectrogram1->Enabled(), shown);
-        EXPECT_EQ(w.MMLevel1->Enabled(), shown);
+        EXPECT_EQ(findPart<TMMOscope>(w, "MMOscope1")->Enabled(), shown);
+        EXPECT_EQ(findPart<TMMSpectrum>(w, "MMSpectrum1")->Enabled(), shown);
+        EXPECT_EQ(findPart<TMMSpectrogram>(w, "MMSpectrogram1")->Enabled(), shown);
+        EXPECT_EQ(findPart<TMMLevel>(w, "MMLevel1")->Enabled(), shown);
         Key(Qt::Key_F12);
         Key(Qt::Key_F11);
-        EXPECT_EQ(w.AnalysisPanel->isVisible(), !shown);
-        EXPECT_EQ(w.MeterPanel->isVisible(), !shown);
-        EXPECT_EQ(w.MMSpectrum1->Enabled(), !shown);
+        EXPECT_EQ(findPart<QWidget>(w, "AnalysisPanel")->isVisible(), !shown);
+        EXPECT_EQ(findPart<QWidget>(w, "MeterPanel")->isVisible(), !shown);
+        EXPECT_EQ(findPart<TMMSpectrum>(w, "MMSpectrum1")->Enabled(), !shown);
         if (!shown) {
             // The spectrogram takes the panel's width beside the fixed scope and spectrum.
             for (int width : {1136, 1400}) {
                 w.resize(width, w.height());
                 QApplication::processEvents();
-                EXPECT_EQ(w.MMSpectrogram1->x() + w.MMSpectrogram1->width(), w.AnalysisPanel->width())
+                EXPECT_EQ(findPart<TMMSpectrogram>(w, "MMSpectrogram1")->x() +
+                              findPart<TMMSpectrogram>(w, "MMSpectrogram1")->width(),
+                          findPart<QWidget>(w, "AnalysisPanel")->width())
                     << width;
-                EXPECT_EQ(w.sqSampleEdit1->width(), w.EditPanel->width()) << "the editor beside the meters";
+                EXPECT_EQ(findEditor(w)->width(), findPart<QWidget>(w, "EditPanel")->width())
+                    << "the editor beside the meters";
             }
         }
         w.close();
@@ -50,19 +54,20 @@ TEST_F(AudioWindowTest, ShownViewsAreFedByThePlayback) {
     Bytes sample(44100);
     for (size_t i = 0; i < sample.size(); ++i)
         sample[i] = uint8_t(128 + 110 * ((i / 20) % 2 ? 1 : -1)); // a loud square wave
-    Answered(main->mnuLoadRaw, Write("tone.bin", sample));
-    main->mnuShowRtSpectrum->trigger();
-    main->mnuShowVuMeters->trigger();
+    Answered(findAction(*main, "mnuLoadRaw"), Write("tone.bin", sample));
+    findAction(*main, "mnuShowRtSpectrum")->trigger();
+    findAction(*main, "mnuShowVuMeters")->trigger();
     QApplication::processEvents();
-    QWidget* views[] = {main->MMOscope1, main->MMSpectrum1, main->MMLevel1};
+    QWidget* views[] = {findPart<TMMOscope>(*main, "MMOscope1"), findPart<TMMSpectrum>(*main, "MMSpectrum1"),
+                        findPart<TMMLevel>(*main, "MMLevel1")};
     std::vector<QImage> before;
     for (QWidget* v : views)
         before.push_back(v->grab().toImage());
-    main->btnPlay->trigger();
+    findAction(*main, "btnPlay")->trigger();
     for (int i = 0; i < 200; ++i)
         Step();
     QApplication::processEvents();
     for (size_t i = 0; i < std::size(views); ++i)
         EXPECT_NE(views[i]->grab().toImage(), before[i]) << i;
-    main->btnPlay->trigger();
+    findAction(*main, "btnPlay")->trigger();
 }

@@ -18,35 +18,35 @@ using namespace vk350;
 TEST_F(AudioWindowTest, PlayPlaysTheSampleStopsOnASecondPressAndAgainAfterItsEnd) {
     // An empty sample plays nothing, not even a work file left from an earlier run.
     QFile::copy(Write("old.raw", Ramp(300)), WorkFile("convertspl.raw"));
-    main->mnuPlay->trigger();
+    findAction(*main, "mnuPlay")->trigger();
     Step();
-    EXPECT_FALSE(main->Playing || main->WaveOut1->IsOpen());
+    EXPECT_FALSE(main->IsPlaying() || main->ChainOutput().IsOpen());
     EXPECT_TRUE(device.played().empty());
 
     const Bytes sample = Ramp(6000);
-    Answered(main->mnuLoadRaw, Write("kick.bin", sample));
-    main->btnPlay->trigger();
-    EXPECT_TRUE(main->Playing);
-    EXPECT_FALSE(TForm1::ItemEnabled(main->mnuSaveAsWave));
+    Answered(findAction(*main, "mnuLoadRaw"), Write("kick.bin", sample));
+    findAction(*main, "btnPlay")->trigger();
+    EXPECT_TRUE(main->IsPlaying());
+    EXPECT_FALSE(TForm1::ItemEnabled(findAction(*main, "mnuSaveAsWave")));
     Step(20000);
-    main->mnuPlay->trigger();
-    EXPECT_FALSE(main->Playing);
-    EXPECT_FALSE(main->WaveOut1->IsOpen());
+    findAction(*main, "mnuPlay")->trigger();
+    EXPECT_FALSE(main->IsPlaying());
+    EXPECT_FALSE(main->ChainOutput().IsOpen());
     EXPECT_EQ(device.openOutputs(), 0);
-    EXPECT_TRUE(main->MMWaveFile1->Wave().FileName().empty()) << "the wave is released";
+    EXPECT_TRUE(main->ChainWave().Wave().FileName().empty()) << "the wave is released";
 
     for (int run = 0; run < 2; ++run) { // a one-shot end lets Play start again at once
         device.clearPlayed();
-        main->btnPlay->trigger();
+        findAction(*main, "btnPlay")->trigger();
         PlayToEnd();
         EXPECT_EQ(device.played(), sample);
-        EXPECT_FALSE(main->Playing);
-        EXPECT_TRUE(TForm1::ItemEnabled(main->mnuSaveAsWave));
+        EXPECT_FALSE(main->IsPlaying());
+        EXPECT_TRUE(TForm1::ItemEnabled(findAction(*main, "mnuSaveAsWave")));
     }
     // Edits are heard at the next Play.
-    main->mnuReverse->trigger();
+    findAction(*main, "mnuReverse")->trigger();
     device.clearPlayed();
-    main->btnPlay->trigger();
+    findAction(*main, "btnPlay")->trigger();
     PlayToEnd();
     EXPECT_EQ(device.played(), Bytes(sample.rbegin(), sample.rend()));
     EXPECT_TRUE(dialogs.messages.empty());
@@ -54,47 +54,47 @@ TEST_F(AudioWindowTest, PlayPlaysTheSampleStopsOnASecondPressAndAgainAfterItsEnd
 
 TEST_F(AudioWindowTest, LoopRepeatsUntilPlayIsPressedAgain) {
     const Bytes sample = Ramp(2205); // 0.1 s
-    Answered(main->mnuLoadRaw, Write("hat.bin", sample));
-    main->mnuLoop->trigger();
-    EXPECT_TRUE(main->btnLoop->isChecked() && main->WaveOut1->Looping());
-    main->btnPlay->trigger();
+    Answered(findAction(*main, "mnuLoadRaw"), Write("hat.bin", sample));
+    findAction(*main, "mnuLoop")->trigger();
+    EXPECT_TRUE(findAction(*main, "btnLoop")->isChecked() && main->ChainOutput().Looping());
+    findAction(*main, "btnPlay")->trigger();
     for (int i = 0; i < 350; ++i)
         Step();
-    EXPECT_TRUE(main->Playing);
+    EXPECT_TRUE(main->IsPlaying());
     const Bytes played = device.played();
     ASSERT_GE(played.size(), 3 * sample.size());
     for (size_t i = 0; i < played.size(); ++i)
         ASSERT_EQ(played[i], sample[i % sample.size()]) << i;
-    main->btnPlay->trigger();
-    EXPECT_FALSE(main->WaveOut1->IsOpen());
+    findAction(*main, "btnPlay")->trigger();
+    EXPECT_FALSE(main->ChainOutput().IsOpen());
 
-    main->mnuLoop->trigger();
-    EXPECT_FALSE(main->btnLoop->isChecked() || main->WaveOut1->Looping());
-    main->btnLoop->trigger(); // the button alone
-    EXPECT_TRUE(main->WaveOut1->Looping());
-    EXPECT_FALSE(main->mnuLoop->isChecked());
+    findAction(*main, "mnuLoop")->trigger();
+    EXPECT_FALSE(findAction(*main, "btnLoop")->isChecked() || main->ChainOutput().Looping());
+    findAction(*main, "btnLoop")->trigger(); // the button alone
+    EXPECT_TRUE(main->ChainOutput().Looping());
+    EXPECT_FALSE(findAction(*main, "mnuLoop")->isChecked());
 }
 
 TEST_F(AudioWindowTest, ThePlayingPositionMovesTheLocatorOrTheView) {
-    Answered(main->mnuLoadRaw, Write("long.bin", Ramp(44100)));
-    TsqSampleEdit& e = *main->sqSampleEdit1;
+    Answered(findAction(*main, "mnuLoadRaw"), Write("long.bin", Ramp(44100)));
+    TsqSampleEdit& e = *findEditor(*main);
     for (const bool follow : {false, true}) {
-        main->mnuFollowLocator->setChecked(follow);
+        findAction(*main, "mnuFollowLocator")->setChecked(follow);
         e.SetZoom(3);
         e.SetViewOrigin(1000);
-        main->btnPlay->trigger();
+        findAction(*main, "btnPlay")->trigger();
         for (int i = 0; i < 300; ++i)
             Step();
-        const int64_t p = main->WaveOut1->GetPosition();
+        const int64_t p = main->ChainOutput().GetPosition();
         ASSERT_GT(p, 5000);
         if (follow) {
             EXPECT_EQ(e.ViewOrigin(), p) << "the playing position at column 0";
-            EXPECT_EQ(main->sqpotlab2->State(), p);
+            EXPECT_EQ(findKnob(*main, "sqpotlab2")->State(), p);
         } else {
             EXPECT_EQ(e.LocatorPos(), (p - 1000) / 3);
-            EXPECT_EQ(main->sqpotlab4->State(), 1000 + (p - 1000) / 3 * 3) << "Loc in samples";
+            EXPECT_EQ(findKnob(*main, "sqpotlab4")->State(), 1000 + (p - 1000) / 3 * 3) << "Loc in samples";
         }
-        main->btnPlay->trigger();
+        findAction(*main, "btnPlay")->trigger();
     }
 }
 
@@ -108,7 +108,8 @@ TEST_F(AudioWindowTest, PlaySlotPlaysItsDecodedBytesAndLeavesTheSlot) {
     slot.SetSampleLen(3000);
 
     main->PlaySlot(3);
-    EXPECT_TRUE(main->Playing && main->btnPlay->isEnabled() && TForm1::ItemEnabled(main->btnStop));
+    EXPECT_TRUE(main->IsPlaying() && findAction(*main, "btnPlay")->isEnabled() &&
+                TForm1::ItemEnabled(findAction(*main, "btnStop")));
     PlayToEnd();
     Bytes expected(bytes.size());
     for (size_t i = 0; i < bytes.size(); ++i)
@@ -117,7 +118,7 @@ TEST_F(AudioWindowTest, PlaySlotPlaysItsDecodedBytesAndLeavesTheSlot) {
     EXPECT_EQ(Bytes(slot.GetData(), slot.GetData() + slot.GetSampleLen()), bytes);
     EXPECT_EQ(Bytes(slot.Sample().UndoData(), slot.Sample().UndoData() + 1500), before)
         << "its undo copy too";
-    EXPECT_TRUE(TForm1::ItemEnabled(main->mnuSaveAsWave));
+    EXPECT_TRUE(TForm1::ItemEnabled(findAction(*main, "mnuSaveAsWave")));
 
     device.clearPlayed();
     bank.SlotEdit(0).Sample().LoadFromBuffer(bytes.data(), 100);
@@ -125,7 +126,7 @@ TEST_F(AudioWindowTest, PlaySlotPlaysItsDecodedBytesAndLeavesTheSlot) {
     main->PlaySlot(4);  // empty
     main->PlaySlot(10); // no such slots: not their neighbours either
     main->PlaySlot(-1);
-    EXPECT_FALSE(main->Playing);
+    EXPECT_FALSE(main->IsPlaying());
     EXPECT_TRUE(device.played().empty());
     EXPECT_TRUE(dialogs.messages.empty());
 }
@@ -141,7 +142,7 @@ TEST_F(AudioWindowTest, AClickOnABankSlotsWaveformPlaysIt) {
     window.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
     QTest::mouseClick(findPart<TsqSampleEdit>(window, "SlotEdits", 6), Qt::LeftButton);
-    EXPECT_TRUE(main->Playing);
+    EXPECT_TRUE(main->IsPlaying());
     PlayToEnd();
     Bytes expected(bytes.size());
     for (size_t i = 0; i < bytes.size(); ++i)
@@ -152,27 +153,28 @@ TEST_F(AudioWindowTest, AClickOnABankSlotsWaveformPlaysIt) {
 
 TEST_F(AudioWindowTest, NewAndClosingStopPlaybackAndNoDeviceIsReported) {
     for (const bool close : {false, true}) {
-        Answered(main->mnuLoadRaw, Write("kick.bin", Ramp(20000)));
-        main->btnPlay->trigger();
+        Answered(findAction(*main, "mnuLoadRaw"), Write("kick.bin", Ramp(20000)));
+        findAction(*main, "btnPlay")->trigger();
         Step();
-        ASSERT_TRUE(main->WaveOut1->IsPlaying());
+        ASSERT_TRUE(main->ChainOutput().IsPlaying());
         if (close)
             main->close();
         else
-            main->btnNew->trigger();
-        EXPECT_FALSE(main->WaveOut1->IsOpen());
+            findAction(*main, "btnNew")->trigger();
+        EXPECT_FALSE(main->ChainOutput().IsOpen());
         EXPECT_EQ(device.openOutputs(), 0);
-        EXPECT_FALSE(main->Playing);
-        EXPECT_EQ(TForm1::ItemEnabled(main->mnuSaveAsWave), close) << "New disables it, after the stop";
+        EXPECT_FALSE(main->IsPlaying());
+        EXPECT_EQ(TForm1::ItemEnabled(findAction(*main, "mnuSaveAsWave")), close)
+            << "New disables it, after the stop";
     }
     // A window without a wave system has no device: Play says so and leaves Play usable.
     TForm1 alone(dialogs);
     alone.OpenSampleFile(Write("a.bin", Ramp(100)));
-    alone.mnuPlay->trigger();
+    findAction(alone, "mnuPlay")->trigger();
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_EQ(dialogs.messages[0].text, "No wave audio playing device found");
-    EXPECT_FALSE(alone.Playing);
-    EXPECT_EQ(alone.sqSampleEdit1->GetSampleLen(), 100);
+    EXPECT_FALSE(alone.IsPlaying());
+    EXPECT_EQ(findEditor(alone)->GetSampleLen(), 100);
 }
 
 // In the Thread method a second Play and a second slot wait for the buffer the playback thread
@@ -181,7 +183,7 @@ TEST_F(AudioWindowTest, NewAndClosingStopPlaybackAndNoDeviceIsReported) {
 TEST_F(AudioWindowTest, ThreadMethodStopsAndSwitchesSlotsOnlyAfterTheBufferInProcessing) {
     link->SetMethod(PlaybackMethod::Thread);
     BufferGate gate;
-    main->WaveOut1->OnBufferReady = [&](TMMDSPComponent&, TMMWaveHdr*) { gate.pass(); };
+    main->ChainOutput().OnBufferReady = [&](TMMDSPComponent&, TMMWaveHdr*) { gate.pass(); };
     const Bytes first = Ramp(40000, 3), second = Ramp(3000, 5);
     for (const auto& [slot, bytes] : {std::pair{3, &first}, {4, &second}}) {
         bank.SlotEdit(slot).Sample().LoadFromBuffer(bytes->data(), int32_t(bytes->size()));
@@ -192,18 +194,18 @@ TEST_F(AudioWindowTest, ThreadMethodStopsAndSwitchesSlotsOnlyAfterTheBufferInPro
         main->PlaySlot(3);
         std::thread opener;
         ASSERT_TRUE(gate.catchOne([&] { Step(10000); }, opener));
-        main->mnuLoop->trigger(); // Loop on and off meanwhile: the playback thread reads it
-        main->mnuLoop->trigger();
+        findAction(*main, "mnuLoop")->trigger(); // Loop on and off meanwhile: the playback thread reads it
+        findAction(*main, "mnuLoop")->trigger();
         if (otherSlot)
             main->PlaySlot(4);
         else
-            main->btnPlay->trigger();
+            findAction(*main, "btnPlay")->trigger();
         EXPECT_EQ(gate.inside(), 0) << "returned while a buffer was mid-way";
         opener.join();
         if (!otherSlot) {
-            EXPECT_FALSE(main->Playing || main->WaveOut1->IsOpen());
+            EXPECT_FALSE(main->IsPlaying() || main->ChainOutput().IsOpen());
             EXPECT_EQ(device.openOutputs(), 0);
-            EXPECT_TRUE(main->MMWaveFile1->Wave().FileName().empty());
+            EXPECT_TRUE(main->ChainWave().Wave().FileName().empty());
             continue;
         }
         device.clearPlayed();
@@ -213,7 +215,7 @@ TEST_F(AudioWindowTest, ThreadMethodStopsAndSwitchesSlotsOnlyAfterTheBufferInPro
             expected[i] = uint8_t(MuLawTables::Instance().ExpandTable[convertSign(second[i])]);
         EXPECT_EQ(device.played(), expected);
     }
-    main->WaveOut1->OnBufferReady = nullptr;
+    main->ChainOutput().OnBufferReady = nullptr;
     EXPECT_TRUE(dialogs.messages.empty());
 }
 
@@ -227,18 +229,20 @@ TEST_F(AudioWindowTest, PlaybackFailuresAreShownInTheErrorBox) {
         bool failingPass;
         QString text;
     };
-    Answered(main->mnuLoadRaw, Write("long.bin", Ramp(200000)));
-    const auto trigger = main->MMConnector1->OnTrigger;
+    Answered(findAction(*main, "mnuLoadRaw"), Write("long.bin", Ramp(200000)));
+    const auto trigger = main->ChainConnector().OnTrigger;
     for (const Case& c :
          {Case{PlaybackMethod::Window, false, gone}, Case{PlaybackMethod::Thread, false, gone},
           Case{PlaybackMethod::Window, true, QStringLiteral("display failed")}}) {
         SCOPED_TRACE(c.text.toStdString());
         dialogs.messages.clear();
         link->SetMethod(c.method);
-        main->btnPlay->trigger();
+        findAction(*main, "btnPlay")->trigger();
         Step(20000);
         if (c.failingPass)
-            main->MMConnector1->OnTrigger = [](TMMConnector&) { throw std::runtime_error("display failed"); };
+            main->ChainConnector().OnTrigger = [](TMMConnector&) {
+                throw std::runtime_error("display failed");
+            };
         else
             device.unplug();
         const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(20);
@@ -251,11 +255,11 @@ TEST_F(AudioWindowTest, PlaybackFailuresAreShownInTheErrorBox) {
         EXPECT_EQ(dialogs.messages[0].title, QStringLiteral("VK350 Sample Editor"));
         EXPECT_EQ(dialogs.messages[0].text, c.text);
         if (c.failingPass)
-            main->btnPlay->trigger();
-        for (int i = 0; i < 1000 && main->WaveOut1->IsOpen(); ++i)
+            findAction(*main, "btnPlay")->trigger();
+        for (int i = 0; i < 1000 && main->ChainOutput().IsOpen(); ++i)
             Step();
-        EXPECT_FALSE(main->Playing || main->WaveOut1->IsOpen());
+        EXPECT_FALSE(main->IsPlaying() || main->ChainOutput().IsOpen());
         device.setDeviceCount(1);
-        main->MMConnector1->OnTrigger = trigger;
+        main->ChainConnector().OnTrigger = trigger;
     }
 }

@@ -65,7 +65,7 @@ TEST_F(WindowTest, MenuTableAsCreated) {
 
     const auto ctrl = Qt::CTRL;
     const auto alt = Qt::ALT;
-    ExpectMenu(w.mnuFile, "&File",
+    ExpectMenu(findMenu(w, "mnuFile"), "&File",
                {{"New", Keys(ctrl | Qt::Key_Delete), true, true, -1},
                 {"Load Raw-Bin", Keys(ctrl | Qt::Key_L), true, true, -1},
                 {"Save Raw-Bin", Keys(ctrl | Qt::Key_S), true, true, -1},
@@ -75,7 +75,7 @@ TEST_F(WindowTest, MenuTableAsCreated) {
                 {"Send to MIDI", Keys(Qt::Key_F9), true, true, -1},
                 {"Receive from MIDI", QKeySequence(), false, false, -1},
                 {"Exit", Keys(ctrl | Qt::Key_Q), true, true, -1}});
-    ExpectMenu(w.mnuEdition, "&Edition",
+    ExpectMenu(findMenu(w, "mnuEdition"), "&Edition",
                {{"Undo", Keys(ctrl | Qt::Key_Z), true, false, -1},
                 {"Redo", Keys(ctrl | Qt::SHIFT | Qt::Key_Z), true, false, -1},
                 {"Select All", Keys(ctrl | Qt::Key_A), true, true, -1},
@@ -88,7 +88,7 @@ TEST_F(WindowTest, MenuTableAsCreated) {
                 {"µLaw to Lin -8bits", Keys(alt | Qt::Key_E), true, true, -1},
                 {"Reverse", Keys(ctrl | Qt::Key_R), true, true, -1},
                 {"Unsigned", Keys(ctrl | Qt::Key_U), true, true, -1}});
-    ExpectMenu(w.mnuAudio, "Audio",
+    ExpectMenu(findMenu(w, "mnuAudio"), "Audio",
                {{"Loop            ", Keys(Qt::KeypadModifier | Qt::Key_Asterisk), true, true, 0},
                 {"Go to Start", Keys(Qt::Key_Home), true, true, -1},
                 {"Go to End", Keys(Qt::Key_End), true, true, -1},
@@ -99,7 +99,7 @@ TEST_F(WindowTest, MenuTableAsCreated) {
                 {"Play        ", Keys(Qt::Key_Space), true, true, 0},
                 {"Play from Locator", Keys(ctrl | Qt::Key_Space), true, true, -1},
                 {"Play Selection", Keys(Qt::SHIFT | Qt::Key_Space), true, true, -1}});
-    ExpectMenu(w.mnuView, "&View",
+    ExpectMenu(findMenu(w, "mnuView"), "&View",
                {{"Zoom In                ", Keys(Qt::Key_F5), true, true, -1},
                 {"Zoom Out            ", Keys(Qt::Key_F6), true, true, -1},
                 {"Minimun               ", Keys(Qt::Key_F7), true, true, -1},
@@ -116,11 +116,12 @@ TEST_F(WindowTest, MenuTableAsCreated) {
                 {"Zoom In at Locator", Keys(ctrl | Qt::Key_Equal), true, true, -1},
                 {"Zoom Out at Locator", Keys(ctrl | Qt::Key_Minus), true, true, -1},
                 {"Min/Max Waveform", QKeySequence(), true, true, 1}});
-    ExpectMenu(w.mnuAbout, "&About....", {{"OVL VK350 Sample Editor ", QKeySequence(), true, true, -1}});
+    ExpectMenu(findMenu(w, "mnuAbout"), "&About....",
+               {{"OVL VK350 Sample Editor ", QKeySequence(), true, true, -1}});
 
     // The separator before the wave items is hidden with them.
-    const QList<QAction*> file = w.mnuFile->actions();
-    const qsizetype loadWave = file.indexOf(w.mnuLoadWave);
+    const QList<QAction*> file = findMenu(w, "mnuFile")->actions();
+    const qsizetype loadWave = file.indexOf(findAction(w, "mnuLoadWave"));
     ASSERT_GT(loadWave, 0);
     EXPECT_TRUE(file[loadWave - 1]->isSeparator());
     EXPECT_FALSE(file[loadWave - 1]->isVisible());
@@ -157,10 +158,10 @@ TEST_F(WindowTest, ToolbarKnobStripAndChooserAsCreated) {
         {"Stop", "", false, true},
     };
     std::vector<Button> actual;
-    for (QAction* a : w.ToolBar1->actions()) {
+    for (QAction* a : findPart<QToolBar>(w, "ToolBar1")->actions()) {
         if (a->isSeparator())
             continue;
-        QWidget* widget = w.ToolBar1->widgetForAction(a);
+        QWidget* widget = findPart<QToolBar>(w, "ToolBar1")->widgetForAction(a);
         if (auto* combo = qobject_cast<QComboBox*>(widget)) {
             actual.push_back({combo->toolTip(), "", a->isVisible(), combo->isEnabled()});
         } else if (auto* label = qobject_cast<QLabel*>(widget)) {
@@ -182,7 +183,7 @@ TEST_F(WindowTest, ToolbarKnobStripAndChooserAsCreated) {
         EXPECT_EQ(actual[i].visible, expected[i].visible);
         EXPECT_EQ(actual[i].enabled, expected[i].enabled);
     }
-    EXPECT_TRUE(w.btnLoop->isCheckable());
+    EXPECT_TRUE(findAction(w, "btnLoop")->isCheckable());
 
     const QStringList items = {"----------------",
                                "Bass  Drum     ",
@@ -195,12 +196,12 @@ TEST_F(WindowTest, ToolbarKnobStripAndChooserAsCreated) {
                                "Cymbal",
                                "Clap",
                                "Percu1"};
-    ASSERT_EQ(w.ComboBox1->count(), items.size());
-    for (int i = 0; i < w.ComboBox1->count(); ++i)
-        EXPECT_EQ(w.ComboBox1->itemText(i), items[i]);
-    EXPECT_EQ(w.ComboBox1->currentIndex(), 0);
-    EXPECT_EQ(w.ComboBox1->maxVisibleItems(), 12);
-    EXPECT_EQ(w.Label12->text(), "...");
+    ASSERT_EQ(findPart<QComboBox>(w, "ComboBox1")->count(), items.size());
+    for (int i = 0; i < findPart<QComboBox>(w, "ComboBox1")->count(); ++i)
+        EXPECT_EQ(findPart<QComboBox>(w, "ComboBox1")->itemText(i), items[i]);
+    EXPECT_EQ(findPart<QComboBox>(w, "ComboBox1")->currentIndex(), 0);
+    EXPECT_EQ(findPart<QComboBox>(w, "ComboBox1")->maxVisibleItems(), 12);
+    EXPECT_EQ(findPart<QLabel>(w, "Label12")->text(), "...");
 
     // Knob strip: captions in order, each just left of its knob, and the knobs' settings.
     struct Knob {
@@ -210,18 +211,19 @@ TEST_F(WindowTest, ToolbarKnobStripAndChooserAsCreated) {
         QString hint;
     };
     const std::vector<Knob> knobs = {
-        {w.sqpotlab7, "Size", 1, 512, 256, 1, "Sample Size"},
-        {w.sqpotlab1, "Zoom", 1, 1000, 256, 1, "Zoom Factor "},
-        {w.sqpotlab2, "Orig", 0, 500000, 150, 0, "Orig — view origin, the first sample shown, in samples"},
-        {w.sqpotlab4, "Loc  ", 0, 500000, 150, 0, "Loc — locator position, in samples"},
-        {w.sqpotlab3, "Val", 0, 255, 256, 0, "Val — byte at the locator, 0 to 255"},
-        {w.sqpotlab5, "Pos", 0, 500000, 150, 0, "Pos — selection start, in samples"},
-        {w.sqpotlab6, "Len", 0, 500000, 150, 0, "Len — selection length, in samples"},
-        {w.sqpotlab10, "Offset", -255, 255, 150, 0,
+        {findKnob(w, "sqpotlab7"), "Size", 1, 512, 256, 1, "Sample Size"},
+        {findKnob(w, "sqpotlab1"), "Zoom", 1, 1000, 256, 1, "Zoom Factor "},
+        {findKnob(w, "sqpotlab2"), "Orig", 0, 500000, 150, 0,
+         "Orig — view origin, the first sample shown, in samples"},
+        {findKnob(w, "sqpotlab4"), "Loc  ", 0, 500000, 150, 0, "Loc — locator position, in samples"},
+        {findKnob(w, "sqpotlab3"), "Val", 0, 255, 256, 0, "Val — byte at the locator, 0 to 255"},
+        {findKnob(w, "sqpotlab5"), "Pos", 0, 500000, 150, 0, "Pos — selection start, in samples"},
+        {findKnob(w, "sqpotlab6"), "Len", 0, 500000, 150, 0, "Len — selection length, in samples"},
+        {findKnob(w, "sqpotlab10"), "Offset", -255, 255, 150, 0,
          "Offset — added to every byte of the selection, or of the whole sample"},
-        {w.sqpotlab11, "Level", 0, 200, 256, 0, ""},
-        {w.sqpotlab8, "Max", 0, 255, 150, 0, "Max — highest byte of the sample"},
-        {w.sqpotlab9, "Min", 0, 255, 150, 0, "Min — lowest byte of the sample"},
+        {findKnob(w, "sqpotlab11"), "Level", 0, 200, 256, 0, ""},
+        {findKnob(w, "sqpotlab8"), "Max", 0, 255, 150, 0, "Max — highest byte of the sample"},
+        {findKnob(w, "sqpotlab9"), "Min", 0, 255, 150, 0, "Min — lowest byte of the sample"},
     };
     int lastX = -1;
     for (const Knob& k : knobs) {
@@ -233,12 +235,12 @@ TEST_F(WindowTest, ToolbarKnobStripAndChooserAsCreated) {
         EXPECT_TRUE(k.knob->AlwayDetect());
         EXPECT_EQ(k.knob->toolTip(), k.hint);
         QLabel* caption = nullptr;
-        for (QLabel* l : w.KnobStrip->findChildren<QLabel*>()) {
+        for (QLabel* l : findPart<QWidget>(w, "KnobStrip")->findChildren<QLabel*>()) {
             if (l->text() == k.caption && !dynamic_cast<Tsqpotlab*>(l))
                 caption = l;
         }
         ASSERT_NE(caption, nullptr);
-        if (k.knob == w.sqpotlab11) {
+        if (k.knob == findKnob(w, "sqpotlab11")) {
             EXPECT_FALSE(k.knob->isVisible());
             EXPECT_FALSE(k.knob->isEnabled());
             EXPECT_FALSE(caption->isVisible());
@@ -255,19 +257,20 @@ TEST_F(WindowTest, ToolbarKnobStripAndChooserAsCreated) {
     }
 
     // Hidden and disabled at creation: the analysis and meter panels; the editor fills its panel.
-    EXPECT_FALSE(w.AnalysisPanel->isVisible());
-    EXPECT_FALSE(w.AnalysisPanel->isEnabled());
-    EXPECT_FALSE(w.MeterPanel->isVisible());
-    EXPECT_FALSE(w.MeterPanel->isEnabled());
-    const TsqSampleEdit& e = *w.sqSampleEdit1;
-    const int taller = w.KnobStrip->height() - 16;
+    EXPECT_FALSE(findPart<QWidget>(w, "AnalysisPanel")->isVisible());
+    EXPECT_FALSE(findPart<QWidget>(w, "AnalysisPanel")->isEnabled());
+    EXPECT_FALSE(findPart<QWidget>(w, "MeterPanel")->isVisible());
+    EXPECT_FALSE(findPart<QWidget>(w, "MeterPanel")->isEnabled());
+    const TsqSampleEdit& e = *findEditor(w);
+    const int taller = findPart<QWidget>(w, "KnobStrip")->height() - 16;
     EXPECT_GE(taller, 0);
-    EXPECT_EQ(e.geometry(), QRect(1, 17 + taller, w.EditPanel->width(), w.EditPanel->height() - 32 - taller))
+    EXPECT_EQ(e.geometry(), QRect(1, 17 + taller, findPart<QWidget>(w, "EditPanel")->width(),
+                                  findPart<QWidget>(w, "EditPanel")->height() - 32 - taller))
         << "at (1, 17), panel width by panel height - 32; a taller strip takes its extra from the height";
-    EXPECT_EQ(w.TrackBar1->minimum(), 0);
+    EXPECT_EQ(findPart<QScrollBar>(w, "TrackBar1")->minimum(), 0);
     // The scroll bar counts samples: an empty sample has nothing to scroll, the page is the view.
-    EXPECT_EQ(w.TrackBar1->maximum(), 0);
-    EXPECT_EQ(w.TrackBar1->pageStep(), e.width() - 1);
+    EXPECT_EQ(findPart<QScrollBar>(w, "TrackBar1")->maximum(), 0);
+    EXPECT_EQ(findPart<QScrollBar>(w, "TrackBar1")->pageStep(), e.width() - 1);
 
     // The main window's own look of the waveform view.
     EXPECT_TRUE(e.GradientEnabled());
@@ -290,27 +293,27 @@ TEST_F(WindowTest, ATallFontGrowsOnlyTheStrip) {
     big.setPixelSize(24);
     QApplication::setFont(big);
     TForm1& w = Open();
-    const int taller = w.KnobStrip->height() - 16;
+    const int taller = findPart<QWidget>(w, "KnobStrip")->height() - 16;
     EXPECT_GT(taller, 0);
-    EXPECT_EQ(w.sqSampleEdit1->geometry(),
-              QRect(1, 17 + taller, w.EditPanel->width(), w.EditPanel->height() - 32 - taller));
+    EXPECT_EQ(findEditor(w)->geometry(), QRect(1, 17 + taller, findPart<QWidget>(w, "EditPanel")->width(),
+                                               findPart<QWidget>(w, "EditPanel")->height() - 32 - taller));
 }
 
 TEST_F(WindowTest, HiddenWaveItemsKeepTheirKeys) {
     TForm1& w = Open();
-    ASSERT_FALSE(w.mnuLoadWave->isVisible());
+    ASSERT_FALSE(findAction(w, "mnuLoadWave")->isVisible());
     Key(Qt::Key_F1);
     ASSERT_EQ(dialogs.openRequests.size(), 1u) << "F1 runs the hidden Load Wave item";
     EXPECT_EQ(dialogs.openRequests[0].title, "Open Wave File");
     EXPECT_EQ(dialogs.openRequests[0].filter, "Wave-Files(*.wav)|*.wav");
     EXPECT_EQ(dialogs.openRequests[0].fileName, "*.wav");
-    EXPECT_EQ(w.Label12->text(), "...") << "cancel changes nothing";
+    EXPECT_EQ(findPart<QLabel>(w, "Label12")->text(), "...") << "cancel changes nothing";
 
     Key(Qt::Key_F1, Qt::ControlModifier);
     EXPECT_TRUE(dialogs.saveRequests.empty()) << "Save as Wave is disabled at start, so is its key";
 
     LoadThroughKeys(WriteFile("kick.bin", Ramp(500)));
-    EXPECT_TRUE(TForm1::ItemEnabled(w.mnuSaveAsWave));
+    EXPECT_TRUE(TForm1::ItemEnabled(findAction(w, "mnuSaveAsWave")));
     Key(Qt::Key_F1, Qt::ControlModifier);
     ASSERT_EQ(dialogs.saveRequests.size(), 1u);
     EXPECT_EQ(dialogs.saveRequests[0].title, "Save Wave File");
@@ -318,8 +321,8 @@ TEST_F(WindowTest, HiddenWaveItemsKeepTheirKeys) {
     EXPECT_TRUE(dialogs.saveRequests[0].confirmOverwrite);
 
     Key(Qt::Key_Delete, Qt::ControlModifier);
-    EXPECT_EQ(w.Label12->text(), "New");
-    EXPECT_FALSE(TForm1::ItemEnabled(w.mnuSaveAsWave));
+    EXPECT_EQ(findPart<QLabel>(w, "Label12")->text(), "New");
+    EXPECT_FALSE(TForm1::ItemEnabled(findAction(w, "mnuSaveAsWave")));
     Key(Qt::Key_F1, Qt::ControlModifier);
     EXPECT_EQ(dialogs.saveRequests.size(), 1u) << "New disables Save as Wave again";
 }
@@ -329,13 +332,15 @@ TEST_F(WindowTest, EditorFollowsItsPanelWhenTheWindowIsResized) {
     for (const QSize size : {QSize(900, 560), QSize(1200, 700)}) {
         w.resize(size);
         QApplication::processEvents();
-        const QWidget* panel = w.EditPanel;
-        const QRect editor = w.sqSampleEdit1->geometry();
-        const int taller = std::max(0, w.KnobStrip->height() - 16); // a strip grown by a large font
+        const QWidget* panel = findPart<QWidget>(w, "EditPanel");
+        const QRect editor = findEditor(w)->geometry();
+        const int taller =
+            std::max(0, findPart<QWidget>(w, "KnobStrip")->height() - 16); // a strip grown by a large font
         EXPECT_EQ(editor.topLeft(), QPoint(1, 17 + taller));
         EXPECT_EQ(editor.width(), panel->width());
         EXPECT_EQ(editor.height(), panel->height() - 32 - taller);
-        EXPECT_EQ(w.TrackBar1->geometry(), QRect(0, panel->height() - 16, panel->width(), 16));
+        EXPECT_EQ(findPart<QScrollBar>(w, "TrackBar1")->geometry(),
+                  QRect(0, panel->height() - 16, panel->width(), 16));
     }
 }
 
@@ -344,32 +349,35 @@ TEST_F(WindowTest, TheSmallestWindowKeepsTheToolbarAndTheValueStripWhole) {
     TForm1& w = Open();
     w.resize(1, 1); // below the least size: raised to it
     QApplication::processEvents();
-    EXPECT_GE(w.sqSampleEdit1->height(), 40) << "a few rows of the waveform stay";
+    EXPECT_GE(findEditor(w)->height(), 40) << "a few rows of the waveform stay";
     w.resize(400, 250);
     QApplication::processEvents();
-    const QWidget* extension = w.ToolBar1->findChild<QWidget*>(QStringLiteral("qt_toolbar_ext_button"));
+    const QWidget* extension =
+        findPart<QToolBar>(w, "ToolBar1")->findChild<QWidget*>(QStringLiteral("qt_toolbar_ext_button"));
     ASSERT_NE(extension, nullptr);
     EXPECT_FALSE(extension->isVisible()) << "nothing went into the overflow menu";
-    for (QAction* a : w.ToolBar1->actions()) {
-        const QWidget* item = w.ToolBar1->widgetForAction(a);
+    for (QAction* a : findPart<QToolBar>(w, "ToolBar1")->actions()) {
+        const QWidget* item = findPart<QToolBar>(w, "ToolBar1")->widgetForAction(a);
         if (!a->isVisible() || !item)
             continue;
         EXPECT_TRUE(item->isVisible()) << a->toolTip().toStdString();
-        EXPECT_TRUE(w.ToolBar1->rect().contains(item->geometry())) << a->toolTip().toStdString();
+        EXPECT_TRUE(findPart<QToolBar>(w, "ToolBar1")->rect().contains(item->geometry()))
+            << a->toolTip().toStdString();
     }
-    for (const QWidget* part : w.KnobStrip->findChildren<QWidget*>()) {
+    for (const QWidget* part : findPart<QWidget>(w, "KnobStrip")->findChildren<QWidget*>()) {
         if (part->isHidden())
             continue;
-        const QRect onPanel(part->mapTo(w.EditPanel, QPoint(0, 0)), part->size());
-        EXPECT_TRUE(w.EditPanel->rect().contains(onPanel)) << onPanel.x() << "+" << onPanel.width();
+        const QRect onPanel(part->mapTo(findPart<QWidget>(w, "EditPanel"), QPoint(0, 0)), part->size());
+        EXPECT_TRUE(findPart<QWidget>(w, "EditPanel")->rect().contains(onPanel))
+            << onPanel.x() << "+" << onPanel.width();
     }
-    EXPECT_GT(w.sqSampleEdit1->height(), 16);
+    EXPECT_GT(findEditor(w)->height(), 16);
 }
 
 TEST_F(WindowTest, PlacementWrittenOnCloseAndReadAtNextStart) {
     {
         TForm1& w = Open();
-        EXPECT_EQ(w.sqSampleEdit1->GradientNbOfColors(), 254) << "the resize rule leaves 254 bands";
+        EXPECT_EQ(findEditor(w)->GradientNbOfColors(), 254) << "the resize rule leaves 254 bands";
         w.move(40, 50);
         w.resize(900, 560);
         w.close();
@@ -385,10 +393,10 @@ TEST_F(WindowTest, PlacementWrittenOnCloseAndReadAtNextStart) {
     TForm1 next(dialogs);
     EXPECT_EQ(next.pos(), QPoint(40, 50));
     EXPECT_EQ(next.size(), QSize(900, 560));
-    EXPECT_EQ(next.sqSampleEdit1->GradientNbOfColors(), 100) << "read before the first show";
+    EXPECT_EQ(findEditor(next)->GradientNbOfColors(), 100) << "read before the first show";
     next.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&next));
-    EXPECT_EQ(next.sqSampleEdit1->GradientNbOfColors(), 254) << "showing runs the resize rule";
+    EXPECT_EQ(findEditor(next)->GradientNbOfColors(), 254) << "showing runs the resize rule";
 }
 
 TEST_F(WindowTest, MissingPlacementValueEndsTheRead) {
@@ -402,7 +410,7 @@ TEST_F(WindowTest, MissingPlacementValueEndsTheRead) {
     TForm1 w(dialogs);
     EXPECT_EQ(w.pos(), QPoint(11, 145));
     EXPECT_EQ(w.size(), QSize(1136, 651));
-    EXPECT_EQ(w.sqSampleEdit1->GradientNbOfColors(), 64);
+    EXPECT_EQ(findEditor(w)->GradientNbOfColors(), 64);
 
     // PH1 missing: the width is read, the height stays.
     QSettings(QStringLiteral("Tervala"), QStringLiteral("Kelvane")).setValue("PY1", 30);
@@ -423,14 +431,14 @@ TEST_F(WindowTest, AboutWindowOpensFromItsItemAndClosesOnAClick) {
     TForm1& w = Open();
     TAboutBox about(&w);
     w.SetAboutBox(&about);
-    w.mnuAboutBox->trigger();
+    findAction(w, "mnuAboutBox")->trigger();
     ASSERT_TRUE(about.isVisible());
     EXPECT_EQ(findPart<QLabel>(about, "ProductName")->text(), "VK350 Sample Editor");
     EXPECT_EQ(findPart<QLabel>(about, "Version")->text(), "Rev 1.0");
     EXPECT_FALSE(findPart<QLabel>(about, "Credits")->text().isEmpty());
     QTest::mouseClick(findPart<QLabel>(about, "Credits"), Qt::LeftButton);
     EXPECT_FALSE(about.isVisible()) << "a click on the text closes it too";
-    w.mnuAboutBox->trigger();
+    findAction(w, "mnuAboutBox")->trigger();
     QTest::mouseClick(&about, Qt::LeftButton, Qt::NoModifier, QPoint(10, 10));
     EXPECT_FALSE(about.isVisible());
 }
@@ -442,4 +450,20 @@ TEST_F(WindowTest, ErrorEscapingACommandIsShownInTheErrorBox) {
     EXPECT_EQ(dialogs.messages[0].icon, MessageIcon::Error);
     EXPECT_EQ(dialogs.messages[0].text, "Out of sample memory");
     EXPECT_TRUE(w.isVisible()) << "the program goes on";
+}
+
+// Tests and tools find the window's parts by name; a name that two objects hold would hand them
+// whichever comes first. Qt's own children carry names that start with "qt_" or "_".
+TEST_F(WindowTest, EveryPartHasANameOfItsOwn) {
+    TForm1& w = Open();
+    QStringList names;
+    for (const QObject* part : w.findChildren<QObject*>())
+        if (!part->objectName().isEmpty() && !part->objectName().startsWith(QLatin1Char('_')) &&
+            !part->objectName().startsWith(QLatin1String("qt_")))
+            names.append(part->objectName());
+    names.sort();
+    const QStringList all = names;
+    EXPECT_EQ(names.removeDuplicates(), 0) << all.join(QLatin1Char(' ')).toStdString();
+    EXPECT_EQ(all.size(), 95)
+        << "the parts that are objects: editor, knobs, bars, panels, views, menus, items";
 }

@@ -31,7 +31,7 @@ std::pair<tWAVEFORMATEX, Bytes> ReadWave(const QString& path) {
 
 TEST_F(AudioWindowTest, LoadsFillTheSampleTheirWorkFilesAndThePlayableWave) {
     const Bytes raw = Ramp(70000);
-    Answered(main->mnuLoadRaw, Write("long.bin", raw));
+    Answered(findAction(*main, "mnuLoadRaw"), Write("long.bin", raw));
     EXPECT_EQ(Sample(), raw);
     EXPECT_EQ(ReadBytes(WorkFile("convertspl.raw")), raw);
     EXPECT_EQ(ReadWave(WorkFile("convertspl.WAV")).second, raw);
@@ -45,17 +45,18 @@ TEST_F(AudioWindowTest, LoadsFillTheSampleTheirWorkFilesAndThePlayableWave) {
         QAction* command;
         const char* name;
         const char* work;
-    } cases[] = {{main->mnuLoadRaw, "a.wav", "convert.wav"},
-                 {main->mnuLoadRaw, "b.WAV", "convert.wav"},
-                 {main->mnuLoadWave, "c.wav", "convertspl.wav"}};
+    } cases[] = {{findAction(*main, "mnuLoadRaw"), "a.wav", "convert.wav"},
+                 {findAction(*main, "mnuLoadRaw"), "b.WAV", "convert.wav"},
+                 {findAction(*main, "mnuLoadWave"), "c.wav", "convertspl.wav"}};
     for (const auto& c : cases) {
-        main->btnNew->trigger();
+        findAction(*main, "btnNew")->trigger();
         Answered(c.command, Write(c.name, wav), 2);
         EXPECT_EQ(Sample(), sound) << c.name;
-        EXPECT_EQ(main->Label12->text(), c.name);
+        EXPECT_EQ(findPart<QLabel>(*main, "Label12")->text(), c.name);
         EXPECT_EQ(ReadWave(WorkFile(c.work)).second, sound) << c.name;
-        EXPECT_EQ(QFileInfo(QString::fromStdString(main->MMWaveFile1->Wave().FileName())).fileName(), c.work);
-        EXPECT_TRUE(TForm1::ItemEnabled(main->mnuSaveAsWave) && main->btnPlay->isEnabled());
+        EXPECT_EQ(QFileInfo(QString::fromStdString(main->ChainWave().Wave().FileName())).fileName(), c.work);
+        EXPECT_TRUE(TForm1::ItemEnabled(findAction(*main, "mnuSaveAsWave")) &&
+                    findAction(*main, "btnPlay")->isEnabled());
     }
     EXPECT_TRUE(dialogs.messages.empty());
 }
@@ -69,17 +70,17 @@ TEST_F(AudioWindowTest, ATooLongWaveIsCutAndTheUserToldHowMuchWasKept) {
         QAction* command;
         const char* message; // nullptr: it fits, nothing said
     } cases[] = {
-        {22050, 8, 30, main->mnuLoadWave, "Sample Too Long - Cut to 23.8 s of 30.0 s"},
-        {44100, 16, 30, main->mnuLoadRaw, "Sample Too Long - Cut to 23.8 s of 30.0 s"},
-        {22050, 8, 24, main->mnuLoadRaw, "Sample Too Long - Cut to 23.8 s of 24.0 s"},
-        {44100, 16, 23, main->mnuLoadWave, nullptr},
+        {22050, 8, 30, findAction(*main, "mnuLoadWave"), "Sample Too Long - Cut to 23.8 s of 30.0 s"},
+        {44100, 16, 30, findAction(*main, "mnuLoadRaw"), "Sample Too Long - Cut to 23.8 s of 30.0 s"},
+        {22050, 8, 24, findAction(*main, "mnuLoadRaw"), "Sample Too Long - Cut to 23.8 s of 24.0 s"},
+        {44100, 16, 23, findAction(*main, "mnuLoadWave"), nullptr},
     };
     for (const auto& c : cases) {
         dialogs.messages.clear();
         const Bytes sound = Ramp(size_t(c.rate) * c.seconds * c.bits / 8, 3);
         Answered(c.command, Write("long.wav", WaveFile(1, 1, c.rate, c.bits, sound)), 2);
         const int kept = c.message ? 524288 : 22050 * c.seconds;
-        EXPECT_EQ(main->sqSampleEdit1->GetSampleLen(), kept) << c.seconds;
+        EXPECT_EQ(findEditor(*main)->GetSampleLen(), kept) << c.seconds;
         if (c.bits == 8) {
             EXPECT_EQ(Sample(), Bytes(sound.begin(), sound.begin() + kept)) << "the start is kept";
         }
@@ -91,7 +92,8 @@ TEST_F(AudioWindowTest, ATooLongWaveIsCutAndTheUserToldHowMuchWasKept) {
         EXPECT_EQ(dialogs.messages[0].icon, MessageIcon::Warning);
         EXPECT_EQ(dialogs.messages[0].title, "File Warning");
         EXPECT_EQ(dialogs.messages[0].text, c.message);
-        EXPECT_EQ(main->Label12->text(), "long.wav") << "the cut sample is loaded all the same";
+        EXPECT_EQ(findPart<QLabel>(*main, "Label12")->text(), "long.wav")
+            << "the cut sample is loaded all the same";
     }
 }
 
@@ -124,7 +126,7 @@ TEST_F(AudioWindowTest, WaveLoadsConvertTheWayTheOptionsChoose) {
         QCheckBox* cbNormalise = findPart<QCheckBox>(*options, "cbNormalise");
         if (cbNormalise->isChecked() != c.normalise)
             cbNormalise->click();
-        Answered(main->mnuLoadWave, wav);
+        Answered(findAction(*main, "mnuLoadWave"), wav);
         EXPECT_EQ(Sample(), source.ConvertToBytes(&editor, c.options)) << c.way << " " << c.normalise;
     }
     EXPECT_TRUE(dialogs.messages.empty());
@@ -141,7 +143,7 @@ TEST_F(AudioWindowTest, SoxWaveLoadsAsSoxItselfConvertsIt) {
     ASSERT_EQ(runCommand(sox + " " + wav + " -D -t raw -e unsigned -b 8 -c 1 " + raw).status, 0);
     findPart<QRadioButton>(*options, "rbRate", 4)
         ->click(); // 44100 Hz: no resampling, only the mix and the bit depth
-    Answered(main->mnuLoadWave, QString::fromStdString(wav));
+    Answered(findAction(*main, "mnuLoadWave"), QString::fromStdString(wav));
     const Bytes expected = ReadBytes(QString::fromStdString(raw));
     const Bytes got = Sample();
     ASSERT_EQ(got.size(), expected.size());
@@ -151,8 +153,8 @@ TEST_F(AudioWindowTest, SoxWaveLoadsAsSoxItselfConvertsIt) {
 
 TEST_F(AudioWindowTest, BadWaveFilesThroughEitherLoadChangeNothing) {
     const Bytes good = WaveFile(1, 1, 22050, 8, Ramp(900));
-    Answered(main->mnuLoadWave, Write("good.wav", good));
-    Answered(main->mnuLoadRaw, Write("good.wav", good), 2);
+    Answered(findAction(*main, "mnuLoadWave"), Write("good.wav", good));
+    Answered(findAction(*main, "mnuLoadRaw"), Write("good.wav", good), 2);
     const Bytes sample = Sample();
     const QStringList workFiles = QDir(work.path()).entryList(QDir::Files);
     const Bytes convert = ReadBytes(WorkFile("convert.wav")),
@@ -178,14 +180,14 @@ TEST_F(AudioWindowTest, BadWaveFilesThroughEitherLoadChangeNothing) {
         {"no sound", WaveFile(1, 1, 22050, 8, {}), bad + ": The file holds no sound"},
     };
     for (const auto& c : cases) {
-        for (QAction* command : {main->mnuLoadRaw, main->mnuLoadWave}) {
+        for (QAction* command : {findAction(*main, "mnuLoadRaw"), findAction(*main, "mnuLoadWave")}) {
             dialogs.messages.clear();
             Answered(command, Write("bad.wav", c.file), 2);
             ASSERT_EQ(dialogs.messages.size(), 1u) << c.what;
             EXPECT_EQ(dialogs.messages[0].title, "Error PCM");
             EXPECT_EQ(dialogs.messages[0].text, "Conversion aborted!\n" + c.reason);
             EXPECT_EQ(Sample(), sample) << c.what;
-            EXPECT_EQ(main->Label12->text(), "good.wav");
+            EXPECT_EQ(findPart<QLabel>(*main, "Label12")->text(), "good.wav");
             EXPECT_EQ(ReadBytes(WorkFile("convert.wav")), convert) << c.what;
             EXPECT_EQ(ReadBytes(WorkFile("convertspl.wav")), convertspl) << c.what;
             EXPECT_EQ(QDir(work.path()).entryList(QDir::Files), workFiles) << "no temporary file left";
@@ -194,18 +196,18 @@ TEST_F(AudioWindowTest, BadWaveFilesThroughEitherLoadChangeNothing) {
 }
 
 TEST_F(AudioWindowTest, WaveSavesHoldTheEditedSampleUnderTheRightName) {
-    Answered(main->mnuLoadRaw, Write("kick.bin", Ramp(3000)));
-    main->mnuReverse->trigger(); // an edit, and no Play after it
+    Answered(findAction(*main, "mnuLoadRaw"), Write("kick.bin", Ramp(3000)));
+    findAction(*main, "mnuReverse")->trigger(); // an edit, and no Play after it
     const Bytes edited = Sample();
     const struct {
         QAction* command;
         int filter;
         const char* chosen;
         const char* written;
-    } cases[] = {{main->mnuSaveRaw, 2, "k1.bin", "k1.wav"},
-                 {main->mnuSaveRaw, 2, "k2", "k2.wav"},
-                 {main->mnuSaveAsWave, 1, "k3.snd", "k3.snd"},
-                 {main->mnuSaveAsWave, 1, "k4", "k4.wav"}};
+    } cases[] = {{findAction(*main, "mnuSaveRaw"), 2, "k1.bin", "k1.wav"},
+                 {findAction(*main, "mnuSaveRaw"), 2, "k2", "k2.wav"},
+                 {findAction(*main, "mnuSaveAsWave"), 1, "k3.snd", "k3.snd"},
+                 {findAction(*main, "mnuSaveAsWave"), 1, "k4", "k4.wav"}};
     for (const auto& c : cases) {
         Answered(c.command, dir.filePath(c.chosen), c.filter);
         const auto [format, data] = ReadWave(dir.filePath(c.written));
@@ -216,13 +218,13 @@ TEST_F(AudioWindowTest, WaveSavesHoldTheEditedSampleUnderTheRightName) {
     EXPECT_FALSE(QFile::exists(dir.filePath("k2")));
     // A target that cannot be written, on either save: the box, and nothing else.
     const QString notAFolder = Write("plain", {1});
-    for (QAction* command : {main->mnuSaveRaw, main->mnuSaveAsWave})
+    for (QAction* command : {findAction(*main, "mnuSaveRaw"), findAction(*main, "mnuSaveAsWave")})
         Answered(command, notAFolder + "/x.wav", 2);
     ASSERT_EQ(dialogs.messages.size(), 2u);
     for (const auto& m : dialogs.messages)
         EXPECT_EQ(m.text, "Write File Error - Abort Saving\n" + notAFolder + "/x.wav: " + notAFolder +
                               " is a file, not a folder");
-    EXPECT_EQ(main->Label12->text(), "k2.wav");
+    EXPECT_EQ(findPart<QLabel>(*main, "Label12")->text(), "k2.wav");
 }
 
 TEST_F(AudioWindowTest, WorkFilesNeverReplaceTheUsersFiles) {
@@ -233,10 +235,10 @@ TEST_F(AudioWindowTest, WorkFilesNeverReplaceTheUsersFiles) {
     const QString linked = Write("linked.bin", {9, 9, 9});
     ASSERT_TRUE(QFile::link(linked, WorkFile("convertspl.raw")));
 
-    Answered(main->mnuLoadRaw, own, 2);
+    Answered(findAction(*main, "mnuLoadRaw"), own, 2);
     EXPECT_EQ(Sample(), Ramp(700));
     EXPECT_EQ(ReadBytes(own), users);
-    Answered(main->mnuLoadRaw, Write("x.bin", Ramp(50)));
+    Answered(findAction(*main, "mnuLoadRaw"), Write("x.bin", Ramp(50)));
     EXPECT_EQ(ReadBytes(linked), (Bytes{9, 9, 9}));
     const QString cache = QStandardPaths::writableLocation(QStandardPaths::CacheLocation);
     EXPECT_EQ(ReadBytes(cache + "/convertspl.raw"), Ramp(50)) << "the work file went to the cache folder";
@@ -267,7 +269,7 @@ TEST_F(AudioWindowTest, WideAndCutShortWaveFilesLoad) {
         std::memcpy(&bits, &f, 4);
         return uint64_t(bits);
     };
-    Answered(main->mnuLoadRaw,
+    Answered(findAction(*main, "mnuLoadRaw"),
              Write("s16.wav",
                    WaveFile(1, 1, 44100, 16, build(2, 1, [](int16_t v) { return uint64_t(uint16_t(v)); }))),
              2);
@@ -286,17 +288,17 @@ TEST_F(AudioWindowTest, WideAndCutShortWaveFilesLoad) {
          WaveFile(1, 3, 44100, 16, build(2, 3, [](int16_t v) { return uint64_t(uint16_t(v)); }))},
     };
     for (const auto& c : cases)
-        for (QAction* command : {main->mnuLoadRaw, main->mnuLoadWave}) {
-            main->mnuNew->trigger();
+        for (QAction* command : {findAction(*main, "mnuLoadRaw"), findAction(*main, "mnuLoadWave")}) {
+            findAction(*main, "mnuNew")->trigger();
             Answered(command, Write(QString::fromLatin1(c.what) + ".wav", c.file), 2);
             EXPECT_EQ(Sample(), expected)
                 << c.what << (dialogs.messages.empty() ? "" : dialogs.messages.back().text.toStdString());
-            EXPECT_EQ(main->Label12->text(), QString::fromLatin1(c.what) + ".wav");
+            EXPECT_EQ(findPart<QLabel>(*main, "Label12")->text(), QString::fromLatin1(c.what) + ".wav");
         }
     EXPECT_TRUE(dialogs.messages.empty());
 
     const QString cut = Write("cut.wav", WaveFile(1, 1, 22050, 8, Ramp(600), 5000));
-    Answered(main->mnuLoadWave, cut, 1);
+    Answered(findAction(*main, "mnuLoadWave"), cut, 1);
     EXPECT_EQ(Sample(), Ramp(600));
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_EQ(dialogs.messages[0].icon, MessageIcon::Warning);
@@ -308,18 +310,19 @@ TEST_F(AudioWindowTest, WideAndCutShortWaveFilesLoad) {
 // A failed save asks again with the chosen folder and name, so another place is one step away;
 // Save as Wave offers the sample's name with ".wav".
 TEST_F(AudioWindowTest, FailedSavesAskAgainWhereTheUserWas) {
-    Answered(main->mnuLoadRaw, Write("kick.bin", Ramp(900)));
+    Answered(findAction(*main, "mnuLoadRaw"), Write("kick.bin", Ramp(900)));
     const QString missing = dir.filePath("gone/kick.wav");
-    for (QAction* command : {main->mnuSaveRaw, main->mnuSaveAsWave}) {
+    for (QAction* command : {findAction(*main, "mnuSaveRaw"), findAction(*main, "mnuSaveAsWave")}) {
         dialogs.saveRequests.clear();
         dialogs.messages.clear();
         dialogs.Answer(missing, 2);
         dialogs.Answer(dir.filePath("saved.wav"), 2);
         command->trigger();
         ASSERT_EQ(dialogs.saveRequests.size(), 2u);
-        EXPECT_EQ(dialogs.saveRequests[0].fileName, command == main->mnuSaveRaw ? "kick.bin" : "saved.wav");
+        EXPECT_EQ(dialogs.saveRequests[0].fileName,
+                  command == findAction(*main, "mnuSaveRaw") ? "kick.bin" : "saved.wav");
         EXPECT_EQ(dialogs.saveRequests[1].fileName, missing);
-        if (command == main->mnuSaveRaw) {
+        if (command == findAction(*main, "mnuSaveRaw")) {
             EXPECT_EQ(dialogs.saveRequests[1].filterIndex, 2) << "the filter chosen";
         }
         ASSERT_EQ(dialogs.messages.size(), 1u);

@@ -74,15 +74,15 @@ TEST_F(AudioWindowTest, PreviewShowsTheFormatAndTheWaveAndPlaysIt) {
     preview.AutoPlay->setChecked(true);
     preview.Select(dir.filePath("m8.wav"));
     Settle();
-    EXPECT_TRUE(main->WaveOut1->IsOpen());
+    EXPECT_TRUE(main->ChainOutput().IsOpen());
     QTest::mouseClick(preview.PlayButton, Qt::LeftButton);
-    EXPECT_FALSE(main->WaveOut1->IsOpen());
+    EXPECT_FALSE(main->ChainOutput().IsOpen());
     EXPECT_EQ(preview.PlayButton->text(), "Play");
 
     // The sample's own Play plays the sample again, not the previewed file.
-    Answered(main->mnuLoadRaw, Write("kick.bin", Ramp(500, 3)));
+    Answered(findAction(*main, "mnuLoadRaw"), Write("kick.bin", Ramp(500, 3)));
     device.clearPlayed();
-    main->btnPlay->trigger();
+    findAction(*main, "btnPlay")->trigger();
     PlayToEnd();
     EXPECT_EQ(device.played(), Ramp(500, 3));
 }

@@ -4,6 +4,7 @@
 
 #include "knob_label.h"
 #include "main_window.h"
+#include "main_window_parts.h"
 #include "sample_edit.h"
 #include "scripted_dialogs.h"
 
@@ -59,7 +60,7 @@ protected:
     }
 
     std::vector<uint8_t> Sample() const {
-        const TsqSampleEdit& e = *window->sqSampleEdit1;
+        const TsqSampleEdit& e = *findEditor(*window);
         return std::vector<uint8_t>(e.GetData(), e.GetData() + e.GetSampleLen());
     }
 
@@ -81,7 +82,7 @@ protected:
     }
 
     void Mouse(QEvent::Type type, int x, Qt::MouseButton button, Qt::MouseButtons held) {
-        TsqSampleEdit* e = window->sqSampleEdit1;
+        TsqSampleEdit* e = findEditor(*window);
         const QPointF p(x, e->height() / 2);
         QMouseEvent event(type, p, e->mapToGlobal(p), button, held, Qt::NoModifier);
         QApplication::sendEvent(e, &event);

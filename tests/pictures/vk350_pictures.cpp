@@ -7,6 +7,7 @@
 #include "bank_window.h"
 #include "drivers/virtual_wave_device.h"
 #include "main_window.h"
+#include "main_window_parts.h"
 #include "qt_dialogs.h"
 #include "queue_dispatcher.h"
 #include "queue_pump.h"
@@ -86,10 +87,10 @@ int main(int argc, char** argv) {
     main.show();
     main.resize(1136, 651);
     main.OpenSampleFile(kickFile);
-    main.mnuShowRtSpectrum->trigger();
-    main.mnuShowVuMeters->trigger();
+    findAction(main, "mnuShowRtSpectrum")->trigger();
+    findAction(main, "mnuShowVuMeters")->trigger();
     // A third of the sample played so that the views have something to show.
-    main.mnuPlay->trigger();
+    findAction(main, "mnuPlay")->trigger();
     for (int ms = 0; ms < 330; ++ms) {
         clock.advance(1000);
         device.tick();
@@ -99,7 +100,7 @@ int main(int argc, char** argv) {
     }
     QApplication::processEvents();
     bool ok = Save(main, out + QStringLiteral("/main-window.png"));
-    main.mnuPlay->trigger();
+    findAction(main, "mnuPlay")->trigger();
 
     const double tunes[][3] = {{180, 45, 0.6}, {900, 200, 3}, {1500, 600, 2},  {8000, 6000, 4},
                                {600, 300, 1},  {400, 220, 1}, {260, 110, 0.5}, {5000, 3000, 5},
