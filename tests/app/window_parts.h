@@ -9,10 +9,15 @@
 
 namespace vk350 {
 
+// The type is checked with dynamic_cast: the project's widget classes carry no meta-object of
+// their own, so Qt's own lookup would accept any widget of the nearest Qt base class.
 template <class T> T* findPart(const QObject& window, const char* name) {
-    T* found = window.findChild<T*>(QString::fromLatin1(name));
-    if (!found)
+    QObject* named = window.findChild<QObject*>(QString::fromLatin1(name));
+    if (!named)
         throw std::logic_error(std::string("the window has no part named ") + name);
+    T* found = dynamic_cast<T*>(named);
+    if (!found)
+        throw std::logic_error(std::string("the window's part ") + name + " is of another type");
     return found;
 }
 
