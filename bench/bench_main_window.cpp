@@ -9,6 +9,7 @@
 #include "queue_pump.h"
 #include "sample_edit.h"
 #include "settings_store.h"
+#include "virtual_main_audio.h"
 #include "wave_out.h"
 
 #include <QAction>
@@ -46,14 +47,8 @@ public:
     std::optional<uint32_t> ChooseColor(QWidget*, uint32_t) override { return std::nullopt; }
 };
 
-struct Rig {
+struct Rig : VirtualMainAudio {
     Rig() { device.setRecording(true); } // the first byte is seen in the recording
-    ManualMicroClock clock;
-    VirtualWaveDevice device{clock};
-    QueueDispatcher dispatcher{clock};
-    ConnectorHub hub{dispatcher};
-    QueuePump pump{dispatcher, hub};
-    MainAudio audio{device, dispatcher, hub};
     EmptyStore store;
     OneFileDialogs dialogs;
     TForm1 window{dialogs, &store, &audio};
@@ -150,9 +145,7 @@ void BM_PlayingSecondWithViews(benchmark::State& state) {
     findAction(rig.window, "mnuPlay")->trigger();
     for (auto _ : state) {
         for (int ms = 0; ms < 1000; ++ms) {
-            rig.clock.advance(1000);
-            rig.device.tick();
-            rig.dispatcher.runPending();
+            rig.Step();
             if (ms % 16 == 0)
                 QApplication::processEvents();
         }

@@ -13,6 +13,7 @@
 #include "queue_pump.h"
 #include "sample_edit.h"
 #include "settings_store.h"
+#include "virtual_main_audio.h"
 
 #include <QAction>
 #include <QApplication>
@@ -65,15 +66,10 @@ int main(int argc, char** argv) {
     const QString out = QString::fromLocal8Bit(argv[1]);
     QDir().mkpath(out);
 
-    ManualMicroClock clock;
-    VirtualWaveDevice device{clock};
-    QueueDispatcher dispatcher{clock};
-    ConnectorHub hub{dispatcher};
-    QueuePump pump{dispatcher, hub};
-    MainAudio audio{device, dispatcher, hub};
+    VirtualMainAudio sound;
     QtSettingsStore store;
     QtDialogs dialogs;
-    TForm1 main{dialogs, &store, &audio};
+    TForm1 main{dialogs, &store, &sound.audio};
     TForm2 bank{store, dialogs};
     main.SetBankWindow(&bank);
 
@@ -92,9 +88,7 @@ int main(int argc, char** argv) {
     // A third of the sample played so that the views have something to show.
     findAction(main, "mnuPlay")->trigger();
     for (int ms = 0; ms < 330; ++ms) {
-        clock.advance(1000);
-        device.tick();
-        dispatcher.runPending();
+        sound.Step();
         if (ms % 16 == 0)
             QApplication::processEvents();
     }
