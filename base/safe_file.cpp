@@ -152,7 +152,8 @@ bool SafeFile::open(const std::string& path) {
 bool SafeFile::commit() {
     if (fd_ < 0)
         return fail("not open");
-    if (!scratch_ && ::fsync(fd_) != 0) {
+    // The data and the size are what a reader needs; the rename reaches the disk with the folder.
+    if (!scratch_ && ::fdatasync(fd_) != 0) {
         const int e = errno;
         abandon();
         return fail(std::strerror(e));

@@ -1,9 +1,13 @@
 #include "toolbar_icons.h"
 
+#include <QGuiApplication>
+#include <QIconEngine>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
+#include <array>
 #include <cmath>
+#include <iterator>
 
 namespace vk350 {
 
@@ -229,23 +233,84 @@ const char* themeName(ToolIcon which) {
 
 } // namespace
 
-QIcon drawnToolbarIcon(ToolIcon which) {
-    QIcon icon;
-    for (int size : {16, 24, 32, 48}) {
-        for (const bool disabled : {false, true}) {
-            QPixmap pixmap(size, size);
-            pixmap.fill(Qt::transparent);
-            QPainter p(&pixmap);
-            p.setRenderHint(QPainter::Antialiasing);
-            p.setRenderHint(QPainter::TextAntialiasing);
-            p.scale(size / 24.0, size / 24.0);
-            if (disabled)
-                p.setOpacity(0.35);
-            drawIcon(p, which);
-            p.end();
-            icon.addPixmap(pixmap, disabled ? QIcon::Disabled : QIcon::Normal);
-        }
+namespace {
+
+constexpr int kSizes[] = {16, 24, 32, 48};
+
+QPixmap drawPixmap(ToolIcon which, int size, bool disabled) {
+    QPixmap pixmap(size, size);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setRenderHint(QPainter::TextAntialiasing);
+    p.scale(size / 24.0, size / 24.0);
+    if (disabled)
+        p.setOpacity(0.35);
+    drawIcon(p, which);
+    p.end();
+    return pixmap;
+}
+
+// The icon's pixmaps, each size drawn when first asked for. An icon holding only some of the
+// sizes picks the same one for a request as one holding all (the smallest that covers it, else
+// the largest), once that one is in: so drawing it first and asking the icon looks the same.
+class DrawnIconEngine : public QIconEngine {
+public:
+    explicit DrawnIconEngine(ToolIcon which) : which_(which) {}
+
+    QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
+        return drawn(size).pixmap(size, mode, state);
     }
+    void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State state) override {
+        const qreal ratio =
+            painter->device() ? painter->device()->devicePixelRatio() : qApp->devicePixelRatio();
+        drawn(rect.size() * ratio).paint(painter, rect, Qt::AlignCenter, mode, state);
+    }
+    QSize actualSize(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
+        return drawn(size).actualSize(size, mode, state);
+    }
+    QList<QSize> availableSizes(QIcon::Mode mode, QIcon::State state) override {
+        QList<QSize> sizes;
+        if (state == QIcon::Off && (mode == QIcon::Normal || mode == QIcon::Disabled))
+            for (int s : kSizes)
+                sizes.append(QSize(s, s));
+        return sizes;
+    }
+    QIconEngine* clone() const override { return new DrawnIconEngine(*this); }
+
+private:
+    // The icon with the size that a request of size picks drawn in.
+    const QIcon& drawn(const QSize& size) {
+        const qint64 area = qint64(size.width()) * size.height();
+        int pick = kSizes[std::size(kSizes) - 1];
+        for (int s : kSizes)
+            if (qint64(s) * s >= area) {
+                pick = s;
+                break;
+            }
+        if (!drawnSizes_.contains(pick)) {
+            drawnSizes_.append(pick);
+            for (const bool disabled : {false, true})
+                icon_.addPixmap(drawPixmap(which_, pick, disabled),
+                                disabled ? QIcon::Disabled : QIcon::Normal);
+        }
+        return icon_;
+    }
+
+    ToolIcon which_;
+    QIcon icon_;
+    QList<int> drawnSizes_;
+};
+
+} // namespace
+
+QIcon drawnToolbarIcon(ToolIcon which) {
+    // One icon for the program: every window's toolbar shares the pixmaps drawn. Never freed,
+    // so none outlives the application that drew it in a destructor of its own.
+    static auto* icons = new std::array<QIcon, size_t(ToolIcon::Stop) + 1>();
+    QIcon& icon = (*icons)[size_t(which)];
+    if (icon.isNull())
+        icon = QIcon(new DrawnIconEngine(which));
     return icon;
 }
 

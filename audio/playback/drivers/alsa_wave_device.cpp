@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <alsa/asoundlib.h>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <deque>
 #include <poll.h>
@@ -18,6 +19,30 @@ namespace {
 // a done notice; done notices follow the sound, not the writes.
 constexpr unsigned kBufferMicros = 100000;
 constexpr unsigned kPeriodMicros = 25000;
+
+// A sound server that stalls or reconnects fails calls for a while; a device on which one kind
+// of call has failed this long, with none going through, is not coming back.
+constexpr int64_t kGiveUpMicros = 2000000;
+
+int64_t nowMicros() {
+    return std::chrono::duration_cast<std::chrono::microseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+// Since when calls of one kind have failed.
+struct Trouble {
+    int64_t since = -1; // below zero while they go through
+
+    bool active() const { return since >= 0; }
+    // Notes a failure; true once they have lasted too long.
+    bool lasting() {
+        const int64_t now = nowMicros();
+        if (since < 0)
+            since = now;
+        return now - since > kGiveUpMicros;
+    }
+};
 
 void quietAlsa(const char*, int, const char*, int, const char*, ...) {}
 
@@ -166,6 +191,7 @@ public:
             }
             takeAll(done);
             written_ = 0;
+            heard_ = 0;
         }
         deliverDone(done);
         return kWaveOk;
@@ -226,16 +252,38 @@ private:
         if (err == -EPIPE || snd_pcm_state(pcm_) == SND_PCM_STATE_XRUN) {
             // Ran dry: everything written has been played. Ready for more.
             snd_pcm_prepare(pcm_);
-            return written_;
+            delayTrouble_ = {};
+            return heard_ = written_;
         }
         if (err < 0) {
-            if (err == -ENODEV || err == -EBADFD || err == -EIO)
-                failWith(err);
-            return written_;
+            // Nothing more is known to be heard until the device answers again.
+            trouble(err, delayTrouble_);
+            return heard_;
         }
+        delayTrouble_ = {};
         const uint64_t waiting =
             uint64_t(std::clamp<snd_pcm_sframes_t>(delay, 0, snd_pcm_sframes_t(written_)));
-        return written_ - waiting;
+        return heard_ = written_ - waiting;
+    }
+
+    // A call of the kind that kind counts failed with err: the device is brought back to a
+    // state that plays, as the system's own player does. It fails for good when gone, or when
+    // such calls have failed for a while. Under mutex_.
+    void trouble(int err, Trouble& kind) {
+        if (err == -ENODEV || err == -ESHUTDOWN || snd_pcm_state(pcm_) == SND_PCM_STATE_DISCONNECTED) {
+            failWith(err);
+            return;
+        }
+        // Underruns, suspends and interrupts are recover's; a server that dropped the stream
+        // leaves it stopped.
+        if (snd_pcm_recover(pcm_, err, 1) < 0) {
+            const snd_pcm_state_t state = snd_pcm_state(pcm_);
+            if (state == SND_PCM_STATE_XRUN || state == SND_PCM_STATE_SETUP ||
+                state == SND_PCM_STATE_SUSPENDED)
+                snd_pcm_prepare(pcm_);
+        }
+        if (kind.lasting())
+            failWith(err);
     }
 
     void takeAll(std::vector<TMMWaveHdr*>& done) {
@@ -275,17 +323,16 @@ private:
             if (offset_ < length) {
                 const snd_pcm_sframes_t n =
                     snd_pcm_writei(pcm_, h->lpData + offset_, (length - offset_) / frameBytes_);
-                if (n == -EAGAIN)
-                    return;
-                if (n == -EPIPE || n == -ESTRPIPE) {
-                    if (snd_pcm_recover(pcm_, int(n), 1) < 0)
-                        failWith(int(n));
-                    continue;
-                }
+                // A prepared ring that is full takes nothing until started.
+                if (n == -EAGAIN || n == 0)
+                    break;
                 if (n < 0) {
-                    failWith(int(n));
-                    return;
+                    // Tried again after a pause, not at once: a device in trouble may stay
+                    // ready to poll.
+                    trouble(int(n), writeTrouble_);
+                    break;
                 }
+                writeTrouble_ = {};
                 offset_ += uint32_t(n) * frameBytes_;
                 written_ += uint64_t(n);
                 if (offset_ < length)
@@ -294,6 +341,11 @@ private:
             pending_.pop_front();
             offset_ = 0;
             inFlight_.push_back({h, written_});
+        }
+        // Written and not yet heard: the ring plays. A refused start is tried again.
+        if (!paused_ && !failed_ && written_ > heard_ && snd_pcm_state(pcm_) == SND_PCM_STATE_PREPARED) {
+            if (const int err = snd_pcm_start(pcm_); err < 0)
+                trouble(err, writeTrouble_);
         }
     }
 
@@ -331,6 +383,7 @@ private:
                         takeAll(done);
                     }
                     writing = !pending_.empty() && !paused_ && !failed_;
+                    const bool retrying = writing && writeTrouble_.active();
                     // Awake again when the oldest buffer written has been heard; a paused
                     // device that really pauses hears nothing meanwhile.
                     if (!inFlight_.empty() && !failed_ && !(paused_ && canPause_)) {
@@ -342,6 +395,12 @@ private:
                             timeout = std::max(timeout, periodMs_);
                     }
                     lastPlayed = played;
+                    if (retrying) {
+                        writing = false;
+                        timeout = timeout < 0 ? periodMs_ : std::min(timeout, periodMs_);
+                    } else if (delayTrouble_.active() && timeout < 0) {
+                        timeout = periodMs_;
+                    }
                 }
                 if (failedNow && events_.onError)
                     events_.onError(code);
@@ -381,6 +440,9 @@ private:
     std::deque<Written> inFlight_;    // written, not yet heard
     uint32_t offset_ = 0;             // bytes of pending_.front() written
     uint64_t written_ = 0;            // frames since open or reset
+    uint64_t heard_ = 0;              // of those, known to have been played
+    Trouble writeTrouble_;
+    Trouble delayTrouble_;
     bool paused_ = false;
     bool closing_ = false;
     int failed_ = kWaveOk; // the code of a device that is gone
@@ -529,10 +591,13 @@ int AlsaWaveDevice::open(int device, const tWAVEFORMATEX& format, WaveDeviceEven
         snd_pcm_uframes_t ring = 0;
         snd_pcm_hw_params_get_period_size(hw, &period, nullptr);
         snd_pcm_hw_params_get_buffer_size(hw, &ring);
-        // Start with the first frame written: a short sample must play even when it fills
-        // less than the ring.
+        // Started by us once the first frames are written (a short sample must play even when
+        // it fills less than the ring), never by a write: a write whose start fails reports
+        // the failure and not the frames it took, which would then be written twice.
+        snd_pcm_uframes_t boundary = 0;
         snd_pcm_sw_params_current(pcm, sw);
-        snd_pcm_sw_params_set_start_threshold(pcm, sw, 1);
+        snd_pcm_sw_params_get_boundary(sw, &boundary);
+        snd_pcm_sw_params_set_start_threshold(pcm, sw, boundary);
         // Woken to write when half the ring is free (whole periods): the other half still plays
         // meanwhile, and a ring of many short periods does not wake us on each.
         const snd_pcm_uframes_t half =

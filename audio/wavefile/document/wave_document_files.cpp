@@ -347,6 +347,11 @@ std::vector<uint8_t> TMMWave::ConvertToBytes(const tWAVEFORMATEX* format, const 
         [&] {
             SetPosition(0);
             OpenFile();
+            // Room for the whole result at once rather than copies at every doubling.
+            if (cb_->wfx.nAvgBytesPerSec > 0)
+                result.reserve(
+                    size_t(uint64_t(bytesLeft_) * format->nAvgBytesPerSec / cb_->wfx.nAvgBytesPerSec) +
+                    2u * format->nBlockAlign);
             ConvertBlocks(*format, options, [&](const uint8_t* data, uint32_t bytes) {
                 result.insert(result.end(), data, data + bytes);
             });

@@ -1,6 +1,8 @@
 #include "pcm_convert.h"
 
+#include <array>
 #include <cstring>
+#include <utility>
 
 namespace vk350 {
 
@@ -50,7 +52,7 @@ using Reader = Frame (*)(const uint8_t*);
 using Writer = void (*)(uint8_t*, Frame);
 
 // Readers indexed by [source code / 2][destination code / 2].
-const Reader kReaders[4][4] = {
+constexpr Reader kReaders[4][4] = {
     {
         [](const uint8_t* p) {
             return Frame{p[0], 0};
@@ -114,7 +116,7 @@ void put16(uint8_t* p, int v) {
     p[1] = static_cast<uint8_t>(v >> 8);
 }
 
-const Writer kWriters[4] = {
+constexpr Writer kWriters[4] = {
     [](uint8_t* p, Frame f) { p[0] = static_cast<uint8_t>(f.left); },
     [](uint8_t* p, Frame f) {
         p[0] = static_cast<uint8_t>(f.left);
@@ -127,40 +129,12 @@ const Writer kWriters[4] = {
     },
 };
 
-} // namespace
-
-int64_t PCMCONVERTSIZEOUTPUTDATA(const PCMWAVEFORMAT& dst, const PCMWAVEFORMAT& src, int64_t srcBytes) {
-    const int dc = layoutCode(dst);
-    const int sc = layoutCode(src);
-    if (dc < 0 || sc < 0)
-        return -1;
-    if (srcBytes <= 0)
-        return 0;
-    const uint64_t frames = uint64_t(srcBytes) / frameBytes(sc);
-    const uint64_t out = frames * dst.nSamplesPerSec / src.nSamplesPerSec;
-    return static_cast<int64_t>(out) * frameBytes(dc);
-}
-
-int64_t PCMCONVERT(const PCMWAVEFORMAT& dstFormat, std::span<uint8_t> dst, const PCMWAVEFORMAT& srcFormat,
-                   const uint8_t* src, int64_t srcBytes) {
-    if (srcBytes <= 0)
-        return srcBytes;
-    const int dc = layoutCode(dstFormat);
-    const int sc = layoutCode(srcFormat);
-    if (dc < 0 || sc < 0)
-        return -1;
-    // Chosen once per call; the frame loop makes one indirect call per frame read and written.
-    const Reader read = kReaders[sc / 2][dc / 2];
-    const Writer write = kWriters[dc / 2];
-    const int inStep = frameBytes(sc);
-    const int outStep = frameBytes(dc);
-    const int64_t frames = srcBytes / inStep;
-    const size_t capacity = dst.size() / outStep;
-    const uint32_t S = srcFormat.nSamplesPerSec;
-    const uint32_t D = dstFormat.nSamplesPerSec;
-    uint8_t* out = dst.data();
+// The frame loop for one reader and writer, both inlined: at most capacity frames from frames
+// of source, each kept, dropped or repeated as the rates say. Returns the frames written.
+template <Reader read, Writer write>
+size_t convertFrames(uint8_t* out, size_t capacity, const uint8_t* src, int64_t frames, int inStep,
+                     int outStep, uint32_t S, uint32_t D) {
     size_t written = 0;
-
     if (S > D) {
         uint32_t A = S / 2;
         for (int64_t i = 0; i < frames; ++i, src += inStep) {
@@ -191,6 +165,45 @@ int64_t PCMCONVERT(const PCMWAVEFORMAT& dstFormat, std::span<uint8_t> dst, const
             A = A - S + D;
         }
     }
+    return written;
+}
+
+using Loop = size_t (*)(uint8_t*, size_t, const uint8_t*, int64_t, int, int, uint32_t, uint32_t);
+
+// Loops indexed by [source code / 2 * 4 + destination code / 2].
+template <size_t... I> constexpr std::array<Loop, sizeof...(I)> makeLoops(std::index_sequence<I...>) {
+    return {&convertFrames<kReaders[I / 4][I % 4], kWriters[I % 4]>...};
+}
+constexpr auto kLoops = makeLoops(std::make_index_sequence<16>{});
+
+} // namespace
+
+int64_t PCMCONVERTSIZEOUTPUTDATA(const PCMWAVEFORMAT& dst, const PCMWAVEFORMAT& src, int64_t srcBytes) {
+    const int dc = layoutCode(dst);
+    const int sc = layoutCode(src);
+    if (dc < 0 || sc < 0)
+        return -1;
+    if (srcBytes <= 0)
+        return 0;
+    const uint64_t frames = uint64_t(srcBytes) / frameBytes(sc);
+    const uint64_t out = frames * dst.nSamplesPerSec / src.nSamplesPerSec;
+    return static_cast<int64_t>(out) * frameBytes(dc);
+}
+
+int64_t PCMCONVERT(const PCMWAVEFORMAT& dstFormat, std::span<uint8_t> dst, const PCMWAVEFORMAT& srcFormat,
+                   const uint8_t* src, int64_t srcBytes) {
+    if (srcBytes <= 0)
+        return srcBytes;
+    const int dc = layoutCode(dstFormat);
+    const int sc = layoutCode(srcFormat);
+    if (dc < 0 || sc < 0)
+        return -1;
+    // Chosen once per call, with reader and writer compiled into the frame loop.
+    const int inStep = frameBytes(sc);
+    const int outStep = frameBytes(dc);
+    const size_t written =
+        kLoops[size_t(sc / 2 * 4 + dc / 2)](dst.data(), dst.size() / outStep, src, srcBytes / inStep, inStep,
+                                            outStep, srcFormat.nSamplesPerSec, dstFormat.nSamplesPerSec);
     return static_cast<int64_t>(written) * outStep;
 }
 

@@ -4,9 +4,12 @@
 #include "drivers/alsa_wave_device.h"
 #include "wave_out_error.h"
 
+#include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <cstdlib>
 #include <fstream>
+#include <thread>
 
 using namespace vk350;
 
@@ -21,6 +24,20 @@ protected:
     }
     void useFile() {
         useConfig("{ type file slave.pcm \"null\" file \"" + path("out.raw") + "\" format \"raw\" }");
+    }
+    // A device that plays against the clock, keeps its frames in "frames.raw" and fails the
+    // first count calls of fault (all of them for -1) with error.
+    // libasound reloads a configuration whose file is new, not one rewritten within a second.
+    void useFaults(const std::string& fault, int error, int count) {
+        static int configs = 0;
+        const std::string conf = path("faults" + std::to_string(++configs) + ".conf");
+        std::ofstream(conf) << "pcm_type.vk350fault { lib \"" VK350_ALSA_FAULT_PCM "\" }\n"
+                            << "pcm.!default { type vk350fault record \"" << path("frames.raw")
+                            << "\" calls \"" << path("calls") << "\" fault \"" << fault << "\" error "
+                            << error << " count " << count << " }\n";
+        setenv("ALSA_CONFIG_PATH", ("/usr/share/alsa/alsa.conf:" + conf).c_str(), 1);
+        std::filesystem::remove(path("frames.raw"));
+        std::filesystem::remove(path("calls"));
     }
     void TearDown() override {
         unsetenv("ALSA_CONFIG_PATH");
@@ -83,6 +100,88 @@ TEST_F(AlsaWave, PlayingWritesExactlyTheSampleBytes) {
         play(device, data, c.bits, c.channels, c.rate, c.loopCount);
         EXPECT_EQ(readFile("out.raw"), times(data, c.plays));
     }
+}
+
+// A sound server that stalls or reconnects fails calls for a while: playback rides that out as
+// the system's own player does, every frame arrives once and in order, and only a device that
+// is gone or keeps failing ends it, with the error and without hanging.
+TEST_F(AlsaWave, PassingDeviceErrorsAreRiddenOutAndLastingOnesEndPlayback) {
+    struct Case {
+        const char* fault;
+        int error;
+        int count;
+        bool ends;
+    };
+    const Case cases[] = {
+        {"delay", EIO, 3, false},   {"delay", EBADFD, 3, false}, {"write", EINTR, 3, false},
+        {"write", EPIPE, 2, false}, {"write", EIO, 2, false},    {"start", EIO, 2, false},
+        {"write", EIO, -1, true},   {"write", ENODEV, 1, true},  {"start", EIO, -1, true},
+    };
+    const Bytes data = rampBytes(6615); // 0.3 s of 8-bit mono at 22050 Hz
+    writeFile("in.wav", pcmWave(8, 1, 22050, data));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.fault << " fails with " << c.error << " x" << c.count);
+        useFaults(c.fault, c.error, c.count);
+        AlsaWaveDevice device;
+        QueueDispatcher dispatcher;
+        TMMWaveFile file;
+        TMMWaveOut out(device, dispatcher);
+        file.SetOutput(&out);
+        file.Wave().SetFileName(path("in.wav"));
+        std::string error;
+        int stops = 0;
+        out.OnError = [&](TMMWaveOut&, const std::string& text) { error = text; };
+        out.OnStop = [&](TMMWaveOut&) { ++stops; };
+        dispatcher.OnException = [](std::exception_ptr) {}; // the error is kept by OnError
+        try {
+            out.Start();
+        } catch (const EMMWaveOutError&) {
+        }
+        EXPECT_TRUE(
+            dispatcher.runUntil([&] { return stops > 0 || (!out.IsPlaying() && !error.empty()); }, 20000000));
+        try {
+            out.Close();
+        } catch (const EMMWaveOutError&) {
+        }
+        if (c.ends) {
+            EXPECT_NE(error, "");
+        } else {
+            EXPECT_EQ(error, "");
+            EXPECT_EQ(stops, 1);
+            EXPECT_EQ(readFile("frames.raw"), data);
+        }
+    }
+}
+
+// With nothing to write the output's thread waits for commands only: a thread that went on
+// waiting on the device would wake at every period of a device that runs on.
+TEST_F(AlsaWave, AnOutputWithNothingToWriteLeavesTheDeviceAlone) {
+    useFaults("none", 0, 0);
+    AlsaWaveDevice device;
+    std::atomic<int> done{0};
+    WaveDeviceEvents events;
+    events.onDone = [&](TMMWaveHdr*) { ++done; };
+    std::unique_ptr<WaveOutput> output;
+    ASSERT_EQ(device.open(WAVE_MAPPER, pcmFormat(8, 1, 22050), events, output), kWaveOk);
+    Bytes data = rampBytes(6615); // more than the ring holds: the thread waits for room
+    TMMWaveHdr h;
+    h.lpData = data.data();
+    h.dwBufferLength = h.dwCapacity = uint32_t(data.size());
+    ASSERT_EQ(output->write(&h), kWaveOk);
+    for (int i = 0; i < 500 && done == 0; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    ASSERT_EQ(done, 1);
+    const auto calls = [&] {
+        const Bytes text = readFile("calls");
+        return std::string(text.begin(), text.end());
+    };
+    const std::string before = calls();
+    EXPECT_NE(before, "") << "the device was waited on while there was something to write";
+    // Several of the device's periods.
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    EXPECT_EQ(calls(), before);
+    EXPECT_EQ(output->close(), kWaveOk);
+    EXPECT_EQ(readFile("frames.raw"), data);
 }
 
 TEST_F(AlsaWave, WithoutASoundCardNothingOpensAndTheEditorStaysUsable) {
