@@ -115,6 +115,15 @@ TEST_F(SafeFileTest, EverySaveLeavesTheFolderAsAUserExpects) {
              fs::create_symlink("a.bin", d / "link.bin");
          },
          "link.bin", Writer::Completes, nullptr},
+        {"a link longer than the first read of it is written through",
+         [](const fs::path& d) {
+             put(d / "a.bin", kOld, fs::perms(0640));
+             std::string target;
+             for (int i = 0; i < 150; ++i)
+                 target += "./";
+             fs::create_symlink(target + "a.bin", d / "link.bin");
+         },
+         "link.bin", Writer::Completes, "a.bin"},
         {"a dangling link creates its target",
          [](const fs::path& d) { fs::create_symlink("made.bin", d / "link.bin"); }, "link.bin",
          Writer::Completes, "made.bin"},
