@@ -19,10 +19,6 @@ namespace {
 const char* const kLoadFilter = "Binary file |*.bin;*.raw|All files (*.*)|*.*";
 const char* const kSaveFilter = "Binary file (bin)|*.bin|All files (*.*)|*.*";
 
-std::string encodedPath(const QString& path) {
-    return QFile::encodeName(path).toStdString();
-}
-
 int zoomFor(const TsqSampleEdit& e) {
     return e.GetSampleLen() / std::max(1, e.width() - 1) + 1;
 }

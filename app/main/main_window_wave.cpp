@@ -31,10 +31,6 @@ namespace {
 
 constexpr uint32_t kDefaultRate = 22050;
 
-std::string encodedPath(const QString& path) {
-    return QFile::encodeName(path).toStdString();
-}
-
 // Two names of one file, whether or not it exists yet.
 bool isSameFile(const QString& a, const QString& b) {
     const QFileInfo fa(a), fb(b);

@@ -1,5 +1,7 @@
 #include "file_names.h"
 
+#include <QFile>
+
 namespace vk350 {
 
 namespace {
@@ -29,6 +31,10 @@ QString fileNameWithoutFolder(const QString& path) {
 QString extensionOf(const QString& path) {
     const qsizetype dot = extensionDot(path);
     return dot < 0 ? QString() : path.mid(dot + 1);
+}
+
+std::string encodedPath(const QString& path) {
+    return QFile::encodeName(path).toStdString();
 }
 
 } // namespace vk350

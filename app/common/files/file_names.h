@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QString>
+#include <string>
 
 namespace vk350 {
 
@@ -14,5 +15,8 @@ QString fileNameWithoutFolder(const QString& path);
 
 // The extension without its dot ("" when there is none), letter case kept.
 QString extensionOf(const QString& path);
+
+// The path in the system's file name encoding, for the file layers below the windows.
+std::string encodedPath(const QString& path);
 
 } // namespace vk350
