@@ -2,6 +2,7 @@
 #include "main_window.h"
 
 #include "command_guard.h"
+#include "part_names.h"
 
 #include "bank_window.h"
 #include "dialogs.h"
@@ -70,7 +71,7 @@ TForm1::TForm1(Dialogs& dialogs, SettingsStore* store, const MainAudio* audio, Q
 }
 
 void TForm1::CreateEditor() {
-    sqSampleEdit1 = Named(new TsqSampleEdit, "sqSampleEdit1");
+    sqSampleEdit1 = named(new TsqSampleEdit, "sqSampleEdit1");
     TsqSampleEdit& e = *sqSampleEdit1;
     e.SetGradientEnabled(true);
     e.SetGradientType(grxBottomToTop);
@@ -84,7 +85,7 @@ void TForm1::CreateEditor() {
 }
 
 void TForm1::CreateKnobStrip() {
-    KnobStrip = Named(new QWidget, "KnobStrip");
+    KnobStrip = named(new QWidget, "KnobStrip");
     auto* row = new QHBoxLayout(KnobStrip);
     row->setContentsMargins(4, 0, 4, 0);
     row->setSpacing(4);
@@ -118,7 +119,7 @@ void TForm1::CreateKnobStrip() {
         auto* label = new QLabel(QString::fromUtf8(s.caption), KnobStrip);
         label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         label->setFixedHeight(height);
-        auto* knob = Named(new Tsqpotlab(KnobStrip), s.name);
+        auto* knob = named(new Tsqpotlab(KnobStrip), s.name);
         knob->SetMin(s.min);
         knob->SetMax(s.max);
         knob->SetCursorRange(s.cursorRange);
@@ -159,9 +160,9 @@ void TForm1::CreateLayout() {
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);
 
-    AnalysisPanel = Named(new QWidget, "AnalysisPanel");
+    AnalysisPanel = named(new QWidget, "AnalysisPanel");
     AnalysisPanel->setFixedHeight(194);
-    AnalysisSplitter = Named(new QWidget, "AnalysisSplitter");
+    AnalysisSplitter = named(new QWidget, "AnalysisSplitter");
     AnalysisSplitter->setFixedHeight(3);
     AnalysisSplitter->setCursor(Qt::SplitVCursor);
     column->addWidget(AnalysisPanel);
@@ -170,9 +171,9 @@ void TForm1::CreateLayout() {
     auto* lower = new QHBoxLayout;
     lower->setContentsMargins(0, 0, 0, 0);
     lower->setSpacing(0);
-    MeterPanel = Named(new QWidget, "MeterPanel");
+    MeterPanel = named(new QWidget, "MeterPanel");
     MeterPanel->setFixedWidth(37);
-    EditPanel = Named(new QWidget, "EditPanel");
+    EditPanel = named(new QWidget, "EditPanel");
     lower->addWidget(MeterPanel);
     lower->addWidget(EditPanel, 1);
     column->addLayout(lower, 1);
@@ -180,7 +181,7 @@ void TForm1::CreateLayout() {
     // The editing panel places its children itself: strip on top, editor, scroll bar along the bottom.
     KnobStrip->setParent(EditPanel);
     sqSampleEdit1->setParent(EditPanel);
-    TrackBar1 = Named(new QScrollBar(Qt::Horizontal, EditPanel), "TrackBar1");
+    TrackBar1 = named(new QScrollBar(Qt::Horizontal, EditPanel), "TrackBar1");
     TrackBar1->setRange(0, 100);
     TrackBar1->setPageStep(10);
     connect(TrackBar1, &QScrollBar::valueChanged, this,
@@ -191,7 +192,7 @@ void TForm1::CreateLayout() {
 
 QAction* TForm1::AddItem(QMenu* menu, const char* name, const QString& caption, const QKeySequence& shortcut,
                          void (TForm1::*command)()) {
-    QAction* action = Named(menu->addAction(caption), name);
+    QAction* action = named(menu->addAction(caption), name);
     if (!shortcut.isEmpty())
         action->setShortcut(shortcut);
     if (command)
@@ -204,14 +205,14 @@ QAction* TForm1::AddItem(QMenu* menu, const char* name, const QString& caption, 
 
 void TForm1::CreateMenus() {
     QMenuBar* bar = menuBar();
-    mnuFile = Named(bar->addMenu(QStringLiteral("&File")), "mnuFile");
+    mnuFile = named(bar->addMenu(QStringLiteral("&File")), "mnuFile");
     mnuNew = AddItem(mnuFile, "mnuNew", QStringLiteral("New"), QKeySequence(Qt::CTRL | Qt::Key_Delete),
                      &TForm1::NewSample);
     mnuLoadRaw = AddItem(mnuFile, "mnuLoadRaw", QStringLiteral("Load Raw-Bin"),
                          QKeySequence(Qt::CTRL | Qt::Key_L), &TForm1::LoadRawBin);
     mnuSaveRaw = AddItem(mnuFile, "mnuSaveRaw", QStringLiteral("Save Raw-Bin"),
                          QKeySequence(Qt::CTRL | Qt::Key_S), &TForm1::SaveRawBin);
-    mnuWaveSeparator = Named(mnuFile->addSeparator(), "mnuWaveSeparator");
+    mnuWaveSeparator = named(mnuFile->addSeparator(), "mnuWaveSeparator");
     // F1 and Ctrl+F1 also live on the window (CreateHiddenShortcuts), because these items are hidden.
     mnuLoadWave = AddItem(mnuFile, "mnuLoadWave", QStringLiteral("Load Wave "), QKeySequence(Qt::Key_F1),
                           &TForm1::LoadWave);
@@ -226,7 +227,7 @@ void TForm1::CreateMenus() {
     mnuExit = AddItem(mnuFile, "mnuExit", QStringLiteral("Exit"), QKeySequence(Qt::CTRL | Qt::Key_Q),
                       &TForm1::Exit);
 
-    mnuEdition = Named(bar->addMenu(QStringLiteral("&Edition")), "mnuEdition");
+    mnuEdition = named(bar->addMenu(QStringLiteral("&Edition")), "mnuEdition");
     mnuUndo = AddItem(mnuEdition, "mnuUndo", QStringLiteral("Undo"), QKeySequence(Qt::CTRL | Qt::Key_Z),
                       &TForm1::UndoEdit);
     mnuEdition->addSeparator();
@@ -252,7 +253,7 @@ void TForm1::CreateMenus() {
     mnuUnsigned = AddItem(mnuEdition, "mnuUnsigned", QStringLiteral("Unsigned"),
                           QKeySequence(Qt::CTRL | Qt::Key_U), &TForm1::ToggleSign);
 
-    mnuAudio = Named(bar->addMenu(QStringLiteral("Audio")), "mnuAudio");
+    mnuAudio = named(bar->addMenu(QStringLiteral("Audio")), "mnuAudio");
     mnuLoop =
         AddItem(mnuAudio, "mnuLoop", QStringLiteral("Loop            "), QKeySequence(), &TForm1::LoopItem);
     mnuAudio->addSeparator();
@@ -270,7 +271,7 @@ void TForm1::CreateMenus() {
     mnuAudio->addSeparator();
     mnuPlay = AddItem(mnuAudio, "mnuPlay", QStringLiteral("Play        "), QKeySequence(), &TForm1::Play);
 
-    mnuView = Named(bar->addMenu(QStringLiteral("&View")), "mnuView");
+    mnuView = named(bar->addMenu(QStringLiteral("&View")), "mnuView");
     mnuZoomIn = AddItem(mnuView, "mnuZoomIn", QStringLiteral("Zoom In                "),
                         QKeySequence(Qt::Key_F5), &TForm1::ZoomIn);
     mnuZoomOut = AddItem(mnuView, "mnuZoomOut", QStringLiteral("Zoom Out            "),
@@ -303,7 +304,7 @@ void TForm1::CreateMenus() {
     SetItemEnabled(mnuSampleBank, false);
     SetItemEnabled(mnuPatterns, false);
 
-    mnuAbout = Named(bar->addMenu(QStringLiteral("&About....")), "mnuAbout");
+    mnuAbout = named(bar->addMenu(QStringLiteral("&About....")), "mnuAbout");
     mnuAboutBox = AddItem(mnuAbout, "mnuAboutBox", QStringLiteral("OVL VK350 Sample Editor "), QKeySequence(),
                           &TForm1::ShowAboutBox);
     SetItemEnabled(mnuAboutBox, false);
@@ -319,7 +320,7 @@ void TForm1::CreateMenus() {
 
 QAction* TForm1::AddButton(const char* name, const QIcon& icon, const QString& caption, const QString& hint,
                            void (TForm1::*command)()) {
-    QAction* action = Named(new QAction(icon, caption.isEmpty() ? hint.trimmed() : caption, this), name);
+    QAction* action = named(new QAction(icon, caption.isEmpty() ? hint.trimmed() : caption, this), name);
     action->setToolTip(hint);
     action->setStatusTip(hint);
     ToolBar1->addAction(action);
@@ -337,7 +338,7 @@ QAction* TForm1::AddButton(const char* name, const QIcon& icon, const QString& c
 }
 
 void TForm1::CreateToolBar() {
-    ToolBar1 = Named(addToolBar(QStringLiteral("Tools")), "ToolBar1");
+    ToolBar1 = named(addToolBar(QStringLiteral("Tools")), "ToolBar1");
     ToolBar1->setMovable(false);
     ToolBar1->setFloatable(false);
     ToolBar1->setContextMenuPolicy(Qt::PreventContextMenu);
@@ -357,7 +358,7 @@ void TForm1::CreateToolBar() {
     btnSendToMidi = AddButton("btnSendToMidi", toolbarIcon(ToolIcon::SendMidi), {},
                               QStringLiteral("Send to MIDI"), &TForm1::SendToMidi);
 
-    ComboBox1 = Named(new QComboBox, "ComboBox1");
+    ComboBox1 = named(new QComboBox, "ComboBox1");
     ComboBox1->setToolTip(QStringLiteral("VK350 Bank Location"));
     ComboBox1->setMaxVisibleItems(12);
     ComboBox1->addItems({QStringLiteral("----------------"), QStringLiteral("Bass  Drum     "),
@@ -392,7 +393,7 @@ void TForm1::CreateToolBar() {
     btnLoop->setCheckable(true);
     SetItemEnabled(btnPlay, false);
 
-    Label12 = Named(new QLabel(QStringLiteral("...")), "Label12");
+    Label12 = named(new QLabel(QStringLiteral("...")), "Label12");
     Label12->setMinimumWidth(160);
     Label12->setContentsMargins(10, 0, 10, 0);
     Label12->setToolTip(QStringLiteral("Current file"));

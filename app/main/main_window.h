@@ -270,11 +270,6 @@ private:
                      void (TForm1::*command)());
     QAction* AddButton(const char* name, const QIcon& icon, const QString& caption, const QString& hint,
                        void (TForm1::*command)());
-    // Gives a part the name of the member that holds it.
-    template <class Part> static Part* Named(Part* part, const char* name) {
-        part->setObjectName(QLatin1String(name));
-        return part;
-    }
 
     // Analysis and meter panels (main_window_analysis.cpp).
     void CreateAnalysisViews();

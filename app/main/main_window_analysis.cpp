@@ -7,6 +7,7 @@
 #include "level_view.h"
 #include "main_window_views.h"
 #include "oscope_view.h"
+#include "part_names.h"
 #include "spectrogram_view.h"
 #include "spectrum_view.h"
 
@@ -28,13 +29,13 @@ void TForm1::CreateAnalysisViews() {
     auto* row = new QHBoxLayout(AnalysisPanel);
     row->setContentsMargins(0, 0, 0, 0);
     row->setSpacing(0);
-    MMOscope1 = Named(new TMMOscope, "MMOscope1");
+    MMOscope1 = named(new TMMOscope, "MMOscope1");
     SetupOscope1(*MMOscope1);
     MMOscope1->setFixedSize(kOscope1Size);
-    MMSpectrum1 = Named(new TMMSpectrum, "MMSpectrum1");
+    MMSpectrum1 = named(new TMMSpectrum, "MMSpectrum1");
     SetupSpectrum1(*MMSpectrum1);
     MMSpectrum1->setFixedSize(kSpectrum1Size);
-    MMSpectrogram1 = Named(new TMMSpectrogram, "MMSpectrogram1");
+    MMSpectrogram1 = named(new TMMSpectrogram, "MMSpectrogram1");
     SetupSpectrogram1(*MMSpectrogram1);
     MMSpectrogram1->setFixedHeight(kSpectrogram1Size.height());
     MMSpectrogram1->setMinimumWidth(100);
@@ -42,10 +43,10 @@ void TForm1::CreateAnalysisViews() {
     row->addWidget(MMSpectrum1, 0, Qt::AlignLeft | Qt::AlignTop);
     row->addWidget(MMSpectrogram1, 1, Qt::AlignTop);
 
-    MMLevel1 = Named(new TMMLevel(MeterPanel), "MMLevel1");
+    MMLevel1 = named(new TMMLevel(MeterPanel), "MMLevel1");
     SetupLevel1(*MMLevel1);
     MMLevel1->move(kMeterMargin, kMeterMargin);
-    MMLevelScale1 = Named(new TMMLevelScale(MeterPanel), "MMLevelScale1");
+    MMLevelScale1 = named(new TMMLevelScale(MeterPanel), "MMLevelScale1");
     SetupLevelScale1(*MMLevelScale1);
     MMLevelScale1->move(kMeterMargin + kLevel1Size.width(), kMeterMargin);
     MeterPanel->installEventFilter(this);

@@ -4,6 +4,7 @@
 
 #include "dialogs.h"
 #include "knob_label.h"
+#include "part_names.h"
 #include "sample_edit.h"
 
 #include <QAction>
@@ -46,7 +47,7 @@ private:
 } // namespace
 
 void TForm1::CreateHistory() {
-    mnuRedo = Named(new QAction(QStringLiteral("Redo"), this), "mnuRedo");
+    mnuRedo = named(new QAction(QStringLiteral("Redo"), this), "mnuRedo");
     mnuRedo->setShortcuts(
         {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
     const QList<QAction*> items = mnuEdition->actions();

@@ -3,6 +3,7 @@
 #include "main_window.h"
 
 #include "dialogs.h"
+#include "part_names.h"
 #include "settings_store.h"
 
 #include <QFileInfo>
@@ -19,7 +20,7 @@ const char* const kRecentKey = "RecentFiles";
 } // namespace
 
 void TForm1::CreateRecentFiles() {
-    mnuRecentFiles = Named(new QMenu(QStringLiteral("Recent Files"), this), "mnuRecentFiles");
+    mnuRecentFiles = named(new QMenu(QStringLiteral("Recent Files"), this), "mnuRecentFiles");
     // Under the file commands, before the MIDI ones.
     const QList<QAction*> items = mnuFile->actions();
     const qsizetype send = items.indexOf(mnuSendToMidi);

@@ -17,6 +17,12 @@ struct PartName {
     const char* name;
 };
 
+// Names a part where it is created and hands it back.
+template <class T> T* named(T* part, const char* name) {
+    part->setObjectName(QLatin1String(name));
+    return part;
+}
+
 inline void nameParts(std::initializer_list<PartName> parts) {
     for (const PartName& p : parts)
         p.part->setObjectName(QLatin1String(p.name));
