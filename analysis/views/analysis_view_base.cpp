@@ -118,7 +118,22 @@ void TMMDIBGraphicControl::SyncSize() {
     SizeChanged(width(), height());
 }
 
+const QImage& TMMDIBGraphicControl::Canvas() const {
+    // The canvas is a cache of the view's state: reading it brings it up to date.
+    const_cast<TMMDIBGraphicControl*>(this)->ComposePending();
+    return canvas_;
+}
+
+void TMMDIBGraphicControl::ComposePending() {
+    if (!framePending_)
+        return;
+    framePending_ = false;
+    DrawFrame(canvas_);
+    bevel_.Draw(canvas_);
+}
+
 void TMMDIBGraphicControl::FastDraw(const std::function<void(QImage& canvas)>& routine) {
+    ComposePending();
     routine(canvas_);
     bevel_.Draw(canvas_);
     if (!isHidden())
@@ -127,10 +142,19 @@ void TMMDIBGraphicControl::FastDraw(const std::function<void(QImage& canvas)>& r
 
 void TMMDIBGraphicControl::Redraw() {
     SyncSize();
-    FastDraw([this](QImage& canvas) { DrawFrame(canvas); });
+    framePending_ = true;
+    if (!isHidden())
+        update();
+}
+
+void TMMDIBGraphicControl::ComposeNow() {
+    SyncSize();
+    framePending_ = true;
+    FastDraw([](QImage&) {});
 }
 
 void TMMDIBGraphicControl::paintEvent(QPaintEvent*) {
+    ComposePending();
     QPainter p(this);
     p.drawImage(0, 0, canvas_);
     if (!infoActive_)

@@ -1,6 +1,8 @@
 // TMMDIBGraphicControl: the base of the analysis views. A view composes each frame on an
 // off-screen surface the size of the control (background, its picture, the bevel) and shows it
-// in one copy; incoming data is composed at once through FastDraw. A left-button press inside
+// in one copy; incoming data is composed at once through FastDraw. A change of look (colours, size,
+// selection) only marks the frame out of date: it is composed once, when it is next painted, read
+// or drawn over, however many changes came before. A left-button press inside
 // the drawing area of an enabled view shows a box with the values under the pointer until the
 // button is released; while it shows, incoming data is not drawn.
 //
@@ -73,8 +75,8 @@ public:
     std::int32_t Tag2() const { return tag2_; }
     void SetTag2(std::int32_t value) { tag2_ = value; }
 
-    // The latest composed frame, the size of the control.
-    const QImage& Canvas() const { return canvas_; }
+    // The latest frame, the size of the control; an out-of-date frame is composed first.
+    const QImage& Canvas() const;
     // Whether the info box shows.
     bool InfoActive() const { return infoActive_; }
     // Its text, as shown.
@@ -98,7 +100,7 @@ public:
     // Composes the frame with routine (when the control is shown by its own flag) and copies it
     // to the window.
     void FastDraw(const std::function<void(QImage& canvas)>& routine);
-    // Composes the whole frame afresh.
+    // Marks the whole frame for composing afresh.
     void Redraw();
     // Qt tells a hidden control of a new size only when it is shown; this takes the size now
     // (redraws do too). The views' block lengths follow the size they have taken.
@@ -115,6 +117,9 @@ protected:
     virtual bool ViewEnabled() const = 0;
     virtual bool InfoWanted() const = 0;
     virtual QString InfoAt(int x, int y) const = 0;
+    // Composes the whole frame now: for a new frame of data, which a scrolling view adds one
+    // column for, so frames of data are never merged.
+    void ComposeNow();
     // The view was told to take data or draw while the info box was shown: whether to go on.
     bool TakesData() const { return ViewEnabled() && !isHidden() && !infoActive_; }
     // The hand-over to the view's analysis, the same for every view. A block of length bytes
@@ -146,6 +151,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
+    void ComposePending();
     void UpdateInfo(const QPoint& at);
     QRect InfoBoxRect() const;
 
@@ -156,6 +162,7 @@ private:
     bool useBackGround_ = false;
     std::int32_t tag2_ = 0;
     QImage canvas_;
+    bool framePending_ = false;
     QSize syncedSize_;
     bool infoActive_ = false;
     QPoint infoPos_;

@@ -85,7 +85,7 @@ void TMMLevel::SetPCMWaveFormat(const tWAVEFORMATEX& format) {
 
 void TMMLevel::RefreshPCMData(const uint8_t* block) {
     if (HandOver<LevelAnalysis>(*this, block, BlockLength()))
-        TMMDIBGraphicControl::Redraw();
+        ComposeNow();
 }
 
 void TMMLevel::ResetData() {

@@ -50,7 +50,7 @@ void TMMOscope::RefreshPCMData(const uint8_t* block) {
     if (!HandOver<OscopeAnalysis>(*this, block, BlockLength()))
         return;
     freshFrame_ = true;
-    TMMDIBGraphicControl::Redraw();
+    ComposeNow();
 }
 
 void TMMOscope::ResetData() {

@@ -54,7 +54,7 @@ void TMMSpectrogram::SetPCMWaveFormat(const tWAVEFORMATEX& format) {
 
 void TMMSpectrogram::RefreshPCMData(const uint8_t* block) {
     if (HandOver<SpectrogramAnalysis>(*this, block, BlockLength()))
-        TMMDIBGraphicControl::Redraw();
+        ComposeNow();
 }
 
 void TMMSpectrogram::ResetData() {

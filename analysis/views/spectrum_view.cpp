@@ -76,7 +76,7 @@ void TMMSpectrum::RefreshPCMData(const uint8_t* block) {
     if (!HandOver<SpectrumAnalysis>(*this, block, BlockLength()))
         return;
     freshFrame_ = true;
-    TMMDIBGraphicControl::Redraw();
+    ComposeNow();
 }
 
 void TMMSpectrum::ResetData() {

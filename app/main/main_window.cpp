@@ -14,6 +14,7 @@
 #include "screen_fit.h"
 #include "settings_store.h"
 #include "toolbar_icons.h"
+#include "value_fields.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -36,11 +37,6 @@ namespace {
 
 constexpr int kScrollBarHeight = 16;
 constexpr int kKnobStripHeight = 16;
-
-// Colours of the value fields: the waveform view's own dark background.
-const char* const kKnobStyle = "QLabel { background: #101418; color: #8ee8e8; border: 1px solid #5a6068;"
-                               " padding: 0px 3px; }"
-                               "QLabel:disabled { color: #5a6068; }";
 
 } // namespace
 
@@ -125,7 +121,7 @@ void TForm1::CreateKnobStrip() {
         knob->SetCursorRange(s.cursorRange);
         knob->SetAlwayDetect(true);
         knob->SetState(s.start);
-        knob->setStyleSheet(QString::fromLatin1(kKnobStyle));
+        styleValueField(knob);
         knob->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         knob->setFixedSize(fm.horizontalAdvance(QString::fromLatin1(s.widest)) + 12, height);
         knob->setCursor(Qt::SizeVerCursor);

@@ -7,6 +7,7 @@
 #include "pcm_support.h"
 #include "qt_dispatcher.h"
 #include "screen_fit.h"
+#include "value_fields.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -28,10 +29,6 @@ namespace {
 
 constexpr int kWidth = 440;
 constexpr int kHeight = 340;
-
-const char* const kKnobStyle = "QLabel { background: #101418; color: #8ee8e8; border: 1px solid #5a6068;"
-                               " padding: 0px 3px; }"
-                               "QLabel:disabled { color: #5a6068; }";
 
 const char* const kGradientNames[] = {"LeftToRight",        "RightToLeft",         "TopToBottom",
                                       "BottomToTop",        "HorizCenterToBorder", "HorizBorderToCenter",
@@ -128,7 +125,7 @@ Tsqpotlab* TForm4::CreateKnob(int min, int max, int value, const QString& hint) 
     knob->SetCursorRange(150);
     knob->SetAlwayDetect(false);
     knob->SetState(value);
-    knob->setStyleSheet(QString::fromLatin1(kKnobStyle));
+    styleValueField(knob);
     knob->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     knob->setFixedSize(knob->fontMetrics().horizontalAdvance(QStringLiteral("99999")) + 12,
                        knob->fontMetrics().height() + 2);

@@ -7,7 +7,7 @@ namespace vk350 {
 
 EditHistory::EditHistory(std::int32_t capacity, int maxSteps, std::size_t maxBytes)
     : capacity_(std::max(capacity, 0)), maxSteps_(std::max(maxSteps, 1)), maxBytes_(maxBytes),
-      base_(new std::uint8_t[static_cast<std::size_t>(capacity_)]()) {}
+      base_(allocateZeroed(static_cast<std::size_t>(capacity_))) {}
 
 void EditHistory::Reset(const std::uint8_t* data, std::int32_t length) {
     std::memcpy(base_.get(), data, static_cast<std::size_t>(capacity_));

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "zeroed_bytes.h"
+
 namespace vk350 {
 
 // The undo and redo steps of one sample.
@@ -80,7 +82,7 @@ private:
     std::int32_t capacity_;
     int maxSteps_;
     std::size_t maxBytes_;
-    std::unique_ptr<std::uint8_t[]> base_;
+    ZeroedBytes base_;
     std::int32_t baseLength_ = 0;
     std::deque<Step> steps_;
     // Steps [0, cursor_) are applied; the rest can be redone.

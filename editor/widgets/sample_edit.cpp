@@ -108,11 +108,36 @@ void TsqSampleEdit::SetTabStop(bool value) {
 }
 
 void TsqSampleEdit::DrawWave() {
+    // A hidden control is drawn when it is next painted or its frame is read, so that settings
+    // made one after another while it is hidden (at start-up, in the bank) cost one frame. Its
+    // next paint draws afresh, so changes made meanwhile without a redraw are not hidden behind
+    // an old frame.
+    if (!isVisible()) {
+        stale_ = true;
+        frameReady_ = false;
+        return;
+    }
     Render();
-    // A hidden control gets no paint for this frame; its next paint (when shown) draws afresh,
-    // so changes made meanwhile without a redraw are not hidden behind an old frame.
-    frameReady_ = isVisible();
+    frameReady_ = true;
     update();
+}
+
+const QImage& TsqSampleEdit::OffscreenImage() const {
+    if (stale_)
+        const_cast<TsqSampleEdit*>(this)->Render();
+    return offscreen_;
+}
+
+const QImage& TsqSampleEdit::GradientImage() const {
+    if (stale_)
+        const_cast<TsqSampleEdit*>(this)->Render();
+    return gradient_;
+}
+
+bool TsqSampleEdit::GradientValid() const {
+    if (stale_)
+        const_cast<TsqSampleEdit*>(this)->Render();
+    return gradientValid_;
 }
 
 void TsqSampleEdit::paintEvent(QPaintEvent*) {

@@ -143,10 +143,11 @@ public:
     void DrawWave();
     // Rebuilds the cached gradient image for the current size and gradient settings.
     void BuildGradient();
-    bool GradientValid() const { return gradientValid_; }
-    // The last drawn frame, as it reaches the screen.
-    const QImage& OffscreenImage() const { return offscreen_; }
-    const QImage& GradientImage() const { return gradient_; }
+    bool GradientValid() const;
+    // The last drawn frame, as it reaches the screen; a hidden control's frame is drawn first
+    // when a redraw is due.
+    const QImage& OffscreenImage() const;
+    const QImage& GradientImage() const;
 
     bool Dragging() const { return dragging_; }
     // 0 = the locator is being dragged, -1 = the selection end.
@@ -205,6 +206,8 @@ private:
     bool gradientValid_ = false;
     // Set when the off-screen image holds the current frame, so a paint only copies it.
     bool frameReady_ = false;
+    // A redraw was asked for while hidden and not yet drawn.
+    bool stale_ = false;
     std::vector<QPoint> points_;
     bool dragging_ = false;
     int dragMode_ = -1;

@@ -148,6 +148,7 @@ void TsqSampleEdit::Render() {
     const int h = height();
     if (w <= 0 || h <= 0)
         return;
+    stale_ = false;
     if (offscreen_.size() != size())
         offscreen_ = QImage(size(), QImage::Format_RGB32);
     PaintBackground();
