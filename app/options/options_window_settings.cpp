@@ -5,6 +5,7 @@
 #include "dialogs.h"
 #include "knob_label.h"
 #include "pcm_support.h"
+#include "value_fields.h"
 #include "work_folder.h"
 
 #include <QCheckBox>
@@ -136,8 +137,7 @@ void TForm4::hideEvent(QHideEvent* event) {
 
 void TForm4::ShowSwatch(QToolButton* swatch, TColor color) {
     const QColor c(ColorToRgb(color));
-    swatch->setStyleSheet(
-        QStringLiteral("QToolButton { background: %1; border: 1px solid #404040; }").arg(c.name()));
+    showSwatchColor(swatch, c);
     swatch->setProperty("color", QVariant::fromValue(color));
 }
 

@@ -251,23 +251,24 @@ QPixmap drawPixmap(ToolIcon which, int size, bool disabled) {
     return pixmap;
 }
 
-// The icon's pixmaps, each size drawn when first asked for. An icon holding only some of the
-// sizes picks the same one for a request as one holding all (the smallest that covers it, else
-// the largest), once that one is in: so drawing it first and asking the icon looks the same.
+// The icon's pixmaps, each size and mode (normal or disabled) drawn when first asked for. An icon
+// holding only some of the sizes picks the same one for a request as one holding all (the
+// smallest that covers it, else the largest), once that one is in: so drawing it first and asking
+// the icon looks the same. Modes other than disabled take the normal pixmaps.
 class DrawnIconEngine : public QIconEngine {
 public:
     explicit DrawnIconEngine(ToolIcon which) : which_(which) {}
 
     QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
-        return drawn(size).pixmap(size, mode, state);
+        return drawn(size, mode).pixmap(size, mode, state);
     }
     void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State state) override {
         const qreal ratio =
             painter->device() ? painter->device()->devicePixelRatio() : qApp->devicePixelRatio();
-        drawn(rect.size() * ratio).paint(painter, rect, Qt::AlignCenter, mode, state);
+        drawn(rect.size() * ratio, mode).paint(painter, rect, Qt::AlignCenter, mode, state);
     }
     QSize actualSize(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
-        return drawn(size).actualSize(size, mode, state);
+        return drawn(size, mode).actualSize(size, mode, state);
     }
     QList<QSize> availableSizes(QIcon::Mode mode, QIcon::State state) override {
         QList<QSize> sizes;
@@ -279,8 +280,8 @@ public:
     QIconEngine* clone() const override { return new DrawnIconEngine(*this); }
 
 private:
-    // The icon with the size that a request of size picks drawn in.
-    const QIcon& drawn(const QSize& size) {
+    // The icon with the size that a request of size picks drawn in, in the request's mode.
+    const QIcon& drawn(const QSize& size, QIcon::Mode mode) {
         const qint64 area = qint64(size.width()) * size.height();
         int pick = kSizes[std::size(kSizes) - 1];
         for (int s : kSizes)
@@ -288,18 +289,19 @@ private:
                 pick = s;
                 break;
             }
-        if (!drawnSizes_.contains(pick)) {
-            drawnSizes_.append(pick);
-            for (const bool disabled : {false, true})
-                icon_.addPixmap(drawPixmap(which_, pick, disabled),
-                                disabled ? QIcon::Disabled : QIcon::Normal);
+        const bool disabled = mode == QIcon::Disabled;
+        QList<int>& done = disabled ? drawnDisabled_ : drawnNormal_;
+        if (!done.contains(pick)) {
+            done.append(pick);
+            icon_.addPixmap(drawPixmap(which_, pick, disabled), disabled ? QIcon::Disabled : QIcon::Normal);
         }
         return icon_;
     }
 
     ToolIcon which_;
     QIcon icon_;
-    QList<int> drawnSizes_;
+    QList<int> drawnNormal_;
+    QList<int> drawnDisabled_;
 };
 
 } // namespace

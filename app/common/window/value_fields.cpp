@@ -11,6 +11,7 @@ namespace {
 const QColor kBackground(0x10, 0x14, 0x18);
 const QColor kDigits(0x8e, 0xe8, 0xe8);
 const QColor kFrame(0x5a, 0x60, 0x68);
+const QColor kSwatchFrame(0x40, 0x40, 0x40);
 // Between the frame and the digits, left and right.
 constexpr int kPadding = 3;
 
@@ -49,7 +50,42 @@ private:
     QLabel* field_;
 };
 
+// Paints the button it is installed on as a patch of its colour.
+class SwatchLook : public QObject {
+public:
+    explicit SwatchLook(QWidget* swatch) : QObject(swatch), swatch_(swatch) {}
+
+    QColor color;
+
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched != swatch_ || event->type() != QEvent::Paint)
+            return false;
+        QPainter p(swatch_);
+        const QRect r = swatch_->rect();
+        p.fillRect(r, color);
+        p.setPen(kSwatchFrame);
+        p.drawRect(r.adjusted(0, 0, -1, -1));
+        return true;
+    }
+
+private:
+    QWidget* swatch_;
+};
+
 } // namespace
+
+void showSwatchColor(QWidget* swatch, const QColor& color) {
+    SwatchLook* look = nullptr;
+    for (QObject* child : swatch->children())
+        if (auto* found = dynamic_cast<SwatchLook*>(child))
+            look = found;
+    if (!look) {
+        look = new SwatchLook(swatch);
+        swatch->installEventFilter(look);
+    }
+    look->color = color;
+    swatch->update();
+}
 
 void styleValueField(QLabel* field) {
     field->installEventFilter(new ValueFieldLook(field));
