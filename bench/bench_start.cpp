@@ -5,6 +5,7 @@
 // the time. cpu_ms is the processor time it used until then. The platform is offscreen unless
 // QT_QPA_PLATFORM names another (xcb under Xvfb, say).
 #include <QApplication>
+#include <QLabel>
 #include <QWidget>
 #include <benchmark/benchmark.h>
 
@@ -103,6 +104,12 @@ void BM_EmptyQtWindow(benchmark::State& state) {
 }
 BENCHMARK(BM_EmptyQtWindow)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
 
+// The same window showing one line of text: what reading the fonts adds to any window with words.
+void BM_QtWindowWithText(benchmark::State& state) {
+    runToSettled(state, self.c_str(), "--text-window");
+}
+BENCHMARK(BM_QtWindowWithText)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
+
 void BM_EditorStart(benchmark::State& state) {
     runToSettled(state, VK350_EDITOR, nullptr);
 }
@@ -114,6 +121,12 @@ int main(int argc, char** argv) {
     if (argc == 2 && std::strcmp(argv[1], "--empty-window") == 0) {
         QApplication app(argc, argv);
         QWidget window;
+        window.show();
+        return app.exec();
+    }
+    if (argc == 2 && std::strcmp(argv[1], "--text-window") == 0) {
+        QApplication app(argc, argv);
+        QLabel window(QStringLiteral("VK350 Sample Editor"));
         window.show();
         return app.exec();
     }

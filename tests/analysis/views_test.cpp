@@ -221,6 +221,35 @@ TEST(AnalysisViewPictures, ScopeTraceSpectrogramColumnAndLevels) {
 
 // A drag selects the columns between the press and the mouse, whichever way it goes; lines that
 // leave the picture are drawn up to its edge and never past it.
+// A change of look is composed once, when the frame is next read; every block of data is
+// composed as it comes, so a scrolling scope moves one column per block, read or not.
+TEST(AnalysisViewPictures, LookChangesWaitForTheNextFrameBlocksOfDataDoNot) {
+    QWidget holder;
+    auto* scope = new TMMOscope(&holder);
+    SetupOscope1(*scope);
+    scope->SetScroll(true);
+    const AnalysisRect a = scope->DrawArea();
+    const std::vector<std::uint8_t> square = [] {
+        std::vector<std::uint8_t> b(200, 255);
+        std::fill(b.begin() + 100, b.end(), std::uint8_t(0));
+        return b;
+    }();
+    for (int i = 0; i < 5; ++i)
+        scope->RefreshPCMData(square.data());
+    const int newest = a.left + a.width - scope->BarWidth() - 1;
+    const QRgb trace = Rgb(scope->ForegroundColor());
+    for (int x = newest - 4; x <= newest; ++x)
+        EXPECT_EQ(PixelAt(scope->Canvas(), x, a.top + a.height / 2), trace) << x;
+    EXPECT_NE(PixelAt(scope->Canvas(), newest - 5, a.top + a.height / 2), trace);
+
+    // Two colours in a row and no frame read between them: the second is what shows.
+    scope->SetScroll(false);
+    scope->SetForegroundColor(clr::Red);
+    scope->SetForegroundColor(clr::Lime);
+    scope->RefreshPCMData(square.data());
+    EXPECT_EQ(PixelAt(scope->Canvas(), 20, 0), Rgb(clr::Lime));
+}
+
 TEST(AnalysisViewLimits, DragsSelectBothWaysAndLinesStopAtTheEdge) {
     QWidget holder;
     auto* view = new TMMOscope(&holder);
