@@ -150,7 +150,9 @@ void TMMDIBGraphicControl::Redraw() {
 void TMMDIBGraphicControl::ComposeNow() {
     SyncSize();
     framePending_ = true;
-    FastDraw([](QImage&) {});
+    ComposePending();
+    if (!isHidden())
+        update();
 }
 
 void TMMDIBGraphicControl::paintEvent(QPaintEvent*) {

@@ -122,21 +122,24 @@ void TsqSampleEdit::DrawWave() {
     update();
 }
 
-const QImage& TsqSampleEdit::OffscreenImage() const {
+// The images are a cache of the control's state: reading them draws a redraw still due.
+void TsqSampleEdit::DrawIfStale() const {
     if (stale_)
         const_cast<TsqSampleEdit*>(this)->Render();
+}
+
+const QImage& TsqSampleEdit::OffscreenImage() const {
+    DrawIfStale();
     return offscreen_;
 }
 
 const QImage& TsqSampleEdit::GradientImage() const {
-    if (stale_)
-        const_cast<TsqSampleEdit*>(this)->Render();
+    DrawIfStale();
     return gradient_;
 }
 
 bool TsqSampleEdit::GradientValid() const {
-    if (stale_)
-        const_cast<TsqSampleEdit*>(this)->Render();
+    DrawIfStale();
     return gradientValid_;
 }
 

@@ -164,6 +164,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
+    void DrawIfStale() const;
     void Render();
     void PaintBackground();
     void PaintAxes(class WaveCanvas& canvas, int w, int h);
