@@ -15,23 +15,47 @@ const QColor kSwatchFrame(0x40, 0x40, 0x40);
 // Between the frame and the digits, left and right.
 constexpr int kPadding = 3;
 
-// Paints the label it is installed on in place of the label's own painting.
-class ValueFieldLook : public QObject {
+// Paints the widget it belongs to in place of the widget's own painting: a filled rectangle in
+// a one-pixel frame, then what the look adds inside.
+class PaintedLook : public QObject {
 public:
-    explicit ValueFieldLook(QLabel* field) : QObject(field), field_(field) {}
+    PaintedLook(QWidget* widget, QColor fillColor, QColor frameColor)
+        : QObject(widget), fill(fillColor), widget_(widget), frame_(frameColor) {
+        widget->installEventFilter(this);
+    }
+
+    QColor fill;
 
     bool eventFilter(QObject* watched, QEvent* event) override {
-        if (watched != field_ || event->type() != QEvent::Paint)
+        if (watched != widget_ || event->type() != QEvent::Paint)
             return false;
-        QPainter p(field_);
-        const QRect r = field_->rect();
-        p.fillRect(r, kBackground);
-        p.setPen(kFrame);
+        QPainter p(widget_);
+        const QRect r = widget_->rect();
+        p.fillRect(r, fill);
+        p.setPen(frame_);
         p.drawRect(r.adjusted(0, 0, -1, -1));
+        paintInside(p, r.adjusted(1, 1, -1, -1));
+        return true;
+    }
+
+protected:
+    virtual void paintInside(QPainter&, const QRect&) {}
+
+private:
+    QWidget* widget_;
+    QColor frame_;
+};
+
+class ValueFieldLook : public PaintedLook {
+public:
+    explicit ValueFieldLook(QLabel* field) : PaintedLook(field, kBackground, kFrame), field_(field) {}
+
+protected:
+    void paintInside(QPainter& p, const QRect& inside) override {
         p.setPen(field_->isEnabled() ? kDigits : kFrame);
         p.setFont(field_->font());
         // A framed label keeps half an x clear on the side its text is aligned to.
-        QRect text = r.adjusted(1 + kPadding, 1, -1 - kPadding, -1);
+        QRect text = inside.adjusted(kPadding, 0, -kPadding, 0);
         const int indent = field_->fontMetrics().horizontalAdvance(QLatin1Char('x')) / 2;
         const Qt::Alignment align = field_->alignment();
         if (align & Qt::AlignLeft)
@@ -43,52 +67,27 @@ public:
         if (align & Qt::AlignBottom)
             text.setBottom(text.bottom() - indent);
         p.drawText(text, int(align), field_->text());
-        return true;
     }
 
 private:
     QLabel* field_;
 };
 
-// Paints the button it is installed on as a patch of its colour.
-class SwatchLook : public QObject {
-public:
-    explicit SwatchLook(QWidget* swatch) : QObject(swatch), swatch_(swatch) {}
-
-    QColor color;
-
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (watched != swatch_ || event->type() != QEvent::Paint)
-            return false;
-        QPainter p(swatch_);
-        const QRect r = swatch_->rect();
-        p.fillRect(r, color);
-        p.setPen(kSwatchFrame);
-        p.drawRect(r.adjusted(0, 0, -1, -1));
-        return true;
-    }
-
-private:
-    QWidget* swatch_;
-};
-
 } // namespace
 
 void showSwatchColor(QWidget* swatch, const QColor& color) {
-    SwatchLook* look = nullptr;
+    PaintedLook* look = nullptr;
     for (QObject* child : swatch->children())
-        if (auto* found = dynamic_cast<SwatchLook*>(child))
+        if (auto* found = dynamic_cast<PaintedLook*>(child))
             look = found;
-    if (!look) {
-        look = new SwatchLook(swatch);
-        swatch->installEventFilter(look);
-    }
-    look->color = color;
+    if (!look)
+        look = new PaintedLook(swatch, color, kSwatchFrame);
+    look->fill = color;
     swatch->update();
 }
 
 void styleValueField(QLabel* field) {
-    field->installEventFilter(new ValueFieldLook(field));
+    new ValueFieldLook(field);
 }
 
 } // namespace vk350
