@@ -218,7 +218,8 @@ void TMMSpectrum::PaintScroll(QImage& canvas, const AnalysisRect& a) {
     const int t1 = ThresholdRow(Point1());
     const int t2 = ThresholdRow(Point2());
     std::size_t r = 0;
-    for (int y = 0; y < h; ++y) {
+    // From the bottom row up, so that the column only grows as the runs do.
+    for (int y = h - 1; y >= 0; --y) {
         const int column = (h - 1 - y) * w / h;
         while (r + 1 < runs.size() && runs[r + 1].first <= column)
             ++r;

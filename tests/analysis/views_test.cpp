@@ -222,7 +222,7 @@ TEST(AnalysisViewPictures, ScopeTraceSpectrogramColumnAndLevels) {
 // A drag selects the columns between the press and the mouse, whichever way it goes; lines that
 // leave the picture are drawn up to its edge and never past it.
 // A change of look is composed once, when the frame is next read; every block of data is
-// composed as it comes, so a scrolling scope moves one column per block, read or not.
+// composed as it comes, so a scrolling view moves on for every block, read or not.
 TEST(AnalysisViewPictures, LookChangesWaitForTheNextFrameBlocksOfDataDoNot) {
     QWidget holder;
     auto* scope = new TMMOscope(&holder);
@@ -236,11 +236,44 @@ TEST(AnalysisViewPictures, LookChangesWaitForTheNextFrameBlocksOfDataDoNot) {
     }();
     for (int i = 0; i < 5; ++i)
         scope->RefreshPCMData(square.data());
-    const int newest = a.left + a.width - scope->BarWidth() - 1;
+    const int scopeNewest = a.left + a.width - scope->BarWidth() - 1;
     const QRgb trace = Rgb(scope->ForegroundColor());
-    for (int x = newest - 4; x <= newest; ++x)
+    for (int x = scopeNewest - 4; x <= scopeNewest; ++x)
         EXPECT_EQ(PixelAt(scope->Canvas(), x, a.top + a.height / 2), trace) << x;
-    EXPECT_NE(PixelAt(scope->Canvas(), newest - 5, a.top + a.height / 2), trace);
+    EXPECT_NE(PixelAt(scope->Canvas(), scopeNewest - 5, a.top + a.height / 2), trace);
+
+    // The scrolling spectrum moves two columns per block; the new strip shows the sine's bins.
+    auto* spectrum = new TMMSpectrum(&holder);
+    SetupSpectrum1(*spectrum);
+    spectrum->SetKind(skScroll);
+    const AnalysisRect s = spectrum->DrawArea();
+    const QRgb background = Rgb(spectrum->Color());
+    const auto litColumns = [&] {
+        int lit = 0;
+        for (int x = s.left; x < s.left + s.width; ++x)
+            for (int y = s.top; y < s.top + s.height; ++y)
+                if (PixelAt(spectrum->Canvas(), x, y) != background) {
+                    ++lit;
+                    break;
+                }
+        return lit;
+    };
+    const std::vector<std::uint8_t> sine = Block8(Sine(128, 16, 1.0));
+    for (int blocks = 1; blocks <= 3; ++blocks) {
+        spectrum->RefreshPCMData(sine.data());
+        if (blocks != 2) { // the second block comes unread
+            EXPECT_EQ(litColumns(), blocks * SCROLLDISTANCE) << blocks;
+        }
+    }
+
+    // Low frequencies at the bottom: the sine's bin is lit at its height, the top row is not.
+    const int newest = s.left + s.width - 1;
+    for (const SpectrumRun& run : spectrum->Runs())
+        if (run.firstBin == 16) {
+            const int y = s.height - 1 - (run.first + run.end) / 2 * s.height / s.width;
+            EXPECT_NE(PixelAt(spectrum->Canvas(), newest, s.top + y), background) << y;
+        }
+    EXPECT_EQ(PixelAt(spectrum->Canvas(), newest, s.top), background);
 
     // Two colours in a row and no frame read between them: the second is what shows.
     scope->SetScroll(false);
