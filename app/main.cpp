@@ -11,13 +11,13 @@
 #include "qt_connector_pump.h"
 #include "qt_dialogs.h"
 #include "qt_dispatcher.h"
-#include "sample_edit.h"
+#include "sample_view.h"
 #include "settings_store.h"
 #include "start_file.h"
 #include "version.h"
 #include "wave_device_factory.h"
-#include "wave_out.h"
 #include "wave_out_link.h"
+#include "wave_player.h"
 #include "wave_preview.h"
 
 #include <QFile>
@@ -70,17 +70,17 @@ int main(int argc, char** argv) {
     QtDialogs dialogs;
     // The main window owns its audio chain and plays through this wave system.
     const vk350::MainAudio mainAudio{*audio, dispatcher, hub};
-    TForm1 form(dialogs, &store, &mainAudio);
-    TForm2 bank(store, dialogs);
+    MainWindow form(dialogs, &store, &mainAudio);
+    BankWindow bank(store, dialogs);
     bank.setAttribute(Qt::WA_QuitOnClose, false);
     // The patterns window comes before the options window, whose ports deliver pattern dumps to it
     // from the moment they open.
-    TForm3 patterns(store, dialogs);
+    PatternsWindow patterns(store, dialogs);
     patterns.setAttribute(Qt::WA_QuitOnClose, false);
     // The options window sets the device, buffers and method of the main window's output.
     vk350::WaveOutLink waveOut(form.ChainOutput(), *audio);
-    vk350::TForm4 options(vk350::OptionsLinks{store, dialogs, *midi, form.SampleEdit(), form.EditingPanel(),
-                                              bank, patterns, waveOut});
+    vk350::OptionsWindow options(vk350::OptionsLinks{store, dialogs, *midi, form.SampleEdit(),
+                                                     form.EditingPanel(), bank, patterns, waveOut});
     form.SetOptionsWindow(&options);
     form.SetBankWindow(&bank);
     form.SetPatternsWindow(&patterns);
@@ -107,7 +107,7 @@ int main(int argc, char** argv) {
                 manager.cancel();
         }
     });
-    TAboutBox about(&form);
+    AboutWindow about(&form);
     about.setAttribute(Qt::WA_QuitOnClose, false);
     form.SetAboutBox(&about);
 

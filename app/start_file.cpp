@@ -30,7 +30,7 @@ std::string startFileProblem(const std::string& path) {
     return {};
 }
 
-bool openStartFile(TForm1& form, Dialogs& dialogs, const QString& path, std::FILE* errors) {
+bool openStartFile(MainWindow& form, Dialogs& dialogs, const QString& path, std::FILE* errors) {
     const std::string problem = startFileProblem(QFile::encodeName(path).toStdString());
     if (problem.empty()) {
         form.RunCommand([&] { form.OpenSampleFile(path); });

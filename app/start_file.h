@@ -9,7 +9,7 @@
 namespace vk350 {
 
 class Dialogs;
-class TForm1;
+class MainWindow;
 
 // Why the file cannot be read as a sample ("No such file or directory", "Is a directory",
 // "Empty file", ...), or empty when it can be.
@@ -17,6 +17,6 @@ std::string startFileProblem(const std::string& path);
 
 // Opens path in the main window as Load Raw-Bin would. A file that cannot be read is not tried:
 // the reason goes to errors and to the error box, and the result is false.
-bool openStartFile(TForm1& form, Dialogs& dialogs, const QString& path, std::FILE* errors);
+bool openStartFile(MainWindow& form, Dialogs& dialogs, const QString& path, std::FILE* errors);
 
 } // namespace vk350

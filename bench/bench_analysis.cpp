@@ -28,7 +28,7 @@ void BM_DoRealFFT(benchmark::State& state) {
     const int n = int(state.range(0));
     const std::vector<float> input = TestSignal(n);
     std::vector<float> data(input.size());
-    vk350::TFFTReal* plan = vk350::InitRealFFT(int(std::log2(n)));
+    vk350::RealFft* plan = vk350::InitRealFFT(int(std::log2(n)));
     for (auto _ : state) {
         std::memcpy(data.data(), input.data(), sizeof(float) * input.size());
         vk350::DoRealFFT(plan, data.data(), 1);

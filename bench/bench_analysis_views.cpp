@@ -22,7 +22,7 @@ std::vector<std::uint8_t> Tone(int frames) {
 
 void BM_SpectrumFrame(benchmark::State& state) {
     QWidget holder;
-    auto* view = new vk350::TMMSpectrum(&holder);
+    auto* view = new vk350::SpectrumView(&holder);
     vk350::SetupSpectrum1(*view);
     const std::vector<std::uint8_t> block = Tone(int(view->BlockLength()));
     for (auto _ : state) {
@@ -34,7 +34,7 @@ BENCHMARK(BM_SpectrumFrame);
 
 void BM_SpectrogramColumn(benchmark::State& state) {
     QWidget holder;
-    auto* view = new vk350::TMMSpectrogram(&holder);
+    auto* view = new vk350::SpectrogramView(&holder);
     vk350::SetupSpectrogram1(*view);
     const std::vector<std::uint8_t> block = Tone(int(view->BlockLength()));
     // Past the first sweep: every column now moves the picture.

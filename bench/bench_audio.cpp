@@ -28,8 +28,8 @@ std::vector<uint8_t> sourceSamples() {
     return pcm;
 }
 
-tWAVEFORMATEX format(uint16_t bits, uint16_t channels, uint32_t rate) {
-    tWAVEFORMATEX w;
+WaveFormatEx format(uint16_t bits, uint16_t channels, uint32_t rate) {
+    WaveFormatEx w;
     pcmBuildWaveHeader(&w, bits, channels, rate);
     return w;
 }
@@ -43,7 +43,7 @@ struct Files {
         fs::create_directories(dir);
         source = dir / "source.wav";
         const std::vector<uint8_t> pcm = sourceSamples();
-        TMMWave w;
+        WaveDocument w;
         w.CreateFile(source.string(), format(16, 2, kRate));
         w.WriteDataBytes(pcm.data(), uint32_t(pcm.size()));
         w.CloseFile();
@@ -61,8 +61,8 @@ Files& files() {
 
 void BM_ConvertInMemory(benchmark::State& state) {
     const std::vector<uint8_t> pcm = sourceSamples();
-    const PCMWAVEFORMAT src = pcmView(format(16, 2, kRate));
-    const PCMWAVEFORMAT dst = pcmView(format(8, 1, 22050));
+    const PcmWaveFormat src = pcmView(format(16, 2, kRate));
+    const PcmWaveFormat dst = pcmView(format(8, 1, 22050));
     const uint32_t block = kRate * 4;
     std::vector<uint8_t> out(size_t(PCMCONVERTSIZEOUTPUTDATA(dst, src, block)) + 1);
     for (auto _ : state) {
@@ -79,9 +79,9 @@ BENCHMARK(BM_ConvertInMemory)->Unit(benchmark::kMillisecond);
 
 void BM_ConvertFileToFile(benchmark::State& state) {
     Files& f = files();
-    const tWAVEFORMATEX editor = format(8, 1, 22050);
+    const WaveFormatEx editor = format(8, 1, 22050);
     const std::string target = (f.dir / "converted.wav").string();
-    TMMWave wave;
+    WaveDocument wave;
     wave.SetFileName(f.source.string());
     for (auto _ : state)
         wave.ConvertFile(target, &editor);

@@ -30,16 +30,16 @@ std::string quoted(const fs::path& p) {
 }
 
 void writeWave(const fs::path& name, const std::vector<uint8_t>& pcm, uint16_t channels) {
-    tWAVEFORMATEX format;
+    WaveFormatEx format;
     pcmBuildWaveHeader(&format, 16, channels, 44100);
-    TMMWave w;
+    WaveDocument w;
     w.CreateFile(name.string(), format);
     w.WriteDataBytes(pcm.data(), uint32_t(pcm.size()));
     w.CloseFile();
 }
 
 std::vector<uint8_t> dataOf(const fs::path& name) {
-    TMMWave w;
+    WaveDocument w;
     w.SetFileName(name.string());
     w.OpenFile();
     std::vector<uint8_t> out(w.GetBytesLeft());
@@ -132,9 +132,9 @@ BENCHMARK(BM_MinuteBesideCopy)->DenseRange(0, 2)->Unit(benchmark::kMillisecond)-
 void BM_MinuteInProcess(benchmark::State& state) {
     const ConversionOptions options{
         state.range(0) ? ConversionQuality::BandLimited : ConversionQuality::Exact, state.range(1) != 0};
-    tWAVEFORMATEX editor;
+    WaveFormatEx editor;
     pcmBuildWaveHeader(&editor, 8, 1, 22050);
-    TMMWave wave;
+    WaveDocument wave;
     wave.SetFileName((files().dir / "minute.wav").string());
     const std::string target = (files().dir / "in-process.wav").string();
     for (auto _ : state)

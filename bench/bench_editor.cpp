@@ -1,6 +1,6 @@
 // Speed of the waveform control's redraw and of every editing operation over a full buffer.
 #include "sample_buffer.h"
-#include "sample_edit.h"
+#include "sample_view.h"
 
 #include <QApplication>
 #include <algorithm>
@@ -19,7 +19,7 @@ void FillSample(std::uint8_t* data) {
 }
 
 // The main window's look, at the size the main window gives its editor.
-void SetUpMainView(TsqSampleEdit& edit) {
+void SetUpMainView(SampleView& edit) {
     edit.resize(1016, 600);
     edit.SetGradientEnabled(true);
     edit.SetGradientType(grxBottomToTop);
@@ -38,7 +38,7 @@ void SetUpMainView(TsqSampleEdit& edit) {
 }
 
 void BM_DrawWave(benchmark::State& state) {
-    TsqSampleEdit edit;
+    SampleView edit;
     SetUpMainView(edit);
     edit.SetSpectrumMode(state.range(0) != 0);
     edit.SetMarkerSize(static_cast<int>(state.range(1)));
@@ -67,7 +67,7 @@ BENCHMARK(BM_DrawWave)
 // The main window's look, plain (minmax:0) or with the min/max envelope (minmax:1), at zooms
 // from one sample per column to the whole sample fitted to the width (517).
 void BM_DrawWaveMinMax(benchmark::State& state) {
-    TsqSampleEdit edit;
+    SampleView edit;
     SetUpMainView(edit);
     // The main window's new look: envelope, washed selection, time ruler with its note.
     if (state.range(1) != 0) {
@@ -89,7 +89,7 @@ BENCHMARK(BM_DrawWaveMinMax)
     ->Unit(benchmark::kMicrosecond);
 
 void BM_BuildGradient(benchmark::State& state) {
-    TsqSampleEdit edit;
+    SampleView edit;
     SetUpMainView(edit);
     for (auto _ : state) {
         edit.BuildGradient();

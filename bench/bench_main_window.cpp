@@ -7,10 +7,10 @@
 #include "main_window_parts.h"
 #include "queue_dispatcher.h"
 #include "queue_pump.h"
-#include "sample_edit.h"
+#include "sample_view.h"
 #include "settings_store.h"
 #include "virtual_main_audio.h"
-#include "wave_out.h"
+#include "wave_player.h"
 
 #include <QAction>
 #include <QApplication>
@@ -55,7 +55,7 @@ struct Rig : VirtualMainAudio {
     Rig() { device.setRecording(true); } // the first byte is seen in the recording
     EmptyStore store;
     OneFileDialogs dialogs;
-    TForm1 window{dialogs, &store, &audio};
+    MainWindow window{dialogs, &store, &audio};
 };
 
 void PutLE(std::vector<uint8_t>& b, uint32_t v, int n) {
@@ -121,7 +121,7 @@ void BM_LoadWave60s(benchmark::State& state) {
     rig.dialogs.expected = QStringLiteral("Sample Too Long - Cut to");
     // The item is hidden but enabled: triggering it runs the command as F1 does.
     QAction* loadWave = findAction(rig.window, "mnuLoadWave");
-    const TsqSampleEdit& editor = *findEditor(rig.window);
+    const SampleView& editor = *findEditor(rig.window);
     for (auto _ : state) {
         loadWave->trigger();
         benchmark::DoNotOptimize(editor.GetSampleLen());

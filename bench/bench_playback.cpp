@@ -15,7 +15,7 @@
 #include "pcm_support.h"
 #include "queue_dispatcher.h"
 #include "queue_pump.h"
-#include "wave_out.h"
+#include "wave_player.h"
 #include "wave_source.h"
 
 #include <benchmark/benchmark.h>
@@ -53,9 +53,9 @@ std::string waveFile(uint16_t bits, uint16_t channels, uint32_t rate, double sec
             .string();
     if (fs::exists(name))
         return name;
-    tWAVEFORMATEX f;
+    WaveFormatEx f;
     pcmBuildWaveHeader(&f, bits, channels, rate);
-    TMMWave w;
+    WaveDocument w;
     w.CreateFile(name, f);
     std::vector<uint8_t> data(size_t(seconds * f.nAvgBytesPerSec) / f.nBlockAlign * f.nBlockAlign);
     std::minstd_rand random(350);
@@ -79,8 +79,8 @@ struct Chain {
         file.SetOutput(&out);
         out.SetOutput(&connector);
         out.SetDeviceID(WAVE_MAPPER);
-        out.OnStop = [this](TMMWaveOut&) { stopped = true; };
-        connector.OnTrigger = [this](TMMConnector&) { benchmark::DoNotOptimize(out.GetPosition()); };
+        out.OnStop = [this](WavePlayer&) { stopped = true; };
+        connector.OnTrigger = [this](Connector&) { benchmark::DoNotOptimize(out.GetPosition()); };
     }
     void play(const std::string& name) {
         file.Wave().SetFileName(name);
@@ -92,9 +92,9 @@ struct Chain {
     QueueDispatcher dispatcher;
     ConnectorHub hub{dispatcher};
     QueuePump pump{dispatcher, hub};
-    TMMWaveFile file;
-    TMMWaveOut out;
-    TMMConnector connector{hub};
+    WaveSource file;
+    WavePlayer out;
+    Connector connector{hub};
     bool stopped = false;
 };
 
@@ -177,23 +177,23 @@ BENCHMARK(BM_StartToFirstByte_Alsa)->UseManualTime()->Unit(benchmark::kMicroseco
 
 void BM_LoopedMinuteHeld(benchmark::State& state) {
     constexpr uint32_t kBuffer = 2205; // 100 ms of 8-bit mono at 22050 Hz
-    tWAVEFORMATEX format;
+    WaveFormatEx format;
     pcmBuildWaveHeader(&format, 8, 1, 22050);
     std::vector<uint8_t> sample(kBuffer, 0x80);
     for (auto _ : state) {
         ManualMicroClock clock;
         VirtualWaveDevice device(clock);
         device.setRecording(state.range(0) != 0);
-        std::vector<TMMWaveHdr*> done;
+        std::vector<ChainBuffer*> done;
         WaveDeviceEvents events;
-        events.onDone = [&done](TMMWaveHdr* h) { done.push_back(h); };
+        events.onDone = [&done](ChainBuffer* h) { done.push_back(h); };
         std::unique_ptr<WaveOutput> output;
         if (device.open(0, format, events, output) != kWaveOk) {
             state.SkipWithError("the virtual device did not open");
             return;
         }
-        TMMWaveHdr headers[2];
-        for (TMMWaveHdr& h : headers) {
+        ChainBuffer headers[2];
+        for (ChainBuffer& h : headers) {
             h.lpData = sample.data();
             h.dwBufferLength = h.dwBytesRecorded = h.dwCapacity = kBuffer;
             output->write(&h);
@@ -202,7 +202,7 @@ void BM_LoopedMinuteHeld(benchmark::State& state) {
         for (int tick = 0; tick < 6000; ++tick) {
             clock.advance(10000);
             device.tick();
-            for (TMMWaveHdr* h : done)
+            for (ChainBuffer* h : done)
                 output->write(h);
             done.clear();
         }

@@ -37,12 +37,12 @@ struct Rig {
     LoopbackMidiDriver driver{1};
     EmptyStore store;
     QtDialogs dialogs; // never shown: no command here asks
-    TsqSampleEdit wave;
+    SampleView wave;
     QWidget panel;
     ReceivedBank bank;
     ReceivedPatterns patterns;
     NoWaveOutput waveOut;
-    TForm4 form{OptionsLinks{store, dialogs, driver, wave, &panel, bank, patterns, waveOut}};
+    OptionsWindow form{OptionsLinks{store, dialogs, driver, wave, &panel, bank, patterns, waveOut}};
 };
 
 void BM_SendSample(benchmark::State& state) {
@@ -56,7 +56,7 @@ void BM_SendSample(benchmark::State& state) {
     for (int i = 0; i < length; ++i)
         sample.GetData()[i] = uint8_t(rng());
     sample.SetSampleLen(length);
-    LogMemo* log = rig.form.findChild<LogMemo*>(QStringLiteral("Memo1"));
+    LogMemo* log = rig.form.findChild<LogMemo*>(QStringLiteral("logMemo"));
     size_t messageSize = 0;
     for (auto _ : state) {
         if (!rig.form.SendSample(slot, SampleSource::Editor, sample))
@@ -165,12 +165,12 @@ struct BankRig {
     LoopbackMidiDriver driver{1};
     EmptyStore store;
     QtDialogs dialogs;
-    TsqSampleEdit wave;
+    SampleView wave;
     QWidget panel;
-    TForm2 bank{store, dialogs};
+    BankWindow bank{store, dialogs};
     ReceivedPatterns patterns;
     NoWaveOutput waveOut;
-    TForm4 form{OptionsLinks{store, dialogs, driver, wave, &panel, bank, patterns, waveOut}};
+    OptionsWindow form{OptionsLinks{store, dialogs, driver, wave, &panel, bank, patterns, waveOut}};
 };
 
 void BM_SendWholeBank(benchmark::State& state) {
@@ -180,14 +180,14 @@ void BM_SendWholeBank(benchmark::State& state) {
     rig.bank.SetSendPauseMs(int(state.range(0)));
     std::mt19937 rng(11);
     for (int slot = 0; slot < kBankSlots; ++slot) {
-        TsqSampleEdit& e = rig.bank.SlotEdit(slot);
+        SampleView& e = rig.bank.SlotEdit(slot);
         const int length = int(kBankLocations[size_t(slot)].size());
         for (int i = 0; i < length; ++i)
             e.GetData()[i] = uint8_t(rng());
         e.SetSampleLen(length);
     }
     QAction* sendAll = rig.bank.findChild<QAction*>(QStringLiteral("btnSendAll"));
-    LogMemo* log = rig.form.findChild<LogMemo*>(QStringLiteral("Memo1"));
+    LogMemo* log = rig.form.findChild<LogMemo*>(QStringLiteral("logMemo"));
     rig.driver.clearBacklog(0);
     size_t wire = 0;
     double total = 0;

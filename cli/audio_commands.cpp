@@ -6,7 +6,7 @@
 #include "queue_dispatcher.h"
 #include "queue_pump.h"
 #include "wave_device_factory.h"
-#include "wave_out.h"
+#include "wave_player.h"
 #include "wave_source.h"
 
 #include <atomic>
@@ -51,7 +51,7 @@ int unknownDriver(const std::string& name) {
     return fail(kExitUsage, "unknown audio driver '" + name + "' in VK350_AUDIO_DRIVER (alsa or virtual)");
 }
 
-std::string describe(const tWAVEFORMATEX& f, uint32_t frames) {
+std::string describe(const WaveFormatEx& f, uint32_t frames) {
     char text[128];
     std::snprintf(text, sizeof text, "%u-bit %s %u Hz, %.3f s", unsigned(f.wBitsPerSample),
                   f.nChannels == 1   ? "mono"
@@ -123,14 +123,14 @@ int runPlay(std::span<char*> args) {
     QueuePump pump(dispatcher, hub);
     // The position line is the only display: the pump runs at its pace.
     pump.setPauseMicros(kPositionEveryMicros);
-    TMMWaveFile source;
-    TMMWaveOut out(*device, dispatcher);
-    TMMConnector connector(hub);
+    WaveSource source;
+    WavePlayer out(*device, dispatcher);
+    Connector connector(hub);
     source.SetOutput(&out);
     out.SetOutput(&connector);
     try {
         source.Wave().SetFileName(file);
-    } catch (const EMMError& e) {
+    } catch (const ComponentError& e) {
         return fail(kExitBadFile, file + ": " + e.what());
     }
     if (source.Wave().Empty())
@@ -158,11 +158,11 @@ int runPlay(std::span<char*> args) {
         }
     };
     dispatcher.OnException = noteFailure;
-    out.OnStop = [&](TMMWaveOut&) { done = true; };
+    out.OnStop = [&](WavePlayer&) { done = true; };
     const bool showPosition = isatty(STDERR_FILENO);
     const double length = double(source.Wave().GetLengthSamples()) / source.Wave().SampleRate();
     int64_t shown = 0;
-    connector.OnTrigger = [&](TMMConnector&) {
+    connector.OnTrigger = [&](Connector&) {
         const int64_t now = steadyMicroClock().now();
         if (!showPosition || now - shown < kPositionEveryMicros)
             return;
@@ -172,7 +172,7 @@ int runPlay(std::span<char*> args) {
 
     std::printf("%s: %s on %s\n", file.c_str(),
                 describe(*source.GetPWaveFormat(), source.Wave().GetLengthSamples()).c_str(),
-                out.ProductName().c_str());
+                out.productName().c_str());
     std::fflush(stdout);
     std::atomic<bool> interrupted{false};
     std::thread waiter([&] {
@@ -190,7 +190,7 @@ int runPlay(std::span<char*> args) {
     };
     try {
         out.Start();
-    } catch (const EMMError& e) {
+    } catch (const ComponentError& e) {
         done = true;
         endWaiter();
         return fail(kExitBadFile, oneLine(e.what()));
@@ -200,7 +200,7 @@ int runPlay(std::span<char*> args) {
     const int64_t stoppedAt = out.FinalPosition();
     try {
         out.Close();
-    } catch (const EMMError& e) {
+    } catch (const ComponentError& e) {
         noteFailure(std::make_exception_ptr(e));
     }
     endWaiter();

@@ -12,7 +12,7 @@ namespace vk350::cli {
 DumpReceiver::DumpReceiver(MidiDriver& driver, std::filesystem::path folder)
     : in_(driver), folder_(std::move(folder)) {
     // Input thread: the buffer goes back to the device when this returns, so keep a copy.
-    in_.OnSysEx = [this](TsqMidiIn*, const uint8_t* bytes, int size) {
+    in_.OnSysEx = [this](MidiInput*, const uint8_t* bytes, int size) {
         std::lock_guard lock(mutex_);
         queue_.emplace_back(bytes, bytes + size);
         arrived_.notify_all();

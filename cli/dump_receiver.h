@@ -23,7 +23,7 @@ public:
     ~DumpReceiver();
 
     // Main thread: the input component, for its device list.
-    const vk350::TsqMidiIn& input() const { return in_; }
+    const vk350::MidiInput& input() const { return in_; }
     // Main thread: opens input port; returns the open result (kMidiBadDeviceId beyond the list).
     int open(int port);
     // Main thread: writes messages as they arrive until stop(); each message gives one report
@@ -40,7 +40,7 @@ private:
                 std::string& error);
     std::filesystem::path freeName(const std::string& what);
 
-    vk350::TsqMidiIn in_;
+    vk350::MidiInput in_;
     std::filesystem::path folder_;
     std::mutex mutex_;
     std::condition_variable arrived_;

@@ -208,7 +208,7 @@ int runKvb9(std::span<char*> args) {
     auto driver = chosenDriver(name);
     if (!driver)
         return unknownDriver(name);
-    TsqMidiOut out(*driver);
+    MidiOutput out(*driver);
     if (port >= out.NumDevs())
         return fail(kExitBadFile, "no MIDI output port " + std::to_string(port) + " (driver " + name +
                                       " has " + std::to_string(out.NumDevs()) + ")");
@@ -218,7 +218,7 @@ int runKvb9(std::span<char*> args) {
     if (code != kMidiOk) {
         out.SetUsing(false);
         return fail(kExitBadFile, "cannot open MIDI output " + std::to_string(port) + " '" +
-                                      out.ProductName(port) + "' (code " + std::to_string(code) + ")");
+                                      out.productName(port) + "' (code " + std::to_string(code) + ")");
     }
     // The board's setup as the options window sends it: the input first, then the merge.
     for (const ShortMessage& m : kvb9SetupMessages(input, merge)) {
@@ -238,16 +238,16 @@ int runPorts(std::span<char*> args) {
     if (!driver)
         return unknownDriver(name);
     // Listed through the port components, so the tool shows what the editor would offer.
-    const TsqMidiIn in(*driver);
-    const TsqMidiOut out(*driver);
+    const MidiInput in(*driver);
+    const MidiOutput out(*driver);
     std::printf("MIDI driver: %s\ninputs:\n", name.c_str());
     for (int i = 0; i < in.NumDevs(); ++i)
-        std::printf("  %d  %s\n", i, in.ProductName(i).c_str());
+        std::printf("  %d  %s\n", i, in.productName(i).c_str());
     if (in.NumDevs() == 0)
         std::printf("  (none)\n");
     std::printf("outputs:\n");
     for (int i = 0; i < out.NumDevs(); ++i)
-        std::printf("  %d  %s\n", i, out.ProductName(i).c_str());
+        std::printf("  %d  %s\n", i, out.productName(i).c_str());
     if (out.NumDevs() == 0)
         std::printf("  (none)\n");
     return kExitOk;
@@ -275,7 +275,7 @@ int runSend(std::span<char*> args) {
     auto driver = chosenDriver(name);
     if (!driver)
         return unknownDriver(name);
-    TsqMidiOut out(*driver);
+    MidiOutput out(*driver);
     if (port >= out.NumDevs())
         return fail(kExitBadFile, "no MIDI output port " + std::to_string(port) + " (driver " + name +
                                       " has " + std::to_string(out.NumDevs()) + ")");
@@ -285,7 +285,7 @@ int runSend(std::span<char*> args) {
         const int code = out.OpenResult();
         out.SetUsing(false);
         return fail(kExitBadFile, "cannot open MIDI output " + std::to_string(port) + " '" +
-                                      out.ProductName(port) + "' (code " + std::to_string(code) + ")");
+                                      out.productName(port) + "' (code " + std::to_string(code) + ")");
     }
     const bool sent = sendSysExMessages(out, split.messages, delay, say, error);
     out.SetUsing(false);
@@ -324,11 +324,11 @@ int runReceive(std::span<char*> args) {
             return fail(kExitBadFile, "no MIDI input port " + std::to_string(port) + " (driver " + name +
                                           " has " + std::to_string(receiver.input().NumDevs()) + ")");
         return fail(kExitBadFile, "cannot open MIDI input " + std::to_string(port) + " '" +
-                                      receiver.input().ProductName(port) + "' (code " +
+                                      receiver.input().productName(port) + "' (code " +
                                       std::to_string(result) + ")");
     }
     std::fprintf(stderr, "vk350: receiving on MIDI input %d '%s' into %s; Ctrl+C stops\n", port,
-                 receiver.input().ProductName(port).c_str(), folders[0].c_str());
+                 receiver.input().productName(port).c_str(), folders[0].c_str());
 
     std::atomic<bool> interrupted{false};
     std::thread waiter([&] {

@@ -34,19 +34,19 @@ bool endsWithWav(const std::string& name) {
 }
 
 // Writes bytes as an 8-bit mono wave of the given rate, with the INFO texts of source.
-void writeWave(const std::string& target, const std::vector<uint8_t>& bytes, const tWAVEFORMATEX& format,
-               const TMMWave& source) {
+void writeWave(const std::string& target, const std::vector<uint8_t>& bytes, const WaveFormatEx& format,
+               const WaveDocument& source) {
     vk350::SafeFile file;
     PWAVEIOCB out;
     if (!file.open(target) || wioCreateFileInfo(out, &format) != WIOERR_NOERROR ||
         wioWriteFileInfo(out.get(), file.tempPath()) != WIOERR_NOERROR)
-        throw EMMWaveError("Unable to create wave file");
-    if (const TWAVEIOCB* from = source.GetWaveIOCB())
+        throw WaveError("Unable to create wave file");
+    if (const WaveIoBlock* from = source.GetWaveIOCB())
         out->pInfo.copyTextsFrom(from->pInfo);
     const bool written = bytes.empty() || wioWaveWriteData(out.get(), bytes.data(), uint32_t(bytes.size())) ==
                                               int64_t(bytes.size());
     if (wioWaveClose(out.get()) != WIOERR_NOERROR || !written || !file.commit())
-        throw EMMWaveError("Unable to create wave file");
+        throw WaveError("Unable to create wave file");
 }
 
 // The reason of a failed conversion on a line of its own: the source's, else the target's.
@@ -117,12 +117,12 @@ int runConvert(std::span<char*> args) {
     const std::string& in = names[0];
     const std::string& out = names[1];
 
-    tWAVEFORMATEX format;
+    WaveFormatEx format;
     pcmBuildWaveHeader(&format, 8, 1, rate);
-    TMMWave wave;
+    WaveDocument wave;
     const bool showProgress = isatty(STDERR_FILENO);
     if (showProgress)
-        wave.OnProgress = [&](TMMWave&, uint32_t cur, uint32_t total, bool&) {
+        wave.OnProgress = [&](WaveDocument&, uint32_t cur, uint32_t total, bool&) {
             std::fprintf(stderr, "\rconverting %s: %3u%%", in.c_str(),
                          total ? unsigned(uint64_t(cur) * 100 / total) : 100u);
         };
@@ -138,9 +138,9 @@ int runConvert(std::span<char*> args) {
             if (endsWithWav(out))
                 writeWave(out, bytes, format, wave);
             else if (std::string error; !writeBytes(out, bytes, error))
-                throw EMMWaveError("Unable to convert wave file");
+                throw WaveError("Unable to convert wave file");
         }
-    } catch (const EMMError& e) {
+    } catch (const ComponentError& e) {
         if (showProgress)
             std::fprintf(stderr, "\n");
         return fail(kExitBadFile, in + ": " + e.what() + reasonLine(in, out));
@@ -148,7 +148,7 @@ int runConvert(std::span<char*> args) {
     if (showProgress)
         std::fprintf(stderr, "\n");
     // Converted as far as the file goes, as the editor does, and said.
-    if (const TWAVEIOCB* cb = wave.GetWaveIOCB(); cb && wioDataChunkCutShort(*cb))
+    if (const WaveIoBlock* cb = wave.GetWaveIOCB(); cb && wioDataChunkCutShort(*cb))
         std::fprintf(stderr,
                      "vk350: %s: the file ends before its sound does; converted the part that is there\n",
                      in.c_str());
@@ -171,7 +171,7 @@ int runInfo(std::span<char*> args) {
                     name + ": not a usable wave file (no format or data chunk, or a bad format)");
     if (r != WIOERR_NOERROR)
         return fail(kExitBadFile, name + ": cannot read a RIFF WAVE file from it" + reasonLine(name, {}));
-    const tWAVEFORMATEX& w = cb->wfx;
+    const WaveFormatEx& w = cb->wfx;
     std::printf("file:     %s (%u bytes)\n", name.c_str(), cb->dwFileSize);
     std::printf("format:   tag %u%s, %u channel%s, %u Hz, %u bits, block %u, %u bytes/s\n", w.wFormatTag,
                 w.wFormatTag == WAVE_FORMAT_PCM ? " (PCM)" : "", w.nChannels, w.nChannels == 1 ? "" : "s",
@@ -182,7 +182,7 @@ int runInfo(std::span<char*> args) {
         std::printf(
             "cut:      the file ends before its sound does; the data above is the part that is there\n");
     std::printf("chunks:\n");
-    for (const TWaveChunkEntry& c : cb->chunks) {
+    for (const WaveChunkEntry& c : cb->chunks) {
         char id[5] = {};
         for (int i = 0; i < 4; ++i) {
             const char ch = static_cast<char>((c.id >> (8 * i)) & 0xFF);
@@ -191,12 +191,12 @@ int runInfo(std::span<char*> args) {
         std::printf("  %s  at %u, %u bytes\n", id, c.offset, c.size);
     }
     bool anyText = false;
-    for (const TInfoData& d : cb->pInfo.items()) {
+    for (const InfoEntry& d : cb->pInfo.items()) {
         if (d.text && !d.text->empty()) {
             if (!anyText)
                 std::printf("info:\n");
             anyText = true;
-            const std::string_view id = TInfoChunk::ids()[d.index];
+            const std::string_view id = InfoList::ids()[d.index];
             std::printf("  %.*s: %s\n", int(id.size()), id.data(), d.text->c_str());
         }
     }

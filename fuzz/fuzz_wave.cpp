@@ -81,17 +81,17 @@ void readControlBlock(const std::string& name, uint32_t seed) {
 
 void convertWave(const std::string& name, uint32_t seed) {
     static const uint32_t rates[] = {8000, 11025, 22050, 32000, 44100, 48000};
-    TMMWave wave;
+    WaveDocument wave;
     try {
         wave.SetFileName(name);
-        wave.SetTimeFormat(TMMTimeFormats(seed % 3));
+        wave.SetTimeFormat(TimeUnit(seed % 3));
         wave.OpenFile();
         wave.SetPosition(seed % 1000);
         uint8_t buf[1024];
         for (int i = 0; i < 64 && wave.ReadDataBytes(buf, sizeof buf) > 0; ++i) {
         }
         wave.CloseFile();
-        tWAVEFORMATEX target;
+        WaveFormatEx target;
         pcmBuildWaveHeader(&target, (seed & 8) ? 16 : 8, (seed & 16) ? 2 : 1, rates[(seed >> 5) % 6]);
         wave.ConvertFile((scratch() / "out.wav").string(), &target);
         // What was written must read back as a wave of the target format.
@@ -100,14 +100,14 @@ void convertWave(const std::string& name, uint32_t seed) {
               "converted file unreadable");
         check(cb->wfx.nSamplesPerSec == target.nSamplesPerSec && cb->wfx.nChannels == target.nChannels,
               "converted file has another format");
-    } catch (const EMMWaveError&) {
+    } catch (const WaveError&) {
     }
 }
 
 void convertBuffer(const uint8_t* data, size_t size) {
     if (size < 12)
         return;
-    PCMWAVEFORMAT src{}, dst{};
+    PcmWaveFormat src{}, dst{};
     src.wFormatTag = dst.wFormatTag = 1;
     src.wBitsPerSample = data[0] & 1 ? 16 : (data[0] & 2 ? 8 : data[0]);
     src.nChannels = data[1] % 4;
@@ -132,10 +132,10 @@ void convertBuffer(const uint8_t* data, size_t size) {
 }
 
 void importRaw(const std::string& name, uint32_t seed) {
-    TMMWave wave;
+    WaveDocument wave;
     try {
         wave.ImportFromRaw(name, (seed & 1) ? 16 : 8, (seed & 2) ? 2 : 1, 4000 + seed % 50000);
-    } catch (const EMMWaveError&) {
+    } catch (const WaveError&) {
     }
 }
 

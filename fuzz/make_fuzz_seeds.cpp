@@ -63,7 +63,7 @@ Bytes pattern(uint8_t command, size_t length) {
 }
 
 void wave(const fs::path& file, uint16_t bits, uint16_t channels, uint32_t rate, const Bytes& data) {
-    tWAVEFORMATEX format;
+    WaveFormatEx format;
     pcmBuildWaveHeader(&format, bits, channels, rate);
     PWAVEIOCB cb;
     if (wioCreateFileInfo(cb, &format) != 0) {

@@ -23,7 +23,7 @@ namespace vk350 {
 namespace {
 
 struct Sound {
-    tWAVEFORMATEX format;
+    WaveFormatEx format;
     std::vector<std::uint8_t> bytes;
     std::uint32_t Frames() const {
         return format.nBlockAlign ? std::uint32_t(bytes.size() / format.nBlockAlign) : 0;
@@ -54,9 +54,9 @@ bool ReadSound(const RenderRequest& request, Sound& sound, std::string& error) {
         return true;
     }
     try {
-        TMMWave wave;
+        WaveDocument wave;
         wave.SetFileName(request.file);
-        const tWAVEFORMATEX* f = wave.GetPWaveFormat();
+        const WaveFormatEx* f = wave.GetPWaveFormat();
         if (!f || f->wFormatTag != WAVE_FORMAT_PCM) {
             error = "render: '" + request.file + "' is not PCM";
             return false;
@@ -90,7 +90,7 @@ std::vector<std::uint8_t> BlockAt(const Sound& sound, std::uint64_t frame, std::
     return block;
 }
 
-void Resize(TMMDIBGraphicControl& view, const RenderRequest& request) {
+void Resize(AnalysisViewBase& view, const RenderRequest& request) {
     if (request.width > 0)
         view.resize(request.width, request.height);
     view.SyncSize();
@@ -98,7 +98,7 @@ void Resize(TMMDIBGraphicControl& view, const RenderRequest& request) {
 
 // The spectrogram of the whole file: the columns spread evenly over it, the first at the left
 // edge, and the position bar at the right as after a full sweep.
-void FeedWholeFile(TMMSpectrogram& view, const Sound& sound) {
+void FeedWholeFile(SpectrogramView& view, const Sound& sound) {
     const std::uint32_t length = view.BlockLength();
     const std::int32_t columns = std::max(1, view.DrawArea().width - view.BarWidth());
     const std::uint32_t n = std::uint32_t(view.FFTLength());
@@ -136,7 +136,7 @@ int RenderPicture(const RenderRequest& request, QImage& picture, std::string& er
     try {
         switch (request.view) {
         case RenderView::Spectrum: {
-            auto* view = new TMMSpectrum(&holder);
+            auto* view = new SpectrumView(&holder);
             SetupSpectrum1(*view);
             Resize(*view, request);
             view->SetPCMWaveFormat(sound.format);
@@ -146,7 +146,7 @@ int RenderPicture(const RenderRequest& request, QImage& picture, std::string& er
             break;
         }
         case RenderView::Scope: {
-            auto* view = new TMMOscope(&holder);
+            auto* view = new OscopeView(&holder);
             SetupOscope1(*view);
             Resize(*view, request);
             view->SetPCMWaveFormat(sound.format);
@@ -156,7 +156,7 @@ int RenderPicture(const RenderRequest& request, QImage& picture, std::string& er
             break;
         }
         case RenderView::Spectrogram: {
-            auto* view = new TMMSpectrogram(&holder);
+            auto* view = new SpectrogramView(&holder);
             SetupSpectrogram1(*view);
             Resize(*view, request);
             view->SetPCMWaveFormat(sound.format);
@@ -165,10 +165,10 @@ int RenderPicture(const RenderRequest& request, QImage& picture, std::string& er
             break;
         }
         case RenderView::Level: {
-            auto* view = new TMMLevel(&holder);
+            auto* view = new LevelView(&holder);
             SetupLevel1(*view);
             Resize(*view, request);
-            auto* scale = new TMMLevelScale(&holder);
+            auto* scale = new LevelScaleView(&holder);
             SetupLevelScale1(*scale);
             scale->resize(scale->width(), view->height());
             view->SetPCMWaveFormat(sound.format);
@@ -183,7 +183,7 @@ int RenderPicture(const RenderRequest& request, QImage& picture, std::string& er
             break;
         }
         }
-    } catch (const EMMError& e) {
+    } catch (const ComponentError& e) {
         error = "render: '" + request.file + "': " + e.what();
         return 1;
     }

@@ -6,7 +6,7 @@
 
 namespace vk350 {
 
-std::int32_t TMMBevel::Extent() const {
+std::int32_t BevelFrame::Extent() const {
     std::int32_t extent = std::max(BorderSpace, 0);
     if (BorderStyle == bsSingle)
         extent += std::max(BorderWidth, 0);
@@ -21,7 +21,7 @@ namespace {
 
 // One bevel ring of width w at inset: light on the top and left, shadow on the bottom and right
 // (the other way round when lowered).
-void DrawRing(QImage& image, int inset, int w, TMMBevelStyle style, TColor light, TColor shadow) {
+void DrawRing(QImage& image, int inset, int w, BevelStyle style, BgrColor light, BgrColor shadow) {
     const QRgb topLeft = RgbOf(style == bvRaised ? light : shadow);
     const QRgb bottomRight = RgbOf(style == bvRaised ? shadow : light);
     const int width = image.width();
@@ -42,7 +42,7 @@ void DrawRing(QImage& image, int inset, int w, TMMBevelStyle style, TColor light
 
 } // namespace
 
-void TMMBevel::Draw(QImage& image) const {
+void BevelFrame::Draw(QImage& image) const {
     int inset = 0;
     if (BorderStyle == bsSingle) {
         DrawRing(image, 0, std::max(BorderWidth, 0), bvRaised, BorderColor, BorderColor);
@@ -57,13 +57,13 @@ void TMMBevel::Draw(QImage& image) const {
         DrawRing(image, inset, std::max(InnerWidth, 0), BevelInner, InnerLightColor, InnerShadowColor);
 }
 
-TMMDIBGraphicControl::TMMDIBGraphicControl(QWidget* parent) : QWidget(parent) {
+AnalysisViewBase::AnalysisViewBase(QWidget* parent) : QWidget(parent) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     canvas_ = QImage(1, 1, QImage::Format_RGB32);
     canvas_.fill(Qt::black);
 }
 
-void TMMDIBGraphicControl::SetBevel(const TMMBevel& value) {
+void AnalysisViewBase::SetBevel(const BevelFrame& value) {
     if (value == bevel_)
         return;
     bevel_ = value;
@@ -71,13 +71,13 @@ void TMMDIBGraphicControl::SetBevel(const TMMBevel& value) {
     Redraw();
 }
 
-void TMMDIBGraphicControl::SetSurfaceBits(std::int32_t bits) {
+void AnalysisViewBase::SetSurfaceBits(std::int32_t bits) {
     if (bits != 8 && bits != 24)
-        throw EMMDIBError("Bitlength not supported yet");
+        throw AnalysisViewError("Bitlength not supported yet");
     bitLength_ = bits;
 }
 
-void TMMDIBGraphicControl::SetColor(TColor value) {
+void AnalysisViewBase::SetColor(BgrColor value) {
     if (value == color_)
         return;
     color_ = value;
@@ -85,14 +85,14 @@ void TMMDIBGraphicControl::SetColor(TColor value) {
     Redraw();
 }
 
-void TMMDIBGraphicControl::SetBackGroundDIB(const QImage& image) {
+void AnalysisViewBase::SetBackGroundDIB(const QImage& image) {
     backGround_ = image.convertToFormat(QImage::Format_RGB32);
     BackgroundChanged();
     if (useBackGround_)
         Redraw();
 }
 
-void TMMDIBGraphicControl::SetUseBackGroundDIB(bool value) {
+void AnalysisViewBase::SetUseBackGroundDIB(bool value) {
     if (value == useBackGround_)
         return;
     useBackGround_ = value;
@@ -100,7 +100,7 @@ void TMMDIBGraphicControl::SetUseBackGroundDIB(bool value) {
     Redraw();
 }
 
-void TMMDIBGraphicControl::FillBackground(QImage& canvas, const AnalysisRect& area) const {
+void AnalysisViewBase::FillBackground(QImage& canvas, const AnalysisRect& area) const {
     if (useBackGround_ && !backGround_.isNull()) {
         QPainter p(&canvas);
         p.drawImage(QRect(area.left, area.top, area.width, area.height), backGround_);
@@ -109,7 +109,7 @@ void TMMDIBGraphicControl::FillBackground(QImage& canvas, const AnalysisRect& ar
     FillBox(canvas, area, RgbOf(color_));
 }
 
-void TMMDIBGraphicControl::SyncSize() {
+void AnalysisViewBase::SyncSize() {
     if (size() == syncedSize_)
         return;
     syncedSize_ = size();
@@ -118,13 +118,13 @@ void TMMDIBGraphicControl::SyncSize() {
     SizeChanged(width(), height());
 }
 
-const QImage& TMMDIBGraphicControl::Canvas() const {
+const QImage& AnalysisViewBase::Canvas() const {
     // The canvas is a cache of the view's state: reading it brings it up to date.
-    const_cast<TMMDIBGraphicControl*>(this)->ComposePending();
+    const_cast<AnalysisViewBase*>(this)->ComposePending();
     return canvas_;
 }
 
-void TMMDIBGraphicControl::ComposePending() {
+void AnalysisViewBase::ComposePending() {
     if (!framePending_)
         return;
     framePending_ = false;
@@ -132,7 +132,7 @@ void TMMDIBGraphicControl::ComposePending() {
     bevel_.Draw(canvas_);
 }
 
-void TMMDIBGraphicControl::FastDraw(const std::function<void(QImage& canvas)>& routine) {
+void AnalysisViewBase::FastDraw(const std::function<void(QImage& canvas)>& routine) {
     ComposePending();
     routine(canvas_);
     bevel_.Draw(canvas_);
@@ -140,14 +140,14 @@ void TMMDIBGraphicControl::FastDraw(const std::function<void(QImage& canvas)>& r
         update();
 }
 
-void TMMDIBGraphicControl::Redraw() {
+void AnalysisViewBase::Redraw() {
     SyncSize();
     framePending_ = true;
     if (!isHidden())
         update();
 }
 
-void TMMDIBGraphicControl::ComposeNow() {
+void AnalysisViewBase::ComposeNow() {
     SyncSize();
     framePending_ = true;
     ComposePending();
@@ -155,7 +155,7 @@ void TMMDIBGraphicControl::ComposeNow() {
         update();
 }
 
-void TMMDIBGraphicControl::paintEvent(QPaintEvent*) {
+void AnalysisViewBase::paintEvent(QPaintEvent*) {
     ComposePending();
     QPainter p(this);
     p.drawImage(0, 0, canvas_);
@@ -170,7 +170,7 @@ void TMMDIBGraphicControl::paintEvent(QPaintEvent*) {
     p.drawText(box, Qt::AlignCenter, infoText_);
 }
 
-QRect TMMDIBGraphicControl::InfoBoxRect() const {
+QRect AnalysisViewBase::InfoBoxRect() const {
     const QFontMetrics fm(font());
     const int w =
         std::max(fm.horizontalAdvance(infoText_) + 8, 10 * fm.horizontalAdvance(QLatin1Char('W')) + 4);
@@ -185,11 +185,11 @@ QRect TMMDIBGraphicControl::InfoBoxRect() const {
     return QRect(x, y, w, h);
 }
 
-void TMMDIBGraphicControl::resizeEvent(QResizeEvent*) {
+void AnalysisViewBase::resizeEvent(QResizeEvent*) {
     Redraw();
 }
 
-void TMMDIBGraphicControl::UpdateInfo(const QPoint& at) {
+void AnalysisViewBase::UpdateInfo(const QPoint& at) {
     const AnalysisRect r = DrawRect();
     // The pointer stays inside the drawing area while the box shows.
     infoPos_ = QPoint(std::clamp(at.x(), r.left, r.left + r.width - 1),
@@ -198,7 +198,7 @@ void TMMDIBGraphicControl::UpdateInfo(const QPoint& at) {
     update();
 }
 
-void TMMDIBGraphicControl::SetSelection(std::int32_t start, std::int32_t end) {
+void AnalysisViewBase::SetSelection(std::int32_t start, std::int32_t end) {
     if (start > end)
         std::swap(start, end);
     if (start < 0)
@@ -210,7 +210,7 @@ void TMMDIBGraphicControl::SetSelection(std::int32_t start, std::int32_t end) {
     Redraw();
 }
 
-void TMMDIBGraphicControl::SetLocator(std::int32_t column) {
+void AnalysisViewBase::SetLocator(std::int32_t column) {
     column = std::max(column, -1);
     if (column == locator_)
         return;
@@ -218,7 +218,7 @@ void TMMDIBGraphicControl::SetLocator(std::int32_t column) {
     Redraw();
 }
 
-void TMMDIBGraphicControl::PaintSelectionFill(QImage& canvas, const AnalysisRect& area, TColor color) const {
+void AnalysisViewBase::PaintSelectionFill(QImage& canvas, const AnalysisRect& area, BgrColor color) const {
     if (selStart_ < 0 || selEnd_ <= selStart_)
         return;
     const int left = std::clamp(selStart_, 0, area.width);
@@ -226,8 +226,8 @@ void TMMDIBGraphicControl::PaintSelectionFill(QImage& canvas, const AnalysisRect
     FillBox(canvas, area.left + left, area.top, right - left, area.height, RgbOf(color), true);
 }
 
-void TMMDIBGraphicControl::PaintSelectionMarks(QImage& canvas, const AnalysisRect& area, TColor dots,
-                                               TColor locator) const {
+void AnalysisViewBase::PaintSelectionMarks(QImage& canvas, const AnalysisRect& area, BgrColor dots,
+                                           BgrColor locator) const {
     const int bottom = area.top + area.height - 1;
     if (selStart_ >= 0 && selEnd_ > selStart_) {
         for (int edge : {selStart_, selEnd_ - 1})
@@ -238,7 +238,7 @@ void TMMDIBGraphicControl::PaintSelectionMarks(QImage& canvas, const AnalysisRec
         FillBox(canvas, area.left + locator_, area.top, 1, area.height, RgbOf(locator));
 }
 
-void TMMDIBGraphicControl::mousePressEvent(QMouseEvent* event) {
+void AnalysisViewBase::mousePressEvent(QMouseEvent* event) {
     const QPoint at = event->position().toPoint();
     const AnalysisRect area = DrawRect();
     if (event->button() == Qt::LeftButton && OffersSelection() && useSelection_ && !locked_ &&
@@ -261,7 +261,7 @@ void TMMDIBGraphicControl::mousePressEvent(QMouseEvent* event) {
     UpdateInfo(at);
 }
 
-void TMMDIBGraphicControl::mouseMoveEvent(QMouseEvent* event) {
+void AnalysisViewBase::mouseMoveEvent(QMouseEvent* event) {
     if (selecting_) {
         const AnalysisRect area = DrawRect();
         const int x = std::clamp(int(event->position().x()) - area.left, 0, area.width - 1);
@@ -274,7 +274,7 @@ void TMMDIBGraphicControl::mouseMoveEvent(QMouseEvent* event) {
         QWidget::mouseMoveEvent(event);
 }
 
-void TMMDIBGraphicControl::mouseReleaseEvent(QMouseEvent* event) {
+void AnalysisViewBase::mouseReleaseEvent(QMouseEvent* event) {
     if (selecting_ && event->button() == Qt::LeftButton) {
         selecting_ = false;
         if (OnSelectEnd)
@@ -285,7 +285,7 @@ void TMMDIBGraphicControl::mouseReleaseEvent(QMouseEvent* event) {
         QWidget::mouseReleaseEvent(event);
 }
 
-void TMMDIBGraphicControl::EndInfo() {
+void AnalysisViewBase::EndInfo() {
     if (!infoActive_)
         return;
     infoActive_ = false;

@@ -1,4 +1,4 @@
-// TMMDIBGraphicControl: the base of the analysis views. A view composes each frame on an
+// AnalysisViewBase: the base of the analysis views. A view composes each frame on an
 // off-screen surface the size of the control (background, its picture, the bevel) and shows it
 // in one copy; incoming data is composed at once through FastDraw. A change of look (colours, size,
 // selection) only marks the frame out of date: it is composed once, when it is next painted, read
@@ -22,50 +22,50 @@
 
 namespace vk350 {
 
-class EMMDIBError : public EMMError {
+class AnalysisViewError : public ComponentError {
 public:
-    explicit EMMDIBError(const std::string& text) : EMMError(text) {}
+    explicit AnalysisViewError(const std::string& text) : ComponentError(text) {}
 };
 
-enum TMMBevelStyle : std::int32_t { bvNone, bvLowered, bvRaised };
-enum TMMBorderStyle : std::int32_t { bsNone, bsSingle };
+enum BevelStyle : std::int32_t { bvNone, bvLowered, bvRaised };
+enum BorderKind : std::int32_t { bsNone, bsSingle };
 
 // The frame around a view: a border, a space, then an outer and an inner bevel.
-struct TMMBevel {
-    TMMBevelStyle BevelInner = bvNone;
-    TMMBevelStyle BevelOuter = bvNone;
+struct BevelFrame {
+    BevelStyle BevelInner = bvNone;
+    BevelStyle BevelOuter = bvNone;
     std::int32_t InnerWidth = 1;
     std::int32_t OuterWidth = 1;
-    TMMBorderStyle BorderStyle = bsNone;
+    BorderKind BorderStyle = bsNone;
     std::int32_t BorderWidth = 1;
     std::int32_t BorderSpace = 0;
-    TColor BorderColor = clr::Black;
-    TColor InnerLightColor = clr::White;
-    TColor InnerShadowColor = clr::Gray;
-    TColor OuterLightColor = clr::White;
-    TColor OuterShadowColor = clr::Gray;
+    BgrColor BorderColor = clr::Black;
+    BgrColor InnerLightColor = clr::White;
+    BgrColor InnerShadowColor = clr::Gray;
+    BgrColor OuterLightColor = clr::White;
+    BgrColor OuterShadowColor = clr::Gray;
 
     // Pixels taken on every side; widths below 0 count as 0.
     std::int32_t Extent() const;
     // Draws the frame inside [0, width) x [0, height).
     void Draw(QImage& image) const;
-    bool operator==(const TMMBevel&) const = default;
+    bool operator==(const BevelFrame&) const = default;
 };
 
-class TMMDIBGraphicControl : public QWidget {
+class AnalysisViewBase : public QWidget {
 public:
-    explicit TMMDIBGraphicControl(QWidget* parent = nullptr);
+    explicit AnalysisViewBase(QWidget* parent = nullptr);
 
-    const TMMBevel& Bevel() const { return bevel_; }
-    void SetBevel(const TMMBevel& value);
+    const BevelFrame& Bevel() const { return bevel_; }
+    void SetBevel(const BevelFrame& value);
 
     // Bits per pixel of the surface: 8 or 24. The surface holds true colours either way, so the
-    // palette colours show exactly; other depths raise EMMDIBError.
+    // palette colours show exactly; other depths raise AnalysisViewError.
     std::int32_t SurfaceBits() const { return bitLength_; }
     void SetSurfaceBits(std::int32_t bits);
 
-    TColor Color() const { return color_; }
-    void SetColor(TColor value);
+    BgrColor Color() const { return color_; }
+    void SetColor(BgrColor value);
     // A bitmap drawn instead of the plain background, scaled to the drawing area.
     const QImage& BackGroundDIB() const { return backGround_; }
     void SetBackGroundDIB(const QImage& image);
@@ -139,8 +139,8 @@ protected:
     virtual void BackgroundChanged() {}
     // Views with a column selection say so; they paint it with these.
     virtual bool OffersSelection() const { return false; }
-    void PaintSelectionFill(QImage& canvas, const AnalysisRect& area, TColor color) const;
-    void PaintSelectionMarks(QImage& canvas, const AnalysisRect& area, TColor dots, TColor locator) const;
+    void PaintSelectionFill(QImage& canvas, const AnalysisRect& area, BgrColor color) const;
+    void PaintSelectionMarks(QImage& canvas, const AnalysisRect& area, BgrColor dots, BgrColor locator) const;
     // Ends the info box as a button release would.
     void EndInfo();
 
@@ -155,9 +155,9 @@ private:
     void UpdateInfo(const QPoint& at);
     QRect InfoBoxRect() const;
 
-    TMMBevel bevel_;
+    BevelFrame bevel_;
     std::int32_t bitLength_ = 8;
-    TColor color_ = clr::Black;
+    BgrColor color_ = clr::Black;
     QImage backGround_;
     bool useBackGround_ = false;
     std::int32_t tag2_ = 0;

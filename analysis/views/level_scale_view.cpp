@@ -5,20 +5,20 @@
 
 namespace vk350 {
 
-TMMLevelScale::TMMLevelScale(QWidget* parent) : QWidget(parent), font_(QStringLiteral("Small Fonts")) {
+LevelScaleView::LevelScaleView(QWidget* parent) : QWidget(parent), font_(QStringLiteral("Small Fonts")) {
     font_.setPointSize(6);
     resize(200, 7);
     SetBounds(200, 7);
 }
 
-void TMMLevelScale::SetColorOf(TColor& field, TColor value) {
+void LevelScaleView::SetColorOf(BgrColor& field, BgrColor value) {
     if (field == value)
         return;
     field = value;
     update();
 }
 
-void TMMLevelScale::SetScale(const TMMLevScale& value) {
+void LevelScaleView::SetScale(const LevelScaleSpan& value) {
     if (value == scale_)
         return;
     scale_ = value;
@@ -28,16 +28,16 @@ void TMMLevelScale::SetScale(const TMMLevScale& value) {
     update();
 }
 
-void TMMLevelScale::SetFont(const QFont& value) {
+void LevelScaleView::SetFont(const QFont& value) {
     font_ = value;
     update();
 }
 
-void TMMLevelScale::resizeEvent(QResizeEvent*) {
+void LevelScaleView::resizeEvent(QResizeEvent*) {
     SetBounds(width(), height());
 }
 
-std::vector<LevelScaleLabel> TMMLevelScale::CurrentLabels() {
+std::vector<LevelScaleLabel> LevelScaleView::CurrentLabels() {
     const QFontMetrics fm(font_);
     // A hidden scale hears of its size only when shown; the labels follow the size it has.
     SetBounds(width(), height());
@@ -48,7 +48,7 @@ std::vector<LevelScaleLabel> TMMLevelScale::CurrentLabels() {
 
 // Ticks along the length on the chosen side(s); the bands follow Point1 and Point2 from the
 // quiet end, which the direction and kind place at the bottom or left unless reversed.
-void TMMLevelScale::PaintRuler(QPainter& p) const {
+void LevelScaleView::PaintRuler(QPainter& p) const {
     const bool vertical = Kind() == lkVertical;
     const int length = vertical ? height() : width();
     const int breadth = vertical ? width() : height();
@@ -84,7 +84,7 @@ void TMMLevelScale::PaintRuler(QPainter& p) const {
     }
 }
 
-void TMMLevelScale::PaintOn(QPainter& p) {
+void LevelScaleView::PaintOn(QPainter& p) {
     p.fillRect(rect(), QColor(RgbOf(color_)));
     if (scale_.Visible)
         PaintRuler(p);
@@ -98,12 +98,12 @@ void TMMLevelScale::PaintOn(QPainter& p) {
     }
 }
 
-void TMMLevelScale::paintEvent(QPaintEvent*) {
+void LevelScaleView::paintEvent(QPaintEvent*) {
     QPainter p(this);
     PaintOn(p);
 }
 
-QImage TMMLevelScale::Picture() {
+QImage LevelScaleView::Picture() {
     QImage image(size().expandedTo(QSize(1, 1)), QImage::Format_RGB32);
     QPainter p(&image);
     PaintOn(p);

@@ -5,12 +5,12 @@
 
 namespace vk350 {
 
-TMMLevel::TMMLevel(QWidget* parent) : TMMDIBGraphicControl(parent) {
+LevelView::LevelView(QWidget* parent) : AnalysisViewBase(parent) {
     resize(200, 17);
     OnRedraw = [this] {
         unlitDirty_ = true;
         UpdateTimer();
-        TMMDIBGraphicControl::Redraw();
+        AnalysisViewBase::Redraw();
     };
     peakTimer_.setInterval(PEAKTIMERINTERVAL);
     // The fallen peak shows with the next block.
@@ -19,35 +19,35 @@ TMMLevel::TMMLevel(QWidget* parent) : TMMDIBGraphicControl(parent) {
     SyncSize();
 }
 
-TMMLevel::~TMMLevel() {
+LevelView::~LevelView() {
     peakTimer_.stop();
     OnRedraw = nullptr;
 }
 
-void TMMLevel::SetColorOf(TColor& field, TColor value) {
+void LevelView::SetColorOf(BgrColor& field, BgrColor value) {
     if (field == value)
         return;
     field = value;
     unlitDirty_ = true;
-    TMMDIBGraphicControl::Redraw();
+    AnalysisViewBase::Redraw();
 }
 
-void TMMLevel::SetActiveDoted(bool value) {
+void LevelView::SetActiveDoted(bool value) {
     if (value == activeDoted_)
         return;
     activeDoted_ = value;
-    TMMDIBGraphicControl::Redraw();
+    AnalysisViewBase::Redraw();
 }
 
-void TMMLevel::SetInactiveDoted(bool value) {
+void LevelView::SetInactiveDoted(bool value) {
     if (value == inactiveDoted_)
         return;
     inactiveDoted_ = value;
     unlitDirty_ = true;
-    TMMDIBGraphicControl::Redraw();
+    AnalysisViewBase::Redraw();
 }
 
-void TMMLevel::UpdateTimer() {
+void LevelView::UpdateTimer() {
     // A running timer keeps its phase.
     if (PeakTimerActive() && !peakTimer_.isActive())
         peakTimer_.start();
@@ -55,7 +55,7 @@ void TMMLevel::UpdateTimer() {
         peakTimer_.stop();
 }
 
-void TMMLevel::SetKind(TMMLevelKind value) {
+void LevelView::SetKind(LevelKind value) {
     if ((value != lkHorizontal && value != lkVertical) || value == Kind())
         return;
     // The control turns first, so the meter's geometry and the control agree throughout.
@@ -67,37 +67,37 @@ void TMMLevel::SetKind(TMMLevelKind value) {
     LevelAnalysis::SetKind(value);
 }
 
-void TMMLevel::SetEnabled(bool value) {
+void LevelView::SetEnabled(bool value) {
     QWidget::setEnabled(value);
     LevelAnalysis::SetEnabled(value);
     UpdateTimer();
-    TMMDIBGraphicControl::Redraw();
+    AnalysisViewBase::Redraw();
 }
 
-void TMMLevel::SizeChanged(int width, int height) {
+void LevelView::SizeChanged(int width, int height) {
     FitAnalysis(*this, width, height);
     unlitDirty_ = true;
 }
 
-void TMMLevel::SetPCMWaveFormat(const tWAVEFORMATEX& format) {
+void LevelView::SetPCMWaveFormat(const WaveFormatEx& format) {
     LevelAnalysis::SetPCMWaveFormat(format);
 }
 
-void TMMLevel::RefreshPCMData(const uint8_t* block) {
+void LevelView::RefreshPCMData(const uint8_t* block) {
     if (HandOver<LevelAnalysis>(*this, block, BlockLength()))
         ComposeNow();
 }
 
-void TMMLevel::ResetData() {
+void LevelView::ResetData() {
     LevelAnalysis::ResetData();
 }
 
-void TMMLevel::PaintSpot(QImage& canvas, int n, int band, bool dotted) const {
+void LevelView::PaintSpot(QImage& canvas, int n, int band, bool dotted) const {
     if (n < 1 || n > Spots())
         return;
     const AnalysisRect a = DrawArea();
     const AnalysisRect r = SpotRect(n);
-    const TColor color = band < 0 ? inactive_[SpotBand(n)] : bar_[std::clamp(band, 0, 2)];
+    const BgrColor color = band < 0 ? inactive_[SpotBand(n)] : bar_[std::clamp(band, 0, 2)];
     // Kept inside the drawing area whatever the spot geometry.
     const int x1 = std::max(r.left, 0);
     const int y1 = std::max(r.top, 0);
@@ -107,7 +107,7 @@ void TMMLevel::PaintSpot(QImage& canvas, int n, int band, bool dotted) const {
         FillBox(canvas, a.left + x1, a.top + y1, x2 - x1, y2 - y1, RgbOf(color), dotted);
 }
 
-void TMMLevel::BuildUnlit() {
+void LevelView::BuildUnlit() {
     const AnalysisRect a = DrawArea();
     unlit_ = QImage(std::max(1, a.left + a.width), std::max(1, a.top + a.height), QImage::Format_RGB32);
     FillBackground(unlit_, a);
@@ -116,7 +116,7 @@ void TMMLevel::BuildUnlit() {
     unlitDirty_ = false;
 }
 
-void TMMLevel::DrawFrame(QImage& canvas) {
+void LevelView::DrawFrame(QImage& canvas) {
     if (OnPaint)
         OnPaint(*this);
     const AnalysisRect a = DrawArea();

@@ -8,7 +8,7 @@
 
 namespace vk350 {
 
-void SetupOscope1(TMMOscope& view) {
+void SetupOscope1(OscopeView& view) {
     view.SetKind(okConLines);
     view.SetChannel(chLeft);
     view.SetSampleRate(44100);
@@ -23,7 +23,7 @@ void SetupOscope1(TMMOscope& view) {
     view.SyncSize();
 }
 
-void SetupSpectrum1(TMMSpectrum& view) {
+void SetupSpectrum1(SpectrumView& view) {
     view.SetSampleRate(44100);
     view.SetChannel(chLeft);
     view.SetLogAmp(true);
@@ -41,7 +41,7 @@ void SetupSpectrum1(TMMSpectrum& view) {
     view.SyncSize();
 }
 
-void SetupSpectrogram1(TMMSpectrogram& view) {
+void SetupSpectrogram1(SpectrogramView& view) {
     view.SetFFTLength(256);
     view.SetSampleRate(44100);
     view.SetChannel(chLeft);
@@ -59,13 +59,13 @@ void SetupSpectrogram1(TMMSpectrogram& view) {
     view.SyncSize();
 }
 
-void SetupLevel1(TMMLevel& view) {
+void SetupLevel1(LevelView& view) {
     view.SetKind(lkVertical);
     view.SetSensitivy(-40);
     view.SetBar1Color(clr::Lime);
     view.SetBar2Color(clr::Yellow);
     view.SetBar3Color(clr::Red);
-    TMMBevel bevel;
+    BevelFrame bevel;
     bevel.BevelInner = bvRaised;
     bevel.InnerWidth = 1;
     bevel.InnerLightColor = 4210688;
@@ -75,14 +75,14 @@ void SetupLevel1(TMMLevel& view) {
     view.SyncSize();
 }
 
-void SetupLevelScale1(TMMLevelScale& view) {
+void SetupLevelScale1(LevelScaleView& view) {
     view.SetKind(lkVertical);
     view.SetScaleTicks(40);
     view.SetSensitivy(-40);
     view.SetScale1Color(clr::Green);
     view.SetScale2Color(8421440);
     view.SetScale3Color(clr::Maroon);
-    TMMLevScale ruler;
+    LevelScaleSpan ruler;
     ruler.TickCount = 11;
     ruler.EnlargeEvery = 5;
     ruler.Size = 7;

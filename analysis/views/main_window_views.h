@@ -6,11 +6,11 @@
 
 namespace vk350 {
 
-class TMMLevel;
-class TMMLevelScale;
-class TMMOscope;
-class TMMSpectrogram;
-class TMMSpectrum;
+class LevelView;
+class LevelScaleView;
+class OscopeView;
+class SpectrogramView;
+class SpectrumView;
 
 inline constexpr QSize kOscope1Size{200, 194};
 inline constexpr QSize kSpectrum1Size{504, 194};
@@ -19,10 +19,10 @@ inline constexpr QSize kLevel1Size{12, 526};
 inline constexpr QSize kLevelScale1Size{18, 526};
 
 // Each applies the stored values and the size to a new view.
-void SetupOscope1(TMMOscope& view);
-void SetupSpectrum1(TMMSpectrum& view);
-void SetupSpectrogram1(TMMSpectrogram& view);
-void SetupLevel1(TMMLevel& view);
-void SetupLevelScale1(TMMLevelScale& view);
+void SetupOscope1(OscopeView& view);
+void SetupSpectrum1(SpectrumView& view);
+void SetupSpectrogram1(SpectrogramView& view);
+void SetupLevel1(LevelView& view);
+void SetupLevelScale1(LevelScaleView& view);
 
 } // namespace vk350

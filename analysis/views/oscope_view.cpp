@@ -6,64 +6,64 @@
 
 namespace vk350 {
 
-TMMOscope::TMMOscope(QWidget* parent) : TMMDIBGraphicControl(parent) {
+OscopeView::OscopeView(QWidget* parent) : AnalysisViewBase(parent) {
     resize(194, 90);
-    OnRedraw = [this] { TMMDIBGraphicControl::Redraw(); };
+    OnRedraw = [this] { AnalysisViewBase::Redraw(); };
     SyncSize();
 }
 
-TMMOscope::~TMMOscope() {
+OscopeView::~OscopeView() {
     OnRedraw = nullptr;
 }
 
-void TMMOscope::SetColorOf(TColor& field, TColor value) {
+void OscopeView::SetColorOf(BgrColor& field, BgrColor value) {
     if (field == value)
         return;
     field = value;
-    TMMDIBGraphicControl::Redraw();
+    AnalysisViewBase::Redraw();
 }
 
-void TMMOscope::SetActiveRange(std::int32_t first, std::int32_t end) {
+void OscopeView::SetActiveRange(std::int32_t first, std::int32_t end) {
     activeFirst_ = std::max(first, 0);
     activeEnd_ = end;
-    TMMDIBGraphicControl::Redraw();
+    AnalysisViewBase::Redraw();
 }
 
-void TMMOscope::SetEnabled(bool value) {
+void OscopeView::SetEnabled(bool value) {
     if (!value)
         EndInfo();
     QWidget::setEnabled(value);
     OscopeAnalysis::SetEnabled(value);
-    TMMDIBGraphicControl::Redraw();
+    AnalysisViewBase::Redraw();
 }
 
-void TMMOscope::SizeChanged(int width, int height) {
+void OscopeView::SizeChanged(int width, int height) {
     FitAnalysis(*this, width, height);
     scrollSurface_ = QImage();
 }
 
-void TMMOscope::SetPCMWaveFormat(const tWAVEFORMATEX& format) {
+void OscopeView::SetPCMWaveFormat(const WaveFormatEx& format) {
     OscopeAnalysis::SetPCMWaveFormat(format);
 }
 
-void TMMOscope::RefreshPCMData(const uint8_t* block) {
+void OscopeView::RefreshPCMData(const uint8_t* block) {
     if (!HandOver<OscopeAnalysis>(*this, block, BlockLength()))
         return;
     freshFrame_ = true;
     ComposeNow();
 }
 
-void TMMOscope::ResetData() {
+void OscopeView::ResetData() {
     EndInfo();
     scrollSurface_ = QImage();
     OscopeAnalysis::ResetData();
 }
 
-QString TMMOscope::InfoAt(int x, int y) const {
+QString OscopeView::InfoAt(int x, int y) const {
     return QString::fromStdString(InfoText(x, y));
 }
 
-void TMMOscope::PaintTrace(QImage& canvas, const AnalysisRect& a) const {
+void OscopeView::PaintTrace(QImage& canvas, const AnalysisRect& a) const {
     if (OnDrawLine) {
         OnDrawLine(canvas, Columns(), QRect(a.left, a.top, a.width, a.height));
         return;
@@ -71,7 +71,7 @@ void TMMOscope::PaintTrace(QImage& canvas, const AnalysisRect& a) const {
     const int end = activeEnd_ < 0 ? a.width : activeEnd_;
     for (const OscopeLine& line : Trace()) {
         const bool active = line.x1 >= activeFirst_ && line.x1 < end;
-        const TColor color = !active ? colors_[1] : line.ink == inkEffect ? colors_[2] : colors_[0];
+        const BgrColor color = !active ? colors_[1] : line.ink == inkEffect ? colors_[2] : colors_[0];
         // Clipped to the drawing area, so a trace beyond the top never touches the bevel.
         PlainLine(canvas, a.left + line.x1, a.top + line.y1, a.left + line.x2, a.top + line.y2, RgbOf(color),
                   &a);
@@ -79,7 +79,7 @@ void TMMOscope::PaintTrace(QImage& canvas, const AnalysisRect& a) const {
 }
 
 // One column per block at the left of the position bar; older columns move left.
-void TMMOscope::PaintScrolling(QImage& canvas, const AnalysisRect& a) {
+void OscopeView::PaintScrolling(QImage& canvas, const AnalysisRect& a) {
     const int bar = std::min(BarWidth(), a.width - 1);
     if (scrollSurface_.size() != QSize(a.width, a.height)) {
         scrollSurface_ = QImage(a.width, a.height, QImage::Format_RGB32);
@@ -105,7 +105,7 @@ void TMMOscope::PaintScrolling(QImage& canvas, const AnalysisRect& a) {
     QPainter(&canvas).drawImage(a.left, a.top, scrollSurface_);
 }
 
-void TMMOscope::PaintScales(QImage& canvas) const {
+void OscopeView::PaintScales(QImage& canvas) const {
     if (!DrawAmpScale() && !DrawTimeScale())
         return;
     const AnalysisRect a = DrawArea();
@@ -157,7 +157,7 @@ void TMMOscope::PaintScales(QImage& canvas) const {
     }
 }
 
-void TMMOscope::DrawFrame(QImage& canvas) {
+void OscopeView::DrawFrame(QImage& canvas) {
     const AnalysisRect a = DrawArea();
     if (Scroll()) {
         PaintScrolling(canvas, a);

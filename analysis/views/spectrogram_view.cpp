@@ -5,71 +5,71 @@
 
 namespace vk350 {
 
-TMMSpectrogram::TMMSpectrogram(QWidget* parent) : TMMDIBGraphicControl(parent) {
+SpectrogramView::SpectrogramView(QWidget* parent) : AnalysisViewBase(parent) {
     resize(194, 90);
     BuildColorTable();
     OnRedraw = [this] {
         BuildColorTable();
         scalesDirty_ = true;
-        TMMDIBGraphicControl::Redraw();
+        AnalysisViewBase::Redraw();
     };
     SyncSize();
 }
 
-TMMSpectrogram::~TMMSpectrogram() {
+SpectrogramView::~SpectrogramView() {
     OnRedraw = nullptr;
 }
 
-void TMMSpectrogram::BuildColorTable() {
+void SpectrogramView::BuildColorTable() {
     const PaletteColors colors = Palette();
     colorTable_.resize(int(colors.size()));
     for (std::size_t i = 0; i < colors.size(); ++i)
         colorTable_[int(i)] = RgbOf(colors[i]);
 }
 
-void TMMSpectrogram::SetColorOf(TColor& field, TColor value) {
+void SpectrogramView::SetColorOf(BgrColor& field, BgrColor value) {
     if (field == value)
         return;
     field = value;
     scalesDirty_ = true;
-    TMMDIBGraphicControl::Redraw();
+    AnalysisViewBase::Redraw();
 }
 
-void TMMSpectrogram::SetEnabled(bool value) {
+void SpectrogramView::SetEnabled(bool value) {
     if (!value)
         EndInfo();
     QWidget::setEnabled(value);
     SpectrogramAnalysis::SetEnabled(value);
-    TMMDIBGraphicControl::Redraw();
+    AnalysisViewBase::Redraw();
 }
 
-void TMMSpectrogram::SizeChanged(int width, int height) {
+void SpectrogramView::SizeChanged(int width, int height) {
     FitAnalysis(*this, width, height);
     scalesDirty_ = true;
 }
 
-void TMMSpectrogram::SetPCMWaveFormat(const tWAVEFORMATEX& format) {
+void SpectrogramView::SetPCMWaveFormat(const WaveFormatEx& format) {
     SpectrogramAnalysis::SetPCMWaveFormat(format);
 }
 
-void TMMSpectrogram::RefreshPCMData(const uint8_t* block) {
+void SpectrogramView::RefreshPCMData(const uint8_t* block) {
     if (HandOver<SpectrogramAnalysis>(*this, block, BlockLength()))
         ComposeNow();
 }
 
-void TMMSpectrogram::ResetData() {
+void SpectrogramView::ResetData() {
     EndInfo();
     SpectrogramAnalysis::ResetData();
 }
 
-QString TMMSpectrogram::InfoAt(int x, int y) const {
+QString SpectrogramView::InfoAt(int x, int y) const {
     return QString::fromStdString(InfoText(x, y));
 }
 
 // Each scale is drawn on a 32-pixel strip in the parent's colour: the left one with its axis at
 // its right edge, placed 3 pixels out of the control; the right one with its axis at its left
 // edge.
-void TMMSpectrogram::PaintScales(QImage& canvas) {
+void SpectrogramView::PaintScales(QImage& canvas) {
     if (!DrawScale())
         return;
     if (scalesDirty_)
@@ -79,7 +79,7 @@ void TMMSpectrogram::PaintScales(QImage& canvas) {
     p.drawImage(width() - 29, 0, scales_[1]);
 }
 
-void TMMSpectrogram::BuildScales() {
+void SpectrogramView::BuildScales() {
     scalesDirty_ = false;
     const AnalysisRect a = DrawArea();
     const QColor parentColor =
@@ -117,7 +117,7 @@ void TMMSpectrogram::BuildScales() {
     }
 }
 
-void TMMSpectrogram::DrawFrame(QImage& canvas) {
+void SpectrogramView::DrawFrame(QImage& canvas) {
     const AnalysisRect a = DrawArea();
     PaintScales(canvas);
     const std::vector<std::uint8_t>& picture = Picture();

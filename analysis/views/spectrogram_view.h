@@ -1,4 +1,4 @@
-// TMMSpectrogram: the scrolling spectrogram. SpectrogramAnalysis writes one column of palette
+// SpectrogramView: the scrolling spectrogram. SpectrogramAnalysis writes one column of palette
 // indices per block into its picture; this control shows that picture in the palette's colours
 // with the frequency scales beside it, and takes the chain's blocks as a PcmDisplay. Window
 // thread only.
@@ -12,26 +12,26 @@
 
 namespace vk350 {
 
-class TMMSpectrogram : public TMMDIBGraphicControl, public SpectrogramAnalysis, public PcmDisplay {
+class SpectrogramView : public AnalysisViewBase, public SpectrogramAnalysis, public PcmDisplay {
 public:
-    explicit TMMSpectrogram(QWidget* parent = nullptr);
-    ~TMMSpectrogram() override;
+    explicit SpectrogramView(QWidget* parent = nullptr);
+    ~SpectrogramView() override;
 
-    TColor ScaleTextColor() const { return colors_[0]; }
-    void SetScaleTextColor(TColor value) { SetColorOf(colors_[0], value); }
-    TColor ScaleLineColor() const { return colors_[1]; }
-    void SetScaleLineColor(TColor value) { SetColorOf(colors_[1], value); }
-    TColor SelectionColor() const { return colors_[2]; }
-    void SetSelectionColor(TColor value) { SetColorOf(colors_[2], value); }
-    TColor SelectionDotColor() const { return colors_[3]; }
-    void SetSelectionDotColor(TColor value) { SetColorOf(colors_[3], value); }
-    TColor LocatorColor() const { return colors_[4]; }
-    void SetLocatorColor(TColor value) { SetColorOf(colors_[4], value); }
+    BgrColor ScaleTextColor() const { return colors_[0]; }
+    void SetScaleTextColor(BgrColor value) { SetColorOf(colors_[0], value); }
+    BgrColor ScaleLineColor() const { return colors_[1]; }
+    void SetScaleLineColor(BgrColor value) { SetColorOf(colors_[1], value); }
+    BgrColor SelectionColor() const { return colors_[2]; }
+    void SetSelectionColor(BgrColor value) { SetColorOf(colors_[2], value); }
+    BgrColor SelectionDotColor() const { return colors_[3]; }
+    void SetSelectionDotColor(BgrColor value) { SetColorOf(colors_[3], value); }
+    BgrColor LocatorColor() const { return colors_[4]; }
+    void SetLocatorColor(BgrColor value) { SetColorOf(colors_[4], value); }
 
     void SetEnabled(bool value);
 
     // PcmDisplay.
-    void SetPCMWaveFormat(const tWAVEFORMATEX& format) override;
+    void SetPCMWaveFormat(const WaveFormatEx& format) override;
     void RefreshPCMData(const uint8_t* block) override;
     void ResetData() override;
     uint32_t BlockLength() const override { return uint32_t(BytesPerSpectrogram()); }
@@ -47,13 +47,13 @@ protected:
     bool OffersSelection() const override { return true; }
 
 private:
-    void SetColorOf(TColor& field, TColor value);
+    void SetColorOf(BgrColor& field, BgrColor value);
     void BuildColorTable();
     void BuildScales();
     void PaintScales(QImage& canvas);
 
     // Scale text, scale line, selection, selection dots, locator.
-    TColor colors_[5] = {clr::Black, clr::Black, clr::Red, clr::Red, clr::Yellow};
+    BgrColor colors_[5] = {clr::Black, clr::Black, clr::Red, clr::Red, clr::Yellow};
     QVector<QRgb> colorTable_;
     // The two scale strips, drawn again only when what they show changes.
     QImage scales_[2];

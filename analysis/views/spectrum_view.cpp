@@ -7,45 +7,45 @@
 
 namespace vk350 {
 
-TMMSpectrum::TMMSpectrum(QWidget* parent) : TMMDIBGraphicControl(parent) {
+SpectrumView::SpectrumView(QWidget* parent) : AnalysisViewBase(parent) {
     resize(194, 89);
     OnRedraw = [this] {
         inactiveDirty_ = true;
         UpdateTimer();
-        TMMDIBGraphicControl::Redraw();
+        AnalysisViewBase::Redraw();
     };
     peakTimer_.setInterval(PEAKTIMERINTERVAL);
     QObject::connect(&peakTimer_, &QTimer::timeout, this, [this] {
         // The falling peaks show without waiting for data; an info box holds the picture.
         if (!InfoActive() && PeakTick())
-            TMMDIBGraphicControl::Redraw();
+            AnalysisViewBase::Redraw();
     });
     UpdateTimer();
     SyncSize();
 }
 
-TMMSpectrum::~TMMSpectrum() {
+SpectrumView::~SpectrumView() {
     peakTimer_.stop();
     OnRedraw = nullptr;
 }
 
-void TMMSpectrum::SetColorOf(TColor& field, TColor value) {
+void SpectrumView::SetColorOf(BgrColor& field, BgrColor value) {
     if (field == value)
         return;
     field = value;
     inactiveDirty_ = true;
-    TMMDIBGraphicControl::Redraw();
+    AnalysisViewBase::Redraw();
 }
 
-void TMMSpectrum::SetFlag(bool& field, bool value) {
+void SpectrumView::SetFlag(bool& field, bool value) {
     if (field == value)
         return;
     field = value;
     inactiveDirty_ = true;
-    TMMDIBGraphicControl::Redraw();
+    AnalysisViewBase::Redraw();
 }
 
-void TMMSpectrum::UpdateTimer() {
+void SpectrumView::UpdateTimer() {
     // A running timer keeps its phase.
     if (PeakTimerActive() && !peakTimer_.isActive())
         peakTimer_.start();
@@ -53,47 +53,47 @@ void TMMSpectrum::UpdateTimer() {
         peakTimer_.stop();
 }
 
-void TMMSpectrum::SetEnabled(bool value) {
+void SpectrumView::SetEnabled(bool value) {
     if (!value)
         EndInfo();
     QWidget::setEnabled(value);
     SpectrumAnalysis::SetEnabled(value);
     UpdateTimer();
-    TMMDIBGraphicControl::Redraw();
+    AnalysisViewBase::Redraw();
 }
 
-void TMMSpectrum::SizeChanged(int width, int height) {
+void SpectrumView::SizeChanged(int width, int height) {
     FitAnalysis(*this, width, height);
     scrollSurface_ = QImage();
     inactiveDirty_ = true;
 }
 
-void TMMSpectrum::SetPCMWaveFormat(const tWAVEFORMATEX& format) {
+void SpectrumView::SetPCMWaveFormat(const WaveFormatEx& format) {
     SpectrumAnalysis::SetPCMWaveFormat(format);
 }
 
-void TMMSpectrum::RefreshPCMData(const uint8_t* block) {
+void SpectrumView::RefreshPCMData(const uint8_t* block) {
     if (!HandOver<SpectrumAnalysis>(*this, block, BlockLength()))
         return;
     freshFrame_ = true;
     ComposeNow();
 }
 
-void TMMSpectrum::ResetData() {
+void SpectrumView::ResetData() {
     EndInfo();
     scrollSurface_ = QImage();
     SpectrumAnalysis::ResetData();
 }
 
-QString TMMSpectrum::InfoAt(int x, int y) const {
+QString SpectrumView::InfoAt(int x, int y) const {
     return QString::fromStdString(InfoText(x, y));
 }
 
-QRgb TMMSpectrum::BandRgb(int band) const {
+QRgb SpectrumView::BandRgb(int band) const {
     return RgbOf(bar_[std::clamp(band, 0, 2)]);
 }
 
-int TMMSpectrum::RowBand(int row) const {
+int SpectrumView::RowBand(int row) const {
     if (row < ThresholdRow(Point2()))
         return 2;
     return row < ThresholdRow(Point1()) ? 1 : 0;
@@ -101,7 +101,7 @@ int TMMSpectrum::RowBand(int row) const {
 
 // The part of every frame that only changes with the settings: the background, the unlit
 // spots and the grid, composed once.
-void TMMSpectrum::BuildInactive() {
+void SpectrumView::BuildInactive() {
     const AnalysisRect a = DrawArea();
     inactiveSurface_ = QImage(std::max(1, a.width), std::max(1, a.height), QImage::Format_RGB32);
     FillBackground(inactiveSurface_, {0, 0, a.width, a.height});
@@ -117,7 +117,7 @@ void TMMSpectrum::BuildInactive() {
     inactiveDirty_ = false;
 }
 
-void TMMSpectrum::PaintBackground(QImage& canvas, const AnalysisRect& a) {
+void SpectrumView::PaintBackground(QImage& canvas, const AnalysisRect& a) {
     if (OnClearBackground) {
         OnClearBackground(canvas, QRect(a.left, a.top, a.width, a.height));
         PaintGrid(canvas, a);
@@ -134,7 +134,7 @@ void TMMSpectrum::PaintBackground(QImage& canvas, const AnalysisRect& a) {
                     inactiveSurface_.constScanLine(y), sizeof(QRgb) * std::size_t(a.width));
 }
 
-void TMMSpectrum::PaintGrid(QImage& canvas, const AnalysisRect& a) const {
+void SpectrumView::PaintGrid(QImage& canvas, const AnalysisRect& a) const {
     if (!DrawGrid() || Kind() == skScroll)
         return;
     const QRgb rgb = RgbOf(gridColor_);
@@ -144,7 +144,7 @@ void TMMSpectrum::PaintGrid(QImage& canvas, const AnalysisRect& a) const {
         DottedVLine(canvas, a.left + column, a.top, a.top + a.height - 1, rgb);
 }
 
-void TMMSpectrum::PaintBars(QImage& canvas, const AnalysisRect& a) {
+void SpectrumView::PaintBars(QImage& canvas, const AnalysisRect& a) {
     const bool peaksOnly = Kind() == skPeaks;
     for (const SpectrumRun& run : Runs()) {
         const auto [left, right] = BarColumns(run);
@@ -162,7 +162,7 @@ void TMMSpectrum::PaintBars(QImage& canvas, const AnalysisRect& a) {
     }
 }
 
-void TMMSpectrum::PaintLineKinds(QImage& canvas, const AnalysisRect& a) const {
+void SpectrumView::PaintLineKinds(QImage& canvas, const AnalysisRect& a) const {
     const int h = a.height;
     int lastX = -1;
     int lastY = 0;
@@ -197,7 +197,7 @@ void TMMSpectrum::PaintLineKinds(QImage& canvas, const AnalysisRect& a) const {
 
 // The picture moves left by SCROLLDISTANCE per frame; the freed strip shows the new frame with
 // the columns' values laid along its height, low frequencies at the bottom.
-void TMMSpectrum::PaintScroll(QImage& canvas, const AnalysisRect& a) {
+void SpectrumView::PaintScroll(QImage& canvas, const AnalysisRect& a) {
     if (scrollSurface_.size() != QSize(a.width, a.height)) {
         scrollSurface_ = QImage(a.width, a.height, QImage::Format_RGB32);
         scrollSurface_.fill(RgbOf(Color()));
@@ -237,7 +237,7 @@ void TMMSpectrum::PaintScroll(QImage& canvas, const AnalysisRect& a) {
     p.drawImage(a.left, a.top, scrollSurface_);
 }
 
-void TMMSpectrum::PaintPeakText(QImage& canvas, const AnalysisRect& a) const {
+void SpectrumView::PaintPeakText(QImage& canvas, const AnalysisRect& a) const {
     const std::string text = PeakText();
     if (text.empty())
         return;
@@ -250,13 +250,13 @@ void TMMSpectrum::PaintPeakText(QImage& canvas, const AnalysisRect& a) const {
     const QString s = QString::fromStdString(text);
     const QFontMetrics fm(f);
     const int tw = fm.horizontalAdvance(s);
-    const TMMSpectrumPeak peak = GetPeak();
+    const SpectrumPeak peak = GetPeak();
     const int x = std::clamp(a.left + peak.column - tw / 2, a.left, std::max(a.left, a.left + a.width - tw));
     const int y = std::max(a.top + fm.ascent(), a.top + a.height - peak.value - 3);
     p.drawText(x, y, s);
 }
 
-void TMMSpectrum::PaintScales(QImage& canvas) const {
+void SpectrumView::PaintScales(QImage& canvas) const {
     if (!DrawAmpScale() && !DrawFreqScale())
         return;
     const AnalysisRect a = DrawArea();
@@ -314,7 +314,7 @@ void TMMSpectrum::PaintScales(QImage& canvas) const {
     }
 }
 
-void TMMSpectrum::DrawFrame(QImage& canvas) {
+void SpectrumView::DrawFrame(QImage& canvas) {
     const AnalysisRect a = DrawArea();
     if (Kind() == skScroll) {
         PaintScroll(canvas, a);

@@ -1,4 +1,4 @@
-// TMMSpectrum: the spectrum analyser view. SpectrumAnalysis computes the bars, peaks, grid and
+// SpectrumView: the spectrum analyser view. SpectrumAnalysis computes the bars, peaks, grid and
 // readouts from each block; this control paints them as segmented bars (or dots, lines, filled
 // bars, peaks, a scrolling picture) with its colours, and takes the chain's blocks as a
 // PcmDisplay. Window thread only.
@@ -13,10 +13,10 @@
 
 namespace vk350 {
 
-class TMMSpectrum : public TMMDIBGraphicControl, public SpectrumAnalysis, public PcmDisplay {
+class SpectrumView : public AnalysisViewBase, public SpectrumAnalysis, public PcmDisplay {
 public:
-    explicit TMMSpectrum(QWidget* parent = nullptr);
-    ~TMMSpectrum() override;
+    explicit SpectrumView(QWidget* parent = nullptr);
+    ~SpectrumView() override;
 
     // Replaces the built-in bar drawing: the canvas, the bar's rectangle in control
     // coordinates, the held peak in spots and the value in pixels.
@@ -24,37 +24,37 @@ public:
     // Replaces the background of the drawing area.
     std::function<void(QImage& canvas, const QRect& area)> OnClearBackground;
 
-    TColor Bar1Color() const { return bar_[0]; }
-    void SetBar1Color(TColor value) { SetColorOf(bar_[0], value); }
-    TColor Bar2Color() const { return bar_[1]; }
-    void SetBar2Color(TColor value) { SetColorOf(bar_[1], value); }
-    TColor Bar3Color() const { return bar_[2]; }
-    void SetBar3Color(TColor value) { SetColorOf(bar_[2], value); }
-    TColor Inactive1Color() const { return inactive_[0]; }
-    void SetInactive1Color(TColor value) { SetColorOf(inactive_[0], value); }
-    TColor Inactive2Color() const { return inactive_[1]; }
-    void SetInactive2Color(TColor value) { SetColorOf(inactive_[1], value); }
-    TColor Inactive3Color() const { return inactive_[2]; }
-    void SetInactive3Color(TColor value) { SetColorOf(inactive_[2], value); }
+    BgrColor Bar1Color() const { return bar_[0]; }
+    void SetBar1Color(BgrColor value) { SetColorOf(bar_[0], value); }
+    BgrColor Bar2Color() const { return bar_[1]; }
+    void SetBar2Color(BgrColor value) { SetColorOf(bar_[1], value); }
+    BgrColor Bar3Color() const { return bar_[2]; }
+    void SetBar3Color(BgrColor value) { SetColorOf(bar_[2], value); }
+    BgrColor Inactive1Color() const { return inactive_[0]; }
+    void SetInactive1Color(BgrColor value) { SetColorOf(inactive_[0], value); }
+    BgrColor Inactive2Color() const { return inactive_[1]; }
+    void SetInactive2Color(BgrColor value) { SetColorOf(inactive_[1], value); }
+    BgrColor Inactive3Color() const { return inactive_[2]; }
+    void SetInactive3Color(BgrColor value) { SetColorOf(inactive_[2], value); }
     bool DrawInactive() const { return drawInactive_; }
     void SetDrawInactive(bool value) { SetFlag(drawInactive_, value); }
     bool InactiveDoted() const { return inactiveDoted_; }
     void SetInactiveDoted(bool value) { SetFlag(inactiveDoted_, value); }
     bool ActiveDoted() const { return activeDoted_; }
     void SetActiveDoted(bool value) { SetFlag(activeDoted_, value); }
-    TColor GridColor() const { return gridColor_; }
-    void SetGridColor(TColor value) { SetColorOf(gridColor_, value); }
-    TColor ScaleTextColor() const { return scaleTextColor_; }
-    void SetScaleTextColor(TColor value) { SetColorOf(scaleTextColor_, value); }
-    TColor ScaleLineColor() const { return scaleLineColor_; }
-    void SetScaleLineColor(TColor value) { SetColorOf(scaleLineColor_, value); }
+    BgrColor GridColor() const { return gridColor_; }
+    void SetGridColor(BgrColor value) { SetColorOf(gridColor_, value); }
+    BgrColor ScaleTextColor() const { return scaleTextColor_; }
+    void SetScaleTextColor(BgrColor value) { SetColorOf(scaleTextColor_, value); }
+    BgrColor ScaleLineColor() const { return scaleLineColor_; }
+    void SetScaleLineColor(BgrColor value) { SetColorOf(scaleLineColor_, value); }
 
     // Enabled also switches the peak timer and the control's own input.
     void SetEnabled(bool value);
     bool PeakTimerRunning() const { return peakTimer_.isActive(); }
 
     // PcmDisplay.
-    void SetPCMWaveFormat(const tWAVEFORMATEX& format) override;
+    void SetPCMWaveFormat(const WaveFormatEx& format) override;
     void RefreshPCMData(const uint8_t* block) override;
     void ResetData() override;
     uint32_t BlockLength() const override { return uint32_t(BytesPerSpectrum()); }
@@ -69,7 +69,7 @@ protected:
     void BackgroundChanged() override { inactiveDirty_ = true; }
 
 private:
-    void SetColorOf(TColor& field, TColor value);
+    void SetColorOf(BgrColor& field, BgrColor value);
     void SetFlag(bool& field, bool value);
     void UpdateTimer();
     void BuildInactive();
@@ -84,14 +84,14 @@ private:
     // Colour band of a row for the dot and line kinds.
     int RowBand(int row) const;
 
-    TColor bar_[3] = {clr::Aqua, clr::Aqua, clr::Red};
-    TColor inactive_[3] = {clr::Teal, clr::Teal, clr::Maroon};
+    BgrColor bar_[3] = {clr::Aqua, clr::Aqua, clr::Red};
+    BgrColor inactive_[3] = {clr::Teal, clr::Teal, clr::Maroon};
     bool drawInactive_ = true;
     bool inactiveDoted_ = false;
     bool activeDoted_ = false;
-    TColor gridColor_ = clr::Gray;
-    TColor scaleTextColor_ = clr::Black;
-    TColor scaleLineColor_ = clr::Black;
+    BgrColor gridColor_ = clr::Gray;
+    BgrColor scaleTextColor_ = clr::Black;
+    BgrColor scaleLineColor_ = clr::Black;
 
     // All unlit spots, drawn once whenever their geometry or colours change.
     QImage inactiveSurface_;

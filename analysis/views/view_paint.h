@@ -12,27 +12,27 @@
 namespace vk350 {
 
 // A colour reference: red in the low byte, then green, then blue.
-using TColor = std::uint32_t;
+using BgrColor = std::uint32_t;
 
 // Named colour references of the views' defaults.
 namespace clr {
-constexpr TColor Black = 0;
-constexpr TColor Maroon = 128;
-constexpr TColor Green = 32768;
-constexpr TColor Olive = 32896;
-constexpr TColor Navy = 8388608;
-constexpr TColor Purple = 8388736;
-constexpr TColor Teal = 8421376;
-constexpr TColor Gray = 8421504;
-constexpr TColor Red = 255;
-constexpr TColor Lime = 65280;
-constexpr TColor Yellow = 65535;
-constexpr TColor Blue = 16711680;
-constexpr TColor Aqua = 16776960;
-constexpr TColor White = 16777215;
+constexpr BgrColor Black = 0;
+constexpr BgrColor Maroon = 128;
+constexpr BgrColor Green = 32768;
+constexpr BgrColor Olive = 32896;
+constexpr BgrColor Navy = 8388608;
+constexpr BgrColor Purple = 8388736;
+constexpr BgrColor Teal = 8421376;
+constexpr BgrColor Gray = 8421504;
+constexpr BgrColor Red = 255;
+constexpr BgrColor Lime = 65280;
+constexpr BgrColor Yellow = 65535;
+constexpr BgrColor Blue = 16711680;
+constexpr BgrColor Aqua = 16776960;
+constexpr BgrColor White = 16777215;
 } // namespace clr
 
-inline QRgb RgbOf(TColor color) {
+inline QRgb RgbOf(BgrColor color) {
     return qRgb(int(color & 0xFF), int((color >> 8) & 0xFF), int((color >> 16) & 0xFF));
 }
 

@@ -15,7 +15,7 @@ namespace {
 constexpr int kBannerHeight = 96;
 }
 
-TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
+AboutWindow::AboutWindow(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("About VK350 Sample Editor"));
     setFixedSize(420, 300);
 
@@ -23,44 +23,44 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
     layout->setContentsMargins(24, kBannerHeight + 16, 24, 16);
     layout->setSpacing(6);
 
-    ProductName = new QLabel(QStringLiteral("VK350 Sample Editor"), this);
-    QFont title = ProductName->font();
+    productName = new QLabel(QStringLiteral("VK350 Sample Editor"), this);
+    QFont title = productName->font();
     title.setPointSizeF(title.pointSizeF() * 1.6);
     title.setBold(true);
-    ProductName->setFont(title);
-    ProductName->setAlignment(Qt::AlignHCenter);
+    productName->setFont(title);
+    productName->setAlignment(Qt::AlignHCenter);
 
     Version = new QLabel(QStringLiteral("Rev 1.0"), this);
     Version->setAlignment(Qt::AlignHCenter);
 
-    Credits = new QLabel(QStringLiteral("An editor for the 8-bit drum samples of the VK350.\n"
+    credits = new QLabel(QStringLiteral("An editor for the 8-bit drum samples of the VK350.\n"
                                         "Load, edit and save raw samples, and exchange them\n"
                                         "with the drum machine over MIDI.\n\n"
                                         "Made by the Kelvane project with Qt."),
                          this);
-    Credits->setAlignment(Qt::AlignHCenter);
-    Credits->setWordWrap(true);
+    credits->setAlignment(Qt::AlignHCenter);
+    credits->setWordWrap(true);
 
     auto* hint = new QLabel(QStringLiteral("Click to close"), this);
     hint->setAlignment(Qt::AlignHCenter);
     hint->setEnabled(false);
 
-    nameParts({{ProductName, "ProductName"}, {Version, "Version"}, {Credits, "Credits"}});
+    nameParts({{productName, "productName"}, {Version, "Version"}, {credits, "credits"}});
 
-    layout->addWidget(ProductName);
+    layout->addWidget(productName);
     layout->addWidget(Version);
     layout->addSpacing(6);
-    layout->addWidget(Credits, 1);
+    layout->addWidget(credits, 1);
     layout->addWidget(hint);
 }
 
-void TAboutBox::mousePressEvent(QMouseEvent* event) {
+void AboutWindow::mousePressEvent(QMouseEvent* event) {
     event->accept();
     close();
 }
 
 // A banner in the waveform view's own colours: a decaying drum hit over a dark gradient.
-void TAboutBox::paintEvent(QPaintEvent* event) {
+void AboutWindow::paintEvent(QPaintEvent* event) {
     QDialog::paintEvent(event);
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);

@@ -1,4 +1,4 @@
-// TAboutBox: product title, revision and credits; a click anywhere closes it.
+// AboutWindow: product title, revision and credits; a click anywhere closes it.
 #pragma once
 
 #include <QDialog>
@@ -7,9 +7,9 @@ class QLabel;
 
 namespace vk350 {
 
-class TAboutBox : public QDialog {
+class AboutWindow : public QDialog {
 public:
-    explicit TAboutBox(QWidget* parent = nullptr);
+    explicit AboutWindow(QWidget* parent = nullptr);
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
@@ -17,9 +17,9 @@ protected:
 
 private:
     // The window's parts, named in its object tree after these members.
-    QLabel* ProductName = nullptr;
+    QLabel* productName = nullptr;
     QLabel* Version = nullptr;
-    QLabel* Credits = nullptr;
+    QLabel* credits = nullptr;
 };
 
 } // namespace vk350

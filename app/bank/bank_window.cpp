@@ -1,4 +1,4 @@
-// TForm2 construction: the ten slot panels, the menus and the tool bar, the placement settings,
+// BankWindow construction: the ten slot panels, the menus and the tool bar, the placement settings,
 // and the mouse on the slots' captions and waveforms.
 #include "bank_window.h"
 
@@ -6,7 +6,7 @@
 
 #include "options_settings.h"
 #include "part_names.h"
-#include "sample_edit.h"
+#include "sample_view.h"
 #include "screen_fit.h"
 #include "settings_store.h"
 #include "toolbar_icons.h"
@@ -44,7 +44,7 @@ int slotOf(const QObject* object) {
 
 } // namespace
 
-TForm2::TForm2(SettingsStore& store, Dialogs& dialogs, QWidget* parent)
+BankWindow::BankWindow(SettingsStore& store, Dialogs& dialogs, QWidget* parent)
     : QMainWindow(parent), store_(store), dialogs_(dialogs) {
     setWindowTitle(QStringLiteral("VK350 Sample Bank"));
     CreateSlots();
@@ -56,9 +56,9 @@ TForm2::TForm2(SettingsStore& store, Dialogs& dialogs, QWidget* parent)
     ReadSettings();
 }
 
-TForm2::~TForm2() = default;
+BankWindow::~BankWindow() = default;
 
-void TForm2::CreateSlots() {
+void BankWindow::CreateSlots() {
     auto* panel = new QWidget(this);
     auto* row = new QHBoxLayout(panel);
     row->setContentsMargins(2, 2, 2, 2);
@@ -77,7 +77,7 @@ void TForm2::CreateSlots() {
         auto* name = new QLabel(QStringLiteral("..."), frame);
         // A long file name is cut at the panel's edge instead of widening the window.
         name->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-        auto* edit = new TsqSampleEdit(frame);
+        auto* edit = new SampleView(frame);
         edit->setMinimumSize(kSlotWidth, kWaveHeight);
         edit->setProperty(kSlotProperty, s);
         edit->installEventFilter(this);
@@ -90,18 +90,18 @@ void TForm2::CreateSlots() {
         }
         column->addWidget(edit, 1);
         row->addWidget(frame, 1);
-        SlotShortNames[size_t(s)] = shortName;
-        SlotSizes[size_t(s)] = size;
-        SlotNames[size_t(s)] = name;
-        SlotEdits[size_t(s)] = edit;
-        SlotMenus[size_t(s)] = CreateSlotMenu(s);
+        slotShortNames[size_t(s)] = shortName;
+        slotSizes[size_t(s)] = size;
+        slotNames[size_t(s)] = name;
+        slotViews[size_t(s)] = edit;
+        slotMenus[size_t(s)] = CreateSlotMenu(s);
     }
     setCentralWidget(panel);
 }
 
-QMenu* TForm2::CreateSlotMenu(int slot) {
+QMenu* BankWindow::CreateSlotMenu(int slot) {
     auto* menu = new QMenu(this);
-    const auto add = [this, menu, slot](const QString& caption, void (TForm2::*command)(int)) {
+    const auto add = [this, menu, slot](const QString& caption, void (BankWindow::*command)(int)) {
         QAction* a = menu->addAction(caption);
         a->setData(slot);
         connect(a, &QAction::triggered, this, [this, command, slot, caption] {
@@ -109,17 +109,17 @@ QMenu* TForm2::CreateSlotMenu(int slot) {
             RecordSlotSteps(caption);
         });
     };
-    add(QStringLiteral("Load"), &TForm2::LoadOne);
-    add(QStringLiteral("Save"), &TForm2::SaveOne);
+    add(QStringLiteral("Load"), &BankWindow::LoadOne);
+    add(QStringLiteral("Save"), &BankWindow::SaveOne);
     menu->addSeparator();
-    add(QStringLiteral("Delete"), &TForm2::DeleteSlot);
+    add(QStringLiteral("Delete"), &BankWindow::DeleteSlot);
     menu->addSeparator();
-    add(QStringLiteral("Send to Midi"), &TForm2::SendOne);
+    add(QStringLiteral("Send to Midi"), &BankWindow::SendOne);
     return menu;
 }
 
-QAction* TForm2::AddItem(QMenu* menu, const QString& caption, const QKeySequence& shortcut,
-                         const std::function<void()>& command) {
+QAction* BankWindow::AddItem(QMenu* menu, const QString& caption, const QKeySequence& shortcut,
+                             const std::function<void()>& command) {
     QAction* action = menu->addAction(caption);
     if (!shortcut.isEmpty())
         action->setShortcut(shortcut);
@@ -130,7 +130,7 @@ QAction* TForm2::AddItem(QMenu* menu, const QString& caption, const QKeySequence
     return action;
 }
 
-void TForm2::CreateMenus() {
+void BankWindow::CreateMenus() {
     QMenuBar* bar = menuBar();
     QMenu* file = bar->addMenu(QStringLiteral("&File"));
     mnuNew =
@@ -155,13 +155,13 @@ void TForm2::CreateMenus() {
     mnuButtonsBar->setChecked(true);
 }
 
-void TForm2::CreateToolBar() {
-    ToolBar1 = addToolBar(QStringLiteral("Buttons bar"));
-    ToolBar1->setMovable(false);
-    ToolBar1->toggleViewAction()->setVisible(false);
+void BankWindow::CreateToolBar() {
+    toolBar = addToolBar(QStringLiteral("Buttons bar"));
+    toolBar->setMovable(false);
+    toolBar->toggleViewAction()->setVisible(false);
     setContextMenuPolicy(Qt::NoContextMenu);
     const auto add = [this](ToolIcon icon, const QString& hint, const std::function<void()>& command) {
-        QAction* a = ToolBar1->addAction(toolbarIcon(icon), hint.trimmed());
+        QAction* a = toolBar->addAction(toolbarIcon(icon), hint.trimmed());
         a->setToolTip(hint);
         a->setStatusTip(hint);
         connect(a, &QAction::triggered, this, [this, command, hint] {
@@ -177,13 +177,13 @@ void TForm2::CreateToolBar() {
     btnUnsigned = add(ToolIcon::Sign, QStringLiteral("Unsigned"), [this] { UnsignedAll(); });
 }
 
-void TForm2::NameParts() {
-    nameParts(SlotEdits, "SlotEdits");
-    nameParts(SlotShortNames, "SlotShortNames");
-    nameParts(SlotSizes, "SlotSizes");
-    nameParts(SlotNames, "SlotNames");
-    nameParts(SlotMenus, "SlotMenus");
-    nameParts({{ToolBar1, "ToolBar1"},
+void BankWindow::NameParts() {
+    nameParts(slotViews, "slotViews");
+    nameParts(slotShortNames, "slotShortNames");
+    nameParts(slotSizes, "slotSizes");
+    nameParts(slotNames, "slotNames");
+    nameParts(slotMenus, "slotMenus");
+    nameParts({{toolBar, "ToolBar1"},
                {mnuNew, "mnuNew"},
                {mnuLoad, "mnuLoad"},
                {mnuSave, "mnuSave"},
@@ -200,11 +200,11 @@ void TForm2::NameParts() {
                {mnuRedo, "mnuRedo"}});
 }
 
-void TForm2::RunCommand(const std::function<void()>& command) {
+void BankWindow::RunCommand(const std::function<void()>& command) {
     runGuardedCommand(command, [this](const QString& text) { ShowError(text); });
 }
 
-void TForm2::ReadSettings() {
+void BankWindow::ReadSettings() {
     Placement p = kBankPlacementDesign;
     readPlacement(store_, kBankPlacementNames, p);
     moveToStoredCorner(this, p.x, p.y);
@@ -213,43 +213,43 @@ void TForm2::ReadSettings() {
         show();
 }
 
-void TForm2::WriteSettings() {
+void BankWindow::WriteSettings() {
     if (writePlacement(store_, kBankPlacementNames, Placement{x(), y(), isVisible()}))
         store_.Flush();
     if (!keptFile_.isEmpty())
         SaveKept();
 }
 
-TsqSampleEdit& TForm2::SlotEdit(int slot) {
-    return *SlotEdits[size_t(std::clamp(slot, 0, kSlotCount - 1))];
+SampleView& BankWindow::SlotEdit(int slot) {
+    return *slotViews[size_t(std::clamp(slot, 0, kSlotCount - 1))];
 }
 
-void TForm2::SetSlotName(int slot, const QString& caption) {
-    SlotNames[size_t(std::clamp(slot, 0, kSlotCount - 1))]->setText(caption);
+void BankWindow::SetSlotName(int slot, const QString& caption) {
+    slotNames[size_t(std::clamp(slot, 0, kSlotCount - 1))]->setText(caption);
     RecordLater();
 }
 
-void TForm2::SetSlotSize(int slot, const QString& caption) {
-    SlotSizes[size_t(std::clamp(slot, 0, kSlotCount - 1))]->setText(caption);
+void BankWindow::SetSlotSize(int slot, const QString& caption) {
+    slotSizes[size_t(std::clamp(slot, 0, kSlotCount - 1))]->setText(caption);
     RecordLater();
 }
 
-QString TForm2::SlotName(int slot) const {
-    return SlotNames[size_t(std::clamp(slot, 0, kSlotCount - 1))]->text();
+QString BankWindow::SlotName(int slot) const {
+    return slotNames[size_t(std::clamp(slot, 0, kSlotCount - 1))]->text();
 }
 
-QString TForm2::SlotSize(int slot) const {
-    return SlotSizes[size_t(std::clamp(slot, 0, kSlotCount - 1))]->text();
+QString BankWindow::SlotSize(int slot) const {
+    return slotSizes[size_t(std::clamp(slot, 0, kSlotCount - 1))]->text();
 }
 
 // A click on a caption copies the slot to the main window and a right click opens the slot's
 // menu; a click on a waveform plays the slot. The waveforms take no selection of their own: no
 // command of this window acts on one.
-bool TForm2::eventFilter(QObject* watched, QEvent* event) {
+bool BankWindow::eventFilter(QObject* watched, QEvent* event) {
     const int slot = slotOf(watched);
     if (slot < 0)
         return QMainWindow::eventFilter(watched, event);
-    const bool wave = watched == SlotEdits[size_t(slot)];
+    const bool wave = watched == slotViews[size_t(slot)];
     switch (event->type()) {
     case QEvent::MouseButtonPress:
         if (wave && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
@@ -265,7 +265,7 @@ bool TForm2::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::ContextMenu:
         if (wave)
             return false;
-        SlotMenus[size_t(slot)]->popup(static_cast<QContextMenuEvent*>(event)->globalPos());
+        slotMenus[size_t(slot)]->popup(static_cast<QContextMenuEvent*>(event)->globalPos());
         return true;
     default:
         return QMainWindow::eventFilter(watched, event);

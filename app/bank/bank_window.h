@@ -1,4 +1,4 @@
-// TForm2: the sample bank window, the machine's ten sample locations side by side. Each slot has
+// BankWindow: the sample bank window, the machine's ten sample locations side by side. Each slot has
 // its short name, size and name captions and its own waveform control; the window loads and saves
 // slots as raw files, sends them to the machine, receives the machine's dumps (through the options
 // window) and hands a slot to the main window. Window thread only.
@@ -21,20 +21,20 @@ namespace vk350 {
 
 class Dialogs;
 class SettingsStore;
-class TForm1;
-class TForm4;
+class MainWindow;
+class OptionsWindow;
 
-class TForm2 : public QMainWindow, public BankSlots {
+class BankWindow : public QMainWindow, public BankSlots {
 public:
     // Reads its placement and visibility from the store (PX2, PY2, SHOW2) and shows itself when
     // it was shown; store and dialogs must outlive the window.
-    TForm2(SettingsStore& store, Dialogs& dialogs, QWidget* parent = nullptr);
-    ~TForm2() override;
+    BankWindow(SettingsStore& store, Dialogs& dialogs, QWidget* parent = nullptr);
+    ~BankWindow() override;
 
     // The windows it works with, once they exist: sends go through the options window, a click
     // on a slot's caption copies the slot into the main window.
-    void SetOptionsWindow(TForm4* window) { options_ = window; }
-    void SetMainWindow(TForm1* window) { main_ = window; }
+    void SetOptionsWindow(OptionsWindow* window) { options_ = window; }
+    void SetMainWindow(MainWindow* window) { main_ = window; }
 
     // A click on a slot's waveform: plays slot 0..9. Unassigned, the click does nothing.
     std::function<void(int slot)> OnPlaySlot;
@@ -46,7 +46,7 @@ public:
     void LoadFiles(QStringList paths);
 
     // BankSlots: what the options window and the main window's copy reach.
-    TsqSampleEdit& SlotEdit(int slot) override;
+    SampleView& SlotEdit(int slot) override;
     void SetSlotName(int slot, const QString& caption) override;
     void SetSlotSize(int slot, const QString& caption) override;
     QString SlotName(int slot) const;
@@ -125,8 +125,8 @@ private:
 
     SettingsStore& store_;
     Dialogs& dialogs_;
-    TForm4* options_ = nullptr;
-    TForm1* main_ = nullptr;
+    OptionsWindow* options_ = nullptr;
+    MainWindow* main_ = nullptr;
     std::vector<SlotStep> undoSteps_;
     std::vector<SlotStep> redoSteps_;
     // The captions as of the last recorded step.
@@ -140,14 +140,14 @@ private:
     int sendPauseMs_ = 300;
 
     // The window's parts, named in its object tree after these members; a part of a slot array
-    // takes the member name and the slot 0..9 ("SlotEdits3" is SlotEdits[3]).
-    std::array<TsqSampleEdit*, kSlotCount> SlotEdits{};
-    std::array<QLabel*, kSlotCount> SlotShortNames{};
-    std::array<QLabel*, kSlotCount> SlotSizes{};
-    std::array<QLabel*, kSlotCount> SlotNames{};
+    // takes the member name and the slot 0..9 ("SlotEdits3" is slotViews[3]).
+    std::array<SampleView*, kSlotCount> slotViews{};
+    std::array<QLabel*, kSlotCount> slotShortNames{};
+    std::array<QLabel*, kSlotCount> slotSizes{};
+    std::array<QLabel*, kSlotCount> slotNames{};
     // The context menu of each slot's captions: Load, Save, Delete, Send to Midi.
-    std::array<QMenu*, kSlotCount> SlotMenus{};
-    QToolBar* ToolBar1 = nullptr;
+    std::array<QMenu*, kSlotCount> slotMenus{};
+    QToolBar* toolBar = nullptr;
 
     QAction* mnuNew = nullptr;
     QAction* mnuLoad = nullptr;

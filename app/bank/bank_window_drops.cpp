@@ -1,4 +1,4 @@
-// TForm2: filling slots from files: WAV files converted to the options' format, raw files taken
+// BankWindow: filling slots from files: WAV files converted to the options' format, raw files taken
 // as they are, and files dropped from the desktop on a slot's waveform.
 #include "bank_window.h"
 
@@ -8,7 +8,7 @@
 #include "file_reasons.h"
 #include "options_window.h"
 #include "pcm_support.h"
-#include "sample_edit.h"
+#include "sample_view.h"
 #include "wave_document.h"
 #include "wave_error.h"
 
@@ -26,14 +26,14 @@ bool isWaveName(const QString& path) {
 
 } // namespace
 
-void TForm2::AcceptFileDrops() {
+void BankWindow::AcceptFileDrops() {
     for (int slot = 0; slot < kSlotCount; ++slot)
-        new FileDrop(SlotEdits[size_t(slot)], [this, slot](const QStringList& paths) {
+        new FileDrop(slotViews[size_t(slot)], [this, slot](const QStringList& paths) {
             RunCommand([this, slot, paths] { DropFiles(slot, paths); });
         });
 }
 
-void TForm2::LoadFiles(QStringList paths) {
+void BankWindow::LoadFiles(QStringList paths) {
     std::stable_sort(paths.begin(), paths.end(), [](const QString& a, const QString& b) {
         return fileNameWithoutFolder(a).compare(fileNameWithoutFolder(b), Qt::CaseInsensitive) < 0;
     });
@@ -42,8 +42,8 @@ void TForm2::LoadFiles(QStringList paths) {
 
 // A WAV file is converted whole in memory and its start kept when it is longer than the slot; a
 // failure leaves the slot as it was and gives the reason line.
-bool TForm2::LoadSlotFile(int slot, const QString& path, QString& reason) {
-    TsqSampleEdit& e = *SlotEdits[size_t(slot)];
+bool BankWindow::LoadSlotFile(int slot, const QString& path, QString& reason) {
+    SampleView& e = *slotViews[size_t(slot)];
     const std::string native = QFile::encodeName(path).toStdString();
     if (!isWaveName(path)) {
         if (e.LoadFromFile(native, true, 0))
@@ -53,13 +53,13 @@ bool TForm2::LoadSlotFile(int slot, const QString& path, QString& reason) {
     }
     try {
         const auto [format, conversion] = waveTargetOf(options_);
-        TMMWave wave;
+        WaveDocument wave;
         wave.SetFileName(native);
         if (wave.Empty())
-            throw EMMWaveError("The file holds no sound");
+            throw WaveError("The file holds no sound");
         std::vector<uint8_t> bytes = wave.ConvertToBytes(&format, conversion);
         if (bytes.empty())
-            throw EMMWaveError("The file holds no sound");
+            throw WaveError("The file holds no sound");
         bytes.resize(std::min<size_t>(bytes.size(), size_t(std::max(e.Max(), 0))));
         e.Sample().Clear(false);
         e.SetSampleLen(int32_t(bytes.size()));
@@ -73,7 +73,7 @@ bool TForm2::LoadSlotFile(int slot, const QString& path, QString& reason) {
 
 // The files fill the slots from the one dropped on, in name order. Files that fail keep their
 // slot as it was and the next file takes the next slot; what is left past the last slot is named.
-void TForm2::DropFiles(int slot, const QStringList& paths) {
+void BankWindow::DropFiles(int slot, const QStringList& paths) {
     QStringList reasons;
     int next = slot;
     int index = 0;
@@ -84,7 +84,7 @@ void TForm2::DropFiles(int slot, const QStringList& paths) {
             continue;
         }
         ShowLoaded(next, fileNameWithoutFolder(paths[index]),
-                   QString::number(SlotEdits[size_t(next)]->GetSampleLen() / 1024) + QStringLiteral("K"));
+                   QString::number(slotViews[size_t(next)]->GetSampleLen() / 1024) + QStringLiteral("K"));
     }
     if (!reasons.isEmpty())
         ShowError(

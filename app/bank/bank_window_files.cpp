@@ -1,10 +1,10 @@
-// TForm2: loading and saving slots as raw files, one file per slot.
+// BankWindow: loading and saving slots as raw files, one file per slot.
 #include "bank_window.h"
 
 #include "dialogs.h"
 #include "file_names.h"
 #include "file_reasons.h"
-#include "sample_edit.h"
+#include "sample_view.h"
 
 #include <QDir>
 #include <QFile>
@@ -19,7 +19,7 @@ namespace {
 const char* const kLoadFilter = "Binary file |*.bin;*.raw|All files (*.*)|*.*";
 const char* const kSaveFilter = "Binary file (bin)|*.bin|All files (*.*)|*.*";
 
-int zoomFor(const TsqSampleEdit& e) {
+int zoomFor(const SampleView& e) {
     return e.GetSampleLen() / std::max(1, e.width() - 1) + 1;
 }
 
@@ -31,19 +31,19 @@ QString withoutExtension(const QString& name) {
 
 } // namespace
 
-void TForm2::ShowError(const QString& text) {
+void BankWindow::ShowError(const QString& text) {
     dialogs_.Message(this, MessageIcon::Error, QStringLiteral("File Error"), text);
 }
 
-void TForm2::ShowLoaded(int slot, const QString& name, const QString& size) {
-    TsqSampleEdit& e = *SlotEdits[size_t(slot)];
-    SlotNames[size_t(slot)]->setText(name);
+void BankWindow::ShowLoaded(int slot, const QString& name, const QString& size) {
+    SampleView& e = *slotViews[size_t(slot)];
+    slotNames[size_t(slot)]->setText(name);
     e.SetZoom(zoomFor(e));
-    SlotSizes[size_t(slot)]->setText(size);
+    slotSizes[size_t(slot)]->setText(size);
     filedSlots_ |= 1u << slot;
 }
 
-void TForm2::LoadOne(int slot) {
+void BankWindow::LoadOne(int slot) {
     FileDialogRequest request;
     request.title = QStringLiteral(" Load One Sample");
     request.filter = QString::fromUtf8(kLoadFilter);
@@ -51,7 +51,7 @@ void TForm2::LoadOne(int slot) {
     const FileDialogAnswer answer = dialogs_.OpenFile(this, request);
     if (!answer.accepted)
         return;
-    TsqSampleEdit& e = *SlotEdits[size_t(slot)];
+    SampleView& e = *slotViews[size_t(slot)];
     // A failed read leaves the slot and its captions as they were.
     if (QString reason; !LoadSlotFile(slot, answer.fileName, reason)) {
         ShowError(withReason(QStringLiteral("Read File Error - Abort Loading"), reason));
@@ -64,7 +64,7 @@ void TForm2::LoadOne(int slot) {
 // The chosen name is a pattern in its folder ("*.*" as typed by default). Plain files only,
 // in name order as the desktop lists them, fill the slots from the first; the eleventh and later
 // are left. A file that fails keeps its slot as it was and the next file goes to the next slot.
-void TForm2::LoadAll() {
+void BankWindow::LoadAll() {
     FileDialogRequest request;
     request.title = QStringLiteral(" Load All Samples");
     request.filter = QString::fromUtf8(kLoadFilter);
@@ -85,7 +85,7 @@ void TForm2::LoadAll() {
     const int count = std::min<int>(int(files.size()), kSlotCount);
     for (int slot = 0; slot < count; ++slot) {
         const QString& name = files[slot];
-        TsqSampleEdit& e = *SlotEdits[size_t(slot)];
+        SampleView& e = *slotViews[size_t(slot)];
         if (QString reason; !LoadSlotFile(slot, folder.filePath(name), reason)) {
             ShowError(withReason(QStringLiteral("Read File Error - Abort Loading"), reason));
             continue;
@@ -95,15 +95,15 @@ void TForm2::LoadAll() {
 }
 
 // An empty slot has nothing to save: no dialog, no file.
-void TForm2::SaveOne(int slot) {
-    TsqSampleEdit& e = *SlotEdits[size_t(slot)];
+void BankWindow::SaveOne(int slot) {
+    SampleView& e = *slotViews[size_t(slot)];
     if (e.GetSampleLen() <= 0)
         return;
     FileDialogRequest request;
     request.title = QStringLiteral("Save One Sample");
     request.filter = QString::fromUtf8(kSaveFilter);
     request.filterIndex = 1;
-    request.fileName = SlotNames[size_t(slot)]->text();
+    request.fileName = slotNames[size_t(slot)]->text();
     request.confirmOverwrite = true;
     const FileDialogAnswer answer = dialogs_.SaveFile(this, request);
     if (!answer.accepted || answer.fileName.isEmpty())
@@ -116,13 +116,13 @@ void TForm2::SaveOne(int slot) {
                              writeReasonLine(name, uint64_t(e.GetSampleLen()))));
         return;
     }
-    SlotNames[size_t(slot)]->setText(fileNameWithoutFolder(name));
+    slotNames[size_t(slot)]->setText(fileNameWithoutFolder(name));
     filedSlots_ |= 1u << slot;
 }
 
 // Ten files base_0.bin .. base_9.bin beside the chosen name. Empty slots write no file; the first
 // failure ends the saving.
-void TForm2::SaveAll() {
+void BankWindow::SaveAll() {
     FileDialogRequest request;
     request.title = QStringLiteral("Save All Samples");
     request.filter = QString::fromUtf8(kSaveFilter);
@@ -134,7 +134,7 @@ void TForm2::SaveAll() {
     const QDir folder(chosen.path());
     const QString base = withoutExtension(chosen.fileName());
     for (int slot = 0; slot < kSlotCount; ++slot) {
-        TsqSampleEdit& e = *SlotEdits[size_t(slot)];
+        SampleView& e = *slotViews[size_t(slot)];
         if (e.GetSampleLen() <= 0)
             continue;
         const QString name = base + QStringLiteral("_%1.bin").arg(slot);
@@ -143,7 +143,7 @@ void TForm2::SaveAll() {
                                  writeReasonLine(folder.filePath(name), uint64_t(e.GetSampleLen()))));
             return;
         }
-        SlotNames[size_t(slot)]->setText(name);
+        slotNames[size_t(slot)]->setText(name);
         filedSlots_ |= 1u << slot;
     }
 }

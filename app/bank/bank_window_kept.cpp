@@ -1,10 +1,10 @@
-// TForm2: the slots' undo and redo steps, and the slots kept between runs in the user's data
+// BankWindow: the slots' undo and redo steps, and the slots kept between runs in the user's data
 // folder.
 #include "bank_window.h"
 
 #include "kept_bank.h"
 #include "safe_file.h"
-#include "sample_edit.h"
+#include "sample_view.h"
 
 #include <QAction>
 #include <QDebug>
@@ -26,13 +26,13 @@ constexpr size_t kMaxSlotSteps = 64;
 // dumps in a row and is written once.
 constexpr int kKeepDelayMs = 1500;
 
-void fitZoom(TsqSampleEdit& e) {
+void fitZoom(SampleView& e) {
     e.SetZoom(e.GetSampleLen() / std::max(1, e.width() - 1) + 1);
 }
 
 } // namespace
 
-void TForm2::CreateSlotHistory() {
+void BankWindow::CreateSlotHistory() {
     QMenu* edition = nullptr;
     for (QAction* a : menuBar()->actions())
         if (a->menu() && a->menu()->actions().contains(mnuReverse))
@@ -49,8 +49,8 @@ void TForm2::CreateSlotHistory() {
     connect(mnuUndo, &QAction::triggered, this, [this] { RunCommand([this] { UndoSlots(); }); });
     connect(mnuRedo, &QAction::triggered, this, [this] { RunCommand([this] { RedoSlots(); }); });
     for (int s = 0; s < kSlotCount; ++s) {
-        recordedNames_[size_t(s)] = SlotNames[size_t(s)]->text();
-        recordedSizes_[size_t(s)] = SlotSizes[size_t(s)]->text();
+        recordedNames_[size_t(s)] = slotNames[size_t(s)]->text();
+        recordedSizes_[size_t(s)] = slotSizes[size_t(s)]->text();
     }
     keepTimer_ = new QTimer(this);
     keepTimer_->setSingleShot(true);
@@ -60,16 +60,16 @@ void TForm2::CreateSlotHistory() {
 }
 
 // Every slot whose bytes, length or captions changed since the last step goes into one step.
-void TForm2::RecordSlotSteps(const QString& name) {
+void BankWindow::RecordSlotSteps(const QString& name) {
     SlotStep step{name, {}};
     for (int s = 0; s < kSlotCount; ++s) {
         SlotChange c;
         c.slot = s;
-        c.bytes = SlotEdits[size_t(s)]->Sample().RecordStep(name.toStdString());
+        c.bytes = slotViews[size_t(s)]->Sample().RecordStep(name.toStdString());
         c.nameBefore = recordedNames_[size_t(s)];
         c.sizeBefore = recordedSizes_[size_t(s)];
-        c.nameAfter = recordedNames_[size_t(s)] = SlotNames[size_t(s)]->text();
-        c.sizeAfter = recordedSizes_[size_t(s)] = SlotSizes[size_t(s)]->text();
+        c.nameAfter = recordedNames_[size_t(s)] = slotNames[size_t(s)]->text();
+        c.sizeAfter = recordedSizes_[size_t(s)] = slotSizes[size_t(s)]->text();
         // A save renames its slots; that alone is no step.
         const bool filed = filedSlots_ & (1u << s);
         if (c.bytes || (!filed && (c.nameBefore != c.nameAfter || c.sizeBefore != c.sizeAfter)))
@@ -77,7 +77,7 @@ void TForm2::RecordSlotSteps(const QString& name) {
     }
     for (int s = 0; s < kSlotCount; ++s)
         if (filedSlots_ & (1u << s))
-            SlotEdits[size_t(s)]->Sample().History().MarkSaved();
+            slotViews[size_t(s)]->Sample().History().MarkSaved();
     const bool filed = filedSlots_ != 0;
     filedSlots_ = 0;
     if (step.changes.empty()) {
@@ -96,7 +96,7 @@ void TForm2::RecordSlotSteps(const QString& name) {
 
 // A fill from outside (a received dump, the main window's copy) sets the bytes and then each
 // caption: the whole fill is one step, recorded once the window thread is back.
-void TForm2::RecordLater() {
+void BankWindow::RecordLater() {
     if (recordPending_)
         return;
     recordPending_ = true;
@@ -109,16 +109,16 @@ void TForm2::RecordLater() {
         Qt::QueuedConnection);
 }
 
-void TForm2::UndoSlots() {
+void BankWindow::UndoSlots() {
     MoveSlotStep(undoSteps_, redoSteps_, true);
 }
 
-void TForm2::RedoSlots() {
+void BankWindow::RedoSlots() {
     MoveSlotStep(redoSteps_, undoSteps_, false);
 }
 
 // Changes not yet recorded become a step first, so that they are what an undo takes back.
-void TForm2::MoveSlotStep(std::vector<SlotStep>& from, std::vector<SlotStep>& to, bool undo) {
+void BankWindow::MoveSlotStep(std::vector<SlotStep>& from, std::vector<SlotStep>& to, bool undo) {
     RecordSlotSteps(QStringLiteral("Edit"));
     if (from.empty())
         return;
@@ -129,9 +129,9 @@ void TForm2::MoveSlotStep(std::vector<SlotStep>& from, std::vector<SlotStep>& to
     UpdateSlotHistoryItems();
 }
 
-void TForm2::ApplySlotStep(const SlotStep& step, bool undo) {
+void BankWindow::ApplySlotStep(const SlotStep& step, bool undo) {
     for (const SlotChange& c : step.changes) {
-        TsqSampleEdit& e = *SlotEdits[size_t(c.slot)];
+        SampleView& e = *slotViews[size_t(c.slot)];
         if (c.bytes) {
             if (undo)
                 e.Sample().UndoStep();
@@ -141,8 +141,8 @@ void TForm2::ApplySlotStep(const SlotStep& step, bool undo) {
         }
         const QString& name = undo ? c.nameBefore : c.nameAfter;
         const QString& size = undo ? c.sizeBefore : c.sizeAfter;
-        SlotNames[size_t(c.slot)]->setText(name);
-        SlotSizes[size_t(c.slot)]->setText(size);
+        slotNames[size_t(c.slot)]->setText(name);
+        slotSizes[size_t(c.slot)]->setText(size);
         recordedNames_[size_t(c.slot)] = name;
         recordedSizes_[size_t(c.slot)] = size;
         e.DrawWave();
@@ -151,7 +151,7 @@ void TForm2::ApplySlotStep(const SlotStep& step, bool undo) {
         keepTimer_->start();
 }
 
-void TForm2::UpdateSlotHistoryItems() {
+void BankWindow::UpdateSlotHistoryItems() {
     const QString undo = undoSteps_.empty() ? QString() : undoSteps_.back().name;
     const QString redo = redoSteps_.empty() ? QString() : redoSteps_.back().name;
     mnuUndo->setText(undo.isEmpty() ? QStringLiteral("Undo") : QStringLiteral("Undo ") + undo);
@@ -159,21 +159,20 @@ void TForm2::UpdateSlotHistoryItems() {
     mnuUndo->setEnabled(!undoSteps_.empty());
     mnuRedo->setEnabled(!redoSteps_.empty());
     // The title is marked while a slot holds changes not saved to or loaded from a file.
-    const bool modified = std::any_of(SlotEdits.begin(), SlotEdits.end(), [](const TsqSampleEdit* e) {
-        return e->Sample().History().IsModified();
-    });
+    const bool modified = std::any_of(slotViews.begin(), slotViews.end(),
+                                      [](const SampleView* e) { return e->Sample().History().IsModified(); });
     setWindowTitle(modified ? QStringLiteral("VK350 Sample Bank[*]") : QStringLiteral("VK350 Sample Bank"));
     setWindowModified(modified);
 }
 
-void TForm2::KeepIn(const QString& folder) {
+void BankWindow::KeepIn(const QString& folder) {
     keptFile_ = QDir(folder).filePath(QStringLiteral("bank.kept"));
     RestoreKept();
 }
 
 // Slots the store does not hold keep what they have. The restored slots are where their
 // histories start.
-void TForm2::RestoreKept() {
+void BankWindow::RestoreKept() {
     QFile file(keptFile_);
     if (!file.exists())
         return;
@@ -186,14 +185,14 @@ void TForm2::RestoreKept() {
         const KeptSlot& k = read.kept[size_t(s)];
         if (!k.present)
             continue;
-        TsqSampleEdit& e = *SlotEdits[size_t(s)];
+        SampleView& e = *slotViews[size_t(s)];
         const int n = std::min(int(k.bytes.size()), e.Max());
         e.Clear(false);
         std::copy_n(k.bytes.data(), n, e.GetData());
         e.SetSampleLen(n);
         fitZoom(e);
-        SlotNames[size_t(s)]->setText(k.name);
-        SlotSizes[size_t(s)]->setText(k.size);
+        slotNames[size_t(s)]->setText(k.name);
+        slotSizes[size_t(s)]->setText(k.size);
         recordedNames_[size_t(s)] = k.name;
         recordedSizes_[size_t(s)] = k.size;
         e.Sample().History().Reset(e.GetData(), e.GetSampleLen());
@@ -206,17 +205,17 @@ void TForm2::RestoreKept() {
                                     .arg(restored);
 }
 
-bool TForm2::SaveKept() {
+bool BankWindow::SaveKept() {
     if (keptFile_.isEmpty())
         return false;
     keepTimer_->stop();
     KeptSlots kept;
     for (int s = 0; s < kSlotCount; ++s) {
-        const TsqSampleEdit& e = *SlotEdits[size_t(s)];
+        const SampleView& e = *slotViews[size_t(s)];
         KeptSlot& k = kept[size_t(s)];
         k.present = true;
-        k.name = SlotNames[size_t(s)]->text();
-        k.size = SlotSizes[size_t(s)]->text();
+        k.name = slotNames[size_t(s)]->text();
+        k.size = slotSizes[size_t(s)]->text();
         k.bytes.assign(e.GetData(), e.GetData() + e.GetSampleLen());
     }
     const QByteArray encoded = encodeKeptBank(kept);

@@ -1,4 +1,4 @@
-// TForm2: the commands over every slot, the sends to the machine, and the hand-over of a slot to
+// BankWindow: the commands over every slot, the sends to the machine, and the hand-over of a slot to
 // the main window and to playback.
 #include "bank_window.h"
 
@@ -6,7 +6,7 @@
 #include "main_window.h"
 #include "options_window.h"
 #include "sample_dump.h"
-#include "sample_edit.h"
+#include "sample_view.h"
 
 #include <QAction>
 #include <QLabel>
@@ -24,51 +24,51 @@ size_t dumpSizeOf(int slot) {
 
 } // namespace
 
-void TForm2::NewBank() {
+void BankWindow::NewBank() {
     for (int slot = 0; slot < kSlotCount; ++slot)
         DeleteSlot(slot);
 }
 
-void TForm2::DeleteSlot(int slot) {
-    SlotEdits[size_t(slot)]->Clear(true);
-    SlotNames[size_t(slot)]->setText(QStringLiteral("empty"));
-    SlotSizes[size_t(slot)]->setText(QStringLiteral("0"));
+void BankWindow::DeleteSlot(int slot) {
+    slotViews[size_t(slot)]->Clear(true);
+    slotNames[size_t(slot)]->setText(QStringLiteral("empty"));
+    slotSizes[size_t(slot)]->setText(QStringLiteral("0"));
 }
 
-void TForm2::ReverseAll() {
-    for (TsqSampleEdit* e : SlotEdits)
+void BankWindow::ReverseAll() {
+    for (SampleView* e : slotViews)
         e->Reverse();
 }
 
-void TForm2::UnsignedAll() {
-    for (TsqSampleEdit* e : SlotEdits)
+void BankWindow::UnsignedAll() {
+    for (SampleView* e : slotViews)
         e->ConvertSign(true, true);
 }
 
-void TForm2::ToggleButtonsBar() {
-    ToolBar1->setVisible(mnuButtonsBar->isChecked());
+void BankWindow::ToggleButtonsBar() {
+    toolBar->setVisible(mnuButtonsBar->isChecked());
 }
 
 // One slot in the machine's form, then the pause the machine needs to store it.
-bool TForm2::SendSlot(int slot) {
-    TsqSampleEdit& e = *SlotEdits[size_t(slot)];
+bool BankWindow::SendSlot(int slot) {
+    SampleView& e = *slotViews[size_t(slot)];
     const bool sent = options_->SendEditorSample(slot, SampleSource::Bank, e.Sample());
     e.DrawWave();
     options_->Transfer().Pause(sendPauseMs_);
     return sent;
 }
 
-void TForm2::SendOne(int slot) {
+void BankWindow::SendOne(int slot) {
     if (!options_ || slot < 0 || slot >= kSlotCount)
         return;
     TransferProgress& transfer = options_->Transfer();
-    transfer.Begin(dumpSizeOf(slot), QStringLiteral("Send to Midi ") + SlotShortNames[size_t(slot)]->text());
+    transfer.Begin(dumpSizeOf(slot), QStringLiteral("Send to Midi ") + slotShortNames[size_t(slot)]->text());
     SendSlot(slot);
     transfer.End();
 }
 
 // One transfer for the ten messages, so that one Cancel drops the sends still to come.
-void TForm2::SendAll() {
+void BankWindow::SendAll() {
     if (!options_)
         return;
     size_t total = 0;
@@ -81,12 +81,12 @@ void TForm2::SendAll() {
     transfer.End();
 }
 
-void TForm2::CopyToMain(int slot) {
+void BankWindow::CopyToMain(int slot) {
     if (main_)
-        main_->TakeSlotSample(slot, *SlotEdits[size_t(slot)], SlotNames[size_t(slot)]->text());
+        main_->TakeSlotSample(slot, *slotViews[size_t(slot)], slotNames[size_t(slot)]->text());
 }
 
-void TForm2::PlaySlot(int slot) {
+void BankWindow::PlaySlot(int slot) {
     if (OnPlaySlot)
         OnPlaySlot(slot);
 }

@@ -1,4 +1,4 @@
-// TForm1 construction: layout, knob strip, menus, toolbar, start-up and placement.
+// MainWindow construction: layout, knob strip, menus, toolbar, start-up and placement.
 #include "main_window.h"
 
 #include "command_guard.h"
@@ -6,14 +6,14 @@
 
 #include "bank_window.h"
 #include "dialogs.h"
-#include "knob_label.h"
 #include "main_window_audio.h"
 #include "options_window.h"
 #include "patterns_window.h"
-#include "sample_edit.h"
+#include "sample_view.h"
 #include "screen_fit.h"
 #include "settings_store.h"
 #include "toolbar_icons.h"
+#include "value_field.h"
 #include "value_fields.h"
 
 #include <QApplication>
@@ -40,7 +40,7 @@ constexpr int kKnobStripHeight = 16;
 
 } // namespace
 
-TForm1::TForm1(Dialogs& dialogs, SettingsStore* store, const MainAudio* audio, QWidget* parent)
+MainWindow::MainWindow(Dialogs& dialogs, SettingsStore* store, const MainAudio* audio, QWidget* parent)
     : QMainWindow(parent), dialogs_(dialogs),
       ownStore_(store ? nullptr : std::make_unique<QtSettingsStore>()),
       store_(store ? store : ownStore_.get()) {
@@ -58,7 +58,7 @@ TForm1::TForm1(Dialogs& dialogs, SettingsStore* store, const MainAudio* audio, Q
     AcceptFileDrops();
     CreateRecentFiles();
     CreateAudioChain(audio);
-    ConnectAnalysisViews(MMConnector1);
+    ConnectAnalysisViews(chainConnector);
     FormCreate();
     CreateHistory();
     CreateNavigation();
@@ -66,9 +66,9 @@ TForm1::TForm1(Dialogs& dialogs, SettingsStore* store, const MainAudio* audio, Q
     CreatePanelItems();
 }
 
-void TForm1::CreateEditor() {
-    sqSampleEdit1 = named(new TsqSampleEdit, "sqSampleEdit1");
-    TsqSampleEdit& e = *sqSampleEdit1;
+void MainWindow::CreateEditor() {
+    sampleView = named(new SampleView, "sampleView");
+    SampleView& e = *sampleView;
     e.SetGradientEnabled(true);
     e.SetGradientType(grxBottomToTop);
     e.SetAxes2Enabled(true);
@@ -76,46 +76,54 @@ void TForm1::CreateEditor() {
     e.SetLocatorSize(5);
     e.SetSelectionStyle(1);
     e.SetSpectrumCenter(true);
-    e.OnLocatorChange = [this](TsqSampleEdit*) { RunCommand([this] { sqSampleEdit1LocatorChange(); }); };
-    e.OnSelectorChange = [this](TsqSampleEdit*) { RunCommand([this] { sqSampleEdit1SelectorChange(); }); };
+    e.OnLocatorChange = [this](SampleView*) { RunCommand([this] { SampleViewLocatorChange(); }); };
+    e.OnSelectorChange = [this](SampleView*) { RunCommand([this] { SampleViewSelectionChange(); }); };
 }
 
-void TForm1::CreateKnobStrip() {
-    KnobStrip = named(new QWidget, "KnobStrip");
-    auto* row = new QHBoxLayout(KnobStrip);
+void MainWindow::CreateKnobStrip() {
+    fieldStrip = named(new QWidget, "fieldStrip");
+    auto* row = new QHBoxLayout(fieldStrip);
     row->setContentsMargins(4, 0, 4, 0);
     row->setSpacing(4);
-    const QFontMetrics fm(KnobStrip->font());
+    const QFontMetrics fm(fieldStrip->font());
 
     struct KnobSetup {
-        Tsqpotlab** knob;
+        ValueField** knob;
         const char* name;
         const char* caption;
         int min, max, cursorRange, start;
         const char* widest;
         const char* hint;
-        void (TForm1::*handler)();
+        void (MainWindow::*handler)();
     };
     const KnobSetup knobs[] = {
-        {&sqpotlab7, "sqpotlab7", "Size", 1, 512, 256, 1, "512Ko", "Sample Size", &TForm1::sqpotlab7Change},
-        {&sqpotlab1, "sqpotlab1", "Zoom", 1, 1000, 256, 1, "1000", "Zoom Factor ", &TForm1::sqpotlab1Change},
-        {&sqpotlab2, "sqpotlab2", "Orig", 0, 500000, 150, 0, "500000", nullptr, &TForm1::sqpotlab2Change},
-        {&sqpotlab4, "sqpotlab4", "Loc  ", 0, 500000, 150, 0, "500000", nullptr, &TForm1::sqpotlab4Change},
-        {&sqpotlab3, "sqpotlab3", "Val", 0, 255, 256, 0, "255", nullptr, &TForm1::sqpotlab3Change},
-        {&sqpotlab5, "sqpotlab5", "Pos", 0, 500000, 150, 0, "500000", nullptr, &TForm1::sqpotlab5Change},
-        {&sqpotlab6, "sqpotlab6", "Len", 0, 500000, 150, 0, "500000", nullptr, &TForm1::sqpotlab6Change},
-        {&sqpotlab10, "sqpotlab10", "Offset", -255, 255, 150, 0, "-255", nullptr, &TForm1::sqpotlab10Change},
-        {&sqpotlab11, "sqpotlab11", "Level", 0, 200, 256, 0, "200", nullptr, nullptr},
-        {&sqpotlab8, "sqpotlab8", "Max", 0, 255, 150, 0, "255", nullptr, nullptr},
-        {&sqpotlab9, "sqpotlab9", "Min", 0, 255, 150, 0, "255", nullptr, nullptr},
+        {&sizeField, "sizeField", "Size", 1, 512, 256, 1, "512Ko", "Sample Size",
+         &MainWindow::SizeFieldChange},
+        {&zoomField, "zoomField", "Zoom", 1, 1000, 256, 1, "1000", "Zoom Factor ",
+         &MainWindow::ZoomFieldChange},
+        {&originField, "originField", "Orig", 0, 500000, 150, 0, "500000", nullptr,
+         &MainWindow::OriginFieldChange},
+        {&locatorField, "locatorField", "Loc  ", 0, 500000, 150, 0, "500000", nullptr,
+         &MainWindow::LocatorFieldChange},
+        {&byteValueField, "byteValueField", "Val", 0, 255, 256, 0, "255", nullptr,
+         &MainWindow::ByteValueFieldChange},
+        {&selectionStartField, "selectionStartField", "Pos", 0, 500000, 150, 0, "500000", nullptr,
+         &MainWindow::SelectionStartFieldChange},
+        {&selectionLengthField, "selectionLengthField", "Len", 0, 500000, 150, 0, "500000", nullptr,
+         &MainWindow::SelectionLengthFieldChange},
+        {&offsetField, "offsetField", "Offset", -255, 255, 150, 0, "-255", nullptr,
+         &MainWindow::OffsetFieldChange},
+        {&levelField, "levelField", "Level", 0, 200, 256, 0, "200", nullptr, nullptr},
+        {&maxField, "maxField", "Max", 0, 255, 150, 0, "255", nullptr, nullptr},
+        {&minField, "minField", "Min", 0, 255, 150, 0, "255", nullptr, nullptr},
     };
     const int height = std::max(kKnobStripHeight, fm.height() + 2);
     bool first = true;
     for (const KnobSetup& s : knobs) {
-        auto* label = new QLabel(QString::fromUtf8(s.caption), KnobStrip);
+        auto* label = new QLabel(QString::fromUtf8(s.caption), fieldStrip);
         label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         label->setFixedHeight(height);
-        auto* knob = named(new Tsqpotlab(KnobStrip), s.name);
+        auto* knob = named(new ValueField(fieldStrip), s.name);
         knob->SetMin(s.min);
         knob->SetMax(s.max);
         knob->SetCursorRange(s.cursorRange);
@@ -129,7 +137,7 @@ void TForm1::CreateKnobStrip() {
             knob->setToolTip(QString::fromUtf8(s.hint));
         if (s.handler) {
             const auto handler = s.handler;
-            knob->OnChange = [this, handler](Tsqpotlab&) {
+            knob->OnChange = [this, handler](ValueField&) {
                 RunCommand([this, handler] { (this->*handler)(); });
             };
         }
@@ -140,54 +148,54 @@ void TForm1::CreateKnobStrip() {
         row->addWidget(label);
         row->addWidget(knob);
         *s.knob = knob;
-        if (s.knob == &sqpotlab11) {
+        if (s.knob == &levelField) {
             label->hide();
             knob->hide();
             knob->setEnabled(false);
         }
     }
     row->addStretch(1);
-    KnobStrip->setFixedHeight(height);
+    fieldStrip->setFixedHeight(height);
 }
 
-void TForm1::CreateLayout() {
+void MainWindow::CreateLayout() {
     auto* central = new QWidget;
     auto* column = new QVBoxLayout(central);
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);
 
-    AnalysisPanel = named(new QWidget, "AnalysisPanel");
-    AnalysisPanel->setFixedHeight(194);
-    AnalysisSplitter = named(new QWidget, "AnalysisSplitter");
-    AnalysisSplitter->setFixedHeight(3);
-    AnalysisSplitter->setCursor(Qt::SplitVCursor);
-    column->addWidget(AnalysisPanel);
-    column->addWidget(AnalysisSplitter);
+    analysisPanel = named(new QWidget, "analysisPanel");
+    analysisPanel->setFixedHeight(194);
+    analysisSplitter = named(new QWidget, "analysisSplitter");
+    analysisSplitter->setFixedHeight(3);
+    analysisSplitter->setCursor(Qt::SplitVCursor);
+    column->addWidget(analysisPanel);
+    column->addWidget(analysisSplitter);
 
     auto* lower = new QHBoxLayout;
     lower->setContentsMargins(0, 0, 0, 0);
     lower->setSpacing(0);
-    MeterPanel = named(new QWidget, "MeterPanel");
-    MeterPanel->setFixedWidth(37);
-    EditPanel = named(new QWidget, "EditPanel");
-    lower->addWidget(MeterPanel);
-    lower->addWidget(EditPanel, 1);
+    meterPanel = named(new QWidget, "meterPanel");
+    meterPanel->setFixedWidth(37);
+    editPanel = named(new QWidget, "editPanel");
+    lower->addWidget(meterPanel);
+    lower->addWidget(editPanel, 1);
     column->addLayout(lower, 1);
 
     // The editing panel places its children itself: strip on top, editor, scroll bar along the bottom.
-    KnobStrip->setParent(EditPanel);
-    sqSampleEdit1->setParent(EditPanel);
-    TrackBar1 = named(new QScrollBar(Qt::Horizontal, EditPanel), "TrackBar1");
-    TrackBar1->setRange(0, 100);
-    TrackBar1->setPageStep(10);
-    connect(TrackBar1, &QScrollBar::valueChanged, this,
-            [this](int position) { RunCommand([this, position] { TrackBar1Change(position); }); });
-    EditPanel->installEventFilter(this);
+    fieldStrip->setParent(editPanel);
+    sampleView->setParent(editPanel);
+    scrollBar = named(new QScrollBar(Qt::Horizontal, editPanel), "scrollBar");
+    scrollBar->setRange(0, 100);
+    scrollBar->setPageStep(10);
+    connect(scrollBar, &QScrollBar::valueChanged, this,
+            [this](int position) { RunCommand([this, position] { ScrollBarChange(position); }); });
+    editPanel->installEventFilter(this);
     setCentralWidget(central);
 }
 
-QAction* TForm1::AddItem(QMenu* menu, const char* name, const QString& caption, const QKeySequence& shortcut,
-                         void (TForm1::*command)()) {
+QAction* MainWindow::AddItem(QMenu* menu, const char* name, const QString& caption,
+                             const QKeySequence& shortcut, void (MainWindow::*command)()) {
     QAction* action = named(menu->addAction(caption), name);
     if (!shortcut.isEmpty())
         action->setShortcut(shortcut);
@@ -199,110 +207,111 @@ QAction* TForm1::AddItem(QMenu* menu, const char* name, const QString& caption, 
     return action;
 }
 
-void TForm1::CreateMenus() {
+void MainWindow::CreateMenus() {
     QMenuBar* bar = menuBar();
     mnuFile = named(bar->addMenu(QStringLiteral("&File")), "mnuFile");
     mnuNew = AddItem(mnuFile, "mnuNew", QStringLiteral("New"), QKeySequence(Qt::CTRL | Qt::Key_Delete),
-                     &TForm1::NewSample);
+                     &MainWindow::NewSample);
     mnuLoadRaw = AddItem(mnuFile, "mnuLoadRaw", QStringLiteral("Load Raw-Bin"),
-                         QKeySequence(Qt::CTRL | Qt::Key_L), &TForm1::LoadRawBin);
+                         QKeySequence(Qt::CTRL | Qt::Key_L), &MainWindow::LoadRawBin);
     mnuSaveRaw = AddItem(mnuFile, "mnuSaveRaw", QStringLiteral("Save Raw-Bin"),
-                         QKeySequence(Qt::CTRL | Qt::Key_S), &TForm1::SaveRawBin);
+                         QKeySequence(Qt::CTRL | Qt::Key_S), &MainWindow::SaveRawBin);
     mnuWaveSeparator = named(mnuFile->addSeparator(), "mnuWaveSeparator");
     // F1 and Ctrl+F1 also live on the window (CreateHiddenShortcuts), because these items are hidden.
     mnuLoadWave = AddItem(mnuFile, "mnuLoadWave", QStringLiteral("Load Wave "), QKeySequence(Qt::Key_F1),
-                          &TForm1::LoadWave);
+                          &MainWindow::LoadWave);
     mnuSaveAsWave = AddItem(mnuFile, "mnuSaveAsWave", QStringLiteral("Save as Wave"),
-                            QKeySequence(Qt::CTRL | Qt::Key_F1), &TForm1::SaveAsWave);
+                            QKeySequence(Qt::CTRL | Qt::Key_F1), &MainWindow::SaveAsWave);
     mnuFile->addSeparator();
     mnuSendToMidi = AddItem(mnuFile, "mnuSendToMidi", QStringLiteral("Send to MIDI"),
-                            QKeySequence(Qt::Key_F9), &TForm1::SendToMidi);
+                            QKeySequence(Qt::Key_F9), &MainWindow::SendToMidi);
     mnuReceiveFromMidi =
         AddItem(mnuFile, "mnuReceiveFromMidi", QStringLiteral("Receive from MIDI"), QKeySequence(), nullptr);
     mnuFile->addSeparator();
     mnuExit = AddItem(mnuFile, "mnuExit", QStringLiteral("Exit"), QKeySequence(Qt::CTRL | Qt::Key_Q),
-                      &TForm1::Exit);
+                      &MainWindow::Exit);
 
     mnuEdition = named(bar->addMenu(QStringLiteral("&Edition")), "mnuEdition");
     mnuUndo = AddItem(mnuEdition, "mnuUndo", QStringLiteral("Undo"), QKeySequence(Qt::CTRL | Qt::Key_Z),
-                      &TForm1::UndoEdit);
+                      &MainWindow::UndoEdit);
     mnuEdition->addSeparator();
     mnuSelectAll = AddItem(mnuEdition, "mnuSelectAll", QStringLiteral("Select All"),
-                           QKeySequence(Qt::CTRL | Qt::Key_A), &TForm1::SelectAll);
+                           QKeySequence(Qt::CTRL | Qt::Key_A), &MainWindow::SelectAll);
     mnuCut = AddItem(mnuEdition, "mnuCut", QStringLiteral("Cut"), QKeySequence(Qt::CTRL | Qt::Key_X),
-                     &TForm1::Cut);
+                     &MainWindow::Cut);
     mnuCopy = AddItem(mnuEdition, "mnuCopy", QStringLiteral("Copy"), QKeySequence(Qt::CTRL | Qt::Key_C),
-                      &TForm1::Copy);
+                      &MainWindow::Copy);
     mnuPaste = AddItem(mnuEdition, "mnuPaste", QStringLiteral("Paste To Locator"),
-                       QKeySequence(Qt::CTRL | Qt::Key_V), &TForm1::Paste);
+                       QKeySequence(Qt::CTRL | Qt::Key_V), &MainWindow::Paste);
     mnuCrop = AddItem(mnuEdition, "mnuCrop", QStringLiteral("Crop"), QKeySequence(Qt::CTRL | Qt::Key_W),
-                      &TForm1::Crop);
+                      &MainWindow::Crop);
     mnuMute = AddItem(mnuEdition, "mnuMute", QStringLiteral("Mute"), QKeySequence(Qt::CTRL | Qt::Key_M),
-                      &TForm1::Mute);
+                      &MainWindow::Mute);
     mnuEdition->addSeparator();
     mnuLinToMuLaw = AddItem(mnuEdition, "mnuLinToMuLaw", QStringLiteral("Lin to µLaw -8bits"), QKeySequence(),
-                            &TForm1::LinearToMuLaw);
+                            &MainWindow::LinearToMuLaw);
     mnuMuLawToLin = AddItem(mnuEdition, "mnuMuLawToLin", QStringLiteral("µLaw to Lin -8bits"), QKeySequence(),
-                            &TForm1::MuLawToLinear);
+                            &MainWindow::MuLawToLinear);
     mnuReverse = AddItem(mnuEdition, "mnuReverse", QStringLiteral("Reverse"),
-                         QKeySequence(Qt::CTRL | Qt::Key_R), &TForm1::Reverse);
+                         QKeySequence(Qt::CTRL | Qt::Key_R), &MainWindow::Reverse);
     mnuUnsigned = AddItem(mnuEdition, "mnuUnsigned", QStringLiteral("Unsigned"),
-                          QKeySequence(Qt::CTRL | Qt::Key_U), &TForm1::ToggleSign);
+                          QKeySequence(Qt::CTRL | Qt::Key_U), &MainWindow::ToggleSign);
 
     mnuAudio = named(bar->addMenu(QStringLiteral("Audio")), "mnuAudio");
-    mnuLoop =
-        AddItem(mnuAudio, "mnuLoop", QStringLiteral("Loop            "), QKeySequence(), &TForm1::LoopItem);
+    mnuLoop = AddItem(mnuAudio, "mnuLoop", QStringLiteral("Loop            "), QKeySequence(),
+                      &MainWindow::LoopItem);
     mnuAudio->addSeparator();
-    mnuGoToStart =
-        AddItem(mnuAudio, "mnuGoToStart", QStringLiteral("Go to Start"), QKeySequence(), &TForm1::GoToStart);
+    mnuGoToStart = AddItem(mnuAudio, "mnuGoToStart", QStringLiteral("Go to Start"), QKeySequence(),
+                           &MainWindow::GoToStart);
     mnuGoToEnd =
-        AddItem(mnuAudio, "mnuGoToEnd", QStringLiteral("Go to End"), QKeySequence(), &TForm1::GoToEnd);
+        AddItem(mnuAudio, "mnuGoToEnd", QStringLiteral("Go to End"), QKeySequence(), &MainWindow::GoToEnd);
     mnuFastForward = AddItem(mnuAudio, "mnuFastForward", QStringLiteral("Fast Foward"), QKeySequence(),
-                             &TForm1::FastForward);
-    mnuForward = AddItem(mnuAudio, "mnuForward", QStringLiteral("Foward "), QKeySequence(), &TForm1::Forward);
+                             &MainWindow::FastForward);
+    mnuForward =
+        AddItem(mnuAudio, "mnuForward", QStringLiteral("Foward "), QKeySequence(), &MainWindow::Forward);
     mnuBackward =
-        AddItem(mnuAudio, "mnuBackward", QStringLiteral("Backward"), QKeySequence(), &TForm1::Backward);
+        AddItem(mnuAudio, "mnuBackward", QStringLiteral("Backward"), QKeySequence(), &MainWindow::Backward);
     mnuFastBackward = AddItem(mnuAudio, "mnuFastBackward", QStringLiteral("Fast Backward"), QKeySequence(),
-                              &TForm1::FastBackward);
+                              &MainWindow::FastBackward);
     mnuAudio->addSeparator();
-    mnuPlay = AddItem(mnuAudio, "mnuPlay", QStringLiteral("Play        "), QKeySequence(), &TForm1::Play);
+    mnuPlay = AddItem(mnuAudio, "mnuPlay", QStringLiteral("Play        "), QKeySequence(), &MainWindow::Play);
 
     mnuView = named(bar->addMenu(QStringLiteral("&View")), "mnuView");
     mnuZoomIn = AddItem(mnuView, "mnuZoomIn", QStringLiteral("Zoom In                "),
-                        QKeySequence(Qt::Key_F5), &TForm1::ZoomIn);
+                        QKeySequence(Qt::Key_F5), &MainWindow::ZoomIn);
     mnuZoomOut = AddItem(mnuView, "mnuZoomOut", QStringLiteral("Zoom Out            "),
-                         QKeySequence(Qt::Key_F6), &TForm1::ZoomOut);
+                         QKeySequence(Qt::Key_F6), &MainWindow::ZoomOut);
     mnuMinimum = AddItem(mnuView, "mnuMinimum", QStringLiteral("Minimun               "),
-                         QKeySequence(Qt::Key_F7), &TForm1::ZoomMinimum);
+                         QKeySequence(Qt::Key_F7), &MainWindow::ZoomMinimum);
     mnuFullSize = AddItem(mnuView, "mnuFullSize", QStringLiteral("Full Size            "),
-                          QKeySequence(Qt::Key_F8), &TForm1::FullSize);
+                          QKeySequence(Qt::Key_F8), &MainWindow::FullSize);
     mnuView->addSeparator();
     mnuFollowLocator = AddItem(mnuView, "mnuFollowLocator", QStringLiteral("Follow Locator"),
                                QKeySequence(Qt::CTRL | Qt::Key_F8), nullptr);
     mnuShowPoints = AddItem(mnuView, "mnuShowPoints", QStringLiteral("Show/Hide Points"),
-                            QKeySequence(Qt::CTRL | Qt::Key_F11), &TForm1::ShowHidePoints);
+                            QKeySequence(Qt::CTRL | Qt::Key_F11), &MainWindow::ShowHidePoints);
     mnuShowBars = AddItem(mnuView, "mnuShowBars", QStringLiteral("Show/Hide Bars"),
-                          QKeySequence(Qt::CTRL | Qt::Key_F12), &TForm1::ShowHideBars);
+                          QKeySequence(Qt::CTRL | Qt::Key_F12), &MainWindow::ShowHideBars);
     mnuShowVuMeters = AddItem(mnuView, "mnuShowVuMeters", QStringLiteral("Show Vu-meters"),
-                              QKeySequence(Qt::Key_F11), &TForm1::ShowVuMeters);
+                              QKeySequence(Qt::Key_F11), &MainWindow::ShowVuMeters);
     mnuShowRtSpectrum = AddItem(mnuView, "mnuShowRtSpectrum", QStringLiteral("Show RT Spectrum"),
                                 QKeySequence(Qt::Key_F12), nullptr);
     mnuView->addSeparator();
     // Each item is enabled once its window is attached (SetOptionsWindow, SetBankWindow, ...).
     mnuPreferences = AddItem(mnuView, "mnuPreferences", QStringLiteral("Preferences"),
-                             QKeySequence(Qt::Key_F2), &TForm1::TogglePreferences);
+                             QKeySequence(Qt::Key_F2), &MainWindow::TogglePreferences);
     mnuPreferences->setCheckable(true);
     mnuSampleBank = AddItem(mnuView, "mnuSampleBank", QStringLiteral("VK350 Sample Bank"),
-                            QKeySequence(Qt::Key_F3), &TForm1::ShowBankWindow);
+                            QKeySequence(Qt::Key_F3), &MainWindow::ShowBankWindow);
     mnuPatterns = AddItem(mnuView, "mnuPatterns", QStringLiteral("VK350 Patterns"), QKeySequence(Qt::Key_F4),
-                          &TForm1::ShowPatternsWindow);
+                          &MainWindow::ShowPatternsWindow);
     SetItemEnabled(mnuPreferences, false);
     SetItemEnabled(mnuSampleBank, false);
     SetItemEnabled(mnuPatterns, false);
 
     mnuAbout = named(bar->addMenu(QStringLiteral("&About....")), "mnuAbout");
     mnuAboutBox = AddItem(mnuAbout, "mnuAboutBox", QStringLiteral("OVL VK350 Sample Editor "), QKeySequence(),
-                          &TForm1::ShowAboutBox);
+                          &MainWindow::ShowAboutBox);
     SetItemEnabled(mnuAboutBox, false);
 
     for (QAction* a : {mnuLoop, mnuFollowLocator, mnuShowPoints, mnuShowBars})
@@ -314,15 +323,15 @@ void TForm1::CreateMenus() {
     SetItemEnabled(mnuReceiveFromMidi, false);
 }
 
-QAction* TForm1::AddButton(const char* name, const QIcon& icon, const QString& caption, const QString& hint,
-                           void (TForm1::*command)()) {
+QAction* MainWindow::AddButton(const char* name, const QIcon& icon, const QString& caption,
+                               const QString& hint, void (MainWindow::*command)()) {
     QAction* action = named(new QAction(icon, caption.isEmpty() ? hint.trimmed() : caption, this), name);
     action->setToolTip(hint);
     action->setStatusTip(hint);
-    ToolBar1->addAction(action);
+    toolBar->addAction(action);
     if (!caption.isEmpty()) {
         // Captioned buttons show their caption, not an icon.
-        if (auto* button = qobject_cast<QToolButton*>(ToolBar1->widgetForAction(action)))
+        if (auto* button = qobject_cast<QToolButton*>(toolBar->widgetForAction(action)))
             button->setToolButtonStyle(Qt::ToolButtonTextOnly);
     }
     if (command)
@@ -333,79 +342,81 @@ QAction* TForm1::AddButton(const char* name, const QIcon& icon, const QString& c
     return action;
 }
 
-void TForm1::CreateToolBar() {
-    ToolBar1 = named(addToolBar(QStringLiteral("Tools")), "ToolBar1");
-    ToolBar1->setMovable(false);
-    ToolBar1->setFloatable(false);
-    ToolBar1->setContextMenuPolicy(Qt::PreventContextMenu);
-    ToolBar1->setIconSize(QSize(22, 22));
-    ToolBar1->toggleViewAction()->setVisible(false);
+void MainWindow::CreateToolBar() {
+    toolBar = named(addToolBar(QStringLiteral("Tools")), "ToolBar1");
+    toolBar->setMovable(false);
+    toolBar->setFloatable(false);
+    toolBar->setContextMenuPolicy(Qt::PreventContextMenu);
+    toolBar->setIconSize(QSize(22, 22));
+    toolBar->toggleViewAction()->setVisible(false);
     setContextMenuPolicy(Qt::NoContextMenu);
 
     btnNew = AddButton("btnNew", toolbarIcon(ToolIcon::New), {}, QStringLiteral("Cleanup the place ..."),
-                       &TForm1::NewSample);
+                       &MainWindow::NewSample);
     btnLoadRaw = AddButton("btnLoadRaw", toolbarIcon(ToolIcon::Open), {}, QStringLiteral("Load BIN-RAW file"),
-                           &TForm1::LoadRawBin);
+                           &MainWindow::LoadRawBin);
     btnSaveRaw = AddButton("btnSaveRaw", toolbarIcon(ToolIcon::Save), {},
-                           QStringLiteral("Save BIN-RAW to file"), &TForm1::SaveRawBin);
+                           QStringLiteral("Save BIN-RAW to file"), &MainWindow::SaveRawBin);
     btnLoadWave = AddButton("btnLoadWave", toolbarIcon(ToolIcon::OpenWave), {},
-                            QStringLiteral("Load WAV file"), &TForm1::LoadWave);
-    ToolBar1->addSeparator();
+                            QStringLiteral("Load WAV file"), &MainWindow::LoadWave);
+    toolBar->addSeparator();
     btnSendToMidi = AddButton("btnSendToMidi", toolbarIcon(ToolIcon::SendMidi), {},
-                              QStringLiteral("Send to MIDI"), &TForm1::SendToMidi);
+                              QStringLiteral("Send to MIDI"), &MainWindow::SendToMidi);
 
-    ComboBox1 = named(new QComboBox, "ComboBox1");
-    ComboBox1->setToolTip(QStringLiteral("VK350 Bank Location"));
-    ComboBox1->setMaxVisibleItems(12);
-    ComboBox1->addItems({QStringLiteral("----------------"), QStringLiteral("Bass  Drum     "),
-                         QStringLiteral("Snare Drum "), QStringLiteral("Rim Shot     "),
-                         QStringLiteral("HiHat              "), QStringLiteral("Percu3           "),
-                         QStringLiteral("Percu2"), QStringLiteral("Tom"), QStringLiteral("Cymbal"),
-                         QStringLiteral("Clap"), QStringLiteral("Percu1")});
-    ComboBox1->setSizeAdjustPolicy(QComboBox::AdjustToContents);
-    ComboBox1->setFocusPolicy(Qt::ClickFocus);
-    ToolBar1->addWidget(ComboBox1);
+    locationChooser = named(new QComboBox, "locationChooser");
+    locationChooser->setToolTip(QStringLiteral("VK350 Bank Location"));
+    locationChooser->setMaxVisibleItems(12);
+    locationChooser->addItems({QStringLiteral("----------------"), QStringLiteral("Bass  Drum     "),
+                               QStringLiteral("Snare Drum "), QStringLiteral("Rim Shot     "),
+                               QStringLiteral("HiHat              "), QStringLiteral("Percu3           "),
+                               QStringLiteral("Percu2"), QStringLiteral("Tom"), QStringLiteral("Cymbal"),
+                               QStringLiteral("Clap"), QStringLiteral("Percu1")});
+    locationChooser->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    locationChooser->setFocusPolicy(Qt::ClickFocus);
+    toolBar->addWidget(locationChooser);
     btnCopyToBank = AddButton("btnCopyToBank", toolbarIcon(ToolIcon::CopyToBank), {},
-                              QStringLiteral("Copy Sample to VK350 Bank location "), &TForm1::CopyToBank);
-    ToolBar1->addSeparator();
+                              QStringLiteral("Copy Sample to VK350 Bank location "), &MainWindow::CopyToBank);
+    toolBar->addSeparator();
     btnFullView = AddButton("btnFullView", toolbarIcon(ToolIcon::FullView), {}, QStringLiteral("Full View"),
-                            &TForm1::FullSize);
+                            &MainWindow::FullSize);
     btnZoomOneToOne = AddButton("btnZoomOneToOne", toolbarIcon(ToolIcon::ZoomOneToOne), {},
-                                QStringLiteral("Zoom 1:1"), &TForm1::ZoomOneToOne);
-    ToolBar1->addSeparator();
-    btnZero = AddButton("btnZero", {}, QStringLiteral("Zero"), QStringLiteral("Fix Zero"), &TForm1::FixZero);
+                                QStringLiteral("Zoom 1:1"), &MainWindow::ZoomOneToOne);
+    toolBar->addSeparator();
+    btnZero =
+        AddButton("btnZero", {}, QStringLiteral("Zero"), QStringLiteral("Fix Zero"), &MainWindow::FixZero);
     btnLinear = AddButton("btnLinear", {}, QStringLiteral("Linear"), QStringLiteral("Convert to Linear"),
-                          &TForm1::MuLawToLinear);
+                          &MainWindow::MuLawToLinear);
     btnMuLaw = AddButton("btnMuLaw", {}, QStringLiteral("µLaw"), QStringLiteral("Convert to µLaw"),
-                         &TForm1::LinearToMuLaw);
+                         &MainWindow::LinearToMuLaw);
     btnSigned = AddButton("btnSigned", toolbarIcon(ToolIcon::Sign), {},
-                          QStringLiteral("Convert to Signed/Unsigned"), &TForm1::ToggleSign);
+                          QStringLiteral("Convert to Signed/Unsigned"), &MainWindow::ToggleSign);
     btnCut = AddButton("btnCut", toolbarIcon(ToolIcon::Cut), {}, QStringLiteral("Cut/Truncate Selection"),
-                       &TForm1::Cut);
-    ToolBar1->addSeparator();
-    btnPlay = AddButton("btnPlay", toolbarIcon(ToolIcon::Play), {}, QStringLiteral("Play"), &TForm1::Play);
+                       &MainWindow::Cut);
+    toolBar->addSeparator();
+    btnPlay =
+        AddButton("btnPlay", toolbarIcon(ToolIcon::Play), {}, QStringLiteral("Play"), &MainWindow::Play);
     btnLoop = AddButton("btnLoop", toolbarIcon(ToolIcon::Loop), {}, QStringLiteral("Loop /One shot play "),
-                        &TForm1::LoopButton);
+                        &MainWindow::LoopButton);
     btnLoop->setCheckable(true);
     SetItemEnabled(btnPlay, false);
 
-    Label12 = named(new QLabel(QStringLiteral("...")), "Label12");
-    Label12->setMinimumWidth(160);
-    Label12->setContentsMargins(10, 0, 10, 0);
-    Label12->setToolTip(QStringLiteral("Current file"));
-    ToolBar1->addWidget(Label12);
-    btnStop =
-        AddButton("btnStop", toolbarIcon(ToolIcon::Stop), {}, QStringLiteral("Stop"), &TForm1::StopButton);
+    fileNameLabel = named(new QLabel(QStringLiteral("...")), "fileNameLabel");
+    fileNameLabel->setMinimumWidth(160);
+    fileNameLabel->setContentsMargins(10, 0, 10, 0);
+    fileNameLabel->setToolTip(QStringLiteral("Current file"));
+    toolBar->addWidget(fileNameLabel);
+    btnStop = AddButton("btnStop", toolbarIcon(ToolIcon::Stop), {}, QStringLiteral("Stop"),
+                        &MainWindow::StopButton);
 }
 
-void TForm1::CreateHiddenShortcuts() {
+void MainWindow::CreateHiddenShortcuts() {
     // Qt ignores the shortcut of an invisible action, so the keys of the hidden wave items live on
     // the window and follow the items' enabled state.
     loadWaveKey_ = new QShortcut(QKeySequence(Qt::Key_F1), this);
     connect(loadWaveKey_, &QShortcut::activated, this, [this] {
         if (ItemEnabled(mnuLoadWave)) {
             RunCommand([this] { LoadWave(); });
-            AfterCommand(&TForm1::LoadWave);
+            AfterCommand(&MainWindow::LoadWave);
         }
     });
     saveAsWaveKey_ = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_F1), this);
@@ -415,14 +426,14 @@ void TForm1::CreateHiddenShortcuts() {
     });
 }
 
-void TForm1::FormCreate() {
+void MainWindow::FormCreate() {
     // The analysis views and the wave items stay hidden.
     for (QAction* a : {mnuShowVuMeters, mnuShowRtSpectrum}) {
         SetItemEnabled(a, false);
         a->setVisible(false);
     }
     DisableAnalysisViews();
-    for (QWidget* w : {MeterPanel, AnalysisPanel, AnalysisSplitter}) {
+    for (QWidget* w : {meterPanel, analysisPanel, analysisSplitter}) {
         w->setEnabled(false);
         w->hide();
     }
@@ -439,7 +450,7 @@ void TForm1::FormCreate() {
     // Placement and gradient steps from the settings store.
     LoadWindowPlacement();
     // No bank location chosen.
-    ComboBox1->setCurrentIndex(0);
+    locationChooser->setCurrentIndex(0);
     // Keys that the menus' own shortcuts do not give.
     mnuLinToMuLaw->setShortcut(QKeySequence(Qt::ALT | Qt::Key_C));
     mnuMuLawToLin->setShortcut(QKeySequence(Qt::ALT | Qt::Key_E));
@@ -461,34 +472,34 @@ void TForm1::FormCreate() {
 
 // The window's smallest size keeps the toolbar and the value strip whole, with a few rows of
 // the waveform and the scroll bar below them; a stored size below it is raised to it.
-void TForm1::KeepBarsWhole() {
+void MainWindow::KeepBarsWhole() {
     constexpr int kLeastEditorHeight = 48;
-    const int width = std::max(ToolBar1->sizeHint().width(), KnobStrip->sizeHint().width());
-    const int panel = KnobStrip->height() + kLeastEditorHeight + kScrollBarHeight;
-    const int height = menuBar()->sizeHint().height() + ToolBar1->sizeHint().height() + panel;
+    const int width = std::max(toolBar->sizeHint().width(), fieldStrip->sizeHint().width());
+    const int panel = fieldStrip->height() + kLeastEditorHeight + kScrollBarHeight;
+    const int height = menuBar()->sizeHint().height() + toolBar->sizeHint().height() + panel;
     setMinimumSize(std::max(width, minimumSizeHint().width()), std::max(height, minimumSizeHint().height()));
 }
 
 // Qt reports a hidden action as disabled; the item's own state is kept beside it, since the
 // keys of hidden items follow it.
-void TForm1::SetItemEnabled(QAction* item, bool enabled) {
+void MainWindow::SetItemEnabled(QAction* item, bool enabled) {
     item->setProperty("itemEnabled", enabled);
     item->setEnabled(enabled);
 }
 
-bool TForm1::ItemEnabled(const QAction* item) {
+bool MainWindow::ItemEnabled(const QAction* item) {
     const QVariant stored = item->property("itemEnabled");
     return stored.isValid() ? stored.toBool() : item->isEnabled();
 }
 
-void TForm1::SetAboutBox(QWidget* window) {
+void MainWindow::SetAboutBox(QWidget* window) {
     aboutBox_ = window;
     SetItemEnabled(mnuAboutBox, window != nullptr);
 }
 
 // Reads PX1, PY1, PW1, PH1 and StepsGradient in that order; the first missing value ends the read.
 // A place partly off every screen is moved onto the nearest one.
-void TForm1::LoadWindowPlacement() {
+void MainWindow::LoadWindowPlacement() {
     int values[5] = {};
     const char* const kKeys[5] = {"PX1", "PY1", "PW1", "PH1", "StepsGradient"};
     int count = 0;
@@ -503,7 +514,7 @@ void TForm1::LoadWindowPlacement() {
     if (count >= 3)
         resizeToStoredSize(this, values[2], count >= 4 ? values[3] : height());
     if (count >= 5)
-        sqSampleEdit1->SetGradientNbOfColors(values[4]);
+        sampleView->SetGradientNbOfColors(values[4]);
     // On a first run the window opens at the top of the screen: the room below it is left for
     // the title bars of the windows opened after it.
     const bool firstRun = !store_->Exists();
@@ -513,7 +524,7 @@ void TForm1::LoadWindowPlacement() {
 }
 
 // A value that cannot be written ends the writing.
-void TForm1::SaveWindowPlacement() {
+void MainWindow::SaveWindowPlacement() {
     if (store_->WriteInteger(QStringLiteral("PX1"), x()) &&
         store_->WriteInteger(QStringLiteral("PY1"), y()) &&
         store_->WriteInteger(QStringLiteral("PW1"), width()) &&
@@ -523,7 +534,7 @@ void TForm1::SaveWindowPlacement() {
 
 // The closing sequence: every window's settings in their order, then the MIDI ports, and the
 // wave output last.
-void TForm1::closeEvent(QCloseEvent* event) {
+void MainWindow::closeEvent(QCloseEvent* event) {
     if (!ConfirmClose()) {
         event->ignore();
         return;
@@ -545,7 +556,7 @@ void TForm1::closeEvent(QCloseEvent* event) {
         aboutBox_->close();
     RunCommand([this] {
         Playing = false;
-        WaveOut1->Close();
+        chainOutput->Close();
     });
     if (OnCloseWaveOut)
         OnCloseWaveOut();
@@ -554,12 +565,12 @@ void TForm1::closeEvent(QCloseEvent* event) {
     event->accept();
 }
 
-bool TForm1::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == sqSampleEdit1 && event->type() == QEvent::Wheel)
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == sampleView && event->type() == QEvent::Wheel)
         return WheelOverWave(static_cast<QWheelEvent*>(event));
-    if (watched == EditPanel && event->type() == QEvent::Resize)
+    if (watched == editPanel && event->type() == QEvent::Resize)
         FormResize();
-    if (watched == MeterPanel && (event->type() == QEvent::Resize || event->type() == QEvent::Show))
+    if (watched == meterPanel && (event->type() == QEvent::Resize || event->type() == QEvent::Show))
         ResizeMeters();
     if (watched == menuBar() && event->type() == QEvent::Shortcut &&
         static_cast<QShortcutEvent*>(event)->key() == mnuMuLawToLin->shortcut()) {
@@ -574,30 +585,29 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
 // shorter; the zoom commands divide by that width. A font that needs a taller strip pushes the
 // editor down by the difference and takes it from the editor's height alone. The gradient is
 // rebuilt at the new size by stepping its band count away and back.
-void TForm1::FormResize() {
-    const int w = EditPanel->width();
-    const int h = EditPanel->height();
-    const int strip = KnobStrip->height();
+void MainWindow::FormResize() {
+    const int w = editPanel->width();
+    const int h = editPanel->height();
+    const int strip = fieldStrip->height();
     const int taller = std::max(0, strip - kKnobStripHeight);
     // A narrow window cuts the strip off at its right edge rather than squeezing knobs over captions.
-    KnobStrip->setGeometry(0, 0, std::max(w, KnobStrip->sizeHint().width()), strip);
-    sqSampleEdit1->setGeometry(1, kKnobStripHeight + 1 + taller, std::max(1, w),
-                               std::max(1, h - 32 - taller));
-    TrackBar1->setGeometry(0, h - kScrollBarHeight, w, kScrollBarHeight);
-    sqSampleEdit1->SetGradientNbOfColors(255);
-    sqSampleEdit1->SetGradientNbOfColors(254);
-    sqSampleEdit1->DrawWave();
+    fieldStrip->setGeometry(0, 0, std::max(w, fieldStrip->sizeHint().width()), strip);
+    sampleView->setGeometry(1, kKnobStripHeight + 1 + taller, std::max(1, w), std::max(1, h - 32 - taller));
+    scrollBar->setGeometry(0, h - kScrollBarHeight, w, kScrollBarHeight);
+    sampleView->SetGradientNbOfColors(255);
+    sampleView->SetGradientNbOfColors(254);
+    sampleView->DrawWave();
     ResizeMeters();
     SyncScrollBar();
 }
 
-void TForm1::RunCommand(const std::function<void()>& command) {
+void MainWindow::RunCommand(const std::function<void()>& command) {
     runGuardedCommand(
         command, [this](const QString& text) { ShowError(QStringLiteral("VK350 Sample Editor"), text); },
         QStringLiteral("Unexpected error"));
 }
 
-void TForm1::ShowError(const QString& title, const QString& text) {
+void MainWindow::ShowError(const QString& title, const QString& text) {
     dialogs_.Message(this, MessageIcon::Error, title, text);
 }
 

@@ -1,4 +1,4 @@
-// TForm1: the main window, the sample editor. It holds the waveform view, the knob strip that
+// MainWindow: the main window, the sample editor. It holds the waveform view, the knob strip that
 // shows positions in samples, the scroll bar, the toolbar and the menus, and runs the editing,
 // view and file commands. Window thread only.
 #pragma once
@@ -30,21 +30,21 @@ class ConnectorHub;
 class ConnectorPump;
 class Dialogs;
 class Dispatcher;
-class TMMConnector;
-class TMMWaveOut;
+class Connector;
+class WavePlayer;
 class WaveDevice;
 class SettingsStore;
-class TForm2;
-class TForm3;
-class TForm4;
-class TMMConnector;
-class TMMLevel;
-class TMMLevelScale;
-class TMMOscope;
-class TMMSpectrogram;
-class TMMSpectrum;
-class Tsqpotlab;
-class TsqSampleEdit;
+class BankWindow;
+class PatternsWindow;
+class OptionsWindow;
+class Connector;
+class LevelView;
+class LevelScaleView;
+class OscopeView;
+class SpectrogramView;
+class SpectrumView;
+class ValueField;
+class SampleView;
 
 // The wave system the main window plays through; each must outlive the window. The window
 // takes the dispatcher's and the hub's pump's OnException while it lives: playback failures
@@ -55,29 +55,29 @@ struct MainAudio {
     ConnectorHub& hub;      // with a pump on the window thread
 };
 
-class TForm1 : public QMainWindow {
+class MainWindow : public QMainWindow {
 public:
     // Without a store of its own the window uses the per-user settings store. Without a wave
     // system it has one of its own with no output device, so Play reports that none exists.
-    explicit TForm1(Dialogs& dialogs, SettingsStore* store = nullptr, const MainAudio* audio = nullptr,
-                    QWidget* parent = nullptr);
-    ~TForm1() override;
+    explicit MainWindow(Dialogs& dialogs, SettingsStore* store = nullptr, const MainAudio* audio = nullptr,
+                        QWidget* parent = nullptr);
+    ~MainWindow() override;
 
     // The other windows are created by the application; the View and About menus only show them.
     void SetAboutBox(QWidget* window);
     // The options window: the Options item shows and hides it and carries its check mark; the
     // transfer commands send through it.
-    void SetOptionsWindow(TForm4* window);
+    void SetOptionsWindow(OptionsWindow* window);
     // The bank slots that "Copy to bank location" fills.
     void SetBankSlots(BankSlots* bank);
     // The sample bank and patterns windows: the View items show them, "Copy to bank location"
     // fills the bank's slots, a click on a slot's waveform plays it, and closing stores their
     // settings.
-    void SetBankWindow(TForm2* window);
-    void SetPatternsWindow(TForm3* window);
+    void SetBankWindow(BankWindow* window);
+    void SetPatternsWindow(PatternsWindow* window);
     // A bank slot's sample becomes the edited one, under the slot's name, with the chooser on
     // that slot's location.
-    void TakeSlotSample(int slot, const TsqSampleEdit& source, const QString& name);
+    void TakeSlotSample(int slot, const SampleView& source, const QString& name);
 
     // Closing stores the bank's and the patterns window's settings through these, in the order
     // of the closing sequence, once those windows exist.
@@ -88,8 +88,8 @@ public:
 
     // Feeds the analysis views from connector (none: from nothing). The views leave the connector
     // they had; the window leaves its connector when it goes.
-    void ConnectAnalysisViews(TMMConnector* connector);
-    TMMConnector* AnalysisConnector() const { return analysisConnector_; }
+    void ConnectAnalysisViews(Connector* connector);
+    Connector* AnalysisConnector() const { return analysisConnector_; }
 
     // Opens a sample file as "Load Raw-Bin" does after its dialog (the command line uses this).
     void OpenSampleFile(const QString& path);
@@ -123,13 +123,13 @@ public:
 
     // What the application and the tests reach besides the parts, which they find by name.
     // The waveform editor and the panel around it, which takes the editor's back colour.
-    TsqSampleEdit& SampleEdit() { return *sqSampleEdit1; }
-    QWidget* EditingPanel() { return EditPanel; }
+    SampleView& SampleEdit() { return *sampleView; }
+    QWidget* EditingPanel() { return editPanel; }
     // The audio chain: the playable wave feeds the output, whose played buffers reach the
     // connector, whose trigger moves the locator.
-    TMMWaveFile& ChainWave() { return *MMWaveFile1; }
-    TMMWaveOut& ChainOutput() { return *WaveOut1; }
-    TMMConnector& ChainConnector() { return *MMConnector1; }
+    WaveSource& ChainWave() { return *chainWave; }
+    WavePlayer& ChainOutput() { return *chainOutput; }
+    Connector& ChainConnector() { return *chainConnector; }
     bool IsPlaying() const { return Playing; }
     // The value the Offset knob last added to every byte.
     int AppliedOffset() const { return LastOffset; }
@@ -143,38 +143,38 @@ protected:
 
 private:
     // --- the window's parts, each named after its member in the window's object tree ---
-    TsqSampleEdit* sqSampleEdit1 = nullptr;
-    Tsqpotlab* sqpotlab7 = nullptr;  // Size (units of 1024 bytes)
-    Tsqpotlab* sqpotlab1 = nullptr;  // Zoom
-    Tsqpotlab* sqpotlab2 = nullptr;  // Orig
-    Tsqpotlab* sqpotlab4 = nullptr;  // Loc
-    Tsqpotlab* sqpotlab3 = nullptr;  // Val
-    Tsqpotlab* sqpotlab5 = nullptr;  // Pos
-    Tsqpotlab* sqpotlab6 = nullptr;  // Len
-    Tsqpotlab* sqpotlab10 = nullptr; // Offset
-    Tsqpotlab* sqpotlab11 = nullptr; // Level (unused)
-    Tsqpotlab* sqpotlab8 = nullptr;  // Max
-    Tsqpotlab* sqpotlab9 = nullptr;  // Min
-    QScrollBar* TrackBar1 = nullptr;
-    QComboBox* ComboBox1 = nullptr;
-    QLabel* Label12 = nullptr;
-    QToolBar* ToolBar1 = nullptr;
-    QWidget* AnalysisPanel = nullptr;
-    QWidget* AnalysisSplitter = nullptr;
-    QWidget* MeterPanel = nullptr;
-    QWidget* EditPanel = nullptr;
-    QWidget* KnobStrip = nullptr;
-    TMMOscope* MMOscope1 = nullptr;
-    TMMSpectrum* MMSpectrum1 = nullptr;
-    TMMSpectrogram* MMSpectrogram1 = nullptr;
-    TMMLevel* MMLevel1 = nullptr;
-    TMMLevelScale* MMLevelScale1 = nullptr;
+    SampleView* sampleView = nullptr;
+    ValueField* sizeField = nullptr;            // Size (units of 1024 bytes)
+    ValueField* zoomField = nullptr;            // Zoom
+    ValueField* originField = nullptr;          // Orig
+    ValueField* locatorField = nullptr;         // Loc
+    ValueField* byteValueField = nullptr;       // Val
+    ValueField* selectionStartField = nullptr;  // Pos
+    ValueField* selectionLengthField = nullptr; // Len
+    ValueField* offsetField = nullptr;          // Offset
+    ValueField* levelField = nullptr;           // Level (unused)
+    ValueField* maxField = nullptr;             // Max
+    ValueField* minField = nullptr;             // Min
+    QScrollBar* scrollBar = nullptr;
+    QComboBox* locationChooser = nullptr;
+    QLabel* fileNameLabel = nullptr;
+    QToolBar* toolBar = nullptr;
+    QWidget* analysisPanel = nullptr;
+    QWidget* analysisSplitter = nullptr;
+    QWidget* meterPanel = nullptr;
+    QWidget* editPanel = nullptr;
+    QWidget* fieldStrip = nullptr;
+    OscopeView* oscopeView = nullptr;
+    SpectrumView* spectrumView = nullptr;
+    SpectrogramView* spectrogramView = nullptr;
+    LevelView* levelView = nullptr;
+    LevelScaleView* levelScaleView = nullptr;
 
     // The audio chain: the playable wave feeds the output, whose played buffers reach the
     // connector, whose trigger moves the locator.
-    TMMWaveFile* MMWaveFile1 = nullptr;
-    TMMWaveOut* WaveOut1 = nullptr;
-    TMMConnector* MMConnector1 = nullptr;
+    WaveSource* chainWave = nullptr;
+    WavePlayer* chainOutput = nullptr;
+    Connector* chainConnector = nullptr;
 
     // Menus and items.
     QMenu* mnuFile = nullptr;
@@ -267,9 +267,9 @@ private:
     void KeepBarsWhole();
     // A menu item or toolbar button named name in the window's object tree.
     QAction* AddItem(QMenu* menu, const char* name, const QString& caption, const QKeySequence& shortcut,
-                     void (TForm1::*command)());
+                     void (MainWindow::*command)());
     QAction* AddButton(const char* name, const QIcon& icon, const QString& caption, const QString& hint,
-                       void (TForm1::*command)());
+                       void (MainWindow::*command)());
 
     // Analysis and meter panels (main_window_analysis.cpp).
     void CreateAnalysisViews();
@@ -278,18 +278,18 @@ private:
     void ShowVuMeters();
 
     // Editor events and knob handlers (main_window_view.cpp).
-    void sqSampleEdit1LocatorChange();
-    void sqSampleEdit1SelectorChange();
-    void sqpotlab7Change();
-    void sqpotlab1Change();
-    void sqpotlab2Change();
-    void sqpotlab4Change();
-    void sqpotlab3Change();
-    void sqpotlab5Change();
-    void sqpotlab6Change();
-    void sqpotlab10Change();
-    void TrackBar1Change(int position);
-    void SetTrackBar(int position);
+    void SampleViewLocatorChange();
+    void SampleViewSelectionChange();
+    void SizeFieldChange();
+    void ZoomFieldChange();
+    void OriginFieldChange();
+    void LocatorFieldChange();
+    void ByteValueFieldChange();
+    void SelectionStartFieldChange();
+    void SelectionLengthFieldChange();
+    void OffsetFieldChange();
+    void ScrollBarChange(int position);
+    void SetScrollBar(int position);
     void SetPositionMaxima(int maximum);
     void ShowSizeKnob(int value, const QString& unit);
     void ShowMinMax();
@@ -375,9 +375,9 @@ private:
     void StopButton();
     void LoopItem();
     void LoopButton();
-    void WaveOut1Start();
-    void WaveOut1Stop();
-    void MMConnector1Trigger();
+    void OutputStarted();
+    void OutputStopped();
+    void ConnectorTrigger();
     void StopPlayback();
     void PlaySlotNow(int slot);
     void StartPlaying();
@@ -386,8 +386,8 @@ private:
     // Undo and redo steps, the title's mark and the question before closing
     // (main_window_history.cpp).
     void CreateHistory();
-    void AfterCommand(void (TForm1::*command)());
-    static QString StepName(void (TForm1::*command)());
+    void AfterCommand(void (MainWindow::*command)());
+    static QString StepName(void (MainWindow::*command)());
     void RecordStep(const QString& name);
     void SampleLoaded();
     void SampleSaved();
@@ -427,10 +427,10 @@ private:
     std::unique_ptr<SettingsStore> ownStore_;
     SettingsStore* store_;
     QWidget* aboutBox_ = nullptr;
-    TForm4* options_ = nullptr;
+    OptionsWindow* options_ = nullptr;
     BankSlots* bank_ = nullptr;
-    TForm2* bankWindow_ = nullptr;
-    TForm3* patternsWindow_ = nullptr;
+    BankWindow* bankWindow_ = nullptr;
+    PatternsWindow* patternsWindow_ = nullptr;
     QShortcut* loadWaveKey_ = nullptr;
     QShortcut* saveAsWaveKey_ = nullptr;
     // Files the user loaded or saved in this run: no work file may replace one of them.
@@ -441,10 +441,10 @@ private:
     // Declared before the chain, so the chain goes first.
     struct OwnAudio;
     std::unique_ptr<OwnAudio> ownAudio_;
-    std::unique_ptr<TMMWaveFile> waveFile_;
-    std::unique_ptr<TMMConnector> connector_;
-    std::unique_ptr<TMMWaveOut> waveOut_;
-    TMMConnector* analysisConnector_ = nullptr;
+    std::unique_ptr<WaveSource> waveFile_;
+    std::unique_ptr<Connector> connector_;
+    std::unique_ptr<WavePlayer> waveOut_;
+    Connector* analysisConnector_ = nullptr;
     // Whose OnException reports to this window.
     Dispatcher* dispatcher_ = nullptr;
     ConnectorPump* pump_ = nullptr;

@@ -6,13 +6,13 @@
 #include "main_window.h"
 #include "qt_connector_pump.h"
 #include "qt_dispatcher.h"
-#include "wave_out.h"
+#include "wave_player.h"
 
 namespace vk350 {
 
 // A wave system without an output device, for a window made without one: everything but
 // playing works, and Play says that no device exists.
-struct TForm1::OwnAudio {
+struct MainWindow::OwnAudio {
     ManualMicroClock clock;
     VirtualWaveDevice device{clock};
     QtDispatcher dispatcher;

@@ -1,4 +1,4 @@
-// TForm1: files dropped from the desktop open as Load Raw-Bin opens them: a WAV file through the
+// MainWindow: files dropped from the desktop open as Load Raw-Bin opens them: a WAV file through the
 // conversion, any other file as raw bytes.
 #include "main_window.h"
 
@@ -6,12 +6,12 @@
 
 namespace vk350 {
 
-void TForm1::AcceptFileDrops() {
+void MainWindow::AcceptFileDrops() {
     new FileDrop(this, [this](const QStringList& paths) { DropFiles(paths); });
 }
 
 // The sample holds one sound: of several files the first by name is opened.
-void TForm1::DropFiles(const QStringList& paths) {
+void MainWindow::DropFiles(const QStringList& paths) {
     if (paths.isEmpty())
         return;
     const QString path = paths.front();

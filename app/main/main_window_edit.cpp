@@ -1,9 +1,9 @@
-// TForm1: the editing commands of the Edition menu and the toolbar.
+// MainWindow: the editing commands of the Edition menu and the toolbar.
 #include "main_window.h"
 
-#include "knob_label.h"
 #include "sample_byte_maps.h"
-#include "sample_edit.h"
+#include "sample_view.h"
+#include "value_field.h"
 
 #include <QAction>
 #include <QLabel>
@@ -11,18 +11,18 @@
 
 namespace vk350 {
 
-void TForm1::NewSample() {
+void MainWindow::NewSample() {
     // Stopped first: the end of playback would enable Save as Wave again.
     StopPlayback();
-    TsqSampleEdit& e = *sqSampleEdit1;
+    SampleView& e = *sampleView;
     const int n = e.GetSampleLen();
     e.Clear(true);
     e.SetViewOrigin(0);
-    SetTrackBar(0);
-    sqpotlab2->SetState(0);
+    SetScrollBar(0);
+    originField->SetState(0);
     SetPositionMaxima(n);
     ShowMinMax();
-    Label12->setText(QStringLiteral("New"));
+    fileNameLabel->setText(QStringLiteral("New"));
     SetItemEnabled(mnuSaveAsWave, false);
     SetItemEnabled(btnStop, false);
     SetItemEnabled(btnPlay, false);
@@ -31,79 +31,79 @@ void TForm1::NewSample() {
 }
 
 // A second Select All drops the selection.
-void TForm1::SelectAll() {
-    TsqSampleEdit& e = *sqSampleEdit1;
-    if (e.GetSampleLen() == sqpotlab6->State()) {
+void MainWindow::SelectAll() {
+    SampleView& e = *sampleView;
+    if (e.GetSampleLen() == selectionLengthField->State()) {
         e.SetSelectionLen(0);
-        sqpotlab6->SetState(0);
+        selectionLengthField->SetState(0);
         return;
     }
-    sqpotlab5->SetState(0);
-    sqpotlab6->SetState(e.GetSampleLen());
+    selectionStartField->SetState(0);
+    selectionLengthField->SetState(e.GetSampleLen());
     e.SetSelectionPos(0);
-    e.SetSelectionLen(sqpotlab6->State() / std::max(1, e.Zoom()));
+    e.SetSelectionLen(selectionLengthField->State() / std::max(1, e.Zoom()));
 }
 
-void TForm1::Cut() {
-    sqSampleEdit1->CutSelection(true);
+void MainWindow::Cut() {
+    sampleView->CutSelection(true);
 }
 
-void TForm1::Copy() {
-    sqSampleEdit1->CopySelection();
+void MainWindow::Copy() {
+    sampleView->CopySelection();
 }
 
-void TForm1::Paste() {
-    sqSampleEdit1->PasteAtLocator();
+void MainWindow::Paste() {
+    sampleView->PasteAtLocator();
 }
 
-void TForm1::Crop() {
-    TsqSampleEdit& e = *sqSampleEdit1;
+void MainWindow::Crop() {
+    SampleView& e = *sampleView;
     e.CropSelection();
     ShowSizeKnob(e.GetSampleLen() / 1024, QStringLiteral("kB"));
     SetPositionMaxima(e.GetSampleLen());
-    sqpotlab2->SetState(0);
-    sqpotlab4->SetState(0);
-    sqpotlab5->SetState(0);
-    sqpotlab6->SetState(e.SelectionLen() * std::max(1, e.Zoom()));
+    originField->SetState(0);
+    locatorField->SetState(0);
+    selectionStartField->SetState(0);
+    selectionLengthField->SetState(e.SelectionLen() * std::max(1, e.Zoom()));
 }
 
 // The main window mutes to the centre line.
-void TForm1::Mute() {
-    sqSampleEdit1->SetSpectrumCenter(true);
-    sqSampleEdit1->MuteSelection();
+void MainWindow::Mute() {
+    sampleView->SetSpectrumCenter(true);
+    sampleView->MuteSelection();
 }
 
 // µ-law codes stay in offset-binary form in the buffer, so that they draw around the centre. Both
 // conversions cover the whole sample; like every sign conversion they leave the selection
 // normalised.
-void TForm1::LinearToMuLaw() {
-    SampleBuffer& s = sqSampleEdit1->Sample();
+void MainWindow::LinearToMuLaw() {
+    SampleBuffer& s = sampleView->Sample();
     s.NormaliseSelection();
     vk350::linearToMuLawCodes({s.GetData(), static_cast<size_t>(s.GetSampleLen())});
-    sqSampleEdit1->DrawWave();
+    sampleView->DrawWave();
 }
 
-void TForm1::MuLawToLinear() {
-    SampleBuffer& s = sqSampleEdit1->Sample();
+void MainWindow::MuLawToLinear() {
+    SampleBuffer& s = sampleView->Sample();
     s.NormaliseSelection();
     vk350::muLawCodesToLinear({s.GetData(), static_cast<size_t>(s.GetSampleLen())});
-    sqSampleEdit1->DrawWave();
+    sampleView->DrawWave();
 }
 
-void TForm1::Reverse() {
-    sqSampleEdit1->Reverse();
+void MainWindow::Reverse() {
+    sampleView->Reverse();
 }
 
 // Over the selection, or the whole sample without one.
-void TForm1::ToggleSign() {
-    sqSampleEdit1->ConvertSign(false, true);
+void MainWindow::ToggleSign() {
+    sampleView->ConvertSign(false, true);
 }
 
-void TForm1::FixZero() {
-    sqSampleEdit1->FixZero(true);
+void MainWindow::FixZero() {
+    sampleView->FixZero(true);
 }
 
-void TForm1::Exit() {
+void MainWindow::Exit() {
     close();
 }
 

@@ -1,11 +1,11 @@
-// TForm1: the file commands. Raw files are the sample bytes alone; WAV files go through the wave
+// MainWindow: the file commands. Raw files are the sample bytes alone; WAV files go through the wave
 // file component (main_window_wave.cpp).
 #include "main_window.h"
 
 #include "dialogs.h"
 #include "file_names.h"
 #include "file_reasons.h"
-#include "sample_edit.h"
+#include "sample_view.h"
 
 #include <QAction>
 #include <QFile>
@@ -26,7 +26,7 @@ constexpr int kWaveFilterIndex = 2;
 
 } // namespace
 
-void TForm1::LoadRawBin() {
+void MainWindow::LoadRawBin() {
     FileDialogRequest request;
     request.title = QStringLiteral(" Load Audio File");
     request.filter = QString::fromUtf8(kLoadFilter);
@@ -40,7 +40,7 @@ void TForm1::LoadRawBin() {
 }
 
 // A WAV file takes the Load Wave road, any other file is read as raw bytes.
-void TForm1::OpenSampleFile(const QString& path) {
+void MainWindow::OpenSampleFile(const QString& path) {
     const QString full = QFileInfo(path).absoluteFilePath();
     if (extensionOf(full).compare(QLatin1String("wav"), Qt::CaseInsensitive) == 0)
         OpenWaveFile(full);
@@ -52,7 +52,7 @@ void TForm1::OpenSampleFile(const QString& path) {
 // into the sample); any other name is read as raw bytes. A load that fails, raw or WAV, is
 // reported and changes nothing: showing its name over the old sample would make the next save
 // write the old bytes under the new name.
-bool TForm1::LoadSample(const QString& path) {
+bool MainWindow::LoadSample(const QString& path) {
     if (extensionOf(path).compare(QLatin1String("wav"), Qt::CaseInsensitive) == 0) {
         // A failed conversion has shown its own box.
         if (!ConvertWaveFile(path, QStringLiteral("convert.wav")))
@@ -60,7 +60,7 @@ bool TForm1::LoadSample(const QString& path) {
     } else {
         // The work file must not land on the file being read.
         RememberUserFile(path);
-        if (!sqSampleEdit1->LoadFromFile(QFile::encodeName(path).toStdString(), true, 0)) {
+        if (!sampleView->LoadFromFile(QFile::encodeName(path).toStdString(), true, 0)) {
             ShowError(QStringLiteral("File Error"),
                       withReason(QStringLiteral("Read File Error - Nothing Loaded"), readReasonLine(path)));
             return false;
@@ -69,27 +69,27 @@ bool TForm1::LoadSample(const QString& path) {
         RunCommand([this] { RefreshPlaybackWave(); });
     }
     EnablePlayback();
-    Label12->setText(fileNameWithoutFolder(path));
+    fileNameLabel->setText(fileNameWithoutFolder(path));
     ResetViewAfterLoad();
     SampleLoaded();
     RememberRecentFile(path);
     return true;
 }
 
-void TForm1::EnablePlayback() {
+void MainWindow::EnablePlayback() {
     SetItemEnabled(mnuSaveAsWave, true);
     SetItemEnabled(btnPlay, true);
     SetItemEnabled(btnStop, true);
 }
 
-void TForm1::SaveRawBin() {
+void MainWindow::SaveRawBin() {
     if (!HasSampleToSave())
         return;
     FileDialogRequest request;
     request.title = QStringLiteral("Save 8 bits Audio File");
     request.filter = QString::fromUtf8(kSaveFilter);
     request.filterIndex = SaveFilterIndex;
-    request.fileName = Label12->text();
+    request.fileName = fileNameLabel->text();
     // A failed save asks again in the same folder with the same name, so that another place is
     // one step away.
     FileDialogAnswer answer;
@@ -114,22 +114,23 @@ void TForm1::SaveRawBin() {
     }
     RememberUserFile(name);
     RememberRecentFile(name);
-    Label12->setText(fileNameWithoutFolder(name));
+    fileNameLabel->setText(fileNameWithoutFolder(name));
     SaveFilterIndex = answer.filterIndex;
     // A wave file holds the playable copy, which may predate the last edits.
     if (answer.filterIndex != kWaveFilterIndex)
         SampleSaved();
 }
 
-void TForm1::SaveAsWave() {
+void MainWindow::SaveAsWave() {
     if (!HasSampleToSave())
         return;
     FileDialogRequest request;
     request.title = QStringLiteral("Save Wave File");
     request.filter = QString::fromUtf8(kWaveFilter);
     // The sample's name with the extension the command writes (kick.bin offers kick.wav).
-    request.fileName =
-        Label12->text().isEmpty() ? QString() : ForceExtension(Label12->text(), QStringLiteral(".wav"));
+    request.fileName = fileNameLabel->text().isEmpty()
+                           ? QString()
+                           : ForceExtension(fileNameLabel->text(), QStringLiteral(".wav"));
     request.confirmOverwrite = true;
     QString name;
     for (;;) {
@@ -148,21 +149,21 @@ void TForm1::SaveAsWave() {
     RememberRecentFile(name);
 }
 
-void TForm1::ShowSaveError(const QString& name) {
+void MainWindow::ShowSaveError(const QString& name) {
     ShowError(QStringLiteral("File Error"),
               withReason(QStringLiteral("Write File Error - Abort Saving"),
-                         writeReasonLine(name, uint64_t(std::max(sqSampleEdit1->GetSampleLen(), 0)) + 64)));
+                         writeReasonLine(name, uint64_t(std::max(sampleView->GetSampleLen(), 0)) + 64)));
 }
 
 // The new file replaces the old one only once it is complete.
-bool TForm1::SaveRawFile(const QString& name) {
-    return sqSampleEdit1->SaveToFile(QFile::encodeName(name).toStdString());
+bool MainWindow::SaveRawFile(const QString& name) {
+    return sampleView->SaveToFile(QFile::encodeName(name).toStdString());
 }
 
 // An empty sample has nothing to save. Saying so before any name is asked keeps the caption as it
 // is: a new name over nothing saved would look like a save.
-bool TForm1::HasSampleToSave() {
-    if (sqSampleEdit1->GetSampleLen() > 0)
+bool MainWindow::HasSampleToSave() {
+    if (sampleView->GetSampleLen() > 0)
         return true;
     dialogs_.Message(this, MessageIcon::Warning, QStringLiteral("File Warning"),
                      QStringLiteral("Empty Sample - Nothing to Save"));

@@ -1,11 +1,11 @@
-// TForm1: the undo and redo steps of the main sample, the title's unsaved mark, and the question
+// MainWindow: the undo and redo steps of the main sample, the title's unsaved mark, and the question
 // asked before unsaved changes would be lost on closing.
 #include "main_window.h"
 
 #include "dialogs.h"
-#include "knob_label.h"
 #include "part_names.h"
-#include "sample_edit.h"
+#include "sample_view.h"
+#include "value_field.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -46,7 +46,7 @@ private:
 
 } // namespace
 
-void TForm1::CreateHistory() {
+void MainWindow::CreateHistory() {
     mnuRedo = named(new QAction(QStringLiteral("Redo"), this), "mnuRedo");
     mnuRedo->setShortcuts(
         {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
@@ -55,10 +55,10 @@ void TForm1::CreateHistory() {
     mnuEdition->insertAction(undo + 1 < items.size() ? items[undo + 1] : nullptr, mnuRedo);
     connect(mnuRedo, &QAction::triggered, this, [this] { RunCommand([this] { RedoEdit(); }); });
 
-    const std::pair<QObject*, QString> watched[] = {{sqSampleEdit1, QStringLiteral("Draw")},
-                                                    {sqpotlab7, QStringLiteral("Size")},
-                                                    {sqpotlab3, QStringLiteral("Val")},
-                                                    {sqpotlab10, QStringLiteral("Offset")}};
+    const std::pair<QObject*, QString> watched[] = {{sampleView, QStringLiteral("Draw")},
+                                                    {sizeField, QStringLiteral("Size")},
+                                                    {byteValueField, QStringLiteral("Val")},
+                                                    {offsetField, QStringLiteral("Offset")}};
     for (const auto& [widget, name] : watched) {
         const QString step = name;
         widget->installEventFilter(new ReleaseWatcher(this, [this, step] { RecordStep(step); }));
@@ -69,22 +69,22 @@ void TForm1::CreateHistory() {
 // The step each command that may change the sample's bytes or length records; empty for the
 // others. Loads record their own step (SampleLoaded); a failed one that changed the sample
 // still records here.
-QString TForm1::StepName(void (TForm1::*command)()) {
-    static const std::pair<void (TForm1::*)(), const char*> kSteps[] = {
-        {&TForm1::NewSample, "New"},
-        {&TForm1::Cut, "Cut"},
-        {&TForm1::Paste, "Paste"},
-        {&TForm1::Crop, "Crop"},
-        {&TForm1::Mute, "Mute"},
-        {&TForm1::LinearToMuLaw, "Lin to µLaw"},
-        {&TForm1::MuLawToLinear, "µLaw to Lin"},
-        {&TForm1::Reverse, "Reverse"},
-        {&TForm1::ToggleSign, "Unsigned"},
-        {&TForm1::FixZero, "Fix Zero"},
-        {&TForm1::LoadRawBin, "Load"},
-        {&TForm1::LoadWave, "Load"},
-        {&TForm1::SendToMidi, "Send to MIDI"},
-        {&TForm1::CopyToBank, "Copy to Bank"},
+QString MainWindow::StepName(void (MainWindow::*command)()) {
+    static const std::pair<void (MainWindow::*)(), const char*> kSteps[] = {
+        {&MainWindow::NewSample, "New"},
+        {&MainWindow::Cut, "Cut"},
+        {&MainWindow::Paste, "Paste"},
+        {&MainWindow::Crop, "Crop"},
+        {&MainWindow::Mute, "Mute"},
+        {&MainWindow::LinearToMuLaw, "Lin to µLaw"},
+        {&MainWindow::MuLawToLinear, "µLaw to Lin"},
+        {&MainWindow::Reverse, "Reverse"},
+        {&MainWindow::ToggleSign, "Unsigned"},
+        {&MainWindow::FixZero, "Fix Zero"},
+        {&MainWindow::LoadRawBin, "Load"},
+        {&MainWindow::LoadWave, "Load"},
+        {&MainWindow::SendToMidi, "Send to MIDI"},
+        {&MainWindow::CopyToBank, "Copy to Bank"},
     };
     for (const auto& [c, name] : kSteps)
         if (c == command)
@@ -92,65 +92,65 @@ QString TForm1::StepName(void (TForm1::*command)()) {
     return {};
 }
 
-void TForm1::AfterCommand(void (TForm1::*command)()) {
+void MainWindow::AfterCommand(void (MainWindow::*command)()) {
     const QString name = StepName(command);
     if (!name.isEmpty()) {
         // A new sample over saved work is nothing to save; over unsaved work it stays marked,
         // so closing still offers to save what only Undo can bring back.
-        const bool wasModified = sqSampleEdit1->Sample().History().IsModified();
+        const bool wasModified = sampleView->Sample().History().IsModified();
         RecordStep(name);
-        if (command == &TForm1::NewSample && !wasModified)
-            sqSampleEdit1->Sample().History().MarkSaved();
+        if (command == &MainWindow::NewSample && !wasModified)
+            sampleView->Sample().History().MarkSaved();
     }
     UpdateHistoryItems();
 }
 
-void TForm1::RecordStep(const QString& name) {
-    sqSampleEdit1->Sample().RecordStep(name.toStdString());
+void MainWindow::RecordStep(const QString& name) {
+    sampleView->Sample().RecordStep(name.toStdString());
     UpdateHistoryItems();
 }
 
 // The loaded sample is the file's: one step, and nothing unsaved.
-void TForm1::SampleLoaded() {
+void MainWindow::SampleLoaded() {
     RecordStep(QStringLiteral("Load"));
-    sqSampleEdit1->Sample().History().MarkSaved();
+    sampleView->Sample().History().MarkSaved();
     UpdateHistoryItems();
 }
 
-void TForm1::SampleSaved() {
+void MainWindow::SampleSaved() {
     RecordStep(QStringLiteral("Edit"));
-    sqSampleEdit1->Sample().History().MarkSaved();
+    sampleView->Sample().History().MarkSaved();
     UpdateHistoryItems();
 }
 
-void TForm1::UndoEdit() {
+void MainWindow::UndoEdit() {
     StopPlayback();
-    if (sqSampleEdit1->Sample().UndoStep())
+    if (sampleView->Sample().UndoStep())
         ShowSteppedSample();
     UpdateHistoryItems();
 }
 
-void TForm1::RedoEdit() {
+void MainWindow::RedoEdit() {
     StopPlayback();
-    if (sqSampleEdit1->Sample().RedoStep())
+    if (sampleView->Sample().RedoStep())
         ShowSteppedSample();
     UpdateHistoryItems();
 }
 
 // The knobs that show the sample follow it back or forward; the view stays where it is.
-void TForm1::ShowSteppedSample() {
-    const int n = sqSampleEdit1->GetSampleLen();
+void MainWindow::ShowSteppedSample() {
+    const int n = sampleView->GetSampleLen();
     ShowSizeKnob(n / 1024, QStringLiteral("Ko"));
     SetPositionMaxima(n);
     ShowMinMax();
-    sqpotlab3->SetState(ByteAt(sqpotlab4->State()));
-    sqSampleEdit1->DrawWave();
+    byteValueField->SetState(ByteAt(locatorField->State()));
+    sampleView->DrawWave();
 }
 
 // The items name their step; the title carries the file name and, with Qt's mark, whether the
 // sample differs from it.
-void TForm1::UpdateHistoryItems() {
-    const EditHistory& h = sqSampleEdit1->Sample().History();
+void MainWindow::UpdateHistoryItems() {
+    const EditHistory& h = sampleView->Sample().History();
     const QString undo = QString::fromStdString(h.UndoName());
     const QString redo = QString::fromStdString(h.RedoName());
     mnuUndo->setText(undo.isEmpty() ? QStringLiteral("Undo") : QStringLiteral("Undo ") + undo);
@@ -158,7 +158,7 @@ void TForm1::UpdateHistoryItems() {
     SetItemEnabled(mnuUndo, h.CanUndo());
     SetItemEnabled(mnuRedo, h.CanRedo());
 
-    const QString file = Label12->text();
+    const QString file = fileNameLabel->text();
     const bool named = !file.isEmpty() && file != QLatin1String("...");
     const bool modified = h.IsModified();
     // The program's own caption leads, so that the window is found by it whatever is loaded.
@@ -171,27 +171,27 @@ void TForm1::UpdateHistoryItems() {
 
 // Save, Discard or Cancel over unsaved changes to the main sample; true when closing may go on.
 // A save that is cancelled or fails keeps the window open.
-bool TForm1::ConfirmUnsavedWork() {
+bool MainWindow::ConfirmUnsavedWork() {
     return ConfirmClose();
 }
 
-bool TForm1::ConfirmClose() {
+bool MainWindow::ConfirmClose() {
     RecordStep(QStringLiteral("Edit"));
-    if (!sqSampleEdit1->Sample().History().IsModified())
+    if (!sampleView->Sample().History().IsModified())
         return true;
-    const QString file = Label12->text();
+    const QString file = fileNameLabel->text();
     const QString what = file.isEmpty() || file == QLatin1String("...") ? QStringLiteral("the sample") : file;
     switch (dialogs_.AskToSave(this, QLatin1String(kTitle),
                                QStringLiteral("Save the changes to %1 before closing?").arg(what))) {
     case SaveChoice::Discard:
-        sqSampleEdit1->Sample().History().MarkSaved();
+        sampleView->Sample().History().MarkSaved();
         UpdateHistoryItems();
         return true;
     case SaveChoice::Cancel:
         return false;
     case SaveChoice::Save:
         RunCommand([this] { SaveRawBin(); });
-        return !sqSampleEdit1->Sample().History().IsModified();
+        return !sampleView->Sample().History().IsModified();
     }
     return false;
 }

@@ -1,11 +1,11 @@
-// TForm1: moving through the sample with the wheel, zooming around a point, and the scroll bar,
+// MainWindow: moving through the sample with the wheel, zooming around a point, and the scroll bar,
 // whose range is in samples so that every position of a long sample can be reached.
 #include "main_window.h"
 
-#include "knob_label.h"
-#include "sample_edit.h"
+#include "sample_view.h"
 #include "settings_store.h"
 #include "time_ruler.h"
+#include "value_field.h"
 
 #include <QAction>
 #include <QMenu>
@@ -32,113 +32,114 @@ int clampToInt(int64_t v) {
 // Stored after the window's other values.
 const QString kMinMaxWaveKey = QStringLiteral("MinMaxWave");
 
-void TForm1::CreateNavigation() {
+void MainWindow::CreateNavigation() {
     mnuView->addSeparator();
     mnuZoomInAtLocator = AddItem(mnuView, "mnuZoomInAtLocator", QStringLiteral("Zoom In at Locator"),
-                                 QKeySequence(Qt::CTRL | Qt::Key_Equal), &TForm1::ZoomInAtLocator);
+                                 QKeySequence(Qt::CTRL | Qt::Key_Equal), &MainWindow::ZoomInAtLocator);
     // Ctrl+= and Ctrl++ are the same key on most layouts.
     mnuZoomInAtLocator->setShortcuts(
         {QKeySequence(Qt::CTRL | Qt::Key_Equal), QKeySequence(Qt::CTRL | Qt::Key_Plus)});
     mnuZoomOutAtLocator = AddItem(mnuView, "mnuZoomOutAtLocator", QStringLiteral("Zoom Out at Locator"),
-                                  QKeySequence(Qt::CTRL | Qt::Key_Minus), &TForm1::ZoomOutAtLocator);
+                                  QKeySequence(Qt::CTRL | Qt::Key_Minus), &MainWindow::ZoomOutAtLocator);
     mnuMinMaxWave = AddItem(mnuView, "mnuMinMaxWave", QStringLiteral("Min/Max Waveform"), QKeySequence(),
-                            &TForm1::ShowMinMaxWave);
+                            &MainWindow::ShowMinMaxWave);
     mnuMinMaxWave->setCheckable(true);
     mnuMinMaxWave->setChecked(store_->ReadBool(kMinMaxWaveKey).value_or(true));
     ShowMinMaxWave();
-    sqSampleEdit1->installEventFilter(this);
+    sampleView->installEventFilter(this);
     SyncScrollBar();
     DescribeKnobs();
     // Seconds at the rate the options choose; the knobs' positions in seconds at the ruler's end.
-    sqSampleEdit1->RulerRate = [this] { return sqSampleEdit1->GetSampleLen() > 0 ? int(ChosenRate()) : 0; };
-    sqSampleEdit1->RulerNote = [this] {
+    sampleView->RulerRate = [this] { return sampleView->GetSampleLen() > 0 ? int(ChosenRate()) : 0; };
+    sampleView->RulerNote = [this] {
         const int rate = int(ChosenRate());
-        QString note = QStringLiteral("Loc ") + Seconds(sqpotlab4->State(), rate);
-        if (sqpotlab6->State() > 0)
-            note += QStringLiteral("   Selection ") + Seconds(sqpotlab5->State(), rate) +
-                    QStringLiteral(" to ") + Seconds(int64_t(sqpotlab5->State()) + sqpotlab6->State(), rate);
+        QString note = QStringLiteral("Loc ") + Seconds(locatorField->State(), rate);
+        if (selectionLengthField->State() > 0)
+            note += QStringLiteral("   Selection ") + Seconds(selectionStartField->State(), rate) +
+                    QStringLiteral(" to ") +
+                    Seconds(int64_t(selectionStartField->State()) + selectionLengthField->State(), rate);
         return note;
     };
-    sqSampleEdit1->SetEmptyText(QStringLiteral("Open a sample: Ctrl+L, or drop a file here"));
+    sampleView->SetEmptyText(QStringLiteral("Open a sample: Ctrl+L, or drop a file here"));
 }
 
 // The value fields take typed values; those without a hint of their own say what they hold.
-void TForm1::DescribeKnobs() {
+void MainWindow::DescribeKnobs() {
     struct Hint {
-        Tsqpotlab* knob;
+        ValueField* knob;
         const char* text;
     };
     const Hint hints[] = {
-        {sqpotlab2, "Orig — view origin, the first sample shown, in samples"},
-        {sqpotlab4, "Loc — locator position, in samples"},
-        {sqpotlab3, "Val — byte at the locator, 0 to 255"},
-        {sqpotlab5, "Pos — selection start, in samples"},
-        {sqpotlab6, "Len — selection length, in samples"},
-        {sqpotlab10, "Offset — added to every byte of the selection, or of the whole sample"},
-        {sqpotlab8, "Max — highest byte of the sample"},
-        {sqpotlab9, "Min — lowest byte of the sample"},
+        {originField, "Orig — view origin, the first sample shown, in samples"},
+        {locatorField, "Loc — locator position, in samples"},
+        {byteValueField, "Val — byte at the locator, 0 to 255"},
+        {selectionStartField, "Pos — selection start, in samples"},
+        {selectionLengthField, "Len — selection length, in samples"},
+        {offsetField, "Offset — added to every byte of the selection, or of the whole sample"},
+        {maxField, "Max — highest byte of the sample"},
+        {minField, "Min — lowest byte of the sample"},
     };
     for (const Hint& h : hints)
         h.knob->setToolTip(QString::fromUtf8(h.text));
-    for (Tsqpotlab* k :
-         {sqpotlab7, sqpotlab1, sqpotlab2, sqpotlab4, sqpotlab3, sqpotlab5, sqpotlab6, sqpotlab10})
+    for (ValueField* k : {sizeField, zoomField, originField, locatorField, byteValueField,
+                          selectionStartField, selectionLengthField, offsetField})
         k->SetTypedEntry(true);
 }
 
 // The item switches between this drawing (envelope, washed selection) and the plain one.
-void TForm1::ShowMinMaxWave() {
-    sqSampleEdit1->SetMinMaxMode(mnuMinMaxWave->isChecked());
-    sqSampleEdit1->SetSelectionTint(mnuMinMaxWave->isChecked());
+void MainWindow::ShowMinMaxWave() {
+    sampleView->SetMinMaxMode(mnuMinMaxWave->isChecked());
+    sampleView->SetSelectionTint(mnuMinMaxWave->isChecked());
 }
 
-void TForm1::StoreViewSettings() {
+void MainWindow::StoreViewSettings() {
     if (store_->WriteBool(kMinMaxWaveKey, mnuMinMaxWave->isChecked()))
         store_->Flush();
 }
 
-int64_t TForm1::VisibleSamples() const {
-    return int64_t(EditorWidthForZoom()) * std::max(1, sqSampleEdit1->Zoom());
+int64_t MainWindow::VisibleSamples() const {
+    return int64_t(EditorWidthForZoom()) * std::max(1, sampleView->Zoom());
 }
 
 // The thumb is as long as the visible part; a page is that part and an arrow a tenth of it.
 // An origin set past the last full view (by the Orig knob) widens the range so the thumb shows it.
-void TForm1::SyncScrollBar() {
+void MainWindow::SyncScrollBar() {
     const int64_t visible = VisibleSamples();
-    const int64_t orig = sqpotlab2->State();
-    const int64_t last = std::max<int64_t>({0, sqSampleEdit1->GetSampleLen() - visible, orig});
-    const QSignalBlocker block(TrackBar1);
-    TrackBar1->setRange(0, clampToInt(last));
-    TrackBar1->setPageStep(clampToInt(visible));
-    TrackBar1->setSingleStep(clampToInt(std::max<int64_t>(1, visible / 10)));
-    TrackBar1->setValue(clampToInt(orig));
+    const int64_t orig = originField->State();
+    const int64_t last = std::max<int64_t>({0, sampleView->GetSampleLen() - visible, orig});
+    const QSignalBlocker block(scrollBar);
+    scrollBar->setRange(0, clampToInt(last));
+    scrollBar->setPageStep(clampToInt(visible));
+    scrollBar->setSingleStep(clampToInt(std::max<int64_t>(1, visible / 10)));
+    scrollBar->setValue(clampToInt(orig));
 }
 
 // The largest useful zoom: the whole sample in view, as Full Size sets it.
-int TForm1::FitZoom() const {
-    const int fit = sqSampleEdit1->GetSampleLen() / EditorWidthForZoom() + 1;
-    return std::clamp(fit, 1, std::max(1, sqpotlab1->Max()));
+int MainWindow::FitZoom() const {
+    const int fit = sampleView->GetSampleLen() / EditorWidthForZoom() + 1;
+    return std::clamp(fit, 1, std::max(1, zoomField->Max()));
 }
 
 // The sample at anchor stays at the given column, unless that would move the view before the
 // start of the sample or past its last full view.
-void TForm1::ZoomAround(int64_t anchor, int column, int zoom) {
-    TsqSampleEdit& e = *sqSampleEdit1;
+void MainWindow::ZoomAround(int64_t anchor, int column, int zoom) {
+    SampleView& e = *sampleView;
     zoom = std::clamp(zoom, 1, FitZoom());
-    sqpotlab1->SetState(zoom);
-    e.SetZoom(sqpotlab1->State());
+    zoomField->SetState(zoom);
+    e.SetZoom(zoomField->State());
     const int64_t last = std::max<int64_t>(0, e.GetSampleLen() - VisibleSamples());
     const int64_t orig = std::clamp<int64_t>(anchor - int64_t(column) * e.Zoom(), 0, last);
-    sqpotlab2->SetState(clampToInt(orig));
-    e.SetViewOrigin(sqpotlab2->State());
+    originField->SetState(clampToInt(orig));
+    e.SetViewOrigin(originField->State());
     ApplyKnobsToView();
 }
 
 // Around the locator where it is in view, else around the middle of the view.
-void TForm1::ZoomAtLocator(double factor) {
-    TsqSampleEdit& e = *sqSampleEdit1;
+void MainWindow::ZoomAtLocator(double factor) {
+    SampleView& e = *sampleView;
     const int64_t zoom = std::max(1, e.Zoom());
-    const int64_t loc = sqpotlab4->State();
-    const int64_t orig = sqpotlab2->State();
+    const int64_t loc = locatorField->State();
+    const int64_t orig = originField->State();
     const int columns = EditorWidthForZoom();
     int column = int(std::clamp<int64_t>((loc - orig) / zoom, -1, columns));
     int64_t anchor = loc;
@@ -149,22 +150,22 @@ void TForm1::ZoomAtLocator(double factor) {
     ZoomAround(anchor, column, int(std::lround(double(zoom) * factor)));
 }
 
-void TForm1::ZoomInAtLocator() {
+void MainWindow::ZoomInAtLocator() {
     ZoomAtLocator(0.5);
 }
 
-void TForm1::ZoomOutAtLocator() {
+void MainWindow::ZoomOutAtLocator() {
     ZoomAtLocator(2.0);
 }
 
-void TForm1::ScrollBySamples(int64_t samples) {
-    const int64_t orig = std::clamp<int64_t>(sqpotlab2->State() + samples, 0, TrackBar1->maximum());
-    TrackBar1->setValue(clampToInt(orig));
+void MainWindow::ScrollBySamples(int64_t samples) {
+    const int64_t orig = std::clamp<int64_t>(originField->State() + samples, 0, scrollBar->maximum());
+    scrollBar->setValue(clampToInt(orig));
 }
 
 // The wheel scrolls a tenth of the view per notch; with Ctrl it zooms by two per notch around the
 // pointed sample. Fine wheels and touchpads send parts of a notch, which add up.
-bool TForm1::WheelOverWave(QWheelEvent* event) {
+bool MainWindow::WheelOverWave(QWheelEvent* event) {
     const QPoint angle = event->angleDelta();
     // Wheels that turn sideways, or a vertical wheel with Shift, scroll as well.
     const int delta = angle.y() != 0 ? angle.y() : angle.x();
@@ -180,7 +181,7 @@ bool TForm1::WheelOverWave(QWheelEvent* event) {
         return true;
     }
     wheelScrollRest_ = 0;
-    TsqSampleEdit& e = *sqSampleEdit1;
+    SampleView& e = *sampleView;
     const int zoom = std::max(1, e.Zoom());
     // The exact zoom the turns so far ask for; any other change of the zoom starts afresh.
     if (std::lround(wheelZoom_) != zoom)
@@ -190,7 +191,7 @@ bool TForm1::WheelOverWave(QWheelEvent* event) {
     if (wanted == zoom)
         return true;
     const int column = std::clamp(int(event->position().x()), 0, EditorWidthForZoom() - 1);
-    ZoomAround(int64_t(sqpotlab2->State()) + int64_t(column) * zoom, column, wanted);
+    ZoomAround(int64_t(originField->State()) + int64_t(column) * zoom, column, wanted);
     return true;
 }
 

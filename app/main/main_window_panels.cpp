@@ -1,4 +1,4 @@
-// TForm1: the View items that show the analysis panel (oscilloscope, spectrum, spectrogram) and
+// MainWindow: the View items that show the analysis panel (oscilloscope, spectrum, spectrogram) and
 // the meter panel, fed by the playback; each choice is kept for the next start.
 #include "main_window.h"
 
@@ -19,7 +19,7 @@ const QString kShowRtSpectrumKey = QStringLiteral("ShowRtSpectrum");
 
 } // namespace
 
-void TForm1::CreatePanelItems() {
+void MainWindow::CreatePanelItems() {
     for (QAction* a : {mnuShowVuMeters, mnuShowRtSpectrum}) {
         a->setVisible(true);
         SetItemEnabled(a, true);
@@ -34,18 +34,18 @@ void TForm1::CreatePanelItems() {
 }
 
 // The three views draw only while their panel shows.
-void TForm1::ShowRtSpectrum() {
+void MainWindow::ShowRtSpectrum() {
     const bool show = mnuShowRtSpectrum->isChecked();
-    for (QWidget* w : {AnalysisPanel, AnalysisSplitter}) {
+    for (QWidget* w : {analysisPanel, analysisSplitter}) {
         w->setEnabled(show);
         w->setVisible(show);
     }
-    MMOscope1->SetEnabled(show);
-    MMSpectrum1->SetEnabled(show);
-    MMSpectrogram1->SetEnabled(show);
+    oscopeView->SetEnabled(show);
+    spectrumView->SetEnabled(show);
+    spectrogramView->SetEnabled(show);
 }
 
-void TForm1::StorePanelSettings() {
+void MainWindow::StorePanelSettings() {
     if (store_->WriteBool(kShowVuMetersKey, mnuShowVuMeters->isChecked()) &&
         store_->WriteBool(kShowRtSpectrumKey, mnuShowRtSpectrum->isChecked()))
         store_->Flush();

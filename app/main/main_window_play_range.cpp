@@ -1,12 +1,12 @@
-// TForm1: playing part of the sample, from the locator or the selection, and showing on the
+// MainWindow: playing part of the sample, from the locator or the selection, and showing on the
 // Play button and item that the sample plays. The part is played as a wave of its own, so the
 // output's position counts from the part's first sample.
 #include "main_window.h"
 
-#include "knob_label.h"
 #include "main_window_audio.h"
 #include "safe_file.h"
-#include "sample_edit.h"
+#include "sample_view.h"
+#include "value_field.h"
 #include "wave_error.h"
 
 #include <QAction>
@@ -16,11 +16,11 @@
 
 namespace vk350 {
 
-void TForm1::CreatePlayRange() {
+void MainWindow::CreatePlayRange() {
     mnuPlayFromLocator = AddItem(mnuAudio, "mnuPlayFromLocator", QStringLiteral("Play from Locator"),
-                                 QKeySequence(Qt::CTRL | Qt::Key_Space), &TForm1::PlayFromLocator);
+                                 QKeySequence(Qt::CTRL | Qt::Key_Space), &MainWindow::PlayFromLocator);
     mnuPlaySelection = AddItem(mnuAudio, "mnuPlaySelection", QStringLiteral("Play Selection"),
-                               QKeySequence(Qt::SHIFT | Qt::Key_Space), &TForm1::PlaySelection);
+                               QKeySequence(Qt::SHIFT | Qt::Key_Space), &MainWindow::PlaySelection);
     for (QAction* a : {mnuPlay, btnPlay})
         a->setCheckable(true);
     ShowPlaying();
@@ -28,36 +28,36 @@ void TForm1::CreatePlayRange() {
 
 // The checked state follows Playing; a click on a checkable item flips it before the command
 // runs, so the state is set again after every change of Playing.
-void TForm1::ShowPlaying() {
+void MainWindow::ShowPlaying() {
     for (QAction* a : {mnuPlay, btnPlay})
         a->setChecked(Playing);
 }
 
-void TForm1::PlayFromLocator() {
-    PlayRange(sqpotlab4->State(), sqSampleEdit1->GetSampleLen());
+void MainWindow::PlayFromLocator() {
+    PlayRange(locatorField->State(), sampleView->GetSampleLen());
 }
 
 // Without a selection there is nothing to play.
-void TForm1::PlaySelection() {
-    const int64_t first = sqpotlab5->State();
-    PlayRange(first, first + sqpotlab6->State());
+void MainWindow::PlaySelection() {
+    const int64_t first = selectionStartField->State();
+    PlayRange(first, first + selectionLengthField->State());
 }
 
 // A new start while playing starts over from the new place.
-void TForm1::PlayRange(int64_t first, int64_t end) {
-    const int64_t n = sqSampleEdit1->GetSampleLen();
+void MainWindow::PlayRange(int64_t first, int64_t end) {
+    const int64_t n = sampleView->GetSampleLen();
     first = std::clamp<int64_t>(first, 0, n);
     end = std::clamp<int64_t>(end, first, n);
     StopPlayback();
-    TMMWave& wave = MMWaveFile1->Wave();
+    WaveDocument& wave = chainWave->Wave();
     wave.FreeWave();
     playOffset_ = 0;
     if (first < end) {
-        const uint8_t* bytes = sqSampleEdit1->GetData();
+        const uint8_t* bytes = sampleView->GetData();
         const std::vector<uint8_t> part(bytes + first, bytes + end);
         const std::string name = QFile::encodeName(WorkFile(QStringLiteral("convertspl.raw"))).toStdString();
         if (!safeWriteBytes(name, part))
-            throw EMMWaveError("Unable to write the work file " + name);
+            throw WaveError("Unable to write the work file " + name);
         wave.ImportFromRaw(name, 8, 1, ChosenRate());
         playOffset_ = first;
     }

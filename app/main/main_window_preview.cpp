@@ -1,10 +1,10 @@
-// TForm1: the player of the wave open dialog's preview. The selected file plays through the
+// MainWindow: the player of the wave open dialog's preview. The selected file plays through the
 // window's own output; the playable wave is made again from the sample before every Play and
 // every wave save, so binding it to the previewed file loses nothing.
 #include "main_window.h"
 
 #include "pcm_support.h"
-#include "wave_out.h"
+#include "wave_player.h"
 #include "wave_preview.h"
 #include "wave_source.h"
 
@@ -12,16 +12,16 @@
 
 namespace vk350 {
 
-std::unique_ptr<WavePreviewPlayer> TForm1::CreatePreviewPlayer() {
+std::unique_ptr<WavePreviewPlayer> MainWindow::CreatePreviewPlayer() {
     class Player : public WavePreviewPlayer {
     public:
-        explicit Player(TForm1& form) : form_(form) {}
+        explicit Player(MainWindow& form) : form_(form) {}
         // The output plays the PCM the converter reads.
-        bool Accepts(const tWAVEFORMATEX& format) const override { return pcmIsValidFormat(&format); }
+        bool Accepts(const WaveFormatEx& format) const override { return pcmIsValidFormat(&format); }
         void Play(const QString& path) override {
             form_.RunCommand([this, path] {
                 form_.StopPlayback();
-                TMMWave& wave = form_.MMWaveFile1->Wave();
+                WaveDocument& wave = form_.chainWave->Wave();
                 wave.FreeWave();
                 wave.SetFileName(QFile::encodeName(path).toStdString());
                 form_.StartPlaying();
@@ -30,10 +30,10 @@ std::unique_ptr<WavePreviewPlayer> TForm1::CreatePreviewPlayer() {
         void Stop() override {
             form_.RunCommand([this] { form_.StopPlayback(); });
         }
-        bool IsPlaying() const override { return form_.WaveOut1->IsOpen(); }
+        bool IsPlaying() const override { return form_.chainOutput->IsOpen(); }
 
     private:
-        TForm1& form_;
+        MainWindow& form_;
     };
     return std::make_unique<Player>(*this);
 }

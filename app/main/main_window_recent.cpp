@@ -1,4 +1,4 @@
-// TForm1: File > Recent Files, the last files opened or saved, newest first, kept in the settings
+// MainWindow: File > Recent Files, the last files opened or saved, newest first, kept in the settings
 // between runs.
 #include "main_window.h"
 
@@ -19,7 +19,7 @@ const char* const kRecentKey = "RecentFiles";
 
 } // namespace
 
-void TForm1::CreateRecentFiles() {
+void MainWindow::CreateRecentFiles() {
     mnuRecentFiles = named(new QMenu(QStringLiteral("Recent Files"), this), "mnuRecentFiles");
     // Under the file commands, before the MIDI ones.
     const QList<QAction*> items = mnuFile->actions();
@@ -32,7 +32,7 @@ void TForm1::CreateRecentFiles() {
     ShowRecentFiles();
 }
 
-void TForm1::ShowRecentFiles() {
+void MainWindow::ShowRecentFiles() {
     mnuRecentFiles->clear();
     for (int i = 0; i < recentFiles_.size(); ++i) {
         const QString path = recentFiles_[i];
@@ -43,7 +43,7 @@ void TForm1::ShowRecentFiles() {
     mnuRecentFiles->setEnabled(!recentFiles_.isEmpty());
 }
 
-void TForm1::RememberRecentFile(const QString& path) {
+void MainWindow::RememberRecentFile(const QString& path) {
     const QString full = QFileInfo(path).absoluteFilePath();
     recentFiles_.removeAll(full);
     recentFiles_.prepend(full);
@@ -54,7 +54,7 @@ void TForm1::RememberRecentFile(const QString& path) {
 }
 
 // A file that is gone leaves the list, and the user is told why it did not open.
-void TForm1::OpenRecentFile(const QString& path) {
+void MainWindow::OpenRecentFile(const QString& path) {
     if (!QFileInfo(path).isFile()) {
         recentFiles_.removeAll(path);
         store_->WriteString(QLatin1String(kRecentKey), recentFiles_.join(QLatin1Char('\n')));

@@ -1,14 +1,14 @@
-// TForm1: the commands that reach the machine through the chosen bank location, and the
+// MainWindow: the commands that reach the machine through the chosen bank location, and the
 // Options item.
 #include "main_window.h"
 
 #include "bank_location.h"
 #include "bank_slots.h"
 #include "bank_window.h"
-#include "knob_label.h"
 #include "options_window.h"
 #include "patterns_window.h"
-#include "sample_edit.h"
+#include "sample_view.h"
+#include "value_field.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -17,7 +17,7 @@
 
 namespace vk350 {
 
-void TForm1::SetOptionsWindow(TForm4* window) {
+void MainWindow::SetOptionsWindow(OptionsWindow* window) {
     options_ = window;
     SetItemEnabled(mnuPreferences, window != nullptr);
     if (!window)
@@ -26,11 +26,11 @@ void TForm1::SetOptionsWindow(TForm4* window) {
     window->OnMenuCheck = [this](bool checked) { mnuPreferences->setChecked(checked); };
 }
 
-void TForm1::SetBankSlots(BankSlots* bank) {
+void MainWindow::SetBankSlots(BankSlots* bank) {
     bank_ = bank;
 }
 
-void TForm1::SetBankWindow(TForm2* window) {
+void MainWindow::SetBankWindow(BankWindow* window) {
     bankWindow_ = window;
     bank_ = window;
     SetItemEnabled(mnuSampleBank, window != nullptr);
@@ -42,7 +42,7 @@ void TForm1::SetBankWindow(TForm2* window) {
         OnStoreBankSettings = nullptr;
 }
 
-void TForm1::SetPatternsWindow(TForm3* window) {
+void MainWindow::SetPatternsWindow(PatternsWindow* window) {
     patternsWindow_ = window;
     SetItemEnabled(mnuPatterns, window != nullptr);
     if (window)
@@ -63,32 +63,32 @@ void showAndRaise(QWidget* window) {
 
 } // namespace
 
-void TForm1::ShowBankWindow() {
+void MainWindow::ShowBankWindow() {
     showAndRaise(bankWindow_);
 }
 
-void TForm1::ShowPatternsWindow() {
+void MainWindow::ShowPatternsWindow() {
     showAndRaise(patternsWindow_);
 }
 
-void TForm1::TakeSlotSample(int slot, const TsqSampleEdit& source, const QString& name) {
+void MainWindow::TakeSlotSample(int slot, const SampleView& source, const QString& name) {
     if (slot < 0 || slot >= kBankSlots)
         return;
-    TsqSampleEdit& e = *sqSampleEdit1;
+    SampleView& e = *sampleView;
     e.Clear(true);
     const int n = std::min(source.GetSampleLen(), e.Max());
     e.SetSampleLen(n);
     std::copy_n(source.GetData(), n, e.GetData());
-    Label12->setText(name);
+    fileNameLabel->setText(name);
     ResetViewAfterLoad();
-    ComboBox1->setCurrentIndex(slot + 1);
+    locationChooser->setCurrentIndex(slot + 1);
     SetItemEnabled(mnuSaveAsWave, true);
     SetItemEnabled(btnPlay, true);
     SetItemEnabled(btnStop, true);
     RecordStep(QStringLiteral("Take from Bank"));
 }
 
-void TForm1::TogglePreferences() {
+void MainWindow::TogglePreferences() {
     if (!options_)
         return;
     options_->setVisible(!options_->isVisible());
@@ -100,46 +100,46 @@ void TForm1::TogglePreferences() {
 }
 
 // The bank location of the chooser, or -1 for "----------------".
-int TForm1::ChosenLocation() const {
-    const int i = ComboBox1->currentIndex() - 1;
+int MainWindow::ChosenLocation() const {
+    const int i = locationChooser->currentIndex() - 1;
     return i >= 0 && i < kBankSlots ? i : -1;
 }
 
 // After a fit: the size knob, the position maxima and the view follow the location's size.
-void TForm1::ShowFittedSize() {
-    const int n = sqSampleEdit1->GetSampleLen();
+void MainWindow::ShowFittedSize() {
+    const int n = sampleView->GetSampleLen();
     ShowSizeKnob(n / 1024, QStringLiteral("Ko"));
     SetPositionMaxima(n);
-    sqSampleEdit1->DrawWave();
+    sampleView->DrawWave();
 }
 
 // The machine takes sign-magnitude bytes: the options window sends the sample in that form and
 // converts it back (rather than exchanging it with the undo copy through the clipboard), which
 // leaves the clipboard as the user left it.
-void TForm1::SendToMidi() {
+void MainWindow::SendToMidi() {
     const int location = ChosenLocation();
     if (location < 0 || !options_)
         return;
-    options_->SendEditorSample(location, SampleSource::Editor, sqSampleEdit1->Sample());
+    options_->SendEditorSample(location, SampleSource::Editor, sampleView->Sample());
     ShowFittedSize();
 }
 
-void TForm1::CopyToBank() {
+void MainWindow::CopyToBank() {
     const int location = ChosenLocation();
     if (location < 0 || !options_ || !bank_)
         return;
-    TsqSampleEdit& e = *sqSampleEdit1;
+    SampleView& e = *sampleView;
     options_->FitSample(location, e.Sample());
     ShowFittedSize();
     const int n = e.GetSampleLen();
-    TsqSampleEdit& slot = bank_->SlotEdit(location);
+    SampleView& slot = bank_->SlotEdit(location);
     slot.Sample().LoadFromBuffer(e.GetData(), n);
     slot.SetSampleLen(n);
-    bank_->SetSlotName(location, Label12->text());
+    bank_->SetSlotName(location, fileNameLabel->text());
     bank_->SetSlotSize(location, QString::number(n / 1024) + QStringLiteral("K"));
     slot.SetZoom(n / std::max(1, slot.width() - 1) + 1);
-    sqpotlab1->SetState(n / EditorWidthForZoom() + 1);
-    e.SetZoom(sqpotlab1->State());
+    zoomField->SetState(n / EditorWidthForZoom() + 1);
+    e.SetZoom(zoomField->State());
     ApplyKnobsToView();
 }
 

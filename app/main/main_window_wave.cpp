@@ -1,4 +1,4 @@
-// TForm1: the WAV road. A WAV file is converted by the wave file component into a work file in
+// MainWindow: the WAV road. A WAV file is converted by the wave file component into a work file in
 // the editor's 8-bit mono at the chosen rate, and the sample is that file's audio; the other way
 // the sample is written to a raw work file and imported as the playable wave, which is also what
 // the WAV saves write.
@@ -12,7 +12,7 @@
 #include "options_window.h"
 #include "pcm_support.h"
 #include "safe_file.h"
-#include "sample_edit.h"
+#include "sample_view.h"
 #include "wave_error.h"
 #include "wave_file_io.h"
 #include "work_folder.h"
@@ -45,31 +45,31 @@ bool isSameFile(const QString& a, const QString& b) {
 std::vector<uint8_t> readDataChunk(const std::string& name, int32_t max, int64_t& whole) {
     PWAVEIOCB cb;
     if (wioReadFileInfo(cb, name, fourcc("WAVE"), RIFF_FILE) != WIOERR_NOERROR)
-        throw EMMWaveError("Unable to read the converted file");
+        throw WaveError("Unable to read the converted file");
     whole = cb->dwDataBytes;
     const auto n = static_cast<size_t>(std::min<int64_t>(cb->dwDataBytes, std::max(max, 0)));
     if (n == 0)
-        throw EMMWaveError("The converted file holds no sound");
+        throw WaveError("The converted file holds no sound");
     std::vector<uint8_t> bytes(n);
     std::ifstream in(name, std::ios::binary);
     in.seekg(cb->dwDataOffset);
     in.read(reinterpret_cast<char*>(bytes.data()), std::streamsize(n));
     if (!in || size_t(in.gcount()) != n)
-        throw EMMWaveError("Unable to read the converted file");
+        throw WaveError("Unable to read the converted file");
     return bytes;
 }
 
 } // namespace
 
-QString TForm1::WorkFolder() const {
+QString MainWindow::WorkFolder() const {
     return options_ ? options_->WorkFolder() : effectiveWorkFolder(QString());
 }
 
-uint32_t TForm1::ChosenRate() const {
+uint32_t MainWindow::ChosenRate() const {
     return options_ ? options_->SampleRate() : kDefaultRate;
 }
 
-void TForm1::RememberUserFile(const QString& path) {
+void MainWindow::RememberUserFile(const QString& path) {
     const QString full = QFileInfo(path).absoluteFilePath();
     if (!userFiles_.contains(full))
         userFiles_.append(full);
@@ -79,7 +79,7 @@ void TForm1::RememberUserFile(const QString& path) {
 // loaded or saved in this run, or anything but a plain writable file (a link is written through
 // to what it names). Then it goes to the per-user cache folder, and the user hears of it once.
 // A raw work file brings the ".WAV" file that importing it writes beside it.
-QString TForm1::WorkFile(const QString& leaf) {
+QString MainWindow::WorkFile(const QString& leaf) {
     const auto mayWrite = [this](const QString& path) {
         const QFileInfo info(path);
         if (info.isSymLink() || (info.exists() && (!info.isFile() || !info.isWritable())))
@@ -99,7 +99,7 @@ QString TForm1::WorkFile(const QString& leaf) {
         return folder + leaf;
     const QString fallback = effectiveWorkFolder(QString());
     if (fallback == folder || !usable(fallback))
-        throw EMMWaveError("No folder can take the work file " + encodedPath(leaf));
+        throw WaveError("No folder can take the work file " + encodedPath(leaf));
     if (!reportedWorkFolders_.contains(folder + leaf)) {
         reportedWorkFolders_.append(folder + leaf);
         dialogs_.Message(this, MessageIcon::Information, QStringLiteral("Work Files"),
@@ -110,7 +110,7 @@ QString TForm1::WorkFile(const QString& leaf) {
     return fallback + leaf;
 }
 
-void TForm1::LoadWave() {
+void MainWindow::LoadWave() {
     FileDialogRequest request;
     request.title = QStringLiteral("Open Wave File");
     request.filter = QStringLiteral("Wave-Files(*.wav)|*.wav");
@@ -125,11 +125,11 @@ void TForm1::LoadWave() {
 }
 
 // The Load Wave road for a chosen file: the converted sound becomes the sample.
-bool TForm1::OpenWaveFile(const QString& path) {
+bool MainWindow::OpenWaveFile(const QString& path) {
     if (!ConvertWaveFile(path, QStringLiteral("convertspl.wav")))
         return false;
     EnablePlayback();
-    Label12->setText(fileNameWithoutFolder(path));
+    fileNameLabel->setText(fileNameWithoutFolder(path));
     ResetViewAfterLoad();
     SampleLoaded();
     RememberRecentFile(path);
@@ -140,9 +140,9 @@ bool TForm1::OpenWaveFile(const QString& path) {
 // the sample; the wave object then stands for the converted file. Any failure shows the
 // conversion's box and changes nothing: the sample, the work files (written whole or not at all)
 // and the playable wave stay as they were.
-bool TForm1::ConvertWaveFile(const QString& source, const QString& workFile) {
+bool MainWindow::ConvertWaveFile(const QString& source, const QString& workFile) {
     StopPlayback();
-    TMMWave& wave = MMWaveFile1->Wave();
+    WaveDocument& wave = chainWave->Wave();
     const std::string previous = wave.FileName();
     QString destination;
     try {
@@ -154,7 +154,7 @@ bool TForm1::ConvertWaveFile(const QString& source, const QString& workFile) {
         const bool cutShort = wioDataChunkCutShort(*wave.GetWaveIOCB());
         // Refused before converting, so that the work file keeps its sound.
         if (wave.Empty())
-            throw EMMWaveError("The file holds no sound");
+            throw WaveError("The file holds no sound");
         destination = WorkFile(workFile);
         const auto [format, conversion] = waveTargetOf(options_);
         wave.SetWorkFiles(true);
@@ -163,12 +163,11 @@ bool TForm1::ConvertWaveFile(const QString& source, const QString& workFile) {
             wave.ConvertFile(encodedPath(destination), &format, conversion);
         }
         int64_t whole = 0;
-        const std::vector<uint8_t> bytes =
-            readDataChunk(encodedPath(destination), sqSampleEdit1->Max(), whole);
+        const std::vector<uint8_t> bytes = readDataChunk(encodedPath(destination), sampleView->Max(), whole);
         wave.FreeWave();
         wave.SetFileName(encodedPath(destination));
         // Nothing below can fail: the sample changes only now.
-        TsqSampleEdit& e = *sqSampleEdit1;
+        SampleView& e = *sampleView;
         e.Sample().Clear(false);
         e.SetSampleLen(int32_t(bytes.size()));
         e.Sample().LoadFromBuffer(bytes.data(), int32_t(bytes.size()));
@@ -193,7 +192,7 @@ bool TForm1::ConvertWaveFile(const QString& source, const QString& workFile) {
 }
 
 // A sound longer than the sample's store keeps its start; the user hears how much of it.
-void TForm1::ShowCut(double keptSeconds, double wholeSeconds) {
+void MainWindow::ShowCut(double keptSeconds, double wholeSeconds) {
     dialogs_.Message(this, MessageIcon::Warning, QStringLiteral("File Warning"),
                      QStringLiteral("Sample Too Long - Cut to %1 s of %2 s")
                          .arg(keptSeconds, 0, 'f', 1)
@@ -202,27 +201,26 @@ void TForm1::ShowCut(double keptSeconds, double wholeSeconds) {
 
 // The playable wave is the sample as it stands: written to the raw work file and imported.
 // An empty sample leaves no playable wave (nothing stale is imported in its place).
-void TForm1::RefreshPlaybackWave() {
+void MainWindow::RefreshPlaybackWave() {
     StopPlayback();
-    TMMWave& wave = MMWaveFile1->Wave();
+    WaveDocument& wave = chainWave->Wave();
     wave.FreeWave();
-    if (sqSampleEdit1->GetSampleLen() <= 0)
+    if (sampleView->GetSampleLen() <= 0)
         return;
     const QString raw = WorkFile(QStringLiteral("convertspl.raw"));
-    if (!scratchWriteBytes(encodedPath(raw),
-                           {sqSampleEdit1->GetData(), size_t(sqSampleEdit1->GetSampleLen())}))
-        throw EMMWaveError("Unable to write the work file " + encodedPath(raw));
+    if (!scratchWriteBytes(encodedPath(raw), {sampleView->GetData(), size_t(sampleView->GetSampleLen())}))
+        throw WaveError("Unable to write the work file " + encodedPath(raw));
     wave.SetWorkFiles(true);
     wave.ImportFromRaw(encodedPath(raw), 8, 1, ChosenRate());
 }
 
 // The saved file holds the sample as the user sees it, edits included, so the playable wave is
 // made again first.
-bool TForm1::SaveWaveFile(const QString& name) {
+bool MainWindow::SaveWaveFile(const QString& name) {
     try {
         RefreshPlaybackWave();
-        const FileJobProgress progress(MMWaveFile1->Wave(), this, QStringLiteral("Saving ") + name);
-        MMWaveFile1->Wave().SaveToFile(encodedPath(name));
+        const FileJobProgress progress(chainWave->Wave(), this, QStringLiteral("Saving ") + name);
+        chainWave->Wave().SaveToFile(encodedPath(name));
         return true;
     } catch (const std::exception&) {
         return false;

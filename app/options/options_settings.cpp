@@ -7,7 +7,7 @@ namespace vk350 {
 
 namespace {
 
-using Target = std::variant<int*, bool*, TColor*, QString*>;
+using Target = std::variant<int*, bool*, BgrColor*, QString*>;
 
 struct Field {
     const char* name;
@@ -160,8 +160,8 @@ bool readOne(const SettingsStore& store, const QString& name, const Target& targ
         **i = *v;
     else if (auto* b = std::get_if<bool*>(&target))
         **b = *v != 0;
-    else if (auto* c = std::get_if<TColor*>(&target))
-        **c = static_cast<TColor>(*v);
+    else if (auto* c = std::get_if<BgrColor*>(&target))
+        **c = static_cast<BgrColor>(*v);
     return true;
 }
 
@@ -172,7 +172,7 @@ bool writeOne(SettingsStore& store, const QString& name, const Target& target) {
         return store.WriteInteger(name, **i);
     if (auto* b = std::get_if<bool*>(&target))
         return store.WriteBool(name, **b);
-    return store.WriteInteger(name, static_cast<int32_t>(**std::get_if<TColor*>(&target)));
+    return store.WriteInteger(name, static_cast<int32_t>(**std::get_if<BgrColor*>(&target)));
 }
 
 template <size_t N>

@@ -1,12 +1,12 @@
-// TForm4 construction: the four pages and the start-up in its order.
+// OptionsWindow construction: the four pages and the start-up in its order.
 #include "options_window.h"
 
 #include "dialogs.h"
-#include "knob_label.h"
 #include "part_names.h"
 #include "pcm_support.h"
 #include "qt_dispatcher.h"
 #include "screen_fit.h"
+#include "value_field.h"
 #include "value_fields.h"
 
 #include <QButtonGroup>
@@ -45,7 +45,7 @@ QLabel* makeCaption(const QString& text, QWidget* parent) {
 
 } // namespace
 
-TForm4::TForm4(const OptionsLinks& links, QWidget* parent)
+OptionsWindow::OptionsWindow(const OptionsLinks& links, QWidget* parent)
     : QDialog(parent), links_(links), sendBuffer_(kSendBufferSize, 0),
       receivedTurns_(std::make_unique<QtDispatcher>()) {
     setWindowTitle(QStringLiteral("Options"));
@@ -57,33 +57,33 @@ TForm4::TForm4(const OptionsLinks& links, QWidget* parent)
     // come on any thread, and before the page exists.
     links_.midi.setLog([this](const std::string& line) {
         const QString text = QString::fromStdString(line);
-        if (Memo1 && QThread::currentThread() == thread())
+        if (logMemo && QThread::currentThread() == thread())
             AddLog(text);
         else
             QMetaObject::invokeMethod(
                 this, [this, text] { AddLog(text); }, Qt::QueuedConnection);
     });
-    sqMidiIn1 = std::make_unique<TsqMidiIn>(links_.midi);
-    sqMidiOut1 = std::make_unique<TsqMidiOut>(links_.midi);
-    sqMidiIn1->OnSysEx = [this](TsqMidiIn* sender, const uint8_t* message, int size) {
-        sqMidiIn1SysEx(sender, message, size);
+    midiInput = std::make_unique<MidiInput>(links_.midi);
+    midiOutput = std::make_unique<MidiOutput>(links_.midi);
+    midiInput->OnSysEx = [this](MidiInput* sender, const uint8_t* message, int size) {
+        MidiInputSysEx(sender, message, size);
     };
 
-    PageControl1 = new QTabWidget(this);
+    pageTabs = new QTabWidget(this);
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(4, 4, 4, 4);
-    column->addWidget(PageControl1);
-    PageControl1->addTab(CreateAudioPage(), QStringLiteral("Audio"));
-    PageControl1->addTab(CreateMidiPage(), QStringLiteral("MIDI"));
-    PageControl1->addTab(CreateLogPage(), QStringLiteral("Log"));
-    PageControl1->addTab(CreateColorsPage(), QStringLiteral("Colors"));
+    column->addWidget(pageTabs);
+    pageTabs->addTab(CreateAudioPage(), QStringLiteral("Audio"));
+    pageTabs->addTab(CreateMidiPage(), QStringLiteral("MIDI"));
+    pageTabs->addTab(CreateLogPage(), QStringLiteral("Log"));
+    pageTabs->addTab(CreateColorsPage(), QStringLiteral("Colors"));
     NameParts();
 
     FormCreate();
 }
 
-void TForm4::NameParts() {
-    nameParts({{PageControl1, "PageControl1"},
+void OptionsWindow::NameParts() {
+    nameParts({{pageTabs, "pageTabs"},
                {cbAudioOut, "cbAudioOut"},
                {potBufferCount, "potBufferCount"},
                {lbBufferSize, "lbBufferSize"},
@@ -100,7 +100,7 @@ void TForm4::NameParts() {
                {lbTempFolder, "lbTempFolder"},
                {lbCheminTemp, "lbCheminTemp"},
                {btnTempFolder, "btnTempFolder"},
-               {Memo1, "Memo1"},
+               {logMemo, "logMemo"},
                {cbGradientWave, "cbGradientWave"},
                {cbGradientBank, "cbGradientBank"},
                {potStepsWave, "potStepsWave"},
@@ -112,14 +112,14 @@ void TForm4::NameParts() {
     nameParts(swatchBank, "swatchBank");
 }
 
-TForm4::~TForm4() {
+OptionsWindow::~OptionsWindow() {
     // The input handler reaches this window: no delivery may run once the members start to go.
-    sqMidiIn1->SetUsing(false);
+    midiInput->SetUsing(false);
     links_.midi.setLog({});
 }
 
-Tsqpotlab* TForm4::CreateKnob(int min, int max, int value, const QString& hint) {
-    auto* knob = new Tsqpotlab;
+ValueField* OptionsWindow::CreateKnob(int min, int max, int value, const QString& hint) {
+    auto* knob = new ValueField;
     knob->SetMin(min);
     knob->SetMax(max);
     knob->SetCursorRange(150);
@@ -135,7 +135,7 @@ Tsqpotlab* TForm4::CreateKnob(int min, int max, int value, const QString& hint) 
     return knob;
 }
 
-QWidget* TForm4::CreateAudioPage() {
+QWidget* OptionsWindow::CreateAudioPage() {
     auto* page = new QWidget;
     auto* column = new QVBoxLayout(page);
 
@@ -180,7 +180,7 @@ QWidget* TForm4::CreateAudioPage() {
     auto* hiddenRow = new QHBoxLayout(hidden);
     potBufferCount = CreateKnob(0, 9999, 100, {});
     potBufferCount->setParent(hidden);
-    potBufferCount->OnChange = [this](Tsqpotlab&) { BufferCountChange(); };
+    potBufferCount->OnChange = [this](ValueField&) { BufferCountChange(); };
     lbBufferSize = new QLabel(hidden);
     auto* playback = new QGroupBox(QStringLiteral(" Playback method"), hidden);
     gbPlayback = playback;
@@ -204,7 +204,7 @@ QWidget* TForm4::CreateAudioPage() {
     return page;
 }
 
-QWidget* TForm4::CreateMidiPage() {
+QWidget* OptionsWindow::CreateMidiPage() {
     auto* page = new QWidget;
     auto* column = new QVBoxLayout(page);
 
@@ -231,7 +231,7 @@ QWidget* TForm4::CreateMidiPage() {
     auto* kvb9 = new QGroupBox(QStringLiteral("KVB9 Control"), page);
     auto* row = new QHBoxLayout(kvb9);
     potKvb9Input = CreateKnob(0, 7, 0, {});
-    potKvb9Input->OnChange = [this](Tsqpotlab& knob) { SendShort(kvb9InputMessage(knob.State())); };
+    potKvb9Input->OnChange = [this](ValueField& knob) { SendShort(kvb9InputMessage(knob.State())); };
     cbKvb9Merge = new QCheckBox(QStringLiteral("Merge"), kvb9);
     connect(cbKvb9Merge, &QCheckBox::clicked, this, [this](bool on) { SendShort(kvb9MergeMessage(on)); });
     cbKvb9Startup = new QCheckBox(QStringLiteral("Startup Send"), kvb9);
@@ -268,16 +268,16 @@ QWidget* TForm4::CreateMidiPage() {
     return page;
 }
 
-QWidget* TForm4::CreateLogPage() {
+QWidget* OptionsWindow::CreateLogPage() {
     auto* page = new QWidget;
     auto* column = new QVBoxLayout(page);
     column->setContentsMargins(0, 0, 0, 0);
-    Memo1 = new LogMemo(page);
-    column->addWidget(Memo1);
+    logMemo = new LogMemo(page);
+    column->addWidget(logMemo);
     return page;
 }
 
-QWidget* TForm4::CreateColorsPage() {
+QWidget* OptionsWindow::CreateColorsPage() {
     auto* page = new QWidget;
     auto* column = new QVBoxLayout(page);
     auto* editors = new QGroupBox(QStringLiteral("Editors"), page);
@@ -313,7 +313,7 @@ QWidget* TForm4::CreateColorsPage() {
         gradients->addWidget(steps, r, 2);
         connect(list, &QComboBox::activated, this,
                 [this, bank](int type) { GradientTypeChange(bank, type); });
-        steps->OnChange = [this, bank](Tsqpotlab& knob) { StepsChange(bank, knob.State()); };
+        steps->OnChange = [this, bank](ValueField& knob) { StepsChange(bank, knob.State()); };
         (bank ? cbGradientBank : cbGradientWave) = list;
         (bank ? potStepsBank : potStepsWave) = steps;
     }
@@ -324,7 +324,7 @@ QWidget* TForm4::CreateColorsPage() {
 }
 
 // The start-up, in its order.
-void TForm4::FormCreate() {
+void OptionsWindow::FormCreate() {
     // The gradient lists are filled with the pages. First the looks, the visibility and the
     // temp folder.
     ReadLooks();
@@ -354,7 +354,7 @@ void TForm4::FormCreate() {
     setVisible(settings_.shown);
 }
 
-WaveTarget waveTargetOf(const TForm4* options) {
+WaveTarget waveTargetOf(const OptionsWindow* options) {
     WaveTarget target;
     if (options) {
         target.format = options->WaveFormat();

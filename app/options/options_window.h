@@ -1,4 +1,4 @@
-// TForm4: the options window. Its pages choose the audio and MIDI devices, the KVB9 board's
+// OptionsWindow: the options window. Its pages choose the audio and MIDI devices, the KVB9 board's
 // setup, the work folder and the waveform colours, and show the MIDI log. It owns the two MIDI
 // ports, the send buffer and the log, sends samples and receives dumps, and keeps the stored
 // settings of the options. Window thread unless a function says otherwise.
@@ -7,7 +7,6 @@
 #include "bank_slots.h"
 #include "conversion_options.h"
 #include "dialogs.h"
-#include "knob_label.h"
 #include "kvb9_setup.h"
 #include "log_memo.h"
 #include "midi_input.h"
@@ -16,6 +15,7 @@
 #include "sample_receive.h"
 #include "sample_send.h"
 #include "transfer_progress.h"
+#include "value_field.h"
 #include "wave_format.h"
 #include "wave_output_link.h"
 
@@ -45,19 +45,19 @@ struct OptionsLinks {
     SettingsStore& store;
     Dialogs& dialogs;
     MidiDriver& midi;
-    TsqSampleEdit& mainWave; // the main window's waveform control
-    QWidget* mainPanel;      // the panel around it, which takes its back colour
+    SampleView& mainWave; // the main window's waveform control
+    QWidget* mainPanel;   // the panel around it, which takes its back colour
     BankSlots& bank;
     PatternDumps& patterns;
     WaveOutputLink& waveOut;
 };
 
-class TForm4 : public QDialog {
+class OptionsWindow : public QDialog {
 public:
     // Runs the start-up: reads the settings, fills the lists, opens the ports and logs them,
     // sends the KVB9 setup when asked to.
-    explicit TForm4(const OptionsLinks& links, QWidget* parent = nullptr);
-    ~TForm4() override;
+    explicit OptionsWindow(const OptionsLinks& links, QWidget* parent = nullptr);
+    ~OptionsWindow() override;
 
     // --- the link with the machine ---
     // Fits the sample (held in the machine's form) to slot's size, sends it and logs each step.
@@ -76,15 +76,15 @@ public:
     // The transfer that sends run in: a caller sending several messages begins and ends it around
     // them (and pauses through it), so that one progress dialog and one Cancel cover them all.
     TransferProgress& Transfer() { return transfer_; }
-    // MIDI input thread: the handler of sqMidiIn1's OnSysEx. Decides what the message means and
+    // MIDI input thread: the handler of midiInput's OnSysEx. Decides what the message means and
     // hands the result to the window thread; touches no widget.
-    void sqMidiIn1SysEx(TsqMidiIn* Sender, const uint8_t* SysExAdd, int MsgSize);
+    void MidiInputSysEx(MidiInput* Sender, const uint8_t* SysExAdd, int MsgSize);
     // Applies every received message not applied yet, in arrival order.
     void ApplyReceived();
 
     // The window's two MIDI ports, as opened from the MIDI page.
-    TsqMidiIn& MidiIn() { return *sqMidiIn1; }
-    TsqMidiOut& MidiOut() { return *sqMidiOut1; }
+    MidiInput& MidiIn() { return *midiInput; }
+    MidiOutput& MidiOut() { return *midiOutput; }
     // Port handling: opening and closing log their results (and clear the log first).
     void OpenPorts();
     void ClosePorts();
@@ -100,7 +100,7 @@ public:
     QString WorkFileName() const;
     // The editor's raw sample format: 8 bits, mono, the chosen rate.
     uint32_t SampleRate() const { return rate_; }
-    const tWAVEFORMATEX& WaveFormat() const { return format_; }
+    const WaveFormatEx& WaveFormat() const { return format_; }
     // How WAV files are converted to that format, as chosen on the Audio page.
     ConversionOptions Conversion() const;
     // Bytes of all output buffers together.
@@ -125,21 +125,21 @@ private:
     QWidget* CreateMidiPage();
     QWidget* CreateLogPage();
     QWidget* CreateColorsPage();
-    Tsqpotlab* CreateKnob(int min, int max, int value, const QString& hint);
+    ValueField* CreateKnob(int min, int max, int value, const QString& hint);
     void NameParts();
     void FormCreate();
 
     // Settings and the pages' handlers (options_window_settings.cpp).
     void ReadLooks();
     void ApplyLooks();
-    void PaintMainPanel(TColor color);
+    void PaintMainPanel(BgrColor color);
     void ShowSettings();
     void GatherSettings();
     void SwatchClick(bool bank, Swatch row);
-    void ShowSwatch(QToolButton* swatch, TColor color);
+    void ShowSwatch(QToolButton* swatch, BgrColor color);
     void GradientTypeChange(bool bank, int type);
     void StepsChange(bool bank, int steps);
-    void ForEachSlot(const std::function<void(TsqSampleEdit&)>& apply);
+    void ForEachSlot(const std::function<void(SampleView&)>& apply);
     void RedrawWaves();
     void SelectTempFolder();
     void ShowTempFolder(const QString& caption);
@@ -160,25 +160,25 @@ private:
 
     // The window's parts, named in its object tree after these members; a part of an array takes
     // the member name and its index from 0 ("rbRate2" is rbRate[2]).
-    std::unique_ptr<TsqMidiIn> sqMidiIn1;
-    std::unique_ptr<TsqMidiOut> sqMidiOut1;
+    std::unique_ptr<MidiInput> midiInput;
+    std::unique_ptr<MidiOutput> midiOutput;
 
-    QTabWidget* PageControl1 = nullptr;
+    QTabWidget* pageTabs = nullptr;
     // Audio page.
     QComboBox* cbAudioOut = nullptr;
     std::array<QRadioButton*, 6> rbRate{};
-    Tsqpotlab* potBufferCount = nullptr; // hidden
-    QLabel* lbBufferSize = nullptr;      // hidden
-    QWidget* gbPlayback = nullptr;       // hidden
+    ValueField* potBufferCount = nullptr; // hidden
+    QLabel* lbBufferSize = nullptr;       // hidden
+    QWidget* gbPlayback = nullptr;        // hidden
     std::array<QRadioButton*, 3> rbPlayback{};
     std::array<QRadioButton*, 2> rbConversion{}; // "Exact", "Band-limited"
     QCheckBox* cbNormalise = nullptr;
     // MIDI page.
     QComboBox* cbMidiIn = nullptr;
     QComboBox* cbMidiOut = nullptr;
-    Tsqpotlab* potSysexDelay = nullptr;
-    Tsqpotlab* potTimeOut = nullptr;
-    Tsqpotlab* potKvb9Input = nullptr;
+    ValueField* potSysexDelay = nullptr;
+    ValueField* potTimeOut = nullptr;
+    ValueField* potKvb9Input = nullptr;
     QCheckBox* cbKvb9Merge = nullptr;
     QCheckBox* cbKvb9Startup = nullptr;
     QToolButton* btnKvb9Send = nullptr;
@@ -186,20 +186,20 @@ private:
     QLabel* lbCheminTemp = nullptr; // the folder as chosen ("..." by design)
     QToolButton* btnTempFolder = nullptr;
     // Log page.
-    LogMemo* Memo1 = nullptr;
+    LogMemo* logMemo = nullptr;
     // Colors page: rows in Swatch order.
     std::array<QToolButton*, kSwatchCount> swatchWave{};
     std::array<QToolButton*, kSwatchCount> swatchBank{};
     QComboBox* cbGradientWave = nullptr;
     QComboBox* cbGradientBank = nullptr;
-    Tsqpotlab* potStepsWave = nullptr;
-    Tsqpotlab* potStepsBank = nullptr;
+    ValueField* potStepsWave = nullptr;
+    ValueField* potStepsBank = nullptr;
 
     OptionsLinks links_;
     OptionsSettings settings_;
     std::vector<uint8_t> sendBuffer_;
     uint32_t rate_ = 22050;
-    tWAVEFORMATEX format_;
+    WaveFormatEx format_;
     int totalBufferSize_ = 0;
     TransferProgress transfer_{this};
     bool transferring_ = false;
@@ -215,9 +215,9 @@ private:
 // The sample format and the conversion that WAV files are turned into: the options window's
 // choice, or 8-bit mono at 22050 Hz converted exactly when there is no window.
 struct WaveTarget {
-    tWAVEFORMATEX format;
+    WaveFormatEx format;
     ConversionOptions conversion;
 };
-WaveTarget waveTargetOf(const TForm4* options);
+WaveTarget waveTargetOf(const OptionsWindow* options);
 
 } // namespace vk350

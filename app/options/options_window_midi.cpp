@@ -1,11 +1,11 @@
-// TForm4: the MIDI ports, sending samples and the KVB9 setup, and received dumps.
+// OptionsWindow: the MIDI ports, sending samples and the KVB9 setup, and received dumps.
 #include "options_window.h"
 
 #include "bank_location.h"
-#include "knob_label.h"
 #include "qt_dispatcher.h"
 #include "sample_byte_maps.h"
 #include "sample_dump.h"
+#include "value_field.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -34,89 +34,89 @@ QString fromStd(const std::string& text) {
 
 } // namespace
 
-void TForm4::AddLog(const QString& line) {
-    Memo1->Add(line);
+void OptionsWindow::AddLog(const QString& line) {
+    logMemo->Add(line);
 }
 
-void TForm4::FillMidiLists() {
+void OptionsWindow::FillMidiLists() {
     cbMidiIn->clear();
     cbMidiOut->clear();
-    for (int i = 0; i < sqMidiIn1->NumDevs(); ++i)
-        cbMidiIn->addItem(fromStd(sqMidiIn1->ProductName(i)));
-    for (int i = 0; i < sqMidiOut1->NumDevs(); ++i)
-        cbMidiOut->addItem(fromStd(sqMidiOut1->ProductName(i)));
+    for (int i = 0; i < midiInput->NumDevs(); ++i)
+        cbMidiIn->addItem(fromStd(midiInput->productName(i)));
+    for (int i = 0; i < midiOutput->NumDevs(); ++i)
+        cbMidiOut->addItem(fromStd(midiOutput->productName(i)));
     cbMidiIn->setCurrentIndex(-1);
     cbMidiOut->setCurrentIndex(-1);
 }
 
-void TForm4::OpenPorts() {
-    Memo1->Clear();
-    sqMidiIn1->SetPort(cbMidiIn->currentIndex());
-    sqMidiIn1->SetUsing(true);
-    if (sqMidiIn1->OpenResult() != kMidiOk) {
+void OptionsWindow::OpenPorts() {
+    logMemo->Clear();
+    midiInput->SetPort(cbMidiIn->currentIndex());
+    midiInput->SetUsing(true);
+    if (midiInput->OpenResult() != kMidiOk) {
         AddLog(QStringLiteral("Erreur ouverture port MIDI IN"));
     } else {
         // With no entry chosen the component opened its own port: the list shows which.
         if (cbMidiIn->currentIndex() < 0)
-            cbMidiIn->setCurrentIndex(sqMidiIn1->Port());
-        AddLog(fromStd(sqMidiIn1->ProductName(sqMidiIn1->Port())) + QStringLiteral(" IN  -> Ouvert"));
+            cbMidiIn->setCurrentIndex(midiInput->Port());
+        AddLog(fromStd(midiInput->productName(midiInput->Port())) + QStringLiteral(" IN  -> Ouvert"));
     }
-    sqMidiOut1->SetPort(cbMidiOut->currentIndex());
-    sqMidiOut1->SetUsing(true);
-    if (sqMidiOut1->OpenResult() != kMidiOk) {
+    midiOutput->SetPort(cbMidiOut->currentIndex());
+    midiOutput->SetUsing(true);
+    if (midiOutput->OpenResult() != kMidiOk) {
         AddLog(QStringLiteral("Erreur ouverture port MIDI OUT"));
     } else {
         if (cbMidiOut->currentIndex() < 0)
-            cbMidiOut->setCurrentIndex(sqMidiOut1->Port());
-        AddLog(fromStd(sqMidiOut1->ProductName(sqMidiOut1->Port())) + QStringLiteral(" OUT -> Ouvert"));
+            cbMidiOut->setCurrentIndex(midiOutput->Port());
+        AddLog(fromStd(midiOutput->productName(midiOutput->Port())) + QStringLiteral(" OUT -> Ouvert"));
     }
 }
 
-void TForm4::ClosePorts() {
-    Memo1->Clear();
-    sqMidiIn1->SetUsing(false);
-    if (sqMidiIn1->CloseResult() != kMidiOk)
+void OptionsWindow::ClosePorts() {
+    logMemo->Clear();
+    midiInput->SetUsing(false);
+    if (midiInput->CloseResult() != kMidiOk)
         AddLog(QStringLiteral("Erreur fermeture port MIDI IN"));
     else
-        AddLog(fromStd(sqMidiIn1->ProductName(sqMidiIn1->Port())) + QStringLiteral(" Ferme"));
-    sqMidiOut1->SetUsing(false);
-    if (sqMidiOut1->CloseResult() != kMidiOk)
+        AddLog(fromStd(midiInput->productName(midiInput->Port())) + QStringLiteral(" Ferme"));
+    midiOutput->SetUsing(false);
+    if (midiOutput->CloseResult() != kMidiOk)
         AddLog(QStringLiteral("Erreur fermeture port MIDI OUT"));
     else
-        AddLog(fromStd(sqMidiOut1->ProductName(sqMidiOut1->Port())) + QString::fromUtf8(" Fermé"));
+        AddLog(fromStd(midiOutput->productName(midiOutput->Port())) + QString::fromUtf8(" Fermé"));
 }
 
-void TForm4::ChangePorts() {
+void OptionsWindow::ChangePorts() {
     Hourglass hourglass;
     ClosePorts();
-    TsqMidiOut::Pause(100);
+    MidiOutput::Pause(100);
     OpenPorts();
 }
 
 // The code a send on the output port would meet: the port is not open when its open failed.
-int TForm4::OutputState() const {
-    if (!sqMidiOut1->Using())
+int OptionsWindow::OutputState() const {
+    if (!midiOutput->Using())
         return kMidiInvalidHandle;
-    return sqMidiOut1->OpenResult() != kMidiOk ? kMidiInvalidHandle : kMidiOk;
+    return midiOutput->OpenResult() != kMidiOk ? kMidiInvalidHandle : kMidiOk;
 }
 
-bool TForm4::SendShort(const ShortMessage& m) {
+bool OptionsWindow::SendShort(const ShortMessage& m) {
     const int code = OutputState();
     if (code != kMidiOk) {
         AddLog(fromStd(kvb9FailureLogLine(code)));
         return false;
     }
-    sqMidiOut1->PutShort(m.status, m.first, m.second);
+    midiOutput->PutShort(m.status, m.first, m.second);
     return true;
 }
 
-void TForm4::SendKVB9Setup() {
+void OptionsWindow::SendKVB9Setup() {
     for (const ShortMessage& m : kvb9SetupMessages(potKvb9Input->State(), cbKvb9Merge->isChecked()))
         if (!SendShort(m))
             return; // one line says why
 }
 
-void TForm4::FitSample(int slot, SampleBuffer& sample) {
+void OptionsWindow::FitSample(int slot, SampleBuffer& sample) {
     const SizeFit fit = fitSampleToSlot(slot, SampleSource::Editor,
                                         std::span<uint8_t>(sample.GetData(), SampleBuffer::Capacity),
                                         size_t(sample.GetSampleLen()));
@@ -125,7 +125,7 @@ void TForm4::FitSample(int slot, SampleBuffer& sample) {
         AddLog(fromStd(fit.logLine));
 }
 
-bool TForm4::SendSample(int slot, SampleSource source, SampleBuffer& sample) {
+bool OptionsWindow::SendSample(int slot, SampleSource source, SampleBuffer& sample) {
     // One "Transfert annule" line per cancelled transfer.
     if (!transfer_.Cancelled())
         cancelLogged_ = false;
@@ -150,13 +150,13 @@ bool TForm4::SendSample(int slot, SampleSource source, SampleBuffer& sample) {
     transfer_.End();
     // A dump cut by Cancel says how far it got; the machine's checksum refuses the rest.
     if (code == kMidiCut)
-        AddLog(fromStd(cutDumpLogLine(sqMidiOut1->SysExSent(), plan.messageSize)));
+        AddLog(fromStd(cutDumpLogLine(midiOutput->SysExSent(), plan.messageSize)));
     else
         AddLog(fromStd(sendResultLogLine(code)));
     return code == kMidiOk;
 }
 
-bool TForm4::SendEditorSample(int slot, SampleSource source, SampleBuffer& sample) {
+bool OptionsWindow::SendEditorSample(int slot, SampleSource source, SampleBuffer& sample) {
     if (slot < 0 || slot >= kBankSlots)
         return false;
     uint8_t* bytes = sample.GetData();
@@ -177,7 +177,7 @@ bool TForm4::SendEditorSample(int slot, SampleSource source, SampleBuffer& sampl
     return sent;
 }
 
-int TForm4::SendSysExBlock(const uint8_t* block, size_t size, const QString& text, QString* failure) {
+int OptionsWindow::SendSysExBlock(const uint8_t* block, size_t size, const QString& text, QString* failure) {
     if (size < 3)
         return kMidiInvalidParam;
     transfer_.Begin(size, text);
@@ -186,7 +186,7 @@ int TForm4::SendSysExBlock(const uint8_t* block, size_t size, const QString& tex
     if (code == kMidiOk)
         return code;
     const QString line =
-        fromStd(code == kMidiCut ? cutDumpLogLine(sqMidiOut1->SysExSent(), size) : sendResultLogLine(code));
+        fromStd(code == kMidiCut ? cutDumpLogLine(midiOutput->SysExSent(), size) : sendResultLogLine(code));
     AddLog(line);
     if (failure)
         *failure = line;
@@ -195,14 +195,14 @@ int TForm4::SendSysExBlock(const uint8_t* block, size_t size, const QString& tex
 
 // Hands one SysEx block to the output and waits until it is out, with the windows painting;
 // received dumps wait meanwhile, so that none is applied in the middle of a send.
-int TForm4::SendBlock(const uint8_t* block, size_t size) {
+int OptionsWindow::SendBlock(const uint8_t* block, size_t size) {
     const int state = OutputState();
     if (state != kMidiOk)
         return state;
     transferring_ = true;
     const int code =
-        transfer_.Run([this, block, size] { return sqMidiOut1->SysEx(block, int(size)); },
-                      [this] { return sqMidiOut1->SysExSent(); }, [this] { sqMidiOut1->CancelSysEx(); });
+        transfer_.Run([this, block, size] { return midiOutput->SysEx(block, int(size)); },
+                      [this] { return midiOutput->SysExSent(); }, [this] { midiOutput->CancelSysEx(); });
     transfer_.Advance(size);
     transferring_ = false;
     QMetaObject::invokeMethod(
@@ -210,7 +210,7 @@ int TForm4::SendBlock(const uint8_t* block, size_t size) {
     return code;
 }
 
-void TForm4::sqMidiIn1SysEx(TsqMidiIn*, const uint8_t* SysExAdd, int MsgSize) {
+void OptionsWindow::MidiInputSysEx(MidiInput*, const uint8_t* SysExAdd, int MsgSize) {
     ReceivedMessage message;
     try {
         message = decideReceived(std::span<const uint8_t>(SysExAdd, size_t(std::max(MsgSize, 0))));
@@ -228,7 +228,7 @@ void TForm4::sqMidiIn1SysEx(TsqMidiIn*, const uint8_t* SysExAdd, int MsgSize) {
     receivedTurns_->post([this] { ApplyReceived(); });
 }
 
-void TForm4::ApplyReceived() {
+void OptionsWindow::ApplyReceived() {
     for (;;) {
         if (transferring_)
             return; // applied once the send is over
@@ -244,12 +244,12 @@ void TForm4::ApplyReceived() {
     }
 }
 
-void TForm4::ApplyOne(const ReceivedMessage& m) {
+void OptionsWindow::ApplyOne(const ReceivedMessage& m) {
     for (const std::string& line : m.logLines)
         AddLog(fromStd(line));
     switch (m.action) {
     case ReceiveAction::StoreSample: {
-        TsqSampleEdit& e = links_.bank.SlotEdit(m.slot);
+        SampleView& e = links_.bank.SlotEdit(m.slot);
         const int count = int(std::min<size_t>(m.bytes.size(), size_t(e.Max())));
         std::copy_n(m.bytes.begin(), count, e.GetData());
         e.SetSampleLen(count);

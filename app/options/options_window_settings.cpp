@@ -1,10 +1,10 @@
-// TForm4: the stored settings, the Colors page, the work folder and the Audio page.
+// OptionsWindow: the stored settings, the Colors page, the work folder and the Audio page.
 #include "options_window.h"
 
 #include "caption_contrast.h"
 #include "dialogs.h"
-#include "knob_label.h"
 #include "pcm_support.h"
+#include "value_field.h"
 #include "value_fields.h"
 #include "work_folder.h"
 
@@ -27,7 +27,7 @@ const char* const kOpenFilter =
 } // namespace
 
 // Group A: the looks (applied when the group was read whole), then visibility and temp folder.
-void TForm4::ReadLooks() {
+void OptionsWindow::ReadLooks() {
     // The swatches start from the controls' own colours, so that writing them back keeps the
     // waveforms as they look (button-face lines on a button-face ground would hide the wave).
     const WaveLook mainLook = lookOf(links_.mainWave);
@@ -44,15 +44,15 @@ void TForm4::ReadLooks() {
     ShowSettings();
 }
 
-void TForm4::ApplyLooks() {
-    ForEachSlot([this](TsqSampleEdit& e) { applyStoredLook(e, settings_.bank); });
+void OptionsWindow::ApplyLooks() {
+    ForEachSlot([this](SampleView& e) { applyStoredLook(e, settings_.bank); });
     applyStoredLook(links_.mainWave, settings_.wave);
     PaintMainPanel(settings_.wave[Swatch::Back]);
 }
 
 // The panel around the main waveform wears its back colour too; the value strip's captions on it
 // take black or white, whichever reads on that colour.
-void TForm4::PaintMainPanel(TColor color) {
+void OptionsWindow::PaintMainPanel(BgrColor color) {
     if (!links_.mainPanel)
         return;
     const QColor back(ColorToRgb(color));
@@ -63,7 +63,7 @@ void TForm4::PaintMainPanel(TColor color) {
     links_.mainPanel->setAutoFillBackground(true);
 }
 
-void TForm4::ShowSettings() {
+void OptionsWindow::ShowSettings() {
     potKvb9Input->SetState(settings_.kvb9Input);
     cbKvb9Merge->setChecked(settings_.kvb9Merge);
     cbKvb9Startup->setChecked(settings_.kvb9AtStart);
@@ -84,7 +84,7 @@ void TForm4::ShowSettings() {
 }
 
 // The controls' values back into the settings before they are written.
-void TForm4::GatherSettings() {
+void OptionsWindow::GatherSettings() {
     settings_.left = x();
     settings_.top = y();
     settings_.midiIn = cbMidiIn->currentIndex();
@@ -106,7 +106,7 @@ void TForm4::GatherSettings() {
     settings_.normalise = cbNormalise->isChecked();
 }
 
-void TForm4::WriteSettings() {
+void OptionsWindow::WriteSettings() {
     GatherSettings();
     // A failure ends the writing silently; what was written stays.
     if (writeOptionsSettings(links_.store, settings_))
@@ -116,42 +116,42 @@ void TForm4::WriteSettings() {
         OnMenuCheck(shown.value_or(isVisible()));
 }
 
-void TForm4::closeEvent(QCloseEvent* event) {
+void OptionsWindow::closeEvent(QCloseEvent* event) {
     // The close box hides the window; it lives for the whole run.
     event->accept();
     hide();
     WriteSettings();
 }
 
-void TForm4::showEvent(QShowEvent* event) {
+void OptionsWindow::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     if (OnMenuCheck)
         OnMenuCheck(true);
 }
 
-void TForm4::hideEvent(QHideEvent* event) {
+void OptionsWindow::hideEvent(QHideEvent* event) {
     QDialog::hideEvent(event);
     if (OnMenuCheck)
         OnMenuCheck(false);
 }
 
-void TForm4::ShowSwatch(QToolButton* swatch, TColor color) {
+void OptionsWindow::ShowSwatch(QToolButton* swatch, BgrColor color) {
     const QColor c(ColorToRgb(color));
     showSwatchColor(swatch, c);
     swatch->setProperty("color", QVariant::fromValue(color));
 }
 
-void TForm4::ForEachSlot(const std::function<void(TsqSampleEdit&)>& apply) {
+void OptionsWindow::ForEachSlot(const std::function<void(SampleView&)>& apply) {
     for (int s = 0; s < BankSlots::kSlotCount; ++s)
         apply(links_.bank.SlotEdit(s));
 }
 
-void TForm4::RedrawWaves() {
+void OptionsWindow::RedrawWaves() {
     links_.mainWave.DrawWave();
-    ForEachSlot([](TsqSampleEdit& e) { e.DrawWave(); });
+    ForEachSlot([](SampleView& e) { e.DrawWave(); });
 }
 
-void TForm4::SwatchClick(bool bank, Swatch row) {
+void OptionsWindow::SwatchClick(bool bank, Swatch row) {
     WaveLook& look = bank ? settings_.bank : settings_.wave;
     const std::optional<uint32_t> chosen = links_.dialogs.ChooseColor(this, look[row]);
     if (!chosen)
@@ -159,7 +159,7 @@ void TForm4::SwatchClick(bool bank, Swatch row) {
     look[row] = *chosen;
     ShowSwatch((bank ? swatchBank : swatchWave)[static_cast<size_t>(row)], *chosen);
     if (bank) {
-        ForEachSlot([&](TsqSampleEdit& e) { applySwatch(e, row, *chosen); });
+        ForEachSlot([&](SampleView& e) { applySwatch(e, row, *chosen); });
     } else {
         applySwatch(links_.mainWave, row, *chosen);
         if (row == Swatch::Back)
@@ -168,23 +168,23 @@ void TForm4::SwatchClick(bool bank, Swatch row) {
     RedrawWaves();
 }
 
-void TForm4::GradientTypeChange(bool bank, int type) {
+void OptionsWindow::GradientTypeChange(bool bank, int type) {
     (bank ? settings_.bank : settings_.wave).gradientType = type;
     if (bank)
-        ForEachSlot([type](TsqSampleEdit& e) { applyGradientType(e, type); });
+        ForEachSlot([type](SampleView& e) { applyGradientType(e, type); });
     else
         applyGradientType(links_.mainWave, type);
 }
 
-void TForm4::StepsChange(bool bank, int steps) {
+void OptionsWindow::StepsChange(bool bank, int steps) {
     (bank ? settings_.bank : settings_.wave).steps = steps;
     if (bank)
-        ForEachSlot([steps](TsqSampleEdit& e) { e.SetGradientNbOfColors(steps); });
+        ForEachSlot([steps](SampleView& e) { e.SetGradientNbOfColors(steps); });
     else
         links_.mainWave.SetGradientNbOfColors(steps);
 }
 
-void TForm4::SelectTempFolder() {
+void OptionsWindow::SelectTempFolder() {
     FileDialogRequest request;
     request.title = QStringLiteral("Select Temp Folder");
     request.filter = QString::fromUtf8(kOpenFilter);
@@ -200,7 +200,7 @@ void TForm4::SelectTempFolder() {
 
 // The caption stays as chosen ("..." included); both captions' tooltips say where the work
 // files really go.
-void TForm4::ShowTempFolder(const QString& caption) {
+void OptionsWindow::ShowTempFolder(const QString& caption) {
     lbCheminTemp->setText(caption);
     settings_.workFolder = caption;
     const QString where = QStringLiteral("Work files go to ") + WorkFolder();
@@ -208,16 +208,16 @@ void TForm4::ShowTempFolder(const QString& caption) {
     lbCheminTemp->setToolTip(where);
 }
 
-QString TForm4::WorkFolder() const {
+QString OptionsWindow::WorkFolder() const {
     return effectiveWorkFolder(lbCheminTemp->text());
 }
 
-QString TForm4::WorkFileName() const {
+QString OptionsWindow::WorkFileName() const {
     return WorkFolder() + QStringLiteral("convertspl.raw");
 }
 
 // Entry 0 is the default device, entries 1 to N the devices 0 to N - 1.
-void TForm4::BuildAudioList() {
+void OptionsWindow::BuildAudioList() {
     WaveOutputLink& out = links_.waveOut;
     cbAudioOut->clear();
     try {
@@ -247,26 +247,26 @@ void TForm4::BuildAudioList() {
     rbPlayback[size_t(out.Method())]->setChecked(true);
 }
 
-void TForm4::AudioOutChange(int entry) {
+void OptionsWindow::AudioOutChange(int entry) {
     WaveOutputLink& out = links_.waveOut;
     out.SetDeviceID(entry - 1);
     if (out.BufferSize() > 0)
         out.SetNumBuffers(totalBufferSize_ / out.BufferSize());
 }
 
-void TForm4::BufferCountChange() {
+void OptionsWindow::BufferCountChange() {
     totalBufferSize_ = links_.waveOut.BufferSize() * potBufferCount->State();
     UpdateBufferLabel();
 }
 
-void TForm4::UpdateBufferLabel() {
+void OptionsWindow::UpdateBufferLabel() {
     const uint32_t perSecond = format_.nAvgBytesPerSec ? format_.nAvgBytesPerSec : rate_;
     const double seconds = double(totalBufferSize_) / double(perSecond);
     lbBufferSize->setText(QString::number(totalBufferSize_ / 1024) + QStringLiteral(" Kb") +
                           QStringLiteral(" - %1 seconds").arg(seconds, 0, 'f', 2));
 }
 
-void TForm4::RateClick(int index) {
+void OptionsWindow::RateClick(int index) {
     if (index < 0 || index >= int(kRates.size()))
         return;
     rate_ = kRates[size_t(index)];
@@ -276,13 +276,13 @@ void TForm4::RateClick(int index) {
 
 // A missing value keeps the default, Exact without normalising; a number that names no way
 // of converting is taken as Exact.
-void TForm4::ReadConversion() {
+void OptionsWindow::ReadConversion() {
     readSettingsGroup(links_.store, SettingsGroup::Conversion, settings_);
     rbConversion[settings_.conversion == 1 ? 1 : 0]->setChecked(true);
     cbNormalise->setChecked(settings_.normalise);
 }
 
-ConversionOptions TForm4::Conversion() const {
+ConversionOptions OptionsWindow::Conversion() const {
     ConversionOptions options;
     if (rbConversion[1]->isChecked())
         options.quality = ConversionQuality::BandLimited;
@@ -290,7 +290,7 @@ ConversionOptions TForm4::Conversion() const {
     return options;
 }
 
-void TForm4::PlaybackClick(int index) {
+void OptionsWindow::PlaybackClick(int index) {
     links_.waveOut.SetMethod(static_cast<PlaybackMethod>(index));
 }
 

@@ -1,4 +1,4 @@
-// TForm3: the patterns window's commands and its share of received dumps.
+// PatternsWindow: the patterns window's commands and its share of received dumps.
 #include "patterns_window.h"
 
 #include "command_guard.h"
@@ -34,16 +34,16 @@ const char* const kFilter = "Sysex File|*.syx|All files (*.*)|*.*";
 
 } // namespace
 
-TForm3::TForm3(SettingsStore& store, Dialogs& dialogs, QWidget* parent)
+PatternsWindow::PatternsWindow(SettingsStore& store, Dialogs& dialogs, QWidget* parent)
     : QMainWindow(parent), store_(store), dialogs_(dialogs), buffer_(new uint8_t[kBufferSize]()) {
     setWindowTitle(QStringLiteral("VK350 Patterns "));
-    Memo1 = new LogMemo(this);
-    Memo1->Add(QStringLiteral("..."));
-    setCentralWidget(Memo1);
+    logMemo = new LogMemo(this);
+    logMemo->Add(QStringLiteral("..."));
+    setCentralWidget(logMemo);
     CreateMenus();
     CreateToolBar();
-    nameParts({{Memo1, "Memo1"},
-               {ToolBar1, "ToolBar1"},
+    nameParts({{logMemo, "logMemo"},
+               {toolBar, "ToolBar1"},
                {mnuNew, "mnuNew"},
                {mnuLoadSysex, "mnuLoadSysex"},
                {mnuSaveSysex, "mnuSaveSysex"},
@@ -63,11 +63,11 @@ TForm3::TForm3(SettingsStore& store, Dialogs& dialogs, QWidget* parent)
         show();
 }
 
-TForm3::~TForm3() = default;
+PatternsWindow::~PatternsWindow() = default;
 
-void TForm3::CreateMenus() {
+void PatternsWindow::CreateMenus() {
     const auto add = [this](QMenu* menu, const QString& caption, const QKeySequence& key,
-                            void (TForm3::*command)()) {
+                            void (PatternsWindow::*command)()) {
         QAction* a = menu->addAction(caption);
         if (!key.isEmpty())
             a->setShortcut(key);
@@ -75,73 +75,76 @@ void TForm3::CreateMenus() {
         return a;
     };
     QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
-    mnuNew = add(file, QStringLiteral("New"), QKeySequence(Qt::CTRL | Qt::Key_Delete), &TForm3::NewPatterns);
-    mnuLoadSysex =
-        add(file, QStringLiteral("Load Sysex"), QKeySequence(Qt::CTRL | Qt::Key_L), &TForm3::LoadSysex);
-    mnuSaveSysex =
-        add(file, QStringLiteral("Save Sysex"), QKeySequence(Qt::CTRL | Qt::Key_S), &TForm3::SaveSysex);
+    mnuNew = add(file, QStringLiteral("New"), QKeySequence(Qt::CTRL | Qt::Key_Delete),
+                 &PatternsWindow::NewPatterns);
+    mnuLoadSysex = add(file, QStringLiteral("Load Sysex"), QKeySequence(Qt::CTRL | Qt::Key_L),
+                       &PatternsWindow::LoadSysex);
+    mnuSaveSysex = add(file, QStringLiteral("Save Sysex"), QKeySequence(Qt::CTRL | Qt::Key_S),
+                       &PatternsWindow::SaveSysex);
     file->addSeparator();
-    mnuSendToMidi = add(file, QStringLiteral("Send to MIDI"), QKeySequence(), &TForm3::SendToMidi);
+    mnuSendToMidi = add(file, QStringLiteral("Send to MIDI"), QKeySequence(), &PatternsWindow::SendToMidi);
     QMenu* view = menuBar()->addMenu(QStringLiteral("&View"));
-    mnuButtonsBar = add(view, QStringLiteral("Buttons bar"), QKeySequence(), &TForm3::ToggleButtonsBar);
+    mnuButtonsBar =
+        add(view, QStringLiteral("Buttons bar"), QKeySequence(), &PatternsWindow::ToggleButtonsBar);
     mnuButtonsBar->setCheckable(true);
     mnuButtonsBar->setChecked(true);
 }
 
-void TForm3::CreateToolBar() {
-    ToolBar1 = addToolBar(QStringLiteral("Buttons bar"));
-    ToolBar1->setMovable(false);
-    ToolBar1->toggleViewAction()->setVisible(false);
+void PatternsWindow::CreateToolBar() {
+    toolBar = addToolBar(QStringLiteral("Buttons bar"));
+    toolBar->setMovable(false);
+    toolBar->toggleViewAction()->setVisible(false);
     setContextMenuPolicy(Qt::NoContextMenu);
-    const auto add = [this](ToolIcon icon, const QString& hint, void (TForm3::*command)()) {
-        QAction* a = ToolBar1->addAction(toolbarIcon(icon), hint.trimmed());
+    const auto add = [this](ToolIcon icon, const QString& hint, void (PatternsWindow::*command)()) {
+        QAction* a = toolBar->addAction(toolbarIcon(icon), hint.trimmed());
         a->setToolTip(hint);
         a->setStatusTip(hint);
         connect(a, &QAction::triggered, this, [this, command] { RunCommand(command); });
         return a;
     };
-    btnClearAll = add(ToolIcon::New, QStringLiteral("Clear All "), &TForm3::NewPatterns);
-    btnLoadAll = add(ToolIcon::Open, QStringLiteral("Load All "), &TForm3::LoadSysex);
-    btnSaveAll = add(ToolIcon::Save, QStringLiteral("Save All "), &TForm3::SaveSysex);
-    btnSendToMidi = add(ToolIcon::SendMidi, QStringLiteral("Send Parameters to MIDI"), &TForm3::SendToMidi);
+    btnClearAll = add(ToolIcon::New, QStringLiteral("Clear All "), &PatternsWindow::NewPatterns);
+    btnLoadAll = add(ToolIcon::Open, QStringLiteral("Load All "), &PatternsWindow::LoadSysex);
+    btnSaveAll = add(ToolIcon::Save, QStringLiteral("Save All "), &PatternsWindow::SaveSysex);
+    btnSendToMidi =
+        add(ToolIcon::SendMidi, QStringLiteral("Send Parameters to MIDI"), &PatternsWindow::SendToMidi);
 }
 
-void TForm3::RunCommand(void (TForm3::*command)()) {
+void PatternsWindow::RunCommand(void (PatternsWindow::*command)()) {
     runGuardedCommand([this, command] { (this->*command)(); },
                       [this](const QString& text) { ShowError(text); });
     HeldChanged();
 }
 
-void TForm3::ShowError(const QString& text) {
+void PatternsWindow::ShowError(const QString& text) {
     dialogs_.Message(this, MessageIcon::Error, QStringLiteral("File Error"), text);
 }
 
-void TForm3::WriteSettings() {
+void PatternsWindow::WriteSettings() {
     if (writePlacement(store_, kPatternsPlacementNames, Placement{x(), y(), isVisible()}))
         store_.Flush();
     if (!keptFile_.isEmpty())
         SaveKept();
 }
 
-void TForm3::ReceivePatternDump(const uint8_t* message, int size, const QString& line) {
+void PatternsWindow::ReceivePatternDump(const uint8_t* message, int size, const QString& line) {
     if (!message || size < 0 || size > kBufferSize)
         return;
     std::memcpy(buffer_.get(), message, size_t(size));
     held_ = size;
-    Memo1->Add(line);
+    logMemo->Add(line);
     HeldChanged();
 }
 
 // The held length goes too: a Send after New has nothing to send.
-void TForm3::NewPatterns() {
+void PatternsWindow::NewPatterns() {
     std::fill_n(buffer_.get(), kBufferSize, uint8_t{0});
     held_ = 0;
-    Memo1->Clear();
+    logMemo->Clear();
 }
 
 // The first 65536 bytes of the file at most. The whole read is done before the held dump is
 // touched, so a file that fails half-way leaves it as it was.
-void TForm3::LoadSysex() {
+void PatternsWindow::LoadSysex() {
     FileDialogRequest request;
     request.title = QStringLiteral(" Load Sysex File");
     request.filter = QString::fromUtf8(kFilter);
@@ -165,11 +168,11 @@ void TForm3::LoadSysex() {
     }
     std::copy(bytes.begin(), bytes.end(), buffer_.get());
     held_ = int(size);
-    Memo1->Add(QStringLiteral("Load Sysex %1 Bytes").arg(size));
+    logMemo->Add(QStringLiteral("Load Sysex %1 Bytes").arg(size));
 }
 
 // Always a .syx name; a file that cannot be written is reported and any old file stays whole.
-void TForm3::SaveSysex() {
+void PatternsWindow::SaveSysex() {
     FileDialogRequest request;
     request.title = QStringLiteral("Save Sysex File");
     request.filter = QString::fromUtf8(kFilter);
@@ -186,19 +189,19 @@ void TForm3::SaveSysex() {
 }
 
 // The bytes go out as they are held; the line is logged even when there was nothing to send.
-void TForm3::SendToMidi() {
+void PatternsWindow::SendToMidi() {
     if (!options_)
         return;
     QString failure;
     if (held_ >= 3)
         options_->SendSysExBlock(buffer_.get(), size_t(held_), QStringLiteral("Send Sysex"), &failure);
-    Memo1->Add(QStringLiteral("Send Sysex %1 Bytes").arg(held_));
+    logMemo->Add(QStringLiteral("Send Sysex %1 Bytes").arg(held_));
     if (!failure.isEmpty())
-        Memo1->Add(failure);
+        logMemo->Add(failure);
 }
 
-void TForm3::ToggleButtonsBar() {
-    ToolBar1->setVisible(mnuButtonsBar->isChecked());
+void PatternsWindow::ToggleButtonsBar() {
+    toolBar->setVisible(mnuButtonsBar->isChecked());
 }
 
 } // namespace vk350

@@ -1,4 +1,4 @@
-// TForm3: the patterns window. It holds the last pattern dump of the machine as raw SysEx bytes,
+// PatternsWindow: the patterns window. It holds the last pattern dump of the machine as raw SysEx bytes,
 // received through the options window or loaded from a .syx file, saves them to a .syx file and
 // sends them back as they are. Window thread only.
 #pragma once
@@ -17,19 +17,19 @@ namespace vk350 {
 class Dialogs;
 class LogMemo;
 class SettingsStore;
-class TForm4;
+class OptionsWindow;
 
-class TForm3 : public QMainWindow, public PatternDumps {
+class PatternsWindow : public QMainWindow, public PatternDumps {
 public:
     static constexpr int kBufferSize = 65536;
 
     // Reads its placement and visibility from the store (PX3, PY3, SHOW3) and shows itself when
     // it was shown; store and dialogs must outlive the window.
-    TForm3(SettingsStore& store, Dialogs& dialogs, QWidget* parent = nullptr);
-    ~TForm3() override;
+    PatternsWindow(SettingsStore& store, Dialogs& dialogs, QWidget* parent = nullptr);
+    ~PatternsWindow() override;
 
     // Sends go through the options window's MIDI output, once it exists.
-    void SetOptionsWindow(TForm4* window) { options_ = window; }
+    void SetOptionsWindow(OptionsWindow* window) { options_ = window; }
 
     // A received pattern dump replaces the held one; one too long for the buffer is refused and
     // the held dump stays.
@@ -53,7 +53,7 @@ private:
     void CreateMenus();
     void CreateToolBar();
     // Runs a command and shows an error that escapes it in the window's error box.
-    void RunCommand(void (TForm3::*command)());
+    void RunCommand(void (PatternsWindow::*command)());
     void ShowError(const QString& text);
 
     void NewPatterns();
@@ -64,7 +64,7 @@ private:
 
     SettingsStore& store_;
     Dialogs& dialogs_;
-    TForm4* options_ = nullptr;
+    OptionsWindow* options_ = nullptr;
     void HeldChanged();
 
     std::unique_ptr<uint8_t[]> buffer_;
@@ -73,8 +73,8 @@ private:
     QTimer* keepTimer_ = nullptr;
 
     // The window's parts, named in its object tree after these members.
-    LogMemo* Memo1 = nullptr;
-    QToolBar* ToolBar1 = nullptr;
+    LogMemo* logMemo = nullptr;
+    QToolBar* toolBar = nullptr;
     QAction* mnuNew = nullptr;
     QAction* mnuLoadSysex = nullptr;
     QAction* mnuSaveSysex = nullptr;

@@ -1,4 +1,4 @@
-// TForm3: the held dump kept between runs in the user's data folder, as a .syx file of its bytes.
+// PatternsWindow: the held dump kept between runs in the user's data folder, as a .syx file of its bytes.
 #include "patterns_window.h"
 
 #include "safe_file.h"
@@ -18,7 +18,7 @@ constexpr int kKeepDelayMs = 1500;
 
 } // namespace
 
-void TForm3::KeepIn(const QString& folder) {
+void PatternsWindow::KeepIn(const QString& folder) {
     keptFile_ = QDir(folder).filePath(QStringLiteral("patterns.syx"));
     if (!keepTimer_) {
         keepTimer_ = new QTimer(this);
@@ -46,12 +46,12 @@ void TForm3::KeepIn(const QString& folder) {
 }
 
 // A change to the held dump is written once things have settled.
-void TForm3::HeldChanged() {
+void PatternsWindow::HeldChanged() {
     if (keepTimer_ && !keptFile_.isEmpty())
         keepTimer_->start();
 }
 
-bool TForm3::SaveKept() {
+bool PatternsWindow::SaveKept() {
     if (keptFile_.isEmpty())
         return false;
     if (keepTimer_)

@@ -59,6 +59,10 @@ public:
     // step. A saved state whose step was dropped can no longer be reached.
     bool IsModified() const;
 
+    // Names the state the sample stands in: every record, undo, redo and reset gives another
+    // state its own number, and ids only grow along the steps.
+    std::uint64_t CurrentId() const;
+
     int StepCount() const { return static_cast<int>(steps_.size()); }
     // Bytes held by the steps, the base copy not counted.
     std::size_t BytesHeld() const { return bytesHeld_; }
@@ -77,7 +81,6 @@ private:
 
     void DropRedoSteps();
     void Trim();
-    std::uint64_t CurrentId() const;
 
     std::int32_t capacity_;
     int maxSteps_;

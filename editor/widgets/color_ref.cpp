@@ -43,7 +43,7 @@ QRgb SystemColor(int index) {
 
 } // namespace
 
-QRgb ColorToRgb(TColor color) {
+QRgb ColorToRgb(BgrColor color) {
     const std::uint32_t top = color >> 24;
     if (top == 0x80 || top == 0xFF)
         return SystemColor(static_cast<int>(color & 0xFF));
@@ -51,9 +51,9 @@ QRgb ColorToRgb(TColor color) {
                 static_cast<int>((color >> 16) & 0xFF));
 }
 
-TColor RgbToColor(QRgb rgb) {
-    return static_cast<TColor>(qRed(rgb)) | (static_cast<TColor>(qGreen(rgb)) << 8) |
-           (static_cast<TColor>(qBlue(rgb)) << 16);
+BgrColor RgbToColor(QRgb rgb) {
+    return static_cast<BgrColor>(qRed(rgb)) | (static_cast<BgrColor>(qGreen(rgb)) << 8) |
+           (static_cast<BgrColor>(qBlue(rgb)) << 16);
 }
 
 } // namespace vk350

@@ -4,7 +4,7 @@
 
 namespace vk350 {
 
-TsqMidiIn::TsqMidiIn(MidiDriver& driver)
+MidiInput::MidiInput(MidiDriver& driver)
     : driver_(driver), memory_(allocateZeroed(static_cast<size_t>(kBufferCount) * kBufferSize)) {
     numDevs_ = std::clamp(driver_.inputCount(), 0, kMaxDevs);
     for (int i = 0; i < numDevs_; ++i)
@@ -13,19 +13,19 @@ TsqMidiIn::TsqMidiIn(MidiDriver& driver)
         headers_[static_cast<size_t>(i)].data = memory_.get() + static_cast<size_t>(i) * kBufferSize;
 }
 
-TsqMidiIn::~TsqMidiIn() {
+MidiInput::~MidiInput() {
     // Also a device opened by a bare Prepare: its thread must stop before the members go.
     if (using_ || device_)
         UnPrepare();
 }
 
-std::string TsqMidiIn::ProductName(int index) const {
+std::string MidiInput::productName(int index) const {
     if (index < 0 || index >= numDevs_)
         return {};
     return productNames_[static_cast<size_t>(index)];
 }
 
-void TsqMidiIn::SetUsing(bool value) {
+void MidiInput::SetUsing(bool value) {
     if (value && !using_)
         Prepare();
     else if (!value && using_)
@@ -34,7 +34,7 @@ void TsqMidiIn::SetUsing(bool value) {
     using_ = value;
 }
 
-void TsqMidiIn::SetPort(int value) {
+void MidiInput::SetPort(int value) {
     if (value < 0 || value >= numDevs_)
         return;
     if (!using_) {
@@ -46,12 +46,12 @@ void TsqMidiIn::SetPort(int value) {
     Prepare();
 }
 
-bool TsqMidiIn::Closing() const {
+bool MidiInput::Closing() const {
     std::lock_guard lock(deliveryMutex_);
     return closing_;
 }
 
-void TsqMidiIn::Prepare() {
+void MidiInput::Prepare() {
     MidiInputEvents events;
     events.onShort = [this](uint8_t s, uint8_t a, uint8_t b) { ShortIn(s, a, b); };
     events.onLong = [this](MidiBuffer& buffer) { LongIn(buffer); };
@@ -61,7 +61,7 @@ void TsqMidiIn::Prepare() {
     PrepSysEx();
 }
 
-void TsqMidiIn::PrepSysEx() {
+void MidiInput::PrepSysEx() {
     {
         std::lock_guard lock(deliveryMutex_);
         closing_ = false;
@@ -78,7 +78,7 @@ void TsqMidiIn::PrepSysEx() {
     queued_.store(true);
 }
 
-void TsqMidiIn::UnPrepare() {
+void MidiInput::UnPrepare() {
     {
         std::unique_lock lock(deliveryMutex_);
         closing_ = true;
@@ -97,7 +97,7 @@ void TsqMidiIn::UnPrepare() {
     queued_.store(false);
 }
 
-void TsqMidiIn::UnPrepSysEx() {
+void MidiInput::UnPrepSysEx() {
     // Headers still with a running device are not ours to touch; UnPrepare takes them back first.
     if (device_ && queued_.load() && !Closing())
         return;
@@ -106,7 +106,7 @@ void TsqMidiIn::UnPrepSysEx() {
         h.bufferLength = 0;
 }
 
-bool TsqMidiIn::beginDelivery() {
+bool MidiInput::beginDelivery() {
     std::lock_guard lock(deliveryMutex_);
     if (closing_)
         return false;
@@ -114,7 +114,7 @@ bool TsqMidiIn::beginDelivery() {
     return true;
 }
 
-void TsqMidiIn::endDelivery() {
+void MidiInput::endDelivery() {
     std::lock_guard lock(deliveryMutex_);
     --delivering_;
     deliveryDone_.notify_all();
@@ -122,9 +122,9 @@ void TsqMidiIn::endDelivery() {
 
 // Ends a delivery however its handler leaves it, a throw included: a delivery left counted would
 // make closing wait for ever.
-class TsqMidiIn::Delivery {
+class MidiInput::Delivery {
 public:
-    Delivery(TsqMidiIn& in, MidiBuffer* buffer) : in_(in), buffer_(buffer) {}
+    Delivery(MidiInput& in, MidiBuffer* buffer) : in_(in), buffer_(buffer) {}
     ~Delivery() {
         // The same buffer serves the next message.
         if (buffer_) {
@@ -139,11 +139,11 @@ public:
     Delivery& operator=(const Delivery&) = delete;
 
 private:
-    TsqMidiIn& in_;
+    MidiInput& in_;
     MidiBuffer* buffer_;
 };
 
-void TsqMidiIn::ShortIn(uint8_t status, uint8_t first, uint8_t second) {
+void MidiInput::ShortIn(uint8_t status, uint8_t first, uint8_t second) {
     if (!beginDelivery())
         return;
     const Delivery delivery(*this, nullptr);
@@ -151,7 +151,7 @@ void TsqMidiIn::ShortIn(uint8_t status, uint8_t first, uint8_t second) {
         OnShort(this, status, first, second);
 }
 
-void TsqMidiIn::LongIn(MidiBuffer& buffer) {
+void MidiInput::LongIn(MidiBuffer& buffer) {
     // Buffers handed back while closing are neither delivered nor queued again.
     if (!beginDelivery())
         return;

@@ -1,4 +1,4 @@
-// TsqMidiIn: one MIDI input port. Short messages and SysEx buffers arrive on the driver's input
+// MidiInput: one MIDI input port. Short messages and SysEx buffers arrive on the driver's input
 // thread and are raised as OnShort and OnSysEx there; eight 100000-byte receive buffers, made
 // once, are handed to the device and given back to it after each delivery.
 #pragma once
@@ -18,23 +18,23 @@
 
 namespace vk350 {
 
-class TsqMidiIn {
+class MidiInput {
 public:
     static constexpr int kMaxDevs = 12;
     static constexpr int kBufferCount = 8;
     static constexpr uint32_t kBufferSize = 100000;
 
     // Window thread. The driver must outlive the component.
-    explicit TsqMidiIn(MidiDriver& driver);
-    ~TsqMidiIn(); // window thread
-    TsqMidiIn(const TsqMidiIn&) = delete;
-    TsqMidiIn& operator=(const TsqMidiIn&) = delete;
+    explicit MidiInput(MidiDriver& driver);
+    ~MidiInput(); // window thread
+    MidiInput(const MidiInput&) = delete;
+    MidiInput& operator=(const MidiInput&) = delete;
 
     // Raised on the MIDI input thread. The handler of OnSysEx must be done with the bytes when it
     // returns: the buffer goes straight back to the device. Assign while the port is closed, and
     // never open or close the port from within a handler.
-    std::function<void(TsqMidiIn* Sender, uint8_t Status, uint8_t First, uint8_t Second)> OnShort;
-    std::function<void(TsqMidiIn* Sender, const uint8_t* SysExAdd, int MsgSize)> OnSysEx;
+    std::function<void(MidiInput* Sender, uint8_t Status, uint8_t First, uint8_t Second)> OnShort;
+    std::function<void(MidiInput* Sender, const uint8_t* SysExAdd, int MsgSize)> OnSysEx;
 
     // Properties: window thread.
     bool Using() const { return using_; }
@@ -48,7 +48,7 @@ public:
     void SetUseSysEx(bool value) { useSysEx_.store(value); }
 
     // Window thread: product name of input device index, empty when there is no such device.
-    std::string ProductName(int index) const;
+    std::string productName(int index) const;
     // Window thread: result codes of the last open and the last close (0 = success).
     int OpenResult() const { return openResult_; }
     int CloseResult() const { return closeResult_; }

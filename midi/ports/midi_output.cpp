@@ -13,24 +13,24 @@ namespace {
 constexpr std::chrono::seconds kCloseRetryLimit{5};
 } // namespace
 
-TsqMidiOut::TsqMidiOut(MidiDriver& driver) : driver_(driver) {
+MidiOutput::MidiOutput(MidiDriver& driver) : driver_(driver) {
     numDevs_ = std::clamp(driver_.outputCount(), 0, kMaxDevs);
     for (int i = 0; i < numDevs_; ++i)
         productNames_.push_back(driver_.outputName(i));
 }
 
-TsqMidiOut::~TsqMidiOut() {
+MidiOutput::~MidiOutput() {
     if (using_)
         close();
 }
 
-std::string TsqMidiOut::ProductName(int index) const {
+std::string MidiOutput::productName(int index) const {
     if (index < 0 || index >= numDevs_)
         return {};
     return productNames_[static_cast<size_t>(index)];
 }
 
-void TsqMidiOut::SetUsing(bool value) {
+void MidiOutput::SetUsing(bool value) {
     if (value && !using_)
         open();
     else if (!value && using_)
@@ -38,7 +38,7 @@ void TsqMidiOut::SetUsing(bool value) {
     using_ = value;
 }
 
-void TsqMidiOut::SetPort(int value) {
+void MidiOutput::SetPort(int value) {
     if (value < 0 || value >= numDevs_)
         return;
     if (!using_) {
@@ -50,11 +50,11 @@ void TsqMidiOut::SetPort(int value) {
     open();
 }
 
-void TsqMidiOut::open() {
+void MidiOutput::open() {
     openResult_ = driver_.openOutput(port_, device_);
 }
 
-void TsqMidiOut::close() {
+void MidiOutput::close() {
     if (!device_) {
         closeResult_ = kMidiInvalidHandle; // the open had failed: there is nothing to close
         return;
@@ -69,42 +69,42 @@ void TsqMidiOut::close() {
     device_.reset();
 }
 
-void TsqMidiOut::PutShort(uint8_t Status, uint8_t First, uint8_t Second) {
+void MidiOutput::PutShort(uint8_t Status, uint8_t First, uint8_t Second) {
     if (using_ && device_)
         device_->sendShort(Status, First, Second);
 }
 
-void TsqMidiOut::ProgramChange(uint8_t channel, uint8_t program) {
+void MidiOutput::ProgramChange(uint8_t channel, uint8_t program) {
     PutShort(static_cast<uint8_t>(0xC0 + channel), program, 0);
 }
 
-void TsqMidiOut::ControlChange(uint8_t channel, uint8_t controller, uint8_t value) {
+void MidiOutput::ControlChange(uint8_t channel, uint8_t controller, uint8_t value) {
     PutShort(static_cast<uint8_t>(0xB0 + channel), controller, value);
 }
 
-void TsqMidiOut::NoteOn(uint8_t channel, uint8_t note, uint8_t velocity) {
+void MidiOutput::NoteOn(uint8_t channel, uint8_t note, uint8_t velocity) {
     PutShort(static_cast<uint8_t>(0x90 + channel), note, velocity);
 }
 
-void TsqMidiOut::NoteOff(uint8_t channel, uint8_t note, uint8_t velocity) {
+void MidiOutput::NoteOff(uint8_t channel, uint8_t note, uint8_t velocity) {
     PutShort(static_cast<uint8_t>(0x80 + channel), note, velocity);
 }
 
-void TsqMidiOut::PitchBend(uint8_t channel, int value) {
+void MidiOutput::PitchBend(uint8_t channel, int value) {
     PutShort(static_cast<uint8_t>(0xE0 + channel), static_cast<uint8_t>(value & 0x7F),
              static_cast<uint8_t>((value / 128) & 0x7F));
 }
 
-void TsqMidiOut::MIDIClock() {
+void MidiOutput::MIDIClock() {
     PutShort(0xF8, 0, 0);
 }
 
-void TsqMidiOut::Reset() {
+void MidiOutput::Reset() {
     if (using_ && device_)
         device_->reset();
 }
 
-int TsqMidiOut::SysEx(const uint8_t* data, int length) {
+int MidiOutput::SysEx(const uint8_t* data, int length) {
     if (!using_ || !device_)
         return kMidiInvalidHandle;
     if (data == nullptr || length < 3)
@@ -118,16 +118,16 @@ int TsqMidiOut::SysEx(const uint8_t* data, int length) {
     return kMidiOk;
 }
 
-size_t TsqMidiOut::SysExSent() const {
+size_t MidiOutput::SysExSent() const {
     return device_ ? device_->bytesSent() : 0;
 }
 
-void TsqMidiOut::CancelSysEx() {
+void MidiOutput::CancelSysEx() {
     if (using_ && device_)
         device_->reset();
 }
 
-void TsqMidiOut::Pause(int ms) {
+void MidiOutput::Pause(int ms) {
     if (ms <= 0)
         return;
     using clock = std::chrono::steady_clock;

@@ -1,4 +1,4 @@
-// TsqMidiOut: one MIDI output port with helpers for the short messages and a SysEx send that
+// MidiOutput: one MIDI output port with helpers for the short messages and a SysEx send that
 // returns only once the whole block is out, so the caller may reuse its buffer at once.
 #pragma once
 
@@ -11,16 +11,16 @@
 
 namespace vk350 {
 
-class TsqMidiOut {
+class MidiOutput {
 public:
     static constexpr int kMaxDevs = 12;
 
     // Window thread, as every function of this class unless it says otherwise. The driver must
     // outlive the component.
-    explicit TsqMidiOut(MidiDriver& driver);
-    ~TsqMidiOut();
-    TsqMidiOut(const TsqMidiOut&) = delete;
-    TsqMidiOut& operator=(const TsqMidiOut&) = delete;
+    explicit MidiOutput(MidiDriver& driver);
+    ~MidiOutput();
+    MidiOutput(const MidiOutput&) = delete;
+    MidiOutput& operator=(const MidiOutput&) = delete;
 
     bool Using() const { return using_; }
     void SetUsing(bool value);
@@ -29,7 +29,7 @@ public:
     int NumDevs() const { return numDevs_; }
 
     // Product name of output device index, empty when there is no such device.
-    std::string ProductName(int index) const;
+    std::string productName(int index) const;
     int OpenResult() const { return openResult_; }
     int CloseResult() const { return closeResult_; }
 

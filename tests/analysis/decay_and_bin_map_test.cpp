@@ -31,7 +31,7 @@ TEST(DecayState, FactorAndRingFollowDecay) {
 
 TEST(DecayState, ModesOverSuccessiveFrames) {
     struct Case {
-        TMMDecayMode mode;
+        DecayKind mode;
         std::int32_t decay;
         std::vector<std::int32_t> in;
         std::vector<std::int32_t> out;
@@ -80,7 +80,7 @@ TEST(DecayState, ChangesClearTheState) {
     d.SetDecay(4); // clears while averaging
     d.BeginFrame();
     EXPECT_EQ(d.Apply(0, 0), 0);
-    EXPECT_FALSE(d.SetMode(TMMDecayMode(9)));
+    EXPECT_FALSE(d.SetMode(DecayKind(9)));
     EXPECT_EQ(d.Mode(), dmUniform);
 }
 

@@ -61,8 +61,8 @@ protected:
     }
 
 private:
-    TDoCplxFFT2Proc saved_ = nullptr;
-    TBuildRealOutputProc savedOutput_ = nullptr;
+    DoCplxFFT2Proc saved_ = nullptr;
+    BuildRealOutputProc savedOutput_ = nullptr;
 };
 
 INSTANTIATE_TEST_SUITE_P(Kernels, BothKernels, ::testing::Values(false, true),
@@ -72,7 +72,7 @@ TEST_P(BothKernels, RealFFTOfEveryOrderMatchesTheDftInBothDirections) {
     for (int order = 1; order <= 12; ++order) {
         SCOPED_TRACE("order " + std::to_string(order));
         const int n = 1 << order;
-        TFFTReal* plan = InitRealFFT(order);
+        RealFft* plan = InitRealFFT(order);
         ASSERT_NE(plan, nullptr);
         EXPECT_EQ(plan->length, n);
         EXPECT_FLOAT_EQ(plan->scale, 1.0f / float(n));
@@ -103,7 +103,7 @@ TEST_P(BothKernels, ComplexFFTInBothLayoutsMatchesTheDftAndInvertsBack) {
     for (int order = 1; order <= 12; ++order) {
         SCOPED_TRACE("order " + std::to_string(order));
         const int n = 1 << order;
-        TFFTCplx* plan = InitCplxFFT(order);
+        ComplexFft* plan = InitCplxFFT(order);
         ASSERT_NE(plan, nullptr);
         const std::vector<float> re = RandomReals(n, unsigned(100 + order));
         const std::vector<float> im = RandomReals(n, unsigned(200 + order));
@@ -117,7 +117,7 @@ TEST_P(BothKernels, ComplexFFTInBothLayoutsMatchesTheDftAndInvertsBack) {
             const double scale = direction < 0 ? 1.0 / n : 1.0;
             std::vector<float> a = re, b = im;
             DoCplxFFTa(plan, a.data(), b.data(), direction);
-            std::vector<TfCplx> c(static_cast<std::size_t>(n));
+            std::vector<ComplexFloat> c(static_cast<std::size_t>(n));
             for (int i = 0; i < n; ++i)
                 c[std::size_t(i)] = {re[std::size_t(i)], im[std::size_t(i)]};
             DoCplxFFTb(plan, c.data(), direction);
@@ -133,7 +133,7 @@ TEST_P(BothKernels, ComplexFFTInBothLayoutsMatchesTheDftAndInvertsBack) {
             EXPECT_LT(worstB, 2 * Tolerance(order) * scale);
         }
         // Forward then inverse gives the input back.
-        std::vector<TfCplx> c(static_cast<std::size_t>(n));
+        std::vector<ComplexFloat> c(static_cast<std::size_t>(n));
         for (int i = 0; i < n; ++i)
             c[std::size_t(i)] = {re[std::size_t(i)], im[std::size_t(i)]};
         DoCplxFFTb(plan, c.data(), 1);
@@ -156,9 +156,9 @@ TEST(FFTPlans, RefuseOrdersOutsideTheirRange) {
     float data[2] = {1, 2};
     DoRealFFT(nullptr, data, 1);
     EXPECT_EQ(data[0], 1.0f);
-    TFFTReal* none = nullptr;
+    RealFft* none = nullptr;
     DoneRealFFT(none);
-    TFFTReal* plan = InitRealFFT(1);
+    RealFft* plan = InitRealFFT(1);
     DoRealFFT(plan, nullptr, 1);
     DoRealFFT(plan, data, 1);
     EXPECT_EQ(data[0], 3.0f);
@@ -193,13 +193,13 @@ TEST(FFTPlans, BitReverseTables) {
 // The routine variables really are what the transforms call.
 TEST(FFTPlans, ReplacedKernelIsUsed) {
     static int calls = 0;
-    const TfvecMul1Proc saved = fvecMul1;
+    const FvecMul1Proc saved = fvecMul1;
     fvecMul1 = [](float* data, float factor, std::int32_t count) {
         ++calls;
         for (std::int32_t i = 0; i < count; ++i)
             data[i] *= 2 * factor;
     };
-    TFFTReal* plan = InitRealFFT(2);
+    RealFft* plan = InitRealFFT(2);
     float data[4] = {1, 1, 1, 1};
     DoRealFFT(plan, data, -1);
     fvecMul1 = saved;
@@ -211,7 +211,7 @@ TEST(FFTPlans, ReplacedKernelIsUsed) {
 TEST(WindowFunctions, EndPointsAndMidpoints) {
     // Length 128 at i = 0, 32, 64 and 127: the value and the integer table entry.
     struct Case {
-        TMMFFTWindow kind;
+        FftWindow kind;
         double value[4];
         std::int32_t table[4];
     };
@@ -264,10 +264,10 @@ TEST(WindowFunctions, OrdersOutsideTheTablesWriteNothing) {
 
 // The vector kernels that the transforms themselves do not use.
 TEST(FFTKernels, MultiplyAndClearVectors) {
-    std::vector<TfCplx> a = {{1, 2}, {3, -1}, {0.5f, 0.5f}};
-    const std::vector<TfCplx> b = {{2, 0}, {0, 1}, {1, -1}};
+    std::vector<ComplexFloat> a = {{1, 2}, {3, -1}, {0.5f, 0.5f}};
+    const std::vector<ComplexFloat> b = {{2, 0}, {0, 1}, {1, -1}};
     fvecMul2(a.data(), b.data(), 3);
-    const TfCplx want[3] = {{2, 4}, {1, 3}, {1, 0}};
+    const ComplexFloat want[3] = {{2, 4}, {1, 3}, {1, 0}};
     for (int i = 0; i < 3; ++i) {
         EXPECT_FLOAT_EQ(a[std::size_t(i)].re, want[i].re);
         EXPECT_FLOAT_EQ(a[std::size_t(i)].im, want[i].im);

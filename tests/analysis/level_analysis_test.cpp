@@ -17,8 +17,8 @@ void MainWindowSettings(LevelAnalysis& l) {
     l.SetSensitivy(-40);
 }
 
-tWAVEFORMATEX Format(int bits, int channels, int rate) {
-    tWAVEFORMATEX f;
+WaveFormatEx Format(int bits, int channels, int rate) {
+    WaveFormatEx f;
     pcmBuildWaveHeader(&f, std::uint16_t(bits), std::uint16_t(channels), std::uint32_t(rate));
     return f;
 }
@@ -213,7 +213,7 @@ TEST(LevelAnalysis, SilenceDropsAtOnceAndThePeakHolds) {
 TEST(LevelAnalysis, InputChannelsOffsetsAndDecay) {
     struct Case {
         int bits;
-        TMMChannel channel;
+        ChannelChoice channel;
         std::int32_t offsetL, offsetR;
         std::vector<int> frame;
         std::int32_t raw;
@@ -282,7 +282,7 @@ TEST(LevelAnalysis, SymmetricMarkerAndValueWrite) {
 
 TEST(LevelAnalysis, BadInputAndDisabledMeter) {
     LevelAnalysis l;
-    EXPECT_THROW(l.SetPCMWaveFormat(Format(8, 1, 200000)), EMMLevelError);
+    EXPECT_THROW(l.SetPCMWaveFormat(Format(8, 1, 200000)), LevelError);
     l.SetPCMWaveFormat(Format(16, 2, 44100));
     EXPECT_EQ(l.BytesPerLevel(), 200);
     const auto block = Words(20000, 100);
@@ -327,8 +327,8 @@ TEST(LevelScaleLayout, MainWindowLabels) {
 
 TEST(LevelScaleLayout, StepsDirectionsAndLinearLabels) {
     struct Case {
-        TMMLevelKind kind;
-        TMMLevelDirection direction;
+        LevelKind kind;
+        LevelDirection direction;
         bool logAmp;
         std::int32_t ticks;
         std::int32_t width, height;
@@ -380,7 +380,7 @@ TEST(LevelScaleLayout, StepsDirectionsAndLinearLabels) {
     // A scale position read from elsewhere that names no position is refused.
     s.SetScalePos(spAboveOrLeft);
     for (const std::int32_t bad : {-1, 3, 99})
-        s.SetScalePos(static_cast<TMMScalePos>(bad));
+        s.SetScalePos(static_cast<ScalePosition>(bad));
     EXPECT_EQ(s.ScalePos(), spAboveOrLeft);
 }
 

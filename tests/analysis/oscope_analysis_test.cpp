@@ -19,8 +19,8 @@ void MainWindowSettings(OscopeAnalysis& o) {
     o.SetAccelerate(false);
 }
 
-tWAVEFORMATEX Format(int bits, int channels, int rate) {
-    tWAVEFORMATEX f;
+WaveFormatEx Format(int bits, int channels, int rate) {
+    WaveFormatEx f;
     pcmBuildWaveHeader(&f, std::uint16_t(bits), std::uint16_t(channels), std::uint32_t(rate));
     return f;
 }
@@ -122,7 +122,7 @@ TEST(OscopeAnalysis, TraceOfAKnownWave) {
 
     // The same wave in every kind: column 40 (value -16384, row 145).
     struct Case {
-        TMMOscopeKind kind;
+        OscopeKind kind;
         OscopeLine line;
     };
     const Case cases[] = {
@@ -192,7 +192,7 @@ TEST(OscopeAnalysis, ChannelsGainEffectsAndLowPass) {
     // 8-bit stereo: the byte average is taken first; 16-bit averages round toward zero.
     struct Case {
         int bits;
-        TMMChannel channel;
+        ChannelChoice channel;
         std::vector<int> frame;
         std::int16_t value;
     };
@@ -269,7 +269,7 @@ TEST(OscopeAnalysis, OverflowScrollingAndBadInput) {
     EXPECT_FALSE(o.RefreshPCMData(block.data(), block.size() - 1));
     EXPECT_TRUE(o.RefreshPCMData(block.data(), block.size()));
     EXPECT_EQ(overflows, 1);
-    EXPECT_THROW(o.SetPCMWaveFormat(Format(12, 1, 44100)), EMMOscopeError);
+    EXPECT_THROW(o.SetPCMWaveFormat(Format(12, 1, 44100)), OscopeError);
     EXPECT_EQ(o.BitLength(), b16Bit);
 
     // Scrolling: one block of FFTLength frames gives its minimum and maximum.

@@ -31,8 +31,8 @@ void MainWindowSettings(SpectrogramAnalysis& s) {
     s.SetBarColor(0);
 }
 
-tWAVEFORMATEX Format(int bits, int channels, int rate) {
-    tWAVEFORMATEX f;
+WaveFormatEx Format(int bits, int channels, int rate) {
+    WaveFormatEx f;
     pcmBuildWaveHeader(&f, std::uint16_t(bits), std::uint16_t(channels), std::uint32_t(rate));
     return f;
 }
@@ -260,7 +260,7 @@ TEST(SpectrogramAnalysis, WithoutScrollingTheWritePositionWraps) {
 TEST(SpectrogramAnalysis, Palettes) {
     // Indices 10, 25, 128 and 245 stand for g = 0, 16, 128 and 254.
     struct Case {
-        TMMSpectrogramPalette kind;
+        PaletteKind kind;
         std::uint32_t colors[4];
     };
     const Case cases[] = {
@@ -297,8 +297,8 @@ TEST(SpectrogramAnalysis, FormatsOverflowAndDisabledView) {
     EXPECT_EQ(s.BytesPerSpectrogram(), 512);
     EXPECT_EQ(s.SampleRate(), 32000);
     EXPECT_EQ(s.ScaleTicks().back().label, "16");
-    tWAVEFORMATEX bad = Format(8, 3, 32000);
-    EXPECT_THROW(s.SetPCMWaveFormat(bad), EMMSpectrogramError);
+    WaveFormatEx bad = Format(8, 3, 32000);
+    EXPECT_THROW(s.SetPCMWaveFormat(bad), SpectrogramError);
     EXPECT_EQ(s.BytesPerSpectrogram(), 512);
     s.SetChannel(chRight);
     int overflows = 0;

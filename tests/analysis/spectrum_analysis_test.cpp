@@ -35,8 +35,8 @@ const SpectrumRun& RunOfBin(const SpectrumAnalysis& s, int bin) {
     throw std::logic_error("no run shows the bin");
 }
 
-tWAVEFORMATEX Format(int bits, int channels, int rate) {
-    tWAVEFORMATEX f;
+WaveFormatEx Format(int bits, int channels, int rate) {
+    WaveFormatEx f;
     pcmBuildWaveHeader(&f, std::uint16_t(bits), std::uint16_t(channels), std::uint32_t(rate));
     return f;
 }
@@ -190,7 +190,7 @@ TEST(SpectrumAnalysis, SinePeaksAtItsBinAndReadsItsFrequencyUnderTheMouse) {
         s.SetDisplayPeak(true);
         const auto block = Block8(Sine(128, bin, 0.9));
         ASSERT_TRUE(s.RefreshPCMData(block.data(), block.size()));
-        const TMMSpectrumPeak peak = s.GetPeak();
+        const SpectrumPeak peak = s.GetPeak();
         EXPECT_EQ(peak.bin, bin);
         const SpectrumRun& run = RunOfBin(s, bin);
         EXPECT_EQ(peak.column, run.first);
@@ -219,7 +219,7 @@ TEST(SpectrumAnalysis, LogAndLinearAmplitudeScales) {
     // A 16-bit sine centred on bin 8, rectangular window: |X| = amplitude * 32767.
     struct Case {
         bool logAmp;
-        TMMDecayMode decay;
+        DecayKind decay;
         std::int32_t verticalScale;
         double amplitude;
         std::int32_t value;
@@ -267,7 +267,7 @@ TEST(SpectrumAnalysis, LogAndLinearAmplitudeScales) {
 TEST(SpectrumAnalysis, FrequencyTiltIsUnityAtTheReferenceFrequency) {
     // Bin 10 at 44100 Hz is 3445 Hz; the half-octave steps refer to the top of the bin.
     struct Case {
-        TMMSpectrumGain gain;
+        SpectrumGain gain;
         std::int32_t refFreq;
     };
     const Case cases[] = {{sg3db, 3790}, {sg6db, 3445}, {sg9db, 3445}, {sg12db, 3445}};
@@ -371,7 +371,7 @@ TEST(SpectrumAnalysis, InputConventions) {
     // A sine in one channel and silence in the other: the channel choice decides what is seen.
     struct Case {
         int bits;
-        TMMChannel channel;
+        ChannelChoice channel;
         bool sineSeen;
         double level;
     };
@@ -415,7 +415,7 @@ TEST(SpectrumAnalysis, OverflowIsCountedPerClippedSample) {
         std::vector<std::uint8_t> block;
         int bits;
         int channels;
-        TMMChannel channel;
+        ChannelChoice channel;
         int overflows;
     };
     std::vector<std::uint8_t> square;
@@ -461,12 +461,12 @@ TEST(SpectrumAnalysis, FormatChangesAndBadFormats) {
     EXPECT_EQ(s.BytesPerSpectrum(), 512);
     s.SetFFTLength(1024);
     EXPECT_EQ(s.BytesPerSpectrum(), 4096);
-    tWAVEFORMATEX bad = Format(16, 2, 22050);
+    WaveFormatEx bad = Format(16, 2, 22050);
     bad.wBitsPerSample = 24;
     try {
         s.SetPCMWaveFormat(bad);
         ADD_FAILURE() << "no error";
-    } catch (const EMMSpectrumError& e) {
+    } catch (const SpectrumError& e) {
         EXPECT_STREQ(e.what(), "Invalid WaveFormat");
     }
     EXPECT_EQ(s.BitLength(), b16Bit);
@@ -587,7 +587,7 @@ TEST(SpectrumAnalysis, InfoTexts) {
     struct Case {
         bool logAmp;
         std::int32_t verticalScale;
-        TMMSpectrumKind kind;
+        SpectrumKind kind;
         std::int32_t x, y;
         const char* text;
     };

@@ -28,8 +28,8 @@ using namespace vk350::test;
 
 namespace {
 
-tWAVEFORMATEX Format(int bits, int channels, int rate = 44100) {
-    tWAVEFORMATEX f;
+WaveFormatEx Format(int bits, int channels, int rate = 44100) {
+    WaveFormatEx f;
     pcmBuildWaveHeader(&f, bits, channels, rate);
     return f;
 }
@@ -38,7 +38,7 @@ QRgb PixelAt(const QImage& image, int x, int y) {
     return image.pixel(x, y) & 0xFFFFFF;
 }
 
-QRgb Rgb(TColor c) {
+QRgb Rgb(BgrColor c) {
     return RgbOf(c) & 0xFFFFFF;
 }
 
@@ -52,7 +52,7 @@ void Press(QWidget& w, QEvent::Type type, QPoint at) {
 
 TEST(AnalysisViewPictures, SpectrumLightsTheSinesBinAndReadsItUnderTheMouse) {
     QWidget holder;
-    auto* view = new TMMSpectrum(&holder);
+    auto* view = new SpectrumView(&holder);
     SetupSpectrum1(*view);
     ASSERT_EQ(view->BlockLength(), 128u);
     // 16 periods in 128 frames at 44100 Hz: bin 16, 5512.5 Hz.
@@ -113,7 +113,7 @@ TEST(AnalysisViewPictures, ScopeTraceSpectrogramColumnAndLevels) {
     {
         // Scope: a square wave, its top half on row 0 and its bottom on the last row; silence on
         // the middle row.
-        auto* scope = new TMMOscope(&holder);
+        auto* scope = new OscopeView(&holder);
         SetupOscope1(*scope);
         ASSERT_EQ(scope->BlockLength(), 200u);
         std::vector<std::uint8_t> square(200, 255);
@@ -134,7 +134,7 @@ TEST(AnalysisViewPictures, ScopeTraceSpectrogramColumnAndLevels) {
     {
         // Spectrogram: after the bar's width of hidden columns, column 0 shows the sine bright
         // at its frequency and the top of the axis dark.
-        auto* gram = new TMMSpectrogram(&holder);
+        auto* gram = new SpectrogramView(&holder);
         SetupSpectrogram1(*gram);
         ASSERT_EQ(gram->BlockLength(), 256u);
         const std::vector<std::uint8_t> block = Block8(Sine(256, 32, 1.0));
@@ -169,7 +169,7 @@ TEST(AnalysisViewPictures, ScopeTraceSpectrogramColumnAndLevels) {
     }
     {
         // Level meter at the stored size: 262 spots; full scale lights them all, -6 dB 223.
-        auto* level = new TMMLevel(&holder);
+        auto* level = new LevelView(&holder);
         SetupLevel1(*level);
         ASSERT_EQ(level->Spots(), 262);
         const AnalysisRect a = level->DrawArea();
@@ -207,7 +207,7 @@ TEST(AnalysisViewPictures, ScopeTraceSpectrogramColumnAndLevels) {
         level->SetActiveDoted(activeDoted);
         level->SetInactiveDoted(inactiveDoted);
         // A meter whose kind does not suit its shape turns on its side, and back.
-        TMMLevel turned(&holder);
+        LevelView turned(&holder);
         turned.SetKind(lkVertical);
         EXPECT_EQ(turned.size(), QSize(17, 200));
         EXPECT_EQ(turned.Spots(), 100);
@@ -225,7 +225,7 @@ TEST(AnalysisViewPictures, ScopeTraceSpectrogramColumnAndLevels) {
 // composed as it comes, so a scrolling view moves on for every block, read or not.
 TEST(AnalysisViewPictures, LookChangesWaitForTheNextFrameBlocksOfDataDoNot) {
     QWidget holder;
-    auto* scope = new TMMOscope(&holder);
+    auto* scope = new OscopeView(&holder);
     SetupOscope1(*scope);
     scope->SetScroll(true);
     const AnalysisRect a = scope->DrawArea();
@@ -243,7 +243,7 @@ TEST(AnalysisViewPictures, LookChangesWaitForTheNextFrameBlocksOfDataDoNot) {
     EXPECT_NE(PixelAt(scope->Canvas(), scopeNewest - 5, a.top + a.height / 2), trace);
 
     // The scrolling spectrum moves two columns per block; the new strip shows the sine's bins.
-    auto* spectrum = new TMMSpectrum(&holder);
+    auto* spectrum = new SpectrumView(&holder);
     SetupSpectrum1(*spectrum);
     spectrum->SetKind(skScroll);
     const AnalysisRect s = spectrum->DrawArea();
@@ -285,7 +285,7 @@ TEST(AnalysisViewPictures, LookChangesWaitForTheNextFrameBlocksOfDataDoNot) {
 
 TEST(AnalysisViewLimits, DragsSelectBothWaysAndLinesStopAtTheEdge) {
     QWidget holder;
-    auto* view = new TMMOscope(&holder);
+    auto* view = new OscopeView(&holder);
     view->resize(200, 100);
     view->SyncSize();
     view->SetUseSelection(true);
@@ -321,14 +321,14 @@ TEST(AnalysisViewLimits, ClampsAndEveryBlockLengthStayInsideTheBlock) {
     const Case cases[] = {
         {"spectrum FFTLength 100 becomes 64",
          [](QWidget& h) {
-             auto* v = new TMMSpectrum(&h);
+             auto* v = new SpectrumView(&h);
              v->SetFFTLength(100);
              return v;
          },
          64},
         {"spectrum 4096 points of 16-bit stereo on a 4 x 4 control",
          [](QWidget& h) {
-             auto* v = new TMMSpectrum(&h);
+             auto* v = new SpectrumView(&h);
              v->SetPCMWaveFormat(Format(16, 2));
              v->SetFFTLength(1 << 30);
              v->SetSpotHeight(1000);
@@ -340,7 +340,7 @@ TEST(AnalysisViewLimits, ClampsAndEveryBlockLengthStayInsideTheBlock) {
          16384},
         {"spectrum log frequencies, tilt and all kinds at 1 x 1",
          [](QWidget& h) {
-             auto* v = new TMMSpectrum(&h);
+             auto* v = new SpectrumView(&h);
              v->SetLogFreq(true);
              v->SetGain(sg9db);
              v->SetKind(skScroll);
@@ -354,7 +354,7 @@ TEST(AnalysisViewLimits, ClampsAndEveryBlockLengthStayInsideTheBlock) {
          128},
         {"scope Zoom 9 at the stored size",
          [](QWidget& h) {
-             auto* v = new TMMOscope(&h);
+             auto* v = new OscopeView(&h);
              SetupOscope1(*v);
              v->SetZoom(40);
              v->SetZoom(0);
@@ -363,7 +363,7 @@ TEST(AnalysisViewLimits, ClampsAndEveryBlockLengthStayInsideTheBlock) {
          1800},
         {"scope Zoom -9, 16-bit stereo, 5 columns",
          [](QWidget& h) {
-             auto* v = new TMMOscope(&h);
+             auto* v = new OscopeView(&h);
              v->SetPCMWaveFormat(Format(16, 2));
              v->SetZoom(-9);
              v->SetSteps(20);
@@ -375,7 +375,7 @@ TEST(AnalysisViewLimits, ClampsAndEveryBlockLengthStayInsideTheBlock) {
          4},
         {"scope scrolling with the longest block",
          [](QWidget& h) {
-             auto* v = new TMMOscope(&h);
+             auto* v = new OscopeView(&h);
              v->SetPCMWaveFormat(Format(16, 2));
              v->SetScroll(true);
              v->SetFFTLength(100000);
@@ -385,7 +385,7 @@ TEST(AnalysisViewLimits, ClampsAndEveryBlockLengthStayInsideTheBlock) {
          16384},
         {"spectrogram 4096 points, zoomed far past its base",
          [](QWidget& h) {
-             auto* v = new TMMSpectrogram(&h);
+             auto* v = new SpectrogramView(&h);
              SetupSpectrogram1(*v);
              v->SetFFTLength(5000);
              v->SetFrequencyScale(99);
@@ -396,7 +396,7 @@ TEST(AnalysisViewLimits, ClampsAndEveryBlockLengthStayInsideTheBlock) {
          4096},
         {"spectrogram without scales on a 2 x 2 control",
          [](QWidget& h) {
-             auto* v = new TMMSpectrogram(&h);
+             auto* v = new SpectrogramView(&h);
              v->SetPCMWaveFormat(Format(8, 2));
              v->SetBarWidth(500);
              v->resize(2, 2);
@@ -406,7 +406,7 @@ TEST(AnalysisViewLimits, ClampsAndEveryBlockLengthStayInsideTheBlock) {
          256},
         {"level of one frame, wide spots on a short bar",
          [](QWidget& h) {
-             auto* v = new TMMLevel(&h);
+             auto* v = new LevelView(&h);
              v->SetSamples(-5);
              v->SetSpotWidth(100);
              v->SetDirection(dirSymetric);
@@ -417,7 +417,7 @@ TEST(AnalysisViewLimits, ClampsAndEveryBlockLengthStayInsideTheBlock) {
          1},
         {"level of the most frames, 16-bit stereo",
          [](QWidget& h) {
-             auto* v = new TMMLevel(&h);
+             auto* v = new LevelView(&h);
              v->SetPCMWaveFormat(Format(16, 2));
              v->SetSamples(INT32_MAX);
              return v;
@@ -436,14 +436,14 @@ TEST(AnalysisViewLimits, ClampsAndEveryBlockLengthStayInsideTheBlock) {
             ASSERT_TRUE(block.ok());
             display->RefreshPCMData(block.data());
         }
-        const auto* widget = dynamic_cast<const TMMDIBGraphicControl*>(display);
+        const auto* widget = dynamic_cast<const AnalysisViewBase*>(display);
         ASSERT_NE(widget, nullptr);
         EXPECT_EQ(widget->Canvas().size(), widget->size().expandedTo(QSize(1, 1)));
     }
     QWidget holder;
-    TMMSpectrum spectrum(&holder);
-    EXPECT_THROW(spectrum.SetSurfaceBits(16), EMMDIBError);
-    EXPECT_THROW(spectrum.SetPCMWaveFormat(Format(12, 1)), EMMSpectrumError);
+    SpectrumView spectrum(&holder);
+    EXPECT_THROW(spectrum.SetSurfaceBits(16), AnalysisViewError);
+    EXPECT_THROW(spectrum.SetPCMWaveFormat(Format(12, 1)), SpectrumError);
     EXPECT_EQ(spectrum.BlockLength(), 128u);
 }
 
@@ -454,22 +454,22 @@ TEST(AnalysisViewLimits, FormatChangeWhilePlayingResizesEveryBlock) {
     QueueDispatcher dispatcher{clock};
     ConnectorHub hub{dispatcher};
     QueuePump pump{dispatcher, hub};
-    TMMConnector connector{hub, clock};
+    Connector connector{hub, clock};
     QWidget holder;
-    auto* spectrum = new TMMSpectrum(&holder);
+    auto* spectrum = new SpectrumView(&holder);
     SetupSpectrum1(*spectrum);
-    auto* scope = new TMMOscope(&holder);
+    auto* scope = new OscopeView(&holder);
     SetupOscope1(*scope);
-    auto* gram = new TMMSpectrogram(&holder);
+    auto* gram = new SpectrogramView(&holder);
     SetupSpectrogram1(*gram);
-    auto* level = new TMMLevel(&holder);
+    auto* level = new LevelView(&holder);
     SetupLevel1(*level);
     connector.SetSpectrum1(spectrum);
     connector.SetOscope1(scope);
     connector.SetSpectrogram1(gram);
     connector.SetLevel1(level);
 
-    const tWAVEFORMATEX mono8 = Format(8, 1, 22050);
+    const WaveFormatEx mono8 = Format(8, 1, 22050);
     connector.SetPWaveFormat(&mono8);
     connector.SetBufferSize(4096);
     connector.Opened();
@@ -488,7 +488,7 @@ TEST(AnalysisViewLimits, FormatChangeWhilePlayingResizesEveryBlock) {
     EXPECT_EQ(sizes().level, 50u);
     EXPECT_EQ(spectrum->SampleRate(), 22050);
 
-    const tWAVEFORMATEX stereo16 = Format(16, 2, 44100);
+    const WaveFormatEx stereo16 = Format(16, 2, 44100);
     connector.SetPWaveFormat(&stereo16);
     EXPECT_EQ(sizes().spectrum, 512u);
     EXPECT_EQ(sizes().scope, 800u);
@@ -513,7 +513,7 @@ TEST(AnalysisViewLimits, FormatChangeWhilePlayingResizesEveryBlock) {
 
 TEST(AnalysisViewPictures, LevelScaleLabelsTheStoredRange) {
     QWidget holder;
-    auto* scale = new TMMLevelScale(&holder);
+    auto* scale = new LevelScaleView(&holder);
     SetupLevelScale1(*scale);
     const std::vector<LevelScaleLabel> labels = scale->CurrentLabels();
     ASSERT_GE(labels.size(), 3u);

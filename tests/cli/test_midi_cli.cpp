@@ -129,7 +129,7 @@ TEST(DumpReceiver, WritesEachDumpAndPatternMessageToItsOwnFile) {
 // A message the port does not take ends the send with the driver's code; nothing after it goes.
 TEST(SysExSender, StopsAtTheFirstMessageThePortRefuses) {
     LoopbackMidiDriver driver;
-    TsqMidiOut out(driver);
+    MidiOutput out(driver);
     out.SetUsing(true);
     const Bytes one = {0xF0, 0x01, 0xF7}, two = {0xF0, 0x02, 0x02, 0xF7}, three = {0xF0, 0x03, 0xF7};
     std::vector<std::string> lines;

@@ -73,7 +73,7 @@ TEST_F(Vk350Cli, ConvertsToWaveOrRawBytes) {
 
     r = vk350("convert " + q("in.wav") + " " + q("out8k.WAV") + " --rate 8000");
     ASSERT_EQ(r.status, 0) << r.out;
-    TMMWave w;
+    WaveDocument w;
     w.SetFileName(path("out8k.WAV"));
     EXPECT_EQ(w.SampleRate(), 8000u);
     EXPECT_EQ(w.DataSize(), 8000u);
@@ -86,9 +86,9 @@ TEST_F(Vk350Cli, ConvertsToWaveOrRawBytes) {
 // The tool converts each way through the same code as the editor, to raw bytes and wave files.
 TEST_F(Vk350Cli, QualityAndNormaliseChooseTheWayOfConverting) {
     writeFile("in.wav", pcmWave(16, 2, 44100, stereoSecond()));
-    tWAVEFORMATEX editor;
+    WaveFormatEx editor;
     pcmBuildWaveHeader(&editor, 8, 1, 22050);
-    TMMWave source;
+    WaveDocument source;
     source.SetFileName(path("in.wav"));
     struct Case {
         const char* flags;
@@ -127,7 +127,7 @@ TEST_F(Vk350Cli, MuLawCodesTheConvertedBytes) {
     EXPECT_EQ(readFile("mu.bin"), expect);
     r = vk350("convert --mulaw " + q("lin.wav") + " " + q("mu.wav"));
     ASSERT_EQ(r.status, 0) << r.out;
-    TMMWave w;
+    WaveDocument w;
     w.SetFileName(path("mu.wav"));
     EXPECT_EQ(w.SampleRate(), 22050u);
     EXPECT_EQ(w.BitLength(), 8);
@@ -165,7 +165,7 @@ TEST_F(Vk350Cli, ConversionsWriteNothingButTheOutput) {
     EXPECT_EQ(listing(), expected);
     EXPECT_EQ(readFile("w1.tmp"), (Bytes{'k', 'e', 'e', 'p'}));
     EXPECT_EQ(readFile("out.bin").size(), 12u); // 6 frames at twice the rate
-    TMMWave w;
+    WaveDocument w;
     w.SetFileName(path("mu.wav"));
     EXPECT_EQ(w.GetInfo("INAM"), "kick");
     EXPECT_EQ(w.DataSize(), 12u);

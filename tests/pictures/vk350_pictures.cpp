@@ -11,7 +11,7 @@
 #include "qt_dialogs.h"
 #include "queue_dispatcher.h"
 #include "queue_pump.h"
-#include "sample_edit.h"
+#include "sample_view.h"
 #include "settings_store.h"
 #include "virtual_main_audio.h"
 
@@ -69,8 +69,8 @@ int main(int argc, char** argv) {
     VirtualMainAudio sound;
     QtSettingsStore store;
     QtDialogs dialogs;
-    TForm1 main{dialogs, &store, &sound.audio};
-    TForm2 bank{store, dialogs};
+    MainWindow main{dialogs, &store, &sound.audio};
+    BankWindow bank{store, dialogs};
     main.SetBankWindow(&bank);
 
     const std::vector<uint8_t> kick = Hit(22050, 180, 45, 0.6, 1);
@@ -102,7 +102,7 @@ int main(int argc, char** argv) {
     for (int slot = 0; slot < 10; ++slot) {
         const std::vector<uint8_t> b =
             Hit(8192 + 2048 * slot, tunes[slot][0], tunes[slot][1], tunes[slot][2], unsigned(slot + 2));
-        TsqSampleEdit& e = bank.SlotEdit(slot);
+        SampleView& e = bank.SlotEdit(slot);
         e.Sample().LoadFromBuffer(b.data(), int(b.size()));
         e.SetSampleLen(int(b.size()));
         e.SetZoom(int(b.size()) / std::max(1, e.width() - 1) + 1);

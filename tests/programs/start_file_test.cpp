@@ -58,16 +58,16 @@ TEST_F(WindowTest, StartFileProblemNamesTheReason) {
 }
 
 TEST_F(WindowTest, StartFileThatCannotBeReadLeavesTheEditorEmptyAndSaysWhy) {
-    TForm1& w = Open();
-    const QString name = findPart<QLabel>(w, "Label12")->text();
+    MainWindow& w = Open();
+    const QString name = findPart<QLabel>(w, "fileNameLabel")->text();
     std::FILE* errors = std::tmpfile();
     ASSERT_NE(errors, nullptr);
 
     const QString missing = dir.filePath("nowhere.bin");
     EXPECT_FALSE(openStartFile(w, dialogs, missing, errors));
     EXPECT_TRUE(Sample().empty());
-    EXPECT_EQ(findPart<QLabel>(w, "Label12")->text(), name);
-    EXPECT_FALSE(TForm1::ItemEnabled(findAction(w, "mnuSaveAsWave")));
+    EXPECT_EQ(findPart<QLabel>(w, "fileNameLabel")->text(), name);
+    EXPECT_FALSE(MainWindow::ItemEnabled(findAction(w, "mnuSaveAsWave")));
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_EQ(dialogs.messages[0].icon, MessageIcon::Error);
     EXPECT_EQ(dialogs.messages[0].title, "File Error");
@@ -85,7 +85,7 @@ TEST_F(WindowTest, StartFileThatCannotBeReadLeavesTheEditorEmptyAndSaysWhy) {
 }
 
 TEST_F(WindowTest, StartFileThatReadsIsOpenedQuietly) {
-    TForm1& w = Open();
+    MainWindow& w = Open();
     std::FILE* errors = std::tmpfile();
     ASSERT_NE(errors, nullptr);
     const std::vector<uint8_t> bytes = Ramp(3000);
@@ -97,7 +97,7 @@ TEST_F(WindowTest, StartFileThatReadsIsOpenedQuietly) {
     QDir::setCurrent(previous);
     EXPECT_TRUE(opened);
     EXPECT_EQ(Sample(), bytes);
-    EXPECT_EQ(findPart<QLabel>(w, "Label12")->text(), "snare.raw");
+    EXPECT_EQ(findPart<QLabel>(w, "fileNameLabel")->text(), "snare.raw");
     EXPECT_TRUE(dialogs.messages.empty());
     EXPECT_EQ(readAll(errors), "");
     std::fclose(errors);

@@ -6,7 +6,7 @@ namespace vk350 {
 
 ReceivedBank::ReceivedBank() {
     for (Slot& s : slots_)
-        s.edit = std::make_unique<TsqSampleEdit>();
+        s.edit = std::make_unique<SampleView>();
 }
 
 ReceivedBank::~ReceivedBank() = default;
@@ -19,7 +19,7 @@ const ReceivedBank::Slot& ReceivedBank::At(int slot) const {
     return slots_[static_cast<size_t>(std::clamp(slot, 0, kSlotCount - 1))];
 }
 
-TsqSampleEdit& ReceivedBank::SlotEdit(int slot) {
+SampleView& ReceivedBank::SlotEdit(int slot) {
     return *At(slot).edit;
 }
 

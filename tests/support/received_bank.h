@@ -14,7 +14,7 @@ public:
     ReceivedBank();
     ~ReceivedBank() override;
 
-    TsqSampleEdit& SlotEdit(int slot) override;
+    SampleView& SlotEdit(int slot) override;
     void SetSlotName(int slot, const QString& caption) override;
     void SetSlotSize(int slot, const QString& caption) override;
 
@@ -23,7 +23,7 @@ public:
 
 private:
     struct Slot {
-        std::unique_ptr<TsqSampleEdit> edit;
+        std::unique_ptr<SampleView> edit;
         QString name = QStringLiteral("...");
         QString size;
     };

@@ -33,7 +33,7 @@ ToneFigures MeasureTone(const std::vector<float>& samples, double rate, double f
         block[size_t(i)] *= w;
         windowEnergy += double(w) * w;
     }
-    TFFTReal* plan = InitRealFFT(kOrder);
+    RealFft* plan = InitRealFFT(kOrder);
     DoRealFFT(plan, block.data(), 1);
     DoneRealFFT(plan);
 

@@ -10,24 +10,24 @@ namespace vk350 {
 // The text every view raises for a format it cannot analyse.
 inline constexpr const char* kInvalidWaveFormat = "Invalid WaveFormat";
 
-class EMMSpectrumError : public EMMError {
+class SpectrumError : public ComponentError {
 public:
-    explicit EMMSpectrumError(const std::string& text) : EMMError(text) {}
+    explicit SpectrumError(const std::string& text) : ComponentError(text) {}
 };
 
-class EMMSpectrogramError : public EMMError {
+class SpectrogramError : public ComponentError {
 public:
-    explicit EMMSpectrogramError(const std::string& text) : EMMError(text) {}
+    explicit SpectrogramError(const std::string& text) : ComponentError(text) {}
 };
 
-class EMMOscopeError : public EMMError {
+class OscopeError : public ComponentError {
 public:
-    explicit EMMOscopeError(const std::string& text) : EMMError(text) {}
+    explicit OscopeError(const std::string& text) : ComponentError(text) {}
 };
 
-class EMMLevelError : public EMMError {
+class LevelError : public ComponentError {
 public:
-    explicit EMMLevelError(const std::string& text) : EMMError(text) {}
+    explicit LevelError(const std::string& text) : ComponentError(text) {}
 };
 
 } // namespace vk350

@@ -6,13 +6,13 @@
 namespace vk350 {
 
 // Sample width of the input: BitLength = bits / 8 - 1.
-enum TMMBits : std::int32_t { b8Bit, b16Bit };
+enum SampleBits : std::int32_t { b8Bit, b16Bit };
 // Channel count of the input: Mode = channels - 1.
-enum TMMMode : std::int32_t { mMono, mStereo };
+enum ChannelMode : std::int32_t { mMono, mStereo };
 // Which channel of stereo input is analysed; chBoth averages the two.
-enum TMMChannel : std::int32_t { chBoth, chLeft, chRight };
+enum ChannelChoice : std::int32_t { chBoth, chLeft, chRight };
 // Smoothing of successive frames.
-enum TMMDecayMode : std::int32_t { dmNone, dmStepUp, dmExponential, dmUniform };
+enum DecayKind : std::int32_t { dmNone, dmStepUp, dmExponential, dmUniform };
 
 // Minimum spacing of grid lines in pixels, and the size of the scale font.
 constexpr std::int32_t SCALEFONTSIZE = 10;

@@ -11,7 +11,7 @@ DecayState::DecayState(std::int32_t capacity)
       sums_(new std::int32_t[std::size_t(capacity_)]()),
       ring_(new std::int32_t[std::size_t(capacity_) * kMaxRing]()) {}
 
-bool DecayState::SetMode(TMMDecayMode value) {
+bool DecayState::SetMode(DecayKind value) {
     if (value < dmNone || value > dmUniform || value == mode_)
         return false;
     mode_ = value;

@@ -19,9 +19,9 @@ public:
     // Room for `capacity` values per frame, with the whole ring, allocated once.
     explicit DecayState(std::int32_t capacity);
 
-    TMMDecayMode Mode() const { return mode_; }
+    DecayKind Mode() const { return mode_; }
     // A new mode clears the state; returns whether it changed.
-    bool SetMode(TMMDecayMode value);
+    bool SetMode(DecayKind value);
     std::int32_t Decay() const { return decay_; }
     // Clamped to 1..16. Sets the factor to 0.0001 taken through n square roots and the ring to
     // 2n - 2 frames (1..32); clears the state when the moving average is active.
@@ -38,7 +38,7 @@ public:
 
 private:
     std::int32_t capacity_;
-    TMMDecayMode mode_ = dmNone;
+    DecayKind mode_ = dmNone;
     std::int32_t decay_ = 1;
     // A new instance starts slower than Decay 1 gives; only a change of Decay sets these.
     float factor_ = 0.0001f;

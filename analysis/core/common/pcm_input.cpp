@@ -4,32 +4,32 @@
 
 namespace vk350 {
 
-bool PcmInput::SetBitLength(TMMBits value) {
+bool PcmInput::SetBitLength(SampleBits value) {
     if ((value != b8Bit && value != b16Bit) || value == bitLength_)
         return false;
     bitLength_ = value;
     return true;
 }
 
-bool PcmInput::SetMode(TMMMode value) {
+bool PcmInput::SetMode(ChannelMode value) {
     if ((value != mMono && value != mStereo) || value == mode_)
         return false;
     mode_ = value;
     return true;
 }
 
-bool PcmInput::SetChannel(TMMChannel value) {
+bool PcmInput::SetChannel(ChannelChoice value) {
     if ((value != chBoth && value != chLeft && value != chRight) || value == channel_)
         return false;
     channel_ = value;
     return true;
 }
 
-bool PcmInput::SetFromFormat(const tWAVEFORMATEX& format) {
+bool PcmInput::SetFromFormat(const WaveFormatEx& format) {
     if (!pcmIsValidFormat(&format))
         return false;
-    bitLength_ = TMMBits(format.wBitsPerSample / 8 - 1);
-    mode_ = TMMMode(format.nChannels - 1);
+    bitLength_ = SampleBits(format.wBitsPerSample / 8 - 1);
+    mode_ = ChannelMode(format.nChannels - 1);
     return true;
 }
 

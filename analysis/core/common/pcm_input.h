@@ -11,17 +11,17 @@ namespace vk350 {
 
 class PcmInput {
 public:
-    TMMBits BitLength() const { return bitLength_; }
-    TMMMode Mode() const { return mode_; }
-    TMMChannel Channel() const { return channel_; }
+    SampleBits BitLength() const { return bitLength_; }
+    ChannelMode Mode() const { return mode_; }
+    ChannelChoice Channel() const { return channel_; }
     // Values outside the enumerations are ignored; each returns whether the value changed.
-    bool SetBitLength(TMMBits value);
-    bool SetMode(TMMMode value);
-    bool SetChannel(TMMChannel value);
+    bool SetBitLength(SampleBits value);
+    bool SetMode(ChannelMode value);
+    bool SetChannel(ChannelChoice value);
 
     // Takes bits and channels from a format that pcmIsValidFormat accepts; false, changing
     // nothing, for any other.
-    bool SetFromFormat(const tWAVEFORMATEX& format);
+    bool SetFromFormat(const WaveFormatEx& format);
 
     std::int32_t BytesPerFrame() const { return (bitLength_ + 1) * (mode_ + 1); }
     // Whether the channel choice matters: stereo input.
@@ -43,9 +43,9 @@ private:
         return std::int16_t(std::uint16_t(block[offset] | (block[offset + 1] << 8)));
     }
 
-    TMMBits bitLength_ = b8Bit;
-    TMMMode mode_ = mMono;
-    TMMChannel channel_ = chBoth;
+    SampleBits bitLength_ = b8Bit;
+    ChannelMode mode_ = mMono;
+    ChannelChoice channel_ = chBoth;
 };
 
 } // namespace vk350

@@ -57,7 +57,7 @@ void GenBitRevTable(std::int32_t* table, std::int32_t order) {
         table[i] = std::int32_t((table[i >> 1] >> 1) | ((i & 1) << (order - 1)));
 }
 
-TFFTReal* InitRealFFT(std::int32_t order) {
+RealFft* InitRealFFT(std::int32_t order) {
     if (order <= 0 || order >= 32 || order > kMaxOrder)
         return nullptr;
     const std::int64_t half = std::int64_t(1) << (order - 1);
@@ -65,19 +65,19 @@ TFFTReal* InitRealFFT(std::int32_t order) {
     const std::int64_t passes = PassTableSize(order - 1);
     std::byte* cursor = nullptr;
     // At most half of the entries change places, two indices a pair.
-    auto* plan = AllocatePlan<TFFTReal>(Aligned(sizeof(std::int32_t) * std::size_t(half)) +
-                                            Aligned(sizeof(TfCplx) * std::size_t(passes)) +
-                                            Aligned(sizeof(TfCplx) * std::size_t(quarter)) +
-                                            Aligned(sizeof(std::int32_t) * std::size_t(half)),
-                                        cursor);
+    auto* plan = AllocatePlan<RealFft>(Aligned(sizeof(std::int32_t) * std::size_t(half)) +
+                                           Aligned(sizeof(ComplexFloat) * std::size_t(passes)) +
+                                           Aligned(sizeof(ComplexFloat) * std::size_t(quarter)) +
+                                           Aligned(sizeof(std::int32_t) * std::size_t(half)),
+                                       cursor);
     if (!plan)
         return nullptr;
     plan->order = order;
     plan->length = std::int32_t(half * 2);
     plan->scale = 1.0f / float(plan->length);
     plan->bitRev = Take<std::int32_t>(cursor, half);
-    plan->passTable = Take<TfCplx>(cursor, passes);
-    plan->sinTable = Take<TfCplx>(cursor, quarter);
+    plan->passTable = Take<ComplexFloat>(cursor, passes);
+    plan->sinTable = Take<ComplexFloat>(cursor, quarter);
     plan->swaps = Take<std::int32_t>(cursor, half);
     GenBitRevTable(plan->bitRev, order - 1);
     for (std::int64_t i = 0; i < half; ++i) {
@@ -92,10 +92,10 @@ TFFTReal* InitRealFFT(std::int32_t order) {
     return plan;
 }
 
-void DoRealFFT(const TFFTReal* plan, float* data, std::int32_t direction) {
+void DoRealFFT(const RealFft* plan, float* data, std::int32_t direction) {
     if (!plan || !data)
         return;
-    auto* z = reinterpret_cast<TfCplx*>(data);
+    auto* z = reinterpret_cast<ComplexFloat*>(data);
     DoCplxFFT2(z, plan->passTable, plan->order - 1);
     fvecSwapPairs2(z, plan->swaps, plan->swapCount);
     BuildRealOutput(z, plan->sinTable, plan->order);
@@ -103,35 +103,35 @@ void DoRealFFT(const TFFTReal* plan, float* data, std::int32_t direction) {
         fvecMul1(data, plan->scale, plan->length);
 }
 
-void DoneRealFFT(TFFTReal*& plan) {
+void DoneRealFFT(RealFft*& plan) {
     FreePlan(plan);
 }
 
-TFFTCplx* InitCplxFFT(std::int32_t order) {
+ComplexFft* InitCplxFFT(std::int32_t order) {
     if (order <= 0 || order >= 32 || order > kMaxOrder)
         return nullptr;
     const std::int64_t length = std::int64_t(1) << order;
     const std::int64_t passes = PassTableSize(order);
     std::byte* cursor = nullptr;
-    auto* plan = AllocatePlan<TFFTCplx>(Aligned(sizeof(std::int32_t) * std::size_t(length)) +
-                                            Aligned(sizeof(TfCplx) * std::size_t(length / 2)) +
-                                            Aligned(sizeof(TfCplx) * std::size_t(passes)),
-                                        cursor);
+    auto* plan = AllocatePlan<ComplexFft>(Aligned(sizeof(std::int32_t) * std::size_t(length)) +
+                                              Aligned(sizeof(ComplexFloat) * std::size_t(length / 2)) +
+                                              Aligned(sizeof(ComplexFloat) * std::size_t(passes)),
+                                          cursor);
     if (!plan)
         return nullptr;
     plan->order = order;
     plan->length = std::int32_t(length);
     plan->scale = 1.0f / float(length);
     plan->bitRev = Take<std::int32_t>(cursor, length);
-    plan->sinTable = Take<TfCplx>(cursor, length / 2);
-    plan->passTable = Take<TfCplx>(cursor, passes);
+    plan->sinTable = Take<ComplexFloat>(cursor, length / 2);
+    plan->passTable = Take<ComplexFloat>(cursor, passes);
     GenBitRevTable(plan->bitRev, order);
     GenSinTable1(plan->sinTable, order, std::int32_t(length / 2));
     GenSinTable2(plan->passTable, order);
     return plan;
 }
 
-void DoCplxFFTa(const TFFTCplx* plan, float* re, float* im, std::int32_t direction) {
+void DoCplxFFTa(const ComplexFft* plan, float* re, float* im, std::int32_t direction) {
     if (!plan || !re || !im)
         return;
     // The inverse is the forward transform with the roles of the two arrays exchanged.
@@ -147,7 +147,7 @@ void DoCplxFFTa(const TFFTCplx* plan, float* re, float* im, std::int32_t directi
     }
 }
 
-void DoCplxFFTb(const TFFTCplx* plan, TfCplx* data, std::int32_t direction) {
+void DoCplxFFTb(const ComplexFft* plan, ComplexFloat* data, std::int32_t direction) {
     if (!plan || !data)
         return;
     // The inverse is the conjugate of the forward transform of the conjugate.
@@ -162,7 +162,7 @@ void DoCplxFFTb(const TFFTCplx* plan, TfCplx* data, std::int32_t direction) {
             data[i] = {data[i].re * plan->scale, -data[i].im * plan->scale};
 }
 
-void DoneCplxFFT(TFFTCplx*& plan) {
+void DoneCplxFFT(ComplexFft*& plan) {
     FreePlan(plan);
 }
 

@@ -20,7 +20,7 @@ void MulScalar(float* data, float factor, std::int32_t count) {
         data[i] *= factor;
 }
 
-void MulComplex(TfCplx* data, const TfCplx* factors, std::int32_t count) {
+void MulComplex(ComplexFloat* data, const ComplexFloat* factors, std::int32_t count) {
     for (std::int32_t i = 0; i < count; ++i) {
         const float re = data[i].re * factors[i].re - data[i].im * factors[i].im;
         const float im = data[i].re * factors[i].im + data[i].im * factors[i].re;
@@ -33,7 +33,7 @@ void ZeroFloats(float* data, std::int32_t count) {
         data[i] = 0.0f;
 }
 
-void ZeroComplex(TfCplx* data, std::int32_t count) {
+void ZeroComplex(ComplexFloat* data, std::int32_t count) {
     for (std::int32_t i = 0; i < count; ++i)
         data[i] = {0.0f, 0.0f};
 }
@@ -59,22 +59,22 @@ void BitReverseFloats(float* data, const std::int32_t* table, std::int32_t count
     BitReverse<float, std::uint32_t>(data, table, count);
 }
 
-void BitReverseComplex(TfCplx* data, const std::int32_t* table, std::int32_t count) {
-    BitReverse<TfCplx, std::uint64_t>(data, table, count);
+void BitReverseComplex(ComplexFloat* data, const std::int32_t* table, std::int32_t count) {
+    BitReverse<ComplexFloat, std::uint64_t>(data, table, count);
 }
 
-void SwapPairsComplex(TfCplx* data, const std::int32_t* pairs, std::int32_t count) {
+void SwapPairsComplex(ComplexFloat* data, const std::int32_t* pairs, std::int32_t count) {
     for (std::int32_t k = 0; k < count; ++k)
         std::swap(data[pairs[2 * k]], data[pairs[2 * k + 1]]);
 }
 
-TfCplx Twiddle(std::int64_t j, std::int64_t length) {
+ComplexFloat Twiddle(std::int64_t j, std::int64_t length) {
     // Angles in double so that the tables of long transforms stay exact to the last float bit.
     const double a = -2.0 * std::numbers::pi * double(j) / double(length);
     return {float(std::cos(a)), float(std::sin(a))};
 }
 
-void SinTable(TfCplx* table, std::int32_t order, std::int32_t count) {
+void SinTable(ComplexFloat* table, std::int32_t order, std::int32_t count) {
     const std::int64_t length = std::int64_t(1) << order;
     for (std::int32_t j = 0; j < count; ++j)
         table[j] = Twiddle(j, length);
@@ -82,7 +82,7 @@ void SinTable(TfCplx* table, std::int32_t order, std::int32_t count) {
 
 // The interleaved passes are radix 4 while a block holds 8 or more values; blocks of 4 or 2
 // values need no twiddle. See Radix4Pass for the layout of one pass's twiddles.
-void PassTable(TfCplx* table, std::int32_t order) {
+void PassTable(ComplexFloat* table, std::int32_t order) {
     float* out = reinterpret_cast<float*>(table);
     for (std::int64_t block = std::int64_t(1) << order; block >= 8; block /= 4) {
         const std::int64_t quarter = block / 4;
@@ -90,7 +90,7 @@ void PassTable(TfCplx* table, std::int32_t order) {
             float* re = out;
             float* im = out + 2 * quarter;
             for (std::int64_t j = 0; j < quarter; ++j) {
-                const TfCplx w = Twiddle(m * j, block);
+                const ComplexFloat w = Twiddle(m * j, block);
                 re[2 * j] = re[2 * j + 1] = w.re;
                 im[2 * j] = -w.im;
                 im[2 * j + 1] = w.im;
@@ -102,13 +102,13 @@ void PassTable(TfCplx* table, std::int32_t order) {
 
 // Radix-2 decimation in frequency on separate arrays, twiddles read with a stride from the
 // table of the full length.
-void PassesSplit(float* re, float* im, const TfCplx* sinTable, std::int32_t order) {
+void PassesSplit(float* re, float* im, const ComplexFloat* sinTable, std::int32_t order) {
     const std::int64_t length = std::int64_t(1) << order;
     std::int64_t stride = 1;
     for (std::int64_t half = length / 2; half >= 1; half /= 2, stride *= 2) {
         for (std::int64_t g = 0; g < length; g += 2 * half) {
             for (std::int64_t j = 0; j < half; ++j) {
-                const TfCplx w = sinTable[j * stride];
+                const ComplexFloat w = sinTable[j * stride];
                 const std::int64_t a = g + j;
                 const std::int64_t b = a + half;
                 const float dr = re[a] - re[b];
@@ -124,7 +124,7 @@ void PassesSplit(float* re, float* im, const TfCplx* sinTable, std::int32_t orde
 
 } // namespace
 
-void DoCplxFFT2Portable(TfCplx* data, const TfCplx* passTable, std::int32_t order) {
+void DoCplxFFT2Portable(ComplexFloat* data, const ComplexFloat* passTable, std::int32_t order) {
     const std::int64_t length = std::int64_t(1) << order;
     float* z = reinterpret_cast<float*>(data);
     const float* tw = reinterpret_cast<const float*>(passTable);
@@ -136,7 +136,7 @@ void DoCplxFFT2Portable(TfCplx* data, const TfCplx* passTable, std::int32_t orde
     LastPass(z, length, block);
 }
 
-void BuildRealOutputPortable(TfCplx* data, const TfCplx* sinTable2, std::int32_t order) {
+void BuildRealOutputPortable(ComplexFloat* data, const ComplexFloat* sinTable2, std::int32_t order) {
     RealOutput<V4>(data, sinTable2, order);
 }
 
@@ -147,18 +147,18 @@ std::int32_t PassTableSize(std::int32_t order) {
     return std::int32_t(floats / 2);
 }
 
-TfvecMul1Proc fvecMul1 = MulScalar;
-TfvecMul2Proc fvecMul2 = MulComplex;
-TfvecZero1Proc fvecZero1 = ZeroFloats;
-TfvecZero2Proc fvecZero2 = ZeroComplex;
-TfvecBitRev1Proc fvecBitRev1 = BitReverseFloats;
-TfvecBitRev2Proc fvecBitRev2 = BitReverseComplex;
-TfvecSwapPairs2Proc fvecSwapPairs2 = SwapPairsComplex;
-TGenSinTable1Proc GenSinTable1 = SinTable;
-TGenSinTable2Proc GenSinTable2 = PassTable;
-TDoCplxFFT1Proc DoCplxFFT1 = PassesSplit;
-TDoCplxFFT2Proc DoCplxFFT2 = DoCplxFFT2Portable;
-TBuildRealOutputProc BuildRealOutput = BuildRealOutputPortable;
+FvecMul1Proc fvecMul1 = MulScalar;
+FvecMul2Proc fvecMul2 = MulComplex;
+FvecZero1Proc fvecZero1 = ZeroFloats;
+FvecZero2Proc fvecZero2 = ZeroComplex;
+FvecBitRev1Proc fvecBitRev1 = BitReverseFloats;
+FvecBitRev2Proc fvecBitRev2 = BitReverseComplex;
+FvecSwapPairs2Proc fvecSwapPairs2 = SwapPairsComplex;
+GenSinTable1Proc GenSinTable1 = SinTable;
+GenSinTable2Proc GenSinTable2 = PassTable;
+DoCplxFFT1Proc DoCplxFFT1 = PassesSplit;
+DoCplxFFT2Proc DoCplxFFT2 = DoCplxFFT2Portable;
+BuildRealOutputProc BuildRealOutput = BuildRealOutputPortable;
 
 namespace {
 

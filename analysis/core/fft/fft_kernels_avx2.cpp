@@ -7,7 +7,7 @@
 
 namespace vk350 {
 
-void PassesInterleavedAvx2(TfCplx* data, const TfCplx* passTable, std::int32_t order) {
+void PassesInterleavedAvx2(ComplexFloat* data, const ComplexFloat* passTable, std::int32_t order) {
     const std::int64_t length = std::int64_t(1) << order;
     float* z = reinterpret_cast<float*>(data);
     const float* tw = reinterpret_cast<const float*>(passTable);
@@ -22,7 +22,7 @@ void PassesInterleavedAvx2(TfCplx* data, const TfCplx* passTable, std::int32_t o
     LastPass(z, length, block);
 }
 
-void RealOutputAvx2(TfCplx* data, const TfCplx* sinTable2, std::int32_t order) {
+void RealOutputAvx2(ComplexFloat* data, const ComplexFloat* sinTable2, std::int32_t order) {
     RealOutput<V8>(data, sinTable2, order);
 }
 

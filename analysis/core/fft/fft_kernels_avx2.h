@@ -7,7 +7,7 @@
 
 namespace vk350 {
 
-void PassesInterleavedAvx2(TfCplx* data, const TfCplx* passTable, std::int32_t order);
-void RealOutputAvx2(TfCplx* data, const TfCplx* sinTable2, std::int32_t order);
+void PassesInterleavedAvx2(ComplexFloat* data, const ComplexFloat* passTable, std::int32_t order);
+void RealOutputAvx2(ComplexFloat* data, const ComplexFloat* sinTable2, std::int32_t order);
 
 } // namespace vk350

@@ -144,7 +144,8 @@ template <class V> inline V Splat(float f) {
 // X[k] = E + w^k * O and X[M-k] = conj(E - w^k * O), with E = (Z[k] + conj(Z[M-k]))/2 and
 // O = -i * (Z[k] - conj(Z[M-k]))/2, M = N/2. A register's worth of k at a time from the front,
 // meeting their partners from the back.
-template <class V> inline void RealOutput(TfCplx* data, const TfCplx* sinTable2, std::int32_t order) {
+template <class V>
+inline void RealOutput(ComplexFloat* data, const ComplexFloat* sinTable2, std::int32_t order) {
     constexpr std::int64_t lanes = sizeof(V) / sizeof(float) / 2; // complex values a register
     const std::int64_t m = (std::int64_t(1) << order) / 2;
     const float dc = data[0].re + data[0].im;
@@ -172,13 +173,13 @@ template <class V> inline void RealOutput(TfCplx* data, const TfCplx* sinTable2,
         StoreV(z + 2 * (m - k - (lanes - 1)), ReversePairs(mirror));
     }
     for (; k < m / 2; ++k) {
-        const TfCplx a = data[k];
-        const TfCplx b = data[m - k];
+        const ComplexFloat a = data[k];
+        const ComplexFloat b = data[m - k];
         const float er = 0.5f * (a.re + b.re);
         const float ei = 0.5f * (a.im - b.im);
         const float or_ = 0.5f * (a.im + b.im);
         const float oi = -0.5f * (a.re - b.re);
-        const TfCplx tw = sinTable2[k];
+        const ComplexFloat tw = sinTable2[k];
         const float tr = tw.re * or_ - tw.im * oi;
         const float ti = tw.re * oi + tw.im * or_;
         data[k] = {er + tr, ei + ti};

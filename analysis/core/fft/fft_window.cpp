@@ -16,7 +16,7 @@ std::int32_t TableLength(std::int32_t order) {
 
 } // namespace
 
-float CalcWindowFunc(TMMFFTWindow kind, std::int32_t i, std::int32_t n) {
+float CalcWindowFunc(FftWindow kind, std::int32_t i, std::int32_t n) {
     if (n < 1)
         return 1.0f;
     const double x = double(i);
@@ -44,25 +44,25 @@ float CalcWindowFunc(TMMFFTWindow kind, std::int32_t i, std::int32_t n) {
     }
 }
 
-void GenWindowTableInt(std::int32_t* table, TMMFFTWindow kind, std::int32_t order) {
+void GenWindowTableInt(std::int32_t* table, FftWindow kind, std::int32_t order) {
     const std::int32_t n = TableLength(order);
     for (std::int32_t i = 0; table && i < n; ++i)
         table[i] = std::int32_t(std::floor(double(CalcWindowFunc(kind, i, n)) * 32767.0 + 0.5));
 }
 
-void GenWindowTableFloat(float* table, TMMFFTWindow kind, std::int32_t order) {
+void GenWindowTableFloat(float* table, FftWindow kind, std::int32_t order) {
     const std::int32_t n = TableLength(order);
     for (std::int32_t i = 0; table && i < n; ++i)
         table[i] = CalcWindowFunc(kind, i, n);
 }
 
-void CalcWindowInt(std::int16_t* data, TMMFFTWindow kind, std::int32_t order) {
+void CalcWindowInt(std::int16_t* data, FftWindow kind, std::int32_t order) {
     const std::int32_t n = TableLength(order);
     for (std::int32_t i = 0; data && i < n; ++i)
         data[i] = std::int16_t(std::trunc(double(data[i]) * double(CalcWindowFunc(kind, i, n))));
 }
 
-void CalcWindowFloat(float* data, TMMFFTWindow kind, std::int32_t order) {
+void CalcWindowFloat(float* data, FftWindow kind, std::int32_t order) {
     const std::int32_t n = TableLength(order);
     for (std::int32_t i = 0; data && i < n; ++i)
         data[i] *= CalcWindowFunc(kind, i, n);

@@ -5,7 +5,7 @@
 
 namespace vk350 {
 
-enum TMMFFTWindow : std::int32_t {
+enum FftWindow : std::int32_t {
     fwRectangular,
     fwHamming,
     fwHanning,
@@ -16,12 +16,12 @@ enum TMMFFTWindow : std::int32_t {
 };
 
 // w(i) for a table of length n; 1 for a kind outside the list or n < 1.
-float CalcWindowFunc(TMMFFTWindow kind, std::int32_t i, std::int32_t n);
+float CalcWindowFunc(FftWindow kind, std::int32_t i, std::int32_t n);
 // 2^order entries of w(i) * 32767, rounded half up.
-void GenWindowTableInt(std::int32_t* table, TMMFFTWindow kind, std::int32_t order);
-void GenWindowTableFloat(float* table, TMMFFTWindow kind, std::int32_t order);
+void GenWindowTableInt(std::int32_t* table, FftWindow kind, std::int32_t order);
+void GenWindowTableFloat(float* table, FftWindow kind, std::int32_t order);
 // Multiply 2^order values in place by w(i); the integer form truncates toward zero.
-void CalcWindowInt(std::int16_t* data, TMMFFTWindow kind, std::int32_t order);
-void CalcWindowFloat(float* data, TMMFFTWindow kind, std::int32_t order);
+void CalcWindowInt(std::int16_t* data, FftWindow kind, std::int32_t order);
+void CalcWindowFloat(float* data, FftWindow kind, std::int32_t order);
 
 } // namespace vk350

@@ -33,7 +33,7 @@ bool BlockTransform::SetFFTLength(std::int32_t value) {
     return true;
 }
 
-bool BlockTransform::SetWindow(TMMFFTWindow value) {
+bool BlockTransform::SetWindow(FftWindow value) {
     if (value < fwRectangular || value > fwParzen || value == window_)
         return false;
     window_ = value;
@@ -46,7 +46,7 @@ void BlockTransform::SetDifference(std::int32_t order) {
 }
 
 void BlockTransform::Rebuild() {
-    TFFTReal* plan = InitRealFFT(order_);
+    RealFft* plan = InitRealFFT(order_);
     if (!plan)
         throw std::bad_alloc();
     DoneRealFFT(plan_);

@@ -28,8 +28,8 @@ public:
     std::int32_t FFTLength() const { return length_; }
     // Stores the clamped length; returns whether it changed. The spectrum is cleared then.
     bool SetFFTLength(std::int32_t value);
-    TMMFFTWindow Window() const { return window_; }
-    bool SetWindow(TMMFFTWindow value);
+    FftWindow Window() const { return window_; }
+    bool SetWindow(FftWindow value);
     // 0: none, 1: first difference (6 dB per octave), 2: second difference (12 dB per octave).
     std::int32_t Difference() const { return difference_; }
     void SetDifference(std::int32_t order);
@@ -55,9 +55,9 @@ private:
 
     std::int32_t length_ = 128;
     std::int32_t order_ = 7;
-    TMMFFTWindow window_ = fwHamming;
+    FftWindow window_ = fwHamming;
     std::int32_t difference_ = 0;
-    TFFTReal* plan_ = nullptr;
+    RealFft* plan_ = nullptr;
     std::unique_ptr<std::int32_t[]> windowTable_;
     std::unique_ptr<float[]> work_;
     std::unique_ptr<std::int16_t[]> spectrum_;

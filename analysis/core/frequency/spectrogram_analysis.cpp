@@ -57,7 +57,7 @@ void SpectrogramAnalysis::SetFFTLength(std::int32_t value) {
     Redraw();
 }
 
-void SpectrogramAnalysis::SetWindow(TMMFFTWindow value) {
+void SpectrogramAnalysis::SetWindow(FftWindow value) {
     if (transform_.SetWindow(value))
         Redraw();
 }
@@ -73,17 +73,17 @@ void SpectrogramAnalysis::SetSampleRate(std::int32_t value) {
     Redraw();
 }
 
-void SpectrogramAnalysis::SetBitLength(TMMBits value) {
+void SpectrogramAnalysis::SetBitLength(SampleBits value) {
     input_.SetBitLength(value);
 }
-void SpectrogramAnalysis::SetMode(TMMMode value) {
+void SpectrogramAnalysis::SetMode(ChannelMode value) {
     input_.SetMode(value);
 }
-void SpectrogramAnalysis::SetChannel(TMMChannel value) {
+void SpectrogramAnalysis::SetChannel(ChannelChoice value) {
     input_.SetChannel(value);
 }
 
-void SpectrogramAnalysis::SetGain(TMMSpectrogramGain value) {
+void SpectrogramAnalysis::SetGain(SpectrogramGain value) {
     if (value < sgrNone || value > sgr12db || value == gain_)
         return;
     gain_ = value;
@@ -132,7 +132,7 @@ void SpectrogramAnalysis::LimitFrequencyBase() {
     frequencyBase_ = std::clamp(frequencyBase_, 0, top);
 }
 
-void SpectrogramAnalysis::SetPaletteTyp(TMMSpectrogramPalette value) {
+void SpectrogramAnalysis::SetPaletteTyp(PaletteKind value) {
     if (value >= spHSV && value <= spHot)
         Assign(paletteTyp_, value);
 }
@@ -190,10 +190,10 @@ void SpectrogramAnalysis::SetEnabled(bool value) {
     Assign(enabled_, value);
 }
 
-void SpectrogramAnalysis::SetPCMWaveFormat(const tWAVEFORMATEX& format) {
+void SpectrogramAnalysis::SetPCMWaveFormat(const WaveFormatEx& format) {
     PcmInput input = input_;
     if (!input.SetFromFormat(format))
-        throw EMMSpectrogramError(kInvalidWaveFormat);
+        throw SpectrogramError(kInvalidWaveFormat);
     input_ = input;
     SetSampleRate(std::int32_t(format.nSamplesPerSec));
 }

@@ -21,7 +21,7 @@
 
 namespace vk350 {
 
-enum TMMSpectrogramGain : std::int32_t { sgrNone, sgr6db, sgr12db };
+enum SpectrogramGain : std::int32_t { sgrNone, sgr6db, sgr12db };
 
 // Palette entries of the position bar, outside the colour scale.
 constexpr std::uint8_t kBarColorIndex = 1;
@@ -45,18 +45,18 @@ public:
 
     std::int32_t FFTLength() const { return transform_.FFTLength(); }
     void SetFFTLength(std::int32_t value); // 8..4096, a power of two
-    TMMFFTWindow Window() const { return transform_.Window(); }
-    void SetWindow(TMMFFTWindow value);
+    FftWindow Window() const { return transform_.Window(); }
+    void SetWindow(FftWindow value);
     std::int32_t SampleRate() const { return sampleRate_; }
     void SetSampleRate(std::int32_t value); // 8000..100000
-    TMMBits BitLength() const { return input_.BitLength(); }
-    void SetBitLength(TMMBits value);
-    TMMMode Mode() const { return input_.Mode(); }
-    void SetMode(TMMMode value);
-    TMMChannel Channel() const { return input_.Channel(); }
-    void SetChannel(TMMChannel value);
-    TMMSpectrogramGain Gain() const { return gain_; }
-    void SetGain(TMMSpectrogramGain value);
+    SampleBits BitLength() const { return input_.BitLength(); }
+    void SetBitLength(SampleBits value);
+    ChannelMode Mode() const { return input_.Mode(); }
+    void SetMode(ChannelMode value);
+    ChannelChoice Channel() const { return input_.Channel(); }
+    void SetChannel(ChannelChoice value);
+    SpectrogramGain Gain() const { return gain_; }
+    void SetGain(SpectrogramGain value);
     bool LogAmp() const { return logAmp_; }
     void SetLogAmp(bool value);
     std::int32_t Sensitivy() const { return sensitivy_; }
@@ -68,8 +68,8 @@ public:
     // Lowest frequency shown; held where the shown range stays at least 1000 Hz / zoom wide.
     std::int32_t FrequencyBase() const { return frequencyBase_; }
     void SetFrequencyBase(std::int32_t value);
-    TMMSpectrogramPalette PaletteTyp() const { return paletteTyp_; }
-    void SetPaletteTyp(TMMSpectrogramPalette value);
+    PaletteKind PaletteTyp() const { return paletteTyp_; }
+    void SetPaletteTyp(PaletteKind value);
     bool PaletteMapped() const { return paletteMapped_; }
     void SetPaletteMapped(bool value);
     bool PaletteRealize() const { return paletteRealize_; }
@@ -94,8 +94,8 @@ public:
     bool Enabled() const { return enabled_; }
     void SetEnabled(bool value);
 
-    // The chain's interface. An invalid format throws EMMSpectrogramError and keeps the old one.
-    void SetPCMWaveFormat(const tWAVEFORMATEX& format);
+    // The chain's interface. An invalid format throws SpectrogramError and keeps the old one.
+    void SetPCMWaveFormat(const WaveFormatEx& format);
     std::int32_t BytesPerSpectrogram() const { return input_.BytesPerFrame() * FFTLength(); }
     // Analyses one block and writes its column; false (nothing done) while disabled.
     bool RefreshPCMData(const std::uint8_t* block);
@@ -147,13 +147,13 @@ private:
     AnalysisRect area_;
 
     std::int32_t sampleRate_ = 11025;
-    TMMSpectrogramGain gain_ = sgrNone;
+    SpectrogramGain gain_ = sgrNone;
     bool logAmp_ = false;
     std::int32_t sensitivy_ = -90;
     std::int32_t amplitudeScale_ = 100;
     std::int32_t frequencyScale_ = 1;
     std::int32_t frequencyBase_ = 0;
-    TMMSpectrogramPalette paletteTyp_ = spThreshold;
+    PaletteKind paletteTyp_ = spThreshold;
     bool paletteMapped_ = false;
     bool paletteRealize_ = true;
     bool scroll_ = false;

@@ -25,7 +25,7 @@ std::uint32_t Hsv(double g) {
     return Rgb(255, 1020 - 4 * g, 0);
 }
 
-std::uint32_t ScaleColor(TMMSpectrogramPalette kind, double g) {
+std::uint32_t ScaleColor(PaletteKind kind, double g) {
     switch (kind) {
     case spHSV:
         return Hsv(g);
@@ -57,7 +57,7 @@ std::uint32_t ScaleColor(TMMSpectrogramPalette kind, double g) {
 
 } // namespace
 
-PaletteColors SpectrogramPalette(TMMSpectrogramPalette kind) {
+PaletteColors SpectrogramPalette(PaletteKind kind) {
     PaletteColors colors{};
     for (std::int32_t index = MIN_COLOR; index < MIN_COLOR + NUM_COLORS; ++index)
         colors[std::size_t(index)] = ScaleColor(kind, double((index - MIN_COLOR) * 256 / NUM_COLORS));

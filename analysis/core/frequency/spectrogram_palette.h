@@ -6,7 +6,7 @@
 
 namespace vk350 {
 
-enum TMMSpectrogramPalette : std::int32_t {
+enum PaletteKind : std::int32_t {
     spHSV,
     spThreshold,
     spBlackWhite,
@@ -30,6 +30,6 @@ constexpr std::uint32_t ColorRef(std::uint32_t red, std::uint32_t green, std::ui
 
 // Entries MIN_COLOR .. MIN_COLOR + NUM_COLORS - 1 run through the palette's colour scale; all
 // others are black.
-PaletteColors SpectrogramPalette(TMMSpectrogramPalette kind);
+PaletteColors SpectrogramPalette(PaletteKind kind);
 
 } // namespace vk350

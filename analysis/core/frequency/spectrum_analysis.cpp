@@ -38,7 +38,7 @@ void SpectrumAnalysis::Changed() {
     SetupGrid();
 }
 
-void SpectrumAnalysis::SetKind(TMMSpectrumKind value) {
+void SpectrumAnalysis::SetKind(SpectrumKind value) {
     if (value < skDots || value > skScroll)
         return;
     Assign(kind_, value, true);
@@ -54,7 +54,7 @@ void SpectrumAnalysis::SetFFTLength(std::int32_t value) {
     Redraw();
 }
 
-void SpectrumAnalysis::SetWindow(TMMFFTWindow value) {
+void SpectrumAnalysis::SetWindow(FftWindow value) {
     if (transform_.SetWindow(value))
         Redraw();
 }
@@ -68,13 +68,13 @@ void SpectrumAnalysis::SetSampleRate(std::int32_t value) {
     Redraw();
 }
 
-void SpectrumAnalysis::SetBitLength(TMMBits value) {
+void SpectrumAnalysis::SetBitLength(SampleBits value) {
     input_.SetBitLength(value);
 }
-void SpectrumAnalysis::SetMode(TMMMode value) {
+void SpectrumAnalysis::SetMode(ChannelMode value) {
     input_.SetMode(value);
 }
-void SpectrumAnalysis::SetChannel(TMMChannel value) {
+void SpectrumAnalysis::SetChannel(ChannelChoice value) {
     input_.SetChannel(value);
 }
 
@@ -97,7 +97,7 @@ void SpectrumAnalysis::SetLogFreq(bool value) {
     Redraw();
 }
 
-void SpectrumAnalysis::SetGain(TMMSpectrumGain value) {
+void SpectrumAnalysis::SetGain(SpectrumGain value) {
     if (value < sgNone || value > sg12db || value == gain_)
         return;
     gain_ = value;
@@ -136,7 +136,7 @@ void SpectrumAnalysis::SetFrequencyScale(std::int32_t value) {
     Redraw();
 }
 
-void SpectrumAnalysis::SetDecayMode(TMMDecayMode value) {
+void SpectrumAnalysis::SetDecayMode(DecayKind value) {
     if (!decay_.SetMode(value))
         return;
     std::memset(magnitudes_.get(), 0, sizeof(std::int32_t) * kMaxBins);
@@ -239,10 +239,10 @@ void SpectrumAnalysis::SetEnabled(bool value) {
         OnNeedData();
 }
 
-void SpectrumAnalysis::SetPCMWaveFormat(const tWAVEFORMATEX& format) {
+void SpectrumAnalysis::SetPCMWaveFormat(const WaveFormatEx& format) {
     PcmInput input = input_;
     if (!input.SetFromFormat(format))
-        throw EMMSpectrumError(kInvalidWaveFormat);
+        throw SpectrumError(kInvalidWaveFormat);
     input_ = input;
     SetSampleRate(std::int32_t(format.nSamplesPerSec));
 }
@@ -294,7 +294,7 @@ void SpectrumAnalysis::ClearFrame() {
         run.spots = 0;
         run.peak.Reset();
     }
-    peak_ = TMMSpectrumPeak{};
+    peak_ = SpectrumPeak{};
 }
 
 void SpectrumAnalysis::ResetData() {

@@ -23,12 +23,12 @@
 
 namespace vk350 {
 
-enum TMMSpectrumKind : std::int32_t { skDots, skLines, skVLines, skBars, skPeaks, skScroll };
+enum SpectrumKind : std::int32_t { skDots, skLines, skVLines, skBars, skPeaks, skScroll };
 // Frequency tilt in dB per octave.
-enum TMMSpectrumGain : std::int32_t { sgNone, sg3db, sg6db, sg9db, sg12db };
+enum SpectrumGain : std::int32_t { sgNone, sg3db, sg6db, sg9db, sg12db };
 
 // The loudest bin of the latest frame.
-struct TMMSpectrumPeak {
+struct SpectrumPeak {
     float frequency = 0;    // Hz
     float amplitude = 0;    // 0..1 of full scale
     float level = -100;     // dB
@@ -74,34 +74,34 @@ public:
     const AnalysisRect& DrawArea() const { return area_; }
 
     // Published properties; setters clamp or ignore as noted and act only on a change.
-    TMMSpectrumKind Kind() const { return kind_; }
-    void SetKind(TMMSpectrumKind value);
+    SpectrumKind Kind() const { return kind_; }
+    void SetKind(SpectrumKind value);
     std::int32_t FFTLength() const { return transform_.FFTLength(); }
     void SetFFTLength(std::int32_t value); // 8..4096, a power of two
-    TMMFFTWindow Window() const { return transform_.Window(); }
-    void SetWindow(TMMFFTWindow value);
+    FftWindow Window() const { return transform_.Window(); }
+    void SetWindow(FftWindow value);
     std::int32_t SampleRate() const { return sampleRate_; }
     void SetSampleRate(std::int32_t value); // 8000..100000
-    TMMBits BitLength() const { return input_.BitLength(); }
-    void SetBitLength(TMMBits value);
-    TMMMode Mode() const { return input_.Mode(); }
-    void SetMode(TMMMode value);
-    TMMChannel Channel() const { return input_.Channel(); }
-    void SetChannel(TMMChannel value);
+    SampleBits BitLength() const { return input_.BitLength(); }
+    void SetBitLength(SampleBits value);
+    ChannelMode Mode() const { return input_.Mode(); }
+    void SetMode(ChannelMode value);
+    ChannelChoice Channel() const { return input_.Channel(); }
+    void SetChannel(ChannelChoice value);
     bool LogAmp() const { return logAmp_; }
     void SetLogAmp(bool value);
     bool LogFreq() const { return logFreq_; }
     void SetLogFreq(bool value);
-    TMMSpectrumGain Gain() const { return gain_; }
-    void SetGain(TMMSpectrumGain value);
+    SpectrumGain Gain() const { return gain_; }
+    void SetGain(SpectrumGain value);
     std::int32_t RefFreq() const { return refFreq_; }
     void SetRefFreq(std::int32_t value); // 1..44100
     std::int32_t VerticalScale() const { return verticalScale_; }
     void SetVerticalScale(std::int32_t value); // 1..500 percent
     std::int32_t FrequencyScale() const { return frequencyScale_; }
     void SetFrequencyScale(std::int32_t value); // 1..16, a power of two
-    TMMDecayMode DecayMode() const { return decay_.Mode(); }
-    void SetDecayMode(TMMDecayMode value);
+    DecayKind DecayMode() const { return decay_.Mode(); }
+    void SetDecayMode(DecayKind value);
     std::int32_t Decay() const { return decay_.Decay(); }
     void SetDecay(std::int32_t value); // 1..16
     std::int32_t NumPeaks() const { return numPeaks_; }
@@ -134,8 +134,8 @@ public:
     // Either way clears all data; enabling fires OnNeedData.
     void SetEnabled(bool value);
 
-    // The chain's interface. An invalid format throws EMMSpectrumError and keeps the old one.
-    void SetPCMWaveFormat(const tWAVEFORMATEX& format);
+    // The chain's interface. An invalid format throws SpectrumError and keeps the old one.
+    void SetPCMWaveFormat(const WaveFormatEx& format);
     // Bytes per block: (BitLength + 1) * (Mode + 1) * FFTLength.
     std::int32_t BytesPerSpectrum() const { return input_.BytesPerFrame() * FFTLength(); }
     // Analyses BytesPerSpectrum bytes; false (nothing done) while disabled.
@@ -181,7 +181,7 @@ public:
     const std::vector<std::int32_t>& GridColumns() const { return gridColumns_; }
 
     // Mouse positions are in control coordinates; outside the drawing area they give 0.
-    TMMSpectrumPeak GetPeak() const { return peak_; }
+    SpectrumPeak GetPeak() const { return peak_; }
     double GetFrequencyAtPos(std::int32_t x, std::int32_t y) const;
     // dB on the log axis, volts on the linear one.
     double GetAmplitudeAtPos(std::int32_t x, std::int32_t y) const;
@@ -211,11 +211,11 @@ private:
 
     AnalysisRect area_;
 
-    TMMSpectrumKind kind_ = skBars;
+    SpectrumKind kind_ = skBars;
     std::int32_t sampleRate_ = 11025;
     bool logAmp_ = false;
     bool logFreq_ = false;
-    TMMSpectrumGain gain_ = sgNone;
+    SpectrumGain gain_ = sgNone;
     std::int32_t refFreq_ = 1000;
     std::int32_t verticalScale_ = 100;
     std::int32_t frequencyScale_ = 1;
@@ -256,7 +256,7 @@ private:
     std::int32_t threshold2_ = 0;
     std::vector<std::int32_t> gridRows_;
     std::vector<std::int32_t> gridColumns_;
-    TMMSpectrumPeak peak_;
+    SpectrumPeak peak_;
 };
 
 } // namespace vk350

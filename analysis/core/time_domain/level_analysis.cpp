@@ -31,7 +31,7 @@ void LevelAnalysis::Changed() {
     peak_.peak = std::min(peak_.peak, spots_);
 }
 
-void LevelAnalysis::SetKind(TMMLevelKind value) {
+void LevelAnalysis::SetKind(LevelKind value) {
     if ((value != lkHorizontal && value != lkVertical) || value == kind_)
         return;
     kind_ = value;
@@ -42,7 +42,7 @@ void LevelAnalysis::SetKind(TMMLevelKind value) {
     Redraw();
 }
 
-void LevelAnalysis::SetDirection(TMMLevelDirection value) {
+void LevelAnalysis::SetDirection(LevelDirection value) {
     if (value < dirNormal || value > dirSymetric || value == direction_)
         return;
     direction_ = value;
@@ -73,7 +73,7 @@ void LevelAnalysis::SetGain(std::int32_t value) {
         gain_ = value;
 }
 
-void LevelAnalysis::SetDecayMode(TMMDecayMode value) {
+void LevelAnalysis::SetDecayMode(DecayKind value) {
     decay_.SetMode(value);
 }
 void LevelAnalysis::SetDecay(std::int32_t value) {
@@ -131,13 +131,13 @@ void LevelAnalysis::SetPoint2(std::int32_t value) {
     Redraw();
 }
 
-void LevelAnalysis::SetBitLength(TMMBits value) {
+void LevelAnalysis::SetBitLength(SampleBits value) {
     input_.SetBitLength(value);
 }
-void LevelAnalysis::SetMode(TMMMode value) {
+void LevelAnalysis::SetMode(ChannelMode value) {
     input_.SetMode(value);
 }
-void LevelAnalysis::SetChannel(TMMChannel value) {
+void LevelAnalysis::SetChannel(ChannelChoice value) {
     input_.SetChannel(value);
 }
 void LevelAnalysis::SetDCOffsetL(std::int32_t value) {
@@ -165,9 +165,9 @@ void LevelAnalysis::SetEnabled(bool value) {
     Redraw();
 }
 
-void LevelAnalysis::SetPCMWaveFormat(const tWAVEFORMATEX& format) {
+void LevelAnalysis::SetPCMWaveFormat(const WaveFormatEx& format) {
     if (!input_.SetFromFormat(format))
-        throw EMMLevelError(kInvalidWaveFormat);
+        throw LevelError(kInvalidWaveFormat);
 }
 
 std::int32_t LevelAnalysis::Measure(const std::uint8_t* block) const {

@@ -19,8 +19,8 @@
 
 namespace vk350 {
 
-enum TMMLevelKind : std::int32_t { lkHorizontal, lkVertical };
-enum TMMLevelDirection : std::int32_t { dirNormal, dirReversed, dirSymetric };
+enum LevelKind : std::int32_t { lkHorizontal, lkVertical };
+enum LevelDirection : std::int32_t { dirNormal, dirReversed, dirSymetric };
 
 // Half the width of the moving marker of dirSymetric, in spots.
 constexpr std::int32_t SYNCBARS = 2;
@@ -39,10 +39,10 @@ public:
     const AnalysisRect& DrawArea() const { return area_; }
 
     // Changing the kind turns a meter whose shape does not suit it on its side.
-    TMMLevelKind Kind() const { return kind_; }
-    void SetKind(TMMLevelKind value);
-    TMMLevelDirection Direction() const { return direction_; }
-    void SetDirection(TMMLevelDirection value);
+    LevelKind Kind() const { return kind_; }
+    void SetKind(LevelKind value);
+    LevelDirection Direction() const { return direction_; }
+    void SetDirection(LevelDirection value);
     std::int32_t Samples() const { return samples_; }
     // At least 1; at most what keeps BytesPerLevel within its integer for any format.
     static constexpr std::int32_t kMaxSamples = INT32_MAX / 4;
@@ -54,8 +54,8 @@ public:
     // Input gain in eighths: (Gain + 8) / 8; values outside -8..32 are ignored.
     std::int32_t Gain() const { return gain_; }
     void SetGain(std::int32_t value);
-    TMMDecayMode DecayMode() const { return decay_.Mode(); }
-    void SetDecayMode(TMMDecayMode value);
+    DecayKind DecayMode() const { return decay_.Mode(); }
+    void SetDecayMode(DecayKind value);
     std::int32_t Decay() const { return decay_.Decay(); }
     void SetDecay(std::int32_t value);
     std::int32_t NumPeaks() const { return numPeaks_; }
@@ -72,12 +72,12 @@ public:
     void SetPoint1(std::int32_t value); // 1..100
     std::int32_t Point2() const { return point2_; }
     void SetPoint2(std::int32_t value);
-    TMMBits BitLength() const { return input_.BitLength(); }
-    void SetBitLength(TMMBits value);
-    TMMMode Mode() const { return input_.Mode(); }
-    void SetMode(TMMMode value);
-    TMMChannel Channel() const { return input_.Channel(); }
-    void SetChannel(TMMChannel value);
+    SampleBits BitLength() const { return input_.BitLength(); }
+    void SetBitLength(SampleBits value);
+    ChannelMode Mode() const { return input_.Mode(); }
+    void SetMode(ChannelMode value);
+    ChannelChoice Channel() const { return input_.Channel(); }
+    void SetChannel(ChannelChoice value);
     std::int32_t DCOffsetL() const { return dcOffsetL_; }
     void SetDCOffsetL(std::int32_t value);
     std::int32_t DCOffsetR() const { return dcOffsetR_; }
@@ -89,8 +89,8 @@ public:
     // Either way clears the level and the peak.
     void SetEnabled(bool value);
 
-    // The chain's interface. An invalid format throws EMMLevelError and keeps the old one.
-    void SetPCMWaveFormat(const tWAVEFORMATEX& format);
+    // The chain's interface. An invalid format throws LevelError and keeps the old one.
+    void SetPCMWaveFormat(const WaveFormatEx& format);
     std::int32_t BytesPerLevel() const { return input_.BytesPerFrame() * samples_; }
     // Measures Samples frames; returns whether the meter needs drawing.
     bool RefreshPCMData(const std::uint8_t* block);
@@ -143,8 +143,8 @@ private:
 
     AnalysisRect area_;
 
-    TMMLevelKind kind_ = lkHorizontal;
-    TMMLevelDirection direction_ = dirNormal;
+    LevelKind kind_ = lkHorizontal;
+    LevelDirection direction_ = dirNormal;
     std::int32_t samples_ = 50;
     std::int32_t sensitivy_ = -35;
     bool logAmp_ = true;

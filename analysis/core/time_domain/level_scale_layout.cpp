@@ -6,12 +6,12 @@
 
 namespace vk350 {
 
-void LevelScaleLayout::SetKind(TMMLevelKind value) {
+void LevelScaleLayout::SetKind(LevelKind value) {
     if (value == lkHorizontal || value == lkVertical)
         kind_ = value;
 }
 
-void LevelScaleLayout::SetDirection(TMMLevelDirection value) {
+void LevelScaleLayout::SetDirection(LevelDirection value) {
     if (value >= dirNormal && value <= dirSymetric)
         direction_ = value;
 }
@@ -29,7 +29,7 @@ void LevelScaleLayout::SetPoint2(std::int32_t value) {
     point2_ = std::clamp(value, 1, 100);
 }
 
-void LevelScaleLayout::SetScalePos(TMMScalePos value) {
+void LevelScaleLayout::SetScalePos(ScalePosition value) {
     if (value >= spAboveOrLeft && value <= spBoth)
         scalePos_ = value;
 }

@@ -11,8 +11,8 @@
 
 namespace vk350 {
 
-enum TMMScalePos : std::int32_t { spAboveOrLeft, spBelowOrRight, spBoth };
-enum TMMScaleOrigin : std::int32_t { soInner, soOuter };
+enum ScalePosition : std::int32_t { spAboveOrLeft, spBelowOrRight, spBoth };
+enum ScaleOrigin : std::int32_t { soInner, soOuter };
 
 struct LevelScaleLabel {
     std::string text;
@@ -25,10 +25,10 @@ struct LevelScaleLabel {
 
 class LevelScaleLayout {
 public:
-    TMMLevelKind Kind() const { return kind_; }
-    void SetKind(TMMLevelKind value);
-    TMMLevelDirection Direction() const { return direction_; }
-    void SetDirection(TMMLevelDirection value);
+    LevelKind Kind() const { return kind_; }
+    void SetKind(LevelKind value);
+    LevelDirection Direction() const { return direction_; }
+    void SetDirection(LevelDirection value);
     std::int32_t ScaleTicks() const { return scaleTicks_; }
     void SetScaleTicks(std::int32_t value); // at least 2
     std::int32_t Sensitivy() const { return sensitivy_; }
@@ -39,8 +39,8 @@ public:
     void SetPoint1(std::int32_t value); // 1..100
     std::int32_t Point2() const { return point2_; }
     void SetPoint2(std::int32_t value);
-    TMMScalePos ScalePos() const { return scalePos_; }
-    void SetScalePos(TMMScalePos value);
+    ScalePosition ScalePos() const { return scalePos_; }
+    void SetScalePos(ScalePosition value);
     std::int32_t Width() const { return width_; }
     std::int32_t Height() const { return height_; }
     void SetBounds(std::int32_t width, std::int32_t height);
@@ -58,14 +58,14 @@ private:
     // The band of tick k counted from the far end of the bar.
     std::int32_t TickBand(std::int32_t k) const;
 
-    TMMLevelKind kind_ = lkHorizontal;
-    TMMLevelDirection direction_ = dirNormal;
+    LevelKind kind_ = lkHorizontal;
+    LevelDirection direction_ = dirNormal;
     std::int32_t scaleTicks_ = 8;
     std::int32_t sensitivy_ = -35;
     bool logAmp_ = true;
     std::int32_t point1_ = 50;
     std::int32_t point2_ = 85;
-    TMMScalePos scalePos_ = spBoth;
+    ScalePosition scalePos_ = spBoth;
     std::int32_t width_ = 200;
     std::int32_t height_ = 7;
 };

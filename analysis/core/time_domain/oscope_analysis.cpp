@@ -43,7 +43,7 @@ void OscopeAnalysis::Changed() {
     MapFrame(false);
 }
 
-void OscopeAnalysis::SetKind(TMMOscopeKind value) {
+void OscopeAnalysis::SetKind(OscopeKind value) {
     if (value >= okDots && value <= okSpikes)
         Assign(kind_, value);
 }
@@ -62,18 +62,18 @@ void OscopeAnalysis::SetGain(std::int32_t value) {
         Assign(gain_, value);
 }
 
-void OscopeAnalysis::SetEffect(TMMOscopeEffect value) {
+void OscopeAnalysis::SetEffect(OscopeEffect value) {
     if (value >= efNone && value <= efSplit)
         Assign(effect_, value);
 }
 
-void OscopeAnalysis::SetBitLength(TMMBits value) {
+void OscopeAnalysis::SetBitLength(SampleBits value) {
     input_.SetBitLength(value);
 }
-void OscopeAnalysis::SetMode(TMMMode value) {
+void OscopeAnalysis::SetMode(ChannelMode value) {
     input_.SetMode(value);
 }
-void OscopeAnalysis::SetChannel(TMMChannel value) {
+void OscopeAnalysis::SetChannel(ChannelChoice value) {
     input_.SetChannel(value);
 }
 
@@ -138,10 +138,10 @@ void OscopeAnalysis::SetEnabled(bool value) {
     Redraw();
 }
 
-void OscopeAnalysis::SetPCMWaveFormat(const tWAVEFORMATEX& format) {
+void OscopeAnalysis::SetPCMWaveFormat(const WaveFormatEx& format) {
     PcmInput input = input_;
     if (!input.SetFromFormat(format))
-        throw EMMOscopeError(kInvalidWaveFormat);
+        throw OscopeError(kInvalidWaveFormat);
     input_ = input;
     SetSampleRate(std::int32_t(format.nSamplesPerSec));
 }

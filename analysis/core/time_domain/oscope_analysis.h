@@ -18,8 +18,8 @@
 
 namespace vk350 {
 
-enum TMMOscopeKind : std::int32_t { okDots, okConLines, okVertLines, okMirLines, okSpikes };
-enum TMMOscopeEffect : std::int32_t { efNone, efPeak, efSplit };
+enum OscopeKind : std::int32_t { okDots, okConLines, okVertLines, okMirLines, okSpikes };
+enum OscopeEffect : std::int32_t { efNone, efPeak, efSplit };
 
 // efPeak picks out the outer thirds of the height.
 constexpr std::int32_t EFFECTLIMIT = 3;
@@ -46,8 +46,8 @@ public:
     // The scales take 32 pixels on each side and 40 below.
     const AnalysisRect& DrawArea() const { return area_; }
 
-    TMMOscopeKind Kind() const { return kind_; }
-    void SetKind(TMMOscopeKind value);
+    OscopeKind Kind() const { return kind_; }
+    void SetKind(OscopeKind value);
     // Samples per column: n > 0 takes every n-th sample, n < 0 shows each sample on 1 + |n|
     // columns. Clamped to -9..9; 0 is ignored.
     std::int32_t Zoom() const { return zoom_; }
@@ -57,14 +57,14 @@ public:
     // Vertical gain in eighths: (Gain + 8) / 8; values outside -8..32 are ignored.
     std::int32_t Gain() const { return gain_; }
     void SetGain(std::int32_t value);
-    TMMOscopeEffect Effect() const { return effect_; }
-    void SetEffect(TMMOscopeEffect value);
-    TMMBits BitLength() const { return input_.BitLength(); }
-    void SetBitLength(TMMBits value);
-    TMMMode Mode() const { return input_.Mode(); }
-    void SetMode(TMMMode value);
-    TMMChannel Channel() const { return input_.Channel(); }
-    void SetChannel(TMMChannel value);
+    OscopeEffect Effect() const { return effect_; }
+    void SetEffect(OscopeEffect value);
+    SampleBits BitLength() const { return input_.BitLength(); }
+    void SetBitLength(SampleBits value);
+    ChannelMode Mode() const { return input_.Mode(); }
+    void SetMode(ChannelMode value);
+    ChannelChoice Channel() const { return input_.Channel(); }
+    void SetChannel(ChannelChoice value);
     std::int32_t SampleRate() const { return sampleRate_; }
     void SetSampleRate(std::int32_t value); // 8000..88200
     bool DrawMidLine() const { return drawMidLine_; }
@@ -92,8 +92,8 @@ public:
     // Disabling only changes the picture: the trace gives way to a line on the middle row.
     void SetEnabled(bool value);
 
-    // The chain's interface. An invalid format throws EMMOscopeError and keeps the old one.
-    void SetPCMWaveFormat(const tWAVEFORMATEX& format);
+    // The chain's interface. An invalid format throws OscopeError and keeps the old one.
+    void SetPCMWaveFormat(const WaveFormatEx& format);
     std::int32_t BytesPerScope() const;
     // Converts one block into the columns; false (nothing done) while disabled.
     bool RefreshPCMData(const std::uint8_t* block);
@@ -135,11 +135,11 @@ private:
 
     AnalysisRect area_;
 
-    TMMOscopeKind kind_ = okDots;
+    OscopeKind kind_ = okDots;
     std::int32_t zoom_ = 1;
     std::int32_t steps_ = 1;
     std::int32_t gain_ = 0;
-    TMMOscopeEffect effect_ = efNone;
+    OscopeEffect effect_ = efNone;
     std::int32_t sampleRate_ = 11025;
     bool drawMidLine_ = false;
     bool drawGrid_ = false;

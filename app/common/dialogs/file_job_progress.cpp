@@ -8,9 +8,9 @@
 
 namespace vk350 {
 
-FileJobProgress::FileJobProgress(TMMWave& wave, QWidget* parent, const QString& text)
+FileJobProgress::FileJobProgress(WaveDocument& wave, QWidget* parent, const QString& text)
     : wave_(wave), parent_(parent), text_(text), start_(std::chrono::steady_clock::now()) {
-    wave_.OnProgress = [this](TMMWave&, uint32_t done, uint32_t total, bool& cancel) {
+    wave_.OnProgress = [this](WaveDocument&, uint32_t done, uint32_t total, bool& cancel) {
         cancel = Step(done, total);
     };
 }

@@ -13,11 +13,11 @@ class QWidget;
 
 namespace vk350 {
 
-class TMMWave;
+class WaveDocument;
 
 class FileJobProgress {
 public:
-    FileJobProgress(TMMWave& wave, QWidget* parent, const QString& text);
+    FileJobProgress(WaveDocument& wave, QWidget* parent, const QString& text);
     ~FileJobProgress();
     FileJobProgress(const FileJobProgress&) = delete;
     FileJobProgress& operator=(const FileJobProgress&) = delete;
@@ -31,7 +31,7 @@ private:
     // After each block: the dialog when due, its value, the pending window messages.
     bool Step(uint32_t done, uint32_t total);
 
-    TMMWave& wave_;
+    WaveDocument& wave_;
     QWidget* parent_;
     QString text_;
     std::chrono::steady_clock::time_point start_;

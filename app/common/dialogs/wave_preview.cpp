@@ -30,7 +30,7 @@ std::string encoded(const QString& path) {
     return QFile::encodeName(path).toStdString();
 }
 
-QString formatName(const tWAVEFORMATEX& w) {
+QString formatName(const WaveFormatEx& w) {
     const SampleLayout l = sampleLayout(w);
     if (l.tag == WAVE_FORMAT_PCM)
         return QStringLiteral("PCM");
@@ -120,7 +120,7 @@ QString WavePreview::FormatLine(const QString& path) {
     PWAVEIOCB cb;
     if (QFileInfo(path).isFile() &&
         wioReadFileInfo(cb, encoded(path), fourcc("WAVE"), RIFF_FILE) == WIOERR_NOERROR) {
-        const tWAVEFORMATEX& w = cb->wfx;
+        const WaveFormatEx& w = cb->wfx;
         return QStringLiteral("%1 KB; %2; %3 Hz, %4 Bit, %5")
             .arg(cb->dwFileSize / 1024)
             .arg(formatName(w))
@@ -143,10 +143,10 @@ void WavePreview::Show() {
     FormatText->setText(FormatLine(shown_));
     bool playable = false;
     try {
-        TMMWave wave;
+        WaveDocument wave;
         wave.SetFileName(encoded(shown_));
-        const tWAVEFORMATEX source = *wave.GetPWaveFormat();
-        tWAVEFORMATEX mono;
+        const WaveFormatEx source = *wave.GetPWaveFormat();
+        WaveFormatEx mono;
         pcmBuildWaveHeader(&mono, 8, 1, source.nSamplesPerSec);
         const std::vector<uint8_t> bytes = wave.ConvertToBytes(&mono);
         const size_t n = bytes.size();

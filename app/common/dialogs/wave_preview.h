@@ -18,13 +18,13 @@ class QTimer;
 
 namespace vk350 {
 
-struct tWAVEFORMATEX;
+struct WaveFormatEx;
 
 // What plays a selected file: the main window's output.
 class WavePreviewPlayer {
 public:
     virtual ~WavePreviewPlayer() = default;
-    virtual bool Accepts(const tWAVEFORMATEX& format) const = 0;
+    virtual bool Accepts(const WaveFormatEx& format) const = 0;
     virtual void Play(const QString& path) = 0;
     virtual void Stop() = 0;
     virtual bool IsPlaying() const = 0;

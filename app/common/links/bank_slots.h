@@ -3,7 +3,7 @@
 // implements it. Window thread only.
 #pragma once
 
-#include "sample_edit.h"
+#include "sample_view.h"
 
 #include <QString>
 
@@ -15,7 +15,7 @@ public:
 
     virtual ~BankSlots() = default;
     // The waveform control of slot 0 to 9.
-    virtual TsqSampleEdit& SlotEdit(int slot) = 0;
+    virtual SampleView& SlotEdit(int slot) = 0;
     virtual void SetSlotName(int slot, const QString& caption) = 0;
     virtual void SetSlotSize(int slot, const QString& caption) = 0;
 };

@@ -2,7 +2,7 @@
 
 namespace vk350 {
 
-TColor swatchColorOf(const TsqSampleEdit& e, Swatch row) {
+BgrColor swatchColorOf(const SampleView& e, Swatch row) {
     switch (row) {
     case Swatch::Back:
         return e.Color();
@@ -26,7 +26,7 @@ TColor swatchColorOf(const TsqSampleEdit& e, Swatch row) {
     return kButtonFace;
 }
 
-WaveLook lookOf(const TsqSampleEdit& e) {
+WaveLook lookOf(const SampleView& e) {
     WaveLook look;
     for (Swatch row : kSwatches)
         look[row] = swatchColorOf(e, row);
@@ -35,7 +35,7 @@ WaveLook lookOf(const TsqSampleEdit& e) {
     return look;
 }
 
-void applySwatch(TsqSampleEdit& e, Swatch row, TColor color) {
+void applySwatch(SampleView& e, Swatch row, BgrColor color) {
     switch (row) {
     case Swatch::Back:
         e.SetColor(color);
@@ -66,12 +66,12 @@ void applySwatch(TsqSampleEdit& e, Swatch row, TColor color) {
     }
 }
 
-void applyGradientType(TsqSampleEdit& e, int type) {
+void applyGradientType(SampleView& e, int type) {
     if (type >= grxLeftToRight && type <= grxVertBorderToCenter)
         e.SetGradientType(static_cast<tGradientTypex>(type));
 }
 
-void applyStoredLook(TsqSampleEdit& e, const WaveLook& look) {
+void applyStoredLook(SampleView& e, const WaveLook& look) {
     e.SetGradientNbOfColors(look.steps);
     for (Swatch row : {Swatch::Back, Swatch::Lines, Swatch::Axes, Swatch::Axes2, Swatch::Gradient,
                        Swatch::Locator, Swatch::Selection})

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "color_ref.h"
-#include "sample_edit.h"
+#include "sample_view.h"
 
 #include <array>
 
@@ -17,27 +17,27 @@ inline constexpr std::array<Swatch, kSwatchCount> kSwatches = {
     Swatch::Axes, Swatch::Locator, Swatch::Gradient, Swatch::Axes2};
 
 // The button face: the system colour that the swatches start with.
-inline constexpr TColor kButtonFace = 0x8000000F;
+inline constexpr BgrColor kButtonFace = 0x8000000F;
 
 struct WaveLook {
-    std::array<TColor, kSwatchCount> colors{};
+    std::array<BgrColor, kSwatchCount> colors{};
     int gradientType = -1; // -1: no entry chosen
     int steps = 100;
 
-    TColor& operator[](Swatch row) { return colors[static_cast<size_t>(row)]; }
-    TColor operator[](Swatch row) const { return colors[static_cast<size_t>(row)]; }
+    BgrColor& operator[](Swatch row) { return colors[static_cast<size_t>(row)]; }
+    BgrColor operator[](Swatch row) const { return colors[static_cast<size_t>(row)]; }
 };
 
 // The colour a row stands for on a control (Text is kept for no control: the button face).
-TColor swatchColorOf(const TsqSampleEdit& edit, Swatch row);
+BgrColor swatchColorOf(const SampleView& edit, Swatch row);
 // The control's own colours in every row.
-WaveLook lookOf(const TsqSampleEdit& edit);
+WaveLook lookOf(const SampleView& edit);
 // Sets the colour of one row on the control (its setter redraws on a change); Text changes nothing.
-void applySwatch(TsqSampleEdit& edit, Swatch row, TColor color);
+void applySwatch(SampleView& edit, Swatch row, BgrColor color);
 // Gradient type from a list entry: ignored unless it names one of the eight types.
-void applyGradientType(TsqSampleEdit& edit, int type);
+void applyGradientType(SampleView& edit, int type);
 // What the stored values set when they are read: steps, every colour except markers and text,
 // and the gradient type.
-void applyStoredLook(TsqSampleEdit& edit, const WaveLook& look);
+void applyStoredLook(SampleView& edit, const WaveLook& look);
 
 } // namespace vk350

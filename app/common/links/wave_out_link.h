@@ -1,16 +1,16 @@
 // The Audio page's view of a real wave output: the device list of its wave system and the
-// device, buffer count and callback mode of the TMMWaveOut that plays the samples.
+// device, buffer count and callback mode of the WavePlayer that plays the samples.
 #pragma once
 
-#include "wave_out.h"
 #include "wave_output_link.h"
+#include "wave_player.h"
 
 namespace vk350 {
 
 class WaveOutLink : public WaveOutputLink {
 public:
     // Both must outlive the link. Window thread, as every function.
-    WaveOutLink(TMMWaveOut& out, WaveDevice& device) : out_(out), device_(device) {}
+    WaveOutLink(WavePlayer& out, WaveDevice& device) : out_(out), device_(device) {}
 
     // The devices the output was made with.
     int DeviceCount() override;
@@ -24,7 +24,7 @@ public:
     bool InterruptAllowed() const override;
 
 private:
-    TMMWaveOut& out_;
+    WavePlayer& out_;
     WaveDevice& device_;
 };
 

@@ -11,7 +11,7 @@ namespace {
 // Every live component, for the link notifications.
 struct Registry {
     std::mutex mutex;
-    std::vector<TMMDSPComponent*> all;
+    std::vector<DspComponent*> all;
 };
 
 Registry& registry() {
@@ -21,13 +21,13 @@ Registry& registry() {
 
 } // namespace
 
-TMMDSPComponent::TMMDSPComponent() {
+DspComponent::DspComponent() {
     Registry& r = registry();
     std::lock_guard lock(r.mutex);
     r.all.push_back(this);
 }
 
-TMMDSPComponent::~TMMDSPComponent() {
+DspComponent::~DspComponent() {
     destroying_ = true;
     if (input_ && input_->output_ == this) {
         input_->output_ = nullptr;
@@ -42,35 +42,35 @@ TMMDSPComponent::~TMMDSPComponent() {
     std::erase(r.all, this);
 }
 
-void TMMDSPComponent::NotifyAll(TMMDSPComponent* component, TMMPort port) {
-    std::vector<TMMDSPComponent*> all;
+void DspComponent::NotifyAll(DspComponent* component, ChainPort port) {
+    std::vector<DspComponent*> all;
     {
         Registry& r = registry();
         std::lock_guard lock(r.mutex);
         all = r.all;
     }
-    for (TMMDSPComponent* c : all)
+    for (DspComponent* c : all)
         c->DeconnectNotification(component, port);
 }
 
-void TMMDSPComponent::SetLinkable(bool input, bool output) {
+void DspComponent::SetLinkable(bool input, bool output) {
     hasInput_ = input;
     hasOutput_ = output;
 }
 
-bool TMMDSPComponent::CanConnectInput(const TMMDSPComponent* component) const {
+bool DspComponent::CanConnectInput(const DspComponent* component) const {
     if (!component || component == this || !component->hasOutput_ || !hasInput_)
         return false;
     return !output_ || output_->CanConnectInput(component);
 }
 
-bool TMMDSPComponent::CanConnectOutput(const TMMDSPComponent* component) const {
+bool DspComponent::CanConnectOutput(const DspComponent* component) const {
     if (!component || component == this || !component->hasInput_ || !hasOutput_)
         return false;
     return !input_ || input_->CanConnectOutput(component);
 }
 
-void TMMDSPComponent::DeconnectNotification(TMMDSPComponent* component, TMMPort port) {
+void DspComponent::DeconnectNotification(DspComponent* component, ChainPort port) {
     if (port == poInput && output_ == component) {
         output_ = nullptr;
         outputPort_.clear();
@@ -80,7 +80,7 @@ void TMMDSPComponent::DeconnectNotification(TMMDSPComponent* component, TMMPort 
     }
 }
 
-void TMMDSPComponent::SetInput(TMMDSPComponent* component) {
+void DspComponent::SetInput(DspComponent* component) {
     if (component == input_ || (component && !CanConnectInput(component)))
         return;
     Stopped();
@@ -100,12 +100,12 @@ void TMMDSPComponent::SetInput(TMMDSPComponent* component) {
     }
 }
 
-void TMMDSPComponent::SetOutput(TMMDSPComponent* component) {
+void DspComponent::SetOutput(DspComponent* component) {
     if (component == output_ || (component && !CanConnectOutput(component)))
         return;
     Stopped();
     if (output_) {
-        TMMDSPComponent* old = output_;
+        DspComponent* old = output_;
         NotifyAll(this, poOutput);
         output_ = nullptr;
         outputPort_.clear();
@@ -121,7 +121,7 @@ void TMMDSPComponent::SetOutput(TMMDSPComponent* component) {
     }
 }
 
-void TMMDSPComponent::SetPWaveFormat(const tWAVEFORMATEX* format) {
+void DspComponent::SetPWaveFormat(const WaveFormatEx* format) {
     const bool differs = format ? !format_ || *format_ != wioCopyWaveFormat(*format) : format_.has_value();
     if (differs) {
         if (started_)
@@ -135,24 +135,24 @@ void TMMDSPComponent::SetPWaveFormat(const tWAVEFORMATEX* format) {
         output_->ChangePWaveFormat(GetPWaveFormat());
 }
 
-void TMMDSPComponent::UpdateParams() {
+void DspComponent::UpdateParams() {
     if (input_)
         SetPWaveFormat(input_->GetPWaveFormat());
     else if (output_)
         output_->ChangePWaveFormat(GetPWaveFormat());
 }
 
-uint32_t TMMDSPComponent::GetBufferSize() const {
+uint32_t DspComponent::GetBufferSize() const {
     return opened_ ? effectiveSize_ : bufferSize_;
 }
 
-void TMMDSPComponent::SetBufferSize(uint32_t bytes) {
+void DspComponent::SetBufferSize(uint32_t bytes) {
     if (started_)
         Stopped();
     bufferSize_ = bytes;
 }
 
-void TMMDSPComponent::Opened() {
+void DspComponent::Opened() {
     effectiveSize_ = bufferSize_;
     if (format_) {
         const uint32_t block = std::max<uint32_t>(format_->nBlockAlign, 1);
@@ -163,36 +163,36 @@ void TMMDSPComponent::Opened() {
     paused_ = false;
 }
 
-void TMMDSPComponent::Closed() {
+void DspComponent::Closed() {
     opened_ = false;
 }
 
-void TMMDSPComponent::Started() {
+void DspComponent::Started() {
     if (opened_)
         started_ = true;
 }
 
-void TMMDSPComponent::Paused() {
+void DspComponent::Paused() {
     paused_ = true;
 }
 
-void TMMDSPComponent::Restarted() {
+void DspComponent::Restarted() {
     paused_ = false;
 }
 
-void TMMDSPComponent::Stopped() {
+void DspComponent::Stopped() {
     started_ = false;
     paused_ = false;
 }
 
-void TMMDSPComponent::BufferReady(TMMWaveHdr* header) {
+void DspComponent::BufferReady(ChainBuffer* header) {
     if (OnBufferReady)
         OnBufferReady(*this, header);
     if (output_)
         output_->BufferReady(header);
 }
 
-void TMMDSPComponent::BufferLoad(TMMWaveHdr* header, bool& more) {
+void DspComponent::BufferLoad(ChainBuffer* header, bool& more) {
     if (OnBufferLoad)
         OnBufferLoad(*this, header, more);
     if (input_)

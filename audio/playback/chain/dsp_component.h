@@ -1,4 +1,4 @@
-// TMMDSPComponent: a link of the audio chain. Each component has one Input and one Output
+// DspComponent: a link of the audio chain. Each component has one Input and one Output
 // partner, carries the format of the audio passing it, takes part in the lifecycle that a sound
 // device broadcasts, and moves buffers: BufferLoad pulls data from upstream, BufferReady pushes
 // played data downstream. Chains never form a cycle.
@@ -18,50 +18,49 @@
 
 namespace vk350 {
 
-enum TMMPort { poInput, poOutput };
+enum ChainPort { poInput, poOutput };
 
-class TMMDSPComponent;
+class DspComponent;
 
-using TMMBufferEvent = std::function<void(TMMDSPComponent& Sender, TMMWaveHdr* lpWaveHdr)>;
-using TMMBufferLoadEvent =
-    std::function<void(TMMDSPComponent& Sender, TMMWaveHdr* lpWaveHdr, bool& MoreBuffers)>;
+using BufferEvent = std::function<void(DspComponent& Sender, ChainBuffer* lpWaveHdr)>;
+using BufferLoadEvent = std::function<void(DspComponent& Sender, ChainBuffer* lpWaveHdr, bool& MoreBuffers)>;
 
-class TMMDSPComponent {
+class DspComponent {
 public:
     static constexpr uint32_t kDefaultBufferSize = 2048;
 
-    TMMDSPComponent();
+    DspComponent();
     // Drops the links that point to this component.
-    virtual ~TMMDSPComponent();
-    TMMDSPComponent(const TMMDSPComponent&) = delete;
-    TMMDSPComponent& operator=(const TMMDSPComponent&) = delete;
+    virtual ~DspComponent();
+    DspComponent(const DspComponent&) = delete;
+    DspComponent& operator=(const DspComponent&) = delete;
 
-    TMMBufferEvent OnBufferReady;
-    TMMBufferLoadEvent OnBufferLoad;
-    TMMBufferEvent OnBufferFilled;
+    BufferEvent OnBufferReady;
+    BufferLoadEvent OnBufferLoad;
+    BufferEvent OnBufferFilled;
 
     // Links. Window thread.
-    TMMDSPComponent* GetInput() const { return input_; }
-    virtual void SetInput(TMMDSPComponent* component);
-    TMMDSPComponent* GetOutput() const { return output_; }
-    virtual void SetOutput(TMMDSPComponent* component);
+    DspComponent* GetInput() const { return input_; }
+    virtual void SetInput(DspComponent* component);
+    DspComponent* GetOutput() const { return output_; }
+    virtual void SetOutput(DspComponent* component);
     // Whether component may become the input (output): never this component, never a
     // component already downstream (upstream) of it, so no link can close a cycle.
-    virtual bool CanConnectInput(const TMMDSPComponent* component) const;
-    virtual bool CanConnectOutput(const TMMDSPComponent* component) const;
+    virtual bool CanConnectInput(const DspComponent* component) const;
+    virtual bool CanConnectOutput(const DspComponent* component) const;
     // Told to every component when component's end port is released or taken over: whoever
     // is linked to that end drops the link.
-    virtual void DeconnectNotification(TMMDSPComponent* component, TMMPort port);
+    virtual void DeconnectNotification(DspComponent* component, ChainPort port);
     // The partner's end that points back: "Output" for the input link, "Input" for the output.
     const std::string& InputPort() const { return inputPort_; }
     const std::string& OutputPort() const { return outputPort_; }
 
     // Format. Window thread.
-    const tWAVEFORMATEX* GetPWaveFormat() const { return format_ ? &*format_ : nullptr; }
+    const WaveFormatEx* GetPWaveFormat() const { return format_ ? &*format_ : nullptr; }
     // Stores a copy (a started component stops first) and passes the format downstream.
-    virtual void SetPWaveFormat(const tWAVEFORMATEX* format);
+    virtual void SetPWaveFormat(const WaveFormatEx* format);
     // What the upstream neighbour calls.
-    virtual void ChangePWaveFormat(const tWAVEFORMATEX* format) { SetPWaveFormat(format); }
+    virtual void ChangePWaveFormat(const WaveFormatEx* format) { SetPWaveFormat(format); }
     // Takes the input's format, or with no input pushes its own downstream.
     virtual void UpdateParams();
 
@@ -81,8 +80,8 @@ public:
     virtual void Looped() {}
 
     // Buffers. The buffer thread.
-    virtual void BufferReady(TMMWaveHdr* header);
-    virtual void BufferLoad(TMMWaveHdr* header, bool& more);
+    virtual void BufferReady(ChainBuffer* header);
+    virtual void BufferLoad(ChainBuffer* header, bool& more);
 
     bool IsOpened() const { return opened_; }
     bool IsStarted() const { return started_; }
@@ -99,12 +98,12 @@ protected:
     uint32_t RequestedBufferSize() const { return bufferSize_; }
 
 private:
-    static void NotifyAll(TMMDSPComponent* component, TMMPort port);
+    static void NotifyAll(DspComponent* component, ChainPort port);
     void DropFormat();
 
-    TMMDSPComponent* input_ = nullptr;
-    TMMDSPComponent* output_ = nullptr;
-    std::optional<tWAVEFORMATEX> format_;
+    DspComponent* input_ = nullptr;
+    DspComponent* output_ = nullptr;
+    std::optional<WaveFormatEx> format_;
     uint32_t bufferSize_ = kDefaultBufferSize;
     uint32_t effectiveSize_ = kDefaultBufferSize;
     bool opened_ = false;

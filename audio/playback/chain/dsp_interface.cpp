@@ -2,7 +2,7 @@
 
 namespace vk350 {
 
-void TMMDSPInterface::Fire(const TNotifyEvent& event) {
+void DspInterface::Fire(const NotifyEvent& event) {
     if (!event)
         return;
     if (dispatcher_ && !dispatcher_->isDispatchThread())
@@ -14,41 +14,41 @@ void TMMDSPInterface::Fire(const TNotifyEvent& event) {
         event(*this);
 }
 
-void TMMDSPInterface::Opened() {
-    TMMDSPComponent::Opened();
+void DspInterface::Opened() {
+    DspComponent::Opened();
     Fire(OnOpen);
 }
 
-void TMMDSPInterface::Closed() {
-    TMMDSPComponent::Closed();
+void DspInterface::Closed() {
+    DspComponent::Closed();
     Fire(OnClosed);
 }
 
-void TMMDSPInterface::Started() {
-    TMMDSPComponent::Started();
+void DspInterface::Started() {
+    DspComponent::Started();
     Fire(OnStart);
 }
 
-void TMMDSPInterface::Paused() {
-    TMMDSPComponent::Paused();
+void DspInterface::Paused() {
+    DspComponent::Paused();
     Fire(OnPause);
 }
 
-void TMMDSPInterface::Restarted() {
-    TMMDSPComponent::Restarted();
+void DspInterface::Restarted() {
+    DspComponent::Restarted();
     Fire(OnRestart);
 }
 
-void TMMDSPInterface::Stopped() {
+void DspInterface::Stopped() {
     const bool wasStarted = IsStarted();
-    TMMDSPComponent::Stopped();
+    DspComponent::Stopped();
     // Linking calls Stopped on idle components too; only a real stop is reported.
     if (wasStarted)
         Fire(OnStop);
 }
 
-void TMMDSPInterface::Looped() {
-    TMMDSPComponent::Looped();
+void DspInterface::Looped() {
+    DspComponent::Looped();
     Fire(OnLooped);
 }
 

@@ -1,4 +1,4 @@
-// TMMDSPInterface: a pass-through link of the chain that reports the lifecycle as events, for
+// DspInterface: a pass-through link of the chain that reports the lifecycle as events, for
 // code that wants to follow playback without writing a component of its own.
 #pragma once
 
@@ -10,20 +10,20 @@
 
 namespace vk350 {
 
-class TMMDSPInterface : public TMMDSPComponent {
+class DspInterface : public DspComponent {
 public:
     // With a dispatcher, events raised on another thread (Looped, on the buffer thread) are
     // posted to its thread; without one they run where the step happens.
-    explicit TMMDSPInterface(Dispatcher* dispatcher = nullptr) : dispatcher_(dispatcher) {}
+    explicit DspInterface(Dispatcher* dispatcher = nullptr) : dispatcher_(dispatcher) {}
 
-    using TNotifyEvent = std::function<void(TMMDSPComponent& Sender)>;
-    TNotifyEvent OnOpen;
-    TNotifyEvent OnStart;
-    TNotifyEvent OnPause;
-    TNotifyEvent OnRestart;
-    TNotifyEvent OnLooped;
-    TNotifyEvent OnStop;
-    TNotifyEvent OnClosed;
+    using NotifyEvent = std::function<void(DspComponent& Sender)>;
+    NotifyEvent OnOpen;
+    NotifyEvent OnStart;
+    NotifyEvent OnPause;
+    NotifyEvent OnRestart;
+    NotifyEvent OnLooped;
+    NotifyEvent OnStop;
+    NotifyEvent OnClosed;
 
     void Opened() override;
     void Closed() override;
@@ -34,7 +34,7 @@ public:
     void Looped() override;
 
 private:
-    void Fire(const TNotifyEvent& event);
+    void Fire(const NotifyEvent& event);
     Dispatcher* dispatcher_;
     std::shared_ptr<int> life_ = std::make_shared<int>(0); // posted events check it
 };

@@ -2,40 +2,40 @@
 
 namespace vk350 {
 
-void TMMCustomSoundComponent::Deliver(TMMDSPComponent* c, TMMLifecycle step) {
+void SoundComponent::Deliver(DspComponent* c, Lifecycle step) {
     switch (step) {
-    case TMMLifecycle::Opened:
+    case Lifecycle::Opened:
         c->Opened();
         break;
-    case TMMLifecycle::Started:
+    case Lifecycle::Started:
         c->Started();
         break;
-    case TMMLifecycle::Paused:
+    case Lifecycle::Paused:
         c->Paused();
         break;
-    case TMMLifecycle::Restarted:
+    case Lifecycle::Restarted:
         c->Restarted();
         break;
-    case TMMLifecycle::Stopped:
+    case Lifecycle::Stopped:
         c->Stopped();
         break;
-    case TMMLifecycle::Closed:
+    case Lifecycle::Closed:
         c->Closed();
         break;
-    case TMMLifecycle::Reseting:
+    case Lifecycle::Reseting:
         c->Reseting();
         break;
-    case TMMLifecycle::Looped:
+    case Lifecycle::Looped:
         c->Looped();
         break;
     }
 }
 
-void TMMCustomSoundComponent::Broadcast(TMMLifecycle step) {
+void SoundComponent::Broadcast(Lifecycle step) {
     // The head: as far upstream as the links go, unless another device feeds this one.
-    TMMDSPComponent* head = this;
+    DspComponent* head = this;
     fedByDevice_ = false;
-    for (TMMDSPComponent* c = GetInput(); c; c = c->GetInput()) {
+    for (DspComponent* c = GetInput(); c; c = c->GetInput()) {
         if (c->IsSoundDevice()) {
             fedByDevice_ = true;
             head = this;
@@ -43,15 +43,15 @@ void TMMCustomSoundComponent::Broadcast(TMMLifecycle step) {
         }
         head = c;
     }
-    TMMDSPComponent* nextDevice = nullptr;
-    for (TMMDSPComponent* c = GetOutput(); c && !nextDevice; c = c->GetOutput())
+    DspComponent* nextDevice = nullptr;
+    for (DspComponent* c = GetOutput(); c && !nextDevice; c = c->GetOutput())
         if (c->IsSoundDevice())
             nextDevice = c;
 
-    const bool downstreamFirst = step == TMMLifecycle::Stopped || step == TMMLifecycle::Closed;
+    const bool downstreamFirst = step == Lifecycle::Stopped || step == Lifecycle::Closed;
     if (downstreamFirst && nextDevice)
         Deliver(nextDevice, step);
-    for (TMMDSPComponent* c = head; c; c = c->GetOutput()) {
+    for (DspComponent* c = head; c; c = c->GetOutput()) {
         if (c == this)
             continue;
         if (c->IsSoundDevice()) {
@@ -59,7 +59,7 @@ void TMMCustomSoundComponent::Broadcast(TMMLifecycle step) {
                 Deliver(c, step);
             break;
         }
-        if (step == TMMLifecycle::Opened)
+        if (step == Lifecycle::Opened)
             c->SetBufferSize(GetBufferSize());
         Deliver(c, step);
     }

@@ -5,28 +5,28 @@
 
 namespace vk350 {
 
-TMMWaveFile::TMMWaveFile() {
-    wave_.OnChange = [this](TMMWave&) { DoChanged(); };
+WaveSource::WaveSource() {
+    wave_.OnChange = [this](WaveDocument&) { DoChanged(); };
 }
 
-TMMWaveFile::~TMMWaveFile() {
+WaveSource::~WaveSource() {
     SetDestroying();
     wave_.OnChange = nullptr;
 }
 
-void TMMWaveFile::SetWave(const TMMWave& other) {
+void WaveSource::SetWave(const WaveDocument& other) {
     wave_.SetFileMustExist(other.FileMustExist());
     wave_.SetTimeFormat(other.TimeFormat());
     wave_.SetIOBufferSize(other.IOBufferSize());
     wave_.SetFileName(other.FileName());
 }
 
-uint8_t TMMWaveFile::SilenceValue() const {
-    const tWAVEFORMATEX* f = GetPWaveFormat();
+uint8_t WaveSource::SilenceValue() const {
+    const WaveFormatEx* f = GetPWaveFormat();
     return f && f->wFormatTag == WAVE_FORMAT_PCM && f->wBitsPerSample == 8 ? 128 : 0;
 }
 
-void TMMWaveFile::DoChanged() {
+void WaveSource::DoChanged() {
     if (OnChange)
         OnChange(*this);
     SetPWaveFormat(wave_.GetPWaveFormat());
@@ -34,18 +34,18 @@ void TMMWaveFile::DoChanged() {
         OnChanged(*this);
 }
 
-void TMMWaveFile::DoOpen() {
+void WaveSource::DoOpen() {
     if (OnOpen)
         OnOpen(*this);
 }
 
-void TMMWaveFile::DoClose() {
+void WaveSource::DoClose() {
     if (OnClose)
         OnClose(*this);
 }
 
-void TMMWaveFile::Opened() {
-    TMMDSPComponent::Opened();
+void WaveSource::Opened() {
+    DspComponent::Opened();
     if (GetInput() || wave_.Empty())
         return;
     wave_.OpenFile();
@@ -57,15 +57,15 @@ void TMMWaveFile::Opened() {
     DoOpen();
 }
 
-void TMMWaveFile::Started() {
-    TMMDSPComponent::Started();
+void WaveSource::Started() {
+    DspComponent::Started();
     // Every run starts where the wave stood when it was opened.
     if (fileOpened_)
         wave_.SetPosition(openPosition_);
 }
 
-void TMMWaveFile::Closed() {
-    TMMDSPComponent::Closed();
+void WaveSource::Closed() {
+    DspComponent::Closed();
     if (!fileOpened_)
         return;
     fileOpened_ = false;
@@ -73,9 +73,9 @@ void TMMWaveFile::Closed() {
     DoClose();
 }
 
-void TMMWaveFile::BufferLoad(TMMWaveHdr* header, bool& more) {
+void WaveSource::BufferLoad(ChainBuffer* header, bool& more) {
     if (GetInput()) {
-        TMMDSPComponent::BufferLoad(header, more);
+        DspComponent::BufferLoad(header, more);
         return;
     }
     if (OnBufferLoad)
@@ -85,7 +85,7 @@ void TMMWaveFile::BufferLoad(TMMWaveHdr* header, bool& more) {
         OnBufferFilled(*this, header);
 }
 
-void TMMWaveFile::Fill(TMMWaveHdr* header, bool& more) {
+void WaveSource::Fill(ChainBuffer* header, bool& more) {
     // Whatever the header claims, only its own allocation is written.
     const uint32_t length = std::min(header->dwBufferLength, header->dwCapacity);
     if (wave_.Empty() || !header->lpData) {
@@ -106,7 +106,7 @@ void TMMWaveFile::Fill(TMMWaveHdr* header, bool& more) {
         more = true;
         return;
     }
-    TMMLoopRec& loop = header->LoopRec;
+    LoopRecord& loop = header->LoopRec;
     if (!loop.dwLooping)
         return;
     // The end of the sample is in this buffer; the start goes into the next one.

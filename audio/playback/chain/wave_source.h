@@ -1,4 +1,4 @@
-// TMMWaveFile: the wave object served to the audio chain. At the head of a chain it is a
+// WaveSource: the wave object served to the audio chain. At the head of a chain it is a
 // source: its BufferLoad fills each buffer from the wave, wrapping to the start when the
 // device loops, and gives silence while not started or not Enabled. It adopts the wave's
 // format whenever the wave changes, so a new file reaches every component down the chain.
@@ -15,24 +15,24 @@
 
 namespace vk350 {
 
-class TMMWaveFile : public TMMDSPComponent {
+class WaveSource : public DspComponent {
 public:
-    using TNotifyEvent = std::function<void(TMMWaveFile& Sender)>;
+    using NotifyEvent = std::function<void(WaveSource& Sender)>;
 
-    TMMWaveFile();
-    ~TMMWaveFile() override;
+    WaveSource();
+    ~WaveSource() override;
 
-    TNotifyEvent OnOpen;
-    TNotifyEvent OnClose;
-    TNotifyEvent OnChange;  // before the new format is adopted
-    TNotifyEvent OnChanged; // after
-    TNotifyEvent OnLooping; // the buffer thread
+    NotifyEvent OnOpen;
+    NotifyEvent OnClose;
+    NotifyEvent OnChange;  // before the new format is adopted
+    NotifyEvent OnChanged; // after
+    NotifyEvent OnLooping; // the buffer thread
 
     // Window thread. The wave's own OnChange belongs to this component.
-    TMMWave& Wave() { return wave_; }
-    const TMMWave& Wave() const { return wave_; }
+    WaveDocument& Wave() { return wave_; }
+    const WaveDocument& Wave() const { return wave_; }
     // Window thread: binds this wave to the other's file, with its settings.
-    void SetWave(const TMMWave& other);
+    void SetWave(const WaveDocument& other);
 
     // Window thread (read on the buffer thread).
     bool Enabled() const { return enabled_; }
@@ -50,7 +50,7 @@ public:
     // Window thread.
     void Closed() override;
     // The buffer thread.
-    void BufferLoad(TMMWaveHdr* header, bool& more) override;
+    void BufferLoad(ChainBuffer* header, bool& more) override;
 
 protected:
     virtual void DoChanged();
@@ -58,9 +58,9 @@ protected:
     virtual void DoClose();
 
 private:
-    void Fill(TMMWaveHdr* header, bool& more);
+    void Fill(ChainBuffer* header, bool& more);
 
-    TMMWave wave_;
+    WaveDocument wave_;
     std::atomic<bool> enabled_{true};
     bool overwriteExisting_ = true;
     bool fileOpened_ = false;

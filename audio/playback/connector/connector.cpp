@@ -27,51 +27,51 @@ size_t groupOf(size_t slot) {
 
 // The views read 8- and 16-bit mono or stereo PCM; a wider file is bound for a moment while it
 // is converted, and the views keep their format meanwhile.
-bool analysable(const tWAVEFORMATEX* f) {
+bool analysable(const WaveFormatEx* f) {
     return f && f->wFormatTag == WAVE_FORMAT_PCM && (f->wBitsPerSample == 8 || f->wBitsPerSample == 16) &&
            (f->nChannels == 1 || f->nChannels == 2);
 }
 
 } // namespace
 
-TMMConnector::TMMConnector(ConnectorHub& hub, MicroClock& clock) : hub_(hub), clock_(clock) {
+Connector::Connector(ConnectorHub& hub, MicroClock& clock) : hub_(hub), clock_(clock) {
     hub_.add(this);
 }
 
-TMMConnector::~TMMConnector() {
+Connector::~Connector() {
     SetDestroying();
     timer_.stop();
     LeaveCount();
     hub_.remove(this);
 }
 
-void TMMConnector::Post(void (TMMConnector::*handler)()) {
+void Connector::Post(void (Connector::*handler)()) {
     hub_.dispatcher().post([this, handler, alive = std::weak_ptr<int>(life_)] {
         if (alive.lock())
             (this->*handler)();
     });
 }
 
-void TMMConnector::JoinCount() {
+void Connector::JoinCount() {
     if (counted_)
         return;
     counted_ = true;
     hub_.joinAutoTrigger();
 }
 
-void TMMConnector::LeaveCount() {
+void Connector::LeaveCount() {
     if (!counted_)
         return;
     counted_ = false;
     hub_.leaveAutoTrigger();
 }
 
-void TMMConnector::StopRunning() {
+void Connector::StopRunning() {
     running_ = false;
     LeaveCount();
 }
 
-void TMMConnector::SetEnabled(bool value) {
+void Connector::SetEnabled(bool value) {
     if (value == enabled_)
         return;
     enabled_ = value;
@@ -81,11 +81,11 @@ void TMMConnector::SetEnabled(bool value) {
             if (d)
                 d->ResetData();
     } else if (analysing_ && realTime_) {
-        Post(&TMMConnector::HandleStart);
+        Post(&Connector::HandleStart);
     }
 }
 
-void TMMConnector::SetAutoTrigger(bool value) {
+void Connector::SetAutoTrigger(bool value) {
     if (value == autoTrigger_)
         return;
     autoTrigger_ = value;
@@ -97,17 +97,17 @@ void TMMConnector::SetAutoTrigger(bool value) {
     }
 }
 
-void TMMConnector::SetSpeed(int value) {
+void Connector::SetSpeed(int value) {
     speed_ = std::clamp(value, kMinSpeed, kMaxSpeed);
 }
 
-void TMMConnector::SetRealTime(bool value) {
+void Connector::SetRealTime(bool value) {
     if (IsOpened())
-        throw EMMConnectorError("Change to property while device was open");
+        throw ConnectorError("Change to property while device was open");
     realTime_ = value;
 }
 
-bool TMMConnector::SetDisplay(TMMDisplaySlot slot, PcmDisplay* display) {
+bool Connector::SetDisplay(DisplaySlot slot, PcmDisplay* display) {
     const size_t i = size_t(slot);
     if (display == slots_[i])
         return false;
@@ -121,7 +121,7 @@ bool TMMConnector::SetDisplay(TMMDisplaySlot slot, PcmDisplay* display) {
         groups_[group].fresh = false;
     }
     if (display) {
-        const tWAVEFORMATEX* f = GetPWaveFormat();
+        const WaveFormatEx* f = GetPWaveFormat();
         if (analysing_)
             display->SetPCMWaveFormat(analysisFormat_);
         else if (analysable(f))
@@ -130,7 +130,7 @@ bool TMMConnector::SetDisplay(TMMDisplaySlot slot, PcmDisplay* display) {
     return true;
 }
 
-void TMMConnector::RemoveDisplay(const PcmDisplay* display) {
+void Connector::RemoveDisplay(const PcmDisplay* display) {
     if (!display)
         return;
     std::lock_guard lock(lock_);
@@ -139,14 +139,14 @@ void TMMConnector::RemoveDisplay(const PcmDisplay* display) {
             slots_[i] = nullptr;
 }
 
-bool TMMConnector::HasDisplays(size_t group) const {
+bool Connector::HasDisplays(size_t group) const {
     for (size_t i = kGroupSlots[group].first; i < kGroupSlots[group].second; ++i)
         if (slots_[i])
             return true;
     return false;
 }
 
-void TMMConnector::RestartGroups() {
+void Connector::RestartGroups() {
     for (size_t g = 0; g < kGroups; ++g)
         if (HasDisplays(g)) {
             groups_[g].fresh = true;
@@ -155,15 +155,15 @@ void TMMConnector::RestartGroups() {
         }
 }
 
-uint32_t TMMConnector::RefreshCount(size_t group) const {
+uint32_t Connector::RefreshCount(size_t group) const {
     return group < kGroups ? groups_[group].count : 0;
 }
 
-void TMMConnector::SetPWaveFormat(const tWAVEFORMATEX* format) {
-    const tWAVEFORMATEX* old = GetPWaveFormat();
+void Connector::SetPWaveFormat(const WaveFormatEx* format) {
+    const WaveFormatEx* old = GetPWaveFormat();
     const bool differs = format ? !old || *old != wioCopyWaveFormat(*format) : old != nullptr;
-    TMMDSPComponent::SetPWaveFormat(format);
-    const tWAVEFORMATEX* now = GetPWaveFormat();
+    DspComponent::SetPWaveFormat(format);
+    const WaveFormatEx* now = GetPWaveFormat();
     if (!differs || !analysable(now))
         return;
     for (PcmDisplay* d : slots_)
@@ -171,9 +171,9 @@ void TMMConnector::SetPWaveFormat(const tWAVEFORMATEX* format) {
             d->SetPCMWaveFormat(*now);
 }
 
-void TMMConnector::Started() {
-    TMMDSPComponent::Started();
-    const tWAVEFORMATEX* f = GetPWaveFormat();
+void Connector::Started() {
+    DspComponent::Started();
+    const WaveFormatEx* f = GetPWaveFormat();
     // Only PCM is analysed; other formats leave the displays without data.
     if (analysing_ || !analysable(f))
         return;
@@ -194,10 +194,10 @@ void TMMConnector::Started() {
         if (d)
             d->SetPCMWaveFormat(analysisFormat_);
     if (enabled_ && realTime_)
-        Post(&TMMConnector::HandleStart);
+        Post(&Connector::HandleStart);
 }
 
-void TMMConnector::HandleStart() {
+void Connector::HandleStart() {
     if (!analysing_)
         return;
     pendingTriggers_ = 0;
@@ -206,19 +206,19 @@ void TMMConnector::HandleStart() {
         JoinCount();
 }
 
-void TMMConnector::FillSilence() {
+void Connector::FillSilence() {
     std::lock_guard lock(lock_);
     std::fill(buffer_.begin(), buffer_.end(), silence_);
     valid_ = uint32_t(buffer_.size());
 }
 
-void TMMConnector::PausedTick() {
+void Connector::PausedTick() {
     std::lock_guard lock(lock_);
     RestartGroups();
 }
 
-void TMMConnector::Paused() {
-    TMMDSPComponent::Paused();
+void Connector::Paused() {
+    DspComponent::Paused();
     FillSilence();
     paused_ = true;
     if (!realTime_ || !analysing_)
@@ -228,22 +228,22 @@ void TMMConnector::Paused() {
     const uint32_t rate = std::max<uint32_t>(analysisFormat_.nAvgBytesPerSec, 1);
     const uint32_t period = size > 8191 ? 25 : std::max<uint32_t>(uint32_t(uint64_t(size) * 1000 / rate), 1);
     if (!timer_.start(period, [this] { PausedTick(); }))
-        throw EOutOfResources();
+        throw OutOfResources();
 }
 
-void TMMConnector::Restarted() {
-    TMMDSPComponent::Restarted();
+void Connector::Restarted() {
+    DspComponent::Restarted();
     timer_.stop();
     paused_ = false;
 }
 
-void TMMConnector::Reseting() {
-    TMMDSPComponent::Reseting();
+void Connector::Reseting() {
+    DspComponent::Reseting();
     FillSilence();
 }
 
-void TMMConnector::Stopped() {
-    TMMDSPComponent::Stopped();
+void Connector::Stopped() {
+    DspComponent::Stopped();
     StopRunning();
     paused_ = false;
     timer_.stop();
@@ -261,7 +261,7 @@ void TMMConnector::Stopped() {
                 d->ResetData();
 }
 
-void TMMConnector::NewBuffer(const uint8_t* data, uint32_t bytes) {
+void Connector::NewBuffer(const uint8_t* data, uint32_t bytes) {
     if (!enabled_ || paused_ || !analysing_ || !data)
         return;
     const int64_t now = clock_.now();
@@ -278,21 +278,21 @@ void TMMConnector::NewBuffer(const uint8_t* data, uint32_t bytes) {
         ProcessData();
 }
 
-void TMMConnector::BufferReady(TMMWaveHdr* header) {
+void Connector::BufferReady(ChainBuffer* header) {
     // The buffer just played is gone; the one audible now is the device's next.
-    const TMMWaveHdr* source = header;
+    const ChainBuffer* source = header;
     if (synchronize_ && header->lpSyncHdr && header->dwBytesRecorded > 0)
         source = header->lpSyncHdr;
     NewBuffer(source->lpData, source->validBytes());
-    TMMDSPComponent::BufferReady(header);
+    DspComponent::BufferReady(header);
 }
 
-void TMMConnector::BufferLoad(TMMWaveHdr* header, bool& more) {
-    TMMDSPComponent::BufferLoad(header, more);
+void Connector::BufferLoad(ChainBuffer* header, bool& more) {
+    DspComponent::BufferLoad(header, more);
     NewBuffer(header->lpData, header->validBytes());
 }
 
-void TMMConnector::Trigger() {
+void Connector::Trigger() {
     if (!enabled_ || autoTrigger_ || pendingTriggers_ > 0)
         return;
     if (!running_ && (realTime_ || !analysing_))
@@ -302,23 +302,23 @@ void TMMConnector::Trigger() {
         return;
     }
     ++pendingTriggers_;
-    Post(&TMMConnector::HandleTrigger);
+    Post(&Connector::HandleTrigger);
 }
 
-void TMMConnector::HandleTrigger() {
+void Connector::HandleTrigger() {
     if (enabled_ && running_)
         ProcessData();
     if (pendingTriggers_ > 0)
         --pendingTriggers_;
 }
 
-bool TMMConnector::Due(uint32_t position, int64_t elapsed) const {
+bool Connector::Due(uint32_t position, int64_t elapsed) const {
     if (!synchronize_ || analysisFormat_.nAvgBytesPerSec == 0)
         return true;
     return elapsed >= int64_t(uint64_t(position) * 1000000 / analysisFormat_.nAvgBytesPerSec);
 }
 
-void TMMConnector::ProcessGroup(size_t group, int64_t elapsed) {
+void Connector::ProcessGroup(size_t group, int64_t elapsed) {
     Group& g = groups_[group];
     const auto [first, last] = kGroupSlots[group];
     if (group == kSpectrograms) {
@@ -376,7 +376,7 @@ void TMMConnector::ProcessGroup(size_t group, int64_t elapsed) {
     ++g.count;
 }
 
-void TMMConnector::ProcessData() {
+void Connector::ProcessData() {
     if (!enabled_)
         return;
     if (!running_ && (realTime_ || !analysing_))
@@ -402,7 +402,7 @@ void TMMConnector::ProcessData() {
         OnTrigger(*this);
 }
 
-void TMMConnector::GetPeak(int16_t& first, int16_t& second) {
+void Connector::GetPeak(int16_t& first, int16_t& second) {
     std::lock_guard lock(lock_);
     if (buffer_.empty() || valid_ == 0) {
         first = second = silence_;

@@ -1,4 +1,4 @@
-// TMMConnector: the end of a playback chain. It copies each played buffer, hands it block by
+// Connector: the end of a playback chain. It copies each played buffer, hands it block by
 // block to up to fourteen attached displays in step with the sound (each block once its audio
 // is due by the microsecond clock), and fires OnTrigger on every processing pass. Passes run on
 // the window thread from the hub's pump (or from Trigger); buffers arrive on the device's
@@ -20,10 +20,10 @@
 
 namespace vk350 {
 
-enum TMMTriggerMode { tmNone, tmUpFlank, tmDownFlank };
+enum TriggerKind { tmNone, tmUpFlank, tmDownFlank };
 
 // The display slots, grouped by kind in the order a pass serves them.
-enum class TMMDisplaySlot {
+enum class DisplaySlot {
     Level1,
     Level2,
     Meter1,
@@ -40,18 +40,18 @@ enum class TMMDisplaySlot {
     Spectrogram2,
 };
 
-class TMMConnector : public TMMDSPComponent {
+class Connector : public DspComponent {
 public:
     static constexpr int kMinSpeed = 1;
     static constexpr int kMaxSpeed = 5000;
     static constexpr size_t kSlots = 14;
 
     // Window thread. The hub and clock must outlive the connector.
-    explicit TMMConnector(ConnectorHub& hub, MicroClock& clock = steadyMicroClock());
-    ~TMMConnector() override;
+    explicit Connector(ConnectorHub& hub, MicroClock& clock = steadyMicroClock());
+    ~Connector() override;
 
     // The window thread (with RealTime off: the thread that delivers buffers).
-    std::function<void(TMMConnector& Sender)> OnTrigger;
+    std::function<void(Connector& Sender)> OnTrigger;
 
     // Properties. Window thread.
     bool Enabled() const { return enabled_; }
@@ -64,8 +64,8 @@ public:
     void SetSynchronize(bool value) { synchronize_ = value; }
     int Speed() const { return speed_; }
     void SetSpeed(int value);
-    TMMTriggerMode TriggerMode() const { return triggerMode_; }
-    void SetTriggerMode(TMMTriggerMode value) { triggerMode_ = value; }
+    TriggerKind TriggerMode() const { return triggerMode_; }
+    void SetTriggerMode(TriggerKind value) { triggerMode_ = value; }
     int TriggerLevel() const { return triggerLevel_; }
     void SetTriggerLevel(int value) { triggerLevel_ = value; }
     bool RefreshOnStop() const { return refreshOnStop_; }
@@ -79,42 +79,38 @@ public:
 
     // Display slots. Window thread. A slot refuses the display held by its twin of the same
     // kind (spectrum slots refuse only an unchanged value); false when refused.
-    PcmDisplay* Display(TMMDisplaySlot slot) const { return slots_[size_t(slot)]; }
-    bool SetDisplay(TMMDisplaySlot slot, PcmDisplay* display);
+    PcmDisplay* Display(DisplaySlot slot) const { return slots_[size_t(slot)]; }
+    bool SetDisplay(DisplaySlot slot, PcmDisplay* display);
     // Drops display from every slot; call it before the display goes away.
     void RemoveDisplay(const PcmDisplay* display);
-    PcmDisplay* Level1() const { return Display(TMMDisplaySlot::Level1); }
-    bool SetLevel1(PcmDisplay* d) { return SetDisplay(TMMDisplaySlot::Level1, d); }
-    PcmDisplay* Level2() const { return Display(TMMDisplaySlot::Level2); }
-    bool SetLevel2(PcmDisplay* d) { return SetDisplay(TMMDisplaySlot::Level2, d); }
-    PcmDisplay* Meter1() const { return Display(TMMDisplaySlot::Meter1); }
-    bool SetMeter1(PcmDisplay* d) { return SetDisplay(TMMDisplaySlot::Meter1, d); }
-    PcmDisplay* Meter2() const { return Display(TMMDisplaySlot::Meter2); }
-    bool SetMeter2(PcmDisplay* d) { return SetDisplay(TMMDisplaySlot::Meter2, d); }
-    PcmScopeDisplay* Oscope1() const {
-        return static_cast<PcmScopeDisplay*>(Display(TMMDisplaySlot::Oscope1));
-    }
-    bool SetOscope1(PcmScopeDisplay* d) { return SetDisplay(TMMDisplaySlot::Oscope1, d); }
-    PcmScopeDisplay* Oscope2() const {
-        return static_cast<PcmScopeDisplay*>(Display(TMMDisplaySlot::Oscope2));
-    }
-    bool SetOscope2(PcmScopeDisplay* d) { return SetDisplay(TMMDisplaySlot::Oscope2, d); }
-    PcmDisplay* Light1() const { return Display(TMMDisplaySlot::Light1); }
-    bool SetLight1(PcmDisplay* d) { return SetDisplay(TMMDisplaySlot::Light1, d); }
-    PcmDisplay* Light2() const { return Display(TMMDisplaySlot::Light2); }
-    bool SetLight2(PcmDisplay* d) { return SetDisplay(TMMDisplaySlot::Light2, d); }
-    PcmDisplay* Spectrum1() const { return Display(TMMDisplaySlot::Spectrum1); }
-    bool SetSpectrum1(PcmDisplay* d) { return SetDisplay(TMMDisplaySlot::Spectrum1, d); }
-    PcmDisplay* Spectrum2() const { return Display(TMMDisplaySlot::Spectrum2); }
-    bool SetSpectrum2(PcmDisplay* d) { return SetDisplay(TMMDisplaySlot::Spectrum2, d); }
-    PcmDisplay* Spectrum3() const { return Display(TMMDisplaySlot::Spectrum3); }
-    bool SetSpectrum3(PcmDisplay* d) { return SetDisplay(TMMDisplaySlot::Spectrum3, d); }
-    PcmDisplay* Spectrum4() const { return Display(TMMDisplaySlot::Spectrum4); }
-    bool SetSpectrum4(PcmDisplay* d) { return SetDisplay(TMMDisplaySlot::Spectrum4, d); }
-    PcmDisplay* Spectrogram1() const { return Display(TMMDisplaySlot::Spectrogram1); }
-    bool SetSpectrogram1(PcmDisplay* d) { return SetDisplay(TMMDisplaySlot::Spectrogram1, d); }
-    PcmDisplay* Spectrogram2() const { return Display(TMMDisplaySlot::Spectrogram2); }
-    bool SetSpectrogram2(PcmDisplay* d) { return SetDisplay(TMMDisplaySlot::Spectrogram2, d); }
+    PcmDisplay* Level1() const { return Display(DisplaySlot::Level1); }
+    bool SetLevel1(PcmDisplay* d) { return SetDisplay(DisplaySlot::Level1, d); }
+    PcmDisplay* Level2() const { return Display(DisplaySlot::Level2); }
+    bool SetLevel2(PcmDisplay* d) { return SetDisplay(DisplaySlot::Level2, d); }
+    PcmDisplay* Meter1() const { return Display(DisplaySlot::Meter1); }
+    bool SetMeter1(PcmDisplay* d) { return SetDisplay(DisplaySlot::Meter1, d); }
+    PcmDisplay* Meter2() const { return Display(DisplaySlot::Meter2); }
+    bool SetMeter2(PcmDisplay* d) { return SetDisplay(DisplaySlot::Meter2, d); }
+    PcmScopeDisplay* Oscope1() const { return static_cast<PcmScopeDisplay*>(Display(DisplaySlot::Oscope1)); }
+    bool SetOscope1(PcmScopeDisplay* d) { return SetDisplay(DisplaySlot::Oscope1, d); }
+    PcmScopeDisplay* Oscope2() const { return static_cast<PcmScopeDisplay*>(Display(DisplaySlot::Oscope2)); }
+    bool SetOscope2(PcmScopeDisplay* d) { return SetDisplay(DisplaySlot::Oscope2, d); }
+    PcmDisplay* Light1() const { return Display(DisplaySlot::Light1); }
+    bool SetLight1(PcmDisplay* d) { return SetDisplay(DisplaySlot::Light1, d); }
+    PcmDisplay* Light2() const { return Display(DisplaySlot::Light2); }
+    bool SetLight2(PcmDisplay* d) { return SetDisplay(DisplaySlot::Light2, d); }
+    PcmDisplay* Spectrum1() const { return Display(DisplaySlot::Spectrum1); }
+    bool SetSpectrum1(PcmDisplay* d) { return SetDisplay(DisplaySlot::Spectrum1, d); }
+    PcmDisplay* Spectrum2() const { return Display(DisplaySlot::Spectrum2); }
+    bool SetSpectrum2(PcmDisplay* d) { return SetDisplay(DisplaySlot::Spectrum2, d); }
+    PcmDisplay* Spectrum3() const { return Display(DisplaySlot::Spectrum3); }
+    bool SetSpectrum3(PcmDisplay* d) { return SetDisplay(DisplaySlot::Spectrum3, d); }
+    PcmDisplay* Spectrum4() const { return Display(DisplaySlot::Spectrum4); }
+    bool SetSpectrum4(PcmDisplay* d) { return SetDisplay(DisplaySlot::Spectrum4, d); }
+    PcmDisplay* Spectrogram1() const { return Display(DisplaySlot::Spectrogram1); }
+    bool SetSpectrogram1(PcmDisplay* d) { return SetDisplay(DisplaySlot::Spectrogram1, d); }
+    PcmDisplay* Spectrogram2() const { return Display(DisplaySlot::Spectrogram2); }
+    bool SetSpectrogram2(PcmDisplay* d) { return SetDisplay(DisplaySlot::Spectrogram2, d); }
 
     // Any thread: copies up to one buffer size of played audio for the displays.
     virtual void NewBuffer(const uint8_t* data, uint32_t bytes);
@@ -137,14 +133,14 @@ public:
     // One tick of that timer: every group with displays starts its buffer again.
     void PausedTick();
 
-    void SetPWaveFormat(const tWAVEFORMATEX* format) override;
+    void SetPWaveFormat(const WaveFormatEx* format) override;
     void Started() override;
     void Paused() override;
     void Restarted() override;
     void Reseting() override;
     void Stopped() override;
-    void BufferReady(TMMWaveHdr* header) override;
-    void BufferLoad(TMMWaveHdr* header, bool& more) override;
+    void BufferReady(ChainBuffer* header) override;
+    void BufferLoad(ChainBuffer* header, bool& more) override;
 
 private:
     struct Group {
@@ -160,7 +156,7 @@ private:
     void StopRunning();
     void JoinCount();
     void LeaveCount();
-    void Post(void (TMMConnector::*handler)());
+    void Post(void (Connector::*handler)());
     bool HasDisplays(size_t group) const;
     void RestartGroups(); // under lock_
     void ProcessGroup(size_t group, int64_t elapsed);
@@ -174,7 +170,7 @@ private:
     std::atomic<bool> autoTrigger_{true};
     std::atomic<bool> synchronize_{true};
     int speed_ = kMaxSpeed;
-    TMMTriggerMode triggerMode_ = tmNone;
+    TriggerKind triggerMode_ = tmNone;
     int triggerLevel_ = 0;
     bool refreshOnStop_ = true;
     std::atomic<bool> realTime_{true};
@@ -183,7 +179,7 @@ private:
     std::mutex lock_;
     std::vector<uint8_t> buffer_; // the analysis copy: one buffer size, allocated at start
     uint32_t valid_ = 0;
-    tWAVEFORMATEX analysisFormat_;
+    WaveFormatEx analysisFormat_;
     uint8_t silence_ = 0;
     std::atomic<bool> analysing_{false};
     std::atomic<bool> running_{false};

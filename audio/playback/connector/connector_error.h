@@ -6,9 +6,9 @@
 
 namespace vk350 {
 
-class EMMConnectorError : public EMMError {
+class ConnectorError : public ComponentError {
 public:
-    explicit EMMConnectorError(const std::string& text) : EMMError(text) {}
+    explicit ConnectorError(const std::string& text) : ComponentError(text) {}
 };
 
 } // namespace vk350
@@ -16,9 +16,9 @@ public:
 namespace vk350 {
 
 // The system could not give a timer (a thread here).
-class EOutOfResources : public EMMError {
+class OutOfResources : public ComponentError {
 public:
-    EOutOfResources() : EMMError("Not enough timers available") {}
+    OutOfResources() : ComponentError("Not enough timers available") {}
 };
 
 } // namespace vk350

@@ -6,16 +6,16 @@
 
 namespace vk350 {
 
-void ConnectorHub::add(TMMConnector* connector) {
+void ConnectorHub::add(Connector* connector) {
     if (!contains(connector))
         connectors_.push_back(connector);
 }
 
-void ConnectorHub::remove(TMMConnector* connector) {
+void ConnectorHub::remove(Connector* connector) {
     std::erase(connectors_, connector);
 }
 
-bool ConnectorHub::contains(const TMMConnector* connector) const {
+bool ConnectorHub::contains(const Connector* connector) const {
     return std::find(connectors_.begin(), connectors_.end(), connector) != connectors_.end();
 }
 
@@ -32,9 +32,9 @@ void ConnectorHub::leaveAutoTrigger() {
 
 int ConnectorHub::maxSpeed() const {
     if (connectors_.empty())
-        return TMMConnector::kMaxSpeed;
-    int speed = TMMConnector::kMinSpeed;
-    for (const TMMConnector* c : connectors_)
+        return Connector::kMaxSpeed;
+    int speed = Connector::kMinSpeed;
+    for (const Connector* c : connectors_)
         speed = std::max(speed, c->Speed());
     return speed;
 }
@@ -45,14 +45,14 @@ bool ConnectorHub::wanted() const {
 
 bool ConnectorHub::Pass() {
     if (pump_) {
-        const int rounds = TMMConnector::kMaxSpeed + 1 - maxSpeed();
+        const int rounds = Connector::kMaxSpeed + 1 - maxSpeed();
         for (int i = 0; i < rounds; ++i)
             pump_->handleMessages();
     }
     if (wanted()) {
         // A connector may go away while another one's OnTrigger runs: each is looked up again.
-        const std::vector<TMMConnector*> snapshot = connectors_;
-        for (TMMConnector* c : snapshot)
+        const std::vector<Connector*> snapshot = connectors_;
+        for (Connector* c : snapshot)
             if (contains(c) && c->AutoTrigger() && c->Enabled() && c->Running())
                 c->ProcessData();
     }

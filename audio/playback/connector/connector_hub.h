@@ -10,7 +10,7 @@
 
 namespace vk350 {
 
-class TMMConnector;
+class Connector;
 
 class ConnectorHub {
 public:
@@ -23,9 +23,9 @@ public:
     void setPump(ConnectorPump* pump) { pump_ = pump; }
     ConnectorPump* pump() const { return pump_; }
 
-    void add(TMMConnector* connector);
-    void remove(TMMConnector* connector);
-    bool contains(const TMMConnector* connector) const;
+    void add(Connector* connector);
+    void remove(Connector* connector);
+    bool contains(const Connector* connector) const;
     size_t count() const { return connectors_.size(); }
 
     // Connectors that run and trigger themselves; joining wakes the pump.
@@ -50,7 +50,7 @@ private:
 
     Dispatcher& dispatcher_;
     ConnectorPump* pump_ = nullptr;
-    std::vector<TMMConnector*> connectors_;
+    std::vector<Connector*> connectors_;
     int autoRunning_ = 0;
     bool enterIdle_ = false;
 };

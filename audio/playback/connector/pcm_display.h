@@ -6,7 +6,7 @@
 // switched off, RefreshPCMData and BlockLength run on the thread that delivers buffers
 // instead). RefreshPCMData and BlockLength are called while the connector holds its lock: they
 // must not call back into the connector. A display must be detached from every connector
-// (TMMConnector::RemoveDisplay) before it is destroyed.
+// (Connector::RemoveDisplay) before it is destroyed.
 #pragma once
 
 #include "wave_format.h"
@@ -20,7 +20,7 @@ public:
     virtual ~PcmDisplay() = default;
 
     // The PCM format of the blocks that follow.
-    virtual void SetPCMWaveFormat(const tWAVEFORMATEX& format) = 0;
+    virtual void SetPCMWaveFormat(const WaveFormatEx& format) = 0;
     // Analyse and draw one block: BlockLength() bytes starting at data. The bytes belong to the
     // connector and are valid only during the call.
     virtual void RefreshPCMData(const uint8_t* data) = 0;

@@ -6,13 +6,13 @@ namespace vk350 {
 
 namespace {
 
-bool usable(const tWAVEFORMATEX& f) {
+bool usable(const WaveFormatEx& f) {
     return f.wFormatTag == WAVE_FORMAT_PCM && (f.wBitsPerSample == 8 || f.wBitsPerSample == 16) &&
            f.nChannels >= 1 && f.nBlockAlign == f.nChannels * (f.wBitsPerSample / 8);
 }
 
 // Centred value of channel ch of the frame at data.
-int centred(const tWAVEFORMATEX& f, const uint8_t* frame, int ch) {
+int centred(const WaveFormatEx& f, const uint8_t* frame, int ch) {
     if (f.wBitsPerSample == 8)
         return int(frame[ch]) - 128;
     const uint8_t* p = frame + 2 * ch;
@@ -21,7 +21,7 @@ int centred(const tWAVEFORMATEX& f, const uint8_t* frame, int ch) {
 
 } // namespace
 
-int64_t pcmFindZeroCross(const tWAVEFORMATEX& format, const uint8_t* data, uint32_t bytes, uint32_t from,
+int64_t pcmFindZeroCross(const WaveFormatEx& format, const uint8_t* data, uint32_t bytes, uint32_t from,
                          int level, bool upFlank) {
     if (!data || !usable(format))
         return -1;
@@ -38,7 +38,7 @@ int64_t pcmFindZeroCross(const tWAVEFORMATEX& format, const uint8_t* data, uint3
     return -1;
 }
 
-void pcmFindPeak(const tWAVEFORMATEX& format, const uint8_t* data, uint32_t bytes, int16_t& first,
+void pcmFindPeak(const WaveFormatEx& format, const uint8_t* data, uint32_t bytes, int16_t& first,
                  int16_t& second) {
     const int16_t silence = format.wBitsPerSample == 8 ? 128 : 0;
     first = second = silence;

@@ -46,7 +46,7 @@ struct Trouble {
 
 void quietAlsa(const char*, int, const char*, int, const char*, ...) {}
 
-snd_pcm_format_t alsaFormat(const tWAVEFORMATEX& f) {
+snd_pcm_format_t alsaFormat(const WaveFormatEx& f) {
     if (f.wFormatTag != WAVE_FORMAT_PCM || f.nChannels == 0 ||
         f.nBlockAlign != f.nChannels * ((f.wBitsPerSample + 7) / 8))
         return SND_PCM_FORMAT_UNKNOWN;
@@ -75,7 +75,7 @@ std::string firstLine(const char* text) {
 enum class Timing { periodAndBuffer, periodOnly, deviceChoice };
 
 // Fills hw with format on pcm; a code other than kWaveOk says why not.
-int applyFormat(snd_pcm_t* pcm, snd_pcm_hw_params_t* hw, const tWAVEFORMATEX& f, bool testOnly,
+int applyFormat(snd_pcm_t* pcm, snd_pcm_hw_params_t* hw, const WaveFormatEx& f, bool testOnly,
                 Timing timing = Timing::periodAndBuffer) {
     const snd_pcm_format_t format = alsaFormat(f);
     if (format == SND_PCM_FORMAT_UNKNOWN)
@@ -105,7 +105,7 @@ int applyFormat(snd_pcm_t* pcm, snd_pcm_hw_params_t* hw, const tWAVEFORMATEX& f,
 }
 
 // Applies format and installs it, asking less of the timing on each refusal.
-int installFormat(snd_pcm_t* pcm, snd_pcm_hw_params_t* hw, const tWAVEFORMATEX& f) {
+int installFormat(snd_pcm_t* pcm, snd_pcm_hw_params_t* hw, const WaveFormatEx& f) {
     int r = kWaveBadFormat;
     for (Timing t : {Timing::periodAndBuffer, Timing::periodOnly, Timing::deviceChoice}) {
         r = applyFormat(pcm, hw, f, false, t);
@@ -134,7 +134,7 @@ public:
 
     ~AlsaWaveOutput() override { close(); }
 
-    int write(TMMWaveHdr* header) override {
+    int write(ChainBuffer* header) override {
         bool idle = false;
         {
             std::lock_guard lock(mutex_);
@@ -180,7 +180,7 @@ public:
 
     int reset() override {
         std::lock_guard deliver(deliverMutex_);
-        std::vector<TMMWaveHdr*> done;
+        std::vector<ChainBuffer*> done;
         {
             std::lock_guard lock(mutex_);
             if (!pcm_)
@@ -232,7 +232,7 @@ public:
 
 private:
     struct Written {
-        TMMWaveHdr* header;
+        ChainBuffer* header;
         uint64_t end; // frames written once this buffer was
     };
 
@@ -286,20 +286,20 @@ private:
             failWith(err);
     }
 
-    void takeAll(std::vector<TMMWaveHdr*>& done) {
+    void takeAll(std::vector<ChainBuffer*>& done) {
         for (const Written& w : inFlight_)
             done.push_back(w.header);
-        for (TMMWaveHdr* h : pending_)
+        for (ChainBuffer* h : pending_)
             done.push_back(h);
         inFlight_.clear();
         pending_.clear();
         offset_ = 0;
-        for (TMMWaveHdr* h : done)
+        for (ChainBuffer* h : done)
             h->dwFlags = (h->dwFlags & ~WHDR_INQUEUE) | WHDR_DONE;
     }
 
-    void deliverDone(const std::vector<TMMWaveHdr*>& done) {
-        for (TMMWaveHdr* h : done)
+    void deliverDone(const std::vector<ChainBuffer*>& done) {
+        for (ChainBuffer* h : done)
             if (events_.onDone)
                 events_.onDone(h);
     }
@@ -317,7 +317,7 @@ private:
     // Writes what the ring takes. Under mutex_.
     void fill() {
         while (!pending_.empty() && !paused_ && !failed_) {
-            TMMWaveHdr* h = pending_.front();
+            ChainBuffer* h = pending_.front();
             // Never past the allocation, and whole frames only.
             const uint32_t length = std::min(h->dwBufferLength, h->dwCapacity) / frameBytes_ * frameBytes_;
             if (offset_ < length) {
@@ -357,7 +357,7 @@ private:
         fds[0] = {wakeFd_, POLLIN, 0};
         uint64_t lastPlayed = UINT64_MAX;
         for (;;) {
-            std::vector<TMMWaveHdr*> done;
+            std::vector<ChainBuffer*> done;
             bool failedNow = false;
             int code = 0;
             bool writing = false;
@@ -371,7 +371,7 @@ private:
                     fill();
                     const uint64_t played = playedFrames();
                     while (!inFlight_.empty() && inFlight_.front().end <= played) {
-                        TMMWaveHdr* h = inFlight_.front().header;
+                        ChainBuffer* h = inFlight_.front().header;
                         h->dwFlags = (h->dwFlags & ~WHDR_INQUEUE) | WHDR_DONE;
                         done.push_back(h);
                         inFlight_.pop_front();
@@ -436,11 +436,11 @@ private:
     std::thread thread_;
     std::mutex deliverMutex_; // keeps the done notices in order across threads
     std::mutex mutex_;
-    std::deque<TMMWaveHdr*> pending_; // not yet wholly written
-    std::deque<Written> inFlight_;    // written, not yet heard
-    uint32_t offset_ = 0;             // bytes of pending_.front() written
-    uint64_t written_ = 0;            // frames since open or reset
-    uint64_t heard_ = 0;              // of those, known to have been played
+    std::deque<ChainBuffer*> pending_; // not yet wholly written
+    std::deque<Written> inFlight_;     // written, not yet heard
+    uint32_t offset_ = 0;              // bytes of pending_.front() written
+    uint64_t written_ = 0;             // frames since open or reset
+    uint64_t heard_ = 0;               // of those, known to have been played
     Trouble writeTrouble_;
     Trouble delayTrouble_;
     bool paused_ = false;
@@ -551,7 +551,7 @@ std::string AlsaWaveDevice::pcmName(int device) {
     return device == WAVE_MAPPER ? std::string("default") : outputs_[size_t(device)].pcm;
 }
 
-int AlsaWaveDevice::query(int device, const tWAVEFORMATEX& format) {
+int AlsaWaveDevice::query(int device, const WaveFormatEx& format) {
     const std::string pcmName = this->pcmName(device);
     if (pcmName.empty())
         return kWaveBadDeviceId;
@@ -569,7 +569,7 @@ int AlsaWaveDevice::query(int device, const tWAVEFORMATEX& format) {
     return r;
 }
 
-int AlsaWaveDevice::open(int device, const tWAVEFORMATEX& format, WaveDeviceEvents events,
+int AlsaWaveDevice::open(int device, const WaveFormatEx& format, WaveDeviceEvents events,
                          std::unique_ptr<WaveOutput>& output) {
     output.reset();
     const std::string pcmName = this->pcmName(device);

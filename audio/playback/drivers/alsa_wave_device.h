@@ -21,8 +21,8 @@ public:
     std::string name() const override { return "alsa"; }
     int deviceCount() override; // lists the devices again, so newly plugged cards appear
     std::string deviceName(int device) override;
-    int query(int device, const tWAVEFORMATEX& format) override;
-    int open(int device, const tWAVEFORMATEX& format, WaveDeviceEvents events,
+    int query(int device, const WaveFormatEx& format) override;
+    int open(int device, const WaveFormatEx& format, WaveDeviceEvents events,
              std::unique_ptr<WaveOutput>& output) override;
 
     // The ALSA PCM name behind a device number; empty for none.

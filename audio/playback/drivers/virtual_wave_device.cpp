@@ -8,7 +8,7 @@ namespace vk350 {
 
 namespace {
 
-bool defaultAccept(const tWAVEFORMATEX& f) {
+bool defaultAccept(const WaveFormatEx& f) {
     return f.wFormatTag == WAVE_FORMAT_PCM && (f.wBitsPerSample == 8 || f.wBitsPerSample == 16) &&
            (f.nChannels == 1 || f.nChannels == 2) && f.nSamplesPerSec >= 1000 && f.nSamplesPerSec <= 192000 &&
            f.nBlockAlign == f.nChannels * f.wBitsPerSample / 8;
@@ -18,13 +18,13 @@ bool defaultAccept(const tWAVEFORMATEX& f) {
 
 class VirtualWaveOutput : public WaveOutput {
 public:
-    VirtualWaveOutput(VirtualWaveDevice& device, const tWAVEFORMATEX& format, WaveDeviceEvents events,
+    VirtualWaveOutput(VirtualWaveDevice& device, const WaveFormatEx& format, WaveDeviceEvents events,
                       uint64_t modulus)
         : device_(device), events_(std::move(events)), frameBytes_(format.nBlockAlign),
           bytesPerSec_(uint64_t(format.nSamplesPerSec) * format.nBlockAlign), modulus_(modulus),
           last_(device.clock_.now()) {}
 
-    int write(TMMWaveHdr* header) override {
+    int write(ChainBuffer* header) override {
         std::lock_guard lock(mutex_);
         if (failed_)
             return kWaveNoDriver;
@@ -58,7 +58,7 @@ public:
 
     int reset() override {
         std::lock_guard deliver(deliverMutex_);
-        std::vector<TMMWaveHdr*> done;
+        std::vector<ChainBuffer*> done;
         {
             std::lock_guard lock(mutex_);
             takeAll(done);
@@ -77,7 +77,7 @@ public:
         uint64_t heard = played_;
         if (running_ && !closed_ && !failed_ && !queue_.empty()) {
             uint64_t queued = 0;
-            for (const TMMWaveHdr* h : queue_)
+            for (const ChainBuffer* h : queue_)
                 queued += std::min(h->dwBufferLength, h->dwCapacity);
             queued -= offset_;
             const uint64_t since =
@@ -112,7 +112,7 @@ public:
     // buffer now playing ends, or -1 with none playing.
     int64_t advance() {
         std::lock_guard deliver(deliverMutex_);
-        std::vector<TMMWaveHdr*> done;
+        std::vector<ChainBuffer*> done;
         int64_t next = -1;
         {
             std::lock_guard lock(mutex_);
@@ -128,7 +128,7 @@ public:
             uint64_t due = remainder_ / 1000000 / frame * frame; // whole frames
             remainder_ -= due * 1000000;
             while (due > 0 && !queue_.empty()) {
-                TMMWaveHdr* h = queue_.front();
+                ChainBuffer* h = queue_.front();
                 const uint32_t length = std::min(h->dwBufferLength, h->dwCapacity);
                 const uint32_t take = uint32_t(std::min<uint64_t>(due, length - offset_));
                 device_.record(h->lpData + offset_, take, now);
@@ -145,7 +145,7 @@ public:
             if (queue_.empty()) {
                 remainder_ = 0; // nothing to play: the time is lost, as on a real device
             } else if (bytesPerSec_ > 0) {
-                const TMMWaveHdr* h = queue_.front();
+                const ChainBuffer* h = queue_.front();
                 const uint64_t left = std::min(h->dwBufferLength, h->dwCapacity) - offset_;
                 const uint64_t owed = left * 1000000;
                 next = int64_t((owed > remainder_ ? owed - remainder_ : 0) / bytesPerSec_ + 1);
@@ -158,7 +158,7 @@ public:
     // The device vanished. The unplugging thread.
     void fail() {
         std::lock_guard deliver(deliverMutex_);
-        std::vector<TMMWaveHdr*> done;
+        std::vector<ChainBuffer*> done;
         {
             std::lock_guard lock(mutex_);
             if (closed_ || failed_)
@@ -172,16 +172,16 @@ public:
     }
 
 private:
-    void takeAll(std::vector<TMMWaveHdr*>& done) {
-        for (TMMWaveHdr* h : queue_) {
+    void takeAll(std::vector<ChainBuffer*>& done) {
+        for (ChainBuffer* h : queue_) {
             h->dwFlags = (h->dwFlags & ~WHDR_INQUEUE) | WHDR_DONE;
             done.push_back(h);
         }
         queue_.clear();
     }
 
-    void deliverDone(const std::vector<TMMWaveHdr*>& done) {
-        for (TMMWaveHdr* h : done)
+    void deliverDone(const std::vector<ChainBuffer*>& done) {
+        for (ChainBuffer* h : done)
             if (events_.onDone)
                 events_.onDone(h);
     }
@@ -193,7 +193,7 @@ private:
     const uint64_t modulus_;
     std::mutex deliverMutex_; // keeps the done notices in order across threads
     std::mutex mutex_;
-    std::deque<TMMWaveHdr*> queue_;
+    std::deque<ChainBuffer*> queue_;
     uint32_t offset_ = 0;    // bytes of the front buffer already played
     uint64_t played_ = 0;    // bytes since open or reset
     uint64_t remainder_ = 0; // byte-microseconds not yet a whole byte
@@ -251,14 +251,14 @@ std::string VirtualWaveDevice::deviceName(int device) {
     return "Virtual output " + std::to_string(device + 1);
 }
 
-int VirtualWaveDevice::query(int device, const tWAVEFORMATEX& format) {
+int VirtualWaveDevice::query(int device, const WaveFormatEx& format) {
     std::lock_guard lock(mutex_);
     if (count_ == 0 || device < WAVE_MAPPER || device >= count_)
         return kWaveBadDeviceId;
     return accept_(format) ? kWaveOk : kWaveBadFormat;
 }
 
-int VirtualWaveDevice::open(int device, const tWAVEFORMATEX& format, WaveDeviceEvents events,
+int VirtualWaveDevice::open(int device, const WaveFormatEx& format, WaveDeviceEvents events,
                             std::unique_ptr<WaveOutput>& output) {
     output.reset();
     const int r = query(device, format);
@@ -294,7 +294,7 @@ void VirtualWaveDevice::setPositionModulus(uint64_t frames) {
     modulus_ = std::clamp<uint64_t>(frames, 1, uint64_t(1) << 32);
 }
 
-void VirtualWaveDevice::setAcceptedFormats(std::function<bool(const tWAVEFORMATEX&)> accept) {
+void VirtualWaveDevice::setAcceptedFormats(std::function<bool(const WaveFormatEx&)> accept) {
     std::lock_guard lock(mutex_);
     accept_ = accept ? std::move(accept) : defaultAccept;
 }

@@ -31,8 +31,8 @@ public:
     std::string name() const override { return "virtual"; }
     int deviceCount() override;
     std::string deviceName(int device) override;
-    int query(int device, const tWAVEFORMATEX& format) override;
-    int open(int device, const tWAVEFORMATEX& format, WaveDeviceEvents events,
+    int query(int device, const WaveFormatEx& format) override;
+    int open(int device, const WaveFormatEx& format, WaveDeviceEvents events,
              std::unique_ptr<WaveOutput>& output) override;
 
     // Controls for tests and tools. Any thread.
@@ -40,7 +40,7 @@ public:
     // The play position counts modulo this many frames (a device whose counter wraps).
     void setPositionModulus(uint64_t frames);
     // Which formats the devices accept; by default 8- and 16-bit PCM, mono or stereo.
-    void setAcceptedFormats(std::function<bool(const tWAVEFORMATEX&)> accept);
+    void setAcceptedFormats(std::function<bool(const WaveFormatEx&)> accept);
     // Every device vanishes: open outputs fail and hand their buffers back, the count drops
     // to 0.
     void unplug();
@@ -70,7 +70,7 @@ private:
     mutable std::mutex mutex_;
     int count_ = 1;
     uint64_t modulus_ = uint64_t(1) << 32;
-    std::function<bool(const tWAVEFORMATEX&)> accept_;
+    std::function<bool(const WaveFormatEx&)> accept_;
     std::vector<VirtualWaveOutput*> outputs_;
     bool recording_ = false;
     std::vector<uint8_t> played_;

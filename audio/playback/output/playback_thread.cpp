@@ -7,7 +7,7 @@
 
 namespace vk350 {
 
-int PlaybackThread::niceValue(TThreadPriority priority) {
+int PlaybackThread::niceValue(ThreadPriority priority) {
     switch (priority) {
     case tpIdle:
         return 19;
@@ -27,7 +27,7 @@ int PlaybackThread::niceValue(TThreadPriority priority) {
     return 0;
 }
 
-bool PlaybackThread::start(TThreadPriority priority, Handler handler,
+bool PlaybackThread::start(ThreadPriority priority, Handler handler,
                            std::function<void(std::exception_ptr)> onException, int timeoutMs) {
     quit();
     handler_ = std::move(handler);
@@ -51,7 +51,7 @@ bool PlaybackThread::start(TThreadPriority priority, Handler handler,
     return false;
 }
 
-void PlaybackThread::loop(TThreadPriority priority) {
+void PlaybackThread::loop(ThreadPriority priority) {
     // Per-thread nice value on Linux; without the right to raise it the thread keeps its own.
     static_cast<void>(setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), niceValue(priority)));
     std::unique_lock lock(mutex_);
@@ -75,7 +75,7 @@ void PlaybackThread::loop(TThreadPriority priority) {
     }
 }
 
-void PlaybackThread::post(TMMWaveHdr* header, uint64_t run) {
+void PlaybackThread::post(ChainBuffer* header, uint64_t run) {
     {
         std::lock_guard lock(mutex_);
         queue_.emplace_back(header, run);

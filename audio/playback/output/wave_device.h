@@ -1,6 +1,6 @@
 // The platform side of wave output: the list of output devices, opening one with a format,
 // queueing buffers that come back one by one once played, pause, restart, reset, close and the
-// play position. TMMWaveOut talks only to this interface, so the editor, the tool and the tests
+// play position. WavePlayer talks only to this interface, so the editor, the tool and the tests
 // run alike over ALSA or over the virtual device.
 #pragma once
 
@@ -40,7 +40,7 @@ constexpr int WAVE_MAPPER = -1;
 struct WaveDeviceEvents {
     std::function<void()> onOpen;  // the opening thread, before open returns
     std::function<void()> onClose; // the closing thread, before close returns
-    std::function<void(TMMWaveHdr* header)> onDone;
+    std::function<void(ChainBuffer* header)> onDone;
     std::function<void(int code)> onError;
 };
 
@@ -51,7 +51,7 @@ public:
     // Any thread (the one processing played buffers requeues them): queues header's
     // dwBufferLength bytes (never more than its dwCapacity) to play after the ones before;
     // header must stay valid until it comes back through onDone.
-    virtual int write(TMMWaveHdr* header) = 0;
+    virtual int write(ChainBuffer* header) = 0;
     // Any thread: holds playback; queued buffers wait. A device opens running.
     virtual int pause() = 0;
     // Any thread.
@@ -79,9 +79,9 @@ public:
     // Product name of a device, WAVE_MAPPER included; empty for any other number.
     virtual std::string deviceName(int device) = 0;
     // Whether device could play format, without keeping it open.
-    virtual int query(int device, const tWAVEFORMATEX& format) = 0;
+    virtual int query(int device, const WaveFormatEx& format) = 0;
     // On success output holds the open device, already running; otherwise it stays empty.
-    virtual int open(int device, const tWAVEFORMATEX& format, WaveDeviceEvents events,
+    virtual int open(int device, const WaveFormatEx& format, WaveDeviceEvents events,
                      std::unique_ptr<WaveOutput>& output) = 0;
 };
 

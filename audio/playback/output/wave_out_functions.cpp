@@ -38,7 +38,7 @@ std::string WaveOutGetDeviceName(WaveDevice& device, int id) {
 }
 
 bool WaveOutReady(WaveDevice& device, int id) {
-    tWAVEFORMATEX format;
+    WaveFormatEx format;
     pcmBuildWaveHeader(&format, 8, 1, 22050);
     std::unique_ptr<WaveOutput> output;
     if (device.open(id, format, {}, output) != kWaveOk || !output)

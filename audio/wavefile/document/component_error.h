@@ -7,9 +7,9 @@
 
 namespace vk350 {
 
-class EMMError : public std::runtime_error {
+class ComponentError : public std::runtime_error {
 public:
-    explicit EMMError(const std::string& text) : std::runtime_error(text) {}
+    explicit ComponentError(const std::string& text) : std::runtime_error(text) {}
 };
 
 } // namespace vk350

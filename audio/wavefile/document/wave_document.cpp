@@ -11,14 +11,14 @@ namespace fs = std::filesystem;
 
 namespace vk350 {
 
-TMMWave::TMMWave() = default;
+WaveDocument::WaveDocument() = default;
 
-TMMWave::~TMMWave() {
+WaveDocument::~WaveDocument() {
     if (cb_)
         CloseBlock();
 }
 
-int TMMWave::CloseBlock() {
+int WaveDocument::CloseBlock() {
     int r = wioWaveClose(cb_.get());
     if (created_) {
         // Complete now: it replaces the target, and is read under the target's name.
@@ -31,22 +31,22 @@ int TMMWave::CloseBlock() {
     return r;
 }
 
-void TMMWave::Changed() {
+void WaveDocument::Changed() {
     if (OnChange)
         OnChange(*this);
 }
 
-bool TMMWave::Progress(uint32_t curByte, uint32_t numBytes) {
+bool WaveDocument::Progress(uint32_t curByte, uint32_t numBytes) {
     bool cancel = false;
     if (OnProgress)
         OnProgress(*this, curByte, numBytes, cancel);
     return cancel;
 }
 
-std::string TMMWave::FormatString() const {
+std::string WaveDocument::FormatString() const {
     if (!cb_)
         return std::string();
-    const tWAVEFORMATEX& w = cb_->wfx;
+    const WaveFormatEx& w = cb_->wfx;
     if (w.wFormatTag != WAVE_FORMAT_PCM)
         return "Format " + std::to_string(w.wFormatTag) + ", " + std::to_string(w.nSamplesPerSec) + " Hz";
     return "PCM, " + std::to_string(w.nSamplesPerSec) + " Hz, " + std::to_string(w.wBitsPerSample) +
@@ -56,30 +56,30 @@ std::string TMMWave::FormatString() const {
                                : std::to_string(w.nChannels) + " Channels");
 }
 
-uint32_t TMMWave::DataSize() const {
+uint32_t WaveDocument::DataSize() const {
     return cb_ ? SamplesToTimeFormat(cb_->dwDataSamples) : 0;
 }
 
-void TMMWave::SetTimeFormat(TMMTimeFormats value) {
+void WaveDocument::SetTimeFormat(TimeUnit value) {
     if (value != timeFormat_) {
         timeFormat_ = value;
         Changed();
     }
 }
 
-void TMMWave::SetIOBufferSize(uint32_t value) {
+void WaveDocument::SetIOBufferSize(uint32_t value) {
     ioBufferSize_ = std::max<uint32_t>(value, 8192);
 }
 
-uint32_t TMMWave::SamplesToBytes(uint32_t frames) const {
+uint32_t WaveDocument::SamplesToBytes(uint32_t frames) const {
     return cb_ ? wioSamplesToBytes(*cb_, frames) : 0;
 }
 
-uint32_t TMMWave::BytesToSamples(uint32_t bytes) const {
+uint32_t WaveDocument::BytesToSamples(uint32_t bytes) const {
     return cb_ ? wioBytesToSamples(*cb_, bytes) : 0;
 }
 
-uint32_t TMMWave::SamplesToTimeFormat(uint32_t frames) const {
+uint32_t WaveDocument::SamplesToTimeFormat(uint32_t frames) const {
     if (!cb_)
         return 0;
     switch (timeFormat_) {
@@ -93,7 +93,7 @@ uint32_t TMMWave::SamplesToTimeFormat(uint32_t frames) const {
     return frames;
 }
 
-uint32_t TMMWave::TimeFormatToSamples(uint32_t value) const {
+uint32_t WaveDocument::TimeFormatToSamples(uint32_t value) const {
     if (!cb_)
         return 0;
     switch (timeFormat_) {
@@ -107,20 +107,20 @@ uint32_t TMMWave::TimeFormatToSamples(uint32_t value) const {
     return value;
 }
 
-uint32_t TMMWave::GetLengthBytes() const {
+uint32_t WaveDocument::GetLengthBytes() const {
     uint32_t bytes = 0;
-    for (const TMMWaveRegion& r : regions_)
+    for (const WaveRegion& r : regions_)
         bytes += r.bytes;
     return bytes;
 }
 
-void TMMWave::BuildRegions() {
+void WaveDocument::BuildRegions() {
     regions_.clear();
     region_ = 0;
     regionLeft_ = 0;
     if (!cb_)
         return;
-    TMMWaveRegion r;
+    WaveRegion r;
     r.startFrame = startFrame_;
     r.startByte = SamplesToBytes(startFrame_);
     r.frames = endFrame_ - startFrame_;
@@ -129,7 +129,7 @@ void TMMWave::BuildRegions() {
     regions_.push_back(r);
 }
 
-void TMMWave::TakeBlock(PWAVEIOCB block, const std::string& name) {
+void WaveDocument::TakeBlock(PWAVEIOCB block, const std::string& name) {
     cb_ = std::move(block);
     startFrame_ = cb_->dwFirstSample;
     endFrame_ = cb_->dwLastSample;
@@ -140,7 +140,7 @@ void TMMWave::TakeBlock(PWAVEIOCB block, const std::string& name) {
     Changed();
 }
 
-void TMMWave::SetFileName(const std::string& name) {
+void WaveDocument::SetFileName(const std::string& name) {
     if (name.empty()) {
         FreeWave();
         return;
@@ -158,21 +158,21 @@ void TMMWave::SetFileName(const std::string& name) {
     }
     if (exists || fileMustExist_) {
         if (exists && !wioIsWaveFile(full, RIFF_FILE))
-            throw EMMWaveError("Invalid wave file...");
-        throw EMMWaveError("Error reading wave file");
+            throw WaveError("Invalid wave file...");
+        throw WaveError("Error reading wave file");
     }
     ClearWave();
     fileName_ = full;
     Changed();
 }
 
-void TMMWave::FreeWave() {
+void WaveDocument::FreeWave() {
     if (fileName_.empty() && !cb_)
         return;
     ClearWave();
 }
 
-void TMMWave::ClearWave() {
+void WaveDocument::ClearWave() {
     if (cb_)
         CloseBlock();
     open_ = false;
@@ -185,24 +185,24 @@ void TMMWave::ClearWave() {
     Changed();
 }
 
-void TMMWave::OpenFile() {
+void WaveDocument::OpenFile() {
     if (!cb_)
-        throw EMMWaveError("Unable to open wave file");
+        throw WaveError("Unable to open wave file");
     if (open_ && cb_->hFile)
         return;
     // Raw files need no buffer of ours.
     cb_->ioBufferSize = (cb_->dwFlags & RAW_FILE) ? 0 : ioBufferSize_;
     const int r = wioWaveOpen(cb_.get());
     if (r == WIOERR_NOMEM)
-        throw EMMWaveError("Unable to setup file IO buffer");
+        throw WaveError("Unable to setup file IO buffer");
     if (r != WIOERR_NOERROR)
-        throw EMMWaveError("Unable to open wave file");
+        throw WaveError("Unable to open wave file");
     BuildRegions();
     open_ = true;
     SetPosition(GetPosition());
 }
 
-void TMMWave::CloseFile() {
+void WaveDocument::CloseFile() {
     if (!cb_)
         return;
     const bool written = cb_->created;
@@ -217,11 +217,11 @@ void TMMWave::CloseFile() {
         BuildRegions();
         Changed();
         if (r != WIOERR_NOERROR)
-            throw EMMWaveError("Unable to create wave file");
+            throw WaveError("Unable to create wave file");
     }
 }
 
-void TMMWave::SetStartPos(uint32_t value) {
+void WaveDocument::SetStartPos(uint32_t value) {
     const uint32_t frame = std::min(TimeFormatToSamples(value), endFrame_);
     if (frame != startFrame_) {
         startFrame_ = frame;
@@ -230,7 +230,7 @@ void TMMWave::SetStartPos(uint32_t value) {
     }
 }
 
-void TMMWave::SetEndPos(uint32_t value) {
+void WaveDocument::SetEndPos(uint32_t value) {
     const uint32_t limit = cb_ ? cb_->dwDataSamples : 0;
     const uint32_t frame = std::clamp(TimeFormatToSamples(value), std::min(startFrame_, limit), limit);
     if (frame != endFrame_) {
@@ -240,7 +240,7 @@ void TMMWave::SetEndPos(uint32_t value) {
     }
 }
 
-void TMMWave::SetPosition(uint32_t value) {
+void WaveDocument::SetPosition(uint32_t value) {
     position_ = TimeFormatToSamples(value);
     if (!open_ || !cb_)
         return;
@@ -257,18 +257,18 @@ void TMMWave::SetPosition(uint32_t value) {
         sum += regions_[i].frames;
     }
     if (i >= regions_.size() || position_ > sum + regions_[i].frames)
-        throw EMMWaveError("Error seeking file position");
+        throw WaveError("Error seeking file position");
     const uint32_t offset = position_ - sum;
     const int64_t frame = int64_t(regions_[i].startFrame) + offset;
     if (wioWaveSetPosition(cb_.get(), frame) != WIOERR_NOERROR &&
         wioWaveSetPosition(cb_.get(), frame) != WIOERR_NOERROR)
-        throw EMMWaveError("Error seeking file position");
+        throw WaveError("Error seeking file position");
     region_ = i;
     const uint32_t into = SamplesToBytes(offset);
     regionLeft_ = regions_[i].bytes > into ? regions_[i].bytes - into : 0;
 }
 
-int64_t TMMWave::ReadDataBytes(uint8_t* buffer, uint32_t bytes) {
+int64_t WaveDocument::ReadDataBytes(uint8_t* buffer, uint32_t bytes) {
     if (!cb_ || !open_ || bytesLeft_ == 0 || !buffer || bytes == 0)
         return -1;
     const uint32_t want = std::min(bytes, bytesLeft_);
@@ -311,12 +311,12 @@ int64_t TMMWave::ReadDataBytes(uint8_t* buffer, uint32_t bytes) {
     return zeros;
 }
 
-int64_t TMMWave::ReadDataSamples(uint8_t* buffer, uint32_t frames) {
+int64_t WaveDocument::ReadDataSamples(uint8_t* buffer, uint32_t frames) {
     const int64_t got = ReadDataBytes(buffer, SamplesToBytes(frames));
     return got <= 0 ? got : BytesToSamples(static_cast<uint32_t>(got));
 }
 
-int64_t TMMWave::WriteDataBytes(const uint8_t* buffer, uint32_t bytes) {
+int64_t WaveDocument::WriteDataBytes(const uint8_t* buffer, uint32_t bytes) {
     if (!cb_)
         return -1;
     const int64_t put = wioWaveWriteData(cb_.get(), buffer, bytes);
@@ -327,40 +327,40 @@ int64_t TMMWave::WriteDataBytes(const uint8_t* buffer, uint32_t bytes) {
     return put;
 }
 
-int64_t TMMWave::WriteDataSamples(const uint8_t* buffer, uint32_t frames) {
+int64_t WaveDocument::WriteDataSamples(const uint8_t* buffer, uint32_t frames) {
     const int64_t put = WriteDataBytes(buffer, SamplesToBytes(frames));
     return put <= 0 ? put : BytesToSamples(static_cast<uint32_t>(put));
 }
 
-std::string TMMWave::GetInfo(const std::string& id) const {
+std::string WaveDocument::GetInfo(const std::string& id) const {
     std::string text;
-    if (TInfoChunk::indexOf(id) < 0)
-        throw EMMWaveError("InfoChunk " + id + " not found");
+    if (InfoList::indexOf(id) < 0)
+        throw WaveError("InfoChunk " + id + " not found");
     if (cb_)
         cb_->pInfo.text(id, text);
     return text;
 }
 
-void TMMWave::SetInfo(const std::string& id, const std::string& text) {
-    if (TInfoChunk::indexOf(id) < 0)
-        throw EMMWaveError("InfoChunk " + id + " not found");
+void WaveDocument::SetInfo(const std::string& id, const std::string& text) {
+    if (InfoList::indexOf(id) < 0)
+        throw WaveError("InfoChunk " + id + " not found");
     if (cb_)
         cb_->pInfo.setText(id, text);
 }
 
-void TMMWave::CreateFile(const std::string& name, const tWAVEFORMATEX& format) {
+void WaveDocument::CreateFile(const std::string& name, const WaveFormatEx& format) {
     std::error_code ec;
     const std::string full =
         name.empty() ? std::string() : fs::absolute(name, ec).lexically_normal().string();
     if (full.empty())
-        throw EMMWaveError("Unable to create wave file");
+        throw WaveError("Unable to create wave file");
     auto file = std::make_unique<SafeFile>();
     PWAVEIOCB block;
     if (!file->open(full) || wioCreateFileInfo(block, &format) != WIOERR_NOERROR)
-        throw EMMWaveError("Unable to create wave file");
+        throw WaveError("Unable to create wave file");
     block->ioBufferSize = ioBufferSize_;
     if (wioWriteFileInfo(block.get(), file->tempPath()) != WIOERR_NOERROR)
-        throw EMMWaveError("Unable to create wave file");
+        throw WaveError("Unable to create wave file");
     ClearWave();
     TakeBlock(std::move(block), full);
     created_ = std::move(file);

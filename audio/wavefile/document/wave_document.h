@@ -1,5 +1,5 @@
-// TMMWave: one wave file bound by name, read through its region list, created, imported from
-// raw bytes, saved and converted. Failures raise EMMWaveError; a failed bind, import, save or
+// WaveDocument: one wave file bound by name, read through its region list, created, imported from
+// raw bytes, saved and converted. Failures raise WaveError; a failed bind, import, save or
 // conversion keeps the previous binding and leaves no temporary file behind.
 // Window thread only.
 #pragma once
@@ -17,28 +17,28 @@ namespace vk350 {
 
 class SafeFile;
 
-enum TMMTimeFormats { tfMillisecond, tfByte, tfSample };
+enum TimeUnit { tfMillisecond, tfByte, tfSample };
 
 // Fired after each block of ImportFromRaw, SaveToFile and ConvertFile; set Cancel to stop.
-using TMMProgressEvent =
-    std::function<void(class TMMWave& Sender, uint32_t CurByte, uint32_t NumBytes, bool& Cancel)>;
+using ProgressEvent =
+    std::function<void(class WaveDocument& Sender, uint32_t CurByte, uint32_t NumBytes, bool& Cancel)>;
 
-struct TMMWaveRegion {
+struct WaveRegion {
     uint32_t startFrame = 0;
     uint32_t startByte = 0;
     uint32_t frames = 0;
     uint32_t bytes = 0;
 };
 
-class TMMWave {
+class WaveDocument {
 public:
-    TMMWave();
-    ~TMMWave();
-    TMMWave(const TMMWave&) = delete;
-    TMMWave& operator=(const TMMWave&) = delete;
+    WaveDocument();
+    ~WaveDocument();
+    WaveDocument(const WaveDocument&) = delete;
+    WaveDocument& operator=(const WaveDocument&) = delete;
 
-    TMMProgressEvent OnProgress;
-    std::function<void(TMMWave& Sender)> OnChange; // the observers: every change of binding or range
+    ProgressEvent OnProgress;
+    std::function<void(WaveDocument& Sender)> OnChange; // the observers: every change of binding or range
 
     // Binding.
     void SetFileName(const std::string& name);
@@ -50,8 +50,8 @@ public:
     void SetFileMustExist(bool value) { fileMustExist_ = value; }
 
     // The control block; none while unbound.
-    const TWAVEIOCB* GetWaveIOCB() const { return cb_.get(); }
-    const tWAVEFORMATEX* GetPWaveFormat() const { return cb_ ? &cb_->wfx : nullptr; }
+    const WaveIoBlock* GetWaveIOCB() const { return cb_.get(); }
+    const WaveFormatEx* GetPWaveFormat() const { return cb_ ? &cb_->wfx : nullptr; }
 
     // Format properties.
     uint16_t BitLength() const { return cb_ ? cb_->wfx.wBitsPerSample : 0; }
@@ -63,8 +63,8 @@ public:
     uint32_t DataSize() const; // whole file's frames in TimeFormat
     bool Empty() const { return DataSize() == 0; }
 
-    TMMTimeFormats TimeFormat() const { return timeFormat_; }
-    void SetTimeFormat(TMMTimeFormats value);
+    TimeUnit TimeFormat() const { return timeFormat_; }
+    void SetTimeFormat(TimeUnit value);
     uint32_t IOBufferSize() const { return ioBufferSize_; }
     void SetIOBufferSize(uint32_t value);
 
@@ -87,7 +87,7 @@ public:
     uint32_t GetLengthSamples() const { return endFrame_ - startFrame_; }
     uint32_t GetLengthBytes() const;
     uint32_t GetBytesLeft() const { return bytesLeft_; }
-    const std::vector<TMMWaveRegion>& Regions() const { return regions_; }
+    const std::vector<WaveRegion>& Regions() const { return regions_; }
 
     void OpenFile();
     void CloseFile();
@@ -106,14 +106,14 @@ public:
     // A new file for WriteData, bound at once. It is written beside name and takes its place
     // when closed (CloseFile, FreeWave or destruction): until then a file of that name stays
     // as it was, and one the user could not write is refused.
-    void CreateFile(const std::string& name, const tWAVEFORMATEX& format);
+    void CreateFile(const std::string& name, const WaveFormatEx& format);
     void ImportFromRaw(const std::string& name, uint16_t bitsPerSample, uint16_t channels,
                        uint32_t sampleRate);
     void SaveToFile(const std::string& name);
     // Exact without normalising, the default, is the converter's own conversion byte for byte.
     // Normalising reads the wave twice (its peak, then the conversion); the progress runs once
     // from start to end over both.
-    void ConvertFile(const std::string& name, const tWAVEFORMATEX* format,
+    void ConvertFile(const std::string& name, const WaveFormatEx* format,
                      const ConversionOptions& options = {});
     // The files ImportFromRaw and ConvertFile write are the program's work files, made again
     // whenever needed: they are written without a sync. SaveToFile and CreateFile always sync.
@@ -121,7 +121,7 @@ public:
     void SetWorkFiles(bool value) { workFiles_ = value; }
     // Converts as ConvertFile does, with its progress and errors, into memory: the audio bytes
     // of the converted wave.
-    std::vector<uint8_t> ConvertToBytes(const tWAVEFORMATEX* format, const ConversionOptions& options = {});
+    std::vector<uint8_t> ConvertToBytes(const WaveFormatEx* format, const ConversionOptions& options = {});
 
 private:
     void Changed();
@@ -132,25 +132,25 @@ private:
     uint32_t OneSecondBlock() const;
     // Closes the block; a created file then takes its target's place.
     int CloseBlock();
-    void CheckConvertible(const tWAVEFORMATEX* format) const;
+    void CheckConvertible(const WaveFormatEx* format) const;
     // Reads the opened wave from its start in one-second blocks and hands each, converted to
     // format, to sink.
-    void ConvertBlocks(const tWAVEFORMATEX& format, const ConversionOptions& options,
+    void ConvertBlocks(const WaveFormatEx& format, const ConversionOptions& options,
                        const std::function<void(const uint8_t*, uint32_t)>& sink);
     // The same, the chosen way other than the exact default (SampleConverter).
-    void ConvertBlocksChosen(const tWAVEFORMATEX& format, const ConversionOptions& options,
+    void ConvertBlocksChosen(const WaveFormatEx& format, const ConversionOptions& options,
                              const std::function<void(const uint8_t*, uint32_t)>& sink);
 
     PWAVEIOCB cb_;
     std::string fileName_;
     bool fileMustExist_ = true;
-    TMMTimeFormats timeFormat_ = tfSample;
+    TimeUnit timeFormat_ = tfSample;
     uint32_t ioBufferSize_ = 32768;
     uint32_t startFrame_ = 0;
     uint32_t endFrame_ = 0;
     uint32_t position_ = 0;
     uint32_t bytesLeft_ = 0;
-    std::vector<TMMWaveRegion> regions_;
+    std::vector<WaveRegion> regions_;
     size_t region_ = 0;       // region being read
     uint32_t regionLeft_ = 0; // bytes left in it
     bool open_ = false;

@@ -1,4 +1,4 @@
-// TMMWave's long file operations: import of raw bytes, save and conversion. Each works in
+// WaveDocument's long file operations: import of raw bytes, save and conversion. Each works in
 // one-second blocks through the safe writer, so the target is replaced only when complete.
 #include "wave_document.h"
 
@@ -42,7 +42,7 @@ public:
 
     // Refuses a target the user could not write; creates the temporary file beside it with the
     // headers of format.
-    void create(const tWAVEFORMATEX& format, uint32_t ioBufferSize) {
+    void create(const WaveFormatEx& format, uint32_t ioBufferSize) {
         if (!file_.open(target_))
             throw Failed{};
         if (wioCreateFileInfo(block, &format) != WIOERR_NOERROR)
@@ -90,16 +90,16 @@ void runFileJob(const char* abortedText, const char* failedText, Close&& close, 
         body();
     } catch (const Cancelled&) {
         close();
-        throw EMMWaveError(abortedText);
+        throw WaveError(abortedText);
     } catch (const Failed&) {
         close();
-        throw EMMWaveError(failedText);
+        throw WaveError(failedText);
     } catch (const std::bad_alloc&) {
         close();
-        throw EMMWaveError(failedText);
-    } catch (const EMMWaveError&) {
+        throw WaveError(failedText);
+    } catch (const WaveError&) {
         close();
-        throw EMMWaveError(failedText);
+        throw WaveError(failedText);
     }
 }
 
@@ -108,7 +108,7 @@ void runFileJob(const char* abortedText, const char* failedText, Close&& close, 
 // A save or conversion onto the wave's own file replaced it: the block still describes the old
 // layout (data offset, length, format), so it is read again from the new file. The target may
 // name that file through a link.
-void TMMWave::RereadIfReplaced(const std::string& target) {
+void WaveDocument::RereadIfReplaced(const std::string& target) {
     std::error_code ec;
     if (target != fileName_ && !fs::equivalent(target, fileName_, ec))
         return;
@@ -117,8 +117,8 @@ void TMMWave::RereadIfReplaced(const std::string& target) {
         TakeBlock(std::move(block), fileName_);
 }
 
-uint32_t TMMWave::OneSecondBlock() const {
-    const tWAVEFORMATEX& w = cb_->wfx;
+uint32_t WaveDocument::OneSecondBlock() const {
+    const WaveFormatEx& w = cb_->wfx;
     const uint32_t align = std::max<uint32_t>(w.nBlockAlign, 1);
     // The byte rate comes from the file: a damaged header must not ask for gigabytes at once.
     // Every format the reader takes stays below the cap, so its blocks are whole seconds.
@@ -128,16 +128,16 @@ uint32_t TMMWave::OneSecondBlock() const {
     return std::max(rate / align * align, align);
 }
 
-void TMMWave::ImportFromRaw(const std::string& name, uint16_t bitsPerSample, uint16_t channels,
-                            uint32_t sampleRate) {
+void WaveDocument::ImportFromRaw(const std::string& name, uint16_t bitsPerSample, uint16_t channels,
+                                 uint32_t sampleRate) {
     if (name.empty() || (bitsPerSample != 8 && bitsPerSample != 16) || (channels != 1 && channels != 2))
-        throw EMMWaveError("Invalid param passed!");
-    tWAVEFORMATEX format;
+        throw WaveError("Invalid param passed!");
+    WaveFormatEx format;
     pcmBuildWaveHeader(&format, bitsPerSample, channels, sampleRate);
     // A rate of 0 gives an empty block and a loop that reads nothing; a byte rate beyond 32 bits
     // wraps in the header and gives a file that cannot be read back.
     if (sampleRate == 0 || uint64_t(format.nBlockAlign) * sampleRate > UINT32_MAX)
-        throw EMMWaveError("Invalid param passed!");
+        throw WaveError("Invalid param passed!");
     const std::string raw = fullName(name);
     std::string target;
     runFileJob(
@@ -171,9 +171,9 @@ void TMMWave::ImportFromRaw(const std::string& name, uint16_t bitsPerSample, uin
     SetFileName(target);
 }
 
-void TMMWave::SaveToFile(const std::string& name) {
+void WaveDocument::SaveToFile(const std::string& name) {
     if (!cb_ || name.empty())
-        throw EMMWaveError("Invalid param passed!");
+        throw WaveError("Invalid param passed!");
     runFileJob(
         "Saving was aborted", "Unable to save wave file", [this] { CloseFile(); },
         [&] {
@@ -200,11 +200,11 @@ void TMMWave::SaveToFile(const std::string& name) {
     RereadIfReplaced(fullName(name));
 }
 
-void TMMWave::CheckConvertible(const tWAVEFORMATEX* format) const {
+void WaveDocument::CheckConvertible(const WaveFormatEx* format) const {
     if (!cb_ || !format)
-        throw EMMWaveError("Invalid param passed!");
+        throw WaveError("Invalid param passed!");
     if ((!pcmIsValidFormat(&cb_->wfx) && !PcmNarrower::Narrows(cb_->wfx)) || !pcmIsValidFormat(format))
-        throw EMMWaveError("This wave file is not valid for conversion");
+        throw WaveError("This wave file is not valid for conversion");
 }
 
 namespace {
@@ -213,7 +213,7 @@ namespace {
 // each to take with the bytes done so far; the reading ends early when it delivers nothing or
 // take returns false.
 template <class Take>
-void readBlocks(TMMWave& wave, uint32_t total, std::vector<uint8_t>& buffer, Take&& take) {
+void readBlocks(WaveDocument& wave, uint32_t total, std::vector<uint8_t>& buffer, Take&& take) {
     const auto size = static_cast<uint32_t>(buffer.size());
     uint32_t done = 0;
     while (done < total) {
@@ -230,11 +230,11 @@ void readBlocks(TMMWave& wave, uint32_t total, std::vector<uint8_t>& buffer, Tak
 // its format needs that.
 class Narrowing {
 public:
-    explicit Narrowing(const tWAVEFORMATEX& wfx) : wfx_(wfx) {
+    explicit Narrowing(const WaveFormatEx& wfx) : wfx_(wfx) {
         if (PcmNarrower::Narrows(wfx))
             narrower_.emplace(wfx);
     }
-    const tWAVEFORMATEX& Source() const { return narrower_ ? narrower_->Target() : wfx_; }
+    const WaveFormatEx& Source() const { return narrower_ ? narrower_->Target() : wfx_; }
     // What a block of source bytes becomes.
     size_t Bytes(size_t bytes) const {
         return narrower_ ? bytes / wfx_.nBlockAlign * narrower_->Target().nBlockAlign : bytes;
@@ -247,22 +247,22 @@ public:
     }
 
 private:
-    const tWAVEFORMATEX& wfx_;
+    const WaveFormatEx& wfx_;
     std::optional<PcmNarrower> narrower_;
     mutable std::vector<uint8_t> scratch_;
 };
 
 } // namespace
 
-void TMMWave::ConvertBlocks(const tWAVEFORMATEX& format, const ConversionOptions& options,
-                            const std::function<void(const uint8_t*, uint32_t)>& sink) {
+void WaveDocument::ConvertBlocks(const WaveFormatEx& format, const ConversionOptions& options,
+                                 const std::function<void(const uint8_t*, uint32_t)>& sink) {
     if (options != ConversionOptions{}) {
         ConvertBlocksChosen(format, options, sink);
         return;
     }
     const Narrowing narrowing(cb_->wfx);
-    const PCMWAVEFORMAT src = pcmView(narrowing.Source());
-    const PCMWAVEFORMAT dst = pcmView(format);
+    const PcmWaveFormat src = pcmView(narrowing.Source());
+    const PcmWaveFormat dst = pcmView(format);
     const uint32_t total = bytesLeft_;
     const uint32_t blockSize = OneSecondBlock();
     std::vector<uint8_t> in(blockSize);
@@ -282,8 +282,8 @@ void TMMWave::ConvertBlocks(const tWAVEFORMATEX& format, const ConversionOptions
     });
 }
 
-void TMMWave::ConvertBlocksChosen(const tWAVEFORMATEX& format, const ConversionOptions& options,
-                                  const std::function<void(const uint8_t*, uint32_t)>& sink) {
+void WaveDocument::ConvertBlocksChosen(const WaveFormatEx& format, const ConversionOptions& options,
+                                       const std::function<void(const uint8_t*, uint32_t)>& sink) {
     const Narrowing narrowing(cb_->wfx);
     SampleConverter converter(narrowing.Source(), format, options);
     const uint32_t total = bytesLeft_;
@@ -317,10 +317,10 @@ void TMMWave::ConvertBlocksChosen(const tWAVEFORMATEX& format, const ConversionO
     hand();
 }
 
-void TMMWave::ConvertFile(const std::string& name, const tWAVEFORMATEX* format,
-                          const ConversionOptions& options) {
+void WaveDocument::ConvertFile(const std::string& name, const WaveFormatEx* format,
+                               const ConversionOptions& options) {
     if (name.empty())
-        throw EMMWaveError("Invalid param passed!");
+        throw WaveError("Invalid param passed!");
     CheckConvertible(format);
     runFileJob(
         "Conversion aborted", "Unable to convert wave file", [this] { CloseFile(); },
@@ -339,7 +339,8 @@ void TMMWave::ConvertFile(const std::string& name, const tWAVEFORMATEX* format,
     RereadIfReplaced(fullName(name));
 }
 
-std::vector<uint8_t> TMMWave::ConvertToBytes(const tWAVEFORMATEX* format, const ConversionOptions& options) {
+std::vector<uint8_t> WaveDocument::ConvertToBytes(const WaveFormatEx* format,
+                                                  const ConversionOptions& options) {
     CheckConvertible(format);
     std::vector<uint8_t> result;
     runFileJob(

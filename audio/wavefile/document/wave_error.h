@@ -1,13 +1,13 @@
-// Raised by TMMWave: binding, reading, importing, saving and converting wave files.
+// Raised by WaveDocument: binding, reading, importing, saving and converting wave files.
 #pragma once
 
 #include "component_error.h"
 
 namespace vk350 {
 
-class EMMWaveError : public EMMError {
+class WaveError : public ComponentError {
 public:
-    explicit EMMWaveError(const std::string& text) : EMMError(text) {}
+    explicit WaveError(const std::string& text) : ComponentError(text) {}
 };
 
 } // namespace vk350

@@ -49,7 +49,7 @@ std::string waveReadProblem(const std::string& path) {
     PWAVEIOCB cb;
     if (wioReadFileInfo(cb, path, fourcc("WAVE"), RIFF_FILE) != WIOERR_NOERROR)
         return "Not a usable WAV file (no format or data chunk, or a bad format)";
-    const tWAVEFORMATEX& w = cb->wfx;
+    const WaveFormatEx& w = cb->wfx;
     if (pcmIsValidFormat(&w) || PcmNarrower::Narrows(w))
         return {};
     const SampleLayout layout = sampleLayout(w);

@@ -19,7 +19,7 @@ BandLimitedResampler::BandLimitedResampler(uint32_t inRate, uint32_t outRate, un
     soxr_error_t error = nullptr;
     soxr_ = soxr_create(inRate, outRate, channels, &error, &io, &quality, &runtime);
     if (error || !soxr_)
-        throw EMMWaveError("Unable to set up the rate conversion");
+        throw WaveError("Unable to set up the rate conversion");
 }
 
 BandLimitedResampler::~BandLimitedResampler() {
@@ -40,7 +40,7 @@ void BandLimitedResampler::Run(const float* in, size_t frames, std::vector<float
             soxr_process(soxr_, in, in ? frames : 0, in ? &used : nullptr, out.data() + at, room, &made);
         out.resize(at + made * channels_);
         if (error)
-            throw EMMWaveError("Unable to convert wave file");
+            throw WaveError("Unable to convert wave file");
         if (in) {
             in += used * channels_;
             frames -= used;

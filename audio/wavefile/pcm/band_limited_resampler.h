@@ -13,7 +13,7 @@ namespace vk350 {
 
 class BandLimitedResampler {
 public:
-    // Raises EMMWaveError when the library cannot set up the filter.
+    // Raises WaveError when the library cannot set up the filter.
     BandLimitedResampler(uint32_t inRate, uint32_t outRate, unsigned channels);
     ~BandLimitedResampler();
     BandLimitedResampler(const BandLimitedResampler&) = delete;

@@ -6,15 +6,15 @@
 
 namespace vk350 {
 
-PCMWAVEFORMAT pcmView(const tWAVEFORMATEX& wfx) {
-    return PCMWAVEFORMAT{wfx.wFormatTag,      wfx.nChannels,   wfx.nSamplesPerSec,
+PcmWaveFormat pcmView(const WaveFormatEx& wfx) {
+    return PcmWaveFormat{wfx.wFormatTag,      wfx.nChannels,   wfx.nSamplesPerSec,
                          wfx.nAvgBytesPerSec, wfx.nBlockAlign, wfx.wBitsPerSample};
 }
 
 namespace {
 
 // Frame layout codes: 0 = 8 mono, 2 = 8 stereo, 4 = 16 mono, 6 = 16 stereo.
-int layoutCode(const PCMWAVEFORMAT& f) {
+int layoutCode(const PcmWaveFormat& f) {
     if (f.wFormatTag != 1 || f.nSamplesPerSec == 0)
         return -1;
     if (f.nChannels != 1 && f.nChannels != 2)
@@ -178,7 +178,7 @@ constexpr auto kLoops = makeLoops(std::make_index_sequence<16>{});
 
 } // namespace
 
-int64_t PCMCONVERTSIZEOUTPUTDATA(const PCMWAVEFORMAT& dst, const PCMWAVEFORMAT& src, int64_t srcBytes) {
+int64_t PCMCONVERTSIZEOUTPUTDATA(const PcmWaveFormat& dst, const PcmWaveFormat& src, int64_t srcBytes) {
     const int dc = layoutCode(dst);
     const int sc = layoutCode(src);
     if (dc < 0 || sc < 0)
@@ -190,7 +190,7 @@ int64_t PCMCONVERTSIZEOUTPUTDATA(const PCMWAVEFORMAT& dst, const PCMWAVEFORMAT& 
     return static_cast<int64_t>(out) * frameBytes(dc);
 }
 
-int64_t PCMCONVERT(const PCMWAVEFORMAT& dstFormat, std::span<uint8_t> dst, const PCMWAVEFORMAT& srcFormat,
+int64_t PCMCONVERT(const PcmWaveFormat& dstFormat, std::span<uint8_t> dst, const PcmWaveFormat& srcFormat,
                    const uint8_t* src, int64_t srcBytes) {
     if (srcBytes <= 0)
         return srcBytes;

@@ -10,7 +10,7 @@
 namespace vk350 {
 
 // The 16-byte PCM view of a format record, as the converter reads it.
-struct PCMWAVEFORMAT {
+struct PcmWaveFormat {
     uint16_t wFormatTag = 0;
     uint16_t nChannels = 0;
     uint32_t nSamplesPerSec = 0;
@@ -19,15 +19,15 @@ struct PCMWAVEFORMAT {
     uint16_t wBitsPerSample = 0;
 };
 
-PCMWAVEFORMAT pcmView(const tWAVEFORMATEX& wfx);
+PcmWaveFormat pcmView(const WaveFormatEx& wfx);
 
 // Destination bytes for a source of srcBytes: dst frame size * (frames * dst rate / src rate).
 // -1 when either format is not 8/16-bit mono/stereo PCM with a non-zero rate.
-int64_t PCMCONVERTSIZEOUTPUTDATA(const PCMWAVEFORMAT& dst, const PCMWAVEFORMAT& src, int64_t srcBytes);
+int64_t PCMCONVERTSIZEOUTPUTDATA(const PcmWaveFormat& dst, const PcmWaveFormat& src, int64_t srcBytes);
 
 // Converts srcBytes of src into dst and returns the bytes written; a count <= 0 comes back
 // unchanged, an unclassifiable format gives -1. Writing stops at the end of dst.
-int64_t PCMCONVERT(const PCMWAVEFORMAT& dstFormat, std::span<uint8_t> dst, const PCMWAVEFORMAT& srcFormat,
+int64_t PCMCONVERT(const PcmWaveFormat& dstFormat, std::span<uint8_t> dst, const PcmWaveFormat& srcFormat,
                    const uint8_t* src, int64_t srcBytes);
 
 } // namespace vk350

@@ -18,7 +18,7 @@ constexpr uint8_t kGuidTail[14] = {0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80,
 
 } // namespace
 
-SampleLayout sampleLayout(const tWAVEFORMATEX& wfx) {
+SampleLayout sampleLayout(const WaveFormatEx& wfx) {
     SampleLayout l;
     l.tag = wfx.wFormatTag;
     l.channels = wfx.nChannels;
@@ -38,7 +38,7 @@ SampleLayout sampleLayout(const tWAVEFORMATEX& wfx) {
     return l;
 }
 
-bool PcmNarrower::Narrows(const tWAVEFORMATEX& wfx) {
+bool PcmNarrower::Narrows(const WaveFormatEx& wfx) {
     if (pcmIsValidFormat(&wfx))
         return false;
     const SampleLayout l = sampleLayout(wfx);
@@ -48,7 +48,7 @@ bool PcmNarrower::Narrows(const tWAVEFORMATEX& wfx) {
            wfx.nAvgBytesPerSec == uint32_t(wfx.nBlockAlign) * wfx.nSamplesPerSec;
 }
 
-PcmNarrower::PcmNarrower(const tWAVEFORMATEX& source)
+PcmNarrower::PcmNarrower(const WaveFormatEx& source)
     : layout_(sampleLayout(source)), frameBytes_(std::max(1u, layout_.bytes * layout_.channels)) {
     pcmBuildWaveHeader(&target_, 16, uint16_t(layout_.channels > 2 ? 1 : layout_.channels),
                        source.nSamplesPerSec);

@@ -27,25 +27,25 @@ struct SampleLayout {
     unsigned bytes = 0; // container bytes per sample
     unsigned channels = 0;
 };
-SampleLayout sampleLayout(const tWAVEFORMATEX& wfx);
+SampleLayout sampleLayout(const WaveFormatEx& wfx);
 
 class PcmNarrower {
 public:
     // Whether the format needs narrowing and can have it: a layout read here, a block alignment
     // that matches it and a rate the converter takes.
-    static bool Narrows(const tWAVEFORMATEX& wfx);
+    static bool Narrows(const WaveFormatEx& wfx);
 
-    explicit PcmNarrower(const tWAVEFORMATEX& source);
+    explicit PcmNarrower(const WaveFormatEx& source);
 
     // The 16-bit PCM format that Narrow delivers.
-    const tWAVEFORMATEX& Target() const { return target_; }
+    const WaveFormatEx& Target() const { return target_; }
     // Replaces out with the narrowed frames of the whole source frames in data.
     void Narrow(const uint8_t* data, size_t bytes, std::vector<uint8_t>& out) const;
 
 private:
     int32_t Sample(const uint8_t* p) const; // one sample as 16-bit
     SampleLayout layout_;
-    tWAVEFORMATEX target_;
+    WaveFormatEx target_;
     unsigned frameBytes_;
 };
 

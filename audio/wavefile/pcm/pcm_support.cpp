@@ -2,11 +2,11 @@
 
 namespace vk350 {
 
-void pcmBuildWaveHeader(tWAVEFORMATEX* wfx, uint16_t bitsPerSample, uint16_t channels,
+void pcmBuildWaveHeader(WaveFormatEx* wfx, uint16_t bitsPerSample, uint16_t channels,
                         uint32_t samplesPerSec) {
     if (!wfx)
         return;
-    *wfx = tWAVEFORMATEX{};
+    *wfx = WaveFormatEx{};
     wfx->wFormatTag = WAVE_FORMAT_PCM;
     wfx->nChannels = channels;
     wfx->nSamplesPerSec = samplesPerSec;
@@ -16,7 +16,7 @@ void pcmBuildWaveHeader(tWAVEFORMATEX* wfx, uint16_t bitsPerSample, uint16_t cha
     wfx->cbSize = 0;
 }
 
-bool pcmIsValidFormat(const tWAVEFORMATEX* wfx) {
+bool pcmIsValidFormat(const WaveFormatEx* wfx) {
     return wfx && wfx->wFormatTag == WAVE_FORMAT_PCM &&
            (wfx->wBitsPerSample == 8 || wfx->wBitsPerSample == 16) &&
            (wfx->nChannels == 1 || wfx->nChannels == 2) && wfx->nSamplesPerSec >= 4000 &&

@@ -8,10 +8,9 @@
 namespace vk350 {
 
 // Tag 1, the given bits, channels and rate, block alignment channels*bits/8, no extra bytes.
-void pcmBuildWaveHeader(tWAVEFORMATEX* wfx, uint16_t bitsPerSample, uint16_t channels,
-                        uint32_t samplesPerSec);
+void pcmBuildWaveHeader(WaveFormatEx* wfx, uint16_t bitsPerSample, uint16_t channels, uint32_t samplesPerSec);
 
 // PCM, 8 or 16 bits, 1 or 2 channels, 4000 to 100000 Hz.
-bool pcmIsValidFormat(const tWAVEFORMATEX* wfx);
+bool pcmIsValidFormat(const WaveFormatEx* wfx);
 
 } // namespace vk350

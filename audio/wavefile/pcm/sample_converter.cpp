@@ -11,13 +11,13 @@ int16_t s16(const uint8_t* p) {
     return static_cast<int16_t>(static_cast<uint16_t>(p[0] | (p[1] << 8)));
 }
 
-int frameBytes(const PCMWAVEFORMAT& f) {
+int frameBytes(const PcmWaveFormat& f) {
     return f.nChannels * f.wBitsPerSample / 8;
 }
 
 } // namespace
 
-SampleConverter::SampleConverter(const tWAVEFORMATEX& source, const tWAVEFORMATEX& target,
+SampleConverter::SampleConverter(const WaveFormatEx& source, const WaveFormatEx& target,
                                  ConversionOptions options)
     : options_(options), source_(pcmView(source)), middle_(pcmView(target)),
       targetBits_(target.wBitsPerSample), channels_(target.nChannels) {

@@ -18,7 +18,7 @@ namespace vk350 {
 
 class SampleConverter {
 public:
-    SampleConverter(const tWAVEFORMATEX& source, const tWAVEFORMATEX& target, ConversionOptions options);
+    SampleConverter(const WaveFormatEx& source, const WaveFormatEx& target, ConversionOptions options);
 
     bool NeedsPeak() const { return options_.normalise; }
     // First pass: notes the peak of what the blocks become before the target's sample step.
@@ -41,8 +41,8 @@ private:
     float Dither();
 
     ConversionOptions options_;
-    PCMWAVEFORMAT source_;
-    PCMWAVEFORMAT middle_; // Exact: the target's channels and rate at 16 bits
+    PcmWaveFormat source_;
+    PcmWaveFormat middle_; // Exact: the target's channels and rate at 16 bits
     uint16_t targetBits_;
     unsigned channels_;
     std::unique_ptr<BandLimitedResampler> resampler_;

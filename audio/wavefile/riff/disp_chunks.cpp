@@ -5,18 +5,18 @@
 
 namespace vk350 {
 
-bool TDispList::addFromChunk(const std::vector<uint8_t>& body) {
+bool DispList::addFromChunk(const std::vector<uint8_t>& body) {
     if (body.size() < 4)
         return false;
-    TDisp disp;
+    DispChunk disp;
     disp.type = getLE32(body.data());
     disp.data.assign(body.begin() + 4, body.end());
     items_.push_back(std::move(disp));
     return true;
 }
 
-int TDispList::write(RiffFile& file) const {
-    for (const TDisp& disp : items_) {
+int DispList::write(RiffFile& file) const {
+    for (const DispChunk& disp : items_) {
         if (disp.type != kText && disp.type != kBitmap)
             continue;
         RiffChunk ck;

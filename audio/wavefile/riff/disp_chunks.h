@@ -8,18 +8,18 @@ namespace vk350 {
 
 class RiffFile;
 
-struct TDisp {
+struct DispChunk {
     uint32_t type = 0; // 1 = text, 8 = device-independent bitmap
     std::vector<uint8_t> data;
 };
 
-class TDispList {
+class DispList {
 public:
     static constexpr uint32_t kText = 1;
     static constexpr uint32_t kBitmap = 8;
 
-    std::vector<TDisp>& items() { return items_; }
-    const std::vector<TDisp>& items() const { return items_; }
+    std::vector<DispChunk>& items() { return items_; }
+    const std::vector<DispChunk>& items() const { return items_; }
 
     // Appends the body of a DISP chunk (its type, then data); false when shorter than the type.
     bool addFromChunk(const std::vector<uint8_t>& body);
@@ -27,7 +27,7 @@ public:
     int write(RiffFile& file) const;
 
 private:
-    std::vector<TDisp> items_;
+    std::vector<DispChunk> items_;
 };
 
 } // namespace vk350

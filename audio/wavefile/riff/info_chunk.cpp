@@ -7,26 +7,26 @@
 
 namespace vk350 {
 
-TInfoChunk::TInfoChunk() {
+InfoList::InfoList() {
     items_.resize(ids().size());
     for (size_t i = 0; i < items_.size(); ++i)
         items_[i].index = static_cast<int>(i);
 }
 
-const std::array<std::string_view, 23>& TInfoChunk::ids() {
+const std::array<std::string_view, 23>& InfoList::ids() {
     static const std::array<std::string_view, 23> table = {
         "IARL", "IART", "ICMS", "ICMT", "ICOP", "ICRD", "ICRP", "IDIM", "IDPI", "IENG", "IGNR", "IKEY",
         "ILGT", "IMED", "INAM", "IPLT", "IPRD", "ISBJ", "ISFT", "ISHP", "ISRC", "ISRF", "ITCH"};
     return table;
 }
 
-int TInfoChunk::indexOf(std::string_view id) {
+int InfoList::indexOf(std::string_view id) {
     const auto& table = ids();
     const auto it = std::find(table.begin(), table.end(), id);
     return it == table.end() ? -1 : static_cast<int>(it - table.begin());
 }
 
-bool TInfoChunk::setText(std::string_view id, std::string text) {
+bool InfoList::setText(std::string_view id, std::string text) {
     const int i = indexOf(id);
     if (i < 0)
         return false;
@@ -34,7 +34,7 @@ bool TInfoChunk::setText(std::string_view id, std::string text) {
     return true;
 }
 
-bool TInfoChunk::text(std::string_view id, std::string& out) const {
+bool InfoList::text(std::string_view id, std::string& out) const {
     const int i = indexOf(id);
     if (i < 0)
         return false;
@@ -42,22 +42,22 @@ bool TInfoChunk::text(std::string_view id, std::string& out) const {
     return true;
 }
 
-bool TInfoChunk::hasText() const {
+bool InfoList::hasText() const {
     return std::any_of(items_.begin(), items_.end(),
-                       [](const TInfoData& d) { return d.text && !d.text->empty(); });
+                       [](const InfoEntry& d) { return d.text && !d.text->empty(); });
 }
 
-void TInfoChunk::clearTexts() {
-    for (TInfoData& d : items_)
+void InfoList::clearTexts() {
+    for (InfoEntry& d : items_)
         d.text.reset();
 }
 
-void TInfoChunk::copyTextsFrom(const TInfoChunk& other) {
+void InfoList::copyTextsFrom(const InfoList& other) {
     for (size_t i = 0; i < items_.size(); ++i)
         items_[i].text = other.items_[i].text;
 }
 
-int TInfoChunk::read(RiffFile& file, const RiffChunk& list) {
+int InfoList::read(RiffFile& file, const RiffChunk& list) {
     const uint32_t bodyStart = list.dwDataOffset + 4;
     const uint32_t bodySize = list.cksize - 4; // only lists that hold their type come here
     raw_.assign(bodySize, 0);
@@ -90,7 +90,7 @@ int TInfoChunk::read(RiffFile& file, const RiffChunk& list) {
     return kRiffOk;
 }
 
-int TInfoChunk::write(RiffFile& file) const {
+int InfoList::write(RiffFile& file) const {
     if (!hasText())
         return kRiffOk;
     RiffChunk list;
@@ -98,7 +98,7 @@ int TInfoChunk::write(RiffFile& file) const {
     list.fccType = fourcc("INFO");
     if (int r = file.createChunk(list); r != kRiffOk)
         return r;
-    for (const TInfoData& d : items_) {
+    for (const InfoEntry& d : items_) {
         if (!d.text || d.text->empty())
             continue;
         RiffChunk item;

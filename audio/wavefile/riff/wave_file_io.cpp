@@ -30,7 +30,7 @@ static uint32_t roundUpToBlock(uint32_t bytes, uint16_t align) {
     return v > UINT32_MAX ? static_cast<uint32_t>(UINT32_MAX / align * align) : static_cast<uint32_t>(v);
 }
 
-uint32_t wioBytesToSamples(const TWAVEIOCB& cb, uint32_t bytes) {
+uint32_t wioBytesToSamples(const WaveIoBlock& cb, uint32_t bytes) {
     if (cb.dBytesPerSec > 0) {
         const double v = std::floor(double(bytes) * cb.wfx.nSamplesPerSec / cb.dBytesPerSec + 0.5);
         return v >= double(UINT32_MAX) ? UINT32_MAX : static_cast<uint32_t>(v);
@@ -38,24 +38,24 @@ uint32_t wioBytesToSamples(const TWAVEIOCB& cb, uint32_t bytes) {
     return wioMulDivRound(bytes, cb.wfx.nSamplesPerSec, cb.wfx.nAvgBytesPerSec);
 }
 
-uint32_t wioSamplesToBytes(const TWAVEIOCB& cb, uint32_t frames) {
+uint32_t wioSamplesToBytes(const WaveIoBlock& cb, uint32_t frames) {
     return roundUpToBlock(wioMulDivRound(frames, cb.wfx.nAvgBytesPerSec, cb.wfx.nSamplesPerSec),
                           cb.wfx.nBlockAlign);
 }
 
-uint32_t wioBytesToTime(const TWAVEIOCB& cb, uint32_t bytes) {
+uint32_t wioBytesToTime(const WaveIoBlock& cb, uint32_t bytes) {
     return wioMulDivRound(bytes, 1000, cb.wfx.nAvgBytesPerSec);
 }
 
-uint32_t wioSamplesToTime(const TWAVEIOCB& cb, uint32_t frames) {
+uint32_t wioSamplesToTime(const WaveIoBlock& cb, uint32_t frames) {
     return wioMulDivRound(frames, 1000, cb.wfx.nSamplesPerSec);
 }
 
-uint32_t wioTimeToSamples(const TWAVEIOCB& cb, uint32_t ms) {
+uint32_t wioTimeToSamples(const WaveIoBlock& cb, uint32_t ms) {
     return wioMulDivRound(ms, cb.wfx.nSamplesPerSec, 1000);
 }
 
-uint32_t wioTimeToBytes(const TWAVEIOCB& cb, uint32_t ms) {
+uint32_t wioTimeToBytes(const WaveIoBlock& cb, uint32_t ms) {
     return roundUpToBlock(wioMulDivRound(ms, cb.wfx.nAvgBytesPerSec, 1000), cb.wfx.nBlockAlign);
 }
 
@@ -76,7 +76,7 @@ static bool readBody(RiffFile& f, const RiffChunk& ck, std::vector<uint8_t>& bod
 
 // A PCM record's alignment and byte rate are recomputed from bits, channels and rate; false when
 // the result cannot describe a stream (no whole byte per frame, or out of the fields' range).
-static bool normalisePcm(tWAVEFORMATEX& wfx) {
+static bool normalisePcm(WaveFormatEx& wfx) {
     const uint32_t align = uint32_t(wfx.wBitsPerSample) * wfx.nChannels / 8;
     const uint64_t rate = uint64_t(align) * wfx.nSamplesPerSec;
     if (align == 0 || align > UINT16_MAX || rate > UINT32_MAX)
@@ -105,7 +105,7 @@ static int readFileInfo(PWAVEIOCB& out, const std::string& name, uint32_t formTy
         riff.cksize = fileSize - riff.dwDataOffset;
     const uint64_t riffEnd = uint64_t(riff.dwDataOffset) + riff.cksize;
 
-    auto cb = std::make_unique<TWAVEIOCB>();
+    auto cb = std::make_unique<WaveIoBlock>();
     bool haveFmt = false, haveData = false, haveFact = false;
     bool prevWasData = false, dataDeclaredEmpty = false;
     uint32_t dataEnd = fileSize, dataOffset = 0, dataDeclared = 0, dataStated = 0;
@@ -209,7 +209,7 @@ static int readFileInfo(PWAVEIOCB& out, const std::string& name, uint32_t formTy
     cb->dwFirstSample = 0;
     cb->dwBytesLeft = 0;
     cb->dwPosition = 0;
-    cb->cbStruct = static_cast<uint32_t>(sizeof(TWAVEIOCB) + cb->wfx.extra.size());
+    cb->cbStruct = static_cast<uint32_t>(sizeof(WaveIoBlock) + cb->wfx.extra.size());
     out = std::move(cb);
     return WIOERR_NOERROR;
 }
@@ -226,15 +226,15 @@ int wioReadFileInfo(PWAVEIOCB& cb, const std::string& name, uint32_t formType, u
     }
 }
 
-int wioCreateFileInfo(PWAVEIOCB& cb, const tWAVEFORMATEX* format) {
+int wioCreateFileInfo(PWAVEIOCB& cb, const WaveFormatEx* format) {
     cb.reset();
     if (!format)
         return WIOERR_BADARG;
     try {
-        cb = std::make_unique<TWAVEIOCB>();
+        cb = std::make_unique<WaveIoBlock>();
         cb->dwFlags = RIFF_FILE;
         cb->wfx = wioCopyWaveFormat(*format);
-        cb->cbStruct = static_cast<uint32_t>(sizeof(TWAVEIOCB) + cb->wfx.extra.size());
+        cb->cbStruct = static_cast<uint32_t>(sizeof(WaveIoBlock) + cb->wfx.extra.size());
     } catch (const std::bad_alloc&) {
         cb.reset();
         return WIOERR_NOMEM;
@@ -242,7 +242,7 @@ int wioCreateFileInfo(PWAVEIOCB& cb, const tWAVEFORMATEX* format) {
     return WIOERR_NOERROR;
 }
 
-int wioWriteFileInfo(TWAVEIOCB* cb, const std::string& name) {
+int wioWriteFileInfo(WaveIoBlock* cb, const std::string& name) {
     if (!cb || name.empty())
         return WIOERR_BADARG;
     auto f = std::make_unique<RiffFile>();
@@ -282,7 +282,7 @@ int wioWriteFileInfo(TWAVEIOCB* cb, const std::string& name) {
     return WIOERR_NOERROR;
 }
 
-int wioWaveOpen(TWAVEIOCB* cb) {
+int wioWaveOpen(WaveIoBlock* cb) {
     if (!cb)
         return WIOERR_BADARG;
     if (cb->hFile)
@@ -306,7 +306,7 @@ int wioWaveOpen(TWAVEIOCB* cb) {
     return r;
 }
 
-int wioWaveClose(TWAVEIOCB* cb) {
+int wioWaveClose(WaveIoBlock* cb) {
     if (!cb)
         return WIOERR_BADARG;
     if (!cb->hFile)
@@ -340,7 +340,7 @@ int wioWaveClose(TWAVEIOCB* cb) {
     return result;
 }
 
-int wioWaveSetPosition(TWAVEIOCB* cb, int64_t frame) {
+int wioWaveSetPosition(WaveIoBlock* cb, int64_t frame) {
     if (!cb)
         return WIOERR_BADARG;
     if (frame < 0)
@@ -361,7 +361,7 @@ int wioWaveSetPosition(TWAVEIOCB* cb, int64_t frame) {
     return WIOERR_NOERROR;
 }
 
-int64_t wioWaveReadData(TWAVEIOCB* cb, uint8_t* buffer, uint32_t bytes) {
+int64_t wioWaveReadData(WaveIoBlock* cb, uint8_t* buffer, uint32_t bytes) {
     if (!cb || !cb->hFile || cb->dwBytesLeft <= 0 || !buffer)
         return -1;
     const uint32_t want = std::min<uint32_t>(bytes, static_cast<uint32_t>(cb->dwBytesLeft));
@@ -377,7 +377,7 @@ int64_t wioWaveReadData(TWAVEIOCB* cb, uint8_t* buffer, uint32_t bytes) {
     return got;
 }
 
-int64_t wioWaveWriteData(TWAVEIOCB* cb, const uint8_t* buffer, uint32_t bytes) {
+int64_t wioWaveWriteData(WaveIoBlock* cb, const uint8_t* buffer, uint32_t bytes) {
     if (!cb || !cb->hFile || !cb->created || (cb->dwFlags & RAW_FILE) || bytes == 0 || !buffer)
         return -1;
     // RIFF sizes are 32 bits: leave room for the trailing chunks.
@@ -401,7 +401,7 @@ int64_t wioWaveWriteData(TWAVEIOCB* cb, const uint8_t* buffer, uint32_t bytes) {
     return put;
 }
 
-int wioCopyFileInfo(TWAVEIOCB* target, const TWAVEIOCB* source) {
+int wioCopyFileInfo(WaveIoBlock* target, const WaveIoBlock* source) {
     if (!target || !source)
         return WIOERR_BADARG;
     target->pInfo.copyTextsFrom(source->pInfo);
@@ -420,12 +420,12 @@ int wioBuildFileInfoFromRAW(PWAVEIOCB& cb, const std::string& name, uint32_t hea
         return WIOERR_FILEIO;
     if (size < headerSize || size > UINT32_MAX)
         return WIOERR_BADFILE;
-    tWAVEFORMATEX wfx;
+    WaveFormatEx wfx;
     pcmBuildWaveHeader(&wfx, bits, channels, rate);
     if (wfx.nBlockAlign == 0 || wfx.nAvgBytesPerSec == 0)
         return WIOERR_BADFILE;
     try {
-        cb = std::make_unique<TWAVEIOCB>();
+        cb = std::make_unique<WaveIoBlock>();
     } catch (const std::bad_alloc&) {
         return WIOERR_NOMEM;
     }
@@ -438,7 +438,7 @@ int wioBuildFileInfoFromRAW(PWAVEIOCB& cb, const std::string& name, uint32_t hea
     cb->dwDataSamples = wioBytesToSamples(*cb, cb->dwDataBytes);
     cb->dwFirstSample = 0;
     cb->dwLastSample = cb->dwDataSamples;
-    cb->cbStruct = sizeof(TWAVEIOCB);
+    cb->cbStruct = sizeof(WaveIoBlock);
     return WIOERR_NOERROR;
 }
 

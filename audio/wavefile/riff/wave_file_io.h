@@ -30,13 +30,13 @@ constexpr uint32_t RIFF_INFOONLY = 8;
 constexpr uint32_t RAW_FILE = 16;
 
 // One chunk met while reading the file, for tools that list a file's layout.
-struct TWaveChunkEntry {
+struct WaveChunkEntry {
     uint32_t id = 0;
     uint32_t offset = 0; // of the chunk header
     uint32_t size = 0;   // as stored in the header
 };
 
-struct TWAVEIOCB {
+struct WaveIoBlock {
     uint32_t cbStruct = 0;
     uint32_t dwFlags = 0;
     std::unique_ptr<RiffFile> hFile; // open handle, none while closed
@@ -51,45 +51,45 @@ struct TWAVEIOCB {
     int32_t dwBytesLeft = 0;
     uint32_t dwPosition = 0;
     std::string szFileName;
-    TDispList pDisp;
-    TInfoChunk pInfo;
+    DispList pDisp;
+    InfoList pInfo;
     double dBytesPerSec = 0; // 0: the format record decides
-    tWAVEFORMATEX wfx;
+    WaveFormatEx wfx;
 
     bool dataCutShort = false; // the data chunk's stated size runs past the end of the file
     bool created = false;      // made by wioWriteFileInfo, open for writing
     uint32_t ioBufferSize = 0; // stream buffer for the next open; 0 keeps the default
-    std::vector<TWaveChunkEntry> chunks;
+    std::vector<WaveChunkEntry> chunks;
 };
 
-using PWAVEIOCB = std::unique_ptr<TWAVEIOCB>;
+using PWAVEIOCB = std::unique_ptr<WaveIoBlock>;
 
 // Rounded to nearest, halves up: a*b/c computed without overflow. c == 0 gives 0.
 uint32_t wioMulDivRound(uint32_t a, uint32_t b, uint32_t c);
 
 // Frame, byte and millisecond arithmetic of a block's format.
-uint32_t wioBytesToSamples(const TWAVEIOCB& cb, uint32_t bytes);
-uint32_t wioSamplesToBytes(const TWAVEIOCB& cb, uint32_t frames); // whole blocks, rounded up
-uint32_t wioBytesToTime(const TWAVEIOCB& cb, uint32_t bytes);
-uint32_t wioSamplesToTime(const TWAVEIOCB& cb, uint32_t frames);
-uint32_t wioTimeToSamples(const TWAVEIOCB& cb, uint32_t ms);
-uint32_t wioTimeToBytes(const TWAVEIOCB& cb, uint32_t ms); // whole blocks, rounded up
+uint32_t wioBytesToSamples(const WaveIoBlock& cb, uint32_t bytes);
+uint32_t wioSamplesToBytes(const WaveIoBlock& cb, uint32_t frames); // whole blocks, rounded up
+uint32_t wioBytesToTime(const WaveIoBlock& cb, uint32_t bytes);
+uint32_t wioSamplesToTime(const WaveIoBlock& cb, uint32_t frames);
+uint32_t wioTimeToSamples(const WaveIoBlock& cb, uint32_t ms);
+uint32_t wioTimeToBytes(const WaveIoBlock& cb, uint32_t ms); // whole blocks, rounded up
 
 int wioReadFileInfo(PWAVEIOCB& cb, const std::string& name, uint32_t formType, uint32_t flags);
-int wioCreateFileInfo(PWAVEIOCB& cb, const tWAVEFORMATEX* format);
-int wioWriteFileInfo(TWAVEIOCB* cb, const std::string& name);
-int wioWaveOpen(TWAVEIOCB* cb);
-int wioWaveClose(TWAVEIOCB* cb);
-int wioWaveSetPosition(TWAVEIOCB* cb, int64_t frame);
-int64_t wioWaveReadData(TWAVEIOCB* cb, uint8_t* buffer, uint32_t bytes);
-int64_t wioWaveWriteData(TWAVEIOCB* cb, const uint8_t* buffer, uint32_t bytes);
-int wioCopyFileInfo(TWAVEIOCB* target, const TWAVEIOCB* source);
+int wioCreateFileInfo(PWAVEIOCB& cb, const WaveFormatEx* format);
+int wioWriteFileInfo(WaveIoBlock* cb, const std::string& name);
+int wioWaveOpen(WaveIoBlock* cb);
+int wioWaveClose(WaveIoBlock* cb);
+int wioWaveSetPosition(WaveIoBlock* cb, int64_t frame);
+int64_t wioWaveReadData(WaveIoBlock* cb, uint8_t* buffer, uint32_t bytes);
+int64_t wioWaveWriteData(WaveIoBlock* cb, const uint8_t* buffer, uint32_t bytes);
+int wioCopyFileInfo(WaveIoBlock* target, const WaveIoBlock* source);
 int wioBuildFileInfoFromRAW(PWAVEIOCB& cb, const std::string& name, uint32_t headerSize, uint32_t rate,
                             uint16_t channels, uint16_t bits);
 bool wioIsWaveFile(const std::string& name, uint32_t flags);
 // Whether the file read into cb states a longer data chunk than it holds (a file cut off while
 // being written or copied); its audio is then only the part that is there.
-inline bool wioDataChunkCutShort(const TWAVEIOCB& cb) {
+inline bool wioDataChunkCutShort(const WaveIoBlock& cb) {
     return cb.dataCutShort;
 }
 

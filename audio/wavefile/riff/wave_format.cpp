@@ -6,14 +6,14 @@
 
 namespace vk350 {
 
-uint32_t wioSizeOfWaveFormat(const tWAVEFORMATEX& wfx) {
+uint32_t wioSizeOfWaveFormat(const WaveFormatEx& wfx) {
     if (wfx.wFormatTag == WAVE_FORMAT_PCM)
         return 18;
     return 18 + static_cast<uint32_t>(std::min<size_t>(wfx.cbSize, wfx.extra.size()));
 }
 
-tWAVEFORMATEX wioCopyWaveFormat(const tWAVEFORMATEX& wfx) {
-    tWAVEFORMATEX copy = wfx;
+WaveFormatEx wioCopyWaveFormat(const WaveFormatEx& wfx) {
+    WaveFormatEx copy = wfx;
     if (copy.wFormatTag == WAVE_FORMAT_PCM) {
         copy.cbSize = 0;
         copy.extra.clear();
@@ -21,7 +21,7 @@ tWAVEFORMATEX wioCopyWaveFormat(const tWAVEFORMATEX& wfx) {
     return copy;
 }
 
-std::vector<uint8_t> wioWaveFormatBytes(const tWAVEFORMATEX& wfx) {
+std::vector<uint8_t> wioWaveFormatBytes(const WaveFormatEx& wfx) {
     std::vector<uint8_t> out(wioSizeOfWaveFormat(wfx), 0);
     const uint16_t extra = static_cast<uint16_t>(out.size() - 18);
     putLE16(&out[0], wfx.wFormatTag);
@@ -35,11 +35,11 @@ std::vector<uint8_t> wioWaveFormatBytes(const tWAVEFORMATEX& wfx) {
     return out;
 }
 
-tWAVEFORMATEX wioWaveFormatFromBytes(const uint8_t* data, uint32_t size) {
+WaveFormatEx wioWaveFormatFromBytes(const uint8_t* data, uint32_t size) {
     uint8_t head[18] = {};
     if (size > 0)
         std::copy_n(data, std::min<uint32_t>(size, 18), head);
-    tWAVEFORMATEX wfx;
+    WaveFormatEx wfx;
     wfx.wFormatTag = getLE16(&head[0]);
     wfx.nChannels = getLE16(&head[2]);
     wfx.nSamplesPerSec = getLE32(&head[4]);

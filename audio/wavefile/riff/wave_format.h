@@ -8,7 +8,7 @@ namespace vk350 {
 
 constexpr uint16_t WAVE_FORMAT_PCM = 1;
 
-struct tWAVEFORMATEX {
+struct WaveFormatEx {
     uint16_t wFormatTag = 0;
     uint16_t nChannels = 0;
     uint32_t nSamplesPerSec = 0;
@@ -19,20 +19,20 @@ struct tWAVEFORMATEX {
     // The cbSize bytes that follow the record; PCM records carry none.
     std::vector<uint8_t> extra;
 
-    bool operator==(const tWAVEFORMATEX&) const = default;
+    bool operator==(const WaveFormatEx&) const = default;
 };
 
 // Stored size: 18 for PCM, 18 + extra count for every other tag.
-uint32_t wioSizeOfWaveFormat(const tWAVEFORMATEX& wfx);
+uint32_t wioSizeOfWaveFormat(const WaveFormatEx& wfx);
 
 // A copy; a PCM record loses its extra bytes.
-tWAVEFORMATEX wioCopyWaveFormat(const tWAVEFORMATEX& wfx);
+WaveFormatEx wioCopyWaveFormat(const WaveFormatEx& wfx);
 
 // The record in its stored byte layout (wioSizeOfWaveFormat bytes).
-std::vector<uint8_t> wioWaveFormatBytes(const tWAVEFORMATEX& wfx);
+std::vector<uint8_t> wioWaveFormatBytes(const WaveFormatEx& wfx);
 
 // Parses a "fmt " chunk body of any length; missing fields read as 0 and the extra count is cut
 // to the bytes actually present.
-tWAVEFORMATEX wioWaveFormatFromBytes(const uint8_t* data, uint32_t size);
+WaveFormatEx wioWaveFormatFromBytes(const uint8_t* data, uint32_t size);
 
 } // namespace vk350

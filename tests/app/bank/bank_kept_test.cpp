@@ -51,7 +51,7 @@ protected:
 
     // A command of a slot's caption menu.
     QAction* SlotCommand(int s, const QString& text) {
-        for (QAction* a : BankPart<QMenu>("SlotMenus", s)->actions())
+        for (QAction* a : BankPart<QMenu>("slotMenus", s)->actions())
             if (a->text() == text)
                 return a;
         ADD_FAILURE() << "no " << text.toStdString();

@@ -28,10 +28,10 @@ using namespace vk350;
 namespace {
 
 // The slot's context menu, opened by a right click on caption; the item with that text.
-QAction* SlotItem(TForm2& bank, int slot, QLabel* caption, const QString& text) {
+QAction* SlotItem(BankWindow& bank, int slot, QLabel* caption, const QString& text) {
     QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(2, 2), caption->mapToGlobal(QPoint(2, 2)));
     QApplication::sendEvent(caption, &event);
-    QMenu* menu = findPart<QMenu>(bank, "SlotMenus", slot);
+    QMenu* menu = findPart<QMenu>(bank, "slotMenus", slot);
     EXPECT_TRUE(menu->isVisible());
     menu->hide();
     for (QAction* a : menu->actions())
@@ -49,7 +49,7 @@ TEST_F(BankTest, SlotMenusActOnTheirOwnSlot) {
     for (int s = 0; s < 10; ++s)
         Fill(s, Ramp(3000, s));
     dialogs.Answer(WriteFile("cp.bin", Ramp(8192, 7)), 1);
-    SlotItem(*bank, 8, BankPart<QLabel>("SlotNames", 8), "Load")->trigger();
+    SlotItem(*bank, 8, BankPart<QLabel>("slotNames", 8), "Load")->trigger();
     EXPECT_EQ(dialogs.openRequests.back().title, QStringLiteral(" Load One Sample"));
     EXPECT_EQ(SlotBytes(8), Ramp(8192, 7));
     EXPECT_EQ(bank->SlotName(8), QStringLiteral("cp.bin"));
@@ -58,7 +58,7 @@ TEST_F(BankTest, SlotMenusActOnTheirOwnSlot) {
 
     for (const QString& bad : {WriteFile("empty.bin", {}), dir.filePath("missing.bin")}) {
         dialogs.Answer(bad, 1);
-        SlotItem(*bank, 8, BankPart<QLabel>("SlotSizes", 8), "Load")->trigger();
+        SlotItem(*bank, 8, BankPart<QLabel>("slotSizes", 8), "Load")->trigger();
     }
     ASSERT_EQ(dialogs.messages.size(), 2u);
     EXPECT_EQ(dialogs.messages[0].text,
@@ -69,7 +69,7 @@ TEST_F(BankTest, SlotMenusActOnTheirOwnSlot) {
     EXPECT_EQ(SlotBytes(8), Ramp(8192, 7));
     EXPECT_EQ(bank->SlotName(8), QStringLiteral("cp.bin"));
 
-    SlotItem(*bank, 9, BankPart<QLabel>("SlotShortNames", 9), "Delete")->trigger();
+    SlotItem(*bank, 9, BankPart<QLabel>("slotShortNames", 9), "Delete")->trigger();
     EXPECT_EQ(SlotBytes(9), Bytes(3000, 0)) << "silent, keeping its length";
     EXPECT_EQ(bank->SlotName(9), QStringLiteral("empty"));
     EXPECT_EQ(bank->SlotSize(9), QStringLiteral("0"));
@@ -134,13 +134,13 @@ TEST_F(BankTest, SavesNameTheirFiles) {
     const std::pair<QString, QString> saveOne[] = {{"snare", "snare.bin"}, {"snare.raw", "snare.raw"}};
     for (const auto& [answer, written] : saveOne) {
         dialogs.Answer(dir.filePath(answer), 1);
-        SlotItem(*bank, 1, BankPart<QLabel>("SlotNames", 1), "Save")->trigger();
+        SlotItem(*bank, 1, BankPart<QLabel>("slotNames", 1), "Save")->trigger();
         EXPECT_EQ(ReadFile(written), Ramp(1001, 1)) << written.toStdString();
         EXPECT_EQ(bank->SlotName(1), written);
     }
     EXPECT_EQ(dialogs.saveRequests[0].title, QStringLiteral("Save One Sample"));
     EXPECT_EQ(dialogs.saveRequests[0].fileName, QStringLiteral("snare.bin"));
-    SlotItem(*bank, 4, BankPart<QLabel>("SlotNames", 4), "Save")->trigger(); // empty: no dialog
+    SlotItem(*bank, 4, BankPart<QLabel>("slotNames", 4), "Save")->trigger(); // empty: no dialog
     EXPECT_EQ(dialogs.saveRequests.size(), 2u);
 
     ASSERT_TRUE(QDir().mkpath(dir.filePath("F")));
@@ -160,7 +160,7 @@ TEST_F(BankTest, SavesNameTheirFiles) {
     EXPECT_TRUE(dialogs.messages.empty());
 
     dialogs.Answer(dir.filePath("none/snare"), 1);
-    SlotItem(*bank, 1, BankPart<QLabel>("SlotNames", 1), "Save")->trigger();
+    SlotItem(*bank, 1, BankPart<QLabel>("slotNames", 1), "Save")->trigger();
     ASSERT_TRUE(QDir().mkpath(dir.filePath("H/kit_2.bin"))); // kit_2.bin cannot be written
     dialogs.Answer(dir.filePath("H/kit"), 1);
     BankPart<QAction>("mnuSave")->trigger();
@@ -197,7 +197,7 @@ TEST_F(BankTest, SendToMidiSendsSlotZeroAloneAndAFailedSendChangesNothing) {
 
     options->MidiOut().SetUsing(false);
     bank->SlotEdit(3).SetSampleLen(4000);
-    SlotItem(*bank, 3, BankPart<QLabel>("SlotSizes", 3), "Send to Midi")->trigger();
+    SlotItem(*bank, 3, BankPart<QLabel>("slotSizes", 3), "Send to Midi")->trigger();
     EXPECT_EQ(bank->SlotEdit(3).GetSampleLen(), 4000);
     EXPECT_EQ(SlotBytes(3, 9000), Ramp(9000, 3)) << "the bytes past the length too";
     EXPECT_TRUE(Log().back().startsWith(QStringLiteral("Erreur transfert MIDI OUT - code ")));
@@ -235,7 +235,7 @@ TEST_F(BankTest, AMouseClickOnCancelStopsAPacedSend) {
     const Bytes long64k = Ramp(65536, 3);
     findEditor(*main)->Sample().LoadFromBuffer(long64k.data(), int(long64k.size()));
     findEditor(*main)->SetSampleLen(int(long64k.size()));
-    findPart<QComboBox>(*main, "ComboBox1")->setCurrentIndex(8); // Cymbal, 64 K
+    findPart<QComboBox>(*main, "locationChooser")->setCurrentIndex(8); // Cymbal, 64 K
     driver.setPace(0, 20000);
     const struct {
         const char* what;
@@ -277,21 +277,21 @@ TEST_F(BankTest, CaptionClickCopiesToTheMainWindowAndWaveformClickPlays) {
     for (int slot : {0, 8}) {
         Fill(slot, Ramp(6000 + size_t(slot), slot));
         bank->SetSlotName(slot, QStringLiteral("clap.bin"));
-        QTest::mouseClick(slot ? BankPart<QLabel>("SlotSizes", slot) : BankPart<QLabel>("SlotNames", slot),
+        QTest::mouseClick(slot ? BankPart<QLabel>("slotSizes", slot) : BankPart<QLabel>("slotNames", slot),
                           Qt::LeftButton);
-        TsqSampleEdit& e = *findEditor(*main);
+        SampleView& e = *findEditor(*main);
         EXPECT_EQ(Bytes(e.GetData(), e.GetData() + e.GetSampleLen()), Ramp(6000 + size_t(slot), slot));
-        EXPECT_EQ(findPart<QLabel>(*main, "Label12")->text(), QStringLiteral("clap.bin"));
-        EXPECT_EQ(findPart<QComboBox>(*main, "ComboBox1")->currentIndex(), slot + 1);
-        EXPECT_TRUE(TForm1::ItemEnabled(findAction(*main, "btnPlay")));
+        EXPECT_EQ(findPart<QLabel>(*main, "fileNameLabel")->text(), QStringLiteral("clap.bin"));
+        EXPECT_EQ(findPart<QComboBox>(*main, "locationChooser")->currentIndex(), slot + 1);
+        EXPECT_TRUE(MainWindow::ItemEnabled(findAction(*main, "btnPlay")));
     }
-    QTest::mouseClick(BankPart<TsqSampleEdit>("SlotEdits", 5), Qt::LeftButton);
+    QTest::mouseClick(BankPart<SampleView>("slotViews", 5), Qt::LeftButton);
     std::vector<int> played;
     bank->OnPlaySlot = [&](int slot) { played.push_back(slot); };
-    QTest::mouseClick(BankPart<TsqSampleEdit>("SlotEdits", 5), Qt::LeftButton);
-    QTest::mouseClick(BankPart<TsqSampleEdit>("SlotEdits", 9), Qt::LeftButton);
+    QTest::mouseClick(BankPart<SampleView>("slotViews", 5), Qt::LeftButton);
+    QTest::mouseClick(BankPart<SampleView>("slotViews", 9), Qt::LeftButton);
     EXPECT_EQ(played, (std::vector<int>{5, 9}));
-    EXPECT_EQ(findPart<QComboBox>(*main, "ComboBox1")->currentIndex(), 9);
+    EXPECT_EQ(findPart<QComboBox>(*main, "locationChooser")->currentIndex(), 9);
     // A slot number past the bank names the last slot and writes nothing beyond the captions.
     bank->SetSlotName(12, QStringLiteral("far.bin"));
     bank->SetSlotSize(12, QStringLiteral("9K"));
@@ -302,12 +302,12 @@ TEST_F(BankTest, CaptionClickCopiesToTheMainWindowAndWaveformClickPlays) {
 // The main window's commands on a bank location, through the bank window.
 TEST_F(BankTest, MainWindowCopiesIntoTheBankAndAFailedSendRestoresItsSample) {
     Open();
-    TsqSampleEdit& e = *findEditor(*main);
+    SampleView& e = *findEditor(*main);
     const Bytes ramp = Ramp(10000);
     e.Sample().LoadFromBuffer(ramp.data(), 10000);
     e.SetSampleLen(10000);
-    findPart<QLabel>(*main, "Label12")->setText(QStringLiteral("kick.bin"));
-    findPart<QComboBox>(*main, "ComboBox1")->setCurrentIndex(1); // BD
+    findPart<QLabel>(*main, "fileNameLabel")->setText(QStringLiteral("kick.bin"));
+    findPart<QComboBox>(*main, "locationChooser")->setCurrentIndex(1); // BD
     findAction(*main, "btnCopyToBank")->trigger();
     EXPECT_EQ(e.GetSampleLen(), 8192);
     EXPECT_EQ(SlotBytes(0), Bytes(ramp.begin(), ramp.begin() + 8192));
@@ -320,7 +320,7 @@ TEST_F(BankTest, MainWindowCopiesIntoTheBankAndAFailedSendRestoresItsSample) {
 
     options->MidiOut().SetUsing(false); // no output: length and the bytes past it stay
     e.SetSampleLen(3000);
-    findPart<QComboBox>(*main, "ComboBox1")->setCurrentIndex(2); // SD, 16 K
+    findPart<QComboBox>(*main, "locationChooser")->setCurrentIndex(2); // SD, 16 K
     findAction(*main, "mnuSendToMidi")->trigger();
     EXPECT_EQ(e.GetSampleLen(), 3000);
     EXPECT_EQ(Bytes(e.GetData(), e.GetData() + 10000), ramp);
@@ -443,22 +443,22 @@ TEST_F(BankTest, StoredPlacesBeyondEveryScreenComeUpOnItAndAreStoredSane) {
 // array's parts by the name and the index), and no other object of its window carries that name.
 TEST_F(BankTest, EveryPartIsNamedOnceInItsWindow) {
     Open();
-    TAboutBox about;
+    AboutWindow about;
     const struct {
         const QObject* window;
         const char* parts; // "name*N": an array of N parts
     } windows[] = {
-        {bank.get(), "SlotEdits*10 SlotShortNames*10 SlotSizes*10 SlotNames*10 SlotMenus*10 ToolBar1 mnuNew "
+        {bank.get(), "slotViews*10 slotShortNames*10 slotSizes*10 slotNames*10 slotMenus*10 ToolBar1 mnuNew "
                      "mnuLoad mnuSave mnuSendToMidi mnuReverse mnuUnsigned mnuButtonsBar btnClearAll "
                      "btnLoadAll btnSaveAll btnSendAll btnUnsigned mnuUndo mnuRedo"},
-        {patterns.get(), "Memo1 ToolBar1 mnuNew mnuLoadSysex mnuSaveSysex mnuSendToMidi mnuButtonsBar "
+        {patterns.get(), "logMemo ToolBar1 mnuNew mnuLoadSysex mnuSaveSysex mnuSendToMidi mnuButtonsBar "
                          "btnClearAll btnLoadAll btnSaveAll btnSendToMidi"},
         {options.get(),
-         "PageControl1 cbAudioOut rbRate*6 potBufferCount lbBufferSize gbPlayback rbPlayback*3 "
+         "pageTabs cbAudioOut rbRate*6 potBufferCount lbBufferSize gbPlayback rbPlayback*3 "
          "rbConversion*2 cbNormalise cbMidiIn cbMidiOut potSysexDelay potTimeOut potKvb9Input "
-         "cbKvb9Merge cbKvb9Startup btnKvb9Send lbTempFolder lbCheminTemp btnTempFolder Memo1 "
+         "cbKvb9Merge cbKvb9Startup btnKvb9Send lbTempFolder lbCheminTemp btnTempFolder logMemo "
          "swatchWave*9 swatchBank*9 cbGradientWave cbGradientBank potStepsWave potStepsBank"},
-        {&about, "ProductName Version Credits"},
+        {&about, "productName Version credits"},
     };
     for (const auto& w : windows) {
         for (const QString& part : QString::fromLatin1(w.parts).split(QLatin1Char(' '))) {

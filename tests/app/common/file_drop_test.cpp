@@ -81,7 +81,7 @@ protected:
         OptionsPart<QLabel>("lbCheminTemp")->setText(dir.path() + QLatin1Char('/'));
     }
     Bytes MainSample() const {
-        const TsqSampleEdit& e = *findEditor(*main);
+        const SampleView& e = *findEditor(*main);
         return Bytes(e.GetData(), e.GetData() + e.GetSampleLen());
     }
 };
@@ -92,13 +92,13 @@ TEST_F(FileDropTest, MainWindowOpensADroppedFileAsLoadRawBin) {
     const StereoWave wave = MakeStereoWave(3000);
     ASSERT_TRUE(Drop(main.get(), {WriteFile("loop.wav", wave.file)}));
     EXPECT_EQ(MainSample(), wave.converted);
-    EXPECT_EQ(findPart<QLabel>(*main, "Label12")->text(), "loop.wav");
+    EXPECT_EQ(findPart<QLabel>(*main, "fileNameLabel")->text(), "loop.wav");
     EXPECT_EQ(ReadFile("convert.wav").size(), 46 + wave.converted.size() + 12) << "the Ctrl+L work file";
 
     // Raw bytes as they are; of two files the first by name.
     ASSERT_TRUE(Drop(main.get(), {WriteFile("b.bin", Ramp(700, 2)), WriteFile("a.bin", Ramp(500, 1))}));
     EXPECT_EQ(MainSample(), Ramp(500, 1));
-    EXPECT_EQ(findPart<QLabel>(*main, "Label12")->text(), "a.bin");
+    EXPECT_EQ(findPart<QLabel>(*main, "fileNameLabel")->text(), "a.bin");
 
     // A bad WAV says why, and the sample stays.
     ASSERT_TRUE(Drop(main.get(), {WriteFile("bad.wav", Ramp(100))}));
@@ -121,7 +121,7 @@ TEST_F(FileDropTest, BankSlotsFillFromTheOneDroppedOn) {
     for (int s = 0; s < 10; ++s)
         Fill(s, Ramp(100, s));
     const StereoWave wave = MakeStereoWave(4000);
-    ASSERT_TRUE(Drop(BankPart<TsqSampleEdit>("SlotEdits", 3), {WriteFile("tom.wav", wave.file)}));
+    ASSERT_TRUE(Drop(BankPart<SampleView>("slotViews", 3), {WriteFile("tom.wav", wave.file)}));
     EXPECT_EQ(SlotBytes(3), wave.converted);
     EXPECT_EQ(bank->SlotName(3), "tom.wav");
     EXPECT_EQ(bank->SlotSize(3), "1K");
@@ -131,7 +131,7 @@ TEST_F(FileDropTest, BankSlotsFillFromTheOneDroppedOn) {
     // Four files on slot 8: in name order, a broken one keeps its slot, two do not fit.
     const QStringList files = {WriteFile("d.bin", Ramp(300, 4)), WriteFile("a.wav", wave.file),
                                WriteFile("b.wav", Ramp(50)), WriteFile("c.bin", Ramp(2048, 3))};
-    ASSERT_TRUE(Drop(BankPart<TsqSampleEdit>("SlotEdits", 8), files));
+    ASSERT_TRUE(Drop(BankPart<SampleView>("slotViews", 8), files));
     EXPECT_EQ(SlotBytes(8), wave.converted);
     EXPECT_EQ(bank->SlotName(8), "a.wav");
     EXPECT_EQ(SlotBytes(9), Ramp(100, 9)) << "b.wav is no WAV file: the slot stays";
@@ -147,7 +147,7 @@ TEST_F(FileDropTest, BankSlotsFillFromTheOneDroppedOn) {
     // Load one takes a WAV file the same way.
     dialogs.messages.clear();
     dialogs.Answer(files[1], 2);
-    BankPart<QMenu>("SlotMenus", 0)->actions().front()->trigger();
+    BankPart<QMenu>("slotMenus", 0)->actions().front()->trigger();
     EXPECT_EQ(SlotBytes(0), wave.converted);
     EXPECT_EQ(bank->SlotName(0), "a.wav");
     EXPECT_TRUE(dialogs.messages.empty());

@@ -4,7 +4,7 @@
 #include "audio_window_fixture.h"
 
 #include "qt_dialogs.h"
-#include "wave_out.h"
+#include "wave_player.h"
 #include "wave_preview.h"
 
 #include <QCheckBox>

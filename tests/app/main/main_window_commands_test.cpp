@@ -11,111 +11,112 @@
 using namespace vk350;
 
 TEST_F(WindowTest, SampleColumnConversions) {
-    TForm1& w = Open();
+    MainWindow& w = Open();
     LoadThroughKeys(WriteFile("long.bin", Ramp(10000)));
-    TsqSampleEdit& e = *findEditor(w);
-    Turn(findKnob(w, "sqpotlab1"), 4);
-    Turn(findKnob(w, "sqpotlab2"), 1000);
+    SampleView& e = *findEditor(w);
+    Turn(findKnob(w, "zoomField"), 4);
+    Turn(findKnob(w, "originField"), 1000);
     EXPECT_EQ(e.Zoom(), 4);
     EXPECT_EQ(e.ViewOrigin(), 1000);
-    EXPECT_EQ(findPart<QScrollBar>(w, "TrackBar1")->value(), 1000) << "the scroll bar counts samples";
+    EXPECT_EQ(findPart<QScrollBar>(w, "scrollBar")->value(), 1000) << "the scroll bar counts samples";
 
-    Turn(findKnob(w, "sqpotlab4"), 1203);
+    Turn(findKnob(w, "locatorField"), 1203);
     EXPECT_EQ(e.LocatorPos(), 50);
-    EXPECT_EQ(findKnob(w, "sqpotlab3")->State(), Ramp(10000)[1203]) << "Val shows the byte at the locator";
-    Turn(findKnob(w, "sqpotlab4"), 900);
+    EXPECT_EQ(findKnob(w, "byteValueField")->State(), Ramp(10000)[1203])
+        << "Val shows the byte at the locator";
+    Turn(findKnob(w, "locatorField"), 900);
     EXPECT_EQ(e.LocatorPos(), 50) << "a locator before the origin is left where it was";
 
     DragSelection(10, 60);
     EXPECT_EQ(e.SelectionPos(), 10);
     EXPECT_EQ(e.SelectionLen(), 50);
-    EXPECT_EQ(findKnob(w, "sqpotlab5")->State(), 1040);
-    EXPECT_EQ(findKnob(w, "sqpotlab6")->State(), 200);
+    EXPECT_EQ(findKnob(w, "selectionStartField")->State(), 1040);
+    EXPECT_EQ(findKnob(w, "selectionLengthField")->State(), 200);
 
     // Dragged right to left: the knobs show the same selection, start first.
     DragSelection(60, 10);
-    EXPECT_EQ(findKnob(w, "sqpotlab5")->State(), 1040);
-    EXPECT_EQ(findKnob(w, "sqpotlab6")->State(), 200);
+    EXPECT_EQ(findKnob(w, "selectionStartField")->State(), 1040);
+    EXPECT_EQ(findKnob(w, "selectionLengthField")->State(), 200);
 
     // Dragging the locator shows its sample position and byte.
     Mouse(QEvent::MouseButtonPress, e.LocatorPos(), Qt::LeftButton, Qt::LeftButton);
     Mouse(QEvent::MouseMove, 75, Qt::NoButton, Qt::LeftButton);
     Mouse(QEvent::MouseButtonRelease, 75, Qt::LeftButton, Qt::NoButton);
-    EXPECT_EQ(findKnob(w, "sqpotlab4")->State(), 1300);
-    EXPECT_EQ(findKnob(w, "sqpotlab3")->State(), Ramp(10000)[1300]);
+    EXPECT_EQ(findKnob(w, "locatorField")->State(), 1300);
+    EXPECT_EQ(findKnob(w, "byteValueField")->State(), Ramp(10000)[1300]);
 
     // Pos and Len knobs move the selection in columns.
-    Turn(findKnob(w, "sqpotlab5"), 1400);
-    Turn(findKnob(w, "sqpotlab6"), 403);
+    Turn(findKnob(w, "selectionStartField"), 1400);
+    Turn(findKnob(w, "selectionLengthField"), 403);
     EXPECT_EQ(e.SelectionPos(), 100);
     EXPECT_EQ(e.SelectionLen(), 100);
 
     // The scroll bar moves the origin in samples.
-    findPart<QScrollBar>(w, "TrackBar1")->setValue(5000);
+    findPart<QScrollBar>(w, "scrollBar")->setValue(5000);
     EXPECT_EQ(e.ViewOrigin(), 5000);
-    EXPECT_EQ(findKnob(w, "sqpotlab2")->State(), 5000);
+    EXPECT_EQ(findKnob(w, "originField")->State(), 5000);
 }
 
 TEST_F(WindowTest, SelectAllTwiceSelectsEverythingThenNothing) {
-    TForm1& w = Open();
+    MainWindow& w = Open();
     LoadThroughKeys(WriteFile("a.bin", Ramp(3000)));
-    TsqSampleEdit& e = *findEditor(w);
-    Turn(findKnob(w, "sqpotlab1"), 2);
+    SampleView& e = *findEditor(w);
+    Turn(findKnob(w, "zoomField"), 2);
     Key(Qt::Key_A, Qt::ControlModifier);
     EXPECT_EQ(e.SelectionPos(), 0);
     EXPECT_EQ(e.SelectionLen(), 1500);
-    EXPECT_EQ(findKnob(w, "sqpotlab5")->State(), 0);
-    EXPECT_EQ(findKnob(w, "sqpotlab6")->State(), 3000);
+    EXPECT_EQ(findKnob(w, "selectionStartField")->State(), 0);
+    EXPECT_EQ(findKnob(w, "selectionLengthField")->State(), 3000);
     Key(Qt::Key_A, Qt::ControlModifier);
     EXPECT_EQ(e.SelectionLen(), 0);
-    EXPECT_EQ(findKnob(w, "sqpotlab6")->State(), 0);
+    EXPECT_EQ(findKnob(w, "selectionLengthField")->State(), 0);
 }
 
 TEST_F(WindowTest, CropAtZoomThree) {
-    TForm1& w = Open();
+    MainWindow& w = Open();
     const std::vector<uint8_t> bytes = Ramp(2000);
     LoadThroughKeys(WriteFile("c.bin", bytes));
-    TsqSampleEdit& e = *findEditor(w);
-    Turn(findKnob(w, "sqpotlab1"), 3);
+    SampleView& e = *findEditor(w);
+    Turn(findKnob(w, "zoomField"), 3);
     DragSelection(20, 120);
     ASSERT_EQ(e.SelectionLen(), 100);
     Key(Qt::Key_W, Qt::ControlModifier);
     EXPECT_EQ(e.GetSampleLen(), 300);
     EXPECT_EQ(Sample(), std::vector<uint8_t>(bytes.begin() + 60, bytes.begin() + 360));
-    EXPECT_EQ(findKnob(w, "sqpotlab6")->State(), 300);
-    EXPECT_EQ(findKnob(w, "sqpotlab7")->Caption(), "0kB");
-    EXPECT_EQ(findKnob(w, "sqpotlab2")->State(), 0);
-    EXPECT_EQ(findKnob(w, "sqpotlab4")->State(), 0);
-    EXPECT_EQ(findKnob(w, "sqpotlab5")->State(), 0);
-    EXPECT_EQ(findKnob(w, "sqpotlab6")->Max(), 300);
+    EXPECT_EQ(findKnob(w, "selectionLengthField")->State(), 300);
+    EXPECT_EQ(findKnob(w, "sizeField")->Caption(), "0kB");
+    EXPECT_EQ(findKnob(w, "originField")->State(), 0);
+    EXPECT_EQ(findKnob(w, "locatorField")->State(), 0);
+    EXPECT_EQ(findKnob(w, "selectionStartField")->State(), 0);
+    EXPECT_EQ(findKnob(w, "selectionLengthField")->Max(), 300);
 }
 
 TEST_F(WindowTest, SizeKnobAndLoadedSize) {
-    TForm1& w = Open();
-    Turn(findKnob(w, "sqpotlab7"), 16);
+    MainWindow& w = Open();
+    Turn(findKnob(w, "sizeField"), 16);
     EXPECT_EQ(findEditor(w)->GetSampleLen(), 16384);
-    EXPECT_EQ(findKnob(w, "sqpotlab7")->Caption(), "16Ko");
-    EXPECT_EQ(findKnob(w, "sqpotlab4")->Max(), 16384);
+    EXPECT_EQ(findKnob(w, "sizeField")->Caption(), "16Ko");
+    EXPECT_EQ(findKnob(w, "locatorField")->Max(), 16384);
 
     LoadThroughKeys(WriteFile("sixteen.bin", Ramp(16384)));
-    EXPECT_EQ(findKnob(w, "sqpotlab7")->Caption(), "16Ko");
+    EXPECT_EQ(findKnob(w, "sizeField")->Caption(), "16Ko");
     LoadThroughKeys(WriteFile("big.bin", Ramp(524288)));
-    EXPECT_EQ(findKnob(w, "sqpotlab7")->Caption(), "512Ko");
-    EXPECT_EQ(findKnob(w, "sqpotlab8")->State(), 255);
-    EXPECT_EQ(findKnob(w, "sqpotlab9")->State(), 0);
+    EXPECT_EQ(findKnob(w, "sizeField")->Caption(), "512Ko");
+    EXPECT_EQ(findKnob(w, "maxField")->State(), 255);
+    EXPECT_EQ(findKnob(w, "minField")->State(), 0);
 
     // Go to End sits one past the last sample of a full buffer without reading beyond it.
     Key(Qt::Key_End);
-    EXPECT_EQ(findKnob(w, "sqpotlab4")->State(), 524288);
-    EXPECT_EQ(findKnob(w, "sqpotlab3")->State(), 0);
+    EXPECT_EQ(findKnob(w, "locatorField")->State(), 524288);
+    EXPECT_EQ(findKnob(w, "byteValueField")->State(), 0);
 }
 
 TEST_F(WindowTest, FullSizeOnAnEmptySample) {
-    TForm1& w = Open();
-    findPart<QScrollBar>(w, "TrackBar1")->setValue(50);
+    MainWindow& w = Open();
+    findPart<QScrollBar>(w, "scrollBar")->setValue(50);
     Key(Qt::Key_F8);
-    EXPECT_EQ(findPart<QScrollBar>(w, "TrackBar1")->value(), 0);
-    EXPECT_EQ(findKnob(w, "sqpotlab1")->State(), 1);
+    EXPECT_EQ(findPart<QScrollBar>(w, "scrollBar")->value(), 0);
+    EXPECT_EQ(findKnob(w, "zoomField")->State(), 1);
     EXPECT_EQ(findEditor(w)->Zoom(), 1);
     // The other view commands on an empty sample do nothing harmful either.
     for (Qt::Key k : {Qt::Key_F5, Qt::Key_F6, Qt::Key_F7, Qt::Key_Home, Qt::Key_End, Qt::Key_Right})
@@ -128,17 +129,17 @@ TEST_F(WindowTest, FullSizeOnAnEmptySample) {
 
 // At the start size the editor is 1136 pixels wide, and Full Size divides by 1135.
 TEST_F(WindowTest, FullSizeAtTheStartSize) {
-    TForm1& w = Open();
-    ASSERT_EQ(findPart<QWidget>(w, "EditPanel")->width(), 1136);
+    MainWindow& w = Open();
+    ASSERT_EQ(findPart<QWidget>(w, "editPanel")->width(), 1136);
     for (const auto& [length, zoom] : {std::pair{524288, 462}, std::pair{454000, 401}}) {
         LoadThroughKeys(WriteFile("full.bin", Ramp(size_t(length))));
-        EXPECT_EQ(findKnob(w, "sqpotlab1")->State(), zoom) << length;
+        EXPECT_EQ(findKnob(w, "zoomField")->State(), zoom) << length;
         EXPECT_EQ(findEditor(w)->Zoom(), zoom) << length;
     }
 }
 
 TEST_F(WindowTest, LoadedSampleFitsTheView) {
-    TForm1& w = Open();
+    MainWindow& w = Open();
     const std::vector<uint8_t> bytes = Ramp(40000);
     const QString path = WriteFile("kick.raw", bytes);
     LoadThroughKeys(path, 3);
@@ -148,18 +149,18 @@ TEST_F(WindowTest, LoadedSampleFitsTheView) {
               "Binary Files (bin, raw, ovl) |*.bin;*.raw;*.ovl|Wave Files (wav)|*.wav|All Files ( *.*)|*.*");
     EXPECT_EQ(dialogs.openRequests[0].filterIndex, 1);
     EXPECT_EQ(Sample(), bytes);
-    EXPECT_EQ(findPart<QLabel>(w, "Label12")->text(), "kick.raw");
+    EXPECT_EQ(findPart<QLabel>(w, "fileNameLabel")->text(), "kick.raw");
     EXPECT_TRUE(findAction(w, "btnPlay")->isEnabled());
     const int width = findEditor(w)->width();
-    EXPECT_EQ(findKnob(w, "sqpotlab1")->State(), 40000 / (width - 1) + 1) << "Full Size after a load";
-    EXPECT_EQ(findEditor(w)->Zoom(), findKnob(w, "sqpotlab1")->State());
-    EXPECT_EQ(findKnob(w, "sqpotlab2")->Max(), 40000);
+    EXPECT_EQ(findKnob(w, "zoomField")->State(), 40000 / (width - 1) + 1) << "Full Size after a load";
+    EXPECT_EQ(findEditor(w)->Zoom(), findKnob(w, "zoomField")->State());
+    EXPECT_EQ(findKnob(w, "originField")->Max(), 40000);
 
     dialogs.answers.push_back({}); // cancel
     Key(Qt::Key_L, Qt::ControlModifier);
     ASSERT_EQ(dialogs.openRequests.size(), 2u);
     EXPECT_EQ(dialogs.openRequests[1].filterIndex, 3) << "the filter index is remembered";
-    EXPECT_EQ(findPart<QLabel>(w, "Label12")->text(), "kick.raw");
+    EXPECT_EQ(findPart<QLabel>(w, "fileNameLabel")->text(), "kick.raw");
 
     // A name ending in upper-case .WAV is a WAV file too: its sound, not its header.
     const QString upper = WriteFile("sample.WAV", WaveFile(1, 1, 22050, 8, Ramp(100)));
@@ -169,10 +170,10 @@ TEST_F(WindowTest, LoadedSampleFitsTheView) {
 }
 
 TEST_F(WindowTest, LocatorKeysAndZoomKeys) {
-    TForm1& w = Open();
+    MainWindow& w = Open();
     const std::vector<uint8_t> bytes = Ramp(10000);
     LoadThroughKeys(WriteFile("loc.bin", bytes));
-    TsqSampleEdit& e = *findEditor(w);
+    SampleView& e = *findEditor(w);
     Key(Qt::Key_F7);
     EXPECT_EQ(e.Zoom(), 1);
     Key(Qt::Key_F6);
@@ -180,34 +181,34 @@ TEST_F(WindowTest, LocatorKeysAndZoomKeys) {
     Key(Qt::Key_F6);
     EXPECT_EQ(e.Zoom(), 4);
     Key(Qt::Key_F5);
-    EXPECT_EQ(findKnob(w, "sqpotlab1")->State(), 3);
+    EXPECT_EQ(findKnob(w, "zoomField")->State(), 3);
     EXPECT_EQ(e.Zoom(), 3);
 
     Key(Qt::Key_Home);
     Key(Qt::Key_Right, Qt::ControlModifier);
-    EXPECT_EQ(findKnob(w, "sqpotlab4")->State(), 30);
+    EXPECT_EQ(findKnob(w, "locatorField")->State(), 30);
     EXPECT_EQ(e.LocatorPos(), 10);
     Key(Qt::Key_Right);
-    EXPECT_EQ(findKnob(w, "sqpotlab4")->State(), 33);
-    EXPECT_EQ(findKnob(w, "sqpotlab3")->State(), bytes[33]);
+    EXPECT_EQ(findKnob(w, "locatorField")->State(), 33);
+    EXPECT_EQ(findKnob(w, "byteValueField")->State(), bytes[33]);
     Key(Qt::Key_Left);
     Key(Qt::Key_Left, Qt::ControlModifier);
     Key(Qt::Key_Left, Qt::ControlModifier);
-    EXPECT_EQ(findKnob(w, "sqpotlab4")->State(), 0) << "the knob keeps Loc at 0";
+    EXPECT_EQ(findKnob(w, "locatorField")->State(), 0) << "the knob keeps Loc at 0";
 
     Key(Qt::Key_End);
-    EXPECT_EQ(findKnob(w, "sqpotlab4")->State(), 10000);
+    EXPECT_EQ(findKnob(w, "locatorField")->State(), 10000);
     EXPECT_EQ(e.LocatorPos(), 3333);
-    EXPECT_EQ(findKnob(w, "sqpotlab3")->State(), 0);
+    EXPECT_EQ(findKnob(w, "byteValueField")->State(), 0);
 
     // Zoom 1:1 shows the selection across the view.
-    Turn(findKnob(w, "sqpotlab1"), 10);
+    Turn(findKnob(w, "zoomField"), 10);
     DragSelection(100, 300);
     findAction(w, "btnZoomOneToOne")->trigger();
     EXPECT_EQ(e.ViewOrigin(), 1000);
-    EXPECT_EQ(findKnob(w, "sqpotlab2")->State(), 1000);
+    EXPECT_EQ(findKnob(w, "originField")->State(), 1000);
     EXPECT_EQ(e.Zoom(), 2000 / (e.width() - 1) + 1);
-    EXPECT_EQ(findPart<QScrollBar>(w, "TrackBar1")->value(), 1000);
+    EXPECT_EQ(findPart<QScrollBar>(w, "scrollBar")->value(), 1000);
 
     // Points and bars.
     Key(Qt::Key_F11, Qt::ControlModifier);
@@ -222,13 +223,13 @@ TEST_F(WindowTest, LocatorKeysAndZoomKeys) {
 }
 
 TEST_F(WindowTest, EditingCommandsThroughTheirKeysAndButtons) {
-    TForm1& w = Open();
+    MainWindow& w = Open();
     std::vector<uint8_t> bytes(1000);
     for (size_t i = 0; i < bytes.size(); ++i)
         bytes[i] = uint8_t(i);
     bytes[0] = 255, bytes[1] = 128, bytes[2] = 0, bytes[3] = 127, bytes[4] = 200;
     LoadThroughKeys(WriteFile("e.bin", bytes));
-    TsqSampleEdit& e = *findEditor(w);
+    SampleView& e = *findEditor(w);
     Key(Qt::Key_F7); // zoom 1: columns are samples
 
     // Linear to µ-law and back through Alt+C and Alt+E.
@@ -262,7 +263,7 @@ TEST_F(WindowTest, EditingCommandsThroughTheirKeysAndButtons) {
     // Copy a selection and paste it at the locator.
     DragSelection(100, 110);
     Key(Qt::Key_C, Qt::ControlModifier);
-    Turn(findKnob(w, "sqpotlab4"), 500);
+    Turn(findKnob(w, "locatorField"), 500);
     Key(Qt::Key_V, Qt::ControlModifier);
     const std::vector<uint8_t> pasted = Sample();
     EXPECT_TRUE(std::equal(pasted.begin() + 500, pasted.begin() + 510, pasted.begin() + 100));
@@ -294,12 +295,12 @@ TEST_F(WindowTest, EditingCommandsThroughTheirKeysAndButtons) {
     for (const auto& [button, delta] :
          {std::pair{Qt::RightButton, 1}, {Qt::RightButton, 1}, {Qt::LeftButton, -1}}) {
         const QPointF at(3, 3);
-        QMouseEvent press(QEvent::MouseButtonPress, at, findKnob(w, "sqpotlab10")->mapToGlobal(at), button,
+        QMouseEvent press(QEvent::MouseButtonPress, at, findKnob(w, "offsetField")->mapToGlobal(at), button,
                           button, Qt::NoModifier);
-        QMouseEvent release(QEvent::MouseButtonRelease, at, findKnob(w, "sqpotlab10")->mapToGlobal(at),
+        QMouseEvent release(QEvent::MouseButtonRelease, at, findKnob(w, "offsetField")->mapToGlobal(at),
                             button, Qt::NoButton, Qt::NoModifier);
-        QApplication::sendEvent(findKnob(w, "sqpotlab10"), &press);
-        QApplication::sendEvent(findKnob(w, "sqpotlab10"), &release);
+        QApplication::sendEvent(findKnob(w, "offsetField"), &press);
+        QApplication::sendEvent(findKnob(w, "offsetField"), &release);
         const std::vector<uint8_t> offset = Sample();
         for (size_t i = 0; i < cut.size(); ++i) {
             expected[i] = std::clamp(expected[i] + delta, 0, 255);
@@ -309,8 +310,8 @@ TEST_F(WindowTest, EditingCommandsThroughTheirKeysAndButtons) {
     EXPECT_EQ(w.AppliedOffset(), 1);
 
     // The Val knob writes the byte at the locator.
-    Turn(findKnob(w, "sqpotlab4"), 700);
-    Turn(findKnob(w, "sqpotlab3"), 33);
+    Turn(findKnob(w, "locatorField"), 700);
+    Turn(findKnob(w, "byteValueField"), 33);
     EXPECT_EQ(Sample()[700], 33);
 
     // New keeps the length and clears the bytes.
@@ -323,14 +324,14 @@ TEST_F(WindowTest, EditingCommandsThroughTheirKeysAndButtons) {
 
 // Nothing to save: said at once, for either save, with no name asked and the caption kept.
 TEST_F(WindowTest, SavingAnEmptySampleSaysThereIsNothingToSave) {
-    TForm1& w = Open();
+    MainWindow& w = Open();
     const auto saveBoth = [&](const QString& caption) {
         const struct {
             Qt::Key key;
             QAction* item;
         } saves[] = {{Qt::Key_S, findAction(w, "mnuSaveRaw")}, {Qt::Key_F1, findAction(w, "mnuSaveAsWave")}};
         for (const auto& save : saves) {
-            if (!TForm1::ItemEnabled(save.item))
+            if (!MainWindow::ItemEnabled(save.item))
                 continue;
             dialogs.messages.clear();
             dialogs.Answer(dir.filePath("empty"), 1);
@@ -341,21 +342,21 @@ TEST_F(WindowTest, SavingAnEmptySampleSaysThereIsNothingToSave) {
             EXPECT_EQ(dialogs.messages[0].icon, MessageIcon::Warning);
             EXPECT_EQ(dialogs.messages[0].title, "File Warning");
             EXPECT_EQ(dialogs.messages[0].text, "Empty Sample - Nothing to Save");
-            EXPECT_EQ(findPart<QLabel>(w, "Label12")->text(), caption);
+            EXPECT_EQ(findPart<QLabel>(w, "fileNameLabel")->text(), caption);
             EXPECT_TRUE(QDir(dir.path()).entryList({"empty*"}).isEmpty());
         }
     };
     saveBoth("...");
     // An empty bank slot taken over: Save as Wave is on now, and both say the same.
-    const TsqSampleEdit emptySlot;
+    const SampleView emptySlot;
     w.TakeSlotSample(2, emptySlot, QStringLiteral("rim.bin"));
     ASSERT_EQ(findEditor(w)->GetSampleLen(), 0);
-    ASSERT_TRUE(TForm1::ItemEnabled(findAction(w, "mnuSaveAsWave")));
+    ASSERT_TRUE(MainWindow::ItemEnabled(findAction(w, "mnuSaveAsWave")));
     saveBoth("rim.bin");
 }
 
 TEST_F(WindowTest, SaveRawBinFiltersAndExtensions) {
-    TForm1& w = Open();
+    MainWindow& w = Open();
     const std::vector<uint8_t> bytes = Ramp(3000);
     LoadThroughKeys(WriteFile("source.bin", bytes));
     const QString kick = dir.filePath("kick");
@@ -370,7 +371,7 @@ TEST_F(WindowTest, SaveRawBinFiltersAndExtensions) {
     EXPECT_EQ(dialogs.saveRequests[0].filterIndex, 1);
     EXPECT_FALSE(dialogs.saveRequests[0].confirmOverwrite);
     EXPECT_EQ(ReadFile(kick + ".bin"), bytes);
-    EXPECT_EQ(findPart<QLabel>(w, "Label12")->text(), "kick.bin");
+    EXPECT_EQ(findPart<QLabel>(w, "fileNameLabel")->text(), "kick.bin");
 
     QFile::remove(kick + ".bin");
     dialogs.Answer(kick + ".txt", 3);
@@ -382,7 +383,7 @@ TEST_F(WindowTest, SaveRawBinFiltersAndExtensions) {
 
     // Into a folder that cannot hold files: the error box, nothing else changes.
     const QString notAFolder = WriteFile("plain-file", {1, 2, 3});
-    findPart<QLabel>(w, "Label12")->setText("kick.bin");
+    findPart<QLabel>(w, "fileNameLabel")->setText("kick.bin");
     dialogs.Answer(notAFolder + "/kick", 1);
     Key(Qt::Key_S, Qt::ControlModifier);
     ASSERT_EQ(dialogs.messages.size(), 1u);
@@ -390,7 +391,7 @@ TEST_F(WindowTest, SaveRawBinFiltersAndExtensions) {
     EXPECT_EQ(dialogs.messages[0].title, "File Error");
     EXPECT_EQ(dialogs.messages[0].text, "Write File Error - Abort Saving\n" + notAFolder +
                                             "/kick.bin: " + notAFolder + " is a file, not a folder");
-    EXPECT_EQ(findPart<QLabel>(w, "Label12")->text(), "kick.bin");
+    EXPECT_EQ(findPart<QLabel>(w, "fileNameLabel")->text(), "kick.bin");
     EXPECT_EQ(w.ChosenSaveFilter(), 3);
     EXPECT_EQ(Sample(), bytes);
     EXPECT_EQ(ReadFile(kick + ".bin"), bytes);
@@ -408,22 +409,22 @@ TEST_F(WindowTest, SaveRawBinFiltersAndExtensions) {
     Key(Qt::Key_S, Qt::ControlModifier);
     EXPECT_EQ(dialogs.messages.size(), 3u);
     EXPECT_EQ(ReadFile(locked), (std::vector<uint8_t>{9, 9}));
-    EXPECT_EQ(findPart<QLabel>(w, "Label12")->text(), "kick.bin");
+    EXPECT_EQ(findPart<QLabel>(w, "fileNameLabel")->text(), "kick.bin");
 
     // Cancel changes nothing.
     Key(Qt::Key_S, Qt::ControlModifier);
-    EXPECT_EQ(findPart<QLabel>(w, "Label12")->text(), "kick.bin");
+    EXPECT_EQ(findPart<QLabel>(w, "fileNameLabel")->text(), "kick.bin");
     EXPECT_EQ(dialogs.messages.size(), 3u);
 }
 
 TEST_F(WindowTest, CommandLineFileOpensLikeLoadRawBin) {
-    TForm1& w = Open();
+    MainWindow& w = Open();
     const std::vector<uint8_t> bytes = Ramp(16384);
     w.OpenSampleFile(WriteFile("arg.bin", bytes));
     EXPECT_EQ(Sample(), bytes);
-    EXPECT_EQ(findPart<QLabel>(w, "Label12")->text(), "arg.bin");
-    EXPECT_EQ(findKnob(w, "sqpotlab7")->Caption(), "16Ko");
-    EXPECT_TRUE(TForm1::ItemEnabled(findAction(w, "mnuSaveAsWave")));
+    EXPECT_EQ(findPart<QLabel>(w, "fileNameLabel")->text(), "arg.bin");
+    EXPECT_EQ(findKnob(w, "sizeField")->Caption(), "16Ko");
+    EXPECT_TRUE(MainWindow::ItemEnabled(findAction(w, "mnuSaveAsWave")));
 
     w.OpenSampleFile(dir.filePath("nowhere.bin"));
     ASSERT_EQ(dialogs.messages.size(), 1u);
@@ -432,7 +433,7 @@ TEST_F(WindowTest, CommandLineFileOpensLikeLoadRawBin) {
     EXPECT_EQ(dialogs.messages[0].text, "Read File Error - Nothing Loaded\nThe file " +
                                             dir.filePath("nowhere.bin") + " does not exist");
     EXPECT_EQ(Sample(), bytes) << "a missing file loses nothing";
-    EXPECT_EQ(findPart<QLabel>(w, "Label12")->text(), "arg.bin")
+    EXPECT_EQ(findPart<QLabel>(w, "fileNameLabel")->text(), "arg.bin")
         << "the old sample keeps its name, so a save cannot mislabel it";
 
     // The same through the dialog: an empty file, and a folder chosen as a file.
@@ -440,17 +441,17 @@ TEST_F(WindowTest, CommandLineFileOpensLikeLoadRawBin) {
     LoadThroughKeys(dir.path(), 3);
     EXPECT_EQ(dialogs.messages.size(), 3u);
     EXPECT_EQ(Sample(), bytes);
-    EXPECT_EQ(findPart<QLabel>(w, "Label12")->text(), "arg.bin");
+    EXPECT_EQ(findPart<QLabel>(w, "fileNameLabel")->text(), "arg.bin");
     EXPECT_EQ(w.ChosenLoadFilter(), 1) << "a failed load does not remember its filter";
 }
 
 // A WAV file that does not convert, through either load command: the conversion's box, and the
 // sample, its name and the enabling stay as they were.
 TEST_F(WindowTest, FailedWaveLoadsKeepTheSampleAndItsName) {
-    TForm1& w = Open();
+    MainWindow& w = Open();
     LoadThroughKeys(WriteFile("kick.bin", Ramp(500)));
     Key(Qt::Key_Delete, Qt::ControlModifier);
-    ASSERT_FALSE(TForm1::ItemEnabled(findAction(w, "mnuSaveAsWave")));
+    ASSERT_FALSE(MainWindow::ItemEnabled(findAction(w, "mnuSaveAsWave")));
     const std::vector<uint8_t> cleared = Sample();
     const QString bad = WriteFile("bad.wav", {'R', 'I', 'F', 'F', 0, 0});
 
@@ -464,8 +465,8 @@ TEST_F(WindowTest, FailedWaveLoadsKeepTheSampleAndItsName) {
         EXPECT_EQ(m.text, "Conversion aborted!\n" + bad + ": Not a WAV file (no RIFF header)");
     }
     EXPECT_EQ(Sample(), cleared);
-    EXPECT_EQ(findPart<QLabel>(w, "Label12")->text(), "New");
-    EXPECT_FALSE(TForm1::ItemEnabled(findAction(w, "mnuSaveAsWave")));
+    EXPECT_EQ(findPart<QLabel>(w, "fileNameLabel")->text(), "New");
+    EXPECT_FALSE(MainWindow::ItemEnabled(findAction(w, "mnuSaveAsWave")));
     EXPECT_FALSE(findAction(w, "btnPlay")->isEnabled());
     EXPECT_FALSE(findAction(w, "btnStop")->isEnabled());
     EXPECT_EQ(w.ChosenLoadFilter(), 1);

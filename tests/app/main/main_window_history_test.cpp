@@ -14,7 +14,7 @@ class HistoryTest : public WindowTest {
 protected:
     // A left-button drag on a knob, up and left by d pixels: one step however many values it
     // passes.
-    void DragKnob(Tsqpotlab* knob, int d) {
+    void DragKnob(ValueField* knob, int d) {
         auto send = [knob](QEvent::Type type, int c, Qt::MouseButton button, Qt::MouseButtons held) {
             const QPointF p(c, c);
             QMouseEvent event(type, p, knob->mapToGlobal(p), button, held, Qt::NoModifier);
@@ -28,7 +28,7 @@ protected:
 
     // A right-button drag on the waveform draws values into the sample.
     void DrawAcross(int from, int to) {
-        TsqSampleEdit* e = findEditor(*window);
+        SampleView* e = findEditor(*window);
         auto send = [e](QEvent::Type type, int x, int y, Qt::MouseButton button, Qt::MouseButtons held) {
             const QPointF p(x, y);
             QMouseEvent event(type, p, e->mapToGlobal(p), button, held, Qt::NoModifier);
@@ -60,7 +60,7 @@ protected:
 // Every kind of edit is one step: undo walks back through each state to before the load, redo
 // (both keys) forward to the last, and the items name the step they would take.
 TEST_F(HistoryTest, EachEditIsOneStepThatUndoAndRedoWalkThrough) {
-    TForm1& w = Open();
+    MainWindow& w = Open();
     EXPECT_FALSE(findAction(w, "mnuUndo")->isEnabled());
     EXPECT_FALSE(findAction(w, "mnuRedo")->isEnabled());
     const std::vector<uint8_t> loaded = LoadKick();
@@ -75,11 +75,11 @@ TEST_F(HistoryTest, EachEditIsOneStepThatUndoAndRedoWalkThrough) {
         {"Crop", [&] { DragSelection(10, 900), Key(Qt::Key_W, Qt::ControlModifier); }},
         {"Reverse", [&] { Key(Qt::Key_R, Qt::ControlModifier); }},
         {"Draw", [&] { DrawAcross(100, 160); }},
-        {"Offset", [&] { DragKnob(findKnob(w, "sqpotlab10"), 30); }},
+        {"Offset", [&] { DragKnob(findKnob(w, "offsetField"), 30); }},
         {"Unsigned", [&] { Key(Qt::Key_U, Qt::ControlModifier); }},
         {"Cut", [&] { DragSelection(300, 350), Key(Qt::Key_X, Qt::ControlModifier); }},
         {"Mute", [&] { DragSelection(20, 40), Key(Qt::Key_M, Qt::ControlModifier); }},
-        {"Size", [&] { DragKnob(findKnob(w, "sqpotlab7"), 3); }},
+        {"Size", [&] { DragKnob(findKnob(w, "sizeField"), 3); }},
         {"New", [&] { Key(Qt::Key_Delete, Qt::ControlModifier); }},
     };
     std::vector<std::vector<uint8_t>> states{{}, loaded};
@@ -109,13 +109,13 @@ TEST_F(HistoryTest, EachEditIsOneStepThatUndoAndRedoWalkThrough) {
     // The knobs that show the sample follow an undo.
     Key(Qt::Key_Z, Qt::ControlModifier);
     const std::vector<uint8_t>& sized = states[states.size() - 2];
-    EXPECT_EQ(findKnob(w, "sqpotlab8")->State(), *std::max_element(sized.begin(), sized.end()));
-    EXPECT_EQ(findKnob(w, "sqpotlab7")->State(), int(sized.size()) / 1024);
+    EXPECT_EQ(findKnob(w, "maxField")->State(), *std::max_element(sized.begin(), sized.end()));
+    EXPECT_EQ(findKnob(w, "sizeField")->State(), int(sized.size()) / 1024);
 }
 
 // The title names the file and marks changes not saved; saving or undoing back clears the mark.
 TEST_F(HistoryTest, TitleMarksChangesUntilSavedOrUndone) {
-    TForm1& w = Open();
+    MainWindow& w = Open();
     EXPECT_EQ(w.windowTitle(), "VK350 Sample Editor v1.0");
     LoadKick();
     EXPECT_EQ(w.windowTitle(), "VK350 Sample Editor v1.0 — kick.bin[*]");
@@ -153,7 +153,7 @@ TEST_F(HistoryTest, ClosingOverUnsavedChangesAsksSaveDiscardOrCancel) {
           Case{{SaveChoice::Save}, true, true, true}, Case{{SaveChoice::Discard}, false, true, false}}) {
         SCOPED_TRACE(int(c.choices.front()) * 10 + c.saveDialogAnswered);
         dialogs = ScriptedDialogs();
-        TForm1& w = Open();
+        MainWindow& w = Open();
         const std::vector<uint8_t> loaded = LoadKick();
         ASSERT_TRUE(CloseWindow()) << "saved work closes without a question";
         EXPECT_TRUE(dialogs.questions.empty());

@@ -3,7 +3,6 @@
 // main window kept on a screen.
 #include "bank_location.h"
 #include "caption_contrast.h"
-#include "knob_label.h"
 #include "loopback_midi_driver.h"
 #include "main_window.h"
 #include "main_window_parts.h"
@@ -14,8 +13,9 @@
 #include "recording_settings_store.h"
 #include "sample_byte_maps.h"
 #include "sample_dump.h"
-#include "sample_edit.h"
+#include "sample_view.h"
 #include "scripted_dialogs.h"
+#include "value_field.h"
 #include "window_parts.h"
 
 #include <QAction>
@@ -41,9 +41,9 @@ protected:
     void TearDown() override { Close(); }
 
     void Open() {
-        main = std::make_unique<TForm1>(dialogs, &store);
-        options = std::make_unique<TForm4>(OptionsLinks{store, dialogs, driver, main->SampleEdit(),
-                                                        main->EditingPanel(), bank, patterns, waveOut});
+        main = std::make_unique<MainWindow>(dialogs, &store);
+        options = std::make_unique<OptionsWindow>(OptionsLinks{
+            store, dialogs, driver, main->SampleEdit(), main->EditingPanel(), bank, patterns, waveOut});
         main->SetOptionsWindow(options.get());
         main->SetBankSlots(&bank);
         main->show();
@@ -56,13 +56,13 @@ protected:
     }
 
     void LoadSample(const Bytes& bytes) {
-        TsqSampleEdit& e = *findEditor(*main);
+        SampleView& e = *findEditor(*main);
         e.Sample().LoadFromBuffer(bytes.data(), int(bytes.size()));
         e.SetSampleLen(int(bytes.size()));
     }
 
     Bytes MainBytes() const {
-        const TsqSampleEdit& e = *findEditor(*main);
+        const SampleView& e = *findEditor(*main);
         return Bytes(e.GetData(), e.GetData() + e.GetSampleLen());
     }
 
@@ -80,8 +80,8 @@ protected:
     ReceivedBank bank;
     ReceivedPatterns patterns;
     NoWaveOutput waveOut;
-    std::unique_ptr<TForm1> main;
-    std::unique_ptr<TForm4> options;
+    std::unique_ptr<MainWindow> main;
+    std::unique_ptr<OptionsWindow> options;
 };
 
 } // namespace
@@ -89,7 +89,7 @@ protected:
 TEST_F(MainLinkTest, OptionsItemShowsAndHidesTheWindowAndCarriesItsCheckMark) {
     Open();
     QAction* item = findAction(*main, "mnuPreferences");
-    EXPECT_TRUE(TForm1::ItemEnabled(item));
+    EXPECT_TRUE(MainWindow::ItemEnabled(item));
     EXPECT_FALSE(item->isChecked());
     item->trigger();
     EXPECT_TRUE(options->isVisible());
@@ -114,19 +114,19 @@ TEST_F(MainLinkTest, SendToMidiSendsTheChosenLocationAndKeepsTheEditorsBytesAndC
     Open();
     const Bytes original = Ramp(10000);
     LoadSample(original);
-    TsqSampleEdit& e = *findEditor(*main);
+    SampleView& e = *findEditor(*main);
     e.SetSelectionPos(10);
     e.SetSelectionLen(20);
     e.CopySelection();
     const Bytes clipboard(e.Sample().Clipboard(), e.Sample().Clipboard() + e.Sample().ClipboardLen());
     driver.clearBacklog(0);
 
-    findPart<QComboBox>(*main, "ComboBox1")->setCurrentIndex(0); // "----------------": nothing happens
+    findPart<QComboBox>(*main, "locationChooser")->setCurrentIndex(0); // "----------------": nothing happens
     findAction(*main, "mnuSendToMidi")->trigger();
     EXPECT_TRUE(driver.backlog(0).empty());
     EXPECT_EQ(MainBytes(), original);
 
-    findPart<QComboBox>(*main, "ComboBox1")->setCurrentIndex(2); // SD, 16 K
+    findPart<QComboBox>(*main, "locationChooser")->setCurrentIndex(2); // SD, 16 K
     findAction(*main, "btnSendToMidi")->trigger();
     Bytes fitted = original;
     fitted.resize(16384, 0);
@@ -137,11 +137,11 @@ TEST_F(MainLinkTest, SendToMidiSendsTheChosenLocationAndKeepsTheEditorsBytesAndC
     EXPECT_EQ(driver.backlog(0), dump) << "the machine's form on the wire";
     EXPECT_EQ(MainBytes(), fitted) << "the editor's form afterwards, the added tail zero";
     EXPECT_EQ(Bytes(e.Sample().Clipboard(), e.Sample().Clipboard() + e.Sample().ClipboardLen()), clipboard);
-    EXPECT_EQ(findKnob(*main, "sqpotlab7")->Caption(), QStringLiteral("16Ko"));
-    EXPECT_EQ(findKnob(*main, "sqpotlab6")->Max(), 16384);
+    EXPECT_EQ(findKnob(*main, "sizeField")->Caption(), QStringLiteral("16Ko"));
+    EXPECT_EQ(findKnob(*main, "selectionLengthField")->Max(), 16384);
     driver.waitUntilDelivered(0);
     QApplication::processEvents();
-    TsqSampleEdit& slot = bank.SlotEdit(1);
+    SampleView& slot = bank.SlotEdit(1);
     EXPECT_EQ(Bytes(slot.GetData(), slot.GetData() + slot.GetSampleLen()), fitted) << "and back into slot SD";
 
     // A sample that already has the location's size comes back unchanged.
@@ -149,7 +149,7 @@ TEST_F(MainLinkTest, SendToMidiSendsTheChosenLocationAndKeepsTheEditorsBytesAndC
     EXPECT_EQ(MainBytes(), fitted);
 
     // A sample cut to a smaller location keeps its dropped tail in the editor's form too.
-    findPart<QComboBox>(*main, "ComboBox1")->setCurrentIndex(1); // BD, 8 K
+    findPart<QComboBox>(*main, "locationChooser")->setCurrentIndex(1); // BD, 8 K
     findAction(*main, "mnuSendToMidi")->trigger();
     EXPECT_EQ(e.GetSampleLen(), 8192);
     e.SetSampleLen(10000);
@@ -159,18 +159,18 @@ TEST_F(MainLinkTest, SendToMidiSendsTheChosenLocationAndKeepsTheEditorsBytesAndC
 TEST_F(MainLinkTest, CopyToBankFitsTheSampleAndFillsTheSlot) {
     Open();
     LoadSample(Ramp(10000));
-    findPart<QLabel>(*main, "Label12")->setText(QStringLiteral("kick.bin"));
-    findPart<QComboBox>(*main, "ComboBox1")->setCurrentIndex(1); // BD, 8 K
-    findPart<LogMemo>(*options, "Memo1")->Clear();
+    findPart<QLabel>(*main, "fileNameLabel")->setText(QStringLiteral("kick.bin"));
+    findPart<QComboBox>(*main, "locationChooser")->setCurrentIndex(1); // BD, 8 K
+    findPart<LogMemo>(*options, "logMemo")->Clear();
     findAction(*main, "btnCopyToBank")->trigger();
     EXPECT_EQ(findEditor(*main)->GetSampleLen(), 8192);
-    TsqSampleEdit& slot = bank.SlotEdit(0);
+    SampleView& slot = bank.SlotEdit(0);
     EXPECT_EQ(slot.GetSampleLen(), 8192);
     EXPECT_EQ(Bytes(slot.GetData(), slot.GetData() + 8192), MainBytes());
     EXPECT_EQ(bank.SlotSize(0), QStringLiteral("8K"));
     EXPECT_EQ(bank.SlotName(0), QStringLiteral("kick.bin"));
     EXPECT_EQ(slot.Zoom(), 8192 / (slot.width() - 1) + 1);
-    EXPECT_EQ(findPart<LogMemo>(*options, "Memo1")->Lines(),
+    EXPECT_EQ(findPart<LogMemo>(*options, "logMemo")->Lines(),
               (QStringList{"Adjust Size Editor - Cut 1808 bytes"}));
     EXPECT_EQ(findEditor(*main)->Zoom(), 8192 / (findEditor(*main)->width() - 1) + 1);
 }
@@ -189,7 +189,7 @@ TEST_F(MainLinkTest, ClosingStoresBankMainPatternsAndOptionsInThatOrderThenClose
     EXPECT_EQ(store.writes, expected + QStringList({"MinMaxWave", "ShowVuMeters", "ShowRtSpectrum"}));
     EXPECT_FALSE(options->MidiIn().Using());
     EXPECT_FALSE(options->MidiOut().Using());
-    EXPECT_EQ(findPart<LogMemo>(*options, "Memo1")->Lines(),
+    EXPECT_EQ(findPart<LogMemo>(*options, "logMemo")->Lines(),
               (QStringList{"Loopback 1 Ferme", QString::fromUtf8("Loopback 1 Fermé")}));
     EXPECT_EQ(QSettings(QStringLiteral("Tervala"), QStringLiteral("Kelvane")).value("EN4").toInt(), 0);
 }
@@ -231,11 +231,11 @@ TEST_F(MainLinkTest, ValueCaptionsReadOnWhateverBackColourThePanelWears) {
     Open();
     const auto checkCaptions = [&](QRgb rgb) {
         const QColor back(rgb);
-        EXPECT_EQ(findPart<QWidget>(*main, "EditPanel")->palette().color(QPalette::Window), back)
+        EXPECT_EQ(findPart<QWidget>(*main, "editPanel")->palette().color(QPalette::Window), back)
             << "the panel keeps Back";
         int captions = 0;
-        for (const QLabel* label : findPart<QWidget>(*main, "KnobStrip")->findChildren<QLabel*>()) {
-            if (dynamic_cast<const Tsqpotlab*>(label))
+        for (const QLabel* label : findPart<QWidget>(*main, "fieldStrip")->findChildren<QLabel*>()) {
+            if (dynamic_cast<const ValueField*>(label))
                 continue;
             ++captions;
             EXPECT_GE(contrastRatio(label->palette().color(QPalette::WindowText), back), 4.5)
@@ -251,7 +251,7 @@ TEST_F(MainLinkTest, ValueCaptionsReadOnWhateverBackColourThePanelWears) {
     Open();
     checkCaptions(qRgb(0, 0, 0));
     // Colours are 0x00BBGGRR.
-    for (const TColor color : {0xFFFFFFu, 0x767676u, 0xB0B0B0u, 0xFF0000u, 0x00FFFFu, 0x2060C0u}) {
+    for (const BgrColor color : {0xFFFFFFu, 0x767676u, 0xB0B0B0u, 0xFF0000u, 0x00FFFFu, 0x2060C0u}) {
         dialogs.colors.push_back(color);
         findPart<QToolButton>(*options, "swatchWave", int(Swatch::Back))->click();
         checkCaptions(ColorToRgb(color));

@@ -14,7 +14,7 @@ class NavigationTest : public WindowTest {
 protected:
     // Turns of the wheel over column x, in eighths of a degree (120 = one notch, up = positive).
     void Wheel(int x, int angle, Qt::KeyboardModifiers mods = Qt::NoModifier, bool sideways = false) {
-        TsqSampleEdit* e = findEditor(*window);
+        SampleView* e = findEditor(*window);
         const QPointF p(x, e->height() / 2);
         const QPoint delta = sideways ? QPoint(angle, 0) : QPoint(0, angle);
         QWheelEvent event(p, e->mapToGlobal(p), QPoint(), delta, Qt::NoButton, mods, Qt::NoScrollPhase,
@@ -22,8 +22,8 @@ protected:
         QApplication::sendEvent(e, &event);
     }
 
-    TForm1& OpenLong(size_t n = 524288) {
-        TForm1& w = Open();
+    MainWindow& OpenLong(size_t n = 524288) {
+        MainWindow& w = Open();
         LoadThroughKeys(WriteFile("long.bin", Ramp(n)));
         return w;
     }
@@ -58,19 +58,19 @@ TEST_F(NavigationTest, CtrlWheelZoomKeepsThePointedSampleUnderThePointer) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << "zoom " << c.zoom << " orig " << c.orig << " x " << c.x);
-        TForm1& w = window ? *window : OpenLong();
-        TsqSampleEdit& e = *findEditor(w);
+        MainWindow& w = window ? *window : OpenLong();
+        SampleView& e = *findEditor(w);
         const int zoomAfter = c.zoomAfter > 0 ? c.zoomAfter : 524288 / Columns() + 1;
         ASSERT_LT(zoomAfter, 800);
-        Turn(findKnob(w, "sqpotlab1"), c.zoom);
-        Turn(findKnob(w, "sqpotlab2"), c.orig);
+        Turn(findKnob(w, "zoomField"), c.zoom);
+        Turn(findKnob(w, "originField"), c.orig);
         const int64_t pointed = int64_t(c.x) * c.zoom + c.orig;
         for (int turn : c.turns)
             Wheel(c.x, turn, Qt::ControlModifier);
         EXPECT_EQ(e.Zoom(), zoomAfter);
-        EXPECT_EQ(findKnob(w, "sqpotlab1")->State(), zoomAfter);
-        EXPECT_EQ(findKnob(w, "sqpotlab2")->State(), e.ViewOrigin());
-        EXPECT_EQ(findPart<QScrollBar>(w, "TrackBar1")->value(), e.ViewOrigin());
+        EXPECT_EQ(findKnob(w, "zoomField")->State(), zoomAfter);
+        EXPECT_EQ(findKnob(w, "originField")->State(), e.ViewOrigin());
+        EXPECT_EQ(findPart<QScrollBar>(w, "scrollBar")->value(), e.ViewOrigin());
         if (c.origAfter < 0)
             EXPECT_EQ(int64_t(c.x) * e.Zoom() + e.ViewOrigin(), pointed) << "the pointed sample moved";
         else
@@ -84,33 +84,33 @@ TEST_F(NavigationTest, TheScrollBarReachesEverySampleAtZoomOne) {
     for (int n : {131072, 5000, 1135, 300}) {
         SCOPED_TRACE(n);
         window.reset();
-        TForm1& w = OpenLong(size_t(n));
-        TsqSampleEdit& e = *findEditor(w);
+        MainWindow& w = OpenLong(size_t(n));
+        SampleView& e = *findEditor(w);
         Key(Qt::Key_F7);
         ASSERT_EQ(e.Zoom(), 1);
         const int view = Columns();
-        EXPECT_EQ(findPart<QScrollBar>(w, "TrackBar1")->pageStep(), view);
-        EXPECT_EQ(findPart<QScrollBar>(w, "TrackBar1")->singleStep(), view / 10);
-        EXPECT_EQ(findPart<QScrollBar>(w, "TrackBar1")->maximum(), std::max(0, n - view))
+        EXPECT_EQ(findPart<QScrollBar>(w, "scrollBar")->pageStep(), view);
+        EXPECT_EQ(findPart<QScrollBar>(w, "scrollBar")->singleStep(), view / 10);
+        EXPECT_EQ(findPart<QScrollBar>(w, "scrollBar")->maximum(), std::max(0, n - view))
             << "the last full view ends on the last sample";
         int64_t seenTo = 0; // samples 0 up to here were in view
         for (int steps = 0; steps < 100000; ++steps) {
             ASSERT_LE(e.ViewOrigin(), seenTo) << "a step skipped samples";
-            ASSERT_EQ(findKnob(w, "sqpotlab2")->State(), e.ViewOrigin());
+            ASSERT_EQ(findKnob(w, "originField")->State(), e.ViewOrigin());
             seenTo = std::max<int64_t>(seenTo, int64_t(e.ViewOrigin()) + view);
-            const int before = findPart<QScrollBar>(w, "TrackBar1")->value();
-            findPart<QScrollBar>(w, "TrackBar1")->triggerAction(QAbstractSlider::SliderSingleStepAdd);
-            if (findPart<QScrollBar>(w, "TrackBar1")->value() == before)
+            const int before = findPart<QScrollBar>(w, "scrollBar")->value();
+            findPart<QScrollBar>(w, "scrollBar")->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+            if (findPart<QScrollBar>(w, "scrollBar")->value() == before)
                 break;
         }
         EXPECT_GE(seenTo, n);
         // A page is the view; the wheel moves a tenth of it per notch, parts of notches adding up.
-        findPart<QScrollBar>(w, "TrackBar1")->setValue(0);
-        findPart<QScrollBar>(w, "TrackBar1")->triggerAction(QAbstractSlider::SliderPageStepAdd);
-        EXPECT_EQ(e.ViewOrigin(), std::min(view, findPart<QScrollBar>(w, "TrackBar1")->maximum()));
+        findPart<QScrollBar>(w, "scrollBar")->setValue(0);
+        findPart<QScrollBar>(w, "scrollBar")->triggerAction(QAbstractSlider::SliderPageStepAdd);
+        EXPECT_EQ(e.ViewOrigin(), std::min(view, findPart<QScrollBar>(w, "scrollBar")->maximum()));
         if (n < 5000)
             continue;
-        findPart<QScrollBar>(w, "TrackBar1")->setValue(1000);
+        findPart<QScrollBar>(w, "scrollBar")->setValue(1000);
         Wheel(100, -120);
         EXPECT_EQ(e.ViewOrigin(), 1000 + view / 10);
         for (int i = 0; i < 4; ++i)
@@ -123,11 +123,11 @@ TEST_F(NavigationTest, TheScrollBarReachesEverySampleAtZoomOne) {
 
 // Ctrl+= and Ctrl+- zoom by two around the locator; a locator out of view zooms around the middle.
 TEST_F(NavigationTest, ZoomKeysKeepTheLocatorWhereItIs) {
-    TForm1& w = OpenLong();
-    TsqSampleEdit& e = *findEditor(w);
-    Turn(findKnob(w, "sqpotlab1"), 8);
-    Turn(findKnob(w, "sqpotlab2"), 10000);
-    Turn(findKnob(w, "sqpotlab4"), 10800);
+    MainWindow& w = OpenLong();
+    SampleView& e = *findEditor(w);
+    Turn(findKnob(w, "zoomField"), 8);
+    Turn(findKnob(w, "originField"), 10000);
+    Turn(findKnob(w, "locatorField"), 10800);
     ASSERT_EQ(e.LocatorPos(), 100);
     Key(Qt::Key_Equal, Qt::ControlModifier);
     EXPECT_EQ(e.Zoom(), 4);
@@ -138,11 +138,11 @@ TEST_F(NavigationTest, ZoomKeysKeepTheLocatorWhereItIs) {
     EXPECT_EQ(e.Zoom(), 16);
     EXPECT_EQ(e.ViewOrigin(), 9200);
     EXPECT_EQ(e.LocatorPos(), 100);
-    EXPECT_EQ(findPart<QScrollBar>(w, "TrackBar1")->value(), 9200);
-    EXPECT_EQ(findPart<QScrollBar>(w, "TrackBar1")->pageStep(), Columns() * 16);
+    EXPECT_EQ(findPart<QScrollBar>(w, "scrollBar")->value(), 9200);
+    EXPECT_EQ(findPart<QScrollBar>(w, "scrollBar")->pageStep(), Columns() * 16);
 
     // The locator before the view: the middle column's sample stays.
-    Turn(findKnob(w, "sqpotlab2"), 20000);
+    Turn(findKnob(w, "originField"), 20000);
     const int middle = Columns() / 2;
     findAction(w, "mnuZoomInAtLocator")->trigger();
     EXPECT_EQ(e.Zoom(), 8);
@@ -152,7 +152,7 @@ TEST_F(NavigationTest, ZoomKeysKeepTheLocatorWhereItIs) {
 // The min/max drawing is on at first; switched off it stays off at the next start.
 TEST_F(NavigationTest, TheMinMaxChoiceIsStored) {
     for (bool expected : {true, false}) {
-        TForm1& w = Open();
+        MainWindow& w = Open();
         EXPECT_EQ(findAction(w, "mnuMinMaxWave")->isChecked(), expected);
         EXPECT_EQ(findEditor(w)->MinMaxMode(), expected);
         if (expected)

@@ -15,33 +15,33 @@ TEST_F(WindowTest, PanelItemsShowThePanelsAndTheChoiceIsKeptForTheNextStart) {
     // Each run starts as the last one left the items, then switches both.
     for (const bool shown : {false, true, false}) {
         SCOPED_TRACE(shown);
-        TForm1& w = Open();
+        MainWindow& w = Open();
         for (QAction* a : {findAction(w, "mnuShowRtSpectrum"), findAction(w, "mnuShowVuMeters")})
             EXPECT_EQ(a->isChecked(), shown);
-        for (QWidget* p : {findPart<QWidget>(w, "AnalysisPanel"), findPart<QWidget>(w, "AnalysisSplitter"),
-                           findPart<QWidget>(w, "MeterPanel")}) {
+        for (QWidget* p : {findPart<QWidget>(w, "analysisPanel"), findPart<QWidget>(w, "analysisSplitter"),
+                           findPart<QWidget>(w, "meterPanel")}) {
             EXPECT_EQ(p->isVisible(), shown);
             EXPECT_EQ(p->isEnabled(), shown);
         }
-        EXPECT_EQ(findPart<TMMOscope>(w, "MMOscope1")->Enabled(), shown);
-        EXPECT_EQ(findPart<TMMSpectrum>(w, "MMSpectrum1")->Enabled(), shown);
-        EXPECT_EQ(findPart<TMMSpectrogram>(w, "MMSpectrogram1")->Enabled(), shown);
-        EXPECT_EQ(findPart<TMMLevel>(w, "MMLevel1")->Enabled(), shown);
+        EXPECT_EQ(findPart<OscopeView>(w, "oscopeView")->Enabled(), shown);
+        EXPECT_EQ(findPart<SpectrumView>(w, "spectrumView")->Enabled(), shown);
+        EXPECT_EQ(findPart<SpectrogramView>(w, "spectrogramView")->Enabled(), shown);
+        EXPECT_EQ(findPart<LevelView>(w, "levelView")->Enabled(), shown);
         Key(Qt::Key_F12);
         Key(Qt::Key_F11);
-        EXPECT_EQ(findPart<QWidget>(w, "AnalysisPanel")->isVisible(), !shown);
-        EXPECT_EQ(findPart<QWidget>(w, "MeterPanel")->isVisible(), !shown);
-        EXPECT_EQ(findPart<TMMSpectrum>(w, "MMSpectrum1")->Enabled(), !shown);
+        EXPECT_EQ(findPart<QWidget>(w, "analysisPanel")->isVisible(), !shown);
+        EXPECT_EQ(findPart<QWidget>(w, "meterPanel")->isVisible(), !shown);
+        EXPECT_EQ(findPart<SpectrumView>(w, "spectrumView")->Enabled(), !shown);
         if (!shown) {
             // The spectrogram takes the panel's width beside the fixed scope and spectrum.
             for (int width : {1136, 1400}) {
                 w.resize(width, w.height());
                 QApplication::processEvents();
-                EXPECT_EQ(findPart<TMMSpectrogram>(w, "MMSpectrogram1")->x() +
-                              findPart<TMMSpectrogram>(w, "MMSpectrogram1")->width(),
-                          findPart<QWidget>(w, "AnalysisPanel")->width())
+                EXPECT_EQ(findPart<SpectrogramView>(w, "spectrogramView")->x() +
+                              findPart<SpectrogramView>(w, "spectrogramView")->width(),
+                          findPart<QWidget>(w, "analysisPanel")->width())
                     << width;
-                EXPECT_EQ(findEditor(w)->width(), findPart<QWidget>(w, "EditPanel")->width())
+                EXPECT_EQ(findEditor(w)->width(), findPart<QWidget>(w, "editPanel")->width())
                     << "the editor beside the meters";
             }
         }
@@ -58,8 +58,9 @@ TEST_F(AudioWindowTest, ShownViewsAreFedByThePlayback) {
     findAction(*main, "mnuShowRtSpectrum")->trigger();
     findAction(*main, "mnuShowVuMeters")->trigger();
     QApplication::processEvents();
-    QWidget* views[] = {findPart<TMMOscope>(*main, "MMOscope1"), findPart<TMMSpectrum>(*main, "MMSpectrum1"),
-                        findPart<TMMLevel>(*main, "MMLevel1")};
+    QWidget* views[] = {findPart<OscopeView>(*main, "oscopeView"),
+                        findPart<SpectrumView>(*main, "spectrumView"),
+                        findPart<LevelView>(*main, "levelView")};
     std::vector<QImage> before;
     for (QWidget* v : views)
         before.push_back(v->grab().toImage());

@@ -1,13 +1,13 @@
 // Playing from the locator and the selection: exactly those bytes reach the device, the locator
 // follows in sample positions of the whole sample, and Play shows the playing state.
 #include "audio_window_fixture.h"
-#include "knob_label.h"
+#include "value_field.h"
 
 using namespace vk350;
 
 namespace {
 
-void TurnKnob(Tsqpotlab* knob, int value) {
+void TurnKnob(ValueField* knob, int value) {
     knob->SetState(value);
     knob->OnChange(*knob);
 }
@@ -33,9 +33,9 @@ TEST_F(AudioWindowTest, PlayFromLocatorAndPlaySelectionSendExactlyThoseBytes) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.item->text().toStdString() << " " << c.first);
-        TurnKnob(findKnob(*main, "sqpotlab4"), c.loc);
-        TurnKnob(findKnob(*main, "sqpotlab5"), c.pos);
-        TurnKnob(findKnob(*main, "sqpotlab6"), c.len);
+        TurnKnob(findKnob(*main, "locatorField"), c.loc);
+        TurnKnob(findKnob(*main, "selectionStartField"), c.pos);
+        TurnKnob(findKnob(*main, "selectionLengthField"), c.len);
         device.clearPlayed();
         c.item->trigger();
         EXPECT_EQ(main->IsPlaying(), c.first < c.end);
@@ -59,11 +59,11 @@ TEST_F(AudioWindowTest, PlayFromLocatorAndPlaySelectionSendExactlyThoseBytes) {
 TEST_F(AudioWindowTest, PlaySelectionLoopsAndTheLocatorFollowsInsideIt) {
     const Bytes sample = Ramp(44100);
     Answered(findAction(*main, "mnuLoadRaw"), Write("long.bin", sample));
-    TsqSampleEdit& e = *findEditor(*main);
-    TurnKnob(findKnob(*main, "sqpotlab1"), 1);
-    TurnKnob(findKnob(*main, "sqpotlab5"), 20000);
-    TurnKnob(findKnob(*main, "sqpotlab6"), 2205);
-    TurnKnob(findKnob(*main, "sqpotlab4"), 30000); // outside the selection: the follow must bring it in
+    SampleView& e = *findEditor(*main);
+    TurnKnob(findKnob(*main, "zoomField"), 1);
+    TurnKnob(findKnob(*main, "selectionStartField"), 20000);
+    TurnKnob(findKnob(*main, "selectionLengthField"), 2205);
+    TurnKnob(findKnob(*main, "locatorField"), 30000); // outside the selection: the follow must bring it in
     findAction(*main, "mnuLoop")->trigger();
     findAction(*main, "mnuPlaySelection")->trigger();
     int64_t lowest = INT64_MAX;
@@ -72,14 +72,14 @@ TEST_F(AudioWindowTest, PlaySelectionLoopsAndTheLocatorFollowsInsideIt) {
         Step();
         if (i < 20) // the first buffers are on their way to the device
             continue;
-        lowest = std::min<int64_t>(lowest, findKnob(*main, "sqpotlab4")->State());
-        highest = std::max<int64_t>(highest, findKnob(*main, "sqpotlab4")->State());
+        lowest = std::min<int64_t>(lowest, findKnob(*main, "locatorField")->State());
+        highest = std::max<int64_t>(highest, findKnob(*main, "locatorField")->State());
     }
     EXPECT_TRUE(main->IsPlaying() && findAction(*main, "btnPlay")->isChecked());
     EXPECT_GE(lowest, 20000);
     EXPECT_LT(highest, 22205);
     EXPECT_GT(highest, lowest);
-    EXPECT_EQ(e.LocatorPos(), findKnob(*main, "sqpotlab4")->State() - e.ViewOrigin());
+    EXPECT_EQ(e.LocatorPos(), findKnob(*main, "locatorField")->State() - e.ViewOrigin());
     const Bytes played = device.played();
     ASSERT_GE(played.size(), 3 * 2205u);
     for (size_t i = 0; i < played.size(); ++i)

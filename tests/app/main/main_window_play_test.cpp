@@ -4,8 +4,8 @@
 #include "bank_window.h"
 #include "buffer_gate.h"
 #include "connector.h"
-#include "knob_label.h"
 #include "sample_byte_maps.h"
+#include "value_field.h"
 #include "window_parts.h"
 
 #include <QLabel>
@@ -27,7 +27,7 @@ TEST_F(AudioWindowTest, PlayPlaysTheSampleStopsOnASecondPressAndAgainAfterItsEnd
     Answered(findAction(*main, "mnuLoadRaw"), Write("kick.bin", sample));
     findAction(*main, "btnPlay")->trigger();
     EXPECT_TRUE(main->IsPlaying());
-    EXPECT_FALSE(TForm1::ItemEnabled(findAction(*main, "mnuSaveAsWave")));
+    EXPECT_FALSE(MainWindow::ItemEnabled(findAction(*main, "mnuSaveAsWave")));
     Step(20000);
     findAction(*main, "mnuPlay")->trigger();
     EXPECT_FALSE(main->IsPlaying());
@@ -41,7 +41,7 @@ TEST_F(AudioWindowTest, PlayPlaysTheSampleStopsOnASecondPressAndAgainAfterItsEnd
         PlayToEnd();
         EXPECT_EQ(device.played(), sample);
         EXPECT_FALSE(main->IsPlaying());
-        EXPECT_TRUE(TForm1::ItemEnabled(findAction(*main, "mnuSaveAsWave")));
+        EXPECT_TRUE(MainWindow::ItemEnabled(findAction(*main, "mnuSaveAsWave")));
     }
     // Edits are heard at the next Play.
     findAction(*main, "mnuReverse")->trigger();
@@ -77,7 +77,7 @@ TEST_F(AudioWindowTest, LoopRepeatsUntilPlayIsPressedAgain) {
 
 TEST_F(AudioWindowTest, ThePlayingPositionMovesTheLocatorOrTheView) {
     Answered(findAction(*main, "mnuLoadRaw"), Write("long.bin", Ramp(44100)));
-    TsqSampleEdit& e = *findEditor(*main);
+    SampleView& e = *findEditor(*main);
     for (const bool follow : {false, true}) {
         findAction(*main, "mnuFollowLocator")->setChecked(follow);
         e.SetZoom(3);
@@ -89,17 +89,18 @@ TEST_F(AudioWindowTest, ThePlayingPositionMovesTheLocatorOrTheView) {
         ASSERT_GT(p, 5000);
         if (follow) {
             EXPECT_EQ(e.ViewOrigin(), p) << "the playing position at column 0";
-            EXPECT_EQ(findKnob(*main, "sqpotlab2")->State(), p);
+            EXPECT_EQ(findKnob(*main, "originField")->State(), p);
         } else {
             EXPECT_EQ(e.LocatorPos(), (p - 1000) / 3);
-            EXPECT_EQ(findKnob(*main, "sqpotlab4")->State(), 1000 + (p - 1000) / 3 * 3) << "Loc in samples";
+            EXPECT_EQ(findKnob(*main, "locatorField")->State(), 1000 + (p - 1000) / 3 * 3)
+                << "Loc in samples";
         }
         findAction(*main, "btnPlay")->trigger();
     }
 }
 
 TEST_F(AudioWindowTest, PlaySlotPlaysItsDecodedBytesAndLeavesTheSlot) {
-    TsqSampleEdit& slot = bank.SlotEdit(3);
+    SampleView& slot = bank.SlotEdit(3);
     const Bytes before = Ramp(1500, 11), bytes = Ramp(3000, 5);
     slot.Sample().LoadFromBuffer(before.data(), 1500);
     slot.SetSampleLen(1500);
@@ -109,7 +110,7 @@ TEST_F(AudioWindowTest, PlaySlotPlaysItsDecodedBytesAndLeavesTheSlot) {
 
     main->PlaySlot(3);
     EXPECT_TRUE(main->IsPlaying() && findAction(*main, "btnPlay")->isEnabled() &&
-                TForm1::ItemEnabled(findAction(*main, "btnStop")));
+                MainWindow::ItemEnabled(findAction(*main, "btnStop")));
     PlayToEnd();
     Bytes expected(bytes.size());
     for (size_t i = 0; i < bytes.size(); ++i)
@@ -118,7 +119,7 @@ TEST_F(AudioWindowTest, PlaySlotPlaysItsDecodedBytesAndLeavesTheSlot) {
     EXPECT_EQ(Bytes(slot.GetData(), slot.GetData() + slot.GetSampleLen()), bytes);
     EXPECT_EQ(Bytes(slot.Sample().UndoData(), slot.Sample().UndoData() + 1500), before)
         << "its undo copy too";
-    EXPECT_TRUE(TForm1::ItemEnabled(findAction(*main, "mnuSaveAsWave")));
+    EXPECT_TRUE(MainWindow::ItemEnabled(findAction(*main, "mnuSaveAsWave")));
 
     device.clearPlayed();
     bank.SlotEdit(0).Sample().LoadFromBuffer(bytes.data(), 100);
@@ -133,15 +134,15 @@ TEST_F(AudioWindowTest, PlaySlotPlaysItsDecodedBytesAndLeavesTheSlot) {
 
 // A click on a slot's waveform in the real bank window plays that slot.
 TEST_F(AudioWindowTest, AClickOnABankSlotsWaveformPlaysIt) {
-    TForm2 window(store, dialogs);
+    BankWindow window(store, dialogs);
     main->SetBankWindow(&window);
     const Bytes bytes = Ramp(2000, 3);
-    TsqSampleEdit& slot = window.SlotEdit(6);
+    SampleView& slot = window.SlotEdit(6);
     slot.Sample().LoadFromBuffer(bytes.data(), 2000);
     slot.SetSampleLen(2000);
     window.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-    QTest::mouseClick(findPart<TsqSampleEdit>(window, "SlotEdits", 6), Qt::LeftButton);
+    QTest::mouseClick(findPart<SampleView>(window, "slotViews", 6), Qt::LeftButton);
     EXPECT_TRUE(main->IsPlaying());
     PlayToEnd();
     Bytes expected(bytes.size());
@@ -164,11 +165,11 @@ TEST_F(AudioWindowTest, NewAndClosingStopPlaybackAndNoDeviceIsReported) {
         EXPECT_FALSE(main->ChainOutput().IsOpen());
         EXPECT_EQ(device.openOutputs(), 0);
         EXPECT_FALSE(main->IsPlaying());
-        EXPECT_EQ(TForm1::ItemEnabled(findAction(*main, "mnuSaveAsWave")), close)
+        EXPECT_EQ(MainWindow::ItemEnabled(findAction(*main, "mnuSaveAsWave")), close)
             << "New disables it, after the stop";
     }
     // A window without a wave system has no device: Play says so and leaves Play usable.
-    TForm1 alone(dialogs);
+    MainWindow alone(dialogs);
     alone.OpenSampleFile(Write("a.bin", Ramp(100)));
     findAction(alone, "mnuPlay")->trigger();
     ASSERT_EQ(dialogs.messages.size(), 1u);
@@ -183,7 +184,7 @@ TEST_F(AudioWindowTest, NewAndClosingStopPlaybackAndNoDeviceIsReported) {
 TEST_F(AudioWindowTest, ThreadMethodStopsAndSwitchesSlotsOnlyAfterTheBufferInProcessing) {
     link->SetMethod(PlaybackMethod::Thread);
     BufferGate gate;
-    main->ChainOutput().OnBufferReady = [&](TMMDSPComponent&, TMMWaveHdr*) { gate.pass(); };
+    main->ChainOutput().OnBufferReady = [&](DspComponent&, ChainBuffer*) { gate.pass(); };
     const Bytes first = Ramp(40000, 3), second = Ramp(3000, 5);
     for (const auto& [slot, bytes] : {std::pair{3, &first}, {4, &second}}) {
         bank.SlotEdit(slot).Sample().LoadFromBuffer(bytes->data(), int32_t(bytes->size()));
@@ -240,9 +241,7 @@ TEST_F(AudioWindowTest, PlaybackFailuresAreShownInTheErrorBox) {
         findAction(*main, "btnPlay")->trigger();
         Step(20000);
         if (c.failingPass)
-            main->ChainConnector().OnTrigger = [](TMMConnector&) {
-                throw std::runtime_error("display failed");
-            };
+            main->ChainConnector().OnTrigger = [](Connector&) { throw std::runtime_error("display failed"); };
         else
             device.unplug();
         const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(20);

@@ -44,7 +44,7 @@ void ExpectMenu(QMenu* menu, const char* title, const std::vector<Item>& items) 
         EXPECT_EQ(a->text(), QString::fromUtf8(it.caption)) << "blanks are part of the caption";
         EXPECT_EQ(a->shortcut(), it.shortcut) << a->shortcut().toString().toStdString();
         EXPECT_EQ(a->isVisible(), it.visible);
-        EXPECT_EQ(TForm1::ItemEnabled(a), it.enabled);
+        EXPECT_EQ(MainWindow::ItemEnabled(a), it.enabled);
         EXPECT_EQ(a->isCheckable() ? int(a->isChecked()) : -1, it.check);
     }
 }
@@ -56,8 +56,8 @@ QKeySequence Keys(QKeyCombination combined) {
 } // namespace
 
 TEST_F(WindowTest, MenuTableAsCreated) {
-    TForm1& w = Open();
-    TAboutBox about(&w);
+    MainWindow& w = Open();
+    AboutWindow about(&w);
     w.SetAboutBox(&about);
 
     const QList<QAction*> bar = w.menuBar()->actions();
@@ -128,7 +128,7 @@ TEST_F(WindowTest, MenuTableAsCreated) {
 }
 
 TEST_F(WindowTest, ToolbarKnobStripAndChooserAsCreated) {
-    TForm1& w = Open();
+    MainWindow& w = Open();
     EXPECT_EQ(w.windowTitle(), "VK350 Sample Editor v1.0");
 
     struct Button {
@@ -168,8 +168,8 @@ TEST_F(WindowTest, ToolbarKnobStripAndChooserAsCreated) {
             actual.push_back({label->text(), "", a->isVisible(), label->isEnabled()});
         } else {
             const bool captioned = a->icon().isNull();
-            actual.push_back(
-                {a->toolTip(), captioned ? a->text() : QString(), a->isVisible(), TForm1::ItemEnabled(a)});
+            actual.push_back({a->toolTip(), captioned ? a->text() : QString(), a->isVisible(),
+                              MainWindow::ItemEnabled(a)});
             if (!captioned && a->isVisible()) {
                 EXPECT_FALSE(a->icon().pixmap(22, 22).isNull()) << a->toolTip().toStdString();
             }
@@ -196,34 +196,34 @@ TEST_F(WindowTest, ToolbarKnobStripAndChooserAsCreated) {
                                "Cymbal",
                                "Clap",
                                "Percu1"};
-    ASSERT_EQ(findPart<QComboBox>(w, "ComboBox1")->count(), items.size());
-    for (int i = 0; i < findPart<QComboBox>(w, "ComboBox1")->count(); ++i)
-        EXPECT_EQ(findPart<QComboBox>(w, "ComboBox1")->itemText(i), items[i]);
-    EXPECT_EQ(findPart<QComboBox>(w, "ComboBox1")->currentIndex(), 0);
-    EXPECT_EQ(findPart<QComboBox>(w, "ComboBox1")->maxVisibleItems(), 12);
-    EXPECT_EQ(findPart<QLabel>(w, "Label12")->text(), "...");
+    ASSERT_EQ(findPart<QComboBox>(w, "locationChooser")->count(), items.size());
+    for (int i = 0; i < findPart<QComboBox>(w, "locationChooser")->count(); ++i)
+        EXPECT_EQ(findPart<QComboBox>(w, "locationChooser")->itemText(i), items[i]);
+    EXPECT_EQ(findPart<QComboBox>(w, "locationChooser")->currentIndex(), 0);
+    EXPECT_EQ(findPart<QComboBox>(w, "locationChooser")->maxVisibleItems(), 12);
+    EXPECT_EQ(findPart<QLabel>(w, "fileNameLabel")->text(), "...");
 
     // Knob strip: captions in order, each just left of its knob, and the knobs' settings.
     struct Knob {
-        Tsqpotlab* knob;
+        ValueField* knob;
         QString caption;
         int min, max, cursorRange, state;
         QString hint;
     };
     const std::vector<Knob> knobs = {
-        {findKnob(w, "sqpotlab7"), "Size", 1, 512, 256, 1, "Sample Size"},
-        {findKnob(w, "sqpotlab1"), "Zoom", 1, 1000, 256, 1, "Zoom Factor "},
-        {findKnob(w, "sqpotlab2"), "Orig", 0, 500000, 150, 0,
+        {findKnob(w, "sizeField"), "Size", 1, 512, 256, 1, "Sample Size"},
+        {findKnob(w, "zoomField"), "Zoom", 1, 1000, 256, 1, "Zoom Factor "},
+        {findKnob(w, "originField"), "Orig", 0, 500000, 150, 0,
          "Orig — view origin, the first sample shown, in samples"},
-        {findKnob(w, "sqpotlab4"), "Loc  ", 0, 500000, 150, 0, "Loc — locator position, in samples"},
-        {findKnob(w, "sqpotlab3"), "Val", 0, 255, 256, 0, "Val — byte at the locator, 0 to 255"},
-        {findKnob(w, "sqpotlab5"), "Pos", 0, 500000, 150, 0, "Pos — selection start, in samples"},
-        {findKnob(w, "sqpotlab6"), "Len", 0, 500000, 150, 0, "Len — selection length, in samples"},
-        {findKnob(w, "sqpotlab10"), "Offset", -255, 255, 150, 0,
+        {findKnob(w, "locatorField"), "Loc  ", 0, 500000, 150, 0, "Loc — locator position, in samples"},
+        {findKnob(w, "byteValueField"), "Val", 0, 255, 256, 0, "Val — byte at the locator, 0 to 255"},
+        {findKnob(w, "selectionStartField"), "Pos", 0, 500000, 150, 0, "Pos — selection start, in samples"},
+        {findKnob(w, "selectionLengthField"), "Len", 0, 500000, 150, 0, "Len — selection length, in samples"},
+        {findKnob(w, "offsetField"), "Offset", -255, 255, 150, 0,
          "Offset — added to every byte of the selection, or of the whole sample"},
-        {findKnob(w, "sqpotlab11"), "Level", 0, 200, 256, 0, ""},
-        {findKnob(w, "sqpotlab8"), "Max", 0, 255, 150, 0, "Max — highest byte of the sample"},
-        {findKnob(w, "sqpotlab9"), "Min", 0, 255, 150, 0, "Min — lowest byte of the sample"},
+        {findKnob(w, "levelField"), "Level", 0, 200, 256, 0, ""},
+        {findKnob(w, "maxField"), "Max", 0, 255, 150, 0, "Max — highest byte of the sample"},
+        {findKnob(w, "minField"), "Min", 0, 255, 150, 0, "Min — lowest byte of the sample"},
     };
     int lastX = -1;
     for (const Knob& k : knobs) {
@@ -235,12 +235,12 @@ TEST_F(WindowTest, ToolbarKnobStripAndChooserAsCreated) {
         EXPECT_TRUE(k.knob->AlwayDetect());
         EXPECT_EQ(k.knob->toolTip(), k.hint);
         QLabel* caption = nullptr;
-        for (QLabel* l : findPart<QWidget>(w, "KnobStrip")->findChildren<QLabel*>()) {
-            if (l->text() == k.caption && !dynamic_cast<Tsqpotlab*>(l))
+        for (QLabel* l : findPart<QWidget>(w, "fieldStrip")->findChildren<QLabel*>()) {
+            if (l->text() == k.caption && !dynamic_cast<ValueField*>(l))
                 caption = l;
         }
         ASSERT_NE(caption, nullptr);
-        if (k.knob == findKnob(w, "sqpotlab11")) {
+        if (k.knob == findKnob(w, "levelField")) {
             EXPECT_FALSE(k.knob->isVisible());
             EXPECT_FALSE(k.knob->isEnabled());
             EXPECT_FALSE(caption->isVisible());
@@ -257,20 +257,20 @@ TEST_F(WindowTest, ToolbarKnobStripAndChooserAsCreated) {
     }
 
     // Hidden and disabled at creation: the analysis and meter panels; the editor fills its panel.
-    EXPECT_FALSE(findPart<QWidget>(w, "AnalysisPanel")->isVisible());
-    EXPECT_FALSE(findPart<QWidget>(w, "AnalysisPanel")->isEnabled());
-    EXPECT_FALSE(findPart<QWidget>(w, "MeterPanel")->isVisible());
-    EXPECT_FALSE(findPart<QWidget>(w, "MeterPanel")->isEnabled());
-    const TsqSampleEdit& e = *findEditor(w);
-    const int taller = findPart<QWidget>(w, "KnobStrip")->height() - 16;
+    EXPECT_FALSE(findPart<QWidget>(w, "analysisPanel")->isVisible());
+    EXPECT_FALSE(findPart<QWidget>(w, "analysisPanel")->isEnabled());
+    EXPECT_FALSE(findPart<QWidget>(w, "meterPanel")->isVisible());
+    EXPECT_FALSE(findPart<QWidget>(w, "meterPanel")->isEnabled());
+    const SampleView& e = *findEditor(w);
+    const int taller = findPart<QWidget>(w, "fieldStrip")->height() - 16;
     EXPECT_GE(taller, 0);
-    EXPECT_EQ(e.geometry(), QRect(1, 17 + taller, findPart<QWidget>(w, "EditPanel")->width(),
-                                  findPart<QWidget>(w, "EditPanel")->height() - 32 - taller))
+    EXPECT_EQ(e.geometry(), QRect(1, 17 + taller, findPart<QWidget>(w, "editPanel")->width(),
+                                  findPart<QWidget>(w, "editPanel")->height() - 32 - taller))
         << "at (1, 17), panel width by panel height - 32; a taller strip takes its extra from the height";
-    EXPECT_EQ(findPart<QScrollBar>(w, "TrackBar1")->minimum(), 0);
+    EXPECT_EQ(findPart<QScrollBar>(w, "scrollBar")->minimum(), 0);
     // The scroll bar counts samples: an empty sample has nothing to scroll, the page is the view.
-    EXPECT_EQ(findPart<QScrollBar>(w, "TrackBar1")->maximum(), 0);
-    EXPECT_EQ(findPart<QScrollBar>(w, "TrackBar1")->pageStep(), e.width() - 1);
+    EXPECT_EQ(findPart<QScrollBar>(w, "scrollBar")->maximum(), 0);
+    EXPECT_EQ(findPart<QScrollBar>(w, "scrollBar")->pageStep(), e.width() - 1);
 
     // The main window's own look of the waveform view.
     EXPECT_TRUE(e.GradientEnabled());
@@ -292,28 +292,28 @@ TEST_F(WindowTest, ATallFontGrowsOnlyTheStrip) {
     QFont big = guard.saved;
     big.setPixelSize(24);
     QApplication::setFont(big);
-    TForm1& w = Open();
-    const int taller = findPart<QWidget>(w, "KnobStrip")->height() - 16;
+    MainWindow& w = Open();
+    const int taller = findPart<QWidget>(w, "fieldStrip")->height() - 16;
     EXPECT_GT(taller, 0);
-    EXPECT_EQ(findEditor(w)->geometry(), QRect(1, 17 + taller, findPart<QWidget>(w, "EditPanel")->width(),
-                                               findPart<QWidget>(w, "EditPanel")->height() - 32 - taller));
+    EXPECT_EQ(findEditor(w)->geometry(), QRect(1, 17 + taller, findPart<QWidget>(w, "editPanel")->width(),
+                                               findPart<QWidget>(w, "editPanel")->height() - 32 - taller));
 }
 
 TEST_F(WindowTest, HiddenWaveItemsKeepTheirKeys) {
-    TForm1& w = Open();
+    MainWindow& w = Open();
     ASSERT_FALSE(findAction(w, "mnuLoadWave")->isVisible());
     Key(Qt::Key_F1);
     ASSERT_EQ(dialogs.openRequests.size(), 1u) << "F1 runs the hidden Load Wave item";
     EXPECT_EQ(dialogs.openRequests[0].title, "Open Wave File");
     EXPECT_EQ(dialogs.openRequests[0].filter, "Wave-Files(*.wav)|*.wav");
     EXPECT_EQ(dialogs.openRequests[0].fileName, "*.wav");
-    EXPECT_EQ(findPart<QLabel>(w, "Label12")->text(), "...") << "cancel changes nothing";
+    EXPECT_EQ(findPart<QLabel>(w, "fileNameLabel")->text(), "...") << "cancel changes nothing";
 
     Key(Qt::Key_F1, Qt::ControlModifier);
     EXPECT_TRUE(dialogs.saveRequests.empty()) << "Save as Wave is disabled at start, so is its key";
 
     LoadThroughKeys(WriteFile("kick.bin", Ramp(500)));
-    EXPECT_TRUE(TForm1::ItemEnabled(findAction(w, "mnuSaveAsWave")));
+    EXPECT_TRUE(MainWindow::ItemEnabled(findAction(w, "mnuSaveAsWave")));
     Key(Qt::Key_F1, Qt::ControlModifier);
     ASSERT_EQ(dialogs.saveRequests.size(), 1u);
     EXPECT_EQ(dialogs.saveRequests[0].title, "Save Wave File");
@@ -321,32 +321,32 @@ TEST_F(WindowTest, HiddenWaveItemsKeepTheirKeys) {
     EXPECT_TRUE(dialogs.saveRequests[0].confirmOverwrite);
 
     Key(Qt::Key_Delete, Qt::ControlModifier);
-    EXPECT_EQ(findPart<QLabel>(w, "Label12")->text(), "New");
-    EXPECT_FALSE(TForm1::ItemEnabled(findAction(w, "mnuSaveAsWave")));
+    EXPECT_EQ(findPart<QLabel>(w, "fileNameLabel")->text(), "New");
+    EXPECT_FALSE(MainWindow::ItemEnabled(findAction(w, "mnuSaveAsWave")));
     Key(Qt::Key_F1, Qt::ControlModifier);
     EXPECT_EQ(dialogs.saveRequests.size(), 1u) << "New disables Save as Wave again";
 }
 
 TEST_F(WindowTest, EditorFollowsItsPanelWhenTheWindowIsResized) {
-    TForm1& w = Open();
+    MainWindow& w = Open();
     for (const QSize size : {QSize(900, 560), QSize(1200, 700)}) {
         w.resize(size);
         QApplication::processEvents();
-        const QWidget* panel = findPart<QWidget>(w, "EditPanel");
+        const QWidget* panel = findPart<QWidget>(w, "editPanel");
         const QRect editor = findEditor(w)->geometry();
         const int taller =
-            std::max(0, findPart<QWidget>(w, "KnobStrip")->height() - 16); // a strip grown by a large font
+            std::max(0, findPart<QWidget>(w, "fieldStrip")->height() - 16); // a strip grown by a large font
         EXPECT_EQ(editor.topLeft(), QPoint(1, 17 + taller));
         EXPECT_EQ(editor.width(), panel->width());
         EXPECT_EQ(editor.height(), panel->height() - 32 - taller);
-        EXPECT_EQ(findPart<QScrollBar>(w, "TrackBar1")->geometry(),
+        EXPECT_EQ(findPart<QScrollBar>(w, "scrollBar")->geometry(),
                   QRect(0, panel->height() - 16, panel->width(), 16));
     }
 }
 
 // Made as small as it goes, the window keeps every toolbar button and the whole value strip.
 TEST_F(WindowTest, TheSmallestWindowKeepsTheToolbarAndTheValueStripWhole) {
-    TForm1& w = Open();
+    MainWindow& w = Open();
     w.resize(1, 1); // below the least size: raised to it
     QApplication::processEvents();
     EXPECT_GE(findEditor(w)->height(), 40) << "a few rows of the waveform stay";
@@ -364,11 +364,11 @@ TEST_F(WindowTest, TheSmallestWindowKeepsTheToolbarAndTheValueStripWhole) {
         EXPECT_TRUE(findPart<QToolBar>(w, "ToolBar1")->rect().contains(item->geometry()))
             << a->toolTip().toStdString();
     }
-    for (const QWidget* part : findPart<QWidget>(w, "KnobStrip")->findChildren<QWidget*>()) {
+    for (const QWidget* part : findPart<QWidget>(w, "fieldStrip")->findChildren<QWidget*>()) {
         if (part->isHidden())
             continue;
-        const QRect onPanel(part->mapTo(findPart<QWidget>(w, "EditPanel"), QPoint(0, 0)), part->size());
-        EXPECT_TRUE(findPart<QWidget>(w, "EditPanel")->rect().contains(onPanel))
+        const QRect onPanel(part->mapTo(findPart<QWidget>(w, "editPanel"), QPoint(0, 0)), part->size());
+        EXPECT_TRUE(findPart<QWidget>(w, "editPanel")->rect().contains(onPanel))
             << onPanel.x() << "+" << onPanel.width();
     }
     EXPECT_GT(findEditor(w)->height(), 16);
@@ -376,7 +376,7 @@ TEST_F(WindowTest, TheSmallestWindowKeepsTheToolbarAndTheValueStripWhole) {
 
 TEST_F(WindowTest, PlacementWrittenOnCloseAndReadAtNextStart) {
     {
-        TForm1& w = Open();
+        MainWindow& w = Open();
         EXPECT_EQ(findEditor(w)->GradientNbOfColors(), 254) << "the resize rule leaves 254 bands";
         w.move(40, 50);
         w.resize(900, 560);
@@ -390,7 +390,7 @@ TEST_F(WindowTest, PlacementWrittenOnCloseAndReadAtNextStart) {
     settings.setValue("StepsGradient", 100);
     settings.sync();
 
-    TForm1 next(dialogs);
+    MainWindow next(dialogs);
     EXPECT_EQ(next.pos(), QPoint(40, 50));
     EXPECT_EQ(next.size(), QSize(900, 560));
     EXPECT_EQ(findEditor(next)->GradientNbOfColors(), 100) << "read before the first show";
@@ -407,7 +407,7 @@ TEST_F(WindowTest, MissingPlacementValueEndsTheRead) {
         settings.setValue("PH1", 400);
         settings.setValue("StepsGradient", 100);
     }
-    TForm1 w(dialogs);
+    MainWindow w(dialogs);
     EXPECT_EQ(w.pos(), QPoint(11, 145));
     EXPECT_EQ(w.size(), QSize(1136, 651));
     EXPECT_EQ(findEditor(w)->GradientNbOfColors(), 64);
@@ -416,27 +416,27 @@ TEST_F(WindowTest, MissingPlacementValueEndsTheRead) {
     QSettings(QStringLiteral("Tervala"), QStringLiteral("Kelvane")).setValue("PY1", 30);
     QSettings(QStringLiteral("Tervala"), QStringLiteral("Kelvane")).setValue("PW1", 1000);
     QSettings(QStringLiteral("Tervala"), QStringLiteral("Kelvane")).remove("PH1");
-    TForm1 wide(dialogs);
+    MainWindow wide(dialogs);
     EXPECT_EQ(wide.pos(), QPoint(11, 30));
     EXPECT_EQ(wide.size(), QSize(1000, 651));
 
     // A first run opens it at the top of the screen, leaving the room below to the other windows.
     QSettings(QStringLiteral("Tervala"), QStringLiteral("Kelvane")).clear();
-    TForm1 fresh(dialogs);
+    MainWindow fresh(dialogs);
     EXPECT_EQ(fresh.pos(), QPoint(675, QGuiApplication::primaryScreen()->availableGeometry().top()));
     EXPECT_EQ(fresh.size(), QSize(1136, 651));
 }
 
 TEST_F(WindowTest, AboutWindowOpensFromItsItemAndClosesOnAClick) {
-    TForm1& w = Open();
-    TAboutBox about(&w);
+    MainWindow& w = Open();
+    AboutWindow about(&w);
     w.SetAboutBox(&about);
     findAction(w, "mnuAboutBox")->trigger();
     ASSERT_TRUE(about.isVisible());
-    EXPECT_EQ(findPart<QLabel>(about, "ProductName")->text(), "VK350 Sample Editor");
+    EXPECT_EQ(findPart<QLabel>(about, "productName")->text(), "VK350 Sample Editor");
     EXPECT_EQ(findPart<QLabel>(about, "Version")->text(), "Rev 1.0");
-    EXPECT_FALSE(findPart<QLabel>(about, "Credits")->text().isEmpty());
-    QTest::mouseClick(findPart<QLabel>(about, "Credits"), Qt::LeftButton);
+    EXPECT_FALSE(findPart<QLabel>(about, "credits")->text().isEmpty());
+    QTest::mouseClick(findPart<QLabel>(about, "credits"), Qt::LeftButton);
     EXPECT_FALSE(about.isVisible()) << "a click on the text closes it too";
     findAction(w, "mnuAboutBox")->trigger();
     QTest::mouseClick(&about, Qt::LeftButton, Qt::NoModifier, QPoint(10, 10));
@@ -444,7 +444,7 @@ TEST_F(WindowTest, AboutWindowOpensFromItsItemAndClosesOnAClick) {
 }
 
 TEST_F(WindowTest, ErrorEscapingACommandIsShownInTheErrorBox) {
-    TForm1& w = Open();
+    MainWindow& w = Open();
     w.RunCommand([] { throw std::runtime_error("Out of sample memory"); });
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_EQ(dialogs.messages[0].icon, MessageIcon::Error);
@@ -455,7 +455,7 @@ TEST_F(WindowTest, ErrorEscapingACommandIsShownInTheErrorBox) {
 // Tests and tools find the window's parts by name; a name that two objects hold would hand them
 // whichever comes first. Qt's own children carry names that start with "qt_" or "_".
 TEST_F(WindowTest, EveryPartHasANameOfItsOwn) {
-    TForm1& w = Open();
+    MainWindow& w = Open();
     QStringList names;
     for (const QObject* part : w.findChildren<QObject*>())
         if (!part->objectName().isEmpty() && !part->objectName().startsWith(QLatin1Char('_')) &&

@@ -18,7 +18,7 @@ using namespace vk350;
 namespace {
 
 // A WAV file's format and exactly its data chunk's bytes.
-std::pair<tWAVEFORMATEX, Bytes> ReadWave(const QString& path) {
+std::pair<WaveFormatEx, Bytes> ReadWave(const QString& path) {
     PWAVEIOCB cb;
     const std::string name = QFile::encodeName(path).toStdString();
     if (wioReadFileInfo(cb, name, fourcc("WAVE"), RIFF_FILE) != WIOERR_NOERROR)
@@ -52,10 +52,10 @@ TEST_F(AudioWindowTest, LoadsFillTheSampleTheirWorkFilesAndThePlayableWave) {
         findAction(*main, "btnNew")->trigger();
         Answered(c.command, Write(c.name, wav), 2);
         EXPECT_EQ(Sample(), sound) << c.name;
-        EXPECT_EQ(findPart<QLabel>(*main, "Label12")->text(), c.name);
+        EXPECT_EQ(findPart<QLabel>(*main, "fileNameLabel")->text(), c.name);
         EXPECT_EQ(ReadWave(WorkFile(c.work)).second, sound) << c.name;
         EXPECT_EQ(QFileInfo(QString::fromStdString(main->ChainWave().Wave().FileName())).fileName(), c.work);
-        EXPECT_TRUE(TForm1::ItemEnabled(findAction(*main, "mnuSaveAsWave")) &&
+        EXPECT_TRUE(MainWindow::ItemEnabled(findAction(*main, "mnuSaveAsWave")) &&
                     findAction(*main, "btnPlay")->isEnabled());
     }
     EXPECT_TRUE(dialogs.messages.empty());
@@ -92,7 +92,7 @@ TEST_F(AudioWindowTest, ATooLongWaveIsCutAndTheUserToldHowMuchWasKept) {
         EXPECT_EQ(dialogs.messages[0].icon, MessageIcon::Warning);
         EXPECT_EQ(dialogs.messages[0].title, "File Warning");
         EXPECT_EQ(dialogs.messages[0].text, c.message);
-        EXPECT_EQ(findPart<QLabel>(*main, "Label12")->text(), "long.wav")
+        EXPECT_EQ(findPart<QLabel>(*main, "fileNameLabel")->text(), "long.wav")
             << "the cut sample is loaded all the same";
     }
 }
@@ -109,9 +109,9 @@ TEST_F(AudioWindowTest, WaveLoadsConvertTheWayTheOptionsChoose) {
         }
     }
     const QString wav = Write("hat.wav", WaveFile(1, 2, 44100, 16, tone));
-    tWAVEFORMATEX editor;
+    WaveFormatEx editor;
     pcmBuildWaveHeader(&editor, 8, 1, 22050);
-    TMMWave source;
+    WaveDocument source;
     source.SetFileName(QFile::encodeName(wav).toStdString());
     const struct {
         int way;
@@ -187,7 +187,7 @@ TEST_F(AudioWindowTest, BadWaveFilesThroughEitherLoadChangeNothing) {
             EXPECT_EQ(dialogs.messages[0].title, "Error PCM");
             EXPECT_EQ(dialogs.messages[0].text, "Conversion aborted!\n" + c.reason);
             EXPECT_EQ(Sample(), sample) << c.what;
-            EXPECT_EQ(findPart<QLabel>(*main, "Label12")->text(), "good.wav");
+            EXPECT_EQ(findPart<QLabel>(*main, "fileNameLabel")->text(), "good.wav");
             EXPECT_EQ(ReadBytes(WorkFile("convert.wav")), convert) << c.what;
             EXPECT_EQ(ReadBytes(WorkFile("convertspl.wav")), convertspl) << c.what;
             EXPECT_EQ(QDir(work.path()).entryList(QDir::Files), workFiles) << "no temporary file left";
@@ -224,7 +224,7 @@ TEST_F(AudioWindowTest, WaveSavesHoldTheEditedSampleUnderTheRightName) {
     for (const auto& m : dialogs.messages)
         EXPECT_EQ(m.text, "Write File Error - Abort Saving\n" + notAFolder + "/x.wav: " + notAFolder +
                               " is a file, not a folder");
-    EXPECT_EQ(findPart<QLabel>(*main, "Label12")->text(), "k2.wav");
+    EXPECT_EQ(findPart<QLabel>(*main, "fileNameLabel")->text(), "k2.wav");
 }
 
 TEST_F(AudioWindowTest, WorkFilesNeverReplaceTheUsersFiles) {
@@ -293,7 +293,7 @@ TEST_F(AudioWindowTest, WideAndCutShortWaveFilesLoad) {
             Answered(command, Write(QString::fromLatin1(c.what) + ".wav", c.file), 2);
             EXPECT_EQ(Sample(), expected)
                 << c.what << (dialogs.messages.empty() ? "" : dialogs.messages.back().text.toStdString());
-            EXPECT_EQ(findPart<QLabel>(*main, "Label12")->text(), QString::fromLatin1(c.what) + ".wav");
+            EXPECT_EQ(findPart<QLabel>(*main, "fileNameLabel")->text(), QString::fromLatin1(c.what) + ".wav");
         }
     EXPECT_TRUE(dialogs.messages.empty());
 

@@ -18,17 +18,18 @@ namespace jt = vk350::testing;
 TEST_F(OptionsTest, TheJackDriversLinesGoToTheLogPage) {
     struct Case {
         const char* what;
-        std::function<void(jt::JackTestServer&, jt::JackPeer&, TForm4&)> act;
+        std::function<void(jt::JackTestServer&, jt::JackPeer&, OptionsWindow&)> act;
         QString line; // the start of the line expected
     };
     const Case cases[] = {
         {"the source of our input went away (input thread)",
-         [](jt::JackTestServer&, jt::JackPeer& peer, TForm4&) { peer.unregisterSource(); },
+         [](jt::JackTestServer&, jt::JackPeer& peer, OptionsWindow&) { peer.unregisterSource(); },
          "JACK port peer:source went away"},
         {"the server was killed (input thread)",
-         [](jt::JackTestServer& server, jt::JackPeer&, TForm4&) { server.kill(); }, "JACK server shut down"},
+         [](jt::JackTestServer& server, jt::JackPeer&, OptionsWindow&) { server.kill(); },
+         "JACK server shut down"},
         {"the sink of our output went away before a send (window thread)",
-         [](jt::JackTestServer&, jt::JackPeer& peer, TForm4& w) {
+         [](jt::JackTestServer&, jt::JackPeer& peer, OptionsWindow& w) {
              peer.unregisterSink();
              std::this_thread::sleep_for(200ms); // the notice reaches our client
              const uint8_t block[] = {0xF0, 0x2A, 0x03, 0x02, 0xF7};
@@ -46,7 +47,7 @@ TEST_F(OptionsTest, TheJackDriversLinesGoToTheLogPage) {
         // Made as the editor makes it: its lines go to standard error until a window takes them.
         const std::unique_ptr<MidiDriver> jack = createMidiDriver("jack");
         ::testing::internal::CaptureStderr();
-        form = std::make_unique<TForm4>(
+        form = std::make_unique<OptionsWindow>(
             OptionsLinks{store, dialogs, *jack, wave, &panel, bank, patterns, waveOut});
         ASSERT_EQ(Log().value(0), QStringLiteral("peer:source IN  -> Ouvert")) << c.what;
         c.act(server, *peer, *form);

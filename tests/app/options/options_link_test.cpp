@@ -3,9 +3,9 @@
 #include "options_fixture.h"
 
 #include "bank_location.h"
-#include "knob_label.h"
 #include "sample_byte_maps.h"
 #include "sample_dump.h"
+#include "value_field.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -66,7 +66,7 @@ TEST_F(OptionsTest, StoredPortsAndBoardValuesChooseWhatOpensAndWhatIsSent) {
 
 TEST_F(OptionsTest, WithoutMidiDevicesTheFailuresAreLoggedAndNothingHangs) {
     driver = std::make_unique<LoopbackMidiDriver>(0);
-    TForm4& w = Open();
+    OptionsWindow& w = Open();
     EXPECT_EQ(Log(), (QStringList{"Erreur ouverture port MIDI IN", "Erreur ouverture port MIDI OUT",
                                   "Erreur envoi KVB9 MIDI OUT - code 5"}));
     // A send with no output port: the steps are logged, then the failure with the driver's code.
@@ -83,7 +83,7 @@ TEST_F(OptionsTest, WithoutMidiDevicesTheFailuresAreLoggedAndNothingHangs) {
 }
 
 TEST_F(OptionsTest, ChangingAListReopensBothPorts) {
-    TForm4& w = Open();
+    OptionsWindow& w = Open();
     Part<QComboBox>("cbMidiIn")->setCurrentIndex(1);
     w.ClosePorts();
     EXPECT_EQ(Log(), (QStringList{"Loopback 1 Ferme", QString::fromUtf8("Loopback 1 Fermé")}));
@@ -109,7 +109,7 @@ TEST_F(OptionsTest, BoardSetupTriggersPutTheirBytesOnTheWire) {
     const std::vector<Step> steps = {
         {"input knob",
          [&] {
-             Tsqpotlab* potKvb9Input = Part<Tsqpotlab>("potKvb9Input");
+             ValueField* potKvb9Input = Part<ValueField>("potKvb9Input");
              potKvb9Input->SetState(4);
              potKvb9Input->OnChange(*potKvb9Input);
          },
@@ -128,7 +128,7 @@ TEST_F(OptionsTest, BoardSetupTriggersPutTheirBytesOnTheWire) {
 }
 
 TEST_F(OptionsTest, EditorSampleGoesOutAndComesBackIntoItsSlot) {
-    TForm4& w = Open();
+    OptionsWindow& w = Open();
     struct Case {
         int slot;
         size_t length;
@@ -178,8 +178,8 @@ TEST_F(OptionsTest, EditorSampleGoesOutAndComesBackIntoItsSlot) {
 }
 
 TEST_F(OptionsTest, BankSourceLogsItsOwnAdjustmentLines) {
-    TForm4& w = Open();
-    TsqSampleEdit& slot = bank.SlotEdit(3);
+    OptionsWindow& w = Open();
+    SampleView& slot = bank.SlotEdit(3);
     slot.Sample().LoadFromBuffer(Ramp(16384).data(), 16384);
     slot.SetSampleLen(16384);
     ClearLog();
@@ -214,7 +214,7 @@ TEST_F(OptionsTest, EveryReceivedKindLandsWhereItBelongsAndFaultyOnesLoseNothing
     longPattern.back() = 0xF7;
     const Bytes onePattern = {0xF0, 0x2A, 0x03, 0x01, 0x02, 0x44, 0x55, 0xF7};
 
-    TsqSampleEdit& tm = bank.SlotEdit(6);
+    SampleView& tm = bank.SlotEdit(6);
     tm.Sample().LoadFromBuffer(Ramp(300, 1).data(), 300);
     tm.SetSampleLen(300);
     ClearLog();
@@ -266,12 +266,12 @@ TEST_F(OptionsTest, DumpsArrivingBackToBackAreAllHandledInOrder) {
 }
 
 TEST_F(OptionsTest, TheHandlerDecidesOnItsThreadAndTheWindowAppliesInOrder) {
-    TForm4& w = Open();
+    OptionsWindow& w = Open();
     // The input handler runs on its own thread; what it decides is applied on the window thread only.
     const Bytes first = Ramp(4096, 1);
     const Bytes second = Ramp(4096, 2);
-    w.sqMidiIn1SysEx(&w.MidiIn(), Dump(4, first).data(), int(Dump(4, first).size()));
-    w.sqMidiIn1SysEx(&w.MidiIn(), Dump(4, second).data(), int(Dump(4, second).size()));
+    w.MidiInputSysEx(&w.MidiIn(), Dump(4, first).data(), int(Dump(4, first).size()));
+    w.MidiInputSysEx(&w.MidiIn(), Dump(4, second).data(), int(Dump(4, second).size()));
     EXPECT_TRUE(SlotBytes(4).empty()) << "nothing is applied before the window thread runs";
     QApplication::processEvents();
     EXPECT_EQ(SlotBytes(4), second);
@@ -279,7 +279,7 @@ TEST_F(OptionsTest, TheHandlerDecidesOnItsThreadAndTheWindowAppliesInOrder) {
 }
 
 TEST_F(OptionsTest, CancelCutsADumpInTheMiddleAndSaysHowFarItGot) {
-    TForm4& w = Open();
+    OptionsWindow& w = Open();
     driver->setPace(0, LoopbackMidiDriver::kCablePace);
     const Bytes sample = Ramp(16384, 4);
     wave.Sample().LoadFromBuffer(sample.data(), int(sample.size()));
@@ -329,7 +329,7 @@ TEST_F(OptionsTest, CancelCutsADumpInTheMiddleAndSaysHowFarItGot) {
 }
 
 TEST_F(OptionsTest, DumpsReceivedDuringASendWaitForItAndKeepTheirOrder) {
-    TForm4& w = Open();
+    OptionsWindow& w = Open();
     Part<QComboBox>("cbMidiOut")->setCurrentIndex(1); // send on the second cable, listen on the first
     w.ChangePorts();
     driver->setPace(1, 20000);
@@ -360,7 +360,7 @@ TEST_F(OptionsTest, DumpsReceivedDuringASendWaitForItAndKeepTheirOrder) {
 }
 
 TEST_F(OptionsTest, CancelBetweenMessagesDropsTheSendsStillToCome) {
-    TForm4& w = Open();
+    OptionsWindow& w = Open();
     Part<QComboBox>("cbMidiOut")->setCurrentIndex(1); // nothing comes back to the input
     w.ChangePorts();
     ClearLog();
@@ -386,7 +386,7 @@ TEST_F(OptionsTest, CancelBetweenMessagesDropsTheSendsStillToCome) {
 }
 
 TEST_F(OptionsTest, AnInterfacePulledOutMidSendIsReportedWithItsCode) {
-    TForm4& w = Open();
+    OptionsWindow& w = Open();
     wave.SetSampleLen(4096);
     ClearLog();
     driver->setUnplugAfter(0, 1000);

@@ -3,11 +3,11 @@
 #include "options_fixture.h"
 
 #include "drivers/virtual_wave_device.h"
-#include "knob_label.h"
 #include "micro_clock.h"
 #include "options_write_order.h"
 #include "queue_dispatcher.h"
 #include "screen_fit.h"
+#include "value_field.h"
 #include "wave_out_functions.h"
 #include "wave_out_link.h"
 #include "work_folder.h"
@@ -29,15 +29,15 @@
 using namespace vk350;
 
 TEST_F(OptionsTest, PagesAndControlsAsBuilt) {
-    TForm4& w = Open();
+    OptionsWindow& w = Open();
     EXPECT_EQ(w.windowTitle(), QStringLiteral("Options"));
     EXPECT_EQ(w.minimumSize(), w.maximumSize()) << "fixed size";
     EXPECT_FALSE(w.windowFlags() & Qt::WindowMinimizeButtonHint);
     EXPECT_FALSE(w.windowFlags() & Qt::WindowMaximizeButtonHint);
-    ASSERT_EQ(Part<QTabWidget>("PageControl1")->count(), 4);
+    ASSERT_EQ(Part<QTabWidget>("pageTabs")->count(), 4);
     const QStringList pages = {"Audio", "MIDI", "Log", "Colors"};
     for (int i = 0; i < 4; ++i)
-        EXPECT_EQ(Part<QTabWidget>("PageControl1")->tabText(i), pages[i]);
+        EXPECT_EQ(Part<QTabWidget>("pageTabs")->tabText(i), pages[i]);
     const QStringList rates = {"&8000 Hz", "&11025 Hz", "&22050 Hz", "&32000 Hz", "&44100 Hz", "&48000 Hz"};
     for (int i = 0; i < 6; ++i)
         EXPECT_EQ(Part<QRadioButton>("rbRate", i)->text(), rates[i]);
@@ -46,20 +46,20 @@ TEST_F(OptionsTest, PagesAndControlsAsBuilt) {
     EXPECT_EQ(w.WaveFormat().nAvgBytesPerSec, 22050u);
     EXPECT_EQ(w.WaveFormat().nChannels, 1);
     EXPECT_EQ(w.WaveFormat().wBitsPerSample, 8);
-    EXPECT_TRUE(Part<Tsqpotlab>("potBufferCount")->isHidden());
+    EXPECT_TRUE(Part<ValueField>("potBufferCount")->isHidden());
     EXPECT_TRUE(Part<QLabel>("lbBufferSize")->isHidden());
     EXPECT_TRUE(Part<QWidget>("gbPlayback")->isHidden());
-    EXPECT_EQ(Part<Tsqpotlab>("potKvb9Input")->Max(), 7);
-    EXPECT_EQ(Part<Tsqpotlab>("potSysexDelay")->Max(), 999);
-    EXPECT_EQ(Part<Tsqpotlab>("potTimeOut")->toolTip(), QStringLiteral("MIDI Input Time Out Error Delay "));
+    EXPECT_EQ(Part<ValueField>("potKvb9Input")->Max(), 7);
+    EXPECT_EQ(Part<ValueField>("potSysexDelay")->Max(), 999);
+    EXPECT_EQ(Part<ValueField>("potTimeOut")->toolTip(), QStringLiteral("MIDI Input Time Out Error Delay "));
     EXPECT_EQ(Part<QToolButton>("btnKvb9Send")->toolTip(), QStringLiteral("Send KVB9 setup to MIDI"));
     EXPECT_EQ(Part<QToolButton>("btnTempFolder")->toolTip(), QStringLiteral("Open File"));
-    const LogMemo* Memo1 = Part<LogMemo>("Memo1");
-    EXPECT_EQ(Memo1->toolTip(), QStringLiteral("Double clic to clear ..."));
-    EXPECT_TRUE(Memo1->isReadOnly());
-    EXPECT_EQ(Memo1->palette().color(QPalette::Base), QColor(0, 0, 0x80));
-    EXPECT_EQ(Memo1->palette().color(QPalette::Text), QColor(0, 0xFF, 0xFF));
-    EXPECT_EQ(Part<Tsqpotlab>("potStepsWave")->toolTip(), QStringLiteral("X Range"));
+    const LogMemo* logMemo = Part<LogMemo>("logMemo");
+    EXPECT_EQ(logMemo->toolTip(), QStringLiteral("Double clic to clear ..."));
+    EXPECT_TRUE(logMemo->isReadOnly());
+    EXPECT_EQ(logMemo->palette().color(QPalette::Base), QColor(0, 0, 0x80));
+    EXPECT_EQ(logMemo->palette().color(QPalette::Text), QColor(0, 0xFF, 0xFF));
+    EXPECT_EQ(Part<ValueField>("potStepsWave")->toolTip(), QStringLiteral("X Range"));
     const QStringList gradients = {"LeftToRight",        "RightToLeft",         "TopToBottom",
                                    "BottomToTop",        "HorizCenterToBorder", "HorizBorderToCenter",
                                    "VertCenterToBorder", "VertBorderToCenter"};
@@ -81,7 +81,7 @@ TEST_F(OptionsTest, PagesAndControlsAsBuilt) {
 TEST_F(OptionsTest, DoubleClickClearsTheLog) {
     Open();
     ASSERT_FALSE(Log().isEmpty());
-    QTest::mouseDClick(Part<LogMemo>("Memo1")->viewport(), Qt::LeftButton);
+    QTest::mouseDClick(Part<LogMemo>("logMemo")->viewport(), Qt::LeftButton);
     EXPECT_TRUE(Log().isEmpty());
 }
 
@@ -92,7 +92,7 @@ TEST_F(OptionsTest, StoredLooksApplyAtStartUpExceptMarkers) {
     store.Set("StepsGradient", 40);
     store.Set("GradientType", 0); // the first entry is a type like any other
     store.Set("BGradientType", 5);
-    const TColor markers = wave.MarkerColor();
+    const BgrColor markers = wave.MarkerColor();
     Open();
     EXPECT_EQ(wave.Color(), 0x102030u);
     EXPECT_EQ(wave.LineColor(), 0x102030u);
@@ -106,16 +106,16 @@ TEST_F(OptionsTest, StoredLooksApplyAtStartUpExceptMarkers) {
         EXPECT_EQ(bank.SlotEdit(s).GradientType(), grxHorizBorderToCenter);
     }
     EXPECT_EQ(Part<QComboBox>("cbGradientBank")->currentIndex(), 5);
-    EXPECT_EQ(Part<Tsqpotlab>("potStepsWave")->State(), 40);
+    EXPECT_EQ(Part<ValueField>("potStepsWave")->State(), 40);
 }
 
 TEST_F(OptionsTest, AnIncompleteFirstGroupAppliesNothingAndTheSwatchesShowTheControls) {
     StoreLooks();
     store.Remove("BColorWaveMinmax");
     store.Set("EN4", 1);
-    const TColor back = wave.Color();
+    const BgrColor back = wave.Color();
     wave.SetGradientType(grxVertBorderToCenter);
-    TForm4& w = Open();
+    OptionsWindow& w = Open();
     EXPECT_EQ(wave.Color(), back);
     EXPECT_EQ(Part<QComboBox>("cbGradientWave")->currentIndex(), int(grxVertBorderToCenter))
         << "the type in use, not the one read";
@@ -126,25 +126,25 @@ TEST_F(OptionsTest, AnIncompleteFirstGroupAppliesNothingAndTheSwatchesShowTheCon
 }
 
 TEST_F(OptionsTest, SwatchesApplyAtOnceAndTextIsOnlyStored) {
-    TForm4& w = Open();
+    OptionsWindow& w = Open();
     struct Case {
         bool bankColumn;
         Swatch row;
-        TColor color;
-        std::function<TColor(const TsqSampleEdit&)> read; // nullptr: nothing on the control
+        BgrColor color;
+        std::function<BgrColor(const SampleView&)> read; // nullptr: nothing on the control
     };
     const std::vector<Case> cases = {
-        {false, Swatch::Back, 0x010203, [](const TsqSampleEdit& e) { return e.Color(); }},
-        {false, Swatch::Lines, 0x040506, [](const TsqSampleEdit& e) { return e.LineColor(); }},
-        {false, Swatch::Selection, 0x070809, [](const TsqSampleEdit& e) { return e.SelectionColor(); }},
-        {false, Swatch::Markers, 0x0A0B0C, [](const TsqSampleEdit& e) { return e.MarkerColor(); }},
-        {false, Swatch::Axes, 0x0D0E0F, [](const TsqSampleEdit& e) { return e.AxesColor(); }},
-        {false, Swatch::Locator, 0x101112, [](const TsqSampleEdit& e) { return e.LocatorColor(); }},
-        {false, Swatch::Gradient, 0x131415, [](const TsqSampleEdit& e) { return e.GradientColor(); }},
-        {false, Swatch::Axes2, 0x161718, [](const TsqSampleEdit& e) { return e.Axes2Color(); }},
-        {true, Swatch::Lines, 0x191A1B, [](const TsqSampleEdit& e) { return e.LineColor(); }},
-        {true, Swatch::Markers, 0x1C1D1E, [](const TsqSampleEdit& e) { return e.MarkerColor(); }},
-        {true, Swatch::Back, 0x1F2021, [](const TsqSampleEdit& e) { return e.Color(); }},
+        {false, Swatch::Back, 0x010203, [](const SampleView& e) { return e.Color(); }},
+        {false, Swatch::Lines, 0x040506, [](const SampleView& e) { return e.LineColor(); }},
+        {false, Swatch::Selection, 0x070809, [](const SampleView& e) { return e.SelectionColor(); }},
+        {false, Swatch::Markers, 0x0A0B0C, [](const SampleView& e) { return e.MarkerColor(); }},
+        {false, Swatch::Axes, 0x0D0E0F, [](const SampleView& e) { return e.AxesColor(); }},
+        {false, Swatch::Locator, 0x101112, [](const SampleView& e) { return e.LocatorColor(); }},
+        {false, Swatch::Gradient, 0x131415, [](const SampleView& e) { return e.GradientColor(); }},
+        {false, Swatch::Axes2, 0x161718, [](const SampleView& e) { return e.Axes2Color(); }},
+        {true, Swatch::Lines, 0x191A1B, [](const SampleView& e) { return e.LineColor(); }},
+        {true, Swatch::Markers, 0x1C1D1E, [](const SampleView& e) { return e.MarkerColor(); }},
+        {true, Swatch::Back, 0x1F2021, [](const SampleView& e) { return e.Color(); }},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(int(c.row) + (c.bankColumn ? 100 : 0));
@@ -179,11 +179,11 @@ TEST_F(OptionsTest, SwatchesApplyAtOnceAndTextIsOnlyStored) {
 }
 
 TEST_F(OptionsTest, GradientListsAndStepKnobsSetTheirControls) {
-    TForm4& w = Open();
+    OptionsWindow& w = Open();
     QComboBox* cbGradientWave = Part<QComboBox>("cbGradientWave");
     QComboBox* cbGradientBank = Part<QComboBox>("cbGradientBank");
-    Tsqpotlab* potStepsBank = Part<Tsqpotlab>("potStepsBank");
-    Tsqpotlab* potStepsWave = Part<Tsqpotlab>("potStepsWave");
+    ValueField* potStepsBank = Part<ValueField>("potStepsBank");
+    ValueField* potStepsWave = Part<ValueField>("potStepsWave");
     cbGradientWave->setCurrentIndex(4);
     emit cbGradientWave->activated(4);
     EXPECT_EQ(wave.GradientType(), grxHorizCenterToBorder);
@@ -209,7 +209,7 @@ TEST_F(OptionsTest, CloseBoxHidesWritesAndClearsTheCheckMark) {
     store.Set("EN4", 1);
     store.Set("TempPath", "...");
     std::vector<bool> marks;
-    TForm4& w = Open();
+    OptionsWindow& w = Open();
     w.OnMenuCheck = [&](bool on) { marks.push_back(on); };
     EXPECT_TRUE(w.isVisible()) << "EN4 shows the window at start";
     store.writes.clear();
@@ -226,7 +226,7 @@ TEST_F(OptionsTest, CloseBoxHidesWritesAndClearsTheCheckMark) {
 
 TEST_F(OptionsTest, TempFolderIsChosenThroughTheOpenDialogAndStoredAsChosen) {
     QTemporaryDir chosen;
-    TForm4& w = Open();
+    OptionsWindow& w = Open();
     QToolButton* btnTempFolder = Part<QToolButton>("btnTempFolder");
     const QLabel* lbCheminTemp = Part<QLabel>("lbCheminTemp");
     dialogs.Answer(chosen.path() + QStringLiteral("/*.*"), 3);
@@ -284,9 +284,9 @@ TEST(WorkFolder, UnusableCaptionsSendWorkFilesToAPerUserFolder) {
 TEST_F(OptionsTest, AudioPageListsDevicesAndSetsTheOutput) {
     store.Set("AudioBufsz", 50);
     store.Set("AudioOUT", 2);
-    TForm4& w = Open();
+    OptionsWindow& w = Open();
     QComboBox* cbAudioOut = Part<QComboBox>("cbAudioOut");
-    Tsqpotlab* potBufferCount = Part<Tsqpotlab>("potBufferCount");
+    ValueField* potBufferCount = Part<ValueField>("potBufferCount");
     ASSERT_EQ(cbAudioOut->count(), 3) << "the default device and both devices";
     EXPECT_EQ(cbAudioOut->itemText(0), QStringLiteral("Default output"));
     EXPECT_EQ(cbAudioOut->itemText(2), QStringLiteral("Card 1"));
@@ -342,7 +342,7 @@ TEST_F(OptionsTest, ConversionChoiceOnTheAudioPage) {
             store.Set("Conversion", c.conversion);
         if (c.normalise.isValid())
             store.Set("Normalise", c.normalise);
-        TForm4& w = Open();
+        OptionsWindow& w = Open();
         EXPECT_EQ(Part<QRadioButton>("rbConversion", 0)->text(), QStringLiteral("Exact"));
         EXPECT_EQ(Part<QRadioButton>("rbConversion", 1)->text(), QStringLiteral("Band-limited"));
         EXPECT_EQ(Part<QCheckBox>("cbNormalise")->text(), QStringLiteral("Normalise"));
@@ -381,7 +381,7 @@ TEST_F(OptionsTest, AudioListFailuresAndEmptyDeviceLists) {
     waveOut.numBuffers = 7;
     Open();
     EXPECT_EQ(Part<QComboBox>("cbAudioOut")->count(), 0);
-    EXPECT_EQ(Part<Tsqpotlab>("potBufferCount")->State(), 7) << "a count of 0 takes the output's own";
+    EXPECT_EQ(Part<ValueField>("potBufferCount")->State(), 7) << "a count of 0 takes the output's own";
     form.reset();
 
     // A stored entry one past the list (a card since removed) leaves the output where it was.
@@ -427,7 +427,7 @@ TEST_F(OptionsTest, TheOptionsWindowComesUpOnScreen) {
     store.Set("PY4", 818); // the design place: the frame's foot would hang below the screen
     store.Set("EN4", 1);
     store.Set("TempPath", "...");
-    TForm4& w = Open();
+    OptionsWindow& w = Open();
     EXPECT_TRUE(area.contains(w.frameGeometry())) << w.frameGeometry().y();
     EXPECT_EQ(w.frameGeometry().bottom(), area.bottom()) << "moved up just enough";
     // Moved only as far as needed: across, it stays where it was (give or take the frame).
@@ -439,14 +439,14 @@ TEST_F(OptionsTest, AudioPageOverTheRealWaveOutput) {
     VirtualWaveDevice device(clock);
     device.setDeviceCount(2);
     QueueDispatcher dispatcher;
-    TMMWaveOut out(device, dispatcher);
+    WavePlayer out(device, dispatcher);
     out.SetDeviceID(WAVE_MAPPER);
     WaveOutLink link(out, device);
     store.Set("AudioBufsz", 20);
     store.Set("AudioOUT", 2);
-    form =
-        std::make_unique<TForm4>(OptionsLinks{store, dialogs, *driver, wave, &panel, bank, patterns, link});
-    TForm4& w = *form;
+    form = std::make_unique<OptionsWindow>(
+        OptionsLinks{store, dialogs, *driver, wave, &panel, bank, patterns, link});
+    OptionsWindow& w = *form;
     QComboBox* cbAudioOut = Part<QComboBox>("cbAudioOut");
     ASSERT_EQ(cbAudioOut->count(), 3);
     EXPECT_EQ(cbAudioOut->itemText(0).toStdString(), WaveOutGetDeviceName(device, WAVE_MAPPER));

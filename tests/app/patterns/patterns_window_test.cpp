@@ -34,7 +34,7 @@ class PatternsTest : public BankTest {
 protected:
     Bytes Held() const { return Bytes(patterns->Buffer(), patterns->Buffer() + patterns->HeldLength()); }
     template <class T> T* PatternsPart(const char* name) const { return findPart<T>(*patterns, name); }
-    QStringList PatternLog() const { return PatternsPart<LogMemo>("Memo1")->Lines(); }
+    QStringList PatternLog() const { return PatternsPart<LogMemo>("logMemo")->Lines(); }
 };
 
 // At most 65536 bytes are held; an empty file changes nothing, one that cannot be read says so.
@@ -55,7 +55,7 @@ TEST_F(PatternsTest, LoadHoldsTheFileUpToTheBufferSize) {
         SCOPED_TRACE(c.file.toStdString());
         if (c.size >= 0)
             WriteFile(c.file, c.size > 0 ? Pattern(size_t(c.size)) : Bytes{});
-        PatternsPart<LogMemo>("Memo1")->Clear();
+        PatternsPart<LogMemo>("logMemo")->Clear();
         dialogs.Answer(dir.filePath(c.file), 1);
         PatternsPart<QAction>("mnuLoadSysex")->trigger();
         const Bytes source = Pattern(c.heldFrom);
@@ -107,7 +107,7 @@ TEST_F(PatternsTest, SendTransmitsTheHeldBytesAndNewLeavesNothingToSend) {
         SCOPED_TRACE(held);
         const Bytes dump = Pattern(size_t(std::max(held, 5)));
         patterns->ReceivePatternDump(dump.data(), held, QStringLiteral("in"));
-        PatternsPart<LogMemo>("Memo1")->Clear();
+        PatternsPart<LogMemo>("logMemo")->Clear();
         driver.clearBacklog(0);
         PatternsPart<QAction>("btnSendToMidi")->trigger();
         EXPECT_EQ(driver.backlog(0), held >= 3 ? dump : Bytes{});
@@ -116,7 +116,7 @@ TEST_F(PatternsTest, SendTransmitsTheHeldBytesAndNewLeavesNothingToSend) {
     PatternsPart<QAction>("mnuNew")->trigger();
     EXPECT_EQ(patterns->HeldLength(), 0);
     EXPECT_EQ(PatternLog(), QStringList{});
-    EXPECT_TRUE(std::all_of(patterns->Buffer(), patterns->Buffer() + TForm3::kBufferSize,
+    EXPECT_TRUE(std::all_of(patterns->Buffer(), patterns->Buffer() + PatternsWindow::kBufferSize,
                             [](uint8_t b) { return b == 0; }));
     driver.clearBacklog(0);
     PatternsPart<QAction>("mnuSendToMidi")->trigger();

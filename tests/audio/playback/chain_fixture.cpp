@@ -4,8 +4,8 @@
 
 using namespace vk350;
 
-vk350::tWAVEFORMATEX pcmFormat(uint16_t bits, uint16_t channels, uint32_t rate) {
-    tWAVEFORMATEX f;
+vk350::WaveFormatEx pcmFormat(uint16_t bits, uint16_t channels, uint32_t rate) {
+    WaveFormatEx f;
     pcmBuildWaveHeader(&f, bits, channels, rate);
     return f;
 }
@@ -22,14 +22,14 @@ PlaybackRig::PlaybackRig() {
     file_.SetOutput(&out_);
     out_.SetOutput(&connector_);
     out_.SetDeviceID(WAVE_MAPPER);
-    out_.OnStart = [this](TMMWaveOut&) { events_.push_back("start"); };
-    out_.OnStop = [this](TMMWaveOut&) { events_.push_back("stop"); };
-    out_.OnOpen = [this](TMMWaveOut&) { events_.push_back("open"); };
-    out_.OnClose = [this](TMMWaveOut&) { events_.push_back("close"); };
-    out_.OnPause = [this](TMMWaveOut&) { events_.push_back("pause"); };
-    out_.OnRestart = [this](TMMWaveOut&) { events_.push_back("restart"); };
-    out_.OnLooping = [this](TMMWaveOut&) { events_.push_back("looping"); };
-    out_.OnError = [this](TMMWaveOut&, const std::string& text) { events_.push_back("error " + text); };
+    out_.OnStart = [this](WavePlayer&) { events_.push_back("start"); };
+    out_.OnStop = [this](WavePlayer&) { events_.push_back("stop"); };
+    out_.OnOpen = [this](WavePlayer&) { events_.push_back("open"); };
+    out_.OnClose = [this](WavePlayer&) { events_.push_back("close"); };
+    out_.OnPause = [this](WavePlayer&) { events_.push_back("pause"); };
+    out_.OnRestart = [this](WavePlayer&) { events_.push_back("restart"); };
+    out_.OnLooping = [this](WavePlayer&) { events_.push_back("looping"); };
+    out_.OnError = [this](WavePlayer&, const std::string& text) { events_.push_back("error " + text); };
 }
 
 void PlaybackRig::load(const Bytes& data, uint16_t bits, uint16_t channels, uint32_t rate) {

@@ -7,7 +7,7 @@
 #include "queue_dispatcher.h"
 #include "queue_pump.h"
 #include "wave_fixture.h"
-#include "wave_out.h"
+#include "wave_player.h"
 #include "wave_source.h"
 
 #include <string>
@@ -17,7 +17,7 @@
 class RecordingDisplay : public vk350::PcmDisplay {
 public:
     explicit RecordingDisplay(uint32_t blockLength = 256) : blockLength_(blockLength) {}
-    void SetPCMWaveFormat(const vk350::tWAVEFORMATEX& format) override { formats.push_back(format); }
+    void SetPCMWaveFormat(const vk350::WaveFormatEx& format) override { formats.push_back(format); }
     void RefreshPCMData(const uint8_t* data) override { blocks.emplace_back(data, data + blockLength_); }
     void ResetData() override { ++resets; }
     uint32_t BlockLength() const override { return blockLength_; }
@@ -25,7 +25,7 @@ public:
 
     uint32_t blockLength_;
     bool accelerate = false;
-    std::vector<vk350::tWAVEFORMATEX> formats;
+    std::vector<vk350::WaveFormatEx> formats;
     std::vector<Bytes> blocks;
     int resets = 0;
 };
@@ -33,7 +33,7 @@ public:
 class RecordingScope : public vk350::PcmScopeDisplay {
 public:
     explicit RecordingScope(uint32_t blockLength) : blockLength_(blockLength) {}
-    void SetPCMWaveFormat(const vk350::tWAVEFORMATEX&) override {}
+    void SetPCMWaveFormat(const vk350::WaveFormatEx&) override {}
     void RefreshPCMData(const uint8_t* data) override { blocks.emplace_back(data, data + blockLength_); }
     void ResetData() override {}
     uint32_t BlockLength() const override { return blockLength_; }
@@ -49,7 +49,7 @@ public:
     std::vector<Bytes> blocks;
 };
 
-vk350::tWAVEFORMATEX pcmFormat(uint16_t bits, uint16_t channels, uint32_t rate);
+vk350::WaveFormatEx pcmFormat(uint16_t bits, uint16_t channels, uint32_t rate);
 
 // Bytes 0, 1, 2, ... wrapping at 251, so any misplaced byte shows.
 Bytes rampBytes(size_t count);
@@ -71,9 +71,9 @@ protected:
     vk350::QueueDispatcher dispatcher_{clock_};
     vk350::ConnectorHub hub_{dispatcher_};
     vk350::QueuePump pump_{dispatcher_, hub_};
-    vk350::TMMWaveFile file_;
-    vk350::TMMWaveOut out_{device_, dispatcher_};
-    vk350::TMMConnector connector_{hub_, clock_};
+    vk350::WaveSource file_;
+    vk350::WavePlayer out_{device_, dispatcher_};
+    vk350::Connector connector_{hub_, clock_};
     std::vector<std::string> events_;
     int loadCount_ = 0;
 };

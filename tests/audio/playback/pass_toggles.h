@@ -5,8 +5,8 @@
 #include "connector.h"
 
 // first's OnTrigger toggles other in the first five passes; passes counts every pass.
-inline void ToggleDuringPasses(vk350::TMMConnector& first, vk350::TMMConnector& other, int& passes) {
-    first.OnTrigger = [&other, &passes](vk350::TMMConnector&) {
+inline void ToggleDuringPasses(vk350::Connector& first, vk350::Connector& other, int& passes) {
+    first.OnTrigger = [&other, &passes](vk350::Connector&) {
         if (++passes > 5)
             return;
         other.SetAutoTrigger(true); // joins and wakes the pump

@@ -2,7 +2,7 @@
 // own routes "default" to a file, and what playback writes there is compared byte for byte.
 #include "chain_fixture.h"
 #include "drivers/alsa_wave_device.h"
-#include "wave_out_error.h"
+#include "wave_player_error.h"
 
 #include <atomic>
 #include <cerrno>
@@ -49,15 +49,15 @@ protected:
               int loopCount) {
         writeFile("in.wav", pcmWave(bits, channels, rate, data));
         QueueDispatcher dispatcher;
-        TMMWaveFile file;
-        TMMWaveOut out(device, dispatcher);
+        WaveSource file;
+        WavePlayer out(device, dispatcher);
         file.SetOutput(&out);
         out.SetDeviceID(WAVE_MAPPER);
         file.Wave().SetFileName(path("in.wav"));
         out.SetLooping(loopCount > 0);
         out.SetLoopCount(uint16_t(loopCount));
         int stops = 0;
-        out.OnStop = [&](TMMWaveOut&) { ++stops; };
+        out.OnStop = [&](WavePlayer&) { ++stops; };
         out.Start();
         EXPECT_TRUE(dispatcher.runUntil([&] { return stops > 0; }, 20000000));
         out.Close();
@@ -124,24 +124,24 @@ TEST_F(AlsaWave, PassingDeviceErrorsAreRiddenOutAndLastingOnesEndPlayback) {
         useFaults(c.fault, c.error, c.count);
         AlsaWaveDevice device;
         QueueDispatcher dispatcher;
-        TMMWaveFile file;
-        TMMWaveOut out(device, dispatcher);
+        WaveSource file;
+        WavePlayer out(device, dispatcher);
         file.SetOutput(&out);
         file.Wave().SetFileName(path("in.wav"));
         std::string error;
         int stops = 0;
-        out.OnError = [&](TMMWaveOut&, const std::string& text) { error = text; };
-        out.OnStop = [&](TMMWaveOut&) { ++stops; };
+        out.OnError = [&](WavePlayer&, const std::string& text) { error = text; };
+        out.OnStop = [&](WavePlayer&) { ++stops; };
         dispatcher.OnException = [](std::exception_ptr) {}; // the error is kept by OnError
         try {
             out.Start();
-        } catch (const EMMWaveOutError&) {
+        } catch (const WavePlayerError&) {
         }
         EXPECT_TRUE(
             dispatcher.runUntil([&] { return stops > 0 || (!out.IsPlaying() && !error.empty()); }, 20000000));
         try {
             out.Close();
-        } catch (const EMMWaveOutError&) {
+        } catch (const WavePlayerError&) {
         }
         if (c.ends) {
             EXPECT_NE(error, "");
@@ -160,11 +160,11 @@ TEST_F(AlsaWave, AnOutputWithNothingToWriteLeavesTheDeviceAlone) {
     AlsaWaveDevice device;
     std::atomic<int> done{0};
     WaveDeviceEvents events;
-    events.onDone = [&](TMMWaveHdr*) { ++done; };
+    events.onDone = [&](ChainBuffer*) { ++done; };
     std::unique_ptr<WaveOutput> output;
     ASSERT_EQ(device.open(WAVE_MAPPER, pcmFormat(8, 1, 22050), events, output), kWaveOk);
     Bytes data = rampBytes(6615); // more than the ring holds: the thread waits for room
-    TMMWaveHdr h;
+    ChainBuffer h;
     h.lpData = data.data();
     h.dwBufferLength = h.dwCapacity = uint32_t(data.size());
     ASSERT_EQ(output->write(&h), kWaveOk);
@@ -191,16 +191,16 @@ TEST_F(AlsaWave, WithoutASoundCardNothingOpensAndTheEditorStaysUsable) {
         GTEST_SKIP() << "this machine has a sound card";
     EXPECT_EQ(device.deviceName(WAVE_MAPPER), "");
     QueueDispatcher dispatcher;
-    TMMWaveFile file;
-    TMMWaveOut out(device, dispatcher);
+    WaveSource file;
+    WavePlayer out(device, dispatcher);
     file.SetOutput(&out);
-    EXPECT_EQ(out.ProductName(), "No wave audio playing device found");
+    EXPECT_EQ(out.productName(), "No wave audio playing device found");
     writeFile("in.wav", pcmWave(8, 1, 22050, rampBytes(100)));
     file.Wave().SetFileName(path("in.wav"));
     try {
         out.Start();
         ADD_FAILURE() << "started without a device";
-    } catch (const EMMWaveOutError& e) {
+    } catch (const WavePlayerError& e) {
         EXPECT_STREQ(e.what(), "No wave audio playing device found");
     }
     EXPECT_FALSE(out.IsOpen());
@@ -213,14 +213,14 @@ TEST_F(AlsaWave, FormatsAndErrorCodes) {
     useFile();
     AlsaWaveDevice device;
     ASSERT_EQ(device.deviceCount(), 1);
-    tWAVEFORMATEX odd = pcmFormat(12, 1, 22050);
-    tWAVEFORMATEX compressed = pcmFormat(8, 1, 22050);
+    WaveFormatEx odd = pcmFormat(12, 1, 22050);
+    WaveFormatEx compressed = pcmFormat(8, 1, 22050);
     compressed.wFormatTag = 2;
-    tWAVEFORMATEX badAlign = pcmFormat(16, 2, 44100);
+    WaveFormatEx badAlign = pcmFormat(16, 2, 44100);
     badAlign.nBlockAlign = 3;
     struct Case {
         int device;
-        tWAVEFORMATEX format;
+        WaveFormatEx format;
         int result;
     };
     for (const Case& c :
@@ -254,7 +254,7 @@ TEST_F(AlsaWave, FormatsAndErrorCodes) {
     EXPECT_EQ(output->close(), kWaveOk);
     EXPECT_EQ(closed, 1);
     EXPECT_EQ(output->position(frames), kWaveInvalidHandle);
-    TMMWaveHdr h;
+    ChainBuffer h;
     EXPECT_EQ(output->write(&h), kWaveInvalidHandle);
 }
 

@@ -44,8 +44,8 @@ bool spinUntil(const std::function<bool()>& done, int limitMs = 5000) {
     return done();
 }
 
-tWAVEFORMATEX pcm8() {
-    tWAVEFORMATEX f;
+WaveFormatEx pcm8() {
+    WaveFormatEx f;
     f.wFormatTag = WAVE_FORMAT_PCM;
     f.nChannels = 1;
     f.nSamplesPerSec = 22050;
@@ -131,14 +131,14 @@ TEST(QtConnectorPump, TriggersWhileRunningAndStopsWithTheConnector) {
     QtDispatcher dispatcher;
     ConnectorHub hub(dispatcher);
     QtConnectorPump pump(hub);
-    TMMConnector connector(hub);
+    Connector connector(hub);
     int triggers = 0;
     std::thread::id triggeredOn;
-    connector.OnTrigger = [&](TMMConnector&) {
+    connector.OnTrigger = [&](Connector&) {
         ++triggers;
         triggeredOn = std::this_thread::get_id();
     };
-    const tWAVEFORMATEX f = pcm8();
+    const WaveFormatEx f = pcm8();
     connector.SetPWaveFormat(&f);
     connector.Opened();
     connector.Started();
@@ -169,7 +169,7 @@ TEST(QtConnectorPump, TriggersWhileRunningAndStopsWithTheConnector) {
             caught = x.what();
         }
     };
-    connector.OnTrigger = [&](TMMConnector&) { throw std::runtime_error("display failed"); };
+    connector.OnTrigger = [&](Connector&) { throw std::runtime_error("display failed"); };
     connector.Started();
     ASSERT_TRUE(spinUntil([&] { return !caught.empty(); }));
     EXPECT_EQ(caught, "display failed");
@@ -190,9 +190,9 @@ TEST(QtConnectorPump, StartsDuringAPassLeaveOneChainOfPasses) {
     pump.handleMessages();
     EXPECT_FALSE(ran) << "a message round ran the event loop";
 
-    const tWAVEFORMATEX f = pcm8();
-    TMMConnector first(hub), other(hub);
-    for (TMMConnector* c : {&first, &other}) {
+    const WaveFormatEx f = pcm8();
+    Connector first(hub), other(hub);
+    for (Connector* c : {&first, &other}) {
         c->SetPWaveFormat(&f);
         c->Opened();
     }

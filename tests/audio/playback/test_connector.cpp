@@ -21,11 +21,11 @@ public:
     bool closing = false;
 };
 
-class Connector : public ::testing::Test {
+class ConnectorTest : public ::testing::Test {
 protected:
     // Format, size and the lifecycle up to running, as a device would broadcast it.
     void start(uint16_t bits = 8, uint16_t channels = 1, uint32_t rate = 22050, uint32_t size = 2048) {
-        const tWAVEFORMATEX f = pcmFormat(bits, channels, rate);
+        const WaveFormatEx f = pcmFormat(bits, channels, rate);
         connector_.SetPWaveFormat(&f);
         connector_.SetBufferSize(size);
         connector_.Opened();
@@ -46,12 +46,12 @@ protected:
     QueueDispatcher dispatcher_{clock_};
     ConnectorHub hub_{dispatcher_};
     QueuePump pump_{dispatcher_, hub_};
-    TMMConnector connector_{hub_, clock_};
+    Connector connector_{hub_, clock_};
 };
 
 } // namespace
 
-TEST_F(Connector, BlocksAreHandedOutWhenTheirAudioIsDue) {
+TEST_F(ConnectorTest, BlocksAreHandedOutWhenTheirAudioIsDue) {
     // 8-bit mono 22050 Hz, a 2048-byte buffer, 1024-byte blocks: the block at offset 1024 is
     // due trunc(1024 * 1e6 / 22050) = 46439 us after the buffer arrived.
     RecordingDisplay level(1024);
@@ -83,7 +83,7 @@ TEST_F(Connector, BlocksAreHandedOutWhenTheirAudioIsDue) {
     connector_.RemoveDisplay(&level);
 }
 
-TEST_F(Connector, GroupsInOrderAndBlocksThatDoNotFitAreSkipped) {
+TEST_F(ConnectorTest, GroupsInOrderAndBlocksThatDoNotFitAreSkipped) {
     std::vector<std::string> order;
     struct Named : RecordingDisplay {
         Named(uint32_t n, std::string name, std::vector<std::string>& log)
@@ -135,11 +135,11 @@ TEST_F(Connector, GroupsInOrderAndBlocksThatDoNotFitAreSkipped) {
         connector_.RemoveDisplay(d);
 }
 
-TEST_F(Connector, OnTriggerFiresOnEveryPassWithoutDisplaysUntilStopped) {
+TEST_F(ConnectorTest, OnTriggerFiresOnEveryPassWithoutDisplaysUntilStopped) {
     int triggers = 0;
-    connector_.OnTrigger = [&](TMMConnector&) { ++triggers; };
+    connector_.OnTrigger = [&](Connector&) { ++triggers; };
     // Started, but the start message has not run: no pass yet, not even a manual one.
-    const tWAVEFORMATEX f = pcmFormat(8, 1, 22050);
+    const WaveFormatEx f = pcmFormat(8, 1, 22050);
     connector_.SetPWaveFormat(&f);
     connector_.Opened();
     connector_.Started();
@@ -176,11 +176,11 @@ TEST_F(Connector, OnTriggerFiresOnEveryPassWithoutDisplaysUntilStopped) {
     stop();
 }
 
-TEST_F(Connector, PassStructure) {
+TEST_F(ConnectorTest, PassStructure) {
     // Each pass lets (5001 - largest Speed) rounds of messages run, one more with EnterIdle.
     CountingPump counting;
     hub_.setPump(&counting);
-    TMMConnector slow(hub_, clock_);
+    Connector slow(hub_, clock_);
     struct Case {
         int speed;
         bool enterIdle;
@@ -210,9 +210,9 @@ TEST_F(Connector, PassStructure) {
 
 // Connectors that join while a pass runs (a quick Stop and Play, a trigger switched back on)
 // join the one chain of passes.
-TEST_F(Connector, StartsDuringAPassLeaveOneChainOfPasses) {
-    TMMConnector other(hub_, clock_);
-    const tWAVEFORMATEX f = pcmFormat(8, 1, 22050);
+TEST_F(ConnectorTest, StartsDuringAPassLeaveOneChainOfPasses) {
+    Connector other(hub_, clock_);
+    const WaveFormatEx f = pcmFormat(8, 1, 22050);
     other.SetPWaveFormat(&f);
     other.SetAutoTrigger(false);
     other.Opened();
@@ -231,23 +231,23 @@ TEST_F(Connector, StartsDuringAPassLeaveOneChainOfPasses) {
     stop();
 }
 
-TEST_F(Connector, TwinSlotsRefuseTheSameDisplay) {
+TEST_F(ConnectorTest, TwinSlotsRefuseTheSameDisplay) {
     RecordingDisplay a, b;
     RecordingScope scope(256);
     struct Case {
-        TMMDisplaySlot first, second;
+        DisplaySlot first, second;
         bool accepted;
     };
     const Case cases[] = {
-        {TMMDisplaySlot::Level1, TMMDisplaySlot::Level2, false},
-        {TMMDisplaySlot::Meter2, TMMDisplaySlot::Meter1, false},
-        {TMMDisplaySlot::Light1, TMMDisplaySlot::Light2, false},
-        {TMMDisplaySlot::Spectrogram2, TMMDisplaySlot::Spectrogram1, false},
-        {TMMDisplaySlot::Spectrum1, TMMDisplaySlot::Spectrum4, true},
-        {TMMDisplaySlot::Level1, TMMDisplaySlot::Meter1, true},
+        {DisplaySlot::Level1, DisplaySlot::Level2, false},
+        {DisplaySlot::Meter2, DisplaySlot::Meter1, false},
+        {DisplaySlot::Light1, DisplaySlot::Light2, false},
+        {DisplaySlot::Spectrogram2, DisplaySlot::Spectrogram1, false},
+        {DisplaySlot::Spectrum1, DisplaySlot::Spectrum4, true},
+        {DisplaySlot::Level1, DisplaySlot::Meter1, true},
     };
     for (const Case& c : cases) {
-        TMMConnector conn(hub_, clock_);
+        Connector conn(hub_, clock_);
         EXPECT_TRUE(conn.SetDisplay(c.first, &a));
         EXPECT_EQ(conn.SetDisplay(c.second, &a), c.accepted);
         EXPECT_EQ(conn.Display(c.second) == &a, c.accepted);
@@ -263,7 +263,7 @@ TEST_F(Connector, TwinSlotsRefuseTheSameDisplay) {
     connector_.RemoveDisplay(&scope);
 }
 
-TEST_F(Connector, StopEnabledAndRefreshOnStopResetTheDisplays) {
+TEST_F(ConnectorTest, StopEnabledAndRefreshOnStopResetTheDisplays) {
     RecordingDisplay level, spectrum;
     connector_.SetLevel1(&level);
     connector_.SetSpectrum2(&spectrum);
@@ -290,7 +290,7 @@ TEST_F(Connector, StopEnabledAndRefreshOnStopResetTheDisplays) {
     connector_.RemoveDisplay(&spectrum);
 }
 
-TEST_F(Connector, PauseShowsDecayingSilence) {
+TEST_F(ConnectorTest, PauseShowsDecayingSilence) {
     struct Case {
         uint32_t size;
         uint16_t bits;
@@ -335,9 +335,9 @@ TEST_F(Connector, PauseShowsDecayingSilence) {
     connector_.RemoveDisplay(&level);
 }
 
-TEST_F(Connector, ManualTriggerAndDeliveringThread) {
+TEST_F(ConnectorTest, ManualTriggerAndDeliveringThread) {
     int triggers = 0;
-    connector_.OnTrigger = [&](TMMConnector&) { ++triggers; };
+    connector_.OnTrigger = [&](Connector&) { ++triggers; };
     connector_.Trigger(); // AutoTrigger: nothing
     connector_.SetAutoTrigger(false);
     connector_.Trigger(); // not running
@@ -368,7 +368,7 @@ TEST_F(Connector, ManualTriggerAndDeliveringThread) {
     try {
         connector_.SetRealTime(true);
         ADD_FAILURE() << "no error";
-    } catch (const EMMConnectorError& e) {
+    } catch (const ConnectorError& e) {
         EXPECT_STREQ(e.what(), "Change to property while device was open");
     }
     const Bytes data = rampBytes(2048);
@@ -380,13 +380,13 @@ TEST_F(Connector, ManualTriggerAndDeliveringThread) {
     connector_.RemoveDisplay(&level);
 }
 
-TEST_F(Connector, BufferReadyTakesTheAudibleBufferAndClampsToTheBufferSize) {
+TEST_F(ConnectorTest, BufferReadyTakesTheAudibleBufferAndClampsToTheBufferSize) {
     RecordingDisplay level(1024);
     connector_.SetLevel1(&level);
     connector_.SetSynchronize(false);
     start(8, 1, 22050, 1024);
     Bytes played(4096, 1), audible(4096, 2);
-    TMMWaveHdr p, a;
+    ChainBuffer p, a;
     p.lpData = played.data();
     a.lpData = audible.data();
     p.dwCapacity = a.dwCapacity = 4096;
@@ -424,12 +424,12 @@ TEST_F(Connector, BufferReadyTakesTheAudibleBufferAndClampsToTheBufferSize) {
     connector_.RemoveDisplay(&level);
 }
 
-TEST_F(Connector, OscilloscopesTriggerOnAFlankAndScrollByTheirOwnStep) {
+TEST_F(ConnectorTest, OscilloscopesTriggerOnAFlankAndScrollByTheirOwnStep) {
     // Below the zero line for 300 bytes, then above: an up flank at 300, none downwards.
     Bytes data(2048, 100);
     std::fill(data.begin() + 300, data.end(), uint8_t(200));
     struct Case {
-        TMMTriggerMode mode;
+        TriggerKind mode;
         bool scroll, accelerate;
         size_t blocks;  // from one buffer
         uint32_t first; // offset of the first block
@@ -465,7 +465,7 @@ TEST_F(Connector, OscilloscopesTriggerOnAFlankAndScrollByTheirOwnStep) {
 // At the display's pace a pass comes every 16.7 ms, longer than a block lasts: each pass hands
 // out every block that fell due since the last, in order, never one early, so the displays see
 // what they see at a millisecond's pace.
-TEST_F(Connector, AtTheDisplaysPaceEveryBlockIsHandedOutInTurnWhenDue) {
+TEST_F(ConnectorTest, AtTheDisplaysPaceEveryBlockIsHandedOutInTurnWhenDue) {
     struct Stamped : RecordingDisplay {
         Stamped(uint32_t n, const ManualMicroClock& c) : RecordingDisplay(n), clock(c) {}
         void RefreshPCMData(const uint8_t* d) override {
@@ -493,7 +493,7 @@ TEST_F(Connector, AtTheDisplaysPaceEveryBlockIsHandedOutInTurnWhenDue) {
             connector_.SetLevel1(&shown);
         pump_.setPauseMicros(c.pace);
         int triggers = 0;
-        connector_.OnTrigger = [&](TMMConnector&) { ++triggers; };
+        connector_.OnTrigger = [&](Connector&) { ++triggers; };
         start();
         const int64_t arrival = clock_.now();
         connector_.NewBuffer(data.data(), 2048);

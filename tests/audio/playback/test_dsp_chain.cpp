@@ -29,17 +29,17 @@ private:
     std::vector<std::string>& log_;
 };
 
-class Device : public Logged<TMMCustomSoundComponent> {
+class Device : public Logged<SoundComponent> {
 public:
     using Logged::Logged;
-    void broadcast(TMMLifecycle step) { Broadcast(step); }
+    void broadcast(Lifecycle step) { Broadcast(step); }
 };
 
-using Plain = Logged<TMMDSPComponent>;
+using Plain = Logged<DspComponent>;
 
 // "A>B B>C": every output link, for comparing whole chains at once.
-std::string links(const std::map<std::string, TMMDSPComponent*>& parts) {
-    std::map<const TMMDSPComponent*, std::string> names;
+std::string links(const std::map<std::string, DspComponent*>& parts) {
+    std::map<const DspComponent*, std::string> names;
     for (const auto& [n, c] : parts)
         names[c] = n;
     std::string text;
@@ -64,7 +64,7 @@ TEST(DspChain, LinkingRulesAndCycleRefusal) {
     struct Case {
         const char* name;
         const char* start; // links made first, "A>B B>C"
-        std::function<void(TMMDSPComponent&, TMMDSPComponent&, TMMDSPComponent&, TMMDSPComponent&)> act;
+        std::function<void(DspComponent&, DspComponent&, DspComponent&, DspComponent&)> act;
         const char* expected;
     };
     const Case cases[] = {
@@ -91,7 +91,7 @@ TEST(DspChain, LinkingRulesAndCycleRefusal) {
         SCOPED_TRACE(c.name);
         std::vector<std::string> log;
         Plain a("A", log), b("B", log), cc("C", log), d("D", log);
-        std::map<std::string, TMMDSPComponent*> parts = {{"A", &a}, {"B", &b}, {"C", &cc}, {"D", &d}};
+        std::map<std::string, DspComponent*> parts = {{"A", &a}, {"B", &b}, {"C", &cc}, {"D", &d}};
         for (std::string_view rest = c.start; !rest.empty();) {
             parts[std::string(1, rest[0])]->SetOutput(parts[std::string(1, rest[2])]);
             rest.remove_prefix(std::min<size_t>(4, rest.size()));
@@ -131,9 +131,8 @@ TEST_F(DspChainRig, FormatReachesEveryComponentAndDisplay) {
     connector_.SetSpectrum1(&spectrum);
     for (const auto& [bits, channels, rate] : {std::tuple{8, 1, 22050}, std::tuple{16, 2, 44100}}) {
         load(rampBytes(64), uint16_t(bits), uint16_t(channels), uint32_t(rate));
-        const tWAVEFORMATEX want = pcmFormat(uint16_t(bits), uint16_t(channels), uint32_t(rate));
-        for (const TMMDSPComponent* c :
-             std::initializer_list<const TMMDSPComponent*>{&file_, &out_, &connector_}) {
+        const WaveFormatEx want = pcmFormat(uint16_t(bits), uint16_t(channels), uint32_t(rate));
+        for (const DspComponent* c : std::initializer_list<const DspComponent*>{&file_, &out_, &connector_}) {
             ASSERT_NE(c->GetPWaveFormat(), nullptr);
             EXPECT_EQ(*c->GetPWaveFormat(), want);
         }
@@ -146,8 +145,8 @@ TEST_F(DspChainRig, FormatReachesEveryComponentAndDisplay) {
     // Rebinding drops the old file first, so the chain passes through "no format".
     std::vector<int> seenBits;
     const auto bits = [&] { return out_.GetPWaveFormat() ? out_.GetPWaveFormat()->wBitsPerSample : 0; };
-    file_.OnChange = [&](TMMWaveFile&) { seenBits.push_back(-bits()); };
-    file_.OnChanged = [&](TMMWaveFile&) { seenBits.push_back(bits()); };
+    file_.OnChange = [&](WaveSource&) { seenBits.push_back(-bits()); };
+    file_.OnChanged = [&](WaveSource&) { seenBits.push_back(bits()); };
     load(rampBytes(64), 8, 1, 22050);
     EXPECT_EQ(seenBits, (std::vector<int>{-16, 0, 0, 8}));
     file_.OnChange = nullptr;
@@ -179,9 +178,9 @@ TEST(DspChain, BufferSizeIsFixedToWholeBlocksAtOpened) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.requested << " bytes, " << c.bits << "/" << c.channels);
-        TMMDSPComponent comp;
+        DspComponent comp;
         if (c.bits) {
-            const tWAVEFORMATEX f = pcmFormat(uint16_t(c.bits), uint16_t(c.channels), 22050);
+            const WaveFormatEx f = pcmFormat(uint16_t(c.bits), uint16_t(c.channels), 22050);
             comp.SetPWaveFormat(&f);
         }
         comp.SetBufferSize(c.requested);
@@ -197,21 +196,20 @@ TEST(DspChain, LifecycleBroadcastOrder) {
     // I1 > I2 > DEV > I3 > DEV2 > I4: a device reaches the plain components from the head down
     // to the next device, which ends the walk; for Stopped and Closed that device comes first.
     struct Case {
-        TMMLifecycle step;
+        Lifecycle step;
         const char* name;
         const char* expected;
     };
     const Case cases[] = {
-        {TMMLifecycle::Opened, "Opened", "I1:Opened I2:Opened I3:Opened DEV2:Opened DEV:Opened"},
-        {TMMLifecycle::Started, "Started", "I1:Started I2:Started I3:Started DEV2:Started DEV:Started"},
-        {TMMLifecycle::Paused, "Paused", "I1:Paused I2:Paused I3:Paused DEV2:Paused DEV:Paused"},
-        {TMMLifecycle::Restarted, "Restarted",
+        {Lifecycle::Opened, "Opened", "I1:Opened I2:Opened I3:Opened DEV2:Opened DEV:Opened"},
+        {Lifecycle::Started, "Started", "I1:Started I2:Started I3:Started DEV2:Started DEV:Started"},
+        {Lifecycle::Paused, "Paused", "I1:Paused I2:Paused I3:Paused DEV2:Paused DEV:Paused"},
+        {Lifecycle::Restarted, "Restarted",
          "I1:Restarted I2:Restarted I3:Restarted DEV2:Restarted DEV:Restarted"},
-        {TMMLifecycle::Reseting, "Reseting",
-         "I1:Reseting I2:Reseting I3:Reseting DEV2:Reseting DEV:Reseting"},
-        {TMMLifecycle::Looped, "Looped", "I1:Looped I2:Looped I3:Looped DEV2:Looped DEV:Looped"},
-        {TMMLifecycle::Stopped, "Stopped", "DEV2:Stopped I1:Stopped I2:Stopped I3:Stopped DEV:Stopped"},
-        {TMMLifecycle::Closed, "Closed", "DEV2:Closed I1:Closed I2:Closed I3:Closed DEV:Closed"},
+        {Lifecycle::Reseting, "Reseting", "I1:Reseting I2:Reseting I3:Reseting DEV2:Reseting DEV:Reseting"},
+        {Lifecycle::Looped, "Looped", "I1:Looped I2:Looped I3:Looped DEV2:Looped DEV:Looped"},
+        {Lifecycle::Stopped, "Stopped", "DEV2:Stopped I1:Stopped I2:Stopped I3:Stopped DEV:Stopped"},
+        {Lifecycle::Closed, "Closed", "DEV2:Closed I1:Closed I2:Closed I3:Closed DEV:Closed"},
     };
     const auto joined = [](const std::vector<std::string>& log) {
         std::string text;
@@ -234,9 +232,9 @@ TEST(DspChain, LifecycleBroadcastOrder) {
         dev.broadcast(c.step);
         EXPECT_EQ(joined(log), c.expected);
         EXPECT_FALSE(dev.FedByDevice());
-        if (c.step == TMMLifecycle::Opened) {
+        if (c.step == Lifecycle::Opened) {
             EXPECT_EQ(i1.GetBufferSize(), 4096u); // given the device's size first
-            EXPECT_EQ(i4.GetBufferSize(), TMMDSPComponent::kDefaultBufferSize);
+            EXPECT_EQ(i4.GetBufferSize(), DspComponent::kDefaultBufferSize);
         }
         // The device further down is fed by DEV: its own walk starts at itself.
         log.clear();
@@ -247,23 +245,23 @@ TEST(DspChain, LifecycleBroadcastOrder) {
 }
 
 TEST(DspChain, BufferCallsAndEvents) {
-    TMMDSPComponent head, middle, tail;
+    DspComponent head, middle, tail;
     head.SetOutput(&middle);
     middle.SetOutput(&tail);
     std::vector<std::string> seen;
-    head.OnBufferLoad = [&](TMMDSPComponent&, TMMWaveHdr* h, bool& more) {
+    head.OnBufferLoad = [&](DspComponent&, ChainBuffer* h, bool& more) {
         seen.push_back("load");
         h->dwBytesRecorded = 5;
         more = true;
     };
-    middle.OnBufferLoad = [&](TMMDSPComponent&, TMMWaveHdr*, bool&) { seen.push_back("middle load"); };
-    middle.OnBufferFilled = [&](TMMDSPComponent&, TMMWaveHdr* h) {
+    middle.OnBufferLoad = [&](DspComponent&, ChainBuffer*, bool&) { seen.push_back("middle load"); };
+    middle.OnBufferFilled = [&](DspComponent&, ChainBuffer* h) {
         seen.push_back("filled " + std::to_string(h->dwBytesRecorded));
     };
-    middle.OnBufferReady = [&](TMMDSPComponent&, TMMWaveHdr*) { seen.push_back("middle ready"); };
-    tail.OnBufferReady = [&](TMMDSPComponent&, TMMWaveHdr*) { seen.push_back("tail ready"); };
+    middle.OnBufferReady = [&](DspComponent&, ChainBuffer*) { seen.push_back("middle ready"); };
+    tail.OnBufferReady = [&](DspComponent&, ChainBuffer*) { seen.push_back("tail ready"); };
     uint8_t data[8] = {};
-    TMMWaveHdr h;
+    ChainBuffer h;
     h.lpData = data;
     h.dwCapacity = h.dwBufferLength = 8;
     bool more = false;
@@ -275,7 +273,7 @@ TEST(DspChain, BufferCallsAndEvents) {
 
     // An interface component reports the steps as events; a stop only when it was started.
     std::vector<std::string> events;
-    TMMDSPInterface probe;
+    DspInterface probe;
     for (const auto& [event, label] : {std::pair{&probe.OnOpen, "open"},
                                        {&probe.OnStart, "start"},
                                        {&probe.OnPause, "pause"},
@@ -283,7 +281,7 @@ TEST(DspChain, BufferCallsAndEvents) {
                                        {&probe.OnStop, "stop"},
                                        {&probe.OnClosed, "closed"},
                                        {&probe.OnLooped, "looped"}})
-        *event = [&events, name = label](TMMDSPComponent&) { events.push_back(name); };
+        *event = [&events, name = label](DspComponent&) { events.push_back(name); };
     probe.Stopped();
     probe.Opened();
     probe.Started();

@@ -16,10 +16,10 @@ TEST(PlaybackThread, HandlesMessagesInOrderAndQuitWaitsForTheCurrentOne) {
     std::vector<uint64_t> runs;
     std::thread::id where;
     std::atomic<bool> inside{false}, finished{false};
-    TMMWaveHdr a, b;
+    ChainBuffer a, b;
     ASSERT_TRUE(thread.start(
         tpNormal,
-        [&](TMMWaveHdr* h, uint64_t run) {
+        [&](ChainBuffer* h, uint64_t run) {
             where = std::this_thread::get_id();
             runs.push_back(run);
             if (h == &b) {
@@ -48,10 +48,10 @@ TEST(PlaybackThread, FlushDropsWhatWaitsAndAFailureEndsTheThread) {
     std::atomic<bool> release{false}, holding{false};
     std::string failure;
     std::atomic<bool> failed{false};
-    TMMWaveHdr h;
+    ChainBuffer h;
     ASSERT_TRUE(thread.start(
         tpLower,
-        [&](TMMWaveHdr*, uint64_t run) {
+        [&](ChainBuffer*, uint64_t run) {
             holding = run == 1;
             while (run == 1 && !release)
                 std::this_thread::yield();

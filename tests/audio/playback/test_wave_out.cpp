@@ -5,8 +5,8 @@
 #include "user_notices.h"
 #include "wave_device_factory.h"
 #include "wave_error.h"
-#include "wave_out_error.h"
 #include "wave_out_functions.h"
+#include "wave_player_error.h"
 
 #include <chrono>
 #include <filesystem>
@@ -19,11 +19,11 @@ namespace {
 
 class WaveOut : public PlaybackRig {
 protected:
-    // The text of the EMMWaveOutError that f raises, "" when none.
+    // The text of the WavePlayerError that f raises, "" when none.
     template <class F> static std::string errorOf(F f) {
         try {
             f();
-        } catch (const EMMWaveOutError& e) {
+        } catch (const WavePlayerError& e) {
             return e.what();
         }
         return "";
@@ -37,9 +37,9 @@ protected:
 };
 
 // A source that claims more bytes than it was given room for.
-class Boaster : public TMMDSPComponent {
+class Boaster : public DspComponent {
 public:
-    void BufferLoad(TMMWaveHdr* h, bool& more) override {
+    void BufferLoad(ChainBuffer* h, bool& more) override {
         std::fill_n(h->lpData, std::min(h->dwBufferLength, h->dwCapacity), uint8_t(0x55));
         h->dwBytesRecorded = 1000000;
         more = ++loads < 3;
@@ -48,9 +48,9 @@ public:
 };
 
 // An endless source whose loads on another thread than its maker's wait at a gate.
-class GatedSource : public TMMDSPComponent {
+class GatedSource : public DspComponent {
 public:
-    void BufferLoad(TMMWaveHdr* h, bool& more) override {
+    void BufferLoad(ChainBuffer* h, bool& more) override {
         if (std::this_thread::get_id() != maker_)
             gate.pass();
         h->dwBytesRecorded = std::min(h->dwBufferLength, h->dwCapacity);
@@ -90,11 +90,11 @@ TEST_F(WaveOut, PlaysEveryByteOnceAndStopsByItself) {
         load(data, c.bits, c.channels, c.rate);
         int ready = 0;
         int filled = 0;
-        out_.OnBufferReady = [&](TMMDSPComponent&, TMMWaveHdr*) {
+        out_.OnBufferReady = [&](DspComponent&, ChainBuffer*) {
             ++ready;
             events_.push_back("ready");
         };
-        out_.OnBufferFilled = [&](TMMDSPComponent&, TMMWaveHdr* h) {
+        out_.OnBufferFilled = [&](DspComponent&, ChainBuffer* h) {
             ++filled;
             EXPECT_GT(h->dwBytesRecorded, 0u);
             EXPECT_EQ(h->dwFlags & WHDR_INQUEUE, 0u) << "fired before the header is queued";
@@ -264,7 +264,7 @@ TEST_F(WaveOut, PositionInEachTimeFormat) {
     out_.Start();
     step(100000); // a tenth of a second: 4410 frames
     struct Case {
-        TMMTimeFormats format;
+        TimeUnit format;
         int64_t expected;
     };
     for (const Case& c : {Case{tfSample, 4410}, Case{tfByte, 17640}, Case{tfMillisecond, 100}}) {
@@ -328,7 +328,7 @@ TEST_F(WaveOut, PropertyLimits) {
         int64_t expected;
     };
     device_.setDeviceCount(2);
-    TMMWaveOut two(device_, dispatcher_);
+    WavePlayer two(device_, dispatcher_);
     const Case cases[] = {
         {"NumBuffers default", [] {}, [&] { return two.NumBuffers(); }, 10},
         {"NumBuffers 1 ignored", [&] { two.SetNumBuffers(1); }, [&] { return two.NumBuffers(); }, 10},
@@ -357,11 +357,11 @@ TEST_F(WaveOut, PropertyLimits) {
         EXPECT_EQ(c.get(), c.expected) << c.name;
     }
     two.SetDeviceID(1);
-    EXPECT_EQ(two.ProductName(), "Virtual output 2");
+    EXPECT_EQ(two.productName(), "Virtual output 2");
     two.SetDeviceID(-1);
-    EXPECT_EQ(two.ProductName(), "Virtual default output");
+    EXPECT_EQ(two.productName(), "Virtual default output");
     two.SetDeviceID(2);
-    EXPECT_EQ(two.ProductName(), "No wave audio playing device found");
+    EXPECT_EQ(two.productName(), "No wave audio playing device found");
 
     // Interrupt-time callbacks are refused with a message box, and the mode stays.
     std::string title, text;
@@ -378,35 +378,35 @@ TEST_F(WaveOut, PropertyLimits) {
 TEST_F(WaveOut, ErrorsCarryTheirTexts) {
     struct Case {
         const char* name;
-        std::function<void(TMMWaveOut&)> act;
+        std::function<void(WavePlayer&)> act;
         const char* text;
     };
     const Case cases[] = {
-        {"invalid device", [](TMMWaveOut& o) { o.SetDeviceID(5), o.Open(); }, "Invalid DeviceID"},
-        {"no format", [this](TMMWaveOut& o) { file_.Wave().FreeWave(), o.Open(); },
+        {"invalid device", [](WavePlayer& o) { o.SetDeviceID(5), o.Open(); }, "Invalid DeviceID"},
+        {"no format", [this](WavePlayer& o) { file_.Wave().FreeWave(), o.Open(); },
          "WaveOutOpen:\n\rInvalid wave format"},
         {"format refused",
-         [this](TMMWaveOut& o) {
-             device_.setAcceptedFormats([](const tWAVEFORMATEX& f) { return f.wBitsPerSample == 16; });
+         [this](WavePlayer& o) {
+             device_.setAcceptedFormats([](const WaveFormatEx& f) { return f.wBitsPerSample == 16; });
              o.Start();
          },
          "WaveOutOpen:\n\rThe actual device can''t play this format"},
         {"source without data",
-         [this](TMMWaveOut& o) {
+         [this](WavePlayer& o) {
              o.SetOutput(nullptr);
              file_.SetOutput(nullptr);
-             const tWAVEFORMATEX f = pcmFormat(8, 1, 22050);
+             const WaveFormatEx f = pcmFormat(8, 1, 22050);
              o.SetPWaveFormat(&f);
              o.Start();
          },
          "WaveOutStart:\n\rUnable to start device"},
-        {"device while open", [](TMMWaveOut& o) { o.Open(), o.SetDeviceID(0); },
+        {"device while open", [](WavePlayer& o) { o.Open(), o.SetDeviceID(0); },
          "Change to property while device was open"},
-        {"buffers while open", [](TMMWaveOut& o) { o.Open(), o.SetNumBuffers(4); },
+        {"buffers while open", [](WavePlayer& o) { o.Open(), o.SetNumBuffers(4); },
          "Change to property while device was open"},
-        {"size while open", [](TMMWaveOut& o) { o.Open(), o.SetBufferSize(4096); },
+        {"size while open", [](WavePlayer& o) { o.Open(), o.SetBufferSize(4096); },
          "Change to property while device was open"},
-        {"mode while open", [](TMMWaveOut& o) { o.Open(), o.SetCallBackMode(cmThread); },
+        {"mode while open", [](WavePlayer& o) { o.Open(), o.SetCallBackMode(cmThread); },
          "Change to property while device was open"},
     };
     for (const Case& c : cases) {
@@ -414,9 +414,9 @@ TEST_F(WaveOut, ErrorsCarryTheirTexts) {
         device_.setAcceptedFormats(nullptr);
         load(rampBytes(1000));
         std::vector<std::string> errors;
-        TMMWaveOut o(device_, dispatcher_);
+        WavePlayer o(device_, dispatcher_);
         file_.SetOutput(&o);
-        o.OnError = [&](TMMWaveOut&, const std::string& t) { errors.push_back(t); };
+        o.OnError = [&](WavePlayer&, const std::string& t) { errors.push_back(t); };
         EXPECT_EQ(errorOf([&] { c.act(o); }), c.text);
         EXPECT_EQ(errors, std::vector<std::string>{c.text});
         if (std::string(c.text).starts_with("Change"))
@@ -431,9 +431,9 @@ TEST_F(WaveOut, ErrorsCarryTheirTexts) {
 
     // No device at all: the component exists, says so, and refuses to open.
     device_.setDeviceCount(0);
-    TMMWaveOut none(device_, dispatcher_);
+    WavePlayer none(device_, dispatcher_);
     EXPECT_EQ(none.NumDevs(), 0);
-    EXPECT_EQ(none.ProductName(), "No wave audio playing device found");
+    EXPECT_EQ(none.productName(), "No wave audio playing device found");
     file_.SetOutput(&none);
     EXPECT_EQ(errorOf([&] { none.Start(); }), "No wave audio playing device found");
     file_.SetOutput(&out_);
@@ -460,9 +460,9 @@ TEST_F(WaveOut, ErrorStringsAndFreeFunctions) {
     EXPECT_TRUE(WaveOutReady(device_, 0));
     EXPECT_EQ(device_.openOutputs(), 0);
     EXPECT_FALSE(WaveOutReady(device_, 2));
-    device_.setAcceptedFormats([](const tWAVEFORMATEX& f) { return f.wBitsPerSample == 16; });
+    device_.setAcceptedFormats([](const WaveFormatEx& f) { return f.wBitsPerSample == 16; });
     EXPECT_FALSE(WaveOutReady(device_, 0));
-    const tWAVEFORMATEX f16 = pcmFormat(16, 2, 44100);
+    const WaveFormatEx f16 = pcmFormat(16, 2, 44100);
     EXPECT_TRUE(out_.QueryDevice(0, &f16));
     EXPECT_FALSE(out_.QueryDevice(0, nullptr));
     EXPECT_EQ(device_.openOutputs(), 0);
@@ -482,7 +482,7 @@ TEST_F(WaveOut, StopReturnsEveryQueuedBufferAndFiresOnStopOnce) {
     EXPECT_EQ(device_.played().size(), 441u);
     // Stopping from within a buffer's processing completes once that buffer is done.
     device_.clearPlayed();
-    out_.OnBufferReady = [&](TMMDSPComponent&, TMMWaveHdr*) { out_.Stop(); };
+    out_.OnBufferReady = [&](DspComponent&, ChainBuffer*) { out_.Stop(); };
     out_.Start();
     for (int i = 0; i < 200 && out_.IsPlaying(); ++i)
         step(1000);
@@ -498,7 +498,7 @@ TEST_F(WaveOut, AVanishingDeviceEndsPlaybackWithAnError) {
     dispatcher_.OnException = [&](std::exception_ptr e) {
         try {
             std::rethrow_exception(e);
-        } catch (const EMMWaveOutError& err) {
+        } catch (const WavePlayerError& err) {
             failures.push_back(err.what());
         }
     };
@@ -528,7 +528,7 @@ TEST_F(WaveOut, ThreadModeProcessesBuffersOnItsOwnThread) {
     out_.SetLooping(true);
     out_.SetLoopCount(2);
     std::thread::id where;
-    out_.OnLooping = [&](TMMWaveOut&) { where = std::this_thread::get_id(); };
+    out_.OnLooping = [&](WavePlayer&) { where = std::this_thread::get_id(); };
     out_.Start();
     const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(20);
     while (out_.IsPlaying() && std::chrono::steady_clock::now() < limit) {
@@ -565,7 +565,7 @@ TEST_F(WaveOut, ResetStartsTheDeviceAgainWhereTheSourceIs) {
 TEST_F(WaveOut, NothingIsPlayedPastAHeadersData) {
     Boaster source;
     source.SetOutput(&out_);
-    const tWAVEFORMATEX f = pcmFormat(8, 1, 22050);
+    const WaveFormatEx f = pcmFormat(8, 1, 22050);
     out_.SetPWaveFormat(&f);
     out_.SetBufferSize(64);
     out_.Start();
@@ -607,7 +607,7 @@ TEST_F(WaveOut, AChainThatCannotOpenLeavesItClosedWithItsOwnError) {
         try {
             out_.Open();
             ADD_FAILURE() << "opened";
-        } catch (const EMMWaveError& e) {
+        } catch (const WaveError& e) {
             EXPECT_STREQ(e.what(), "Unable to open wave file");
         }
         EXPECT_FALSE(out_.IsOpen());
@@ -651,10 +651,10 @@ TEST_F(WaveOut, OptionalEventsAndDestructionWhilePlaying) {
     // A wave out that goes away mid-play closes its device and tells no one.
     int told = 0;
     {
-        TMMWaveOut playing(device_, dispatcher_);
+        WavePlayer playing(device_, dispatcher_);
         file_.SetOutput(&playing);
-        playing.OnStop = [&](TMMWaveOut&) { ++told; };
-        playing.OnClose = [&](TMMWaveOut&) { ++told; };
+        playing.OnStop = [&](WavePlayer&) { ++told; };
+        playing.OnClose = [&](WavePlayer&) { ++told; };
         playing.Start();
         step(10000);
         EXPECT_EQ(device_.openOutputs(), 1);
@@ -679,17 +679,17 @@ TEST_F(WaveOut, OptionalEventsAndDestructionWhilePlaying) {
 // loading, and leave nothing that reads the source or writes to the device.
 TEST_F(WaveOut, ThreadModeStopCloseAndDestroyWaitForTheBufferInProcessing) {
     enum class Action { Stop, Close, Destroy };
-    const tWAVEFORMATEX f = pcmFormat(8, 1, 22050);
+    const WaveFormatEx f = pcmFormat(8, 1, 22050);
     for (const Action action : {Action::Stop, Action::Close, Action::Destroy}) {
         SCOPED_TRACE(int(action));
         GatedSource source;
-        std::optional<TMMWaveOut> out;
+        std::optional<WavePlayer> out;
         out.emplace(device_, dispatcher_);
         source.SetOutput(&*out);
         out->SetPWaveFormat(&f);
         out->SetCallBackMode(cmThread);
         int stops = 0;
-        out->OnStop = [&](TMMWaveOut&) { ++stops; };
+        out->OnStop = [&](WavePlayer&) { ++stops; };
         out->Start();
         std::thread opener;
         ASSERT_TRUE(source.gate.catchOne([&] { step(10000); }, opener));

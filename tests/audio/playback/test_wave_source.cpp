@@ -23,7 +23,7 @@ protected:
     // One load as the wave out makes it.
     Load load(uint32_t size, bool looping = false, int32_t count = 0) {
         std::vector<uint8_t> data(size + 16, 0xEE);
-        TMMWaveHdr h;
+        ChainBuffer h;
         h.lpData = data.data();
         h.dwCapacity = size;
         h.dwBufferLength = size;
@@ -38,7 +38,7 @@ protected:
         return {Bytes(data.begin(), data.begin() + h.dwBytesRecorded), more, h.LoopRec.dwLoopWrap != 0};
     }
 
-    TMMWaveFile file_;
+    WaveSource file_;
     int32_t remaining_ = 0;
 };
 
@@ -68,7 +68,7 @@ TEST_F(WaveFileSource, LoopingDeliversTheSampleExactlyAndNeverAcrossItsEnd) {
         bind(sample);
         remaining_ = c.loopCount;
         int looped = 0;
-        file_.OnLooping = [&](TMMWaveFile&) { ++looped; };
+        file_.OnLooping = [&](WaveSource&) { ++looped; };
         Bytes all;
         uint32_t inPass = 0; // bytes of the current pass delivered so far
         int wraps = 0;
@@ -153,8 +153,8 @@ TEST_F(WaveFileSource, EachRunStartsWhereTheWaveStoodAtOpen) {
     const Bytes sample = rampBytes(300);
     bind(sample);
     int opens = 0, closes = 0;
-    file_.OnOpen = [&](TMMWaveFile&) { ++opens; };
-    file_.OnClose = [&](TMMWaveFile&) { ++closes; };
+    file_.OnOpen = [&](WaveSource&) { ++opens; };
+    file_.OnClose = [&](WaveSource&) { ++closes; };
     load(100);
     file_.Stopped();
     file_.Started();

@@ -8,13 +8,13 @@ using namespace vk350;
 
 namespace {
 
-PCMWAVEFORMAT fmt(uint16_t bits, uint16_t channels, uint32_t rate) {
-    tWAVEFORMATEX w;
+PcmWaveFormat fmt(uint16_t bits, uint16_t channels, uint32_t rate) {
+    WaveFormatEx w;
     pcmBuildWaveHeader(&w, bits, channels, rate);
     return pcmView(w);
 }
 
-Bytes convert(const PCMWAVEFORMAT& dst, const PCMWAVEFORMAT& src, const Bytes& in, size_t room = 1 << 20) {
+Bytes convert(const PcmWaveFormat& dst, const PcmWaveFormat& src, const Bytes& in, size_t room = 1 << 20) {
     Bytes out(room);
     const int64_t n = PCMCONVERT(dst, out, src, in.data(), int64_t(in.size()));
     EXPECT_GE(n, 0);
@@ -25,7 +25,7 @@ Bytes convert(const PCMWAVEFORMAT& dst, const PCMWAVEFORMAT& src, const Bytes& i
 } // namespace
 
 TEST(PcmFormat, BuildAndValidity) {
-    tWAVEFORMATEX w;
+    WaveFormatEx w;
     pcmBuildWaveHeader(&w, 8, 1, 22050);
     EXPECT_EQ(w.wFormatTag, 1);
     EXPECT_EQ(w.nBlockAlign, 1);
@@ -47,7 +47,7 @@ TEST(PcmFormat, BuildAndValidity) {
     EXPECT_FALSE(pcmIsValidFormat(&w));
     pcmBuildWaveHeader(&w, 24, 1, 8000);
     EXPECT_FALSE(pcmIsValidFormat(&w));
-    w = tWAVEFORMATEX{};
+    w = WaveFormatEx{};
     w.wFormatTag = 2;
     w.nChannels = 1;
     w.wBitsPerSample = 16;

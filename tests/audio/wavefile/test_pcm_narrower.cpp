@@ -14,8 +14,8 @@ using namespace vk350;
 
 namespace {
 
-tWAVEFORMATEX format(uint16_t tag, uint16_t bits, uint16_t channels, uint32_t rate = 22050) {
-    tWAVEFORMATEX w;
+WaveFormatEx format(uint16_t tag, uint16_t bits, uint16_t channels, uint32_t rate = 22050) {
+    WaveFormatEx w;
     w.wFormatTag = tag;
     w.wBitsPerSample = bits;
     w.nChannels = channels;
@@ -26,8 +26,8 @@ tWAVEFORMATEX format(uint16_t tag, uint16_t bits, uint16_t channels, uint32_t ra
 }
 
 // The extensible record with the given sub-format tag in its GUID.
-tWAVEFORMATEX extensible(uint16_t subTag, uint16_t bits, uint16_t channels, bool goodGuid = true) {
-    tWAVEFORMATEX w = format(WAVE_FORMAT_EXTENSIBLE, bits, channels);
+WaveFormatEx extensible(uint16_t subTag, uint16_t bits, uint16_t channels, bool goodGuid = true) {
+    WaveFormatEx w = format(WAVE_FORMAT_EXTENSIBLE, bits, channels);
     w.cbSize = 22;
     w.extra = {uint8_t(bits),
                0,
@@ -75,7 +75,7 @@ Bytes f64(std::initializer_list<double> values) {
     return b;
 }
 
-std::vector<int> narrowed(const tWAVEFORMATEX& w, const Bytes& in) {
+std::vector<int> narrowed(const WaveFormatEx& w, const Bytes& in) {
     Bytes out;
     PcmNarrower(w).Narrow(in.data(), in.size(), out);
     std::vector<int> values;
@@ -87,13 +87,13 @@ std::vector<int> narrowed(const tWAVEFORMATEX& w, const Bytes& in) {
 } // namespace
 
 TEST(PcmNarrower, TakesWideFormatsOnly) {
-    tWAVEFORMATEX badAlign = format(1, 24, 2);
+    WaveFormatEx badAlign = format(1, 24, 2);
     badAlign.nBlockAlign = 4;
-    tWAVEFORMATEX badRate = format(3, 32, 1);
+    WaveFormatEx badRate = format(3, 32, 1);
     badRate.nAvgBytesPerSec = 1000;
     const struct {
         const char* what;
-        tWAVEFORMATEX w;
+        WaveFormatEx w;
         bool narrows;
         uint16_t channelsOut;
     } cases[] = {
@@ -122,7 +122,7 @@ TEST(PcmNarrower, TakesWideFormatsOnly) {
         EXPECT_EQ(PcmNarrower::Narrows(c.w), c.narrows) << c.what;
         if (c.narrows) {
             const PcmNarrower narrower(c.w);
-            const tWAVEFORMATEX& t = narrower.Target();
+            const WaveFormatEx& t = narrower.Target();
             EXPECT_TRUE(pcmIsValidFormat(&t)) << c.what;
             EXPECT_EQ(t.wBitsPerSample, 16) << c.what;
             EXPECT_EQ(t.nChannels, c.channelsOut) << c.what;
@@ -135,7 +135,7 @@ TEST(PcmNarrower, ValuesAtTheEdges) {
     const float nan = std::numeric_limits<float>::quiet_NaN();
     const struct {
         const char* what;
-        tWAVEFORMATEX w;
+        WaveFormatEx w;
         Bytes in;
         std::vector<int> out;
     } cases[] = {
@@ -180,9 +180,9 @@ TEST_F(NarrowFileTest, PlainTagFilesConvertAndCompressedOnesAreRefused) {
     appendChunk(chunks, "fmt ", fmtBody(1, 1, 22050, 3 * 22050, 3, 24));
     appendChunk(chunks, "data", data);
     writeFile("w24.wav", riffWave(chunks));
-    tWAVEFORMATEX editor;
+    WaveFormatEx editor;
     pcmBuildWaveHeader(&editor, 8, 1, 22050);
-    TMMWave w;
+    WaveDocument w;
     w.SetFileName(path("w24.wav"));
     EXPECT_EQ(w.ConvertToBytes(&editor), (Bytes{255, 0, 129, 127}));
 
@@ -192,6 +192,6 @@ TEST_F(NarrowFileTest, PlainTagFilesConvertAndCompressedOnesAreRefused) {
     writeFile("alaw.wav", riffWave(alaw));
     w.SetFileName(path("alaw.wav"));
     const auto before = listing();
-    EXPECT_THROW(w.ConvertFile(path("out.wav"), &editor), EMMWaveError);
+    EXPECT_THROW(w.ConvertFile(path("out.wav"), &editor), WaveError);
     EXPECT_EQ(listing(), before);
 }

@@ -69,9 +69,9 @@ class ConversionTest : public WaveTest {
 protected:
     Bytes convert(const Bytes& wave, const ConversionOptions& options, uint32_t rate = 22050) {
         writeFile("in.wav", wave);
-        tWAVEFORMATEX editor;
+        WaveFormatEx editor;
         pcmBuildWaveHeader(&editor, 8, 1, rate);
-        TMMWave w;
+        WaveDocument w;
         w.SetFileName(path("in.wav"));
         return w.ConvertToBytes(&editor, options);
     }
@@ -161,9 +161,9 @@ TEST_F(ConversionTest, ExactKeepsItsBytesAndNormalisingAFullScaleSoundChangesNon
             }
         }
         writeFile("in.wav", pcmWave(c.bits, c.channels, c.from, data));
-        tWAVEFORMATEX editor;
+        WaveFormatEx editor;
         pcmBuildWaveHeader(&editor, 8, 1, c.to);
-        TMMWave w;
+        WaveDocument w;
         w.SetFileName(path("in.wav"));
         const Bytes plain = w.ConvertToBytes(&editor);
         EXPECT_EQ(w.ConvertToBytes(&editor, kExact), plain);
@@ -241,13 +241,13 @@ TEST_F(ConversionTest, SilenceStaysSilentEveryWay) {
 
 TEST_F(ConversionTest, TwoPassesReportOneProgressAndCancelCleanly) {
     writeFile("in.wav", pcmWave(16, 2, 44100, sine16(44100, 2, 1000, -12)));
-    tWAVEFORMATEX editor;
+    WaveFormatEx editor;
     pcmBuildWaveHeader(&editor, 8, 1, 22050);
-    TMMWave w;
+    WaveDocument w;
     w.SetFileName(path("in.wav"));
     std::vector<uint32_t> seen;
     uint32_t whole = 0;
-    w.OnProgress = [&](TMMWave&, uint32_t done, uint32_t total, bool&) {
+    w.OnProgress = [&](WaveDocument&, uint32_t done, uint32_t total, bool&) {
         seen.push_back(done);
         whole = total;
     };
@@ -259,11 +259,13 @@ TEST_F(ConversionTest, TwoPassesReportOneProgressAndCancelCleanly) {
 
     // Cancelled at the end of the peak pass: nothing written, nothing left behind.
     const std::vector<std::string> before = listing();
-    w.OnProgress = [&](TMMWave&, uint32_t done, uint32_t total, bool& cancel) { cancel = done == total / 2; };
+    w.OnProgress = [&](WaveDocument&, uint32_t done, uint32_t total, bool& cancel) {
+        cancel = done == total / 2;
+    };
     try {
         w.ConvertFile(path("cancelled.wav"), &editor, kExactNormalised);
         ADD_FAILURE() << "not cancelled";
-    } catch (const EMMWaveError& e) {
+    } catch (const WaveError& e) {
         EXPECT_STREQ(e.what(), "Conversion aborted");
     }
     EXPECT_EQ(listing(), before);

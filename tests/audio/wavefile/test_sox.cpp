@@ -56,7 +56,7 @@ protected:
     }
 
     Bytes ourData(const std::string& leaf) {
-        TMMWave w;
+        WaveDocument w;
         w.SetFileName(path(leaf));
         w.OpenFile();
         Bytes out(w.GetBytesLeft());
@@ -113,9 +113,9 @@ TEST_F(SoxTest, ReadsWhatSoxWrites) {
 TEST_F(SoxTest, ConvertsWhatSoxWrites) {
     sox("-n -r 44100 -c 2 -b 16 " + shellQuote(path("st16.wav")) + " synth 1.2 sine 300 sine 1200");
     const Bytes pcm = soxRaw("st16.wav");
-    tWAVEFORMATEX editor;
+    WaveFormatEx editor;
     pcmBuildWaveHeader(&editor, 8, 1, 22050);
-    TMMWave w;
+    WaveDocument w;
     w.SetFileName(path("st16.wav"));
     w.ConvertFile(path("out.wav"), &editor);
     // Block by block (one second each), every second frame, averaged high byte.
@@ -139,13 +139,13 @@ TEST_F(SoxTest, ConvertsWhatSoxWrites) {
 
 TEST_F(SoxTest, SoxAcceptsWhatWeWrite) {
     // An odd-sized 8-bit mono file with pad byte, fact chunk and INFO text.
-    tWAVEFORMATEX f;
+    WaveFormatEx f;
     pcmBuildWaveHeader(&f, 8, 1, 8000);
     Bytes data;
     for (int i = 0; i < 1001; ++i)
         data.push_back(uint8_t(128 + (i % 50) - 25));
     {
-        TMMWave w;
+        WaveDocument w;
         w.CreateFile(path("ours8.wav"), f);
         w.SetInfo("INAM", "tom");
         ASSERT_EQ(w.WriteDataBytes(data.data(), uint32_t(data.size())), 1001);
@@ -159,7 +159,7 @@ TEST_F(SoxTest, SoxAcceptsWhatWeWrite) {
     for (int i = 0; i < 4000; ++i)
         appendLE16(raw, uint16_t(i * 13));
     writeFile("stereo.raw", raw);
-    TMMWave w;
+    WaveDocument w;
     w.ImportFromRaw(path("stereo.raw"), 16, 2, 32000);
     EXPECT_EQ(soxInfo("stereo.WAV"), "2 | 32000 | 16 | 2000 | Signed Integer PCM");
     EXPECT_EQ(soxRaw("stereo.WAV"), raw);
@@ -185,7 +185,7 @@ TEST_F(SoxTest, WideFormatsConvertAsTheir16BitVersion) {
         {"24-bit four channels", "-b 24 -e signed-integer", 4, 32000},
         {"16-bit three channels", "-b 16 -e signed-integer", 3, 22050},
     };
-    tWAVEFORMATEX editor;
+    WaveFormatEx editor;
     pcmBuildWaveHeader(&editor, 8, 1, 22050);
     std::set<uint16_t> tags;
     for (const Case& c : cases) {
@@ -196,7 +196,7 @@ TEST_F(SoxTest, WideFormatsConvertAsTheir16BitVersion) {
             shellQuote(wide) + " synth 1.3 sine 300 sine 1300 sine 77 sine 5000 gain 3");
         const Bytes raw = readFile("wide.wav");
         tags.insert(readLE16(raw, 20));
-        TMMWave w;
+        WaveDocument w;
         w.SetFileName(wide);
         const Bytes got = w.ConvertToBytes(&editor);
         // The 16-bit version, without dither; more channels are mixed down by averaging.

@@ -1,4 +1,4 @@
-// TMMWave: binding by name, reading through the region, creating, importing raw bytes, saving
+// WaveDocument: binding by name, reading through the region, creating, importing raw bytes, saving
 // and converting, with the error texts and the state of the folder after every failure.
 #include "byte_order.h"
 #include "pcm_support.h"
@@ -14,19 +14,19 @@ using namespace vk350;
 
 namespace {
 
-class MMWaveTest : public WaveTest {};
+class WaveDocumentTest : public WaveTest {};
 
-// Expects fn to raise EMMWaveError with exactly text.
+// Expects fn to raise WaveError with exactly text.
 template <class F> void expectWaveError(F fn, const std::string& text) {
     try {
         fn();
         ADD_FAILURE() << "no error, expected \"" << text << "\"";
-    } catch (const EMMWaveError& e) {
+    } catch (const WaveError& e) {
         EXPECT_EQ(std::string(e.what()), text);
     }
 }
 
-Bytes readAll(TMMWave& w, uint32_t chunk = 7) {
+Bytes readAll(WaveDocument& w, uint32_t chunk = 7) {
     Bytes out;
     Bytes buf(chunk);
     for (;;) {
@@ -57,12 +57,12 @@ Bytes stereoTestSignal(size_t frames) {
 
 } // namespace
 
-TEST_F(MMWaveTest, BindingByName) {
+TEST_F(WaveDocumentTest, BindingByName) {
     writeFile("a.wav", pcmWave(16, 2, 44100, Bytes(400, 1)));
     writeFile("bad.wav", Bytes{'R', 'I', 'F', 'F', 4, 0, 0, 0, 'W', 'A', 'V', 'E'});
-    TMMWave w;
+    WaveDocument w;
     int changes = 0;
-    w.OnChange = [&](TMMWave&) { ++changes; };
+    w.OnChange = [&](WaveDocument&) { ++changes; };
     EXPECT_EQ(w.SampleRate(), 11025u);
     w.FreeWave(); // nothing held: nothing happens
     EXPECT_EQ(changes, 0);
@@ -115,10 +115,10 @@ TEST_F(MMWaveTest, BindingByName) {
     expectWaveError([&] { w.SetInfo("inam", "x"); }, "InfoChunk inam not found");
 }
 
-TEST_F(MMWaveTest, ReadsRangeAndPositions) {
+TEST_F(WaveDocumentTest, ReadsRangeAndPositions) {
     const Bytes data = ramp(200); // 100 frames of 16-bit mono
     writeFile("m.wav", pcmWave(16, 1, 8000, data));
-    TMMWave w;
+    WaveDocument w;
     w.SetFileName(path("m.wav"));
     uint8_t buf[16];
     EXPECT_EQ(w.ReadDataBytes(buf, 16), -1); // not open
@@ -160,17 +160,17 @@ TEST_F(MMWaveTest, ReadsRangeAndPositions) {
 
 // A wave named but not open (never opened, closed again, moved while closed, or written and
 // closed) gives -1 and leaves the buffer as it was: no silence that a player would take for sound.
-TEST_F(MMWaveTest, AWaveNotOpenReadsNothing) {
+TEST_F(WaveDocumentTest, AWaveNotOpenReadsNothing) {
     writeFile("m.wav", pcmWave(16, 1, 8000, ramp(200)));
-    tWAVEFORMATEX f;
+    WaveFormatEx f;
     pcmBuildWaveHeader(&f, 8, 1, 8000);
     const struct {
         const char* what;
-        std::function<void(TMMWave&)> steps;
+        std::function<void(WaveDocument&)> steps;
     } cases[] = {
-        {"named only", [&](TMMWave& w) { w.SetFileName(path("m.wav")); }},
+        {"named only", [&](WaveDocument& w) { w.SetFileName(path("m.wav")); }},
         {"read, then closed",
-         [&](TMMWave& w) {
+         [&](WaveDocument& w) {
              w.SetFileName(path("m.wav"));
              w.OpenFile();
              uint8_t some[6];
@@ -178,12 +178,12 @@ TEST_F(MMWaveTest, AWaveNotOpenReadsNothing) {
              w.CloseFile();
          }},
         {"moved while closed",
-         [&](TMMWave& w) {
+         [&](WaveDocument& w) {
              w.SetFileName(path("m.wav"));
              w.SetPosition(40);
          }},
         {"written and closed",
-         [&](TMMWave& w) {
+         [&](WaveDocument& w) {
              w.CreateFile(path("n.wav"), f);
              const Bytes data = ramp(50);
              ASSERT_EQ(w.WriteDataBytes(data.data(), 50), 50);
@@ -192,7 +192,7 @@ TEST_F(MMWaveTest, AWaveNotOpenReadsNothing) {
          }},
     };
     for (const auto& c : cases) {
-        TMMWave w;
+        WaveDocument w;
         c.steps(w);
         ASSERT_FALSE(w.IsOpen()) << c.what;
         uint8_t buf[8] = {1, 2, 3, 4, 5, 6, 7, 8};
@@ -202,10 +202,10 @@ TEST_F(MMWaveTest, AWaveNotOpenReadsNothing) {
     }
 }
 
-TEST_F(MMWaveTest, ReadFailureDeliversFourZeroBytesAndEnds) {
+TEST_F(WaveDocumentTest, ReadFailureDeliversFourZeroBytesAndEnds) {
     // Larger than the stream buffer, so that the reader really meets the cut.
     writeFile("t.wav", pcmWave(8, 1, 8000, Bytes(100000, 0x55)));
-    TMMWave w;
+    WaveDocument w;
     w.SetFileName(path("t.wav"));
     w.OpenFile();
     uint8_t buf[8];
@@ -221,11 +221,11 @@ TEST_F(MMWaveTest, ReadFailureDeliversFourZeroBytesAndEnds) {
     EXPECT_EQ(w.ReadDataBytes(two, 2), -1);
 }
 
-TEST_F(MMWaveTest, CreatesAndWrites) {
-    tWAVEFORMATEX f;
+TEST_F(WaveDocumentTest, CreatesAndWrites) {
+    WaveFormatEx f;
     pcmBuildWaveHeader(&f, 16, 1, 11025);
     writeFile("n.wav", Bytes{'o', 'l', 'd'});
-    TMMWave w;
+    WaveDocument w;
     w.CreateFile(path("n.wav"), f);
     EXPECT_TRUE(w.IsOpen());
     const Bytes data = ramp(64);
@@ -236,7 +236,7 @@ TEST_F(MMWaveTest, CreatesAndWrites) {
     EXPECT_EQ(w.DataSize(), 40u);
     EXPECT_EQ(w.GetInfo("INAM"), "snare");
 
-    TMMWave r;
+    WaveDocument r;
     r.SetFileName(path("n.wav"));
     EXPECT_EQ(r.DataSize(), 40u);
     EXPECT_EQ(r.GetInfo("INAM"), "snare");
@@ -249,8 +249,8 @@ TEST_F(MMWaveTest, CreatesAndWrites) {
 
 // A created file takes its target's place only when closed: until then the old file stays, a
 // file the user could not write is refused, and a link is written through.
-TEST_F(MMWaveTest, CreatedFilesReplaceTheirTargetOnlyWhenClosed) {
-    tWAVEFORMATEX f;
+TEST_F(WaveDocumentTest, CreatedFilesReplaceTheirTargetOnlyWhenClosed) {
+    WaveFormatEx f;
     pcmBuildWaveHeader(&f, 8, 1, 8000);
     const Bytes data = ramp(101);
     Bytes expected;
@@ -272,7 +272,7 @@ TEST_F(MMWaveTest, CreatedFilesReplaceTheirTargetOnlyWhenClosed) {
         if (t == Target::Link)
             fs::create_symlink("real.wav", path("t.wav"));
         const std::vector<std::string> before = listing();
-        TMMWave w;
+        WaveDocument w;
         if (t == Target::ReadOnly) {
             expectWaveError([&] { w.CreateFile(path("t.wav"), f); }, "Unable to create wave file");
             EXPECT_EQ(readFile(file), old);
@@ -295,8 +295,8 @@ TEST_F(MMWaveTest, CreatedFilesReplaceTheirTargetOnlyWhenClosed) {
     }
 }
 
-TEST_F(MMWaveTest, ImportsRawBesideTheRawFile) {
-    TMMWave w;
+TEST_F(WaveDocumentTest, ImportsRawBesideTheRawFile) {
+    WaveDocument w;
     expectWaveError([&] { w.ImportFromRaw("", 8, 1, 22050); }, "Invalid param passed!");
     expectWaveError([&] { w.ImportFromRaw(path("s.bin"), 12, 1, 22050); }, "Invalid param passed!");
     expectWaveError([&] { w.ImportFromRaw(path("s.bin"), 8, 3, 22050); }, "Invalid param passed!");
@@ -311,7 +311,7 @@ TEST_F(MMWaveTest, ImportsRawBesideTheRawFile) {
     const Bytes sample = ramp(20000); // just under a second at 22050 Hz... and more at 8000
     writeFile("convertspl.raw", sample);
     std::vector<uint32_t> progress;
-    w.OnProgress = [&](TMMWave&, uint32_t cur, uint32_t total, bool&) {
+    w.OnProgress = [&](WaveDocument&, uint32_t cur, uint32_t total, bool&) {
         progress.push_back(cur);
         EXPECT_EQ(total, 20000u);
     };
@@ -328,13 +328,13 @@ TEST_F(MMWaveTest, ImportsRawBesideTheRawFile) {
     // Cancelled: the existing target stays as it was and nothing is left behind.
     const Bytes before = readFile("convertspl.WAV");
     writeFile("convertspl.raw", ramp(30000));
-    w.OnProgress = [&](TMMWave&, uint32_t, uint32_t, bool& cancel) { cancel = true; };
+    w.OnProgress = [&](WaveDocument&, uint32_t, uint32_t, bool& cancel) { cancel = true; };
     expectWaveError([&] { w.ImportFromRaw(path("convertspl.raw"), 16, 2, 8000); }, "Import aborted");
     EXPECT_EQ(readFile("convertspl.WAV"), before);
     EXPECT_EQ(listing(), (std::vector<std::string>{"convertspl.WAV", "convertspl.raw", "empty.raw"}));
 }
 
-TEST_F(MMWaveTest, SavesACopyThroughATemporaryFile) {
+TEST_F(WaveDocumentTest, SavesACopyThroughATemporaryFile) {
     Bytes info{'I', 'N', 'F', 'O'};
     appendChunk(info, "ICMT", Bytes{'o', 'k', 0});
     Bytes chunks;
@@ -344,19 +344,19 @@ TEST_F(MMWaveTest, SavesACopyThroughATemporaryFile) {
     appendChunk(chunks, "LIST", info);
     writeFile("src.wav", riffWave(chunks));
 
-    TMMWave w;
+    WaveDocument w;
     expectWaveError([&] { w.SaveToFile(path("x.wav")); }, "Invalid param passed!");
     w.SetFileName(path("src.wav"));
     expectWaveError([&] { w.SaveToFile(""); }, "Invalid param passed!");
     int blocks = 0;
-    w.OnProgress = [&](TMMWave&, uint32_t, uint32_t total, bool&) {
+    w.OnProgress = [&](WaveDocument&, uint32_t, uint32_t total, bool&) {
         ++blocks;
         EXPECT_EQ(total, 30000u);
     };
     w.SaveToFile(path("copy.wav"));
     EXPECT_EQ(blocks, 2); // 22050-byte blocks
     EXPECT_EQ(w.FileName(), path("src.wav"));
-    TMMWave c;
+    WaveDocument c;
     c.SetFileName(path("copy.wav"));
     EXPECT_EQ(c.GetInfo("ICMT"), "ok");
     c.OpenFile();
@@ -365,7 +365,7 @@ TEST_F(MMWaveTest, SavesACopyThroughATemporaryFile) {
 
     // A cancelled save and a failing one leave the existing target and the folder as they were.
     writeFile("keep.wav", Bytes{'k', 'e', 'e', 'p'});
-    w.OnProgress = [&](TMMWave&, uint32_t, uint32_t, bool& cancel) { cancel = true; };
+    w.OnProgress = [&](WaveDocument&, uint32_t, uint32_t, bool& cancel) { cancel = true; };
     expectWaveError([&] { w.SaveToFile(path("keep.wav")); }, "Saving was aborted");
     EXPECT_EQ(readFile("keep.wav"), (Bytes{'k', 'e', 'e', 'p'}));
     w.OnProgress = nullptr;
@@ -397,15 +397,17 @@ TEST_F(MMWaveTest, SavesACopyThroughATemporaryFile) {
     w.CloseFile();
 }
 
-TEST_F(MMWaveTest, ConvertsTheWorkedCase) {
+TEST_F(WaveDocumentTest, ConvertsTheWorkedCase) {
     const size_t frames = 66150; // 1.5 s: a full block and a half block
     const Bytes src = stereoTestSignal(frames);
     writeFile("in.wav", pcmWave(16, 2, 44100, src));
-    TMMWave w;
+    WaveDocument w;
     w.SetFileName(path("in.wav"));
     std::vector<std::pair<uint32_t, uint32_t>> progress;
-    w.OnProgress = [&](TMMWave&, uint32_t cur, uint32_t total, bool&) { progress.push_back({cur, total}); };
-    tWAVEFORMATEX editor;
+    w.OnProgress = [&](WaveDocument&, uint32_t cur, uint32_t total, bool&) {
+        progress.push_back({cur, total});
+    };
+    WaveFormatEx editor;
     pcmBuildWaveHeader(&editor, 8, 1, 22050);
     w.ConvertFile(path("convertspl.wav"), &editor);
     EXPECT_EQ(progress, (std::vector<std::pair<uint32_t, uint32_t>>{{176400, 264600}, {264600, 264600}}));
@@ -426,20 +428,20 @@ TEST_F(MMWaveTest, ConvertsTheWorkedCase) {
     EXPECT_EQ(listing(), (std::vector<std::string>{"convertspl.wav", "in.wav"}));
 
     // Equal formats copy the data unchanged.
-    tWAVEFORMATEX same;
+    WaveFormatEx same;
     pcmBuildWaveHeader(&same, 16, 2, 44100);
     w.ConvertFile(path("same.wav"), &same);
-    TMMWave c;
+    WaveDocument c;
     c.SetFileName(path("same.wav"));
     c.OpenFile();
     EXPECT_EQ(readAll(c, 100000), src);
 }
 
-TEST_F(MMWaveTest, RefusedAndFailedConversionsTouchNothing) {
-    tWAVEFORMATEX editor;
+TEST_F(WaveDocumentTest, RefusedAndFailedConversionsTouchNothing) {
+    WaveFormatEx editor;
     pcmBuildWaveHeader(&editor, 8, 1, 22050);
     writeFile("target.wav", Bytes{'o', 'l', 'd'});
-    TMMWave w;
+    WaveDocument w;
     expectWaveError([&] { w.ConvertFile(path("target.wav"), &editor); }, "Invalid param passed!");
 
     struct Source {
@@ -463,7 +465,7 @@ TEST_F(MMWaveTest, RefusedAndFailedConversionsTouchNothing) {
     }
     writeFile("ok.wav", pcmWave(8, 1, 4000, Bytes(6000, 0x80)));
     w.SetFileName(path("ok.wav"));
-    tWAVEFORMATEX tooFast;
+    WaveFormatEx tooFast;
     pcmBuildWaveHeader(&tooFast, 8, 1, 200000);
     expectWaveError([&] { w.ConvertFile(path("target.wav"), &tooFast); },
                     "This wave file is not valid for conversion");
@@ -472,7 +474,7 @@ TEST_F(MMWaveTest, RefusedAndFailedConversionsTouchNothing) {
                     "Unable to convert wave file");
 
     int calls = 0;
-    w.OnProgress = [&](TMMWave&, uint32_t, uint32_t, bool& cancel) { cancel = ++calls == 2; };
+    w.OnProgress = [&](WaveDocument&, uint32_t, uint32_t, bool& cancel) { cancel = ++calls == 2; };
     expectWaveError([&] { w.ConvertFile(path("target.wav"), &editor); }, "Conversion aborted");
     EXPECT_EQ(calls, 2);
     EXPECT_EQ(readFile("target.wav"), (Bytes{'o', 'l', 'd'}));
@@ -483,7 +485,7 @@ TEST_F(MMWaveTest, RefusedAndFailedConversionsTouchNothing) {
     // The same source converts once nothing cancels, and a 4000 Hz source is accepted.
     w.OnProgress = nullptr;
     w.ConvertFile(path("target.wav"), &editor);
-    TMMWave t;
+    WaveDocument t;
     t.SetFileName(path("target.wav"));
     EXPECT_LE(t.DataSize(), 33075u); // 1.5 s, short of a few repeated frames per block
     EXPECT_GE(t.DataSize(), 33070u);

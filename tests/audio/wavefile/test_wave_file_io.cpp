@@ -35,7 +35,7 @@ TEST(WaveArithmetic, RoundsHalvesUpAndWholeBlocks) {
     EXPECT_EQ(wioMulDivRound(4000000000u, 4000000000u, 4000000000u), 4000000000u); // no 32-bit overflow
     EXPECT_EQ(wioMulDivRound(5, 5, 0), 0u);
 
-    TWAVEIOCB cb;
+    WaveIoBlock cb;
     pcmBuildWaveHeader(&cb.wfx, 16, 2, 44100);
     EXPECT_EQ(wioBytesToSamples(cb, 10000), 2500u);
     EXPECT_EQ(wioSamplesToBytes(cb, 2500), 10000u);
@@ -47,7 +47,7 @@ TEST(WaveArithmetic, RoundsHalvesUpAndWholeBlocks) {
     EXPECT_EQ(wioTimeToBytes(cb, 1), 176u); // 176.4 rounded, then up to whole frames
 
     // A compressed format: bytes are rounded up to its large blocks.
-    TWAVEIOCB adpcm;
+    WaveIoBlock adpcm;
     adpcm.wfx.wFormatTag = 0x11;
     adpcm.wfx.nChannels = 1;
     adpcm.wfx.nSamplesPerSec = 8000;
@@ -255,7 +255,7 @@ TEST_F(WaveIoTest, BadFilesGetTheirCodes) {
 
 TEST_F(WaveIoTest, WritesEightBitMonoLayoutByteForByte) {
     PWAVEIOCB cb;
-    tWAVEFORMATEX wfx;
+    WaveFormatEx wfx;
     pcmBuildWaveHeader(&wfx, 8, 1, 22050);
     ASSERT_EQ(wioCreateFileInfo(cb, &wfx), 0);
     ASSERT_EQ(wioWriteFileInfo(cb.get(), path("o.wav")), 0);

@@ -168,8 +168,8 @@ TEST(AlsaMidiDriver, MissingDevicesFailCleanly) {
 
     if (inputs > 0 || outputs > 0)
         GTEST_SKIP() << "MIDI hardware present; the no-device path was checked by index only";
-    TsqMidiIn min(driver);
-    TsqMidiOut mout(driver);
+    MidiInput min(driver);
+    MidiOutput mout(driver);
     EXPECT_EQ(min.NumDevs(), 0);
     EXPECT_EQ(mout.NumDevs(), 0);
     min.SetUsing(true);

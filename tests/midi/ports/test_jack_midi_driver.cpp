@@ -583,7 +583,7 @@ TEST_F(JackMidi, RunAfterRunOfSendsLosesNoDump) {
             ASSERT_EQ(driver.openInput(indexOf(driver, false, slow.sourceName()), {}, in), kMidiOk);
             std::this_thread::sleep_for(50ms + run * 1ms); // listening a while, to any phase of a cycle
         }
-        TsqMidiOut out(driver);
+        MidiOutput out(driver);
         out.SetPort(indexOf(driver, true, peer_->sinkName()));
         out.SetUsing(true);
         ASSERT_EQ(out.OpenResult(), kMidiOk);

@@ -33,12 +33,12 @@ struct Received {
     std::vector<Bytes> sysex;
     std::vector<Bytes> shorts;
 
-    void attach(TsqMidiIn& in) {
-        in.OnSysEx = [this](TsqMidiIn*, const uint8_t* p, int n) {
+    void attach(MidiInput& in) {
+        in.OnSysEx = [this](MidiInput*, const uint8_t* p, int n) {
             std::lock_guard lock(mutex);
             sysex.emplace_back(p, p + n);
         };
-        in.OnShort = [this](TsqMidiIn*, uint8_t s, uint8_t a, uint8_t b) {
+        in.OnShort = [this](MidiInput*, uint8_t s, uint8_t a, uint8_t b) {
             std::lock_guard lock(mutex);
             shorts.push_back({s, a, b});
         };
@@ -49,7 +49,7 @@ struct Received {
 
 TEST(MidiOut, ShortMessageHelpersPutTheirBytesOnTheCable) {
     LoopbackMidiDriver driver;
-    TsqMidiOut out(driver);
+    MidiOutput out(driver);
     out.ProgramChange(15, 3); // closed: nothing goes out
     EXPECT_TRUE(driver.backlog(0).empty());
 
@@ -72,7 +72,7 @@ TEST(MidiOut, ShortMessageHelpersPutTheirBytesOnTheCable) {
 
 TEST(MidiOut, SysExSendsWholeBlocksOfThreeBytesOrMoreAndSaysWhyNot) {
     LoopbackMidiDriver driver;
-    TsqMidiOut out(driver);
+    MidiOutput out(driver);
     const Bytes m = sysex(2000);
     EXPECT_EQ(out.SysEx(m.data(), 2000), kMidiInvalidHandle) << "closed";
     out.SetUsing(true);
@@ -90,10 +90,10 @@ TEST(MidiOut, SysExSendsWholeBlocksOfThreeBytesOrMoreAndSaysWhyNot) {
 
 TEST(MidiOut, PortPropertiesAndClosing) {
     LoopbackMidiDriver driver(3);
-    TsqMidiOut out(driver);
+    MidiOutput out(driver);
     EXPECT_EQ(out.NumDevs(), 3);
-    EXPECT_EQ(out.ProductName(2), "Loopback 3");
-    EXPECT_EQ(out.ProductName(3), "");
+    EXPECT_EQ(out.productName(2), "Loopback 3");
+    EXPECT_EQ(out.productName(3), "");
 
     out.SetPort(3); // beyond NumDevs: ignored, closed or open
     EXPECT_EQ(out.Port(), 0);
@@ -119,7 +119,7 @@ TEST(MidiOut, PortPropertiesAndClosing) {
     EXPECT_EQ(out.OpenResult(), kMidiOk); // the port was really released
 
     // A port in use elsewhere: the open fails, Using still follows the request, nothing is sent.
-    TsqMidiOut second(driver);
+    MidiOutput second(driver);
     second.SetPort(2);
     second.SetUsing(true);
     EXPECT_EQ(second.OpenResult(), kMidiAllocated);
@@ -135,20 +135,20 @@ TEST(MidiOut, PortPropertiesAndClosing) {
 
 TEST(MidiOut, PauseWaitsAtLeastItsTime) {
     const auto start = std::chrono::steady_clock::now();
-    TsqMidiOut::Pause(0);
-    TsqMidiOut::Pause(-5);
-    TsqMidiOut::Pause(15);
+    MidiOutput::Pause(0);
+    MidiOutput::Pause(-5);
+    MidiOutput::Pause(15);
     EXPECT_GT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(15));
 }
 
 TEST(MidiIn, DevicesAreCappedAtTwelve) {
     LoopbackMidiDriver driver(20);
-    TsqMidiIn in(driver);
-    TsqMidiOut out(driver);
+    MidiInput in(driver);
+    MidiOutput out(driver);
     EXPECT_EQ(in.NumDevs(), 12);
     EXPECT_EQ(out.NumDevs(), 12);
-    EXPECT_EQ(in.ProductName(11), "Loopback 12");
-    EXPECT_EQ(in.ProductName(12), "");
+    EXPECT_EQ(in.productName(11), "Loopback 12");
+    EXPECT_EQ(in.productName(12), "");
     in.SetPort(12);
     EXPECT_EQ(in.Port(), 0);
     in.SetPort(11);
@@ -157,8 +157,8 @@ TEST(MidiIn, DevicesAreCappedAtTwelve) {
 
 TEST(MidiIn, ShortMessagesAndDumpsArriveThroughTheCable) {
     LoopbackMidiDriver driver;
-    TsqMidiIn in(driver);
-    TsqMidiOut out(driver);
+    MidiInput in(driver);
+    MidiOutput out(driver);
     Received rx;
     rx.attach(in);
     in.SetUsing(true);
@@ -190,23 +190,23 @@ TEST(MidiIn, ShortMessagesAndDumpsArriveThroughTheCable) {
 
 TEST(MidiIn, BuffersAreQueuedAgainAfterEachDeliveryAndGatesHoldEvents) {
     LoopbackMidiDriver driver;
-    TsqMidiIn in(driver);
+    MidiInput in(driver);
     Received rx;
     rx.attach(in);
     in.SetUsing(true);
     // Three times as many messages as buffers: each buffer must come back after its delivery.
-    for (int i = 0; i < 3 * TsqMidiIn::kBufferCount; ++i)
+    for (int i = 0; i < 3 * MidiInput::kBufferCount; ++i)
         driver.inject(0, sysex(50 + static_cast<size_t>(i), static_cast<uint8_t>(i)));
     driver.waitUntilDelivered(0);
-    ASSERT_EQ(rx.sysex.size(), static_cast<size_t>(3 * TsqMidiIn::kBufferCount));
-    EXPECT_EQ(rx.sysex.back(), sysex(50 + 3 * TsqMidiIn::kBufferCount - 1, 3 * TsqMidiIn::kBufferCount - 1));
+    ASSERT_EQ(rx.sysex.size(), static_cast<size_t>(3 * MidiInput::kBufferCount));
+    EXPECT_EQ(rx.sysex.back(), sysex(50 + 3 * MidiInput::kBufferCount - 1, 3 * MidiInput::kBufferCount - 1));
 
     in.SetUseSysEx(false);
     in.SetUseShort(false);
     for (int i = 0; i < 10; ++i)
         driver.inject(0, {0xF0, 0x01, 0xF7, 0x90, 0x3C, 0x40});
     driver.waitUntilDelivered(0);
-    EXPECT_EQ(rx.sysex.size(), static_cast<size_t>(3 * TsqMidiIn::kBufferCount));
+    EXPECT_EQ(rx.sysex.size(), static_cast<size_t>(3 * MidiInput::kBufferCount));
     EXPECT_TRUE(rx.shorts.empty());
 
     // Undelivered buffers were still handed back to the device.
@@ -240,7 +240,7 @@ TEST(MidiIn, BuffersAreQueuedAgainAfterEachDeliveryAndGatesHoldEvents) {
 
 TEST(MidiIn, PortChangeWhileOpenListensOnTheNewPort) {
     LoopbackMidiDriver driver(2);
-    TsqMidiIn in(driver);
+    MidiInput in(driver);
     Received rx;
     rx.attach(in);
     in.SetUsing(true);
@@ -254,7 +254,7 @@ TEST(MidiIn, PortChangeWhileOpenListensOnTheNewPort) {
     EXPECT_EQ(rx.sysex, (std::vector<Bytes>{{0xF0, 0x01, 0xF7}}));
 
     // The port can be taken by another component only after this one lets it go.
-    TsqMidiIn other(driver);
+    MidiInput other(driver);
     other.SetPort(1);
     other.SetUsing(true);
     EXPECT_EQ(other.OpenResult(), kMidiAllocated);
@@ -267,12 +267,12 @@ TEST(MidiIn, PortChangeWhileOpenListensOnTheNewPort) {
 
 TEST(MidiIn, NothingIsDeliveredOnceClosingHasBegun) {
     LoopbackMidiDriver driver;
-    TsqMidiIn in(driver);
+    MidiInput in(driver);
     std::promise<void> entered, release;
     std::shared_future<void> released = release.get_future().share();
     std::atomic<int> deliveries{0};
     std::atomic<int> deliveredWhileClosing{0};
-    in.OnSysEx = [&](TsqMidiIn* sender, const uint8_t*, int) {
+    in.OnSysEx = [&](MidiInput* sender, const uint8_t*, int) {
         if (sender->Closing())
             ++deliveredWhileClosing;
         if (deliveries++ == 0) {
@@ -280,7 +280,7 @@ TEST(MidiIn, NothingIsDeliveredOnceClosingHasBegun) {
             released.wait(); // hold the first delivery until the close has started
         }
     };
-    in.OnShort = [&](TsqMidiIn*, uint8_t, uint8_t, uint8_t) { ++deliveries; };
+    in.OnShort = [&](MidiInput*, uint8_t, uint8_t, uint8_t) { ++deliveries; };
     in.SetUsing(true);
 
     // A whole message, then another, then a short message, then a dump still arriving.
@@ -303,7 +303,7 @@ TEST(MidiIn, NothingIsDeliveredOnceClosingHasBegun) {
     EXPECT_EQ(in.CloseResult(), kMidiOk);
 
     // Opened again, the buffers are back with the device.
-    in.OnSysEx = [&](TsqMidiIn*, const uint8_t*, int) { ++deliveries; };
+    in.OnSysEx = [&](MidiInput*, const uint8_t*, int) { ++deliveries; };
     in.SetUsing(true);
     EXPECT_FALSE(in.Closing());
     driver.inject(0, sysex(10));
@@ -315,8 +315,8 @@ TEST(MidiIn, DestroyingAnOpenInputClosesItCleanly) {
     LoopbackMidiDriver driver;
     std::atomic<int> deliveries{0};
     {
-        TsqMidiIn in(driver);
-        in.OnSysEx = [&](TsqMidiIn*, const uint8_t*, int) { ++deliveries; };
+        MidiInput in(driver);
+        in.OnSysEx = [&](MidiInput*, const uint8_t*, int) { ++deliveries; };
         in.SetUsing(true);
         for (int i = 0; i < 50; ++i)
             driver.inject(0, sysex(5000));
@@ -326,7 +326,7 @@ TEST(MidiIn, DestroyingAnOpenInputClosesItCleanly) {
     driver.waitUntilDelivered(0);
     EXPECT_EQ(deliveries.load(), seen);
     EXPECT_LE(seen, 50);
-    TsqMidiIn again(driver);
+    MidiInput again(driver);
     again.SetUsing(true);
     EXPECT_EQ(again.OpenResult(), kMidiOk);
 }
@@ -340,15 +340,15 @@ TEST(MidiIn, AHandlerThatThrowsStillEndsItsDelivery) {
     };
     for (const Case& c : {Case{"short message", false}, Case{"SysEx", true}}) {
         auto driver = std::make_unique<LoopbackMidiDriver>();
-        auto memory = std::make_unique<Bytes>(TsqMidiIn::kBufferSize);
+        auto memory = std::make_unique<Bytes>(MidiInput::kBufferSize);
         MidiBuffer buffer{memory->data(), 16, 3};
-        auto in = std::make_unique<TsqMidiIn>(*driver);
-        in->OnShort = [](TsqMidiIn*, uint8_t, uint8_t, uint8_t) { throw std::runtime_error("short"); };
-        in->OnSysEx = [](TsqMidiIn*, const uint8_t*, int) { throw std::runtime_error("sysex"); };
+        auto in = std::make_unique<MidiInput>(*driver);
+        in->OnShort = [](MidiInput*, uint8_t, uint8_t, uint8_t) { throw std::runtime_error("short"); };
+        in->OnSysEx = [](MidiInput*, const uint8_t*, int) { throw std::runtime_error("sysex"); };
         in->SetUsing(true);
         EXPECT_THROW(c.sysex ? in->LongIn(buffer) : in->ShortIn(0x90, 60, 1), std::runtime_error) << c.path;
         if (c.sysex) {
-            EXPECT_EQ(buffer.bufferLength, TsqMidiIn::kBufferSize) << "handed back to the device";
+            EXPECT_EQ(buffer.bufferLength, MidiInput::kBufferSize) << "handed back to the device";
             EXPECT_EQ(buffer.bytesRecorded, 0u);
         }
         auto closed = std::make_shared<std::promise<void>>();

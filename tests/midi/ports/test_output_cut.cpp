@@ -39,7 +39,7 @@ Bytes ResetBytes() {
 }
 
 // Waits (bounded) until the block under way has handed on at least n bytes.
-void WaitForProgress(const TsqMidiOut& out, size_t n) {
+void WaitForProgress(const MidiOutput& out, size_t n) {
     for (int i = 0; i < 5000 && out.SysExSent() < n; ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
 }
@@ -49,7 +49,7 @@ void WaitForProgress(const TsqMidiOut& out, size_t n) {
 TEST(OutputCut, APacedBlockShowsItsProgressAndACancelCutsItWhereItStands) {
     LoopbackMidiDriver driver;
     driver.setPace(0, 20000);
-    TsqMidiOut out(driver);
+    MidiOutput out(driver);
     out.SetUsing(true);
     const Bytes m = Block(18738);
     auto result = std::async(std::launch::async, [&] { return out.SysEx(m.data(), int(m.size())); });
@@ -79,7 +79,7 @@ TEST(OutputCut, APacedBlockShowsItsProgressAndACancelCutsItWhereItStands) {
 
 TEST(OutputCut, AnInterfacePulledOutPartWayFailsTheSend) {
     LoopbackMidiDriver driver;
-    TsqMidiOut out(driver);
+    MidiOutput out(driver);
     out.SetUsing(true);
     const Bytes m = Block(5000);
     driver.setUnplugAfter(0, 1000);
@@ -91,7 +91,7 @@ TEST(OutputCut, AnInterfacePulledOutPartWayFailsTheSend) {
     EXPECT_EQ(driver.backlog(0), m);
 
     // Nothing to cut without a port.
-    TsqMidiOut closed(driver);
+    MidiOutput closed(driver);
     closed.CancelSysEx();
     EXPECT_EQ(closed.SysExSent(), 0u);
 }
@@ -99,15 +99,15 @@ TEST(OutputCut, AnInterfacePulledOutPartWayFailsTheSend) {
 TEST(OutputCut, APacedBlockArrivesInPiecesAndIsDeliveredAsOneMessage) {
     LoopbackMidiDriver driver;
     driver.setPace(0, 200000);
-    TsqMidiIn in(driver);
+    MidiInput in(driver);
     std::mutex mutex;
     std::vector<Bytes> received;
-    in.OnSysEx = [&](TsqMidiIn*, const uint8_t* p, int n) {
+    in.OnSysEx = [&](MidiInput*, const uint8_t* p, int n) {
         std::lock_guard lock(mutex);
         received.emplace_back(p, p + n);
     };
     in.SetUsing(true);
-    TsqMidiOut out(driver);
+    MidiOutput out(driver);
     out.SetUsing(true);
     const Bytes m = Block(20000);
     EXPECT_EQ(out.SysEx(m.data(), int(m.size())), kMidiOk);
@@ -139,7 +139,7 @@ TEST(OutputCut, TheLoopbackCableTakesItsPaceFromTheEnvironment) {
     setenv("VK350_LOOPBACK_PACE", "3125", 1);
     const auto driver = createMidiDriver("loopback");
     unsetenv("VK350_LOOPBACK_PACE");
-    TsqMidiOut out(*driver);
+    MidiOutput out(*driver);
     out.SetUsing(true);
     const Bytes m = Block(1000);
     auto result = std::async(std::launch::async, [&] { return out.SysEx(m.data(), int(m.size())); });

@@ -227,7 +227,7 @@ TEST(SampleDump, MessageKindsAndTheirLogLines) {
     EXPECT_EQ(kTransferOk, "Transfert ok");
 }
 
-TEST(SampleDump, SlotNames) {
+TEST(SampleDump, slotNames) {
     EXPECT_EQ(slotFromName("BD"), 0);
     EXPECT_EQ(slotFromName("hh"), 3);
     EXPECT_EQ(slotFromName("P1"), 9);

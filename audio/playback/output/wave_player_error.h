@@ -5,9 +5,9 @@
 
 namespace vk350 {
 
-class EMMWaveOutError : public EMMError {
+class WavePlayerError : public ComponentError {
 public:
-    explicit EMMWaveOutError(const std::string& text) : EMMError(text) {}
+    explicit WavePlayerError(const std::string& text) : ComponentError(text) {}
 };
 
 } // namespace vk350

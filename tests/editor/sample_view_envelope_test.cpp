@@ -1,5 +1,5 @@
 // The min/max drawing: each column shows exactly the range of the samples it covers.
-#include "sample_edit.h"
+#include "sample_view.h"
 
 #include <QImage>
 #include <algorithm>
@@ -42,7 +42,7 @@ TEST(SampleEditEnvelope, EachColumnSpansItsSamplesMinimumToMaximum) {
     std::mt19937 random(22);
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << "zoom " << c.zoom << " origin " << c.origin << " max " << c.max);
-        TsqSampleEdit edit;
+        SampleView edit;
         edit.resize(300, 201);
         edit.SetMarkerSize(0);
         edit.SetLocatorEnabled(false);
@@ -88,9 +88,9 @@ TEST(SampleEditEnvelope, EachColumnSpansItsSamplesMinimumToMaximum) {
 // At one sample per column, and with the setting off, the line drawing is the one of old.
 TEST(SampleEditEnvelope, OneSamplePerColumnAndTheSettingOffDrawTheLine) {
     for (int zoom : {1, 4}) {
-        TsqSampleEdit plain;
-        TsqSampleEdit minMax;
-        for (TsqSampleEdit* e : {&plain, &minMax}) {
+        SampleView plain;
+        SampleView minMax;
+        for (SampleView* e : {&plain, &minMax}) {
             e->resize(200, 120);
             for (int i = 0; i < 4000; ++i)
                 e->GetData()[i] = uint8_t(128 + 100 * ((i / 13) % 2 ? 1 : -1) + i % 9);
@@ -114,7 +114,7 @@ TEST(SampleEditEnvelope, TheWashedSelectionKeepsTheWaveReadable) {
     const Case cases[] = {{20, 50, 20, 70}, {70, -50, 20, 70}, {-10, 30, 0, 20}, {190, 40, 190, 200}};
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.pos << " " << c.len);
-        TsqSampleEdit edit;
+        SampleView edit;
         edit.resize(200, 100);
         edit.SetGradientEnabled(true);
         edit.SetGradientType(grxBottomToTop);

@@ -1,5 +1,5 @@
 // Drawing of the waveform control: DrawWave's frame and the gradient cache.
-#include "sample_edit.h"
+#include "sample_view.h"
 #include "wave_canvas.h"
 
 #include <QPainter>
@@ -8,7 +8,7 @@
 
 namespace vk350 {
 
-void TsqSampleEdit::BuildGradient() {
+void SampleView::BuildGradient() {
     if (gradient_.size() != size() || gradient_.format() != QImage::Format_RGB32)
         gradient_ = QImage(size(), QImage::Format_RGB32);
     FillGradient(gradient_, gradientType_, ColorToRgb(color_), ColorToRgb(gradientColor_),
@@ -16,7 +16,7 @@ void TsqSampleEdit::BuildGradient() {
     gradientValid_ = true;
 }
 
-void TsqSampleEdit::PaintBackground() {
+void SampleView::PaintBackground() {
     if (!gradientEnabled_) {
         offscreen_.fill(ColorToRgb(color_));
         return;
@@ -36,7 +36,7 @@ void TsqSampleEdit::PaintBackground() {
     painter.drawImage(0, 0, gradient_);
 }
 
-void TsqSampleEdit::PaintAxes(WaveCanvas& canvas, int w, int h) {
+void SampleView::PaintAxes(WaveCanvas& canvas, int w, int h) {
     const int W = w - 1;
     const int H = h - 1;
     if (axesEnabled_)
@@ -53,7 +53,7 @@ void TsqSampleEdit::PaintAxes(WaveCanvas& canvas, int w, int h) {
     }
 }
 
-void TsqSampleEdit::PaintWave(WaveCanvas& canvas, int w, int h) {
+void SampleView::PaintWave(WaveCanvas& canvas, int w, int h) {
     const int W = w - 1;
     const int H = h - 1;
     if (W <= 0)
@@ -121,7 +121,7 @@ void ByteRange(const std::uint8_t* p, std::int64_t n, std::uint8_t& lo, std::uin
 // Column c covers the samples c × Zoom + ViewOrigin up to the next column's first; the part of
 // them inside the buffer (up to Max) is drawn from its highest to its lowest value, and a column
 // with none is drawn on the centre line, as the line drawing does.
-void TsqSampleEdit::PaintEnvelope(WaveCanvas& canvas, int w, int h) {
+void SampleView::PaintEnvelope(WaveCanvas& canvas, int w, int h) {
     const int W = w - 1;
     const int H = h - 1;
     const std::uint8_t* bytes = GetData();
@@ -143,7 +143,7 @@ void TsqSampleEdit::PaintEnvelope(WaveCanvas& canvas, int w, int h) {
     }
 }
 
-void TsqSampleEdit::Render() {
+void SampleView::Render() {
     const int w = width();
     const int h = height();
     if (w <= 0 || h <= 0)

@@ -1,4 +1,4 @@
-#include "knob_label.h"
+#include "value_field.h"
 
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -7,26 +7,26 @@
 
 namespace vk350 {
 
-Tsqpotlab::Tsqpotlab(QWidget* parent) : QLabel(parent) {
+ValueField::ValueField(QWidget* parent) : QLabel(parent) {
     setText(QStringLiteral("0"));
     resize(30, 30);
     // A right click is a step up, never a context menu of the parent.
     setContextMenuPolicy(Qt::PreventContextMenu);
 }
 
-void Tsqpotlab::SetState(int value) {
+void ValueField::SetState(int value) {
     if (value == state_)
         return;
     Show(value, true);
 }
 
-int Tsqpotlab::Coordinate(const QMouseEvent* event) const {
+int ValueField::Coordinate(const QMouseEvent* event) const {
     const QPoint p = event->position().toPoint();
     return mouvement_ == posVertical ? p.y() : p.x();
 }
 
 // Travel of CursorRange pixels spans the whole range; up (or left) raises the value.
-int Tsqpotlab::ValueFromDrag(int c) const {
+int ValueField::ValueFromDrag(int c) const {
     const int64_t range = int64_t(max_) - min_;
     if (cursorRange_ == 0 || range == 0)
         return state_;
@@ -35,7 +35,7 @@ int Tsqpotlab::ValueFromDrag(int c) const {
 }
 
 // Stores the value limited to Max (and to Min when asked) and shows it as the caption.
-void Tsqpotlab::Show(int64_t value, bool lowerLimit) {
+void ValueField::Show(int64_t value, bool lowerLimit) {
     if (value > max_)
         value = max_;
     if (lowerLimit && value < min_)
@@ -47,19 +47,19 @@ void Tsqpotlab::Show(int64_t value, bool lowerLimit) {
 
 // Every release clears the mouse state, the last button included: a click of the other button
 // inside a held one is then a plain click, not a chord.
-void Tsqpotlab::ResetMouse() {
+void ValueField::ResetMouse() {
     anchor_ = 0;
     dragging_ = false;
     moved_ = false;
     lastButton_ = Qt::NoButton;
 }
 
-void Tsqpotlab::Fire() {
+void ValueField::Fire() {
     if (OnChange)
         OnChange(*this);
 }
 
-void Tsqpotlab::mousePressEvent(QMouseEvent* event) {
+void ValueField::mousePressEvent(QMouseEvent* event) {
     swallowRelease_ = Qt::NoButton;
     beforeClick_ = state_;
     if (event->button() == Qt::LeftButton) {
@@ -74,7 +74,7 @@ void Tsqpotlab::mousePressEvent(QMouseEvent* event) {
     event->accept();
 }
 
-void Tsqpotlab::mouseMoveEvent(QMouseEvent* event) {
+void ValueField::mouseMoveEvent(QMouseEvent* event) {
     event->accept();
     if (!(event->buttons() & Qt::LeftButton))
         return;
@@ -87,7 +87,7 @@ void Tsqpotlab::mouseMoveEvent(QMouseEvent* event) {
     update();
 }
 
-void Tsqpotlab::mouseReleaseEvent(QMouseEvent* event) {
+void ValueField::mouseReleaseEvent(QMouseEvent* event) {
     event->accept();
     const Qt::MouseButton button = event->button();
     if (button == swallowRelease_) {
@@ -122,7 +122,7 @@ void Tsqpotlab::mouseReleaseEvent(QMouseEvent* event) {
 
 // The first click of the double click has stepped the value and told the owner; that step is
 // taken back, so that typing starts from the value the user saw.
-void Tsqpotlab::mouseDoubleClickEvent(QMouseEvent* event) {
+void ValueField::mouseDoubleClickEvent(QMouseEvent* event) {
     if (!typedEntry_ || event->button() != Qt::LeftButton) {
         QLabel::mouseDoubleClickEvent(event);
         return;
@@ -136,7 +136,7 @@ void Tsqpotlab::mouseDoubleClickEvent(QMouseEvent* event) {
     OpenEditor();
 }
 
-void Tsqpotlab::OpenEditor() {
+void ValueField::OpenEditor() {
     if (editor_)
         return;
     editor_ = new QLineEdit(QString::number(state_), this);
@@ -151,7 +151,7 @@ void Tsqpotlab::OpenEditor() {
 
 // A number outside the limits is brought within them as a drag would; text that is no number
 // changes nothing.
-void Tsqpotlab::CloseEditor(bool apply) {
+void ValueField::CloseEditor(bool apply) {
     if (!editor_)
         return;
     QLineEdit* editor = editor_;
@@ -167,7 +167,7 @@ void Tsqpotlab::CloseEditor(bool apply) {
     }
 }
 
-bool Tsqpotlab::eventFilter(QObject* watched, QEvent* event) {
+bool ValueField::eventFilter(QObject* watched, QEvent* event) {
     if (editor_ && watched == editor_) {
         if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
             CloseEditor(false);

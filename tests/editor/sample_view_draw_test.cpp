@@ -1,4 +1,4 @@
-#include "sample_edit.h"
+#include "sample_view.h"
 
 #include <QImage>
 #include <gtest/gtest.h>
@@ -8,15 +8,15 @@ using namespace vk350;
 
 namespace {
 
-QRgb Px(const TsqSampleEdit& edit, int x, int y) {
+QRgb Px(const SampleView& edit, int x, int y) {
     return edit.OffscreenImage().pixel(x, y) & 0xFFFFFF;
 }
-QRgb Rgb(TColor c) {
+QRgb Rgb(BgrColor c) {
     return ColorToRgb(c) & 0xFFFFFF;
 }
 
 // A plain control: black, no wave markers, no locator; the zero sample lies on the bottom row.
-void MakePlain(TsqSampleEdit& edit, int w, int h) {
+void MakePlain(SampleView& edit, int w, int h) {
     edit.resize(w, h);
     edit.SetMarkerSize(0);
     edit.SetLocatorEnabled(false);
@@ -26,7 +26,7 @@ void MakePlain(TsqSampleEdit& edit, int w, int h) {
 } // namespace
 
 TEST(SampleEditDraw, ConstructionValues) {
-    TsqSampleEdit edit;
+    SampleView edit;
     EXPECT_EQ(edit.width(), 100);
     EXPECT_EQ(edit.height(), 80);
     EXPECT_EQ(edit.Color(), 0x000000u);
@@ -63,7 +63,7 @@ TEST(SampleEditDraw, ConstructionValues) {
 }
 
 TEST(SampleEditDraw, CentreAxisIsADottedLineAcrossTheControl) {
-    TsqSampleEdit edit;
+    SampleView edit;
     MakePlain(edit, 100, 81);
     edit.DrawWave();
     const int row = 80 / 2;
@@ -81,7 +81,7 @@ TEST(SampleEditDraw, CentreAxisIsADottedLineAcrossTheControl) {
 }
 
 TEST(SampleEditDraw, QuarterLines) {
-    TsqSampleEdit edit;
+    SampleView edit;
     MakePlain(edit, 60, 81);
     edit.SetAxes2Enabled(true);
     edit.SetAxesEnabled(false);
@@ -97,7 +97,7 @@ TEST(SampleEditDraw, QuarterLines) {
 }
 
 TEST(SampleEditDraw, LocatorColumnKeepsItsGapToTheEdges) {
-    TsqSampleEdit edit;
+    SampleView edit;
     MakePlain(edit, 100, 81);
     edit.SetAxesEnabled(false);
     edit.SetLocatorEnabled(true);
@@ -121,7 +121,7 @@ TEST(SampleEditDraw, LocatorColumnKeepsItsGapToTheEdges) {
 }
 
 TEST(SampleEditDraw, SelectionIsInvertedOrXoredWithARightEdgeExclusive) {
-    TsqSampleEdit edit;
+    SampleView edit;
     MakePlain(edit, 100, 81);
     edit.SetSelectionPos(60);
     edit.SetSelectionLen(-20);
@@ -149,7 +149,7 @@ TEST(SampleEditDraw, SelectionIsInvertedOrXoredWithARightEdgeExclusive) {
 }
 
 TEST(SampleEditDraw, PointsCoverTheBufferUpToMaxThenTheCentreLine) {
-    TsqSampleEdit edit;
+    SampleView edit;
     MakePlain(edit, 1016, 600);
     edit.SetAxesEnabled(false);
     edit.SetMarkerSize(1);
@@ -171,7 +171,7 @@ TEST(SampleEditDraw, PointsCoverTheBufferUpToMaxThenTheCentreLine) {
 }
 
 TEST(SampleEditDraw, BarsStartAtTheCentreOrTheBottom) {
-    TsqSampleEdit edit;
+    SampleView edit;
     MakePlain(edit, 50, 101);
     edit.SetAxesEnabled(false);
     edit.SetLineColor(0x00FF00);
@@ -204,7 +204,7 @@ TEST(SampleEditDraw, BarsStartAtTheCentreOrTheBottom) {
 }
 
 TEST(SampleEditDraw, GradientBandsFollowMulDivRounding) {
-    TsqSampleEdit edit;
+    SampleView edit;
     MakePlain(edit, 100, 10);
     edit.SetAxesEnabled(false);
     edit.SetGradientColor(0x0000FF); // red
@@ -234,7 +234,7 @@ TEST(SampleEditDraw, GradientBandsFollowMulDivRounding) {
 }
 
 TEST(SampleEditDraw, GradientCacheAndBandCount) {
-    TsqSampleEdit edit;
+    SampleView edit;
     MakePlain(edit, 40, 10);
     edit.SetAxesEnabled(false);
     edit.SetGradientColor(0x0000FF);
@@ -269,7 +269,7 @@ TEST(SampleEditDraw, GradientCacheAndBandCount) {
 }
 
 TEST(SampleEditDraw, ThePaintCopiesTheFrame) {
-    TsqSampleEdit edit;
+    SampleView edit;
     edit.resize(120, 90);
     edit.SetGradientEnabled(true);
     edit.SetSelectionLen(30);

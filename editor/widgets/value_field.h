@@ -1,4 +1,4 @@
-// Tsqpotlab: a text label that works like a knob. It shows an integer value as its caption;
+// ValueField: a text label that works like a knob. It shows an integer value as its caption;
 // dragging sets the value from the distance moved, a left click steps down, a right click up.
 // Window thread only.
 #pragma once
@@ -13,9 +13,9 @@ namespace vk350 {
 
 enum tOrientation { posVertical, posHorizontal };
 
-class Tsqpotlab : public QLabel {
+class ValueField : public QLabel {
 public:
-    explicit Tsqpotlab(QWidget* parent = nullptr);
+    explicit ValueField(QWidget* parent = nullptr);
 
     // Setting the value from code clamps it and never fires OnChange, so owners can update
     // knobs from their handlers without feedback loops.
@@ -39,7 +39,7 @@ public:
     void SetCaption(const QString& caption) { setText(caption); }
 
     // Fired after a change made with the mouse or typed.
-    std::function<void(Tsqpotlab&)> OnChange;
+    std::function<void(ValueField&)> OnChange;
 
     // With typing on, a double click opens an editor over the value instead of stepping twice:
     // Enter applies the typed number within the knob's limits, Escape or leaving it changes

@@ -1,9 +1,9 @@
-// TMMWaveOut: starting, stopping and the buffer cycle.
-#include "wave_out.h"
+// WavePlayer: starting, stopping and the buffer cycle.
+#include "wave_player.h"
 
 #include "user_notices.h"
-#include "wave_out_error.h"
 #include "wave_out_functions.h"
+#include "wave_player_error.h"
 
 #include <algorithm>
 #include <chrono>
@@ -20,16 +20,16 @@ constexpr int kDonePollMs = 2;
 
 } // namespace
 
-void TMMWaveOut::FreeHeaders() {
+void WavePlayer::FreeHeaders() {
     headers_.clear();
     inUse_ = 0;
     next_ = 0;
 }
 
-bool TMMWaveOut::LoadHeader(TMMWaveHdr& header) {
+bool WavePlayer::LoadHeader(ChainBuffer& header) {
     header.dwBufferLength = std::min(GetBufferSize(), header.dwCapacity);
     header.dwBytesRecorded = 0;
-    header.LoopRec = TMMLoopRec();
+    header.LoopRec = LoopRecord();
     const bool looping = looping_;
     if (looping) {
         std::lock_guard lock(mutex_);
@@ -49,7 +49,7 @@ bool TMMWaveOut::LoadHeader(TMMWaveHdr& header) {
     return more && header.dwBytesRecorded > 0;
 }
 
-bool TMMWaveOut::QueueHeader(TMMWaveHdr& header) {
+bool WavePlayer::QueueHeader(ChainBuffer& header) {
     if (OnBufferFilled)
         OnBufferFilled(*this, &header);
     if (stopping_)
@@ -73,7 +73,7 @@ bool TMMWaveOut::QueueHeader(TMMWaveHdr& header) {
     return true;
 }
 
-int TMMWaveOut::QueueAll() {
+int WavePlayer::QueueAll() {
     int count = 0;
     more_ = true;
     for (int i = 0; i < numBuffers_ && more_; ++i) {
@@ -88,7 +88,7 @@ int TMMWaveOut::QueueAll() {
                 Error("Unable to allocate memory for wave header");
             }
         }
-        TMMWaveHdr& header = headers_[size_t(i)]->hdr;
+        ChainBuffer& header = headers_[size_t(i)]->hdr;
         header.dwFlags = WHDR_PREPARED;
         more_ = LoadHeader(header);
         if (header.dwBytesRecorded == 0)
@@ -100,12 +100,12 @@ int TMMWaveOut::QueueAll() {
     return count;
 }
 
-void TMMWaveOut::AbortStart() {
+void WavePlayer::AbortStart() {
     stopping_ = true;
     if (output_)
         output_->reset();
     state_ &= ~(kStarted | kPaused);
-    Broadcast(TMMLifecycle::Stopped);
+    Broadcast(Lifecycle::Stopped);
     FreeHeaders();
     std::lock_guard lock(mutex_);
     queued_ = 0;
@@ -113,7 +113,7 @@ void TMMWaveOut::AbortStart() {
     resetting_ = false;
 }
 
-void TMMWaveOut::Start() {
+void WavePlayer::Start() {
     if (!IsOpen())
         Open();
     if (!IsOpen() || (state_ & kStarted))
@@ -132,7 +132,7 @@ void TMMWaveOut::Start() {
     {
         const BusyCursor busy(showHourGlass_ && uint64_t(GetBufferSize()) * uint64_t(numBuffers_) > 100000);
         output_->pause();
-        Broadcast(TMMLifecycle::Started);
+        Broadcast(Lifecycle::Started);
         try {
             count = QueueAll();
         } catch (...) {
@@ -146,7 +146,7 @@ void TMMWaveOut::Start() {
         AbortStart();
         try {
             Close();
-        } catch (const EMMWaveOutError&) {
+        } catch (const WavePlayerError&) {
             // The start failure is what the user needs to hear about.
         }
         Error("WaveOutStart:\n\rUnable to start device");
@@ -160,7 +160,7 @@ void TMMWaveOut::Start() {
         OnStart(*this);
 }
 
-void TMMWaveOut::Pause() {
+void WavePlayer::Pause() {
     if (!IsOpen())
         Open();
     if (!IsOpen() || (state_ & kPaused))
@@ -172,16 +172,16 @@ void TMMWaveOut::Pause() {
             Error("WaveOutPause:\n\r" + WaveOutErrorString(lastError_));
     }
     state_ |= kPaused;
-    Broadcast(TMMLifecycle::Paused);
+    Broadcast(Lifecycle::Paused);
     if (OnPause)
         OnPause(*this);
 }
 
-void TMMWaveOut::Restart() {
+void WavePlayer::Restart() {
     if (!(state_ & kStarted) || !(state_ & kPaused))
         return;
     resetting_ = false;
-    Broadcast(TMMLifecycle::Restarted);
+    Broadcast(Lifecycle::Restarted);
     lastError_ = output_->restart();
     if (lastError_ != kWaveOk)
         Error("WaveOutRestart:\n\r" + WaveOutErrorString(lastError_));
@@ -190,7 +190,7 @@ void TMMWaveOut::Restart() {
         OnRestart(*this);
 }
 
-void TMMWaveOut::Stop() {
+void WavePlayer::Stop() {
     if (!(state_ & (kStarted | kPaused)))
         return;
     {
@@ -221,11 +221,11 @@ void TMMWaveOut::Stop() {
     DoneStopping();
 }
 
-void TMMWaveOut::DoneStopping() {
+void WavePlayer::DoneStopping() {
     state_ &= ~(kStarted | kPaused);
     // Bounded waits: a device that vanished hands nothing back any more.
     WaitUntil([this] { return queued_ <= 0 || deviceError_ != kWaveOk; }, 500, 10);
-    Broadcast(TMMLifecycle::Stopped);
+    Broadcast(Lifecycle::Stopped);
     for (const auto& b : headers_) {
         for (int i = 0; i < kDonePolls && !(b->hdr.dwFlags & WHDR_DONE) && queued_ > 0; ++i)
             std::this_thread::yield();
@@ -245,7 +245,7 @@ void TMMWaveOut::DoneStopping() {
         Close();
 }
 
-void TMMWaveOut::Reset() {
+void WavePlayer::Reset() {
     if (!(state_ & (kStarted | kPaused)) || resetting_)
         return;
     output_->pause();
@@ -273,7 +273,7 @@ void TMMWaveOut::Reset() {
     output_->pause();
     next_ = 0;
     finalPause_ = false;
-    Broadcast(TMMLifecycle::Reseting);
+    Broadcast(Lifecycle::Reseting);
     const int count = QueueAll();
     inUse_ = count;
     if (count == 0) {
@@ -284,14 +284,14 @@ void TMMWaveOut::Reset() {
         output_->restart();
 }
 
-void TMMWaveOut::PostStop() {
+void WavePlayer::PostStop() {
     dispatcher_.post([this, alive = std::weak_ptr<int>(life_), run = run_.load()] {
         if (alive.lock() && run == run_)
             Stop();
     });
 }
 
-void TMMWaveOut::DeviceDone(TMMWaveHdr* header) {
+void WavePlayer::DeviceDone(ChainBuffer* header) {
     {
         std::lock_guard lock(mutex_);
         const int left = --queued_;
@@ -321,7 +321,7 @@ void TMMWaveOut::DeviceDone(TMMWaveHdr* header) {
     }
 }
 
-void TMMWaveOut::BufferDone(TMMWaveHdr* returned, uint64_t run) {
+void WavePlayer::BufferDone(ChainBuffer* returned, uint64_t run) {
     {
         std::lock_guard lock(mutex_);
         if (run != run_)
@@ -334,7 +334,7 @@ void TMMWaveOut::BufferDone(TMMWaveHdr* returned, uint64_t run) {
     }
     std::exception_ptr failure;
     try {
-        TMMWaveHdr& header = FIX_BUFFERS ? headers_[size_t(next_)]->hdr : *returned;
+        ChainBuffer& header = FIX_BUFFERS ? headers_[size_t(next_)]->hdr : *returned;
         if (!FIX_BUFFERS)
             header.dwFlags &= ~WHDR_PREPARED;
         {
@@ -369,7 +369,7 @@ void TMMWaveOut::BufferDone(TMMWaveHdr* returned, uint64_t run) {
                 loopStart_ = reading;
             }
             header.LoopRec.dwLoopWrap = 0;
-            Broadcast(TMMLifecycle::Looped);
+            Broadcast(Lifecycle::Looped);
             if (OnLooping)
                 OnLooping(*this);
         }

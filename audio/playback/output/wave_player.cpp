@@ -1,8 +1,8 @@
-#include "wave_out.h"
+#include "wave_player.h"
 
 #include "user_notices.h"
-#include "wave_out_error.h"
 #include "wave_out_functions.h"
+#include "wave_player_error.h"
 
 #include <algorithm>
 #include <chrono>
@@ -26,12 +26,12 @@ int64_t mulDivRound(int64_t a, int64_t b, int64_t c) {
 
 } // namespace
 
-TMMWaveOut::TMMWaveOut(WaveDevice& device, Dispatcher& dispatcher)
+WavePlayer::WavePlayer(WaveDevice& device, Dispatcher& dispatcher)
     : device_(device), dispatcher_(dispatcher), numDevs_(std::max(device.deviceCount(), 0)) {
     UpdateProductName();
 }
 
-TMMWaveOut::~TMMWaveOut() {
+WavePlayer::~WavePlayer() {
     SetDestroying();
     try {
         Close();
@@ -45,25 +45,25 @@ TMMWaveOut::~TMMWaveOut() {
     output_.reset();
 }
 
-void TMMWaveOut::Error(const std::string& text) {
+void WavePlayer::Error(const std::string& text) {
     if (OnError)
         OnError(*this, text);
-    throw EMMWaveOutError(text);
+    throw WavePlayerError(text);
 }
 
-void TMMWaveOut::ChangeWhileOpen() {
+void WavePlayer::ChangeWhileOpen() {
     if (IsOpen())
         Error(kChangeWhileOpen);
 }
 
-void TMMWaveOut::UpdateProductName() {
+void WavePlayer::UpdateProductName() {
     std::string name;
     if (numDevs_ > 0 && deviceID_ != -2)
         name = device_.deviceName(deviceID_);
     productName_ = name.empty() ? kNoDevice : name;
 }
 
-void TMMWaveOut::SetDeviceID(int value) {
+void WavePlayer::SetDeviceID(int value) {
     ChangeWhileOpen();
     if (value < WAVE_MAPPER || value >= numDevs_)
         value = -2;
@@ -71,18 +71,18 @@ void TMMWaveOut::SetDeviceID(int value) {
     UpdateProductName();
 }
 
-void TMMWaveOut::SetNumBuffers(int value) {
+void WavePlayer::SetNumBuffers(int value) {
     ChangeWhileOpen();
     if (value != numBuffers_ && value > 1)
         numBuffers_ = std::min(value, kMaxBuffers);
 }
 
-void TMMWaveOut::SetBufferSize(uint32_t bytes) {
+void WavePlayer::SetBufferSize(uint32_t bytes) {
     ChangeWhileOpen();
-    TMMCustomSoundComponent::SetBufferSize(std::max(bytes, kMinBufferSize));
+    SoundComponent::SetBufferSize(std::max(bytes, kMinBufferSize));
 }
 
-void TMMWaveOut::SetCallBackMode(TMMCBMode value) {
+void WavePlayer::SetCallBackMode(CallbackMode value) {
     ChangeWhileOpen();
     if (value == cmCallback && !kInterruptTimeNotices) {
         showMessageBox("TMMWaveOut", "\"CallBacks\" are called at interrupt time !\n"
@@ -92,7 +92,7 @@ void TMMWaveOut::SetCallBackMode(TMMCBMode value) {
     callBackMode_ = value;
 }
 
-void TMMWaveOut::SetLooping(bool value) {
+void WavePlayer::SetLooping(bool value) {
     if (value == looping_)
         return;
     looping_ = value;
@@ -100,7 +100,7 @@ void TMMWaveOut::SetLooping(bool value) {
     loopsRemaining_ = loopCount_;
 }
 
-void TMMWaveOut::SetLoopCount(uint16_t value) {
+void WavePlayer::SetLoopCount(uint16_t value) {
     if (value == loopCount_)
         return;
     std::lock_guard lock(mutex_);
@@ -108,16 +108,16 @@ void TMMWaveOut::SetLoopCount(uint16_t value) {
     loopsRemaining_ = loopCount_;
 }
 
-void TMMWaveOut::SetPWaveFormat(const tWAVEFORMATEX* format) {
-    const tWAVEFORMATEX* old = GetPWaveFormat();
+void WavePlayer::SetPWaveFormat(const WaveFormatEx* format) {
+    const WaveFormatEx* old = GetPWaveFormat();
     const bool differs = format ? !old || *old != wioCopyWaveFormat(*format) : old != nullptr;
     // The buffers on the device were filled in the old format.
     if (differs && (state_ & (kStarted | kPaused)))
         Stop();
-    TMMCustomSoundComponent::SetPWaveFormat(format);
+    SoundComponent::SetPWaveFormat(format);
 }
 
-void TMMWaveOut::BufferLoad(TMMWaveHdr* header, bool& more) {
+void WavePlayer::BufferLoad(ChainBuffer* header, bool& more) {
     // OnBufferFilled fires when the header is queued, not here.
     if (OnBufferLoad)
         OnBufferLoad(*this, header, more);
@@ -125,14 +125,14 @@ void TMMWaveOut::BufferLoad(TMMWaveHdr* header, bool& more) {
         GetInput()->BufferLoad(header, more);
 }
 
-bool TMMWaveOut::QueryDevice(int device, const tWAVEFORMATEX* format) {
+bool WavePlayer::QueryDevice(int device, const WaveFormatEx* format) {
     if (!format)
         return false;
     lastError_ = device_.query(device, *format);
     return lastError_ == kWaveOk;
 }
 
-bool TMMWaveOut::WaitUntil(const std::function<bool()>& done, int polls, int pollMs) const {
+bool WavePlayer::WaitUntil(const std::function<bool()>& done, int polls, int pollMs) const {
     for (int i = 0; i < polls; ++i) {
         if (done())
             return true;
@@ -141,9 +141,9 @@ bool TMMWaveOut::WaitUntil(const std::function<bool()>& done, int polls, int pol
     return done();
 }
 
-void TMMWaveOut::StartThread() {
+void WavePlayer::StartThread() {
     const bool started = thread_.start(
-        priority_, [this](TMMWaveHdr* header, uint64_t run) { BufferDone(header, run); },
+        priority_, [this](ChainBuffer* header, uint64_t run) { BufferDone(header, run); },
         [this, alive = std::weak_ptr<int>(life_)](std::exception_ptr error) {
             // The device closes at once, from the window thread; the error goes on from there.
             dispatcher_.post([this, alive, error] {
@@ -162,11 +162,11 @@ void TMMWaveOut::StartThread() {
         Error("WaveOut:\n\rCould not create thread");
 }
 
-void TMMWaveOut::EndThread() {
+void WavePlayer::EndThread() {
     thread_.quit();
 }
 
-bool TMMWaveOut::WaitForProcessing() {
+bool WavePlayer::WaitForProcessing() {
     std::unique_lock lock(mutex_);
     if (processing_ > 0 && processor_ == std::this_thread::get_id())
         return false;
@@ -174,7 +174,7 @@ bool TMMWaveOut::WaitForProcessing() {
     return true;
 }
 
-void TMMWaveOut::Open() {
+void WavePlayer::Open() {
     if (numDevs_ == 0)
         Error(kNoDevice);
     if (deviceID_ == -2)
@@ -183,17 +183,17 @@ void TMMWaveOut::Open() {
         Error("WaveOutOpen:\n\rInvalid wave format");
     if (IsOpen())
         Close();
-    const tWAVEFORMATEX format = *GetPWaveFormat();
+    const WaveFormatEx format = *GetPWaveFormat();
     if (!QueryDevice(deviceID_, &format))
         Error("WaveOutOpen:\n\rThe actual device can''t play this format");
     try {
-        Broadcast(TMMLifecycle::Opened);
+        Broadcast(Lifecycle::Opened);
         if (callBackMode_ == cmThread)
             StartThread();
         WaveDeviceEvents events;
         events.onOpen = [this] { state_ |= kOpen; };
         events.onClose = [this] { state_ &= ~kOpen; };
-        events.onDone = [this](TMMWaveHdr* header) { DeviceDone(header); };
+        events.onDone = [this](ChainBuffer* header) { DeviceDone(header); };
         events.onError = [this](int code) { deviceError_ = code; };
         lastError_ = device_.open(deviceID_, format, std::move(events), output_);
         if (lastError_ != kWaveOk)
@@ -202,21 +202,21 @@ void TMMWaveOut::Open() {
             Error("WaveOutOpen:\n\rUnable to open device");
     } catch (const std::exception& e) {
         // Back to closed, chain included, before the failure goes on.
-        if (!dynamic_cast<const EMMWaveOutError*>(&e) && OnError)
+        if (!dynamic_cast<const WavePlayerError*>(&e) && OnError)
             OnError(*this, e.what());
         EndThread();
         if (output_)
             output_->close();
         output_.reset();
         state_ = 0;
-        Broadcast(TMMLifecycle::Closed);
+        Broadcast(Lifecycle::Closed);
         throw;
     }
     if (OnOpen)
         OnOpen(*this);
 }
 
-void TMMWaveOut::Close() {
+void WavePlayer::Close() {
     if (!((IsOpen() && !closing_) || deferredClose_))
         return;
     closing_ = true;
@@ -242,7 +242,7 @@ void TMMWaveOut::Close() {
         std::lock_guard lock(mutex_);
         ClearPositions();
     }
-    Broadcast(TMMLifecycle::Closed);
+    Broadcast(Lifecycle::Closed);
     state_ = 0;
     closing_ = false;
     deferredClose_ = false;
@@ -255,7 +255,7 @@ void TMMWaveOut::Close() {
         Error("WaveOutClose:\n\rUnable to close device");
 }
 
-void TMMWaveOut::ClearPositions() {
+void WavePlayer::ClearPositions() {
     bytesPlayed_ = 0;
     lastReading_ = 0;
     wrapCount_ = 0;
@@ -263,7 +263,7 @@ void TMMWaveOut::ClearPositions() {
     loopStart_ = 0;
 }
 
-void TMMWaveOut::ClearBufferCounts() {
+void WavePlayer::ClearBufferCounts() {
     queued_ = 0;
     waiting_ = 0;
     processing_ = 0;
@@ -271,13 +271,13 @@ void TMMWaveOut::ClearBufferCounts() {
     resetting_ = false;
 }
 
-uint64_t TMMWaveOut::BytesPlayed() {
+uint64_t WavePlayer::BytesPlayed() {
     std::lock_guard lock(mutex_);
     return bytesPlayed_;
 }
 
-int64_t TMMWaveOut::ToTimeFormat(int64_t frames) const {
-    const tWAVEFORMATEX* f = GetPWaveFormat();
+int64_t WavePlayer::ToTimeFormat(int64_t frames) const {
+    const WaveFormatEx* f = GetPWaveFormat();
     switch (timeFormat_) {
     case tfMillisecond:
         return mulDivRound(frames, 1000, f->nSamplesPerSec);
@@ -292,7 +292,7 @@ int64_t TMMWaveOut::ToTimeFormat(int64_t frames) const {
     return frames;
 }
 
-int64_t TMMWaveOut::GetPosition() {
+int64_t WavePlayer::GetPosition() {
     if (!IsOpen() || !GetPWaveFormat() || deferredClose_ || !output_)
         return 0;
     uint32_t reading = 0;

@@ -1,4 +1,4 @@
-#include "sample_edit.h"
+#include "sample_view.h"
 
 #include <QApplication>
 #include <QMouseEvent>
@@ -12,12 +12,12 @@ class SampleEditMouse : public ::testing::Test {
 protected:
     void SetUp() override {
         edit.resize(1016, 109);
-        edit.OnChange = [this](TsqSampleEdit* e) {
+        edit.OnChange = [this](SampleView* e) {
             EXPECT_EQ(e, &edit);
             ++changes;
         };
-        edit.OnLocatorChange = [this](TsqSampleEdit*) { ++locatorChanges; };
-        edit.OnSelectorChange = [this](TsqSampleEdit*) { ++selectorChanges; };
+        edit.OnLocatorChange = [this](SampleView*) { ++locatorChanges; };
+        edit.OnSelectorChange = [this](SampleView*) { ++selectorChanges; };
     }
 
     void Send(QEvent::Type type, Qt::MouseButton button, Qt::MouseButtons held, int x, int y) {
@@ -32,7 +32,7 @@ protected:
 
     bool Inverted(int x) const { return (edit.OffscreenImage().pixel(x, 10) & 0xFFFFFF) == 0xFFFFFF; }
 
-    TsqSampleEdit edit;
+    SampleView edit;
     int changes = 0;
     int locatorChanges = 0;
     int selectorChanges = 0;
@@ -152,7 +152,7 @@ TEST(SampleEditFocus, PressTakesTheFocus) {
     QWidget window;
     QWidget first(&window);
     first.setFocusPolicy(Qt::StrongFocus);
-    auto* edit = new TsqSampleEdit(&window);
+    auto* edit = new SampleView(&window);
     first.setFocus();
     ASSERT_EQ(window.focusWidget(), &first);
     QMouseEvent press(QEvent::MouseButtonPress, QPointF(50, 20), QPointF(50, 20), Qt::LeftButton,

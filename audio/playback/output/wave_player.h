@@ -1,7 +1,7 @@
-// TMMWaveOut: plays its chain through a wave output device. It pulls buffers from its Input
+// WavePlayer: plays its chain through a wave output device. It pulls buffers from its Input
 // (the wave file), queues them on the device, and as each one has played passes it to its
 // Output (the connector) and fills it again, looping the source when asked. Failures raise
-// EMMWaveOutError after OnError, with the step that failed and why.
+// WavePlayerError after OnError, with the step that failed and why.
 //
 // Threads: every function and property on the window thread. Buffer-done notices reach the
 // window thread (cmWindow, the default) or the wave output's own playback thread (cmThread);
@@ -28,7 +28,7 @@
 
 namespace vk350 {
 
-enum TMMCBMode { cmWindow, cmCallback, cmThread };
+enum CallbackMode { cmWindow, cmCallback, cmThread };
 
 // Headers are prepared once per playback and returned buffers are processed strictly in
 // the order they were queued. Window thread.
@@ -36,46 +36,46 @@ inline bool FIX_BUFFERS = true;
 // Buffer notices at interrupt time, which some systems give; never on this one.
 inline constexpr bool kInterruptTimeNotices = false;
 
-class TMMWaveOut : public TMMCustomSoundComponent {
+class WavePlayer : public SoundComponent {
 public:
     static constexpr int kMaxBuffers = 500;
     static constexpr uint32_t kMinBufferSize = 32;
 
     // Window thread. The device and dispatcher must outlive the component; the device count is
     // taken now.
-    TMMWaveOut(WaveDevice& device, Dispatcher& dispatcher);
-    ~TMMWaveOut() override;
+    WavePlayer(WaveDevice& device, Dispatcher& dispatcher);
+    ~WavePlayer() override;
 
-    using TNotifyEvent = std::function<void(TMMWaveOut& Sender)>;
-    TNotifyEvent OnOpen;
-    TNotifyEvent OnClose;
-    TNotifyEvent OnStart;
-    TNotifyEvent OnPause;
-    TNotifyEvent OnRestart;
-    TNotifyEvent OnStop;
-    TNotifyEvent OnLooping; // the buffer thread
-    std::function<void(TMMWaveOut& Sender, const std::string& Text)> OnError;
+    using NotifyEvent = std::function<void(WavePlayer& Sender)>;
+    NotifyEvent OnOpen;
+    NotifyEvent OnClose;
+    NotifyEvent OnStart;
+    NotifyEvent OnPause;
+    NotifyEvent OnRestart;
+    NotifyEvent OnStop;
+    NotifyEvent OnLooping; // the buffer thread
+    std::function<void(WavePlayer& Sender, const std::string& Text)> OnError;
     // OnBufferFilled (inherited) fires with each header just before it is queued.
 
     // Properties, all on the window thread. A change of DeviceID, NumBuffers, BufferSize or
     // CallBackMode while open raises "Change to property while device was open".
     int DeviceID() const { return deviceID_; }
     void SetDeviceID(int value); // -1 .. NumDevs - 1; anything else is stored as -2
-    const std::string& ProductName() const { return productName_; }
+    const std::string& productName() const { return productName_; }
     int NumDevs() const { return numDevs_; }
     int NumBuffers() const { return numBuffers_; }
     void SetNumBuffers(int value);               // taken above 1 only, at most 500
     void SetBufferSize(uint32_t bytes) override; // at least 32
-    TMMCBMode CallBackMode() const { return callBackMode_; }
-    void SetCallBackMode(TMMCBMode value);
+    CallbackMode CallBackMode() const { return callBackMode_; }
+    void SetCallBackMode(CallbackMode value);
     bool Looping() const { return looping_; }
     void SetLooping(bool value);
     uint16_t LoopCount() const { return loopCount_; }
     void SetLoopCount(uint16_t value); // 0: endless
-    TMMTimeFormats TimeFormat() const { return timeFormat_; }
-    void SetTimeFormat(TMMTimeFormats value) { timeFormat_ = value; }
-    TThreadPriority Priority() const { return priority_; }
-    void SetPriority(TThreadPriority value) { priority_ = value; }
+    TimeUnit TimeFormat() const { return timeFormat_; }
+    void SetTimeFormat(TimeUnit value) { timeFormat_ = value; }
+    ThreadPriority Priority() const { return priority_; }
+    void SetPriority(ThreadPriority value) { priority_ = value; }
     bool ShowHourGlass() const { return showHourGlass_; }
     void SetShowHourGlass(bool value) { showHourGlass_ = value; }
 
@@ -95,7 +95,7 @@ public:
     // Window thread: waits for the buffer in processing as Stop does.
     void Reset();
     // Window thread: whether device can play format; the device does not stay open.
-    bool QueryDevice(int device, const tWAVEFORMATEX* format);
+    bool QueryDevice(int device, const WaveFormatEx* format);
     // Window thread (and the buffer thread, from OnTrigger or OnLooping): the play position in
     // TimeFormat; 0 while closed.
     int64_t GetPosition();
@@ -116,17 +116,17 @@ public:
     int QueuedBuffers() const { return queued_; }
 
     // Window thread: a format that differs stops playback first.
-    void SetPWaveFormat(const tWAVEFORMATEX* format) override;
+    void SetPWaveFormat(const WaveFormatEx* format) override;
     // The buffer thread.
-    void BufferLoad(TMMWaveHdr* header, bool& more) override;
+    void BufferLoad(ChainBuffer* header, bool& more) override;
 
 protected:
-    // Fires OnError, then raises EMMWaveOutError with text.
+    // Fires OnError, then raises WavePlayerError with text.
     [[noreturn]] void Error(const std::string& text);
 
 private:
     struct Buffer {
-        TMMWaveHdr hdr;
+        ChainBuffer hdr;
         std::unique_ptr<uint8_t[]> data;
     };
     static constexpr uint32_t kOpen = 1;
@@ -136,11 +136,11 @@ private:
     void ChangeWhileOpen();
     void UpdateProductName();
     // Device thread.
-    void DeviceDone(TMMWaveHdr* header);
+    void DeviceDone(ChainBuffer* header);
     // The buffer thread.
-    void BufferDone(TMMWaveHdr* header, uint64_t run);
-    bool LoadHeader(TMMWaveHdr& header);
-    bool QueueHeader(TMMWaveHdr& header);
+    void BufferDone(ChainBuffer* header, uint64_t run);
+    bool LoadHeader(ChainBuffer& header);
+    bool QueueHeader(ChainBuffer& header);
     int QueueAll(); // loads and queues up to NumBuffers headers; returns how many
     void DoneStopping();
     void AbortStart();
@@ -162,10 +162,10 @@ private:
     int deviceID_ = 0;
     std::string productName_;
     int numBuffers_ = 10;
-    TMMCBMode callBackMode_ = cmWindow;
+    CallbackMode callBackMode_ = cmWindow;
     uint16_t loopCount_ = 0;
-    TMMTimeFormats timeFormat_ = tfByte;
-    TThreadPriority priority_ = tpHigher;
+    TimeUnit timeFormat_ = tfByte;
+    ThreadPriority priority_ = tpHigher;
     bool showHourGlass_ = true;
 
     std::atomic<int> lastError_{kWaveOk};

@@ -1,6 +1,6 @@
 // Drawing over the waveform: the time ruler along the top, the owner's note at its right end,
 // and the line of guidance in an empty control.
-#include "sample_edit.h"
+#include "sample_view.h"
 #include "time_ruler.h"
 
 #include <QPainter>
@@ -15,14 +15,14 @@ constexpr int kTickLength = 5;
 
 } // namespace
 
-void TsqSampleEdit::SetEmptyText(const QString& value) {
+void SampleView::SetEmptyText(const QString& value) {
     if (emptyText_ == value)
         return;
     emptyText_ = value;
     DrawWave();
 }
 
-void TsqSampleEdit::PaintOverlay() {
+void SampleView::PaintOverlay() {
     const int rate = RulerRate ? RulerRate() : 0;
     const bool empty = GetSampleLen() <= 0 && !emptyText_.isEmpty();
     if (rate < 1 && !empty)

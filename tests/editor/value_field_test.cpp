@@ -1,6 +1,6 @@
 // The knob's mouse algorithm: clicks, Shift steps, drags in both orientations, the chords,
 // and the rule that changes made from code never fire OnChange.
-#include "knob_label.h"
+#include "value_field.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -14,34 +14,34 @@ using namespace vk350;
 namespace {
 
 // Sends one mouse event with an explicit button state, as a real pointer would.
-void Send(Tsqpotlab& knob, QEvent::Type type, QPoint pos, Qt::MouseButton button, Qt::MouseButtons held,
+void Send(ValueField& knob, QEvent::Type type, QPoint pos, Qt::MouseButton button, Qt::MouseButtons held,
           Qt::KeyboardModifiers mods = Qt::NoModifier) {
     QMouseEvent event(type, QPointF(pos), QPointF(knob.mapToGlobal(pos)), button, held, mods);
     QApplication::sendEvent(&knob, &event);
 }
 
-void Click(Tsqpotlab& knob, Qt::MouseButton button, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+void Click(ValueField& knob, Qt::MouseButton button, Qt::KeyboardModifiers mods = Qt::NoModifier) {
     const QPoint p(10, 10);
     Send(knob, QEvent::MouseButtonPress, p, button, button, mods);
     Send(knob, QEvent::MouseButtonRelease, p, button, Qt::NoButton, mods);
 }
 
 struct Knob {
-    Tsqpotlab knob;
+    ValueField knob;
     std::vector<int> fired;
     Knob(int min, int max, int cursorRange, int state) {
         knob.SetMin(min);
         knob.SetMax(max);
         knob.SetCursorRange(cursorRange);
         knob.SetState(state);
-        knob.OnChange = [this](Tsqpotlab& k) { fired.push_back(k.State()); };
+        knob.OnChange = [this](ValueField& k) { fired.push_back(k.State()); };
     }
 };
 
 } // namespace
 
 TEST(Potlab, ConstructionValues) {
-    Tsqpotlab knob;
+    ValueField knob;
     EXPECT_EQ(knob.State(), 0);
     EXPECT_EQ(knob.Min(), 0);
     EXPECT_EQ(knob.Max(), 100);
