@@ -52,6 +52,8 @@ void BankWindow::ToggleButtonsBar() {
 // One slot in the machine's form, then the pause the machine needs to store it.
 bool BankWindow::SendSlot(int slot) {
     SampleView& e = *slotViews[size_t(slot)];
+    const SampleDocument::Hold hold(e.Document(),
+                                    "sending to " + std::string(kBankLocations[size_t(slot)].label));
     const bool sent = options_->SendEditorSample(slot, SampleSource::Bank, e.Sample());
     e.DrawWave();
     options_->Transfer().Pause(sendPauseMs_);

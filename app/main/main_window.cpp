@@ -64,11 +64,14 @@ MainWindow::MainWindow(Dialogs& dialogs, SettingsStore* store, const MainAudio* 
     CreateNavigation();
     CreatePlayRange();
     CreatePanelItems();
+    setRefusalNotice([this](const QString& text) { ShowRefusal(text); });
 }
 
 void MainWindow::CreateEditor() {
     sampleView = named(new SampleView, "sampleView");
     SampleView& e = *sampleView;
+    e.SetDocument(*document_);
+    document_->OnChanged = [this] { UpdateHistoryItems(); };
     e.SetGradientEnabled(true);
     e.SetGradientType(grxBottomToTop);
     e.SetAxes2Enabled(true);

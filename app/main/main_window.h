@@ -3,6 +3,7 @@
 // view and file commands. Window thread only.
 #pragma once
 
+#include "sample_document.h"
 #include "wave_source.h"
 
 #include <QMainWindow>
@@ -120,6 +121,9 @@ public:
     // Asks Save / Discard / Cancel when the main sample has unsaved changes, as closing does;
     // true when the program may end. A discard is remembered, so closing does not ask again.
     bool ConfirmUnsavedWork();
+
+    // The edited sample: its bytes, history, file identity, saved mark and busy state.
+    SampleDocument& Document() { return *document_; }
 
     // What the application and the tests reach besides the parts, which they find by name.
     // The waveform editor and the panel around it, which takes the editor's back colour.
@@ -249,6 +253,9 @@ private:
     QAction* btnLoop = nullptr;
     QAction* btnStop = nullptr;
 
+    // Declared before the parts that show it.
+    std::unique_ptr<SampleDocument> document_ = std::make_unique<SampleDocument>();
+
     // --- window values ---
     bool Playing = false;
     int LastOffset = 0;
@@ -342,6 +349,8 @@ private:
     // File commands (main_window_files.cpp).
     void LoadRawBin();
     void SaveRawBin();
+    // Save Raw-Bin's dialog and save; asked, it proposes the sample's own kind, name and folder.
+    void SaveDocument(bool asked);
     void SaveAsWave();
     bool LoadSample(const QString& path);
     // Files dropped on the window (main_window_drops.cpp).
@@ -389,12 +398,19 @@ private:
     void AfterCommand(void (MainWindow::*command)());
     static QString StepName(void (MainWindow::*command)());
     void RecordStep(const QString& name);
-    void SampleLoaded();
-    void SampleSaved();
+    void SampleLoaded(const QString& path, SampleKind kind, bool complete = true);
+    void SampleSaved(const QString& path, SampleKind kind);
     void RedoEdit();
     void ShowSteppedSample();
     void UpdateHistoryItems();
     bool ConfirmClose();
+    // Before another sample replaces this one: Save / Discard / Cancel over unsaved changes.
+    bool MayReplaceSample(const QString& incoming);
+    bool AskToSaveChanges(const QString& question, bool closing);
+    // A refused command says why in the status bar.
+    void ShowRefusal(const QString& text);
+    // Whether a command may touch the sample now; says why not when it may not.
+    bool SampleFree();
 
     // Wheel, zoom around a point and the scroll bar in samples (main_window_navigation.cpp).
     void CreateNavigation();

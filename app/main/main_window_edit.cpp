@@ -22,7 +22,6 @@ void MainWindow::NewSample() {
     originField->SetState(0);
     SetPositionMaxima(n);
     ShowMinMax();
-    fileNameLabel->setText(QStringLiteral("New"));
     SetItemEnabled(mnuSaveAsWave, false);
     SetItemEnabled(btnStop, false);
     SetItemEnabled(btnPlay, false);

@@ -53,7 +53,12 @@ void MainWindow::OpenSampleFile(const QString& path) {
 // reported and changes nothing: showing its name over the old sample would make the next save
 // write the old bytes under the new name.
 bool MainWindow::LoadSample(const QString& path) {
+    if (!SampleFree() || !MayReplaceSample(fileNameWithoutFolder(path)))
+        return false;
+    bool complete = true;
+    SampleKind kind = SampleKind::Raw;
     if (extensionOf(path).compare(QLatin1String("wav"), Qt::CaseInsensitive) == 0) {
+        kind = SampleKind::Wave;
         // A failed conversion has shown its own box.
         if (!ConvertWaveFile(path, QStringLiteral("convert.wav")))
             return false;
@@ -65,13 +70,23 @@ bool MainWindow::LoadSample(const QString& path) {
                       withReason(QStringLiteral("Read File Error - Nothing Loaded"), readReasonLine(path)));
             return false;
         }
+        // A file longer than the sample's store keeps its start; the user hears how much of it,
+        // and the cut copy is not the file, so it stays to be saved.
+        const qint64 size = QFileInfo(path).size();
+        if (size > sampleView->Max()) {
+            complete = false;
+            dialogs_.Message(this, MessageIcon::Warning, QStringLiteral("File Warning"),
+                             withReason(QStringLiteral("Sample Too Long - Cut to %1 of %2 Bytes")
+                                            .arg(sampleView->Max())
+                                            .arg(size),
+                                        path + QStringLiteral(": the rest of the file was not loaded")));
+        }
         // The sample stands loaded even if its playable copy cannot be made; that is reported.
         RunCommand([this] { RefreshPlaybackWave(); });
     }
     EnablePlayback();
-    fileNameLabel->setText(fileNameWithoutFolder(path));
     ResetViewAfterLoad();
-    SampleLoaded();
+    SampleLoaded(path, kind, complete);
     RememberRecentFile(path);
     return true;
 }
@@ -83,13 +98,22 @@ void MainWindow::EnablePlayback() {
 }
 
 void MainWindow::SaveRawBin() {
-    if (!HasSampleToSave())
+    SaveDocument(false);
+}
+
+void MainWindow::SaveDocument(bool asked) {
+    if (!SampleFree() || !HasSampleToSave())
         return;
+    const SampleIdentity& identity = document_->Identity();
+    const bool known = identity.kind == SampleKind::Raw || identity.kind == SampleKind::Wave;
     FileDialogRequest request;
     request.title = QStringLiteral("Save 8 bits Audio File");
     request.filter = QString::fromUtf8(kSaveFilter);
-    request.filterIndex = SaveFilterIndex;
-    request.fileName = fileNameLabel->text();
+    request.filterIndex = asked && identity.kind == SampleKind::Wave ? kWaveFilterIndex
+                          : asked                                    ? 1
+                                                                     : SaveFilterIndex;
+    request.fileName = asked && known ? QFile::decodeName(identity.path.c_str()) : fileNameLabel->text();
+    request.confirmOverwrite = true;
     // A failed save asks again in the same folder with the same name, so that another place is
     // one step away.
     FileDialogAnswer answer;
@@ -114,15 +138,13 @@ void MainWindow::SaveRawBin() {
     }
     RememberUserFile(name);
     RememberRecentFile(name);
-    fileNameLabel->setText(fileNameWithoutFolder(name));
     SaveFilterIndex = answer.filterIndex;
-    // A wave file holds the playable copy, which may predate the last edits.
-    if (answer.filterIndex != kWaveFilterIndex)
-        SampleSaved();
+    // A wave file holds the playable copy, made again from the sample as it stands.
+    SampleSaved(name, answer.filterIndex == kWaveFilterIndex ? SampleKind::Wave : SampleKind::Raw);
 }
 
 void MainWindow::SaveAsWave() {
-    if (!HasSampleToSave())
+    if (!SampleFree() || !HasSampleToSave())
         return;
     FileDialogRequest request;
     request.title = QStringLiteral("Save Wave File");
@@ -147,6 +169,7 @@ void MainWindow::SaveAsWave() {
     }
     RememberUserFile(name);
     RememberRecentFile(name);
+    SampleSaved(name, SampleKind::Wave);
 }
 
 void MainWindow::ShowSaveError(const QString& name) {

@@ -2,7 +2,9 @@
 // asked before unsaved changes would be lost on closing.
 #include "main_window.h"
 
+#include "command_guard.h"
 #include "dialogs.h"
+#include "file_names.h"
 #include "part_names.h"
 #include "sample_view.h"
 #include "value_field.h"
@@ -12,6 +14,7 @@
 #include <QEvent>
 #include <QLabel>
 #include <QMenu>
+#include <QStatusBar>
 #include <functional>
 #include <utility>
 
@@ -97,44 +100,37 @@ void MainWindow::AfterCommand(void (MainWindow::*command)()) {
     if (!name.isEmpty()) {
         // A new sample over saved work is nothing to save; over unsaved work it stays marked,
         // so closing still offers to save what only Undo can bring back.
-        const bool wasModified = sampleView->Sample().History().IsModified();
+        const bool wasModified = document_->IsModified();
         RecordStep(name);
-        if (command == &MainWindow::NewSample && !wasModified)
-            sampleView->Sample().History().MarkSaved();
+        if (command == &MainWindow::NewSample)
+            document_->Loaded({{}, SampleKind::New, "New"}, !wasModified);
     }
     UpdateHistoryItems();
 }
 
 void MainWindow::RecordStep(const QString& name) {
-    sampleView->Sample().RecordStep(name.toStdString());
-    UpdateHistoryItems();
+    document_->Record(name.toStdString());
 }
 
-// The loaded sample is the file's: one step, and nothing unsaved.
-void MainWindow::SampleLoaded() {
-    RecordStep(QStringLiteral("Load"));
-    sampleView->Sample().History().MarkSaved();
-    UpdateHistoryItems();
+// The loaded sample is the file's: one step, and nothing unsaved unless the file was cut.
+void MainWindow::SampleLoaded(const QString& path, SampleKind kind, bool complete) {
+    document_->Loaded({encodedPath(path), kind, fileNameWithoutFolder(path).toStdString()}, complete);
 }
 
-void MainWindow::SampleSaved() {
-    RecordStep(QStringLiteral("Edit"));
-    sampleView->Sample().History().MarkSaved();
-    UpdateHistoryItems();
+void MainWindow::SampleSaved(const QString& path, SampleKind kind) {
+    document_->Saved({encodedPath(path), kind, fileNameWithoutFolder(path).toStdString()});
 }
 
 void MainWindow::UndoEdit() {
     StopPlayback();
-    if (sampleView->Sample().UndoStep())
+    if (document_->Undo())
         ShowSteppedSample();
-    UpdateHistoryItems();
 }
 
 void MainWindow::RedoEdit() {
     StopPlayback();
-    if (sampleView->Sample().RedoStep())
+    if (document_->Redo())
         ShowSteppedSample();
-    UpdateHistoryItems();
 }
 
 // The knobs that show the sample follow it back or forward; the view stays where it is.
@@ -150,7 +146,9 @@ void MainWindow::ShowSteppedSample() {
 // The items name their step; the title carries the file name and, with Qt's mark, whether the
 // sample differs from it.
 void MainWindow::UpdateHistoryItems() {
-    const EditHistory& h = sampleView->Sample().History();
+    const EditHistory& h = document_->Buffer().History();
+    const std::string& name = document_->Identity().name;
+    fileNameLabel->setText(name.empty() ? QStringLiteral("...") : QString::fromStdString(name));
     const QString undo = QString::fromStdString(h.UndoName());
     const QString redo = QString::fromStdString(h.RedoName());
     mnuUndo->setText(undo.isEmpty() ? QStringLiteral("Undo") : QStringLiteral("Undo ") + undo);
@@ -160,13 +158,24 @@ void MainWindow::UpdateHistoryItems() {
 
     const QString file = fileNameLabel->text();
     const bool named = !file.isEmpty() && file != QLatin1String("...");
-    const bool modified = h.IsModified();
+    const bool modified = document_->IsModified();
     // The program's own caption leads, so that the window is found by it whatever is loaded.
     if (named)
         setWindowTitle(QLatin1String(kTitle) + QStringLiteral(" — ") + file + QStringLiteral("[*]"));
     else
         setWindowTitle(QLatin1String(kTitle) + (modified ? QStringLiteral("[*]") : QString()));
     setWindowModified(modified);
+}
+
+bool MainWindow::SampleFree() {
+    const QString refusal = busyRefusal();
+    if (!refusal.isEmpty())
+        ShowRefusal(refusal);
+    return refusal.isEmpty();
+}
+
+void MainWindow::ShowRefusal(const QString& text) {
+    statusBar()->showMessage(text, 5000);
 }
 
 // Save, Discard or Cancel over unsaved changes to the main sample; true when closing may go on.
@@ -176,22 +185,34 @@ bool MainWindow::ConfirmUnsavedWork() {
 }
 
 bool MainWindow::ConfirmClose() {
+    return AskToSaveChanges(QStringLiteral("Save the changes to %1 before closing?"), true);
+}
+
+bool MainWindow::MayReplaceSample(const QString& incoming) {
+    return AskToSaveChanges(
+        QStringLiteral("Save the changes to %1 before opening ") + incoming + QLatin1Char('?'), false);
+}
+
+// A Save here proposes the sample's own kind, name and folder; a save that is cancelled or fails
+// keeps the sample, and the caller stops.
+// A discard on closing is remembered, so that closing does not ask again; before an open the
+// discarded changes stay unsaved in the history, where Undo finds them.
+bool MainWindow::AskToSaveChanges(const QString& question, bool closing) {
     RecordStep(QStringLiteral("Edit"));
-    if (!sampleView->Sample().History().IsModified())
+    if (!document_->IsModified())
         return true;
     const QString file = fileNameLabel->text();
     const QString what = file.isEmpty() || file == QLatin1String("...") ? QStringLiteral("the sample") : file;
-    switch (dialogs_.AskToSave(this, QLatin1String(kTitle),
-                               QStringLiteral("Save the changes to %1 before closing?").arg(what))) {
+    switch (dialogs_.AskToSave(this, QLatin1String(kTitle), question.arg(what))) {
     case SaveChoice::Discard:
-        sampleView->Sample().History().MarkSaved();
-        UpdateHistoryItems();
+        if (closing)
+            document_->MarkSaved();
         return true;
     case SaveChoice::Cancel:
         return false;
     case SaveChoice::Save:
-        RunCommand([this] { SaveRawBin(); });
-        return !sampleView->Sample().History().IsModified();
+        RunCommand([this] { SaveDocument(true); });
+        return !document_->IsModified();
     }
     return false;
 }

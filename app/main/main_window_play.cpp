@@ -4,6 +4,7 @@
 #include "main_window.h"
 
 #include "bank_slots.h"
+#include "command_guard.h"
 #include "main_window_audio.h"
 #include "safe_file.h"
 #include "sample_byte_maps.h"
@@ -22,6 +23,8 @@ namespace vk350 {
 // Here, where the chain's types are complete. The views leave the connector before it goes, and
 // the playback's failures stop coming here.
 MainWindow::~MainWindow() {
+    document_->OnChanged = nullptr;
+    setRefusalNotice(nullptr);
     ConnectAnalysisViews(nullptr);
     dispatcher_->OnException = nullptr;
     if (pump_)

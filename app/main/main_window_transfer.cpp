@@ -74,18 +74,15 @@ void MainWindow::ShowPatternsWindow() {
 void MainWindow::TakeSlotSample(int slot, const SampleView& source, const QString& name) {
     if (slot < 0 || slot >= kBankSlots)
         return;
-    SampleView& e = *sampleView;
-    e.Clear(true);
-    const int n = std::min(source.GetSampleLen(), e.Max());
-    e.SetSampleLen(n);
-    std::copy_n(source.GetData(), n, e.GetData());
-    fileNameLabel->setText(name);
+    if (!SampleFree() || !MayReplaceSample(name))
+        return;
+    document_->Replace(source.Document().Bytes(), "Take from Bank");
+    document_->Loaded({{}, SampleKind::BankSlot, name.toStdString()}, false);
     ResetViewAfterLoad();
     locationChooser->setCurrentIndex(slot + 1);
     SetItemEnabled(mnuSaveAsWave, true);
     SetItemEnabled(btnPlay, true);
     SetItemEnabled(btnStop, true);
-    RecordStep(QStringLiteral("Take from Bank"));
 }
 
 void MainWindow::TogglePreferences() {
@@ -118,9 +115,13 @@ void MainWindow::ShowFittedSize() {
 // leaves the clipboard as the user left it.
 void MainWindow::SendToMidi() {
     const int location = ChosenLocation();
-    if (location < 0 || !options_)
+    if (location < 0 || !options_ || !SampleFree())
         return;
-    options_->SendEditorSample(location, SampleSource::Editor, sampleView->Sample());
+    {
+        const SampleDocument::Hold hold(*document_,
+                                        "sending to " + std::string(kBankLocations[size_t(location)].label));
+        options_->SendEditorSample(location, SampleSource::Editor, sampleView->Sample());
+    }
     ShowFittedSize();
 }
 

@@ -126,12 +126,13 @@ void MainWindow::LoadWave() {
 
 // The Load Wave road for a chosen file: the converted sound becomes the sample.
 bool MainWindow::OpenWaveFile(const QString& path) {
+    if (!SampleFree() || !MayReplaceSample(fileNameWithoutFolder(path)))
+        return false;
     if (!ConvertWaveFile(path, QStringLiteral("convertspl.wav")))
         return false;
     EnablePlayback();
-    fileNameLabel->setText(fileNameWithoutFolder(path));
     ResetViewAfterLoad();
-    SampleLoaded();
+    SampleLoaded(path, SampleKind::Wave);
     RememberRecentFile(path);
     return true;
 }
@@ -159,6 +160,10 @@ bool MainWindow::ConvertWaveFile(const QString& source, const QString& workFile)
         const auto [format, conversion] = waveTargetOf(options_);
         wave.SetWorkFiles(true);
         {
+            // The progress box lets the other windows paint and take clicks: nothing may reach
+            // the sample or the wave object until the conversion is over.
+            const SampleDocument::Hold hold(*document_,
+                                            "converting " + encodedPath(fileNameWithoutFolder(source)));
             const FileJobProgress progress(wave, this, QStringLiteral("Converting ") + source);
             wave.ConvertFile(encodedPath(destination), &format, conversion);
         }
@@ -219,6 +224,7 @@ void MainWindow::RefreshPlaybackWave() {
 bool MainWindow::SaveWaveFile(const QString& name) {
     try {
         RefreshPlaybackWave();
+        const SampleDocument::Hold hold(*document_, "saving " + encodedPath(fileNameWithoutFolder(name)));
         const FileJobProgress progress(chainWave->Wave(), this, QStringLiteral("Saving ") + name);
         chainWave->Wave().SaveToFile(encodedPath(name));
         return true;

@@ -198,6 +198,8 @@ private:
     OptionsLinks links_;
     OptionsSettings settings_;
     std::vector<uint8_t> sendBuffer_;
+    // The sample being sent, in the machine's form; the user's own bytes stay as they are.
+    SampleBuffer machineCopy_;
     uint32_t rate_ = 22050;
     WaveFormatEx format_;
     int totalBufferSize_ = 0;

@@ -156,23 +156,27 @@ bool OptionsWindow::SendSample(int slot, SampleSource source, SampleBuffer& samp
     return code == kMidiOk;
 }
 
+// The send works on a copy in the machine's form: the user's bytes are never flipped, not even
+// while the transfer lets timers and other windows run. A sent sample takes the copy's size
+// adjustment (cut or zero-padded to the location's size); a failed one is left as it was.
 bool OptionsWindow::SendEditorSample(int slot, SampleSource source, SampleBuffer& sample) {
     if (slot < 0 || slot >= kBankSlots)
         return false;
-    uint8_t* bytes = sample.GetData();
     const int before = sample.GetSampleLen();
     const int size = int(std::min<uint32_t>(kBankLocations[size_t(slot)].size(), SampleBuffer::Capacity));
-    // The fitting zeroes the bytes from the old length up to the slot's size: kept to put back.
-    std::vector<uint8_t> tail;
-    if (before < size)
-        tail.assign(bytes + before, bytes + size);
-    convertSign(std::span<uint8_t>(bytes, size_t(before)));
-    const bool sent = SendSample(slot, source, sample);
-    const int converted = std::max(before, sample.GetSampleLen());
-    convertSign(std::span<uint8_t>(bytes, size_t(std::min(converted, SampleBuffer::Capacity))));
-    if (!sent) {
-        std::copy(tail.begin(), tail.end(), bytes + before);
-        sample.SetSampleLen(before);
+    const int reach = std::max(before, size);
+    machineCopy_.SetSampleLen(0);
+    machineCopy_.LoadFromBuffer(sample.GetData(), reach);
+    machineCopy_.SetSampleLen(before);
+    convertSign(std::span<uint8_t>(machineCopy_.GetData(), size_t(before)));
+    const bool sent = SendSample(slot, source, machineCopy_);
+    if (sent) {
+        const int after = machineCopy_.GetSampleLen();
+        uint8_t* bytes = machineCopy_.GetData();
+        convertSign(
+            std::span<uint8_t>(bytes, size_t(std::min(std::max(before, after), SampleBuffer::Capacity))));
+        std::copy_n(bytes, std::max(before, after), sample.GetData());
+        sample.SetSampleLen(after);
     }
     return sent;
 }

@@ -1,11 +1,42 @@
 #include "command_guard.h"
 
+#include "sample_document.h"
+
 #include <exception>
 
 namespace vk350 {
 
+namespace {
+
+std::function<void(const QString&)>& refusalNotice() {
+    static std::function<void(const QString&)> notice;
+    return notice;
+}
+
+} // namespace
+
+void setRefusalNotice(std::function<void(const QString&)> notice) {
+    refusalNotice() = std::move(notice);
+}
+
+void showRefusal(const QString& text) {
+    if (refusalNotice())
+        refusalNotice()(text);
+}
+
+QString busyRefusal() {
+    const std::string reason = SampleDocument::AnyBusyReason();
+    if (reason.empty())
+        return {};
+    return QStringLiteral("Not now: the editor is busy %1").arg(QString::fromLocal8Bit(reason.c_str()));
+}
+
 void runGuardedCommand(const std::function<void()>& command, const std::function<void(const QString&)>& show,
                        const std::optional<QString>& unexpectedText) {
+    if (const QString refusal = busyRefusal(); !refusal.isEmpty()) {
+        showRefusal(refusal);
+        return;
+    }
     try {
         command();
     } catch (const std::exception& e) {

@@ -369,7 +369,7 @@ TEST_F(WindowTest, SaveRawBinFiltersAndExtensions) {
               "Binary Files (bin)|*.bin|Wave Files (wav) |*.wav|All Files (*.*)|*.*");
     EXPECT_EQ(dialogs.saveRequests[0].fileName, "source.bin");
     EXPECT_EQ(dialogs.saveRequests[0].filterIndex, 1);
-    EXPECT_FALSE(dialogs.saveRequests[0].confirmOverwrite);
+    EXPECT_TRUE(dialogs.saveRequests[0].confirmOverwrite) << "every save dialog asks before replacing a file";
     EXPECT_EQ(ReadFile(kick + ".bin"), bytes);
     EXPECT_EQ(findPart<QLabel>(w, "fileNameLabel")->text(), "kick.bin");
 
