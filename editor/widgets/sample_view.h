@@ -46,8 +46,12 @@ public:
     void SetSampleLen(std::int32_t n) { document_->Buffer().SetSampleLen(n); }
     std::uint8_t* GetData() { return document_->Buffer().GetData(); }
     const std::uint8_t* GetData() const { return document_->Buffer().GetData(); }
-    std::uint8_t GetSampleValue(std::int32_t index) const { return document_->Buffer().GetSampleValue(index); }
-    void SetSampleValue(std::uint8_t value, std::int32_t index) { document_->Buffer().SetSampleValue(value, index); }
+    std::uint8_t GetSampleValue(std::int32_t index) const {
+        return document_->Buffer().GetSampleValue(index);
+    }
+    void SetSampleValue(std::uint8_t value, std::int32_t index) {
+        document_->Buffer().SetSampleValue(value, index);
+    }
     bool LoadFromFile(const std::string& fileName, bool redraw, std::int64_t offset) {
         return document_->Buffer().LoadFromFile(fileName, redraw, offset);
     }
@@ -61,9 +65,15 @@ public:
     void Undo() { document_->Buffer().Undo(); }
     void ConvertSign(bool wholeSample, bool redraw) { document_->Buffer().ConvertSign(wholeSample, redraw); }
     void Reverse() { document_->Buffer().Reverse(); }
-    void AddOffset(const std::uint8_t* source, std::int32_t delta) { document_->Buffer().AddOffset(source, delta); }
-    std::uint8_t GetMaxValue(const std::uint8_t* source) const { return document_->Buffer().GetMaxValue(source); }
-    std::uint8_t GetMinValue(const std::uint8_t* source) const { return document_->Buffer().GetMinValue(source); }
+    void AddOffset(const std::uint8_t* source, std::int32_t delta) {
+        document_->Buffer().AddOffset(source, delta);
+    }
+    std::uint8_t GetMaxValue(const std::uint8_t* source) const {
+        return document_->Buffer().GetMaxValue(source);
+    }
+    std::uint8_t GetMinValue(const std::uint8_t* source) const {
+        return document_->Buffer().GetMinValue(source);
+    }
     void FixZero(bool redraw) { document_->Buffer().FixZero(redraw); }
 
     // Properties of the sample and view.

@@ -224,7 +224,8 @@ TEST_F(AudioWindowTest, WaveSavesHoldTheEditedSampleUnderTheRightName) {
     for (const auto& m : dialogs.messages)
         EXPECT_EQ(m.text, "Write File Error - Abort Saving\n" + notAFolder + "/x.wav: " + notAFolder +
                               " is a file, not a folder");
-    EXPECT_EQ(findPart<QLabel>(*main, "fileNameLabel")->text(), "k4.wav") << "the sample is the file it was last saved as";
+    EXPECT_EQ(findPart<QLabel>(*main, "fileNameLabel")->text(), "k4.wav")
+        << "the sample is the file it was last saved as";
 }
 
 TEST_F(AudioWindowTest, WorkFilesNeverReplaceTheUsersFiles) {
