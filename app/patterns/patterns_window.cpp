@@ -169,6 +169,13 @@ void PatternsWindow::LoadSysex() {
     std::copy(bytes.begin(), bytes.end(), buffer_.get());
     held_ = int(size);
     logMemo->Add(QStringLiteral("Load Sysex %1 Bytes").arg(size));
+    // A longer file keeps its start; saved again, it would replace the whole file by the cut one.
+    if (file.size() > size)
+        dialogs_.Message(
+            this, MessageIcon::Warning, QStringLiteral("File Warning"),
+            withReason(
+                QStringLiteral("Sysex File Too Long - Cut to %1 of %2 Bytes").arg(size).arg(file.size()),
+                answer.fileName + QStringLiteral(": the rest of the file was not loaded")));
 }
 
 // Always a .syx name; a file that cannot be written is reported and any old file stays whole.

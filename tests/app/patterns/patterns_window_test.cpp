@@ -63,7 +63,10 @@ TEST_F(PatternsTest, LoadHoldsTheFileUpToTheBufferSize) {
         EXPECT_EQ(PatternLog(), c.size > 0 ? QStringList{QStringLiteral("Load Sysex %1 Bytes").arg(c.held)}
                                            : QStringList{});
     }
-    ASSERT_EQ(dialogs.messages.size(), 1u) << "for the missing file";
+    ASSERT_EQ(dialogs.messages.size(), 2u) << "for the cut file and the missing one";
+    EXPECT_EQ(dialogs.messages[0].text, "Sysex File Too Long - Cut to 65536 of 70000 Bytes\n" +
+                                            dir.filePath("big.syx") +
+                                            ": the rest of the file was not loaded");
     EXPECT_EQ(dialogs.openRequests[0].title, QStringLiteral(" Load Sysex File"));
     EXPECT_EQ(dialogs.openRequests[0].filter, QStringLiteral("Sysex File|*.syx|All files (*.*)|*.*"));
 }
