@@ -79,7 +79,7 @@ int main(int argc, char** argv) {
     patterns.setAttribute(Qt::WA_QuitOnClose, false);
     // The options window sets the device, buffers and method of the main window's output.
     vk350::WaveOutLink waveOut(form.ChainOutput(), *audio);
-    vk350::OptionsWindow options(vk350::OptionsLinks{store, dialogs, *midi, form.SampleEdit(),
+    vk350::OptionsWindow options(vk350::OptionsLinks{store, dialogs, *midi, form.MainView(),
                                                      form.EditingPanel(), bank, patterns, waveOut});
     form.SetOptionsWindow(&options);
     form.SetBankWindow(&bank);

@@ -79,7 +79,7 @@ void BM_PlayToFirstByte(benchmark::State& state) {
     for (size_t i = 0; i < sample.size(); ++i)
         sample[i] = uint8_t(128 + 100 * std::sin(double(i) * 0.05));
     rig.window.OpenSampleFile(WriteFile(dir, "kick.bin", sample));
-    QAction* play = findAction(rig.window, "mnuPlay");
+    QAction* play = findAction(rig.window, "playItem");
     for (auto _ : state) {
         play->trigger();
         do {
@@ -120,7 +120,7 @@ void BM_LoadWave60s(benchmark::State& state) {
     // A minute is more than the machine holds: every load warns that it was cut.
     rig.dialogs.expected = QStringLiteral("Sample Too Long - Cut to");
     // The item is hidden but enabled: triggering it runs the command as F1 does.
-    QAction* loadWave = findAction(rig.window, "mnuLoadWave");
+    QAction* loadWave = findAction(rig.window, "loadWaveItem");
     const SampleView& editor = *findEditor(rig.window);
     for (auto _ : state) {
         loadWave->trigger();
@@ -142,13 +142,13 @@ void BM_PlayingSecondWithViews(benchmark::State& state) {
         sample[i] = uint8_t(128 + 100 * std::sin(double(i) * 0.05) * std::sin(double(i) * 0.0003));
     rig.window.OpenSampleFile(WriteFile(dir, "pad.bin", sample));
     if (state.range(0) != 0) {
-        findAction(rig.window, "mnuShowRtSpectrum")->trigger();
-        findAction(rig.window, "mnuShowVuMeters")->trigger();
+        findAction(rig.window, "showRtSpectrumItem")->trigger();
+        findAction(rig.window, "showVuMetersItem")->trigger();
     }
     rig.window.show();
     QApplication::processEvents();
-    findAction(rig.window, "mnuLoop")->trigger();
-    findAction(rig.window, "mnuPlay")->trigger();
+    findAction(rig.window, "loopItem")->trigger();
+    findAction(rig.window, "playItem")->trigger();
     for (auto _ : state) {
         for (int ms = 0; ms < 1000; ++ms) {
             rig.Step();
@@ -156,7 +156,7 @@ void BM_PlayingSecondWithViews(benchmark::State& state) {
                 QApplication::processEvents();
         }
     }
-    findAction(rig.window, "mnuPlay")->trigger();
+    findAction(rig.window, "playItem")->trigger();
     if (rig.device.played().empty())
         state.SkipWithError("nothing was played");
 }

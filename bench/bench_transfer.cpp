@@ -180,13 +180,13 @@ void BM_SendWholeBank(benchmark::State& state) {
     rig.bank.SetSendPauseMs(int(state.range(0)));
     std::mt19937 rng(11);
     for (int slot = 0; slot < kBankSlots; ++slot) {
-        SampleView& e = rig.bank.SlotEdit(slot);
+        SampleView& e = rig.bank.SlotView(slot);
         const int length = int(kBankLocations[size_t(slot)].size());
         for (int i = 0; i < length; ++i)
             e.GetData()[i] = uint8_t(rng());
         e.SetSampleLen(length);
     }
-    QAction* sendAll = rig.bank.findChild<QAction*>(QStringLiteral("btnSendAll"));
+    QAction* sendAll = rig.bank.findChild<QAction*>(QStringLiteral("sendAllButton"));
     LogMemo* log = rig.form.findChild<LogMemo*>(QStringLiteral("logMemo"));
     rig.driver.clearBacklog(0);
     size_t wire = 0;

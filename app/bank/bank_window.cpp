@@ -133,26 +133,26 @@ QAction* BankWindow::AddItem(QMenu* menu, const QString& caption, const QKeySequ
 void BankWindow::CreateMenus() {
     QMenuBar* bar = menuBar();
     QMenu* file = bar->addMenu(QStringLiteral("&File"));
-    mnuNew =
+    newItem =
         AddItem(file, QStringLiteral("New"), QKeySequence(Qt::CTRL | Qt::Key_Delete), [this] { NewBank(); });
-    mnuLoad =
+    loadItem =
         AddItem(file, QStringLiteral("Load"), QKeySequence(Qt::CTRL | Qt::Key_L), [this] { LoadAll(); });
-    mnuSave =
+    saveItem =
         AddItem(file, QStringLiteral("Save"), QKeySequence(Qt::CTRL | Qt::Key_S), [this] { SaveAll(); });
     file->addSeparator();
-    mnuSendToMidi = AddItem(file, QStringLiteral("Send to MIDI"), QKeySequence(), [this] { SendOne(0); });
+    sendToMidiItem = AddItem(file, QStringLiteral("Send to MIDI"), QKeySequence(), [this] { SendOne(0); });
 
     QMenu* edition = bar->addMenu(QStringLiteral("&Edition"));
-    mnuReverse = AddItem(edition, QStringLiteral("Reverse"), QKeySequence(Qt::CTRL | Qt::Key_R),
-                         [this] { ReverseAll(); });
-    mnuUnsigned = AddItem(edition, QStringLiteral("Unsigned"), QKeySequence(Qt::CTRL | Qt::Key_U),
-                          [this] { UnsignedAll(); });
+    reverseItem = AddItem(edition, QStringLiteral("Reverse"), QKeySequence(Qt::CTRL | Qt::Key_R),
+                          [this] { ReverseAll(); });
+    unsignedItem = AddItem(edition, QStringLiteral("Unsigned"), QKeySequence(Qt::CTRL | Qt::Key_U),
+                           [this] { UnsignedAll(); });
 
     QMenu* view = bar->addMenu(QStringLiteral("&View"));
-    mnuButtonsBar =
+    buttonsBarItem =
         AddItem(view, QStringLiteral("Buttons bar"), QKeySequence(), [this] { ToggleButtonsBar(); });
-    mnuButtonsBar->setCheckable(true);
-    mnuButtonsBar->setChecked(true);
+    buttonsBarItem->setCheckable(true);
+    buttonsBarItem->setChecked(true);
 }
 
 void BankWindow::CreateToolBar() {
@@ -170,11 +170,11 @@ void BankWindow::CreateToolBar() {
         });
         return a;
     };
-    btnClearAll = add(ToolIcon::New, QStringLiteral("Clear All "), [this] { NewBank(); });
-    btnLoadAll = add(ToolIcon::Open, QStringLiteral("Load All "), [this] { LoadAll(); });
-    btnSaveAll = add(ToolIcon::Save, QStringLiteral("Save All "), [this] { SaveAll(); });
-    btnSendAll = add(ToolIcon::SendMidi, QStringLiteral("Send Parameters to MIDI"), [this] { SendAll(); });
-    btnUnsigned = add(ToolIcon::Sign, QStringLiteral("Unsigned"), [this] { UnsignedAll(); });
+    clearAllButton = add(ToolIcon::New, QStringLiteral("Clear All "), [this] { NewBank(); });
+    loadAllButton = add(ToolIcon::Open, QStringLiteral("Load All "), [this] { LoadAll(); });
+    saveAllButton = add(ToolIcon::Save, QStringLiteral("Save All "), [this] { SaveAll(); });
+    sendAllButton = add(ToolIcon::SendMidi, QStringLiteral("Send Parameters to MIDI"), [this] { SendAll(); });
+    unsignedButton = add(ToolIcon::Sign, QStringLiteral("Unsigned"), [this] { UnsignedAll(); });
 }
 
 void BankWindow::NameParts() {
@@ -184,20 +184,20 @@ void BankWindow::NameParts() {
     nameParts(slotNames, "slotNames");
     nameParts(slotMenus, "slotMenus");
     nameParts({{toolBar, "ToolBar1"},
-               {mnuNew, "mnuNew"},
-               {mnuLoad, "mnuLoad"},
-               {mnuSave, "mnuSave"},
-               {mnuSendToMidi, "mnuSendToMidi"},
-               {mnuReverse, "mnuReverse"},
-               {mnuUnsigned, "mnuUnsigned"},
-               {mnuButtonsBar, "mnuButtonsBar"},
-               {btnClearAll, "btnClearAll"},
-               {btnLoadAll, "btnLoadAll"},
-               {btnSaveAll, "btnSaveAll"},
-               {btnSendAll, "btnSendAll"},
-               {btnUnsigned, "btnUnsigned"},
-               {mnuUndo, "mnuUndo"},
-               {mnuRedo, "mnuRedo"}});
+               {newItem, "newItem"},
+               {loadItem, "loadItem"},
+               {saveItem, "saveItem"},
+               {sendToMidiItem, "sendToMidiItem"},
+               {reverseItem, "reverseItem"},
+               {unsignedItem, "unsignedItem"},
+               {buttonsBarItem, "buttonsBarItem"},
+               {clearAllButton, "clearAllButton"},
+               {loadAllButton, "loadAllButton"},
+               {saveAllButton, "saveAllButton"},
+               {sendAllButton, "sendAllButton"},
+               {unsignedButton, "unsignedButton"},
+               {undoItem, "undoItem"},
+               {redoItem, "redoItem"}});
 }
 
 void BankWindow::RunCommand(const std::function<void()>& command) {
@@ -220,7 +220,7 @@ void BankWindow::WriteSettings() {
         SaveKept();
 }
 
-SampleView& BankWindow::SlotEdit(int slot) {
+SampleView& BankWindow::SlotView(int slot) {
     return *slotViews[size_t(std::clamp(slot, 0, kSlotCount - 1))];
 }
 

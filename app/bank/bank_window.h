@@ -46,7 +46,7 @@ public:
     void LoadFiles(QStringList paths);
 
     // BankSlots: what the options window and the main window's copy reach.
-    SampleView& SlotEdit(int slot) override;
+    SampleView& SlotView(int slot) override;
     void SetSlotName(int slot, const QString& caption) override;
     void SetSlotSize(int slot, const QString& caption) override;
     QString SlotName(int slot) const;
@@ -140,7 +140,7 @@ private:
     int sendPauseMs_ = 300;
 
     // The window's parts, named in its object tree after these members; a part of a slot array
-    // takes the member name and the slot 0..9 ("SlotEdits3" is slotViews[3]).
+    // takes the member name and the slot 0..9 ("slotViews3" is slotViews[3]).
     std::array<SampleView*, kSlotCount> slotViews{};
     std::array<QLabel*, kSlotCount> slotShortNames{};
     std::array<QLabel*, kSlotCount> slotSizes{};
@@ -149,22 +149,22 @@ private:
     std::array<QMenu*, kSlotCount> slotMenus{};
     QToolBar* toolBar = nullptr;
 
-    QAction* mnuNew = nullptr;
-    QAction* mnuLoad = nullptr;
-    QAction* mnuSave = nullptr;
-    QAction* mnuSendToMidi = nullptr;
-    QAction* mnuReverse = nullptr;
-    QAction* mnuUnsigned = nullptr;
-    QAction* mnuButtonsBar = nullptr;
-    QAction* btnClearAll = nullptr;
-    QAction* btnLoadAll = nullptr;
-    QAction* btnSaveAll = nullptr;
-    QAction* btnSendAll = nullptr;
-    QAction* btnUnsigned = nullptr;
+    QAction* newItem = nullptr;
+    QAction* loadItem = nullptr;
+    QAction* saveItem = nullptr;
+    QAction* sendToMidiItem = nullptr;
+    QAction* reverseItem = nullptr;
+    QAction* unsignedItem = nullptr;
+    QAction* buttonsBarItem = nullptr;
+    QAction* clearAllButton = nullptr;
+    QAction* loadAllButton = nullptr;
+    QAction* saveAllButton = nullptr;
+    QAction* sendAllButton = nullptr;
+    QAction* unsignedButton = nullptr;
     // Undo and Redo take back or do again the last change to the slots (every slot one command
     // changed, with its captions).
-    QAction* mnuUndo = nullptr;
-    QAction* mnuRedo = nullptr;
+    QAction* undoItem = nullptr;
+    QAction* redoItem = nullptr;
 };
 
 } // namespace vk350

@@ -35,19 +35,19 @@ void fitZoom(SampleView& e) {
 void BankWindow::CreateSlotHistory() {
     QMenu* edition = nullptr;
     for (QAction* a : menuBar()->actions())
-        if (a->menu() && a->menu()->actions().contains(mnuReverse))
+        if (a->menu() && a->menu()->actions().contains(reverseItem))
             edition = a->menu();
     QAction* first = edition->actions().value(0);
-    mnuUndo = new QAction(QStringLiteral("Undo"), this);
-    mnuUndo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
-    mnuRedo = new QAction(QStringLiteral("Redo"), this);
-    mnuRedo->setShortcuts(
+    undoItem = new QAction(QStringLiteral("Undo"), this);
+    undoItem->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+    redoItem = new QAction(QStringLiteral("Redo"), this);
+    redoItem->setShortcuts(
         {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
-    edition->insertAction(first, mnuUndo);
-    edition->insertAction(first, mnuRedo);
+    edition->insertAction(first, undoItem);
+    edition->insertAction(first, redoItem);
     edition->insertSeparator(first);
-    connect(mnuUndo, &QAction::triggered, this, [this] { RunCommand([this] { UndoSlots(); }); });
-    connect(mnuRedo, &QAction::triggered, this, [this] { RunCommand([this] { RedoSlots(); }); });
+    connect(undoItem, &QAction::triggered, this, [this] { RunCommand([this] { UndoSlots(); }); });
+    connect(redoItem, &QAction::triggered, this, [this] { RunCommand([this] { RedoSlots(); }); });
     for (int s = 0; s < kSlotCount; ++s) {
         recordedNames_[size_t(s)] = slotNames[size_t(s)]->text();
         recordedSizes_[size_t(s)] = slotSizes[size_t(s)]->text();
@@ -154,10 +154,10 @@ void BankWindow::ApplySlotStep(const SlotStep& step, bool undo) {
 void BankWindow::UpdateSlotHistoryItems() {
     const QString undo = undoSteps_.empty() ? QString() : undoSteps_.back().name;
     const QString redo = redoSteps_.empty() ? QString() : redoSteps_.back().name;
-    mnuUndo->setText(undo.isEmpty() ? QStringLiteral("Undo") : QStringLiteral("Undo ") + undo);
-    mnuRedo->setText(redo.isEmpty() ? QStringLiteral("Redo") : QStringLiteral("Redo ") + redo);
-    mnuUndo->setEnabled(!undoSteps_.empty());
-    mnuRedo->setEnabled(!redoSteps_.empty());
+    undoItem->setText(undo.isEmpty() ? QStringLiteral("Undo") : QStringLiteral("Undo ") + undo);
+    redoItem->setText(redo.isEmpty() ? QStringLiteral("Redo") : QStringLiteral("Redo ") + redo);
+    undoItem->setEnabled(!undoSteps_.empty());
+    redoItem->setEnabled(!redoSteps_.empty());
     // The title is marked while a slot holds changes not saved to or loaded from a file.
     const bool modified = std::any_of(slotViews.begin(), slotViews.end(),
                                       [](const SampleView* e) { return e->Sample().History().IsModified(); });

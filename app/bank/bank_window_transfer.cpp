@@ -46,7 +46,7 @@ void BankWindow::UnsignedAll() {
 }
 
 void BankWindow::ToggleButtonsBar() {
-    toolBar->setVisible(mnuButtonsBar->isChecked());
+    toolBar->setVisible(buttonsBarItem->isChecked());
 }
 
 // One slot in the machine's form, then the pause the machine needs to store it.

@@ -36,7 +36,7 @@ namespace vk350 {
 namespace {
 
 constexpr int kScrollBarHeight = 16;
-constexpr int kKnobStripHeight = 16;
+constexpr int kFieldStripHeight = 16;
 
 } // namespace
 
@@ -49,7 +49,7 @@ MainWindow::MainWindow(Dialogs& dialogs, SettingsStore* store, const MainAudio* 
     resize(1136, 651);
 
     CreateEditor();
-    CreateKnobStrip();
+    CreateFieldStrip();
     CreateLayout();
     CreateAnalysisViews();
     CreateMenus();
@@ -59,7 +59,7 @@ MainWindow::MainWindow(Dialogs& dialogs, SettingsStore* store, const MainAudio* 
     CreateRecentFiles();
     CreateAudioChain(audio);
     ConnectAnalysisViews(chainConnector);
-    FormCreate();
+    ReadStartSettings();
     CreateHistory();
     CreateNavigation();
     CreatePlayRange();
@@ -83,14 +83,14 @@ void MainWindow::CreateEditor() {
     e.OnSelectorChange = [this](SampleView*) { RunCommand([this] { SampleViewSelectionChange(); }); };
 }
 
-void MainWindow::CreateKnobStrip() {
+void MainWindow::CreateFieldStrip() {
     fieldStrip = named(new QWidget, "fieldStrip");
     auto* row = new QHBoxLayout(fieldStrip);
     row->setContentsMargins(4, 0, 4, 0);
     row->setSpacing(4);
     const QFontMetrics fm(fieldStrip->font());
 
-    struct KnobSetup {
+    struct FieldSetup {
         ValueField** knob;
         const char* name;
         const char* caption;
@@ -99,7 +99,7 @@ void MainWindow::CreateKnobStrip() {
         const char* hint;
         void (MainWindow::*handler)();
     };
-    const KnobSetup knobs[] = {
+    const FieldSetup knobs[] = {
         {&sizeField, "sizeField", "Size", 1, 512, 256, 1, "512Ko", "Sample Size",
          &MainWindow::SizeFieldChange},
         {&zoomField, "zoomField", "Zoom", 1, 1000, 256, 1, "1000", "Zoom Factor ",
@@ -120,9 +120,9 @@ void MainWindow::CreateKnobStrip() {
         {&maxField, "maxField", "Max", 0, 255, 150, 0, "255", nullptr, nullptr},
         {&minField, "minField", "Min", 0, 255, 150, 0, "255", nullptr, nullptr},
     };
-    const int height = std::max(kKnobStripHeight, fm.height() + 2);
+    const int height = std::max(kFieldStripHeight, fm.height() + 2);
     bool first = true;
-    for (const KnobSetup& s : knobs) {
+    for (const FieldSetup& s : knobs) {
         auto* label = new QLabel(QString::fromUtf8(s.caption), fieldStrip);
         label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         label->setFixedHeight(height);
@@ -212,118 +212,119 @@ QAction* MainWindow::AddItem(QMenu* menu, const char* name, const QString& capti
 
 void MainWindow::CreateMenus() {
     QMenuBar* bar = menuBar();
-    mnuFile = named(bar->addMenu(QStringLiteral("&File")), "mnuFile");
-    mnuNew = AddItem(mnuFile, "mnuNew", QStringLiteral("New"), QKeySequence(Qt::CTRL | Qt::Key_Delete),
-                     &MainWindow::NewSample);
-    mnuLoadRaw = AddItem(mnuFile, "mnuLoadRaw", QStringLiteral("Load Raw-Bin"),
-                         QKeySequence(Qt::CTRL | Qt::Key_L), &MainWindow::LoadRawBin);
-    mnuSaveRaw = AddItem(mnuFile, "mnuSaveRaw", QStringLiteral("Save Raw-Bin"),
-                         QKeySequence(Qt::CTRL | Qt::Key_S), &MainWindow::SaveRawBin);
-    mnuWaveSeparator = named(mnuFile->addSeparator(), "mnuWaveSeparator");
+    fileMenu = named(bar->addMenu(QStringLiteral("&File")), "fileMenu");
+    newItem = AddItem(fileMenu, "newItem", QStringLiteral("New"), QKeySequence(Qt::CTRL | Qt::Key_Delete),
+                      &MainWindow::NewSample);
+    loadRawItem = AddItem(fileMenu, "loadRawItem", QStringLiteral("Load Raw-Bin"),
+                          QKeySequence(Qt::CTRL | Qt::Key_L), &MainWindow::LoadRawBin);
+    saveRawItem = AddItem(fileMenu, "saveRawItem", QStringLiteral("Save Raw-Bin"),
+                          QKeySequence(Qt::CTRL | Qt::Key_S), &MainWindow::SaveRawBin);
+    waveSeparator = named(fileMenu->addSeparator(), "waveSeparator");
     // F1 and Ctrl+F1 also live on the window (CreateHiddenShortcuts), because these items are hidden.
-    mnuLoadWave = AddItem(mnuFile, "mnuLoadWave", QStringLiteral("Load Wave "), QKeySequence(Qt::Key_F1),
-                          &MainWindow::LoadWave);
-    mnuSaveAsWave = AddItem(mnuFile, "mnuSaveAsWave", QStringLiteral("Save as Wave"),
-                            QKeySequence(Qt::CTRL | Qt::Key_F1), &MainWindow::SaveAsWave);
-    mnuFile->addSeparator();
-    mnuSendToMidi = AddItem(mnuFile, "mnuSendToMidi", QStringLiteral("Send to MIDI"),
-                            QKeySequence(Qt::Key_F9), &MainWindow::SendToMidi);
-    mnuReceiveFromMidi =
-        AddItem(mnuFile, "mnuReceiveFromMidi", QStringLiteral("Receive from MIDI"), QKeySequence(), nullptr);
-    mnuFile->addSeparator();
-    mnuExit = AddItem(mnuFile, "mnuExit", QStringLiteral("Exit"), QKeySequence(Qt::CTRL | Qt::Key_Q),
-                      &MainWindow::Exit);
+    loadWaveItem = AddItem(fileMenu, "loadWaveItem", QStringLiteral("Load Wave "), QKeySequence(Qt::Key_F1),
+                           &MainWindow::LoadWave);
+    saveAsWaveItem = AddItem(fileMenu, "saveAsWaveItem", QStringLiteral("Save as Wave"),
+                             QKeySequence(Qt::CTRL | Qt::Key_F1), &MainWindow::SaveAsWave);
+    fileMenu->addSeparator();
+    sendToMidiItem = AddItem(fileMenu, "sendToMidiItem", QStringLiteral("Send to MIDI"),
+                             QKeySequence(Qt::Key_F9), &MainWindow::SendToMidi);
+    receiveFromMidiItem = AddItem(fileMenu, "receiveFromMidiItem", QStringLiteral("Receive from MIDI"),
+                                  QKeySequence(), nullptr);
+    fileMenu->addSeparator();
+    exitItem = AddItem(fileMenu, "exitItem", QStringLiteral("Exit"), QKeySequence(Qt::CTRL | Qt::Key_Q),
+                       &MainWindow::Exit);
 
-    mnuEdition = named(bar->addMenu(QStringLiteral("&Edition")), "mnuEdition");
-    mnuUndo = AddItem(mnuEdition, "mnuUndo", QStringLiteral("Undo"), QKeySequence(Qt::CTRL | Qt::Key_Z),
-                      &MainWindow::UndoEdit);
-    mnuEdition->addSeparator();
-    mnuSelectAll = AddItem(mnuEdition, "mnuSelectAll", QStringLiteral("Select All"),
-                           QKeySequence(Qt::CTRL | Qt::Key_A), &MainWindow::SelectAll);
-    mnuCut = AddItem(mnuEdition, "mnuCut", QStringLiteral("Cut"), QKeySequence(Qt::CTRL | Qt::Key_X),
-                     &MainWindow::Cut);
-    mnuCopy = AddItem(mnuEdition, "mnuCopy", QStringLiteral("Copy"), QKeySequence(Qt::CTRL | Qt::Key_C),
-                      &MainWindow::Copy);
-    mnuPaste = AddItem(mnuEdition, "mnuPaste", QStringLiteral("Paste To Locator"),
-                       QKeySequence(Qt::CTRL | Qt::Key_V), &MainWindow::Paste);
-    mnuCrop = AddItem(mnuEdition, "mnuCrop", QStringLiteral("Crop"), QKeySequence(Qt::CTRL | Qt::Key_W),
-                      &MainWindow::Crop);
-    mnuMute = AddItem(mnuEdition, "mnuMute", QStringLiteral("Mute"), QKeySequence(Qt::CTRL | Qt::Key_M),
-                      &MainWindow::Mute);
-    mnuEdition->addSeparator();
-    mnuLinToMuLaw = AddItem(mnuEdition, "mnuLinToMuLaw", QStringLiteral("Lin to µLaw -8bits"), QKeySequence(),
-                            &MainWindow::LinearToMuLaw);
-    mnuMuLawToLin = AddItem(mnuEdition, "mnuMuLawToLin", QStringLiteral("µLaw to Lin -8bits"), QKeySequence(),
-                            &MainWindow::MuLawToLinear);
-    mnuReverse = AddItem(mnuEdition, "mnuReverse", QStringLiteral("Reverse"),
-                         QKeySequence(Qt::CTRL | Qt::Key_R), &MainWindow::Reverse);
-    mnuUnsigned = AddItem(mnuEdition, "mnuUnsigned", QStringLiteral("Unsigned"),
-                          QKeySequence(Qt::CTRL | Qt::Key_U), &MainWindow::ToggleSign);
+    editionMenu = named(bar->addMenu(QStringLiteral("&Edition")), "editionMenu");
+    undoItem = AddItem(editionMenu, "undoItem", QStringLiteral("Undo"), QKeySequence(Qt::CTRL | Qt::Key_Z),
+                       &MainWindow::UndoEdit);
+    editionMenu->addSeparator();
+    selectAllItem = AddItem(editionMenu, "selectAllItem", QStringLiteral("Select All"),
+                            QKeySequence(Qt::CTRL | Qt::Key_A), &MainWindow::SelectAll);
+    cutItem = AddItem(editionMenu, "cutItem", QStringLiteral("Cut"), QKeySequence(Qt::CTRL | Qt::Key_X),
+                      &MainWindow::Cut);
+    copyItem = AddItem(editionMenu, "copyItem", QStringLiteral("Copy"), QKeySequence(Qt::CTRL | Qt::Key_C),
+                       &MainWindow::Copy);
+    pasteItem = AddItem(editionMenu, "pasteItem", QStringLiteral("Paste To Locator"),
+                        QKeySequence(Qt::CTRL | Qt::Key_V), &MainWindow::Paste);
+    cropItem = AddItem(editionMenu, "cropItem", QStringLiteral("Crop"), QKeySequence(Qt::CTRL | Qt::Key_W),
+                       &MainWindow::Crop);
+    muteItem = AddItem(editionMenu, "muteItem", QStringLiteral("Mute"), QKeySequence(Qt::CTRL | Qt::Key_M),
+                       &MainWindow::Mute);
+    editionMenu->addSeparator();
+    linToMuLawItem = AddItem(editionMenu, "linToMuLawItem", QStringLiteral("Lin to µLaw -8bits"),
+                             QKeySequence(), &MainWindow::LinearToMuLaw);
+    muLawToLinItem = AddItem(editionMenu, "muLawToLinItem", QStringLiteral("µLaw to Lin -8bits"),
+                             QKeySequence(), &MainWindow::MuLawToLinear);
+    reverseItem = AddItem(editionMenu, "reverseItem", QStringLiteral("Reverse"),
+                          QKeySequence(Qt::CTRL | Qt::Key_R), &MainWindow::Reverse);
+    unsignedItem = AddItem(editionMenu, "unsignedItem", QStringLiteral("Unsigned"),
+                           QKeySequence(Qt::CTRL | Qt::Key_U), &MainWindow::ToggleSign);
 
-    mnuAudio = named(bar->addMenu(QStringLiteral("Audio")), "mnuAudio");
-    mnuLoop = AddItem(mnuAudio, "mnuLoop", QStringLiteral("Loop            "), QKeySequence(),
-                      &MainWindow::LoopItem);
-    mnuAudio->addSeparator();
-    mnuGoToStart = AddItem(mnuAudio, "mnuGoToStart", QStringLiteral("Go to Start"), QKeySequence(),
-                           &MainWindow::GoToStart);
-    mnuGoToEnd =
-        AddItem(mnuAudio, "mnuGoToEnd", QStringLiteral("Go to End"), QKeySequence(), &MainWindow::GoToEnd);
-    mnuFastForward = AddItem(mnuAudio, "mnuFastForward", QStringLiteral("Fast Foward"), QKeySequence(),
-                             &MainWindow::FastForward);
-    mnuForward =
-        AddItem(mnuAudio, "mnuForward", QStringLiteral("Foward "), QKeySequence(), &MainWindow::Forward);
-    mnuBackward =
-        AddItem(mnuAudio, "mnuBackward", QStringLiteral("Backward"), QKeySequence(), &MainWindow::Backward);
-    mnuFastBackward = AddItem(mnuAudio, "mnuFastBackward", QStringLiteral("Fast Backward"), QKeySequence(),
-                              &MainWindow::FastBackward);
-    mnuAudio->addSeparator();
-    mnuPlay = AddItem(mnuAudio, "mnuPlay", QStringLiteral("Play        "), QKeySequence(), &MainWindow::Play);
+    audioMenu = named(bar->addMenu(QStringLiteral("Audio")), "audioMenu");
+    loopItem = AddItem(audioMenu, "loopItem", QStringLiteral("Loop            "), QKeySequence(),
+                       &MainWindow::LoopItem);
+    audioMenu->addSeparator();
+    goToStartItem = AddItem(audioMenu, "goToStartItem", QStringLiteral("Go to Start"), QKeySequence(),
+                            &MainWindow::GoToStart);
+    goToEndItem =
+        AddItem(audioMenu, "goToEndItem", QStringLiteral("Go to End"), QKeySequence(), &MainWindow::GoToEnd);
+    fastForwardItem = AddItem(audioMenu, "fastForwardItem", QStringLiteral("Fast Foward"), QKeySequence(),
+                              &MainWindow::FastForward);
+    forwardItem =
+        AddItem(audioMenu, "forwardItem", QStringLiteral("Foward "), QKeySequence(), &MainWindow::Forward);
+    backwardItem =
+        AddItem(audioMenu, "backwardItem", QStringLiteral("Backward"), QKeySequence(), &MainWindow::Backward);
+    fastBackwardItem = AddItem(audioMenu, "fastBackwardItem", QStringLiteral("Fast Backward"), QKeySequence(),
+                               &MainWindow::FastBackward);
+    audioMenu->addSeparator();
+    playItem =
+        AddItem(audioMenu, "playItem", QStringLiteral("Play        "), QKeySequence(), &MainWindow::Play);
 
-    mnuView = named(bar->addMenu(QStringLiteral("&View")), "mnuView");
-    mnuZoomIn = AddItem(mnuView, "mnuZoomIn", QStringLiteral("Zoom In                "),
-                        QKeySequence(Qt::Key_F5), &MainWindow::ZoomIn);
-    mnuZoomOut = AddItem(mnuView, "mnuZoomOut", QStringLiteral("Zoom Out            "),
-                         QKeySequence(Qt::Key_F6), &MainWindow::ZoomOut);
-    mnuMinimum = AddItem(mnuView, "mnuMinimum", QStringLiteral("Minimun               "),
-                         QKeySequence(Qt::Key_F7), &MainWindow::ZoomMinimum);
-    mnuFullSize = AddItem(mnuView, "mnuFullSize", QStringLiteral("Full Size            "),
-                          QKeySequence(Qt::Key_F8), &MainWindow::FullSize);
-    mnuView->addSeparator();
-    mnuFollowLocator = AddItem(mnuView, "mnuFollowLocator", QStringLiteral("Follow Locator"),
-                               QKeySequence(Qt::CTRL | Qt::Key_F8), nullptr);
-    mnuShowPoints = AddItem(mnuView, "mnuShowPoints", QStringLiteral("Show/Hide Points"),
-                            QKeySequence(Qt::CTRL | Qt::Key_F11), &MainWindow::ShowHidePoints);
-    mnuShowBars = AddItem(mnuView, "mnuShowBars", QStringLiteral("Show/Hide Bars"),
-                          QKeySequence(Qt::CTRL | Qt::Key_F12), &MainWindow::ShowHideBars);
-    mnuShowVuMeters = AddItem(mnuView, "mnuShowVuMeters", QStringLiteral("Show Vu-meters"),
-                              QKeySequence(Qt::Key_F11), &MainWindow::ShowVuMeters);
-    mnuShowRtSpectrum = AddItem(mnuView, "mnuShowRtSpectrum", QStringLiteral("Show RT Spectrum"),
-                                QKeySequence(Qt::Key_F12), nullptr);
-    mnuView->addSeparator();
+    viewMenu = named(bar->addMenu(QStringLiteral("&View")), "viewMenu");
+    zoomInItem = AddItem(viewMenu, "zoomInItem", QStringLiteral("Zoom In                "),
+                         QKeySequence(Qt::Key_F5), &MainWindow::ZoomIn);
+    zoomOutItem = AddItem(viewMenu, "zoomOutItem", QStringLiteral("Zoom Out            "),
+                          QKeySequence(Qt::Key_F6), &MainWindow::ZoomOut);
+    minimumItem = AddItem(viewMenu, "minimumItem", QStringLiteral("Minimun               "),
+                          QKeySequence(Qt::Key_F7), &MainWindow::ZoomMinimum);
+    fullSizeItem = AddItem(viewMenu, "fullSizeItem", QStringLiteral("Full Size            "),
+                           QKeySequence(Qt::Key_F8), &MainWindow::FullSize);
+    viewMenu->addSeparator();
+    followLocatorItem = AddItem(viewMenu, "followLocatorItem", QStringLiteral("Follow Locator"),
+                                QKeySequence(Qt::CTRL | Qt::Key_F8), nullptr);
+    showPointsItem = AddItem(viewMenu, "showPointsItem", QStringLiteral("Show/Hide Points"),
+                             QKeySequence(Qt::CTRL | Qt::Key_F11), &MainWindow::ShowHidePoints);
+    showBarsItem = AddItem(viewMenu, "showBarsItem", QStringLiteral("Show/Hide Bars"),
+                           QKeySequence(Qt::CTRL | Qt::Key_F12), &MainWindow::ShowHideBars);
+    showVuMetersItem = AddItem(viewMenu, "showVuMetersItem", QStringLiteral("Show Vu-meters"),
+                               QKeySequence(Qt::Key_F11), &MainWindow::ShowVuMeters);
+    showRtSpectrumItem = AddItem(viewMenu, "showRtSpectrumItem", QStringLiteral("Show RT Spectrum"),
+                                 QKeySequence(Qt::Key_F12), nullptr);
+    viewMenu->addSeparator();
     // Each item is enabled once its window is attached (SetOptionsWindow, SetBankWindow, ...).
-    mnuPreferences = AddItem(mnuView, "mnuPreferences", QStringLiteral("Preferences"),
-                             QKeySequence(Qt::Key_F2), &MainWindow::TogglePreferences);
-    mnuPreferences->setCheckable(true);
-    mnuSampleBank = AddItem(mnuView, "mnuSampleBank", QStringLiteral("VK350 Sample Bank"),
-                            QKeySequence(Qt::Key_F3), &MainWindow::ShowBankWindow);
-    mnuPatterns = AddItem(mnuView, "mnuPatterns", QStringLiteral("VK350 Patterns"), QKeySequence(Qt::Key_F4),
-                          &MainWindow::ShowPatternsWindow);
-    SetItemEnabled(mnuPreferences, false);
-    SetItemEnabled(mnuSampleBank, false);
-    SetItemEnabled(mnuPatterns, false);
+    preferencesItem = AddItem(viewMenu, "preferencesItem", QStringLiteral("Preferences"),
+                              QKeySequence(Qt::Key_F2), &MainWindow::TogglePreferences);
+    preferencesItem->setCheckable(true);
+    sampleBankItem = AddItem(viewMenu, "sampleBankItem", QStringLiteral("VK350 Sample Bank"),
+                             QKeySequence(Qt::Key_F3), &MainWindow::ShowBankWindow);
+    patternsItem = AddItem(viewMenu, "patternsItem", QStringLiteral("VK350 Patterns"),
+                           QKeySequence(Qt::Key_F4), &MainWindow::ShowPatternsWindow);
+    SetItemEnabled(preferencesItem, false);
+    SetItemEnabled(sampleBankItem, false);
+    SetItemEnabled(patternsItem, false);
 
-    mnuAbout = named(bar->addMenu(QStringLiteral("&About....")), "mnuAbout");
-    mnuAboutBox = AddItem(mnuAbout, "mnuAboutBox", QStringLiteral("OVL VK350 Sample Editor "), QKeySequence(),
-                          &MainWindow::ShowAboutBox);
-    SetItemEnabled(mnuAboutBox, false);
+    aboutMenu = named(bar->addMenu(QStringLiteral("&About....")), "aboutMenu");
+    aboutBoxItem = AddItem(aboutMenu, "aboutBoxItem", QStringLiteral("OVL VK350 Sample Editor "),
+                           QKeySequence(), &MainWindow::ShowAboutBox);
+    SetItemEnabled(aboutBoxItem, false);
 
-    for (QAction* a : {mnuLoop, mnuFollowLocator, mnuShowPoints, mnuShowBars})
+    for (QAction* a : {loopItem, followLocatorItem, showPointsItem, showBarsItem})
         a->setCheckable(true);
-    mnuShowPoints->setChecked(true);
-    SetItemEnabled(mnuUndo, false);
-    SetItemEnabled(mnuSaveAsWave, false);
-    mnuReceiveFromMidi->setVisible(false);
-    SetItemEnabled(mnuReceiveFromMidi, false);
+    showPointsItem->setChecked(true);
+    SetItemEnabled(undoItem, false);
+    SetItemEnabled(saveAsWaveItem, false);
+    receiveFromMidiItem->setVisible(false);
+    SetItemEnabled(receiveFromMidiItem, false);
 }
 
 QAction* MainWindow::AddButton(const char* name, const QIcon& icon, const QString& caption,
@@ -354,17 +355,17 @@ void MainWindow::CreateToolBar() {
     toolBar->toggleViewAction()->setVisible(false);
     setContextMenuPolicy(Qt::NoContextMenu);
 
-    btnNew = AddButton("btnNew", toolbarIcon(ToolIcon::New), {}, QStringLiteral("Cleanup the place ..."),
-                       &MainWindow::NewSample);
-    btnLoadRaw = AddButton("btnLoadRaw", toolbarIcon(ToolIcon::Open), {}, QStringLiteral("Load BIN-RAW file"),
-                           &MainWindow::LoadRawBin);
-    btnSaveRaw = AddButton("btnSaveRaw", toolbarIcon(ToolIcon::Save), {},
-                           QStringLiteral("Save BIN-RAW to file"), &MainWindow::SaveRawBin);
-    btnLoadWave = AddButton("btnLoadWave", toolbarIcon(ToolIcon::OpenWave), {},
-                            QStringLiteral("Load WAV file"), &MainWindow::LoadWave);
+    newButton = AddButton("newButton", toolbarIcon(ToolIcon::New), {},
+                          QStringLiteral("Cleanup the place ..."), &MainWindow::NewSample);
+    loadRawButton = AddButton("loadRawButton", toolbarIcon(ToolIcon::Open), {},
+                              QStringLiteral("Load BIN-RAW file"), &MainWindow::LoadRawBin);
+    saveRawButton = AddButton("saveRawButton", toolbarIcon(ToolIcon::Save), {},
+                              QStringLiteral("Save BIN-RAW to file"), &MainWindow::SaveRawBin);
+    loadWaveButton = AddButton("loadWaveButton", toolbarIcon(ToolIcon::OpenWave), {},
+                               QStringLiteral("Load WAV file"), &MainWindow::LoadWave);
     toolBar->addSeparator();
-    btnSendToMidi = AddButton("btnSendToMidi", toolbarIcon(ToolIcon::SendMidi), {},
-                              QStringLiteral("Send to MIDI"), &MainWindow::SendToMidi);
+    sendToMidiButton = AddButton("sendToMidiButton", toolbarIcon(ToolIcon::SendMidi), {},
+                                 QStringLiteral("Send to MIDI"), &MainWindow::SendToMidi);
 
     locationChooser = named(new QComboBox, "locationChooser");
     locationChooser->setToolTip(QStringLiteral("VK350 Bank Location"));
@@ -377,39 +378,40 @@ void MainWindow::CreateToolBar() {
     locationChooser->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     locationChooser->setFocusPolicy(Qt::ClickFocus);
     toolBar->addWidget(locationChooser);
-    btnCopyToBank = AddButton("btnCopyToBank", toolbarIcon(ToolIcon::CopyToBank), {},
-                              QStringLiteral("Copy Sample to VK350 Bank location "), &MainWindow::CopyToBank);
+    copyToBankButton =
+        AddButton("copyToBankButton", toolbarIcon(ToolIcon::CopyToBank), {},
+                  QStringLiteral("Copy Sample to VK350 Bank location "), &MainWindow::CopyToBank);
     toolBar->addSeparator();
-    btnFullView = AddButton("btnFullView", toolbarIcon(ToolIcon::FullView), {}, QStringLiteral("Full View"),
-                            &MainWindow::FullSize);
-    btnZoomOneToOne = AddButton("btnZoomOneToOne", toolbarIcon(ToolIcon::ZoomOneToOne), {},
-                                QStringLiteral("Zoom 1:1"), &MainWindow::ZoomOneToOne);
+    fullViewButton = AddButton("fullViewButton", toolbarIcon(ToolIcon::FullView), {},
+                               QStringLiteral("Full View"), &MainWindow::FullSize);
+    zoomOneToOneButton = AddButton("zoomOneToOneButton", toolbarIcon(ToolIcon::ZoomOneToOne), {},
+                                   QStringLiteral("Zoom 1:1"), &MainWindow::ZoomOneToOne);
     toolBar->addSeparator();
-    btnZero =
-        AddButton("btnZero", {}, QStringLiteral("Zero"), QStringLiteral("Fix Zero"), &MainWindow::FixZero);
-    btnLinear = AddButton("btnLinear", {}, QStringLiteral("Linear"), QStringLiteral("Convert to Linear"),
-                          &MainWindow::MuLawToLinear);
-    btnMuLaw = AddButton("btnMuLaw", {}, QStringLiteral("µLaw"), QStringLiteral("Convert to µLaw"),
-                         &MainWindow::LinearToMuLaw);
-    btnSigned = AddButton("btnSigned", toolbarIcon(ToolIcon::Sign), {},
-                          QStringLiteral("Convert to Signed/Unsigned"), &MainWindow::ToggleSign);
-    btnCut = AddButton("btnCut", toolbarIcon(ToolIcon::Cut), {}, QStringLiteral("Cut/Truncate Selection"),
-                       &MainWindow::Cut);
+    zeroButton =
+        AddButton("zeroButton", {}, QStringLiteral("Zero"), QStringLiteral("Fix Zero"), &MainWindow::FixZero);
+    linearButton = AddButton("linearButton", {}, QStringLiteral("Linear"),
+                             QStringLiteral("Convert to Linear"), &MainWindow::MuLawToLinear);
+    muLawButton = AddButton("muLawButton", {}, QStringLiteral("µLaw"), QStringLiteral("Convert to µLaw"),
+                            &MainWindow::LinearToMuLaw);
+    signedButton = AddButton("signedButton", toolbarIcon(ToolIcon::Sign), {},
+                             QStringLiteral("Convert to Signed/Unsigned"), &MainWindow::ToggleSign);
+    cutButton = AddButton("cutButton", toolbarIcon(ToolIcon::Cut), {},
+                          QStringLiteral("Cut/Truncate Selection"), &MainWindow::Cut);
     toolBar->addSeparator();
-    btnPlay =
-        AddButton("btnPlay", toolbarIcon(ToolIcon::Play), {}, QStringLiteral("Play"), &MainWindow::Play);
-    btnLoop = AddButton("btnLoop", toolbarIcon(ToolIcon::Loop), {}, QStringLiteral("Loop /One shot play "),
-                        &MainWindow::LoopButton);
-    btnLoop->setCheckable(true);
-    SetItemEnabled(btnPlay, false);
+    playButton =
+        AddButton("playButton", toolbarIcon(ToolIcon::Play), {}, QStringLiteral("Play"), &MainWindow::Play);
+    loopButton = AddButton("loopButton", toolbarIcon(ToolIcon::Loop), {},
+                           QStringLiteral("Loop /One shot play "), &MainWindow::LoopButton);
+    loopButton->setCheckable(true);
+    SetItemEnabled(playButton, false);
 
     fileNameLabel = named(new QLabel(QStringLiteral("...")), "fileNameLabel");
     fileNameLabel->setMinimumWidth(160);
     fileNameLabel->setContentsMargins(10, 0, 10, 0);
     fileNameLabel->setToolTip(QStringLiteral("Current file"));
     toolBar->addWidget(fileNameLabel);
-    btnStop = AddButton("btnStop", toolbarIcon(ToolIcon::Stop), {}, QStringLiteral("Stop"),
-                        &MainWindow::StopButton);
+    stopButton = AddButton("stopButton", toolbarIcon(ToolIcon::Stop), {}, QStringLiteral("Stop"),
+                           &MainWindow::StopButton);
 }
 
 void MainWindow::CreateHiddenShortcuts() {
@@ -417,21 +419,21 @@ void MainWindow::CreateHiddenShortcuts() {
     // the window and follow the items' enabled state.
     loadWaveKey_ = new QShortcut(QKeySequence(Qt::Key_F1), this);
     connect(loadWaveKey_, &QShortcut::activated, this, [this] {
-        if (ItemEnabled(mnuLoadWave)) {
+        if (ItemEnabled(loadWaveItem)) {
             RunCommand([this] { LoadWave(); });
             AfterCommand(&MainWindow::LoadWave);
         }
     });
     saveAsWaveKey_ = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_F1), this);
     connect(saveAsWaveKey_, &QShortcut::activated, this, [this] {
-        if (ItemEnabled(mnuSaveAsWave))
+        if (ItemEnabled(saveAsWaveItem))
             RunCommand([this] { SaveAsWave(); });
     });
 }
 
-void MainWindow::FormCreate() {
+void MainWindow::ReadStartSettings() {
     // The analysis views and the wave items stay hidden.
-    for (QAction* a : {mnuShowVuMeters, mnuShowRtSpectrum}) {
+    for (QAction* a : {showVuMetersItem, showRtSpectrumItem}) {
         SetItemEnabled(a, false);
         a->setVisible(false);
     }
@@ -441,13 +443,13 @@ void MainWindow::FormCreate() {
         w->hide();
     }
     // Keep the enabled state of the items about to be hidden: their keys follow it.
-    for (QAction* a : {mnuLoadWave, btnLoadWave, btnStop})
+    for (QAction* a : {loadWaveItem, loadWaveButton, stopButton})
         SetItemEnabled(a, true);
-    btnLoadWave->setVisible(false);
-    mnuLoadWave->setVisible(false);
-    mnuSaveAsWave->setVisible(false);
-    mnuWaveSeparator->setVisible(false);
-    btnStop->setVisible(false);
+    loadWaveButton->setVisible(false);
+    loadWaveItem->setVisible(false);
+    saveAsWaveItem->setVisible(false);
+    waveSeparator->setVisible(false);
+    stopButton->setVisible(false);
 
     KeepBarsWhole();
     // Placement and gradient steps from the settings store.
@@ -455,22 +457,22 @@ void MainWindow::FormCreate() {
     // No bank location chosen.
     locationChooser->setCurrentIndex(0);
     // Keys that the menus' own shortcuts do not give.
-    mnuLinToMuLaw->setShortcut(QKeySequence(Qt::ALT | Qt::Key_C));
-    mnuMuLawToLin->setShortcut(QKeySequence(Qt::ALT | Qt::Key_E));
+    linToMuLawItem->setShortcut(QKeySequence(Qt::ALT | Qt::Key_C));
+    muLawToLinItem->setShortcut(QKeySequence(Qt::ALT | Qt::Key_E));
     // Alt+E is also the menu bar's key for "&Edition"; the item wins, as the menu bar hands the
     // key on to it (eventFilter) and the item's own shortcut stays out of the window's map.
-    mnuMuLawToLin->setShortcutContext(Qt::WidgetShortcut);
+    muLawToLinItem->setShortcutContext(Qt::WidgetShortcut);
     menuBar()->installEventFilter(this);
-    mnuLoop->setShortcut(QKeySequence(Qt::KeypadModifier | Qt::Key_Asterisk));
-    mnuGoToStart->setShortcut(QKeySequence(Qt::Key_Home));
-    mnuGoToEnd->setShortcut(QKeySequence(Qt::Key_End));
-    mnuFastForward->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Right));
-    mnuForward->setShortcut(QKeySequence(Qt::Key_Right));
-    mnuBackward->setShortcut(QKeySequence(Qt::Key_Left));
-    mnuFastBackward->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Left));
-    mnuPlay->setShortcut(QKeySequence(Qt::Key_Space));
+    loopItem->setShortcut(QKeySequence(Qt::KeypadModifier | Qt::Key_Asterisk));
+    goToStartItem->setShortcut(QKeySequence(Qt::Key_Home));
+    goToEndItem->setShortcut(QKeySequence(Qt::Key_End));
+    fastForwardItem->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Right));
+    forwardItem->setShortcut(QKeySequence(Qt::Key_Right));
+    backwardItem->setShortcut(QKeySequence(Qt::Key_Left));
+    fastBackwardItem->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Left));
+    playItem->setShortcut(QKeySequence(Qt::Key_Space));
     // Nothing plays yet.
-    Playing = false;
+    playing_ = false;
 }
 
 // The window's smallest size keeps the toolbar and the value strip whole, with a few rows of
@@ -497,7 +499,7 @@ bool MainWindow::ItemEnabled(const QAction* item) {
 
 void MainWindow::SetAboutBox(QWidget* window) {
     aboutBox_ = window;
-    SetItemEnabled(mnuAboutBox, window != nullptr);
+    SetItemEnabled(aboutBoxItem, window != nullptr);
 }
 
 // Reads PX1, PY1, PW1, PH1 and StepsGradient in that order; the first missing value ends the read.
@@ -558,7 +560,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     if (aboutBox_)
         aboutBox_->close();
     RunCommand([this] {
-        Playing = false;
+        playing_ = false;
         chainOutput->Close();
     });
     if (OnCloseWaveOut)
@@ -572,13 +574,13 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     if (watched == sampleView && event->type() == QEvent::Wheel)
         return WheelOverWave(static_cast<QWheelEvent*>(event));
     if (watched == editPanel && event->type() == QEvent::Resize)
-        FormResize();
+        FitToWindow();
     if (watched == meterPanel && (event->type() == QEvent::Resize || event->type() == QEvent::Show))
         ResizeMeters();
     if (watched == menuBar() && event->type() == QEvent::Shortcut &&
-        static_cast<QShortcutEvent*>(event)->key() == mnuMuLawToLin->shortcut()) {
-        if (mnuMuLawToLin->isEnabled())
-            mnuMuLawToLin->trigger();
+        static_cast<QShortcutEvent*>(event)->key() == muLawToLinItem->shortcut()) {
+        if (muLawToLinItem->isEnabled())
+            muLawToLinItem->trigger();
         return true;
     }
     return QMainWindow::eventFilter(watched, event);
@@ -588,14 +590,14 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
 // shorter; the zoom commands divide by that width. A font that needs a taller strip pushes the
 // editor down by the difference and takes it from the editor's height alone. The gradient is
 // rebuilt at the new size by stepping its band count away and back.
-void MainWindow::FormResize() {
+void MainWindow::FitToWindow() {
     const int w = editPanel->width();
     const int h = editPanel->height();
     const int strip = fieldStrip->height();
-    const int taller = std::max(0, strip - kKnobStripHeight);
+    const int taller = std::max(0, strip - kFieldStripHeight);
     // A narrow window cuts the strip off at its right edge rather than squeezing knobs over captions.
     fieldStrip->setGeometry(0, 0, std::max(w, fieldStrip->sizeHint().width()), strip);
-    sampleView->setGeometry(1, kKnobStripHeight + 1 + taller, std::max(1, w), std::max(1, h - 32 - taller));
+    sampleView->setGeometry(1, kFieldStripHeight + 1 + taller, std::max(1, w), std::max(1, h - 32 - taller));
     scrollBar->setGeometry(0, h - kScrollBarHeight, w, kScrollBarHeight);
     sampleView->SetGradientNbOfColors(255);
     sampleView->SetGradientNbOfColors(254);

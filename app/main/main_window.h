@@ -105,7 +105,7 @@ public:
     QString WorkFolder() const;
 
     // Routines shared by the commands.
-    void ApplyKnobsToView();
+    void ApplyFieldsToView();
     void ResetViewAfterLoad();
     void ZoomToSelection();
     void LoadWindowPlacement();
@@ -127,19 +127,19 @@ public:
 
     // What the application and the tests reach besides the parts, which they find by name.
     // The waveform editor and the panel around it, which takes the editor's back colour.
-    SampleView& SampleEdit() { return *sampleView; }
+    SampleView& MainView() { return *sampleView; }
     QWidget* EditingPanel() { return editPanel; }
     // The audio chain: the playable wave feeds the output, whose played buffers reach the
     // connector, whose trigger moves the locator.
     WaveSource& ChainWave() { return *chainWave; }
     WavePlayer& ChainOutput() { return *chainOutput; }
     Connector& ChainConnector() { return *chainConnector; }
-    bool IsPlaying() const { return Playing; }
+    bool IsPlaying() const { return playing_; }
     // The value the Offset knob last added to every byte.
-    int AppliedOffset() const { return LastOffset; }
+    int AppliedOffset() const { return lastOffset_; }
     // The file type last chosen in the load and the save dialogs.
-    int ChosenLoadFilter() const { return LoadFilterIndex; }
-    int ChosenSaveFilter() const { return SaveFilterIndex; }
+    int ChosenLoadFilter() const { return loadFilterIndex_; }
+    int ChosenSaveFilter() const { return saveFilterIndex_; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -181,96 +181,96 @@ private:
     Connector* chainConnector = nullptr;
 
     // Menus and items.
-    QMenu* mnuFile = nullptr;
-    QMenu* mnuEdition = nullptr;
-    QMenu* mnuAudio = nullptr;
-    QMenu* mnuView = nullptr;
-    QMenu* mnuAbout = nullptr;
-    QAction* mnuNew = nullptr;
-    QAction* mnuLoadRaw = nullptr;
-    QAction* mnuSaveRaw = nullptr;
-    QAction* mnuWaveSeparator = nullptr;
-    QAction* mnuLoadWave = nullptr;
-    QAction* mnuSaveAsWave = nullptr;
-    QAction* mnuSendToMidi = nullptr;
-    QAction* mnuReceiveFromMidi = nullptr;
-    QAction* mnuExit = nullptr;
-    QMenu* mnuRecentFiles = nullptr; // File > Recent Files: the last files opened or saved
-    QAction* mnuUndo = nullptr;
-    QAction* mnuRedo = nullptr;
-    QAction* mnuSelectAll = nullptr;
-    QAction* mnuCut = nullptr;
-    QAction* mnuCopy = nullptr;
-    QAction* mnuPaste = nullptr;
-    QAction* mnuCrop = nullptr;
-    QAction* mnuMute = nullptr;
-    QAction* mnuLinToMuLaw = nullptr;
-    QAction* mnuMuLawToLin = nullptr;
-    QAction* mnuReverse = nullptr;
-    QAction* mnuUnsigned = nullptr;
-    QAction* mnuLoop = nullptr;
-    QAction* mnuGoToStart = nullptr;
-    QAction* mnuGoToEnd = nullptr;
-    QAction* mnuFastForward = nullptr;
-    QAction* mnuForward = nullptr;
-    QAction* mnuBackward = nullptr;
-    QAction* mnuFastBackward = nullptr;
-    QAction* mnuPlay = nullptr;
-    QAction* mnuZoomIn = nullptr;
-    QAction* mnuZoomOut = nullptr;
-    QAction* mnuMinimum = nullptr;
-    QAction* mnuFullSize = nullptr;
-    QAction* mnuFollowLocator = nullptr;
-    QAction* mnuShowPoints = nullptr;
-    QAction* mnuShowBars = nullptr;
-    QAction* mnuShowVuMeters = nullptr;
-    QAction* mnuShowRtSpectrum = nullptr;
-    QAction* mnuPreferences = nullptr;
-    QAction* mnuSampleBank = nullptr;
-    QAction* mnuPatterns = nullptr;
-    QAction* mnuAboutBox = nullptr;
-    QAction* mnuZoomInAtLocator = nullptr;
-    QAction* mnuZoomOutAtLocator = nullptr;
-    QAction* mnuMinMaxWave = nullptr;
-    QAction* mnuPlayFromLocator = nullptr;
-    QAction* mnuPlaySelection = nullptr;
+    QMenu* fileMenu = nullptr;
+    QMenu* editionMenu = nullptr;
+    QMenu* audioMenu = nullptr;
+    QMenu* viewMenu = nullptr;
+    QMenu* aboutMenu = nullptr;
+    QAction* newItem = nullptr;
+    QAction* loadRawItem = nullptr;
+    QAction* saveRawItem = nullptr;
+    QAction* waveSeparator = nullptr;
+    QAction* loadWaveItem = nullptr;
+    QAction* saveAsWaveItem = nullptr;
+    QAction* sendToMidiItem = nullptr;
+    QAction* receiveFromMidiItem = nullptr;
+    QAction* exitItem = nullptr;
+    QMenu* recentFilesMenu = nullptr; // File > Recent Files: the last files opened or saved
+    QAction* undoItem = nullptr;
+    QAction* redoItem = nullptr;
+    QAction* selectAllItem = nullptr;
+    QAction* cutItem = nullptr;
+    QAction* copyItem = nullptr;
+    QAction* pasteItem = nullptr;
+    QAction* cropItem = nullptr;
+    QAction* muteItem = nullptr;
+    QAction* linToMuLawItem = nullptr;
+    QAction* muLawToLinItem = nullptr;
+    QAction* reverseItem = nullptr;
+    QAction* unsignedItem = nullptr;
+    QAction* loopItem = nullptr;
+    QAction* goToStartItem = nullptr;
+    QAction* goToEndItem = nullptr;
+    QAction* fastForwardItem = nullptr;
+    QAction* forwardItem = nullptr;
+    QAction* backwardItem = nullptr;
+    QAction* fastBackwardItem = nullptr;
+    QAction* playItem = nullptr;
+    QAction* zoomInItem = nullptr;
+    QAction* zoomOutItem = nullptr;
+    QAction* minimumItem = nullptr;
+    QAction* fullSizeItem = nullptr;
+    QAction* followLocatorItem = nullptr;
+    QAction* showPointsItem = nullptr;
+    QAction* showBarsItem = nullptr;
+    QAction* showVuMetersItem = nullptr;
+    QAction* showRtSpectrumItem = nullptr;
+    QAction* preferencesItem = nullptr;
+    QAction* sampleBankItem = nullptr;
+    QAction* patternsItem = nullptr;
+    QAction* aboutBoxItem = nullptr;
+    QAction* zoomInAtLocatorItem = nullptr;
+    QAction* zoomOutAtLocatorItem = nullptr;
+    QAction* minMaxWaveItem = nullptr;
+    QAction* playFromLocatorItem = nullptr;
+    QAction* playSelectionItem = nullptr;
 
     // Toolbar buttons.
-    QAction* btnNew = nullptr;
-    QAction* btnLoadRaw = nullptr;
-    QAction* btnSaveRaw = nullptr;
-    QAction* btnLoadWave = nullptr;
-    QAction* btnSendToMidi = nullptr;
-    QAction* btnCopyToBank = nullptr;
-    QAction* btnFullView = nullptr;
-    QAction* btnZoomOneToOne = nullptr;
-    QAction* btnZero = nullptr;
-    QAction* btnLinear = nullptr;
-    QAction* btnMuLaw = nullptr;
-    QAction* btnSigned = nullptr;
-    QAction* btnCut = nullptr;
-    QAction* btnPlay = nullptr;
-    QAction* btnLoop = nullptr;
-    QAction* btnStop = nullptr;
+    QAction* newButton = nullptr;
+    QAction* loadRawButton = nullptr;
+    QAction* saveRawButton = nullptr;
+    QAction* loadWaveButton = nullptr;
+    QAction* sendToMidiButton = nullptr;
+    QAction* copyToBankButton = nullptr;
+    QAction* fullViewButton = nullptr;
+    QAction* zoomOneToOneButton = nullptr;
+    QAction* zeroButton = nullptr;
+    QAction* linearButton = nullptr;
+    QAction* muLawButton = nullptr;
+    QAction* signedButton = nullptr;
+    QAction* cutButton = nullptr;
+    QAction* playButton = nullptr;
+    QAction* loopButton = nullptr;
+    QAction* stopButton = nullptr;
 
     // Declared before the parts that show it.
     std::unique_ptr<SampleDocument> document_ = std::make_unique<SampleDocument>();
 
     // --- window values ---
-    bool Playing = false;
-    int LastOffset = 0;
-    int LoadFilterIndex = 1;
-    int SaveFilterIndex = 1;
+    bool playing_ = false;
+    int lastOffset_ = 0;
+    int loadFilterIndex_ = 1;
+    int saveFilterIndex_ = 1;
 
     // Construction (main_window.cpp).
     void CreateEditor();
-    void CreateKnobStrip();
+    void CreateFieldStrip();
     void CreateMenus();
     void CreateToolBar();
     void CreateLayout();
     void CreateHiddenShortcuts();
-    void FormCreate();
-    void FormResize();
+    void ReadStartSettings();
+    void FitToWindow();
     void KeepBarsWhole();
     // A menu item or toolbar button named name in the window's object tree.
     QAction* AddItem(QMenu* menu, const char* name, const QString& caption, const QKeySequence& shortcut,
@@ -298,7 +298,7 @@ private:
     void ScrollBarChange(int position);
     void SetScrollBar(int position);
     void SetPositionMaxima(int maximum);
-    void ShowSizeKnob(int value, const QString& unit);
+    void ShowSizeField(int value, const QString& unit);
     void ShowMinMax();
     int ByteAt(int64_t index) const;
     int EditorWidthForZoom() const;
@@ -319,7 +319,7 @@ private:
     void Backward();
     void FastBackward();
     void ShowAboutBox();
-    void ApplyZoomKnob();
+    void ApplyZoomField();
 
     // Editing commands (main_window_edit.cpp).
     void NewSample();
@@ -425,7 +425,7 @@ private:
     bool WheelOverWave(QWheelEvent* event);
     void ShowMinMaxWave();
     void StoreViewSettings();
-    void DescribeKnobs();
+    void DescribeFields();
 
     // Playing part of the sample (main_window_play_range.cpp).
     void CreatePlayRange();

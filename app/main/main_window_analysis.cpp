@@ -72,7 +72,8 @@ void MainWindow::ResizeMeters() {
 // Shows or hides the meter panel as the item's check mark says; a shown meter is switched on,
 // since a dark one tells nothing.
 void MainWindow::ShowVuMeters() {
-    const bool show = mnuShowVuMeters->isCheckable() ? mnuShowVuMeters->isChecked() : meterPanel->isHidden();
+    const bool show =
+        showVuMetersItem->isCheckable() ? showVuMetersItem->isChecked() : meterPanel->isHidden();
     meterPanel->setEnabled(show);
     meterPanel->setVisible(show);
     levelView->SetEnabled(show);

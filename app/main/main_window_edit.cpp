@@ -22,9 +22,9 @@ void MainWindow::NewSample() {
     originField->SetState(0);
     SetPositionMaxima(n);
     ShowMinMax();
-    SetItemEnabled(mnuSaveAsWave, false);
-    SetItemEnabled(btnStop, false);
-    SetItemEnabled(btnPlay, false);
+    SetItemEnabled(saveAsWaveItem, false);
+    SetItemEnabled(stopButton, false);
+    SetItemEnabled(playButton, false);
     FullSize();
     RefreshPlaybackWave();
 }
@@ -58,7 +58,7 @@ void MainWindow::Paste() {
 void MainWindow::Crop() {
     SampleView& e = *sampleView;
     e.CropSelection();
-    ShowSizeKnob(e.GetSampleLen() / 1024, QStringLiteral("kB"));
+    ShowSizeField(e.GetSampleLen() / 1024, QStringLiteral("kB"));
     SetPositionMaxima(e.GetSampleLen());
     originField->SetState(0);
     locatorField->SetState(0);

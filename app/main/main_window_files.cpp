@@ -30,13 +30,13 @@ void MainWindow::LoadRawBin() {
     FileDialogRequest request;
     request.title = QStringLiteral(" Load Audio File");
     request.filter = QString::fromUtf8(kLoadFilter);
-    request.filterIndex = LoadFilterIndex;
+    request.filterIndex = loadFilterIndex_;
     request.wavePreview = true; // shown when a WAV file is selected
     const FileDialogAnswer answer = dialogs_.OpenFile(this, request);
     if (!answer.accepted)
         return;
     if (LoadSample(answer.fileName))
-        LoadFilterIndex = answer.filterIndex;
+        loadFilterIndex_ = answer.filterIndex;
 }
 
 // A WAV file takes the Load Wave road, any other file is read as raw bytes.
@@ -92,9 +92,9 @@ bool MainWindow::LoadSample(const QString& path) {
 }
 
 void MainWindow::EnablePlayback() {
-    SetItemEnabled(mnuSaveAsWave, true);
-    SetItemEnabled(btnPlay, true);
-    SetItemEnabled(btnStop, true);
+    SetItemEnabled(saveAsWaveItem, true);
+    SetItemEnabled(playButton, true);
+    SetItemEnabled(stopButton, true);
 }
 
 void MainWindow::SaveRawBin() {
@@ -111,7 +111,7 @@ void MainWindow::SaveDocument(bool asked) {
     request.filter = QString::fromUtf8(kSaveFilter);
     request.filterIndex = asked && identity.kind == SampleKind::Wave ? kWaveFilterIndex
                           : asked                                    ? 1
-                                                                     : SaveFilterIndex;
+                                                                     : saveFilterIndex_;
     request.fileName = asked && known ? QFile::decodeName(identity.path.c_str()) : fileNameLabel->text();
     request.confirmOverwrite = true;
     // A failed save asks again in the same folder with the same name, so that another place is
@@ -138,7 +138,7 @@ void MainWindow::SaveDocument(bool asked) {
     }
     RememberUserFile(name);
     RememberRecentFile(name);
-    SaveFilterIndex = answer.filterIndex;
+    saveFilterIndex_ = answer.filterIndex;
     // A wave file holds the playable copy, made again from the sample as it stands.
     SampleSaved(name, answer.filterIndex == kWaveFilterIndex ? SampleKind::Wave : SampleKind::Raw);
 }

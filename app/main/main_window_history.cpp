@@ -50,13 +50,13 @@ private:
 } // namespace
 
 void MainWindow::CreateHistory() {
-    mnuRedo = named(new QAction(QStringLiteral("Redo"), this), "mnuRedo");
-    mnuRedo->setShortcuts(
+    redoItem = named(new QAction(QStringLiteral("Redo"), this), "redoItem");
+    redoItem->setShortcuts(
         {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
-    const QList<QAction*> items = mnuEdition->actions();
-    const qsizetype undo = items.indexOf(mnuUndo);
-    mnuEdition->insertAction(undo + 1 < items.size() ? items[undo + 1] : nullptr, mnuRedo);
-    connect(mnuRedo, &QAction::triggered, this, [this] { RunCommand([this] { RedoEdit(); }); });
+    const QList<QAction*> items = editionMenu->actions();
+    const qsizetype undo = items.indexOf(undoItem);
+    editionMenu->insertAction(undo + 1 < items.size() ? items[undo + 1] : nullptr, redoItem);
+    connect(redoItem, &QAction::triggered, this, [this] { RunCommand([this] { RedoEdit(); }); });
 
     const std::pair<QObject*, QString> watched[] = {{sampleView, QStringLiteral("Draw")},
                                                     {sizeField, QStringLiteral("Size")},
@@ -136,7 +136,7 @@ void MainWindow::RedoEdit() {
 // The knobs that show the sample follow it back or forward; the view stays where it is.
 void MainWindow::ShowSteppedSample() {
     const int n = sampleView->GetSampleLen();
-    ShowSizeKnob(n / 1024, QStringLiteral("Ko"));
+    ShowSizeField(n / 1024, QStringLiteral("Ko"));
     SetPositionMaxima(n);
     ShowMinMax();
     byteValueField->SetState(ByteAt(locatorField->State()));
@@ -151,10 +151,10 @@ void MainWindow::UpdateHistoryItems() {
     fileNameLabel->setText(name.empty() ? QStringLiteral("...") : QString::fromStdString(name));
     const QString undo = QString::fromStdString(h.UndoName());
     const QString redo = QString::fromStdString(h.RedoName());
-    mnuUndo->setText(undo.isEmpty() ? QStringLiteral("Undo") : QStringLiteral("Undo ") + undo);
-    mnuRedo->setText(redo.isEmpty() ? QStringLiteral("Redo") : QStringLiteral("Redo ") + redo);
-    SetItemEnabled(mnuUndo, h.CanUndo());
-    SetItemEnabled(mnuRedo, h.CanRedo());
+    undoItem->setText(undo.isEmpty() ? QStringLiteral("Undo") : QStringLiteral("Undo ") + undo);
+    redoItem->setText(redo.isEmpty() ? QStringLiteral("Redo") : QStringLiteral("Redo ") + redo);
+    SetItemEnabled(undoItem, h.CanUndo());
+    SetItemEnabled(redoItem, h.CanRedo());
 
     const QString file = fileNameLabel->text();
     const bool named = !file.isEmpty() && file != QLatin1String("...");

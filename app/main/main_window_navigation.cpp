@@ -33,22 +33,22 @@ int clampToInt(int64_t v) {
 const QString kMinMaxWaveKey = QStringLiteral("MinMaxWave");
 
 void MainWindow::CreateNavigation() {
-    mnuView->addSeparator();
-    mnuZoomInAtLocator = AddItem(mnuView, "mnuZoomInAtLocator", QStringLiteral("Zoom In at Locator"),
-                                 QKeySequence(Qt::CTRL | Qt::Key_Equal), &MainWindow::ZoomInAtLocator);
+    viewMenu->addSeparator();
+    zoomInAtLocatorItem = AddItem(viewMenu, "zoomInAtLocatorItem", QStringLiteral("Zoom In at Locator"),
+                                  QKeySequence(Qt::CTRL | Qt::Key_Equal), &MainWindow::ZoomInAtLocator);
     // Ctrl+= and Ctrl++ are the same key on most layouts.
-    mnuZoomInAtLocator->setShortcuts(
+    zoomInAtLocatorItem->setShortcuts(
         {QKeySequence(Qt::CTRL | Qt::Key_Equal), QKeySequence(Qt::CTRL | Qt::Key_Plus)});
-    mnuZoomOutAtLocator = AddItem(mnuView, "mnuZoomOutAtLocator", QStringLiteral("Zoom Out at Locator"),
-                                  QKeySequence(Qt::CTRL | Qt::Key_Minus), &MainWindow::ZoomOutAtLocator);
-    mnuMinMaxWave = AddItem(mnuView, "mnuMinMaxWave", QStringLiteral("Min/Max Waveform"), QKeySequence(),
-                            &MainWindow::ShowMinMaxWave);
-    mnuMinMaxWave->setCheckable(true);
-    mnuMinMaxWave->setChecked(store_->ReadBool(kMinMaxWaveKey).value_or(true));
+    zoomOutAtLocatorItem = AddItem(viewMenu, "zoomOutAtLocatorItem", QStringLiteral("Zoom Out at Locator"),
+                                   QKeySequence(Qt::CTRL | Qt::Key_Minus), &MainWindow::ZoomOutAtLocator);
+    minMaxWaveItem = AddItem(viewMenu, "minMaxWaveItem", QStringLiteral("Min/Max Waveform"), QKeySequence(),
+                             &MainWindow::ShowMinMaxWave);
+    minMaxWaveItem->setCheckable(true);
+    minMaxWaveItem->setChecked(store_->ReadBool(kMinMaxWaveKey).value_or(true));
     ShowMinMaxWave();
     sampleView->installEventFilter(this);
     SyncScrollBar();
-    DescribeKnobs();
+    DescribeFields();
     // Seconds at the rate the options choose; the knobs' positions in seconds at the ruler's end.
     sampleView->RulerRate = [this] { return sampleView->GetSampleLen() > 0 ? int(ChosenRate()) : 0; };
     sampleView->RulerNote = [this] {
@@ -64,7 +64,7 @@ void MainWindow::CreateNavigation() {
 }
 
 // The value fields take typed values; those without a hint of their own say what they hold.
-void MainWindow::DescribeKnobs() {
+void MainWindow::DescribeFields() {
     struct Hint {
         ValueField* knob;
         const char* text;
@@ -88,12 +88,12 @@ void MainWindow::DescribeKnobs() {
 
 // The item switches between this drawing (envelope, washed selection) and the plain one.
 void MainWindow::ShowMinMaxWave() {
-    sampleView->SetMinMaxMode(mnuMinMaxWave->isChecked());
-    sampleView->SetSelectionTint(mnuMinMaxWave->isChecked());
+    sampleView->SetMinMaxMode(minMaxWaveItem->isChecked());
+    sampleView->SetSelectionTint(minMaxWaveItem->isChecked());
 }
 
 void MainWindow::StoreViewSettings() {
-    if (store_->WriteBool(kMinMaxWaveKey, mnuMinMaxWave->isChecked()))
+    if (store_->WriteBool(kMinMaxWaveKey, minMaxWaveItem->isChecked()))
         store_->Flush();
 }
 
@@ -131,7 +131,7 @@ void MainWindow::ZoomAround(int64_t anchor, int column, int zoom) {
     const int64_t orig = std::clamp<int64_t>(anchor - int64_t(column) * e.Zoom(), 0, last);
     originField->SetState(clampToInt(orig));
     e.SetViewOrigin(originField->State());
-    ApplyKnobsToView();
+    ApplyFieldsToView();
 }
 
 // Around the locator where it is in view, else around the middle of the view.

@@ -20,22 +20,22 @@ const QString kShowRtSpectrumKey = QStringLiteral("ShowRtSpectrum");
 } // namespace
 
 void MainWindow::CreatePanelItems() {
-    for (QAction* a : {mnuShowVuMeters, mnuShowRtSpectrum}) {
+    for (QAction* a : {showVuMetersItem, showRtSpectrumItem}) {
         a->setVisible(true);
         SetItemEnabled(a, true);
         a->setCheckable(true);
     }
-    connect(mnuShowRtSpectrum, &QAction::triggered, this,
+    connect(showRtSpectrumItem, &QAction::triggered, this,
             [this] { RunCommand([this] { ShowRtSpectrum(); }); });
     if (store_->ReadBool(kShowVuMetersKey).value_or(false))
-        mnuShowVuMeters->trigger();
+        showVuMetersItem->trigger();
     if (store_->ReadBool(kShowRtSpectrumKey).value_or(false))
-        mnuShowRtSpectrum->trigger();
+        showRtSpectrumItem->trigger();
 }
 
 // The three views draw only while their panel shows.
 void MainWindow::ShowRtSpectrum() {
-    const bool show = mnuShowRtSpectrum->isChecked();
+    const bool show = showRtSpectrumItem->isChecked();
     for (QWidget* w : {analysisPanel, analysisSplitter}) {
         w->setEnabled(show);
         w->setVisible(show);
@@ -46,8 +46,8 @@ void MainWindow::ShowRtSpectrum() {
 }
 
 void MainWindow::StorePanelSettings() {
-    if (store_->WriteBool(kShowVuMetersKey, mnuShowVuMeters->isChecked()) &&
-        store_->WriteBool(kShowRtSpectrumKey, mnuShowRtSpectrum->isChecked()))
+    if (store_->WriteBool(kShowVuMetersKey, showVuMetersItem->isChecked()) &&
+        store_->WriteBool(kShowRtSpectrumKey, showRtSpectrumItem->isChecked()))
         store_->Flush();
 }
 

@@ -65,8 +65,8 @@ void MainWindow::ShowPlaybackFailure(std::exception_ptr failure) {
 
 // The first press starts, the second stops and releases the wave.
 void MainWindow::Play() {
-    if (Playing) {
-        Playing = false;
+    if (playing_) {
+        playing_ = false;
         ShowPlaying();
         chainOutput->Stop();
         chainOutput->Close();
@@ -85,11 +85,11 @@ void MainWindow::StartPlaying() {
     // An empty sample has nothing to play.
     if (chainWave->Wave().Empty())
         return;
-    Playing = true;
+    playing_ = true;
     try {
         chainOutput->Start();
     } catch (...) {
-        Playing = false;
+        playing_ = false;
         ShowPlaying();
         try {
             chainOutput->Close();
@@ -101,7 +101,7 @@ void MainWindow::StartPlaying() {
 }
 
 void MainWindow::StopButton() {
-    if (Playing)
+    if (playing_)
         Play();
 }
 
@@ -111,28 +111,28 @@ void MainWindow::StopPlayback() {
         chainOutput->Stop();
         chainOutput->Close();
     }
-    Playing = false;
+    playing_ = false;
     ShowPlaying();
 }
 
 void MainWindow::LoopItem() {
-    const bool on = mnuLoop->isChecked();
-    btnLoop->setChecked(on);
+    const bool on = loopItem->isChecked();
+    loopButton->setChecked(on);
     chainOutput->SetLooping(on);
 }
 
 void MainWindow::LoopButton() {
-    chainOutput->SetLooping(btnLoop->isChecked());
+    chainOutput->SetLooping(loopButton->isChecked());
 }
 
 void MainWindow::OutputStarted() {
-    SetItemEnabled(mnuSaveAsWave, false);
+    SetItemEnabled(saveAsWaveItem, false);
 }
 
 void MainWindow::OutputStopped() {
     chainOutput->Close();
-    SetItemEnabled(mnuSaveAsWave, true);
-    Playing = false;
+    SetItemEnabled(saveAsWaveItem, true);
+    playing_ = false;
     ShowPlaying();
 }
 
@@ -143,7 +143,7 @@ void MainWindow::ConnectorTrigger() {
     SampleView& e = *sampleView;
     const int64_t p = std::clamp<int64_t>(chainOutput->GetPosition() + playOffset_, 0, INT32_MAX);
     const int64_t zoom = std::max(1, e.Zoom());
-    if (mnuFollowLocator->isChecked()) {
+    if (followLocatorItem->isChecked()) {
         e.SetViewOrigin(int32_t(p));
         originField->SetState(e.ViewOrigin());
         originField->repaint();
@@ -166,7 +166,7 @@ void MainWindow::PlaySlot(int slot) {
 void MainWindow::PlaySlotNow(int slot) {
     if (!bank_ || slot < 0 || slot >= BankSlots::kSlotCount)
         return;
-    SampleView& source = bank_->SlotEdit(slot);
+    SampleView& source = bank_->SlotView(slot);
     const int32_t n = source.GetSampleLen();
     if (n <= 0)
         return;

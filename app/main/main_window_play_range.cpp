@@ -17,20 +17,20 @@
 namespace vk350 {
 
 void MainWindow::CreatePlayRange() {
-    mnuPlayFromLocator = AddItem(mnuAudio, "mnuPlayFromLocator", QStringLiteral("Play from Locator"),
-                                 QKeySequence(Qt::CTRL | Qt::Key_Space), &MainWindow::PlayFromLocator);
-    mnuPlaySelection = AddItem(mnuAudio, "mnuPlaySelection", QStringLiteral("Play Selection"),
-                               QKeySequence(Qt::SHIFT | Qt::Key_Space), &MainWindow::PlaySelection);
-    for (QAction* a : {mnuPlay, btnPlay})
+    playFromLocatorItem = AddItem(audioMenu, "playFromLocatorItem", QStringLiteral("Play from Locator"),
+                                  QKeySequence(Qt::CTRL | Qt::Key_Space), &MainWindow::PlayFromLocator);
+    playSelectionItem = AddItem(audioMenu, "playSelectionItem", QStringLiteral("Play Selection"),
+                                QKeySequence(Qt::SHIFT | Qt::Key_Space), &MainWindow::PlaySelection);
+    for (QAction* a : {playItem, playButton})
         a->setCheckable(true);
     ShowPlaying();
 }
 
-// The checked state follows Playing; a click on a checkable item flips it before the command
-// runs, so the state is set again after every change of Playing.
+// The checked state follows playing_; a click on a checkable item flips it before the command
+// runs, so the state is set again after every change of playing_.
 void MainWindow::ShowPlaying() {
-    for (QAction* a : {mnuPlay, btnPlay})
-        a->setChecked(Playing);
+    for (QAction* a : {playItem, playButton})
+        a->setChecked(playing_);
 }
 
 void MainWindow::PlayFromLocator() {

@@ -20,11 +20,11 @@ const char* const kRecentKey = "RecentFiles";
 } // namespace
 
 void MainWindow::CreateRecentFiles() {
-    mnuRecentFiles = named(new QMenu(QStringLiteral("Recent Files"), this), "mnuRecentFiles");
+    recentFilesMenu = named(new QMenu(QStringLiteral("Recent Files"), this), "recentFilesMenu");
     // Under the file commands, before the MIDI ones.
-    const QList<QAction*> items = mnuFile->actions();
-    const qsizetype send = items.indexOf(mnuSendToMidi);
-    mnuFile->insertMenu(send > 0 ? items[send - 1] : mnuSendToMidi, mnuRecentFiles);
+    const QList<QAction*> items = fileMenu->actions();
+    const qsizetype send = items.indexOf(sendToMidiItem);
+    fileMenu->insertMenu(send > 0 ? items[send - 1] : sendToMidiItem, recentFilesMenu);
     if (const std::optional<QString> stored = store_->ReadString(QLatin1String(kRecentKey)))
         for (const QString& path : stored->split(QLatin1Char('\n'), Qt::SkipEmptyParts))
             if (recentFiles_.size() < kRecentCount && !recentFiles_.contains(path))
@@ -33,14 +33,14 @@ void MainWindow::CreateRecentFiles() {
 }
 
 void MainWindow::ShowRecentFiles() {
-    mnuRecentFiles->clear();
+    recentFilesMenu->clear();
     for (int i = 0; i < recentFiles_.size(); ++i) {
         const QString path = recentFiles_[i];
-        QAction* item = mnuRecentFiles->addAction(QStringLiteral("&%1 %2").arg(i + 1).arg(path));
+        QAction* item = recentFilesMenu->addAction(QStringLiteral("&%1 %2").arg(i + 1).arg(path));
         connect(item, &QAction::triggered, this,
                 [this, path] { RunCommand([this, path] { OpenRecentFile(path); }); });
     }
-    mnuRecentFiles->setEnabled(!recentFiles_.isEmpty());
+    recentFilesMenu->setEnabled(!recentFiles_.isEmpty());
 }
 
 void MainWindow::RememberRecentFile(const QString& path) {

@@ -19,11 +19,11 @@ namespace vk350 {
 
 void MainWindow::SetOptionsWindow(OptionsWindow* window) {
     options_ = window;
-    SetItemEnabled(mnuPreferences, window != nullptr);
+    SetItemEnabled(preferencesItem, window != nullptr);
     if (!window)
         return;
-    mnuPreferences->setChecked(window->isVisible());
-    window->OnMenuCheck = [this](bool checked) { mnuPreferences->setChecked(checked); };
+    preferencesItem->setChecked(window->isVisible());
+    window->OnMenuCheck = [this](bool checked) { preferencesItem->setChecked(checked); };
 }
 
 void MainWindow::SetBankSlots(BankSlots* bank) {
@@ -33,7 +33,7 @@ void MainWindow::SetBankSlots(BankSlots* bank) {
 void MainWindow::SetBankWindow(BankWindow* window) {
     bankWindow_ = window;
     bank_ = window;
-    SetItemEnabled(mnuSampleBank, window != nullptr);
+    SetItemEnabled(sampleBankItem, window != nullptr);
     if (window) {
         OnStoreBankSettings = [window] { window->WriteSettings(); };
         // A click on a slot's waveform plays that slot through this window's output.
@@ -44,7 +44,7 @@ void MainWindow::SetBankWindow(BankWindow* window) {
 
 void MainWindow::SetPatternsWindow(PatternsWindow* window) {
     patternsWindow_ = window;
-    SetItemEnabled(mnuPatterns, window != nullptr);
+    SetItemEnabled(patternsItem, window != nullptr);
     if (window)
         OnStorePatternsSettings = [window] { window->WriteSettings(); };
     else
@@ -80,16 +80,16 @@ void MainWindow::TakeSlotSample(int slot, const SampleView& source, const QStrin
     document_->Loaded({{}, SampleKind::BankSlot, name.toStdString()}, false);
     ResetViewAfterLoad();
     locationChooser->setCurrentIndex(slot + 1);
-    SetItemEnabled(mnuSaveAsWave, true);
-    SetItemEnabled(btnPlay, true);
-    SetItemEnabled(btnStop, true);
+    SetItemEnabled(saveAsWaveItem, true);
+    SetItemEnabled(playButton, true);
+    SetItemEnabled(stopButton, true);
 }
 
 void MainWindow::TogglePreferences() {
     if (!options_)
         return;
     options_->setVisible(!options_->isVisible());
-    mnuPreferences->setChecked(options_->isVisible());
+    preferencesItem->setChecked(options_->isVisible());
     if (options_->isVisible()) {
         options_->raise();
         options_->activateWindow();
@@ -105,7 +105,7 @@ int MainWindow::ChosenLocation() const {
 // After a fit: the size knob, the position maxima and the view follow the location's size.
 void MainWindow::ShowFittedSize() {
     const int n = sampleView->GetSampleLen();
-    ShowSizeKnob(n / 1024, QStringLiteral("Ko"));
+    ShowSizeField(n / 1024, QStringLiteral("Ko"));
     SetPositionMaxima(n);
     sampleView->DrawWave();
 }
@@ -133,7 +133,7 @@ void MainWindow::CopyToBank() {
     options_->FitSample(location, e.Sample());
     ShowFittedSize();
     const int n = e.GetSampleLen();
-    SampleView& slot = bank_->SlotEdit(location);
+    SampleView& slot = bank_->SlotView(location);
     slot.Sample().LoadFromBuffer(e.GetData(), n);
     slot.SetSampleLen(n);
     bank_->SetSlotName(location, fileNameLabel->text());
@@ -141,7 +141,7 @@ void MainWindow::CopyToBank() {
     slot.SetZoom(n / std::max(1, slot.width() - 1) + 1);
     zoomField->SetState(n / EditorWidthForZoom() + 1);
     e.SetZoom(zoomField->State());
-    ApplyKnobsToView();
+    ApplyFieldsToView();
 }
 
 } // namespace vk350

@@ -49,7 +49,7 @@ void MainWindow::SetPositionMaxima(int maximum) {
 }
 
 // The caption shows the computed size even where the knob's range clamps its value.
-void MainWindow::ShowSizeKnob(int value, const QString& unit) {
+void MainWindow::ShowSizeField(int value, const QString& unit) {
     sizeField->SetState(value);
     sizeField->SetCaption(QString::number(value) + unit);
 }
@@ -59,7 +59,7 @@ void MainWindow::ShowMinMax() {
     minField->SetState(sampleView->GetMinValue(sampleView->GetData()));
 }
 
-void MainWindow::ApplyKnobsToView() {
+void MainWindow::ApplyFieldsToView() {
     SampleView& e = *sampleView;
     const int zoom = zoomOf(e);
     const int orig = originField->State();
@@ -77,7 +77,7 @@ void MainWindow::ResetViewAfterLoad() {
     SetScrollBar(0);
     selectionLengthField->SetState(0);
     e.SetViewOrigin(0);
-    ShowSizeKnob(n / 1023, QStringLiteral("Ko"));
+    ShowSizeField(n / 1023, QStringLiteral("Ko"));
     originField->SetState(0);
     SetPositionMaxima(n);
     ShowMinMax();
@@ -90,7 +90,7 @@ void MainWindow::ZoomToSelection() {
     originField->SetState(e.ViewOrigin());
     zoomField->SetState(clampToInt(int64_t(e.SelectionLen()) * zoomOf(e) / EditorWidthForZoom() + 1));
     e.SetZoom(zoomField->State());
-    ApplyKnobsToView();
+    ApplyFieldsToView();
 }
 
 // --- editor events ---
@@ -127,12 +127,12 @@ void MainWindow::SizeFieldChange() {
 
 void MainWindow::ZoomFieldChange() {
     sampleView->SetZoom(zoomField->State());
-    ApplyKnobsToView();
+    ApplyFieldsToView();
 }
 
 void MainWindow::OriginFieldChange() {
     sampleView->SetViewOrigin(originField->State());
-    ApplyKnobsToView();
+    ApplyFieldsToView();
 }
 
 void MainWindow::LocatorFieldChange() {
@@ -162,37 +162,37 @@ void MainWindow::SelectionLengthFieldChange() {
 
 void MainWindow::OffsetFieldChange() {
     const int offset = offsetField->State();
-    sampleView->AddOffset(sampleView->GetData(), offset - LastOffset);
-    LastOffset = offset;
+    sampleView->AddOffset(sampleView->GetData(), offset - lastOffset_);
+    lastOffset_ = offset;
 }
 
 void MainWindow::ScrollBarChange(int position) {
     SampleView& e = *sampleView;
     e.SetViewOrigin(position);
     originField->SetState(e.ViewOrigin());
-    ApplyKnobsToView();
+    ApplyFieldsToView();
 }
 
 // --- view commands ---
 
-void MainWindow::ApplyZoomKnob() {
+void MainWindow::ApplyZoomField() {
     sampleView->SetZoom(zoomField->State());
-    ApplyKnobsToView();
+    ApplyFieldsToView();
 }
 
 void MainWindow::ZoomIn() {
     zoomField->SetState(zoomField->State() - 1);
-    ApplyZoomKnob();
+    ApplyZoomField();
 }
 
 void MainWindow::ZoomOut() {
     zoomField->SetState(zoomField->State() + 1);
-    ApplyZoomKnob();
+    ApplyZoomField();
 }
 
 void MainWindow::ZoomMinimum() {
     zoomField->SetState(1);
-    ApplyZoomKnob();
+    ApplyZoomField();
 }
 
 void MainWindow::FullSize() {
@@ -200,7 +200,7 @@ void MainWindow::FullSize() {
     const int n = e.GetSampleLen();
     zoomField->SetState(n / EditorWidthForZoom() + 1);
     e.SetZoom(zoomField->State());
-    ApplyKnobsToView();
+    ApplyFieldsToView();
 }
 
 void MainWindow::ZoomOneToOne() {
@@ -208,11 +208,11 @@ void MainWindow::ZoomOneToOne() {
 }
 
 void MainWindow::ShowHidePoints() {
-    sampleView->SetMarkerSize(mnuShowPoints->isChecked() ? 1 : 0);
+    sampleView->SetMarkerSize(showPointsItem->isChecked() ? 1 : 0);
 }
 
 void MainWindow::ShowHideBars() {
-    sampleView->SetSpectrumMode(mnuShowBars->isChecked());
+    sampleView->SetSpectrumMode(showBarsItem->isChecked());
 }
 
 // The Go commands place the locator without subtracting the view origin.

@@ -79,35 +79,35 @@ OptionsWindow::OptionsWindow(const OptionsLinks& links, QWidget* parent)
     pageTabs->addTab(CreateColorsPage(), QStringLiteral("Colors"));
     NameParts();
 
-    FormCreate();
+    ReadStartSettings();
 }
 
 void OptionsWindow::NameParts() {
     nameParts({{pageTabs, "pageTabs"},
-               {cbAudioOut, "cbAudioOut"},
-               {potBufferCount, "potBufferCount"},
-               {lbBufferSize, "lbBufferSize"},
-               {gbPlayback, "gbPlayback"},
-               {cbNormalise, "cbNormalise"},
-               {cbMidiIn, "cbMidiIn"},
-               {cbMidiOut, "cbMidiOut"},
-               {potSysexDelay, "potSysexDelay"},
-               {potTimeOut, "potTimeOut"},
-               {potKvb9Input, "potKvb9Input"},
-               {cbKvb9Merge, "cbKvb9Merge"},
-               {cbKvb9Startup, "cbKvb9Startup"},
-               {btnKvb9Send, "btnKvb9Send"},
-               {lbTempFolder, "lbTempFolder"},
-               {lbCheminTemp, "lbCheminTemp"},
-               {btnTempFolder, "btnTempFolder"},
+               {audioOutChooser, "audioOutChooser"},
+               {bufferCountField, "bufferCountField"},
+               {bufferSizeLabel, "bufferSizeLabel"},
+               {playbackGroup, "playbackGroup"},
+               {normaliseBox, "normaliseBox"},
+               {midiInChooser, "midiInChooser"},
+               {midiOutChooser, "midiOutChooser"},
+               {sysexDelayField, "sysexDelayField"},
+               {timeOutField, "timeOutField"},
+               {kvb9InputField, "kvb9InputField"},
+               {kvb9MergeBox, "kvb9MergeBox"},
+               {kvb9StartupBox, "kvb9StartupBox"},
+               {kvb9SendButton, "kvb9SendButton"},
+               {workFolderCaption, "workFolderCaption"},
+               {workFolderLabel, "workFolderLabel"},
+               {workFolderButton, "workFolderButton"},
                {logMemo, "logMemo"},
-               {cbGradientWave, "cbGradientWave"},
-               {cbGradientBank, "cbGradientBank"},
-               {potStepsWave, "potStepsWave"},
-               {potStepsBank, "potStepsBank"}});
-    nameParts(rbRate, "rbRate");
-    nameParts(rbPlayback, "rbPlayback");
-    nameParts(rbConversion, "rbConversion");
+               {waveGradientChooser, "waveGradientChooser"},
+               {bankGradientChooser, "bankGradientChooser"},
+               {stepsWaveField, "stepsWaveField"},
+               {stepsBankField, "stepsBankField"}});
+    nameParts(rateButtons, "rateButtons");
+    nameParts(playbackButtons, "playbackButtons");
+    nameParts(conversionButtons, "conversionButtons");
     nameParts(swatchWave, "swatchWave");
     nameParts(swatchBank, "swatchBank");
 }
@@ -118,7 +118,7 @@ OptionsWindow::~OptionsWindow() {
     links_.midi.setLog({});
 }
 
-ValueField* OptionsWindow::CreateKnob(int min, int max, int value, const QString& hint) {
+ValueField* OptionsWindow::CreateField(int min, int max, int value, const QString& hint) {
     auto* knob = new ValueField;
     knob->SetMin(min);
     knob->SetMax(max);
@@ -141,18 +141,18 @@ QWidget* OptionsWindow::CreateAudioPage() {
 
     auto* device = new QGroupBox(QStringLiteral("Audio Device Output"), page);
     auto* deviceRow = new QHBoxLayout(device);
-    cbAudioOut = new QComboBox(device);
-    deviceRow->addWidget(cbAudioOut);
-    connect(cbAudioOut, &QComboBox::activated, this, [this](int entry) { AudioOutChange(entry); });
+    audioOutChooser = new QComboBox(device);
+    deviceRow->addWidget(audioOutChooser);
+    connect(audioOutChooser, &QComboBox::activated, this, [this](int entry) { AudioOutChange(entry); });
     column->addWidget(device);
 
     auto* rates = new QGroupBox(QStringLiteral(" Sample Rate "), page);
     auto* grid = new QGridLayout(rates);
     auto* group = new QButtonGroup(rates);
     for (size_t i = 0; i < kRates.size(); ++i) {
-        rbRate[i] = new QRadioButton(QStringLiteral("&%1 Hz").arg(kRates[i]), rates);
-        grid->addWidget(rbRate[i], int(i % 3), int(i / 3));
-        group->addButton(rbRate[i], int(i));
+        rateButtons[i] = new QRadioButton(QStringLiteral("&%1 Hz").arg(kRates[i]), rates);
+        grid->addWidget(rateButtons[i], int(i % 3), int(i / 3));
+        group->addButton(rateButtons[i], int(i));
     }
     connect(group, &QButtonGroup::idClicked, this, [this](int index) { RateClick(index); });
     column->addWidget(rates);
@@ -161,44 +161,44 @@ QWidget* OptionsWindow::CreateAudioPage() {
     auto* conversionRow = new QHBoxLayout(conversion);
     auto* ways = new QButtonGroup(conversion);
     const char* const kWayNames[] = {"Exact", "Band-limited"};
-    for (size_t i = 0; i < rbConversion.size(); ++i) {
-        rbConversion[i] = new QRadioButton(QLatin1String(kWayNames[i]), conversion);
-        conversionRow->addWidget(rbConversion[i]);
-        ways->addButton(rbConversion[i], int(i));
+    for (size_t i = 0; i < conversionButtons.size(); ++i) {
+        conversionButtons[i] = new QRadioButton(QLatin1String(kWayNames[i]), conversion);
+        conversionRow->addWidget(conversionButtons[i]);
+        ways->addButton(conversionButtons[i], int(i));
     }
-    rbConversion[0]->setChecked(true);
-    rbConversion[1]->setToolTip(
+    conversionButtons[0]->setChecked(true);
+    conversionButtons[1]->setToolTip(
         QStringLiteral("Filtered rate change and dithered 8 bits: best for hi-hats and cymbals"));
-    cbNormalise = new QCheckBox(QStringLiteral("Normalise"), conversion);
-    cbNormalise->setToolTip(QStringLiteral("Bring the peak to full scale before the 8-bit step"));
-    conversionRow->addWidget(cbNormalise);
+    normaliseBox = new QCheckBox(QStringLiteral("Normalise"), conversion);
+    normaliseBox->setToolTip(QStringLiteral("Bring the peak to full scale before the 8-bit step"));
+    conversionRow->addWidget(normaliseBox);
     conversionRow->addStretch(1);
     column->addWidget(conversion);
 
     // Kept out of sight; their logic runs all the same.
     auto* hidden = new QWidget(page);
     auto* hiddenRow = new QHBoxLayout(hidden);
-    potBufferCount = CreateKnob(0, 9999, 100, {});
-    potBufferCount->setParent(hidden);
-    potBufferCount->OnChange = [this](ValueField&) { BufferCountChange(); };
-    lbBufferSize = new QLabel(hidden);
+    bufferCountField = CreateField(0, 9999, 100, {});
+    bufferCountField->setParent(hidden);
+    bufferCountField->OnChange = [this](ValueField&) { BufferCountChange(); };
+    bufferSizeLabel = new QLabel(hidden);
     auto* playback = new QGroupBox(QStringLiteral(" Playback method"), hidden);
-    gbPlayback = playback;
+    playbackGroup = playback;
     auto* methods = new QHBoxLayout(playback);
     auto* methodGroup = new QButtonGroup(playback);
     const char* const kMethodNames[] = {"Window", "Thread", "Interrupt"};
-    for (size_t i = 0; i < rbPlayback.size(); ++i) {
-        rbPlayback[i] = new QRadioButton(QLatin1String(kMethodNames[i]), playback);
-        methods->addWidget(rbPlayback[i]);
-        methodGroup->addButton(rbPlayback[i], int(i));
+    for (size_t i = 0; i < playbackButtons.size(); ++i) {
+        playbackButtons[i] = new QRadioButton(QLatin1String(kMethodNames[i]), playback);
+        methods->addWidget(playbackButtons[i]);
+        methodGroup->addButton(playbackButtons[i], int(i));
     }
     connect(methodGroup, &QButtonGroup::idClicked, this, [this](int index) { PlaybackClick(index); });
-    hiddenRow->addWidget(potBufferCount);
-    hiddenRow->addWidget(lbBufferSize);
+    hiddenRow->addWidget(bufferCountField);
+    hiddenRow->addWidget(bufferSizeLabel);
     hiddenRow->addWidget(playback);
-    potBufferCount->hide();
-    lbBufferSize->hide();
-    gbPlayback->hide();
+    bufferCountField->hide();
+    bufferSizeLabel->hide();
+    playbackGroup->hide();
     column->addWidget(hidden);
     column->addStretch(1);
     return page;
@@ -210,59 +210,59 @@ QWidget* OptionsWindow::CreateMidiPage() {
 
     auto* devices = new QGroupBox(QStringLiteral("Devices"), page);
     auto* grid = new QGridLayout(devices);
-    cbMidiIn = new QComboBox(devices);
-    cbMidiOut = new QComboBox(devices);
+    midiInChooser = new QComboBox(devices);
+    midiOutChooser = new QComboBox(devices);
     grid->addWidget(makeCaption(QStringLiteral("In"), devices), 0, 0);
-    grid->addWidget(cbMidiIn, 0, 1, 1, 3);
+    grid->addWidget(midiInChooser, 0, 1, 1, 3);
     grid->addWidget(makeCaption(QStringLiteral("Out"), devices), 1, 0);
-    grid->addWidget(cbMidiOut, 1, 1, 1, 3);
-    potSysexDelay = CreateKnob(0, 999, 0, {});
-    potTimeOut = CreateKnob(0, 999, 20, QStringLiteral("MIDI Input Time Out Error Delay "));
+    grid->addWidget(midiOutChooser, 1, 1, 1, 3);
+    sysexDelayField = CreateField(0, 999, 0, {});
+    timeOutField = CreateField(0, 999, 20, QStringLiteral("MIDI Input Time Out Error Delay "));
     grid->addWidget(makeCaption(QStringLiteral("Sysex Send Delay"), devices), 2, 0, 1, 2);
-    grid->addWidget(potSysexDelay, 2, 2);
+    grid->addWidget(sysexDelayField, 2, 2);
     grid->addWidget(makeCaption(QStringLiteral("Time Out Delay "), devices), 3, 0, 1, 2);
-    grid->addWidget(potTimeOut, 3, 2);
+    grid->addWidget(timeOutField, 3, 2);
     grid->setColumnStretch(3, 1);
     // The user's pick re-opens the ports; filling the lists from code does not.
-    connect(cbMidiIn, &QComboBox::activated, this, [this] { ChangePorts(); });
-    connect(cbMidiOut, &QComboBox::activated, this, [this] { ChangePorts(); });
+    connect(midiInChooser, &QComboBox::activated, this, [this] { ChangePorts(); });
+    connect(midiOutChooser, &QComboBox::activated, this, [this] { ChangePorts(); });
     column->addWidget(devices);
 
     auto* kvb9 = new QGroupBox(QStringLiteral("KVB9 Control"), page);
     auto* row = new QHBoxLayout(kvb9);
-    potKvb9Input = CreateKnob(0, 7, 0, {});
-    potKvb9Input->OnChange = [this](ValueField& knob) { SendShort(kvb9InputMessage(knob.State())); };
-    cbKvb9Merge = new QCheckBox(QStringLiteral("Merge"), kvb9);
-    connect(cbKvb9Merge, &QCheckBox::clicked, this, [this](bool on) { SendShort(kvb9MergeMessage(on)); });
-    cbKvb9Startup = new QCheckBox(QStringLiteral("Startup Send"), kvb9);
-    cbKvb9Startup->setChecked(true);
-    btnKvb9Send = new QToolButton(kvb9);
-    btnKvb9Send->setText(QStringLiteral("Send"));
-    btnKvb9Send->setToolTip(QStringLiteral("Send KVB9 setup to MIDI"));
-    connect(btnKvb9Send, &QToolButton::clicked, this, [this] { SendKVB9Setup(); });
+    kvb9InputField = CreateField(0, 7, 0, {});
+    kvb9InputField->OnChange = [this](ValueField& knob) { SendShort(kvb9InputMessage(knob.State())); };
+    kvb9MergeBox = new QCheckBox(QStringLiteral("Merge"), kvb9);
+    connect(kvb9MergeBox, &QCheckBox::clicked, this, [this](bool on) { SendShort(kvb9MergeMessage(on)); });
+    kvb9StartupBox = new QCheckBox(QStringLiteral("Startup Send"), kvb9);
+    kvb9StartupBox->setChecked(true);
+    kvb9SendButton = new QToolButton(kvb9);
+    kvb9SendButton->setText(QStringLiteral("Send"));
+    kvb9SendButton->setToolTip(QStringLiteral("Send KVB9 setup to MIDI"));
+    connect(kvb9SendButton, &QToolButton::clicked, this, [this] { SendKVB9Setup(); });
     row->addWidget(makeCaption(QStringLiteral("Input"), kvb9));
-    row->addWidget(potKvb9Input);
-    row->addWidget(cbKvb9Merge);
-    row->addWidget(cbKvb9Startup);
+    row->addWidget(kvb9InputField);
+    row->addWidget(kvb9MergeBox);
+    row->addWidget(kvb9StartupBox);
     row->addStretch(1);
-    row->addWidget(btnKvb9Send);
+    row->addWidget(kvb9SendButton);
     column->addWidget(kvb9);
 
-    lbTempFolder = new QLabel(QStringLiteral("Temp folder"), page);
-    QFont underlined = lbTempFolder->font();
+    workFolderCaption = new QLabel(QStringLiteral("Temp folder"), page);
+    QFont underlined = workFolderCaption->font();
     underlined.setUnderline(true);
-    lbTempFolder->setFont(underlined);
+    workFolderCaption->setFont(underlined);
     auto* folderRow = new QHBoxLayout;
-    lbCheminTemp = new QLabel(QStringLiteral("..."), page);
-    lbCheminTemp->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    lbCheminTemp->setMinimumWidth(1);
-    btnTempFolder = new QToolButton(page);
-    btnTempFolder->setText(QStringLiteral("..."));
-    btnTempFolder->setToolTip(QStringLiteral("Open File"));
-    connect(btnTempFolder, &QToolButton::clicked, this, [this] { SelectTempFolder(); });
-    folderRow->addWidget(lbCheminTemp, 1);
-    folderRow->addWidget(btnTempFolder);
-    column->addWidget(lbTempFolder);
+    workFolderLabel = new QLabel(QStringLiteral("..."), page);
+    workFolderLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    workFolderLabel->setMinimumWidth(1);
+    workFolderButton = new QToolButton(page);
+    workFolderButton->setText(QStringLiteral("..."));
+    workFolderButton->setToolTip(QStringLiteral("Open File"));
+    connect(workFolderButton, &QToolButton::clicked, this, [this] { SelectTempFolder(); });
+    folderRow->addWidget(workFolderLabel, 1);
+    folderRow->addWidget(workFolderButton);
+    column->addWidget(workFolderCaption);
     column->addLayout(folderRow);
     column->addStretch(1);
     return page;
@@ -306,7 +306,7 @@ QWidget* OptionsWindow::CreateColorsPage() {
         for (const char* name : kGradientNames)
             list->addItem(QLatin1String(name));
         list->setCurrentIndex(-1);
-        auto* steps = CreateKnob(1, 256, 100, QStringLiteral("X Range"));
+        auto* steps = CreateField(1, 256, 100, QStringLiteral("X Range"));
         const int r = bank ? 1 : 0;
         gradients->addWidget(makeCaption(bank ? QStringLiteral("Ampl") : QStringLiteral("Wave"), page), r, 0);
         gradients->addWidget(list, r, 1);
@@ -314,8 +314,8 @@ QWidget* OptionsWindow::CreateColorsPage() {
         connect(list, &QComboBox::activated, this,
                 [this, bank](int type) { GradientTypeChange(bank, type); });
         steps->OnChange = [this, bank](ValueField& knob) { StepsChange(bank, knob.State()); };
-        (bank ? cbGradientBank : cbGradientWave) = list;
-        (bank ? potStepsBank : potStepsWave) = steps;
+        (bank ? bankGradientChooser : waveGradientChooser) = list;
+        (bank ? stepsBankField : stepsWaveField) = steps;
     }
     gradients->setColumnStretch(3, 1);
     column->addLayout(gradients);
@@ -324,30 +324,30 @@ QWidget* OptionsWindow::CreateColorsPage() {
 }
 
 // The start-up, in its order.
-void OptionsWindow::FormCreate() {
+void OptionsWindow::ReadStartSettings() {
     // The gradient lists are filled with the pages. First the looks, the visibility and the
     // temp folder.
     ReadLooks();
     // The MIDI lists, their stored entries, then the ports.
     FillMidiLists();
     readSettingsGroup(links_.store, SettingsGroup::Midi, settings_);
-    if (settings_.midiIn >= 0 && settings_.midiIn < cbMidiIn->count())
-        cbMidiIn->setCurrentIndex(settings_.midiIn);
-    if (settings_.midiOut >= 0 && settings_.midiOut < cbMidiOut->count())
-        cbMidiOut->setCurrentIndex(settings_.midiOut);
+    if (settings_.midiIn >= 0 && settings_.midiIn < midiInChooser->count())
+        midiInChooser->setCurrentIndex(settings_.midiIn);
+    if (settings_.midiOut >= 0 && settings_.midiOut < midiOutChooser->count())
+        midiOutChooser->setCurrentIndex(settings_.midiOut);
     OpenPorts();
     // The board's setup needs the ports open.
-    if (cbKvb9Startup->isChecked())
+    if (kvb9StartupBox->isChecked())
         SendKVB9Setup();
     // The audio output list and buffers.
     BuildAudioList();
     // The sample format.
     RateClick(2);
-    rbRate[2]->setChecked(true);
+    rateButtons[2]->setChecked(true);
     // The way of converting WAV files, stored after the values above.
     ReadConversion();
     // The work folder is worked out where it is used (WorkFolder).
-    ShowTempFolder(lbCheminTemp->text());
+    ShowTempFolder(workFolderLabel->text());
 
     moveToStoredCorner(this, settings_.left, settings_.top);
     keepOnScreenWhenShown(this, !links_.store.Exists());

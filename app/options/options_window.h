@@ -125,9 +125,9 @@ private:
     QWidget* CreateMidiPage();
     QWidget* CreateLogPage();
     QWidget* CreateColorsPage();
-    ValueField* CreateKnob(int min, int max, int value, const QString& hint);
+    ValueField* CreateField(int min, int max, int value, const QString& hint);
     void NameParts();
-    void FormCreate();
+    void ReadStartSettings();
 
     // Settings and the pages' handlers (options_window_settings.cpp).
     void ReadLooks();
@@ -159,41 +159,41 @@ private:
     void ApplyOne(const ReceivedMessage& message);
 
     // The window's parts, named in its object tree after these members; a part of an array takes
-    // the member name and its index from 0 ("rbRate2" is rbRate[2]).
+    // the member name and its index from 0 ("rateButtons2" is rateButtons[2]).
     std::unique_ptr<MidiInput> midiInput;
     std::unique_ptr<MidiOutput> midiOutput;
 
     QTabWidget* pageTabs = nullptr;
     // Audio page.
-    QComboBox* cbAudioOut = nullptr;
-    std::array<QRadioButton*, 6> rbRate{};
-    ValueField* potBufferCount = nullptr; // hidden
-    QLabel* lbBufferSize = nullptr;       // hidden
-    QWidget* gbPlayback = nullptr;        // hidden
-    std::array<QRadioButton*, 3> rbPlayback{};
-    std::array<QRadioButton*, 2> rbConversion{}; // "Exact", "Band-limited"
-    QCheckBox* cbNormalise = nullptr;
+    QComboBox* audioOutChooser = nullptr;
+    std::array<QRadioButton*, 6> rateButtons{};
+    ValueField* bufferCountField = nullptr; // hidden
+    QLabel* bufferSizeLabel = nullptr;      // hidden
+    QWidget* playbackGroup = nullptr;       // hidden
+    std::array<QRadioButton*, 3> playbackButtons{};
+    std::array<QRadioButton*, 2> conversionButtons{}; // "Exact", "Band-limited"
+    QCheckBox* normaliseBox = nullptr;
     // MIDI page.
-    QComboBox* cbMidiIn = nullptr;
-    QComboBox* cbMidiOut = nullptr;
-    ValueField* potSysexDelay = nullptr;
-    ValueField* potTimeOut = nullptr;
-    ValueField* potKvb9Input = nullptr;
-    QCheckBox* cbKvb9Merge = nullptr;
-    QCheckBox* cbKvb9Startup = nullptr;
-    QToolButton* btnKvb9Send = nullptr;
-    QLabel* lbTempFolder = nullptr; // "Temp folder"
-    QLabel* lbCheminTemp = nullptr; // the folder as chosen ("..." by design)
-    QToolButton* btnTempFolder = nullptr;
+    QComboBox* midiInChooser = nullptr;
+    QComboBox* midiOutChooser = nullptr;
+    ValueField* sysexDelayField = nullptr;
+    ValueField* timeOutField = nullptr;
+    ValueField* kvb9InputField = nullptr;
+    QCheckBox* kvb9MergeBox = nullptr;
+    QCheckBox* kvb9StartupBox = nullptr;
+    QToolButton* kvb9SendButton = nullptr;
+    QLabel* workFolderCaption = nullptr; // "Temp folder"
+    QLabel* workFolderLabel = nullptr;   // the folder as chosen ("..." by design)
+    QToolButton* workFolderButton = nullptr;
     // Log page.
     LogMemo* logMemo = nullptr;
     // Colors page: rows in Swatch order.
     std::array<QToolButton*, kSwatchCount> swatchWave{};
     std::array<QToolButton*, kSwatchCount> swatchBank{};
-    QComboBox* cbGradientWave = nullptr;
-    QComboBox* cbGradientBank = nullptr;
-    ValueField* potStepsWave = nullptr;
-    ValueField* potStepsBank = nullptr;
+    QComboBox* waveGradientChooser = nullptr;
+    QComboBox* bankGradientChooser = nullptr;
+    ValueField* stepsWaveField = nullptr;
+    ValueField* stepsBankField = nullptr;
 
     OptionsLinks links_;
     OptionsSettings settings_;

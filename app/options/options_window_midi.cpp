@@ -39,35 +39,35 @@ void OptionsWindow::AddLog(const QString& line) {
 }
 
 void OptionsWindow::FillMidiLists() {
-    cbMidiIn->clear();
-    cbMidiOut->clear();
+    midiInChooser->clear();
+    midiOutChooser->clear();
     for (int i = 0; i < midiInput->NumDevs(); ++i)
-        cbMidiIn->addItem(fromStd(midiInput->productName(i)));
+        midiInChooser->addItem(fromStd(midiInput->productName(i)));
     for (int i = 0; i < midiOutput->NumDevs(); ++i)
-        cbMidiOut->addItem(fromStd(midiOutput->productName(i)));
-    cbMidiIn->setCurrentIndex(-1);
-    cbMidiOut->setCurrentIndex(-1);
+        midiOutChooser->addItem(fromStd(midiOutput->productName(i)));
+    midiInChooser->setCurrentIndex(-1);
+    midiOutChooser->setCurrentIndex(-1);
 }
 
 void OptionsWindow::OpenPorts() {
     logMemo->Clear();
-    midiInput->SetPort(cbMidiIn->currentIndex());
+    midiInput->SetPort(midiInChooser->currentIndex());
     midiInput->SetUsing(true);
     if (midiInput->OpenResult() != kMidiOk) {
         AddLog(QStringLiteral("Erreur ouverture port MIDI IN"));
     } else {
         // With no entry chosen the component opened its own port: the list shows which.
-        if (cbMidiIn->currentIndex() < 0)
-            cbMidiIn->setCurrentIndex(midiInput->Port());
+        if (midiInChooser->currentIndex() < 0)
+            midiInChooser->setCurrentIndex(midiInput->Port());
         AddLog(fromStd(midiInput->productName(midiInput->Port())) + QStringLiteral(" IN  -> Ouvert"));
     }
-    midiOutput->SetPort(cbMidiOut->currentIndex());
+    midiOutput->SetPort(midiOutChooser->currentIndex());
     midiOutput->SetUsing(true);
     if (midiOutput->OpenResult() != kMidiOk) {
         AddLog(QStringLiteral("Erreur ouverture port MIDI OUT"));
     } else {
-        if (cbMidiOut->currentIndex() < 0)
-            cbMidiOut->setCurrentIndex(midiOutput->Port());
+        if (midiOutChooser->currentIndex() < 0)
+            midiOutChooser->setCurrentIndex(midiOutput->Port());
         AddLog(fromStd(midiOutput->productName(midiOutput->Port())) + QStringLiteral(" OUT -> Ouvert"));
     }
 }
@@ -111,7 +111,7 @@ bool OptionsWindow::SendShort(const ShortMessage& m) {
 }
 
 void OptionsWindow::SendKVB9Setup() {
-    for (const ShortMessage& m : kvb9SetupMessages(potKvb9Input->State(), cbKvb9Merge->isChecked()))
+    for (const ShortMessage& m : kvb9SetupMessages(kvb9InputField->State(), kvb9MergeBox->isChecked()))
         if (!SendShort(m))
             return; // one line says why
 }
@@ -253,7 +253,7 @@ void OptionsWindow::ApplyOne(const ReceivedMessage& m) {
         AddLog(fromStd(line));
     switch (m.action) {
     case ReceiveAction::StoreSample: {
-        SampleView& e = links_.bank.SlotEdit(m.slot);
+        SampleView& e = links_.bank.SlotView(m.slot);
         const int count = int(std::min<size_t>(m.bytes.size(), size_t(e.Max())));
         std::copy_n(m.bytes.begin(), count, e.GetData());
         e.SetSampleLen(count);

@@ -31,7 +31,7 @@ void OptionsWindow::ReadLooks() {
     // The swatches start from the controls' own colours, so that writing them back keeps the
     // waveforms as they look (button-face lines on a button-face ground would hide the wave).
     const WaveLook mainLook = lookOf(links_.mainWave);
-    const WaveLook bankLook = lookOf(links_.bank.SlotEdit(0));
+    const WaveLook bankLook = lookOf(links_.bank.SlotView(0));
     settings_.wave.colors = mainLook.colors;
     settings_.bank.colors = bankLook.colors;
     if (readSettingsGroup(links_.store, SettingsGroup::Looks, settings_)) {
@@ -40,7 +40,7 @@ void OptionsWindow::ReadLooks() {
     }
     // The gradient lists show the type the controls draw with, stored or their own.
     settings_.wave.gradientType = static_cast<int>(links_.mainWave.GradientType());
-    settings_.bank.gradientType = static_cast<int>(links_.bank.SlotEdit(0).GradientType());
+    settings_.bank.gradientType = static_cast<int>(links_.bank.SlotView(0).GradientType());
     ShowSettings();
 }
 
@@ -64,11 +64,11 @@ void OptionsWindow::PaintMainPanel(BgrColor color) {
 }
 
 void OptionsWindow::ShowSettings() {
-    potKvb9Input->SetState(settings_.kvb9Input);
-    cbKvb9Merge->setChecked(settings_.kvb9Merge);
-    cbKvb9Startup->setChecked(settings_.kvb9AtStart);
-    potSysexDelay->SetState(settings_.sysexDelay);
-    potTimeOut->SetState(settings_.timeout);
+    kvb9InputField->SetState(settings_.kvb9Input);
+    kvb9MergeBox->setChecked(settings_.kvb9Merge);
+    kvb9StartupBox->setChecked(settings_.kvb9AtStart);
+    sysexDelayField->SetState(settings_.sysexDelay);
+    timeOutField->SetState(settings_.timeout);
     for (const Swatch row : kSwatches) {
         ShowSwatch(swatchWave[size_t(row)], settings_.wave[row]);
         ShowSwatch(swatchBank[size_t(row)], settings_.bank[row]);
@@ -76,34 +76,34 @@ void OptionsWindow::ShowSettings() {
     const auto entry = [](QComboBox* list, int type) {
         list->setCurrentIndex(type >= 0 && type < list->count() ? type : -1);
     };
-    entry(cbGradientWave, settings_.wave.gradientType);
-    entry(cbGradientBank, settings_.bank.gradientType);
-    potStepsWave->SetState(settings_.wave.steps);
-    potStepsBank->SetState(settings_.bank.steps);
-    lbCheminTemp->setText(settings_.workFolder);
+    entry(waveGradientChooser, settings_.wave.gradientType);
+    entry(bankGradientChooser, settings_.bank.gradientType);
+    stepsWaveField->SetState(settings_.wave.steps);
+    stepsBankField->SetState(settings_.bank.steps);
+    workFolderLabel->setText(settings_.workFolder);
 }
 
 // The controls' values back into the settings before they are written.
 void OptionsWindow::GatherSettings() {
     settings_.left = x();
     settings_.top = y();
-    settings_.midiIn = cbMidiIn->currentIndex();
-    settings_.midiOut = cbMidiOut->currentIndex();
-    settings_.kvb9Input = potKvb9Input->State();
-    settings_.kvb9Merge = cbKvb9Merge->isChecked();
-    settings_.kvb9AtStart = cbKvb9Startup->isChecked();
-    settings_.timeout = potTimeOut->State();
-    settings_.sysexDelay = potSysexDelay->State();
+    settings_.midiIn = midiInChooser->currentIndex();
+    settings_.midiOut = midiOutChooser->currentIndex();
+    settings_.kvb9Input = kvb9InputField->State();
+    settings_.kvb9Merge = kvb9MergeBox->isChecked();
+    settings_.kvb9AtStart = kvb9StartupBox->isChecked();
+    settings_.timeout = timeOutField->State();
+    settings_.sysexDelay = sysexDelayField->State();
     settings_.shown = isVisible();
-    settings_.workFolder = lbCheminTemp->text();
-    settings_.wave.gradientType = cbGradientWave->currentIndex();
-    settings_.wave.steps = potStepsWave->State();
-    settings_.bank.gradientType = cbGradientBank->currentIndex();
-    settings_.bank.steps = potStepsBank->State();
-    settings_.audioOut = cbAudioOut->currentIndex();
-    settings_.audioBuffers = potBufferCount->State();
-    settings_.conversion = rbConversion[1]->isChecked() ? 1 : 0;
-    settings_.normalise = cbNormalise->isChecked();
+    settings_.workFolder = workFolderLabel->text();
+    settings_.wave.gradientType = waveGradientChooser->currentIndex();
+    settings_.wave.steps = stepsWaveField->State();
+    settings_.bank.gradientType = bankGradientChooser->currentIndex();
+    settings_.bank.steps = stepsBankField->State();
+    settings_.audioOut = audioOutChooser->currentIndex();
+    settings_.audioBuffers = bufferCountField->State();
+    settings_.conversion = conversionButtons[1]->isChecked() ? 1 : 0;
+    settings_.normalise = normaliseBox->isChecked();
 }
 
 void OptionsWindow::WriteSettings() {
@@ -143,7 +143,7 @@ void OptionsWindow::ShowSwatch(QToolButton* swatch, BgrColor color) {
 
 void OptionsWindow::ForEachSlot(const std::function<void(SampleView&)>& apply) {
     for (int s = 0; s < BankSlots::kSlotCount; ++s)
-        apply(links_.bank.SlotEdit(s));
+        apply(links_.bank.SlotView(s));
 }
 
 void OptionsWindow::RedrawWaves() {
@@ -201,15 +201,15 @@ void OptionsWindow::SelectTempFolder() {
 // The caption stays as chosen ("..." included); both captions' tooltips say where the work
 // files really go.
 void OptionsWindow::ShowTempFolder(const QString& caption) {
-    lbCheminTemp->setText(caption);
+    workFolderLabel->setText(caption);
     settings_.workFolder = caption;
     const QString where = QStringLiteral("Work files go to ") + WorkFolder();
-    lbTempFolder->setToolTip(where);
-    lbCheminTemp->setToolTip(where);
+    workFolderCaption->setToolTip(where);
+    workFolderLabel->setToolTip(where);
 }
 
 QString OptionsWindow::WorkFolder() const {
-    return effectiveWorkFolder(lbCheminTemp->text());
+    return effectiveWorkFolder(workFolderLabel->text());
 }
 
 QString OptionsWindow::WorkFileName() const {
@@ -219,13 +219,13 @@ QString OptionsWindow::WorkFileName() const {
 // Entry 0 is the default device, entries 1 to N the devices 0 to N - 1.
 void OptionsWindow::BuildAudioList() {
     WaveOutputLink& out = links_.waveOut;
-    cbAudioOut->clear();
+    audioOutChooser->clear();
     try {
         const int n = out.DeviceCount();
         if (n > 0) {
-            cbAudioOut->addItem(QString::fromStdString(out.DeviceName(-1)));
+            audioOutChooser->addItem(QString::fromStdString(out.DeviceName(-1)));
             for (int i = 0; i < n; ++i)
-                cbAudioOut->addItem(QString::fromStdString(out.DeviceName(i)));
+                audioOutChooser->addItem(QString::fromStdString(out.DeviceName(i)));
         }
     } catch (const std::exception& e) {
         links_.dialogs.Message(this, MessageIcon::Error, QStringLiteral("Audio"),
@@ -234,17 +234,17 @@ void OptionsWindow::BuildAudioList() {
         out.SetDeviceID(0);
     }
     readSettingsGroup(links_.store, SettingsGroup::Audio, settings_);
-    potBufferCount->SetState(settings_.audioBuffers);
-    if (settings_.audioOut >= 0 && settings_.audioOut < cbAudioOut->count()) {
-        cbAudioOut->setCurrentIndex(settings_.audioOut);
+    bufferCountField->SetState(settings_.audioBuffers);
+    if (settings_.audioOut >= 0 && settings_.audioOut < audioOutChooser->count()) {
+        audioOutChooser->setCurrentIndex(settings_.audioOut);
         out.SetDeviceID(settings_.audioOut - 1);
     }
-    if (potBufferCount->State() == 0)
-        potBufferCount->SetState(out.NumBuffers());
-    totalBufferSize_ = out.BufferSize() * potBufferCount->State();
+    if (bufferCountField->State() == 0)
+        bufferCountField->SetState(out.NumBuffers());
+    totalBufferSize_ = out.BufferSize() * bufferCountField->State();
     UpdateBufferLabel();
-    rbPlayback[2]->setEnabled(out.InterruptAllowed());
-    rbPlayback[size_t(out.Method())]->setChecked(true);
+    playbackButtons[2]->setEnabled(out.InterruptAllowed());
+    playbackButtons[size_t(out.Method())]->setChecked(true);
 }
 
 void OptionsWindow::AudioOutChange(int entry) {
@@ -255,15 +255,15 @@ void OptionsWindow::AudioOutChange(int entry) {
 }
 
 void OptionsWindow::BufferCountChange() {
-    totalBufferSize_ = links_.waveOut.BufferSize() * potBufferCount->State();
+    totalBufferSize_ = links_.waveOut.BufferSize() * bufferCountField->State();
     UpdateBufferLabel();
 }
 
 void OptionsWindow::UpdateBufferLabel() {
     const uint32_t perSecond = format_.nAvgBytesPerSec ? format_.nAvgBytesPerSec : rate_;
     const double seconds = double(totalBufferSize_) / double(perSecond);
-    lbBufferSize->setText(QString::number(totalBufferSize_ / 1024) + QStringLiteral(" Kb") +
-                          QStringLiteral(" - %1 seconds").arg(seconds, 0, 'f', 2));
+    bufferSizeLabel->setText(QString::number(totalBufferSize_ / 1024) + QStringLiteral(" Kb") +
+                             QStringLiteral(" - %1 seconds").arg(seconds, 0, 'f', 2));
 }
 
 void OptionsWindow::RateClick(int index) {
@@ -278,15 +278,15 @@ void OptionsWindow::RateClick(int index) {
 // of converting is taken as Exact.
 void OptionsWindow::ReadConversion() {
     readSettingsGroup(links_.store, SettingsGroup::Conversion, settings_);
-    rbConversion[settings_.conversion == 1 ? 1 : 0]->setChecked(true);
-    cbNormalise->setChecked(settings_.normalise);
+    conversionButtons[settings_.conversion == 1 ? 1 : 0]->setChecked(true);
+    normaliseBox->setChecked(settings_.normalise);
 }
 
 ConversionOptions OptionsWindow::Conversion() const {
     ConversionOptions options;
-    if (rbConversion[1]->isChecked())
+    if (conversionButtons[1]->isChecked())
         options.quality = ConversionQuality::BandLimited;
-    options.normalise = cbNormalise->isChecked();
+    options.normalise = normaliseBox->isChecked();
     return options;
 }
 

@@ -44,15 +44,15 @@ PatternsWindow::PatternsWindow(SettingsStore& store, Dialogs& dialogs, QWidget* 
     CreateToolBar();
     nameParts({{logMemo, "logMemo"},
                {toolBar, "ToolBar1"},
-               {mnuNew, "mnuNew"},
-               {mnuLoadSysex, "mnuLoadSysex"},
-               {mnuSaveSysex, "mnuSaveSysex"},
-               {mnuSendToMidi, "mnuSendToMidi"},
-               {mnuButtonsBar, "mnuButtonsBar"},
-               {btnClearAll, "btnClearAll"},
-               {btnLoadAll, "btnLoadAll"},
-               {btnSaveAll, "btnSaveAll"},
-               {btnSendToMidi, "btnSendToMidi"}});
+               {newItem, "newItem"},
+               {loadSysexItem, "loadSysexItem"},
+               {saveSysexItem, "saveSysexItem"},
+               {sendToMidiItem, "sendToMidiItem"},
+               {buttonsBarItem, "buttonsBarItem"},
+               {clearAllButton, "clearAllButton"},
+               {loadAllButton, "loadAllButton"},
+               {saveAllButton, "saveAllButton"},
+               {sendToMidiButton, "sendToMidiButton"}});
     resize(420, 260);
 
     Placement p = kPatternsPlacementDesign;
@@ -75,19 +75,19 @@ void PatternsWindow::CreateMenus() {
         return a;
     };
     QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
-    mnuNew = add(file, QStringLiteral("New"), QKeySequence(Qt::CTRL | Qt::Key_Delete),
-                 &PatternsWindow::NewPatterns);
-    mnuLoadSysex = add(file, QStringLiteral("Load Sysex"), QKeySequence(Qt::CTRL | Qt::Key_L),
-                       &PatternsWindow::LoadSysex);
-    mnuSaveSysex = add(file, QStringLiteral("Save Sysex"), QKeySequence(Qt::CTRL | Qt::Key_S),
-                       &PatternsWindow::SaveSysex);
+    newItem = add(file, QStringLiteral("New"), QKeySequence(Qt::CTRL | Qt::Key_Delete),
+                  &PatternsWindow::NewPatterns);
+    loadSysexItem = add(file, QStringLiteral("Load Sysex"), QKeySequence(Qt::CTRL | Qt::Key_L),
+                        &PatternsWindow::LoadSysex);
+    saveSysexItem = add(file, QStringLiteral("Save Sysex"), QKeySequence(Qt::CTRL | Qt::Key_S),
+                        &PatternsWindow::SaveSysex);
     file->addSeparator();
-    mnuSendToMidi = add(file, QStringLiteral("Send to MIDI"), QKeySequence(), &PatternsWindow::SendToMidi);
+    sendToMidiItem = add(file, QStringLiteral("Send to MIDI"), QKeySequence(), &PatternsWindow::SendToMidi);
     QMenu* view = menuBar()->addMenu(QStringLiteral("&View"));
-    mnuButtonsBar =
+    buttonsBarItem =
         add(view, QStringLiteral("Buttons bar"), QKeySequence(), &PatternsWindow::ToggleButtonsBar);
-    mnuButtonsBar->setCheckable(true);
-    mnuButtonsBar->setChecked(true);
+    buttonsBarItem->setCheckable(true);
+    buttonsBarItem->setChecked(true);
 }
 
 void PatternsWindow::CreateToolBar() {
@@ -102,10 +102,10 @@ void PatternsWindow::CreateToolBar() {
         connect(a, &QAction::triggered, this, [this, command] { RunCommand(command); });
         return a;
     };
-    btnClearAll = add(ToolIcon::New, QStringLiteral("Clear All "), &PatternsWindow::NewPatterns);
-    btnLoadAll = add(ToolIcon::Open, QStringLiteral("Load All "), &PatternsWindow::LoadSysex);
-    btnSaveAll = add(ToolIcon::Save, QStringLiteral("Save All "), &PatternsWindow::SaveSysex);
-    btnSendToMidi =
+    clearAllButton = add(ToolIcon::New, QStringLiteral("Clear All "), &PatternsWindow::NewPatterns);
+    loadAllButton = add(ToolIcon::Open, QStringLiteral("Load All "), &PatternsWindow::LoadSysex);
+    saveAllButton = add(ToolIcon::Save, QStringLiteral("Save All "), &PatternsWindow::SaveSysex);
+    sendToMidiButton =
         add(ToolIcon::SendMidi, QStringLiteral("Send Parameters to MIDI"), &PatternsWindow::SendToMidi);
 }
 
@@ -208,7 +208,7 @@ void PatternsWindow::SendToMidi() {
 }
 
 void PatternsWindow::ToggleButtonsBar() {
-    toolBar->setVisible(mnuButtonsBar->isChecked());
+    toolBar->setVisible(buttonsBarItem->isChecked());
 }
 
 } // namespace vk350

@@ -75,15 +75,15 @@ private:
     // The window's parts, named in its object tree after these members.
     LogMemo* logMemo = nullptr;
     QToolBar* toolBar = nullptr;
-    QAction* mnuNew = nullptr;
-    QAction* mnuLoadSysex = nullptr;
-    QAction* mnuSaveSysex = nullptr;
-    QAction* mnuSendToMidi = nullptr;
-    QAction* mnuButtonsBar = nullptr;
-    QAction* btnClearAll = nullptr;
-    QAction* btnLoadAll = nullptr;
-    QAction* btnSaveAll = nullptr;
-    QAction* btnSendToMidi = nullptr;
+    QAction* newItem = nullptr;
+    QAction* loadSysexItem = nullptr;
+    QAction* saveSysexItem = nullptr;
+    QAction* sendToMidiItem = nullptr;
+    QAction* buttonsBarItem = nullptr;
+    QAction* clearAllButton = nullptr;
+    QAction* loadAllButton = nullptr;
+    QAction* saveAllButton = nullptr;
+    QAction* sendToMidiButton = nullptr;
 };
 
 } // namespace vk350

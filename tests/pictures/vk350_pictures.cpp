@@ -83,10 +83,10 @@ int main(int argc, char** argv) {
     main.show();
     main.resize(1136, 651);
     main.OpenSampleFile(kickFile);
-    findAction(main, "mnuShowRtSpectrum")->trigger();
-    findAction(main, "mnuShowVuMeters")->trigger();
+    findAction(main, "showRtSpectrumItem")->trigger();
+    findAction(main, "showVuMetersItem")->trigger();
     // A third of the sample played so that the views have something to show.
-    findAction(main, "mnuPlay")->trigger();
+    findAction(main, "playItem")->trigger();
     for (int ms = 0; ms < 330; ++ms) {
         sound.Step();
         if (ms % 16 == 0)
@@ -94,7 +94,7 @@ int main(int argc, char** argv) {
     }
     QApplication::processEvents();
     bool ok = Save(main, out + QStringLiteral("/main-window.png"));
-    findAction(main, "mnuPlay")->trigger();
+    findAction(main, "playItem")->trigger();
 
     const double tunes[][3] = {{180, 45, 0.6}, {900, 200, 3}, {1500, 600, 2},  {8000, 6000, 4},
                                {600, 300, 1},  {400, 220, 1}, {260, 110, 0.5}, {5000, 3000, 5},
@@ -102,7 +102,7 @@ int main(int argc, char** argv) {
     for (int slot = 0; slot < 10; ++slot) {
         const std::vector<uint8_t> b =
             Hit(8192 + 2048 * slot, tunes[slot][0], tunes[slot][1], tunes[slot][2], unsigned(slot + 2));
-        SampleView& e = bank.SlotEdit(slot);
+        SampleView& e = bank.SlotView(slot);
         e.Sample().LoadFromBuffer(b.data(), int(b.size()));
         e.SetSampleLen(int(b.size()));
         e.SetZoom(int(b.size()) / std::max(1, e.width() - 1) + 1);

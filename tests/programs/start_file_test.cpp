@@ -67,7 +67,7 @@ TEST_F(WindowTest, StartFileThatCannotBeReadLeavesTheEditorEmptyAndSaysWhy) {
     EXPECT_FALSE(openStartFile(w, dialogs, missing, errors));
     EXPECT_TRUE(Sample().empty());
     EXPECT_EQ(findPart<QLabel>(w, "fileNameLabel")->text(), name);
-    EXPECT_FALSE(MainWindow::ItemEnabled(findAction(w, "mnuSaveAsWave")));
+    EXPECT_FALSE(MainWindow::ItemEnabled(findAction(w, "saveAsWaveItem")));
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_EQ(dialogs.messages[0].icon, MessageIcon::Error);
     EXPECT_EQ(dialogs.messages[0].title, "File Error");

@@ -19,7 +19,7 @@ const ReceivedBank::Slot& ReceivedBank::At(int slot) const {
     return slots_[static_cast<size_t>(std::clamp(slot, 0, kSlotCount - 1))];
 }
 
-SampleView& ReceivedBank::SlotEdit(int slot) {
+SampleView& ReceivedBank::SlotView(int slot) {
     return *At(slot).edit;
 }
 

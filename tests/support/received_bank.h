@@ -14,7 +14,7 @@ public:
     ReceivedBank();
     ~ReceivedBank() override;
 
-    SampleView& SlotEdit(int slot) override;
+    SampleView& SlotView(int slot) override;
     void SetSlotName(int slot, const QString& caption) override;
     void SetSlotSize(int slot, const QString& caption) override;
 

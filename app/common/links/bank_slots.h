@@ -15,7 +15,7 @@ public:
 
     virtual ~BankSlots() = default;
     // The waveform control of slot 0 to 9.
-    virtual SampleView& SlotEdit(int slot) = 0;
+    virtual SampleView& SlotView(int slot) = 0;
     virtual void SetSlotName(int slot, const QString& caption) = 0;
     virtual void SetSlotSize(int slot, const QString& caption) = 0;
 };

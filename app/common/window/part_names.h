@@ -1,6 +1,6 @@
 // A window names its parts in its object tree after the members that hold them, so that tests and
 // tools find a part as they find any widget, by name, without reaching into the window's class.
-// A part held in an array takes the member name and its index from 0: "SlotEdits3" is
+// A part held in an array takes the member name and its index from 0: "slotViews3" is
 // slotViews[3]. Window thread only.
 #pragma once
 

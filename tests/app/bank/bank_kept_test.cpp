@@ -92,7 +92,7 @@ TEST_F(KeptTest, ARestartRestoresTheBankAndThePatternDump) {
         EXPECT_EQ(SlotShown(s), before[size_t(s)]) << s;
     EXPECT_EQ(Bytes(patterns->Buffer(), patterns->Buffer() + patterns->HeldLength()), pattern);
     EXPECT_TRUE(warnings.isEmpty());
-    EXPECT_FALSE(BankPart<QAction>("mnuUndo")->isEnabled()) << "the restored bank is where the steps start";
+    EXPECT_FALSE(BankPart<QAction>("undoItem")->isEnabled()) << "the restored bank is where the steps start";
 }
 
 // A damaged store gives back what it still holds, says so in one line, and the start goes on.
@@ -166,9 +166,9 @@ TEST_F(KeptTest, ADamagedStoreIsRestoredAsFarAsItReads) {
 // step; undo and redo walk them back and forth.
 TEST_F(KeptTest, SlotStepsUndoAndRedoWithTheirCaptions) {
     Open();
-    QAction* mnuUndo = BankPart<QAction>("mnuUndo");
-    QAction* mnuRedo = BankPart<QAction>("mnuRedo");
-    EXPECT_FALSE(mnuUndo->isEnabled());
+    QAction* undoItem = BankPart<QAction>("undoItem");
+    QAction* redoItem = BankPart<QAction>("redoItem");
+    EXPECT_FALSE(undoItem->isEnabled());
     std::vector<std::vector<Shown>> states(1);
     auto snapshot = [&] {
         std::vector<Shown> v;
@@ -180,42 +180,42 @@ TEST_F(KeptTest, SlotStepsUndoAndRedoWithTheirCaptions) {
 
     Receive(2, Ramp(5000, 2), QStringLiteral("Snare"));
     QApplication::processEvents();
-    EXPECT_EQ(mnuUndo->text(), "Undo Slot Change");
+    EXPECT_EQ(undoItem->text(), "Undo Slot Change");
     states.push_back(snapshot());
 
     dialogs.Answer(WriteFile(QStringLiteral("tom.bin"), Ramp(7000, 6)), 1);
     SlotCommand(6, "Load")->trigger();
-    EXPECT_EQ(mnuUndo->text(), "Undo Load");
+    EXPECT_EQ(undoItem->text(), "Undo Load");
     states.push_back(snapshot());
 
-    BankPart<QAction>("mnuReverse")->trigger();
+    BankPart<QAction>("reverseItem")->trigger();
     states.push_back(snapshot());
     SlotCommand(2, "Delete")->trigger();
-    EXPECT_EQ(mnuUndo->text(), "Undo Delete");
+    EXPECT_EQ(undoItem->text(), "Undo Delete");
     states.push_back(snapshot());
 
     for (size_t i = states.size() - 1; i > 0; --i) {
-        mnuUndo->trigger();
+        undoItem->trigger();
         ASSERT_EQ(snapshot(), states[i - 1]) << "undoing step " << i;
     }
-    EXPECT_FALSE(mnuUndo->isEnabled());
+    EXPECT_FALSE(undoItem->isEnabled());
     for (size_t i = 1; i < states.size(); ++i) {
-        mnuRedo->trigger();
+        redoItem->trigger();
         ASSERT_EQ(snapshot(), states[i]) << "redoing step " << i;
     }
-    EXPECT_FALSE(mnuRedo->isEnabled());
+    EXPECT_FALSE(redoItem->isEnabled());
 
     // The title is marked while a slot holds what no file holds: the received slot 2 until it is
     // saved (the tom was loaded, and both were then changed by Reverse).
     EXPECT_TRUE(bank->isWindowModified());
     dialogs.Answer(dir.filePath(QStringLiteral("all")), 1);
-    BankPart<QAction>("mnuSave")->trigger();
+    BankPart<QAction>("saveItem")->trigger();
     EXPECT_FALSE(bank->isWindowModified());
-    EXPECT_EQ(mnuUndo->text(), "Undo Delete") << "a save is no step";
-    mnuUndo->trigger();
+    EXPECT_EQ(undoItem->text(), "Undo Delete") << "a save is no step";
+    undoItem->trigger();
     EXPECT_TRUE(bank->isWindowModified());
-    EXPECT_EQ(mnuRedo->shortcuts(), (QList<QKeySequence>{QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z),
-                                                         QKeySequence(Qt::CTRL | Qt::Key_Y)}));
+    EXPECT_EQ(redoItem->shortcuts(), (QList<QKeySequence>{QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z),
+                                                          QKeySequence(Qt::CTRL | Qt::Key_Y)}));
 }
 
 } // namespace vk350

@@ -74,7 +74,7 @@ TEST_F(BankTest, SlotMenusActOnTheirOwnSlot) {
     EXPECT_EQ(bank->SlotName(9), QStringLiteral("empty"));
     EXPECT_EQ(bank->SlotSize(9), QStringLiteral("0"));
     EXPECT_EQ(SlotBytes(7), Ramp(3000, 7));
-    BankPart<QAction>("btnClearAll")->trigger();
+    BankPart<QAction>("clearAllButton")->trigger();
     EXPECT_EQ(SlotBytes(0), Bytes(3000, 0));
     EXPECT_EQ(bank->SlotName(7), QStringLiteral("empty"));
 }
@@ -99,7 +99,7 @@ TEST_F(BankTest, LoadAllFillsTheSlotsInNameOrder) {
         WriteFile(folder + "other.bin", Ramp(100));
         dialogs.messages.clear();
         dialogs.Answer(dir.filePath(folder + "s*.bin"), 2);
-        BankPart<QAction>("mnuLoad")->trigger();
+        BankPart<QAction>("loadItem")->trigger();
         const FileDialogRequest& request = dialogs.openRequests.back();
         EXPECT_EQ(request.title, QStringLiteral(" Load All Samples"));
         EXPECT_EQ(request.fileName, QStringLiteral("*.*"));
@@ -146,7 +146,7 @@ TEST_F(BankTest, SavesNameTheirFiles) {
     ASSERT_TRUE(QDir().mkpath(dir.filePath("F")));
     for (const QString answer : {"F/kit.bin", "F/kit"}) {
         dialogs.Answer(dir.filePath(answer), 1);
-        BankPart<QAction>("btnSaveAll")->trigger();
+        BankPart<QAction>("saveAllButton")->trigger();
         for (int s = 0; s < 10; ++s) {
             EXPECT_EQ(ReadFile(QStringLiteral("F/kit_%1.bin").arg(s)),
                       s == 4 ? Bytes{} : Ramp(1000 + size_t(s), s));
@@ -163,7 +163,7 @@ TEST_F(BankTest, SavesNameTheirFiles) {
     SlotItem(*bank, 1, BankPart<QLabel>("slotNames", 1), "Save")->trigger();
     ASSERT_TRUE(QDir().mkpath(dir.filePath("H/kit_2.bin"))); // kit_2.bin cannot be written
     dialogs.Answer(dir.filePath("H/kit"), 1);
-    BankPart<QAction>("mnuSave")->trigger();
+    BankPart<QAction>("saveItem")->trigger();
     ASSERT_EQ(dialogs.messages.size(), 2u);
     EXPECT_EQ(dialogs.messages[0].text, "Write File Error - Abort Saving\n" + dir.filePath("none/snare.bin") +
                                             ": The folder " + dir.filePath("none") + " does not exist");
@@ -179,8 +179,8 @@ TEST_F(BankTest, SendToMidiSendsSlotZeroAloneAndAFailedSendChangesNothing) {
     Open();
     for (int s = 0; s < 10; ++s)
         Fill(s, Ramp(9000, s));
-    bank->SlotEdit(0).SetSampleLen(5000); // bytes past the length are not the sample's
-    BankPart<QAction>("mnuSendToMidi")->trigger();
+    bank->SlotView(0).SetSampleLen(5000); // bytes past the length are not the sample's
+    BankPart<QAction>("sendToMidiItem")->trigger();
     Bytes fitted = Ramp(5000, 0);
     fitted.resize(8192, 0);
     Bytes machine = fitted;
@@ -196,9 +196,9 @@ TEST_F(BankTest, SendToMidiSendsSlotZeroAloneAndAFailedSendChangesNothing) {
                            "Transfert ok"}));
 
     options->MidiOut().SetUsing(false);
-    bank->SlotEdit(3).SetSampleLen(4000);
+    bank->SlotView(3).SetSampleLen(4000);
     SlotItem(*bank, 3, BankPart<QLabel>("slotSizes", 3), "Send to Midi")->trigger();
-    EXPECT_EQ(bank->SlotEdit(3).GetSampleLen(), 4000);
+    EXPECT_EQ(bank->SlotView(3).GetSampleLen(), 4000);
     EXPECT_EQ(SlotBytes(3, 9000), Ramp(9000, 3)) << "the bytes past the length too";
     EXPECT_TRUE(Log().back().startsWith(QStringLiteral("Erreur transfert MIDI OUT - code ")));
 }
@@ -215,7 +215,7 @@ TEST_F(BankTest, AWholeBankComesBackIntoTheSameSlotsByteForByte) {
         fitted.resize(std::min<size_t>(size, kMaxDumpSamples), 0);
         expected.push_back(fitted);
     }
-    BankPart<QAction>("btnSendAll")->trigger();
+    BankPart<QAction>("sendAllButton")->trigger();
     driver.waitUntilDelivered(0);
     QApplication::processEvents();
     EXPECT_EQ(driver.backlog(0).size(), 182700u);
@@ -242,8 +242,8 @@ TEST_F(BankTest, AMouseClickOnCancelStopsAPacedSend) {
         QAction* command;
         size_t whole; // bytes on the wire when nothing stops it
         bool dropsTheRest;
-    } cases[] = {{"Send all", BankPart<QAction>("btnSendAll"), 182700, true},
-                 {"F9", findAction(*main, "mnuSendToMidi"), 74938, false}};
+    } cases[] = {{"Send all", BankPart<QAction>("sendAllButton"), 182700, true},
+                 {"F9", findAction(*main, "sendToMidiItem"), 74938, false}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         ClearLog();
@@ -283,7 +283,7 @@ TEST_F(BankTest, CaptionClickCopiesToTheMainWindowAndWaveformClickPlays) {
         EXPECT_EQ(Bytes(e.GetData(), e.GetData() + e.GetSampleLen()), Ramp(6000 + size_t(slot), slot));
         EXPECT_EQ(findPart<QLabel>(*main, "fileNameLabel")->text(), QStringLiteral("clap.bin"));
         EXPECT_EQ(findPart<QComboBox>(*main, "locationChooser")->currentIndex(), slot + 1);
-        EXPECT_TRUE(MainWindow::ItemEnabled(findAction(*main, "btnPlay")));
+        EXPECT_TRUE(MainWindow::ItemEnabled(findAction(*main, "playButton")));
     }
     QTest::mouseClick(BankPart<SampleView>("slotViews", 5), Qt::LeftButton);
     std::vector<int> played;
@@ -308,20 +308,20 @@ TEST_F(BankTest, MainWindowCopiesIntoTheBankAndAFailedSendRestoresItsSample) {
     e.SetSampleLen(10000);
     findPart<QLabel>(*main, "fileNameLabel")->setText(QStringLiteral("kick.bin"));
     findPart<QComboBox>(*main, "locationChooser")->setCurrentIndex(1); // BD
-    findAction(*main, "btnCopyToBank")->trigger();
+    findAction(*main, "copyToBankButton")->trigger();
     EXPECT_EQ(e.GetSampleLen(), 8192);
     EXPECT_EQ(SlotBytes(0), Bytes(ramp.begin(), ramp.begin() + 8192));
     EXPECT_EQ(bank->SlotSize(0), QStringLiteral("8K"));
     EXPECT_EQ(bank->SlotName(0), QStringLiteral("kick.bin"));
 
-    findAction(*main, "mnuSendToMidi")->trigger(); // exact size: the same bytes afterwards
+    findAction(*main, "sendToMidiItem")->trigger(); // exact size: the same bytes afterwards
     EXPECT_EQ(Bytes(e.GetData(), e.GetData() + e.GetSampleLen()), SlotBytes(0));
     EXPECT_EQ(driver.backlog(0).size(), 9376u);
 
     options->MidiOut().SetUsing(false); // no output: length and the bytes past it stay
     e.SetSampleLen(3000);
     findPart<QComboBox>(*main, "locationChooser")->setCurrentIndex(2); // SD, 16 K
-    findAction(*main, "mnuSendToMidi")->trigger();
+    findAction(*main, "sendToMidiItem")->trigger();
     EXPECT_EQ(e.GetSampleLen(), 3000);
     EXPECT_EQ(Bytes(e.GetData(), e.GetData() + 10000), ramp);
 }
@@ -333,9 +333,9 @@ TEST_F(BankTest, OnAFirstRunEachWindowOpensClearOfTheTitleBarsOpenBeforeIt) {
     const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
     EXPECT_EQ(main->frameGeometry().top(), area.top());
     QList<QWidget*> opened = {main.get()};
-    const std::pair<QAction*, QWidget*> shows[] = {{findAction(*main, "mnuSampleBank"), bank.get()},
-                                                   {findAction(*main, "mnuPatterns"), patterns.get()},
-                                                   {findAction(*main, "mnuPreferences"), options.get()}};
+    const std::pair<QAction*, QWidget*> shows[] = {{findAction(*main, "sampleBankItem"), bank.get()},
+                                                   {findAction(*main, "patternsItem"), patterns.get()},
+                                                   {findAction(*main, "preferencesItem"), options.get()}};
     for (const auto& [item, window] : shows) {
         item->trigger();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
@@ -362,7 +362,7 @@ TEST_F(BankTest, OnAFirstRunEachWindowOpensClearOfTheTitleBarsOpenBeforeIt) {
 // every screen comes back on one.
 TEST_F(BankTest, ClosingStoresEveryWindowInOrderAndTheWindowsComeBackAsLeft) {
     Open();
-    findAction(*main, "mnuSampleBank")->trigger();
+    findAction(*main, "sampleBankItem")->trigger();
     EXPECT_TRUE(bank->isVisible());
     bank->move(20, 40);
     int writesAtWaveClose = -1;
@@ -448,16 +448,20 @@ TEST_F(BankTest, EveryPartIsNamedOnceInItsWindow) {
         const QObject* window;
         const char* parts; // "name*N": an array of N parts
     } windows[] = {
-        {bank.get(), "slotViews*10 slotShortNames*10 slotSizes*10 slotNames*10 slotMenus*10 ToolBar1 mnuNew "
-                     "mnuLoad mnuSave mnuSendToMidi mnuReverse mnuUnsigned mnuButtonsBar btnClearAll "
-                     "btnLoadAll btnSaveAll btnSendAll btnUnsigned mnuUndo mnuRedo"},
-        {patterns.get(), "logMemo ToolBar1 mnuNew mnuLoadSysex mnuSaveSysex mnuSendToMidi mnuButtonsBar "
-                         "btnClearAll btnLoadAll btnSaveAll btnSendToMidi"},
+        {bank.get(),
+         "slotViews*10 slotShortNames*10 slotSizes*10 slotNames*10 slotMenus*10 ToolBar1 newItem "
+         "loadItem saveItem sendToMidiItem reverseItem unsignedItem buttonsBarItem clearAllButton "
+         "loadAllButton saveAllButton sendAllButton unsignedButton undoItem redoItem"},
+        {patterns.get(), "logMemo ToolBar1 newItem loadSysexItem saveSysexItem sendToMidiItem buttonsBarItem "
+                         "clearAllButton loadAllButton saveAllButton sendToMidiButton"},
         {options.get(),
-         "pageTabs cbAudioOut rbRate*6 potBufferCount lbBufferSize gbPlayback rbPlayback*3 "
-         "rbConversion*2 cbNormalise cbMidiIn cbMidiOut potSysexDelay potTimeOut potKvb9Input "
-         "cbKvb9Merge cbKvb9Startup btnKvb9Send lbTempFolder lbCheminTemp btnTempFolder logMemo "
-         "swatchWave*9 swatchBank*9 cbGradientWave cbGradientBank potStepsWave potStepsBank"},
+         "pageTabs audioOutChooser rateButtons*6 bufferCountField bufferSizeLabel playbackGroup "
+         "playbackButtons*3 "
+         "conversionButtons*2 normaliseBox midiInChooser midiOutChooser sysexDelayField timeOutField "
+         "kvb9InputField "
+         "kvb9MergeBox kvb9StartupBox kvb9SendButton workFolderCaption workFolderLabel workFolderButton "
+         "logMemo "
+         "swatchWave*9 swatchBank*9 waveGradientChooser bankGradientChooser stepsWaveField stepsBankField"},
         {&about, "productName Version credits"},
     };
     for (const auto& w : windows) {

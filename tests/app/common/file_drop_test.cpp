@@ -78,7 +78,7 @@ protected:
     void SetUp() override {
         BankTest::SetUp();
         Open();
-        OptionsPart<QLabel>("lbCheminTemp")->setText(dir.path() + QLatin1Char('/'));
+        OptionsPart<QLabel>("workFolderLabel")->setText(dir.path() + QLatin1Char('/'));
     }
     Bytes MainSample() const {
         const SampleView& e = *findEditor(*main);
@@ -157,21 +157,21 @@ TEST_F(FileDropTest, BankSlotsFillFromTheOneDroppedOn) {
 // a file that is gone leaves the list with a word. A file named at start that is a WAV takes
 // the Load Wave road; many files named at start fill the bank as Load all.
 TEST_F(FileDropTest, RecentFilesAndStartFiles) {
-    EXPECT_FALSE(findMenu(*main, "mnuRecentFiles")->isEnabled());
+    EXPECT_FALSE(findMenu(*main, "recentFilesMenu")->isEnabled());
     QStringList opened;
     for (int i = 0; i < 9; ++i) {
         opened.prepend(WriteFile(QStringLiteral("r%1.bin").arg(i), Ramp(200 + i, i)));
         dialogs.Answer(opened.front(), 1);
-        findAction(*main, "mnuLoadRaw")->trigger();
+        findAction(*main, "loadRawItem")->trigger();
     }
     dialogs.Answer(dir.filePath("saved"), 1);
-    findAction(*main, "mnuSaveRaw")->trigger();
+    findAction(*main, "saveRawItem")->trigger();
     opened.prepend(dir.filePath("saved.bin"));
     // Opening a listed file again moves it to the top instead of listing it twice.
     Drop(main.get(), {opened[3]});
     opened.move(3, 0);
     const QStringList expected = opened.mid(0, 8);
-    const QList<QAction*> items = findMenu(*main, "mnuRecentFiles")->actions();
+    const QList<QAction*> items = findMenu(*main, "recentFilesMenu")->actions();
     ASSERT_EQ(items.size(), 8);
     for (int i = 0; i < 8; ++i)
         EXPECT_EQ(items[i]->text(), QStringLiteral("&%1 %2").arg(i + 1).arg(expected[i]));
@@ -181,26 +181,26 @@ TEST_F(FileDropTest, RecentFilesAndStartFiles) {
     // The next run lists them too; choosing one opens it.
     Close();
     Open();
-    ASSERT_EQ(findMenu(*main, "mnuRecentFiles")->actions().size(), 8);
-    findMenu(*main, "mnuRecentFiles")->actions()[5]->trigger();
+    ASSERT_EQ(findMenu(*main, "recentFilesMenu")->actions().size(), 8);
+    findMenu(*main, "recentFilesMenu")->actions()[5]->trigger();
     EXPECT_EQ(MainSample(), ReadFile(QFileInfo(expected[5]).fileName()));
-    EXPECT_EQ(findMenu(*main, "mnuRecentFiles")->actions()[0]->text(), "&1 " + expected[5]);
+    EXPECT_EQ(findMenu(*main, "recentFilesMenu")->actions()[0]->text(), "&1 " + expected[5]);
 
     QFile::remove(expected[2]);
     const Bytes before = MainSample();
-    findMenu(*main, "mnuRecentFiles")->actions()[3]->trigger(); // expected[2], after the move above
+    findMenu(*main, "recentFilesMenu")->actions()[3]->trigger(); // expected[2], after the move above
     EXPECT_EQ(MainSample(), before);
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_EQ(dialogs.messages[0].icon, MessageIcon::Warning);
     EXPECT_EQ(dialogs.messages[0].text, expected[2] + " no longer exists; it is taken off the list.");
-    EXPECT_EQ(findMenu(*main, "mnuRecentFiles")->actions().size(), 7);
+    EXPECT_EQ(findMenu(*main, "recentFilesMenu")->actions().size(), 7);
     EXPECT_FALSE(QSettings(QStringLiteral("Tervala"), QStringLiteral("Kelvane"))
                      .value("RecentFiles")
                      .toString()
                      .contains(expected[2]));
 
     // A WAV named at start converts into the Load Wave work file.
-    OptionsPart<QLabel>("lbCheminTemp")->setText(dir.path() + QLatin1Char('/'));
+    OptionsPart<QLabel>("workFolderLabel")->setText(dir.path() + QLatin1Char('/'));
     const StereoWave wave = MakeStereoWave(1000);
     main->OpenSampleFile(WriteFile("start.wav", wave.file));
     EXPECT_EQ(MainSample(), wave.converted);

@@ -80,9 +80,9 @@ TEST_F(AudioWindowTest, PreviewShowsTheFormatAndTheWaveAndPlaysIt) {
     EXPECT_EQ(preview.PlayButton->text(), "Play");
 
     // The sample's own Play plays the sample again, not the previewed file.
-    Answered(findAction(*main, "mnuLoadRaw"), Write("kick.bin", Ramp(500, 3)));
+    Answered(findAction(*main, "loadRawItem"), Write("kick.bin", Ramp(500, 3)));
     device.clearPlayed();
-    findAction(*main, "btnPlay")->trigger();
+    findAction(*main, "playButton")->trigger();
     PlayToEnd();
     EXPECT_EQ(device.played(), Ramp(500, 3));
 }

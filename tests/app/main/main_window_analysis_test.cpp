@@ -54,8 +54,8 @@ TEST_F(WindowTest, AnalysisViewsStartOffAndHiddenAtTheirStoredSettings) {
 TEST_F(WindowTest, ShowVuMetersTogglesTheMeterPanelAndTheMeterFollowsItsHeight) {
     MainWindow& w = Open();
     // The item is hidden and off in this program; switched on, it toggles the panel.
-    MainWindow::SetItemEnabled(findAction(w, "mnuShowVuMeters"), true);
-    findAction(w, "mnuShowVuMeters")->trigger();
+    MainWindow::SetItemEnabled(findAction(w, "showVuMetersItem"), true);
+    findAction(w, "showVuMetersItem")->trigger();
     ASSERT_FALSE(findPart<QWidget>(w, "meterPanel")->isHidden());
     EXPECT_TRUE(findPart<LevelView>(w, "levelView")->Enabled());
     for (const int height : {651, 500, 420}) {
@@ -72,7 +72,7 @@ TEST_F(WindowTest, ShowVuMetersTogglesTheMeterPanelAndTheMeterFollowsItsHeight) 
                   (findPart<LevelView>(w, "levelView")->height() - 2 + 1) / 2)
             << height;
     }
-    findAction(w, "mnuShowVuMeters")->trigger();
+    findAction(w, "showVuMetersItem")->trigger();
     EXPECT_TRUE(findPart<QWidget>(w, "meterPanel")->isHidden());
     EXPECT_FALSE(findPart<LevelView>(w, "levelView")->Enabled());
 }

@@ -14,62 +14,62 @@ TEST_F(WindowTest, SampleColumnConversions) {
     MainWindow& w = Open();
     LoadThroughKeys(WriteFile("long.bin", Ramp(10000)));
     SampleView& e = *findEditor(w);
-    Turn(findKnob(w, "zoomField"), 4);
-    Turn(findKnob(w, "originField"), 1000);
+    Turn(findValueField(w, "zoomField"), 4);
+    Turn(findValueField(w, "originField"), 1000);
     EXPECT_EQ(e.Zoom(), 4);
     EXPECT_EQ(e.ViewOrigin(), 1000);
     EXPECT_EQ(findPart<QScrollBar>(w, "scrollBar")->value(), 1000) << "the scroll bar counts samples";
 
-    Turn(findKnob(w, "locatorField"), 1203);
+    Turn(findValueField(w, "locatorField"), 1203);
     EXPECT_EQ(e.LocatorPos(), 50);
-    EXPECT_EQ(findKnob(w, "byteValueField")->State(), Ramp(10000)[1203])
+    EXPECT_EQ(findValueField(w, "byteValueField")->State(), Ramp(10000)[1203])
         << "Val shows the byte at the locator";
-    Turn(findKnob(w, "locatorField"), 900);
+    Turn(findValueField(w, "locatorField"), 900);
     EXPECT_EQ(e.LocatorPos(), 50) << "a locator before the origin is left where it was";
 
     DragSelection(10, 60);
     EXPECT_EQ(e.SelectionPos(), 10);
     EXPECT_EQ(e.SelectionLen(), 50);
-    EXPECT_EQ(findKnob(w, "selectionStartField")->State(), 1040);
-    EXPECT_EQ(findKnob(w, "selectionLengthField")->State(), 200);
+    EXPECT_EQ(findValueField(w, "selectionStartField")->State(), 1040);
+    EXPECT_EQ(findValueField(w, "selectionLengthField")->State(), 200);
 
     // Dragged right to left: the knobs show the same selection, start first.
     DragSelection(60, 10);
-    EXPECT_EQ(findKnob(w, "selectionStartField")->State(), 1040);
-    EXPECT_EQ(findKnob(w, "selectionLengthField")->State(), 200);
+    EXPECT_EQ(findValueField(w, "selectionStartField")->State(), 1040);
+    EXPECT_EQ(findValueField(w, "selectionLengthField")->State(), 200);
 
     // Dragging the locator shows its sample position and byte.
     Mouse(QEvent::MouseButtonPress, e.LocatorPos(), Qt::LeftButton, Qt::LeftButton);
     Mouse(QEvent::MouseMove, 75, Qt::NoButton, Qt::LeftButton);
     Mouse(QEvent::MouseButtonRelease, 75, Qt::LeftButton, Qt::NoButton);
-    EXPECT_EQ(findKnob(w, "locatorField")->State(), 1300);
-    EXPECT_EQ(findKnob(w, "byteValueField")->State(), Ramp(10000)[1300]);
+    EXPECT_EQ(findValueField(w, "locatorField")->State(), 1300);
+    EXPECT_EQ(findValueField(w, "byteValueField")->State(), Ramp(10000)[1300]);
 
     // Pos and Len knobs move the selection in columns.
-    Turn(findKnob(w, "selectionStartField"), 1400);
-    Turn(findKnob(w, "selectionLengthField"), 403);
+    Turn(findValueField(w, "selectionStartField"), 1400);
+    Turn(findValueField(w, "selectionLengthField"), 403);
     EXPECT_EQ(e.SelectionPos(), 100);
     EXPECT_EQ(e.SelectionLen(), 100);
 
     // The scroll bar moves the origin in samples.
     findPart<QScrollBar>(w, "scrollBar")->setValue(5000);
     EXPECT_EQ(e.ViewOrigin(), 5000);
-    EXPECT_EQ(findKnob(w, "originField")->State(), 5000);
+    EXPECT_EQ(findValueField(w, "originField")->State(), 5000);
 }
 
 TEST_F(WindowTest, SelectAllTwiceSelectsEverythingThenNothing) {
     MainWindow& w = Open();
     LoadThroughKeys(WriteFile("a.bin", Ramp(3000)));
     SampleView& e = *findEditor(w);
-    Turn(findKnob(w, "zoomField"), 2);
+    Turn(findValueField(w, "zoomField"), 2);
     Key(Qt::Key_A, Qt::ControlModifier);
     EXPECT_EQ(e.SelectionPos(), 0);
     EXPECT_EQ(e.SelectionLen(), 1500);
-    EXPECT_EQ(findKnob(w, "selectionStartField")->State(), 0);
-    EXPECT_EQ(findKnob(w, "selectionLengthField")->State(), 3000);
+    EXPECT_EQ(findValueField(w, "selectionStartField")->State(), 0);
+    EXPECT_EQ(findValueField(w, "selectionLengthField")->State(), 3000);
     Key(Qt::Key_A, Qt::ControlModifier);
     EXPECT_EQ(e.SelectionLen(), 0);
-    EXPECT_EQ(findKnob(w, "selectionLengthField")->State(), 0);
+    EXPECT_EQ(findValueField(w, "selectionLengthField")->State(), 0);
 }
 
 TEST_F(WindowTest, CropAtZoomThree) {
@@ -77,38 +77,38 @@ TEST_F(WindowTest, CropAtZoomThree) {
     const std::vector<uint8_t> bytes = Ramp(2000);
     LoadThroughKeys(WriteFile("c.bin", bytes));
     SampleView& e = *findEditor(w);
-    Turn(findKnob(w, "zoomField"), 3);
+    Turn(findValueField(w, "zoomField"), 3);
     DragSelection(20, 120);
     ASSERT_EQ(e.SelectionLen(), 100);
     Key(Qt::Key_W, Qt::ControlModifier);
     EXPECT_EQ(e.GetSampleLen(), 300);
     EXPECT_EQ(Sample(), std::vector<uint8_t>(bytes.begin() + 60, bytes.begin() + 360));
-    EXPECT_EQ(findKnob(w, "selectionLengthField")->State(), 300);
-    EXPECT_EQ(findKnob(w, "sizeField")->Caption(), "0kB");
-    EXPECT_EQ(findKnob(w, "originField")->State(), 0);
-    EXPECT_EQ(findKnob(w, "locatorField")->State(), 0);
-    EXPECT_EQ(findKnob(w, "selectionStartField")->State(), 0);
-    EXPECT_EQ(findKnob(w, "selectionLengthField")->Max(), 300);
+    EXPECT_EQ(findValueField(w, "selectionLengthField")->State(), 300);
+    EXPECT_EQ(findValueField(w, "sizeField")->Caption(), "0kB");
+    EXPECT_EQ(findValueField(w, "originField")->State(), 0);
+    EXPECT_EQ(findValueField(w, "locatorField")->State(), 0);
+    EXPECT_EQ(findValueField(w, "selectionStartField")->State(), 0);
+    EXPECT_EQ(findValueField(w, "selectionLengthField")->Max(), 300);
 }
 
 TEST_F(WindowTest, SizeKnobAndLoadedSize) {
     MainWindow& w = Open();
-    Turn(findKnob(w, "sizeField"), 16);
+    Turn(findValueField(w, "sizeField"), 16);
     EXPECT_EQ(findEditor(w)->GetSampleLen(), 16384);
-    EXPECT_EQ(findKnob(w, "sizeField")->Caption(), "16Ko");
-    EXPECT_EQ(findKnob(w, "locatorField")->Max(), 16384);
+    EXPECT_EQ(findValueField(w, "sizeField")->Caption(), "16Ko");
+    EXPECT_EQ(findValueField(w, "locatorField")->Max(), 16384);
 
     LoadThroughKeys(WriteFile("sixteen.bin", Ramp(16384)));
-    EXPECT_EQ(findKnob(w, "sizeField")->Caption(), "16Ko");
+    EXPECT_EQ(findValueField(w, "sizeField")->Caption(), "16Ko");
     LoadThroughKeys(WriteFile("big.bin", Ramp(524288)));
-    EXPECT_EQ(findKnob(w, "sizeField")->Caption(), "512Ko");
-    EXPECT_EQ(findKnob(w, "maxField")->State(), 255);
-    EXPECT_EQ(findKnob(w, "minField")->State(), 0);
+    EXPECT_EQ(findValueField(w, "sizeField")->Caption(), "512Ko");
+    EXPECT_EQ(findValueField(w, "maxField")->State(), 255);
+    EXPECT_EQ(findValueField(w, "minField")->State(), 0);
 
     // Go to End sits one past the last sample of a full buffer without reading beyond it.
     Key(Qt::Key_End);
-    EXPECT_EQ(findKnob(w, "locatorField")->State(), 524288);
-    EXPECT_EQ(findKnob(w, "byteValueField")->State(), 0);
+    EXPECT_EQ(findValueField(w, "locatorField")->State(), 524288);
+    EXPECT_EQ(findValueField(w, "byteValueField")->State(), 0);
 }
 
 TEST_F(WindowTest, FullSizeOnAnEmptySample) {
@@ -116,7 +116,7 @@ TEST_F(WindowTest, FullSizeOnAnEmptySample) {
     findPart<QScrollBar>(w, "scrollBar")->setValue(50);
     Key(Qt::Key_F8);
     EXPECT_EQ(findPart<QScrollBar>(w, "scrollBar")->value(), 0);
-    EXPECT_EQ(findKnob(w, "zoomField")->State(), 1);
+    EXPECT_EQ(findValueField(w, "zoomField")->State(), 1);
     EXPECT_EQ(findEditor(w)->Zoom(), 1);
     // The other view commands on an empty sample do nothing harmful either.
     for (Qt::Key k : {Qt::Key_F5, Qt::Key_F6, Qt::Key_F7, Qt::Key_Home, Qt::Key_End, Qt::Key_Right})
@@ -133,7 +133,7 @@ TEST_F(WindowTest, FullSizeAtTheStartSize) {
     ASSERT_EQ(findPart<QWidget>(w, "editPanel")->width(), 1136);
     for (const auto& [length, zoom] : {std::pair{524288, 462}, std::pair{454000, 401}}) {
         LoadThroughKeys(WriteFile("full.bin", Ramp(size_t(length))));
-        EXPECT_EQ(findKnob(w, "zoomField")->State(), zoom) << length;
+        EXPECT_EQ(findValueField(w, "zoomField")->State(), zoom) << length;
         EXPECT_EQ(findEditor(w)->Zoom(), zoom) << length;
     }
 }
@@ -150,11 +150,11 @@ TEST_F(WindowTest, LoadedSampleFitsTheView) {
     EXPECT_EQ(dialogs.openRequests[0].filterIndex, 1);
     EXPECT_EQ(Sample(), bytes);
     EXPECT_EQ(findPart<QLabel>(w, "fileNameLabel")->text(), "kick.raw");
-    EXPECT_TRUE(findAction(w, "btnPlay")->isEnabled());
+    EXPECT_TRUE(findAction(w, "playButton")->isEnabled());
     const int width = findEditor(w)->width();
-    EXPECT_EQ(findKnob(w, "zoomField")->State(), 40000 / (width - 1) + 1) << "Full Size after a load";
-    EXPECT_EQ(findEditor(w)->Zoom(), findKnob(w, "zoomField")->State());
-    EXPECT_EQ(findKnob(w, "originField")->Max(), 40000);
+    EXPECT_EQ(findValueField(w, "zoomField")->State(), 40000 / (width - 1) + 1) << "Full Size after a load";
+    EXPECT_EQ(findEditor(w)->Zoom(), findValueField(w, "zoomField")->State());
+    EXPECT_EQ(findValueField(w, "originField")->Max(), 40000);
 
     dialogs.answers.push_back({}); // cancel
     Key(Qt::Key_L, Qt::ControlModifier);
@@ -181,45 +181,45 @@ TEST_F(WindowTest, LocatorKeysAndZoomKeys) {
     Key(Qt::Key_F6);
     EXPECT_EQ(e.Zoom(), 4);
     Key(Qt::Key_F5);
-    EXPECT_EQ(findKnob(w, "zoomField")->State(), 3);
+    EXPECT_EQ(findValueField(w, "zoomField")->State(), 3);
     EXPECT_EQ(e.Zoom(), 3);
 
     Key(Qt::Key_Home);
     Key(Qt::Key_Right, Qt::ControlModifier);
-    EXPECT_EQ(findKnob(w, "locatorField")->State(), 30);
+    EXPECT_EQ(findValueField(w, "locatorField")->State(), 30);
     EXPECT_EQ(e.LocatorPos(), 10);
     Key(Qt::Key_Right);
-    EXPECT_EQ(findKnob(w, "locatorField")->State(), 33);
-    EXPECT_EQ(findKnob(w, "byteValueField")->State(), bytes[33]);
+    EXPECT_EQ(findValueField(w, "locatorField")->State(), 33);
+    EXPECT_EQ(findValueField(w, "byteValueField")->State(), bytes[33]);
     Key(Qt::Key_Left);
     Key(Qt::Key_Left, Qt::ControlModifier);
     Key(Qt::Key_Left, Qt::ControlModifier);
-    EXPECT_EQ(findKnob(w, "locatorField")->State(), 0) << "the knob keeps Loc at 0";
+    EXPECT_EQ(findValueField(w, "locatorField")->State(), 0) << "the knob keeps Loc at 0";
 
     Key(Qt::Key_End);
-    EXPECT_EQ(findKnob(w, "locatorField")->State(), 10000);
+    EXPECT_EQ(findValueField(w, "locatorField")->State(), 10000);
     EXPECT_EQ(e.LocatorPos(), 3333);
-    EXPECT_EQ(findKnob(w, "byteValueField")->State(), 0);
+    EXPECT_EQ(findValueField(w, "byteValueField")->State(), 0);
 
     // Zoom 1:1 shows the selection across the view.
-    Turn(findKnob(w, "zoomField"), 10);
+    Turn(findValueField(w, "zoomField"), 10);
     DragSelection(100, 300);
-    findAction(w, "btnZoomOneToOne")->trigger();
+    findAction(w, "zoomOneToOneButton")->trigger();
     EXPECT_EQ(e.ViewOrigin(), 1000);
-    EXPECT_EQ(findKnob(w, "originField")->State(), 1000);
+    EXPECT_EQ(findValueField(w, "originField")->State(), 1000);
     EXPECT_EQ(e.Zoom(), 2000 / (e.width() - 1) + 1);
     EXPECT_EQ(findPart<QScrollBar>(w, "scrollBar")->value(), 1000);
 
     // Points and bars.
     Key(Qt::Key_F11, Qt::ControlModifier);
-    EXPECT_FALSE(findAction(w, "mnuShowPoints")->isChecked()) << "the first use unchecks the item";
+    EXPECT_FALSE(findAction(w, "showPointsItem")->isChecked()) << "the first use unchecks the item";
     EXPECT_EQ(e.MarkerSize(), 0);
     Key(Qt::Key_F11, Qt::ControlModifier);
     EXPECT_EQ(e.MarkerSize(), 1);
     Key(Qt::Key_F12, Qt::ControlModifier);
     EXPECT_TRUE(e.SpectrumMode());
     Key(Qt::Key_F8, Qt::ControlModifier);
-    EXPECT_TRUE(findAction(w, "mnuFollowLocator")->isChecked());
+    EXPECT_TRUE(findAction(w, "followLocatorItem")->isChecked());
 }
 
 TEST_F(WindowTest, EditingCommandsThroughTheirKeysAndButtons) {
@@ -247,7 +247,7 @@ TEST_F(WindowTest, EditingCommandsThroughTheirKeysAndButtons) {
     const std::vector<uint8_t> before = Sample();
     Key(Qt::Key_U, Qt::ControlModifier);
     EXPECT_EQ(Sample()[10], 128 - before[10]);
-    findAction(w, "btnSigned")->trigger();
+    findAction(w, "signedButton")->trigger();
     EXPECT_EQ(Sample(), before);
 
     // Reverse.
@@ -257,13 +257,13 @@ TEST_F(WindowTest, EditingCommandsThroughTheirKeysAndButtons) {
 
     // Zero: 0 becomes 128.
     ASSERT_EQ(Sample()[2], 0);
-    findAction(w, "btnZero")->trigger();
+    findAction(w, "zeroButton")->trigger();
     EXPECT_EQ(Sample()[2], 128);
 
     // Copy a selection and paste it at the locator.
     DragSelection(100, 110);
     Key(Qt::Key_C, Qt::ControlModifier);
-    Turn(findKnob(w, "locatorField"), 500);
+    Turn(findValueField(w, "locatorField"), 500);
     Key(Qt::Key_V, Qt::ControlModifier);
     const std::vector<uint8_t> pasted = Sample();
     EXPECT_TRUE(std::equal(pasted.begin() + 500, pasted.begin() + 510, pasted.begin() + 100));
@@ -275,7 +275,7 @@ TEST_F(WindowTest, EditingCommandsThroughTheirKeysAndButtons) {
     // Cut closes the gap; the length stays and the end is silence.
     const std::vector<uint8_t> beforeCut = Sample();
     DragSelection(200, 250);
-    findAction(w, "btnCut")->trigger();
+    findAction(w, "cutButton")->trigger();
     const std::vector<uint8_t> cut = Sample();
     EXPECT_EQ(e.GetSampleLen(), 1000);
     EXPECT_EQ(cut[200], beforeCut[250]);
@@ -295,12 +295,12 @@ TEST_F(WindowTest, EditingCommandsThroughTheirKeysAndButtons) {
     for (const auto& [button, delta] :
          {std::pair{Qt::RightButton, 1}, {Qt::RightButton, 1}, {Qt::LeftButton, -1}}) {
         const QPointF at(3, 3);
-        QMouseEvent press(QEvent::MouseButtonPress, at, findKnob(w, "offsetField")->mapToGlobal(at), button,
-                          button, Qt::NoModifier);
-        QMouseEvent release(QEvent::MouseButtonRelease, at, findKnob(w, "offsetField")->mapToGlobal(at),
+        QMouseEvent press(QEvent::MouseButtonPress, at, findValueField(w, "offsetField")->mapToGlobal(at),
+                          button, button, Qt::NoModifier);
+        QMouseEvent release(QEvent::MouseButtonRelease, at, findValueField(w, "offsetField")->mapToGlobal(at),
                             button, Qt::NoButton, Qt::NoModifier);
-        QApplication::sendEvent(findKnob(w, "offsetField"), &press);
-        QApplication::sendEvent(findKnob(w, "offsetField"), &release);
+        QApplication::sendEvent(findValueField(w, "offsetField"), &press);
+        QApplication::sendEvent(findValueField(w, "offsetField"), &release);
         const std::vector<uint8_t> offset = Sample();
         for (size_t i = 0; i < cut.size(); ++i) {
             expected[i] = std::clamp(expected[i] + delta, 0, 255);
@@ -310,15 +310,15 @@ TEST_F(WindowTest, EditingCommandsThroughTheirKeysAndButtons) {
     EXPECT_EQ(w.AppliedOffset(), 1);
 
     // The Val knob writes the byte at the locator.
-    Turn(findKnob(w, "locatorField"), 700);
-    Turn(findKnob(w, "byteValueField"), 33);
+    Turn(findValueField(w, "locatorField"), 700);
+    Turn(findValueField(w, "byteValueField"), 33);
     EXPECT_EQ(Sample()[700], 33);
 
     // New keeps the length and clears the bytes.
-    findAction(w, "btnNew")->trigger();
+    findAction(w, "newButton")->trigger();
     EXPECT_EQ(e.GetSampleLen(), 1000);
     EXPECT_EQ(Sample(), std::vector<uint8_t>(1000, 0));
-    EXPECT_FALSE(findAction(w, "btnPlay")->isEnabled());
+    EXPECT_FALSE(findAction(w, "playButton")->isEnabled());
     EXPECT_TRUE(dialogs.messages.empty());
 }
 
@@ -329,7 +329,8 @@ TEST_F(WindowTest, SavingAnEmptySampleSaysThereIsNothingToSave) {
         const struct {
             Qt::Key key;
             QAction* item;
-        } saves[] = {{Qt::Key_S, findAction(w, "mnuSaveRaw")}, {Qt::Key_F1, findAction(w, "mnuSaveAsWave")}};
+        } saves[] = {{Qt::Key_S, findAction(w, "saveRawItem")},
+                     {Qt::Key_F1, findAction(w, "saveAsWaveItem")}};
         for (const auto& save : saves) {
             if (!MainWindow::ItemEnabled(save.item))
                 continue;
@@ -351,7 +352,7 @@ TEST_F(WindowTest, SavingAnEmptySampleSaysThereIsNothingToSave) {
     const SampleView emptySlot;
     w.TakeSlotSample(2, emptySlot, QStringLiteral("rim.bin"));
     ASSERT_EQ(findEditor(w)->GetSampleLen(), 0);
-    ASSERT_TRUE(MainWindow::ItemEnabled(findAction(w, "mnuSaveAsWave")));
+    ASSERT_TRUE(MainWindow::ItemEnabled(findAction(w, "saveAsWaveItem")));
     saveBoth("rim.bin");
 }
 
@@ -423,8 +424,8 @@ TEST_F(WindowTest, CommandLineFileOpensLikeLoadRawBin) {
     w.OpenSampleFile(WriteFile("arg.bin", bytes));
     EXPECT_EQ(Sample(), bytes);
     EXPECT_EQ(findPart<QLabel>(w, "fileNameLabel")->text(), "arg.bin");
-    EXPECT_EQ(findKnob(w, "sizeField")->Caption(), "16Ko");
-    EXPECT_TRUE(MainWindow::ItemEnabled(findAction(w, "mnuSaveAsWave")));
+    EXPECT_EQ(findValueField(w, "sizeField")->Caption(), "16Ko");
+    EXPECT_TRUE(MainWindow::ItemEnabled(findAction(w, "saveAsWaveItem")));
 
     w.OpenSampleFile(dir.filePath("nowhere.bin"));
     ASSERT_EQ(dialogs.messages.size(), 1u);
@@ -451,7 +452,7 @@ TEST_F(WindowTest, FailedWaveLoadsKeepTheSampleAndItsName) {
     MainWindow& w = Open();
     LoadThroughKeys(WriteFile("kick.bin", Ramp(500)));
     Key(Qt::Key_Delete, Qt::ControlModifier);
-    ASSERT_FALSE(MainWindow::ItemEnabled(findAction(w, "mnuSaveAsWave")));
+    ASSERT_FALSE(MainWindow::ItemEnabled(findAction(w, "saveAsWaveItem")));
     const std::vector<uint8_t> cleared = Sample();
     const QString bad = WriteFile("bad.wav", {'R', 'I', 'F', 'F', 0, 0});
 
@@ -466,8 +467,8 @@ TEST_F(WindowTest, FailedWaveLoadsKeepTheSampleAndItsName) {
     }
     EXPECT_EQ(Sample(), cleared);
     EXPECT_EQ(findPart<QLabel>(w, "fileNameLabel")->text(), "New");
-    EXPECT_FALSE(MainWindow::ItemEnabled(findAction(w, "mnuSaveAsWave")));
-    EXPECT_FALSE(findAction(w, "btnPlay")->isEnabled());
-    EXPECT_FALSE(findAction(w, "btnStop")->isEnabled());
+    EXPECT_FALSE(MainWindow::ItemEnabled(findAction(w, "saveAsWaveItem")));
+    EXPECT_FALSE(findAction(w, "playButton")->isEnabled());
+    EXPECT_FALSE(findAction(w, "stopButton")->isEnabled());
     EXPECT_EQ(w.ChosenLoadFilter(), 1);
 }

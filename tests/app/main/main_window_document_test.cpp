@@ -15,8 +15,8 @@ namespace {
 class DocumentTest : public AudioWindowTest {
 protected:
     QString Label() const { return findPart<QLabel>(*main, "fileNameLabel")->text(); }
-    void Load(const QString& path) { Answered(findAction(*main, "mnuLoadRaw"), path); }
-    void Edit() { findAction(*main, "mnuReverse")->trigger(); }
+    void Load(const QString& path) { Answered(findAction(*main, "loadRawItem"), path); }
+    void Edit() { findAction(*main, "reverseItem")->trigger(); }
     bool CloseWindow() {
         QCloseEvent event;
         QApplication::sendEvent(main.get(), &event);
@@ -48,12 +48,12 @@ TEST_F(DocumentTest, OpeningOverUnsavedWorkAsksAndUndoingALoadGivesBackTheEarlie
     EXPECT_EQ(Label(), "b.bin");
     EXPECT_FALSE(main->isWindowModified());
 
-    findAction(*main, "mnuUndo")->trigger();
+    findAction(*main, "undoItem")->trigger();
     EXPECT_EQ(Sample(), edited);
     EXPECT_EQ(Label(), "a.bin");
     EXPECT_TRUE(main->isWindowModified()) << "the edit of a.bin is still unsaved";
     dialogs.saveRequests.clear();
-    findAction(*main, "mnuSaveRaw")->trigger(); // cancelled
+    findAction(*main, "saveRawItem")->trigger(); // cancelled
     ASSERT_EQ(dialogs.saveRequests.size(), 1u);
     EXPECT_EQ(dialogs.saveRequests[0].fileName, "a.bin");
     EXPECT_TRUE(dialogs.saveRequests[0].confirmOverwrite);
@@ -64,7 +64,7 @@ TEST_F(DocumentTest, OpeningOverUnsavedWorkAsksAndUndoingALoadGivesBackTheEarlie
 // marks the sample saved, and the window closes.
 TEST_F(DocumentTest, SavingFromTheCloseQuestionUsesTheSamplesOwnKindAndClosesTheWindow) {
     const QString kick = Write("kick.wav", WaveFile(1, 1, 22050, 8, Ramp(4000)));
-    Answered(findAction(*main, "mnuLoadRaw"), kick, 2);
+    Answered(findAction(*main, "loadRawItem"), kick, 2);
     Edit();
     dialogs.saveRequests.clear();
     dialogs.saveChoices = {SaveChoice::Save};
@@ -78,7 +78,7 @@ TEST_F(DocumentTest, SavingFromTheCloseQuestionUsesTheSamplesOwnKindAndClosesThe
 
     // Save as Wave names the sample after the file it wrote.
     Edit();
-    Answered(findAction(*main, "mnuSaveAsWave"), dir.filePath("other.wav"));
+    Answered(findAction(*main, "saveAsWaveItem"), dir.filePath("other.wav"));
     EXPECT_EQ(Label(), "other.wav");
     EXPECT_FALSE(main->isWindowModified());
 }
@@ -124,7 +124,7 @@ TEST_F(DocumentTest, ASendNeverFlipsTheUsersBytes) {
     QTimer watch;
     QObject::connect(&watch, &QTimer::timeout, [&] { seen.push_back(Sample()); });
     watch.start(5);
-    findAction(*main, "mnuSendToMidi")->trigger();
+    findAction(*main, "sendToMidiItem")->trigger();
     watch.stop();
     ASSERT_GT(seen.size(), 2u) << "the transfer let the timer run";
     for (const Bytes& s : seen)

@@ -14,7 +14,7 @@ class HistoryTest : public WindowTest {
 protected:
     // A left-button drag on a knob, up and left by d pixels: one step however many values it
     // passes.
-    void DragKnob(ValueField* knob, int d) {
+    void DragField(ValueField* knob, int d) {
         auto send = [knob](QEvent::Type type, int c, Qt::MouseButton button, Qt::MouseButtons held) {
             const QPointF p(c, c);
             QMouseEvent event(type, p, knob->mapToGlobal(p), button, held, Qt::NoModifier);
@@ -61,11 +61,11 @@ protected:
 // (both keys) forward to the last, and the items name the step they would take.
 TEST_F(HistoryTest, EachEditIsOneStepThatUndoAndRedoWalkThrough) {
     MainWindow& w = Open();
-    EXPECT_FALSE(findAction(w, "mnuUndo")->isEnabled());
-    EXPECT_FALSE(findAction(w, "mnuRedo")->isEnabled());
+    EXPECT_FALSE(findAction(w, "undoItem")->isEnabled());
+    EXPECT_FALSE(findAction(w, "redoItem")->isEnabled());
     const std::vector<uint8_t> loaded = LoadKick();
     ASSERT_EQ(Sample(), loaded);
-    EXPECT_EQ(findAction(w, "mnuUndo")->text(), "Undo Load");
+    EXPECT_EQ(findAction(w, "undoItem")->text(), "Undo Load");
 
     struct Edit {
         const char* step;
@@ -75,11 +75,11 @@ TEST_F(HistoryTest, EachEditIsOneStepThatUndoAndRedoWalkThrough) {
         {"Crop", [&] { DragSelection(10, 900), Key(Qt::Key_W, Qt::ControlModifier); }},
         {"Reverse", [&] { Key(Qt::Key_R, Qt::ControlModifier); }},
         {"Draw", [&] { DrawAcross(100, 160); }},
-        {"Offset", [&] { DragKnob(findKnob(w, "offsetField"), 30); }},
+        {"Offset", [&] { DragField(findValueField(w, "offsetField"), 30); }},
         {"Unsigned", [&] { Key(Qt::Key_U, Qt::ControlModifier); }},
         {"Cut", [&] { DragSelection(300, 350), Key(Qt::Key_X, Qt::ControlModifier); }},
         {"Mute", [&] { DragSelection(20, 40), Key(Qt::Key_M, Qt::ControlModifier); }},
-        {"Size", [&] { DragKnob(findKnob(w, "sizeField"), 3); }},
+        {"Size", [&] { DragField(findValueField(w, "sizeField"), 3); }},
         {"New", [&] { Key(Qt::Key_Delete, Qt::ControlModifier); }},
     };
     std::vector<std::vector<uint8_t>> states{{}, loaded};
@@ -87,17 +87,17 @@ TEST_F(HistoryTest, EachEditIsOneStepThatUndoAndRedoWalkThrough) {
         SCOPED_TRACE(edit.step);
         edit.act();
         ASSERT_NE(Sample(), states.back());
-        EXPECT_EQ(findAction(w, "mnuUndo")->text(), QStringLiteral("Undo ") + QString::fromUtf8(edit.step));
+        EXPECT_EQ(findAction(w, "undoItem")->text(), QStringLiteral("Undo ") + QString::fromUtf8(edit.step));
         states.push_back(Sample());
     }
     for (size_t i = states.size() - 1; i > 0; --i) {
         Key(Qt::Key_Z, Qt::ControlModifier);
         ASSERT_EQ(Sample(), states[i - 1]) << "undoing step " << i;
-        EXPECT_EQ(findAction(w, "mnuRedo")->text(),
+        EXPECT_EQ(findAction(w, "redoItem")->text(),
                   QStringLiteral("Redo ") + QString::fromUtf8(i > 1 ? edits[i - 2].step : "Load"));
     }
-    EXPECT_FALSE(findAction(w, "mnuUndo")->isEnabled());
-    EXPECT_EQ(findAction(w, "mnuUndo")->text(), "Undo");
+    EXPECT_FALSE(findAction(w, "undoItem")->isEnabled());
+    EXPECT_EQ(findAction(w, "undoItem")->text(), "Undo");
     for (size_t i = 1; i < states.size(); ++i) {
         if (i % 2)
             Key(Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
@@ -105,12 +105,12 @@ TEST_F(HistoryTest, EachEditIsOneStepThatUndoAndRedoWalkThrough) {
             Key(Qt::Key_Y, Qt::ControlModifier);
         ASSERT_EQ(Sample(), states[i]) << "redoing step " << i;
     }
-    EXPECT_FALSE(findAction(w, "mnuRedo")->isEnabled());
+    EXPECT_FALSE(findAction(w, "redoItem")->isEnabled());
     // The knobs that show the sample follow an undo.
     Key(Qt::Key_Z, Qt::ControlModifier);
     const std::vector<uint8_t>& sized = states[states.size() - 2];
-    EXPECT_EQ(findKnob(w, "maxField")->State(), *std::max_element(sized.begin(), sized.end()));
-    EXPECT_EQ(findKnob(w, "sizeField")->State(), int(sized.size()) / 1024);
+    EXPECT_EQ(findValueField(w, "maxField")->State(), *std::max_element(sized.begin(), sized.end()));
+    EXPECT_EQ(findValueField(w, "sizeField")->State(), int(sized.size()) / 1024);
 }
 
 // The title names the file and marks changes not saved; saving or undoing back clears the mark.

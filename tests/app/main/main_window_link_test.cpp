@@ -43,7 +43,7 @@ protected:
     void Open() {
         main = std::make_unique<MainWindow>(dialogs, &store);
         options = std::make_unique<OptionsWindow>(OptionsLinks{
-            store, dialogs, driver, main->SampleEdit(), main->EditingPanel(), bank, patterns, waveOut});
+            store, dialogs, driver, main->MainView(), main->EditingPanel(), bank, patterns, waveOut});
         main->SetOptionsWindow(options.get());
         main->SetBankSlots(&bank);
         main->show();
@@ -88,7 +88,7 @@ protected:
 
 TEST_F(MainLinkTest, OptionsItemShowsAndHidesTheWindowAndCarriesItsCheckMark) {
     Open();
-    QAction* item = findAction(*main, "mnuPreferences");
+    QAction* item = findAction(*main, "preferencesItem");
     EXPECT_TRUE(MainWindow::ItemEnabled(item));
     EXPECT_FALSE(item->isChecked());
     item->trigger();
@@ -107,7 +107,7 @@ TEST_F(MainLinkTest, OptionsItemShowsAndHidesTheWindowAndCarriesItsCheckMark) {
     Close();
     Open();
     EXPECT_TRUE(options->isVisible());
-    EXPECT_TRUE(findAction(*main, "mnuPreferences")->isChecked());
+    EXPECT_TRUE(findAction(*main, "preferencesItem")->isChecked());
 }
 
 TEST_F(MainLinkTest, SendToMidiSendsTheChosenLocationAndKeepsTheEditorsBytesAndClipboard) {
@@ -122,12 +122,12 @@ TEST_F(MainLinkTest, SendToMidiSendsTheChosenLocationAndKeepsTheEditorsBytesAndC
     driver.clearBacklog(0);
 
     findPart<QComboBox>(*main, "locationChooser")->setCurrentIndex(0); // "----------------": nothing happens
-    findAction(*main, "mnuSendToMidi")->trigger();
+    findAction(*main, "sendToMidiItem")->trigger();
     EXPECT_TRUE(driver.backlog(0).empty());
     EXPECT_EQ(MainBytes(), original);
 
     findPart<QComboBox>(*main, "locationChooser")->setCurrentIndex(2); // SD, 16 K
-    findAction(*main, "btnSendToMidi")->trigger();
+    findAction(*main, "sendToMidiButton")->trigger();
     Bytes fitted = original;
     fitted.resize(16384, 0);
     Bytes machine = fitted;
@@ -137,20 +137,20 @@ TEST_F(MainLinkTest, SendToMidiSendsTheChosenLocationAndKeepsTheEditorsBytesAndC
     EXPECT_EQ(driver.backlog(0), dump) << "the machine's form on the wire";
     EXPECT_EQ(MainBytes(), fitted) << "the editor's form afterwards, the added tail zero";
     EXPECT_EQ(Bytes(e.Sample().Clipboard(), e.Sample().Clipboard() + e.Sample().ClipboardLen()), clipboard);
-    EXPECT_EQ(findKnob(*main, "sizeField")->Caption(), QStringLiteral("16Ko"));
-    EXPECT_EQ(findKnob(*main, "selectionLengthField")->Max(), 16384);
+    EXPECT_EQ(findValueField(*main, "sizeField")->Caption(), QStringLiteral("16Ko"));
+    EXPECT_EQ(findValueField(*main, "selectionLengthField")->Max(), 16384);
     driver.waitUntilDelivered(0);
     QApplication::processEvents();
-    SampleView& slot = bank.SlotEdit(1);
+    SampleView& slot = bank.SlotView(1);
     EXPECT_EQ(Bytes(slot.GetData(), slot.GetData() + slot.GetSampleLen()), fitted) << "and back into slot SD";
 
     // A sample that already has the location's size comes back unchanged.
-    findAction(*main, "mnuSendToMidi")->trigger();
+    findAction(*main, "sendToMidiItem")->trigger();
     EXPECT_EQ(MainBytes(), fitted);
 
     // A sample cut to a smaller location keeps its dropped tail in the editor's form too.
     findPart<QComboBox>(*main, "locationChooser")->setCurrentIndex(1); // BD, 8 K
-    findAction(*main, "mnuSendToMidi")->trigger();
+    findAction(*main, "sendToMidiItem")->trigger();
     EXPECT_EQ(e.GetSampleLen(), 8192);
     e.SetSampleLen(10000);
     EXPECT_EQ(MainBytes(), original);
@@ -162,9 +162,9 @@ TEST_F(MainLinkTest, CopyToBankFitsTheSampleAndFillsTheSlot) {
     findPart<QLabel>(*main, "fileNameLabel")->setText(QStringLiteral("kick.bin"));
     findPart<QComboBox>(*main, "locationChooser")->setCurrentIndex(1); // BD, 8 K
     findPart<LogMemo>(*options, "logMemo")->Clear();
-    findAction(*main, "btnCopyToBank")->trigger();
+    findAction(*main, "copyToBankButton")->trigger();
     EXPECT_EQ(findEditor(*main)->GetSampleLen(), 8192);
-    SampleView& slot = bank.SlotEdit(0);
+    SampleView& slot = bank.SlotView(0);
     EXPECT_EQ(slot.GetSampleLen(), 8192);
     EXPECT_EQ(Bytes(slot.GetData(), slot.GetData() + 8192), MainBytes());
     EXPECT_EQ(bank.SlotSize(0), QStringLiteral("8K"));

@@ -62,14 +62,14 @@ TEST_F(NavigationTest, CtrlWheelZoomKeepsThePointedSampleUnderThePointer) {
         SampleView& e = *findEditor(w);
         const int zoomAfter = c.zoomAfter > 0 ? c.zoomAfter : 524288 / Columns() + 1;
         ASSERT_LT(zoomAfter, 800);
-        Turn(findKnob(w, "zoomField"), c.zoom);
-        Turn(findKnob(w, "originField"), c.orig);
+        Turn(findValueField(w, "zoomField"), c.zoom);
+        Turn(findValueField(w, "originField"), c.orig);
         const int64_t pointed = int64_t(c.x) * c.zoom + c.orig;
         for (int turn : c.turns)
             Wheel(c.x, turn, Qt::ControlModifier);
         EXPECT_EQ(e.Zoom(), zoomAfter);
-        EXPECT_EQ(findKnob(w, "zoomField")->State(), zoomAfter);
-        EXPECT_EQ(findKnob(w, "originField")->State(), e.ViewOrigin());
+        EXPECT_EQ(findValueField(w, "zoomField")->State(), zoomAfter);
+        EXPECT_EQ(findValueField(w, "originField")->State(), e.ViewOrigin());
         EXPECT_EQ(findPart<QScrollBar>(w, "scrollBar")->value(), e.ViewOrigin());
         if (c.origAfter < 0)
             EXPECT_EQ(int64_t(c.x) * e.Zoom() + e.ViewOrigin(), pointed) << "the pointed sample moved";
@@ -96,7 +96,7 @@ TEST_F(NavigationTest, TheScrollBarReachesEverySampleAtZoomOne) {
         int64_t seenTo = 0; // samples 0 up to here were in view
         for (int steps = 0; steps < 100000; ++steps) {
             ASSERT_LE(e.ViewOrigin(), seenTo) << "a step skipped samples";
-            ASSERT_EQ(findKnob(w, "originField")->State(), e.ViewOrigin());
+            ASSERT_EQ(findValueField(w, "originField")->State(), e.ViewOrigin());
             seenTo = std::max<int64_t>(seenTo, int64_t(e.ViewOrigin()) + view);
             const int before = findPart<QScrollBar>(w, "scrollBar")->value();
             findPart<QScrollBar>(w, "scrollBar")->triggerAction(QAbstractSlider::SliderSingleStepAdd);
@@ -125,9 +125,9 @@ TEST_F(NavigationTest, TheScrollBarReachesEverySampleAtZoomOne) {
 TEST_F(NavigationTest, ZoomKeysKeepTheLocatorWhereItIs) {
     MainWindow& w = OpenLong();
     SampleView& e = *findEditor(w);
-    Turn(findKnob(w, "zoomField"), 8);
-    Turn(findKnob(w, "originField"), 10000);
-    Turn(findKnob(w, "locatorField"), 10800);
+    Turn(findValueField(w, "zoomField"), 8);
+    Turn(findValueField(w, "originField"), 10000);
+    Turn(findValueField(w, "locatorField"), 10800);
     ASSERT_EQ(e.LocatorPos(), 100);
     Key(Qt::Key_Equal, Qt::ControlModifier);
     EXPECT_EQ(e.Zoom(), 4);
@@ -142,9 +142,9 @@ TEST_F(NavigationTest, ZoomKeysKeepTheLocatorWhereItIs) {
     EXPECT_EQ(findPart<QScrollBar>(w, "scrollBar")->pageStep(), Columns() * 16);
 
     // The locator before the view: the middle column's sample stays.
-    Turn(findKnob(w, "originField"), 20000);
+    Turn(findValueField(w, "originField"), 20000);
     const int middle = Columns() / 2;
-    findAction(w, "mnuZoomInAtLocator")->trigger();
+    findAction(w, "zoomInAtLocatorItem")->trigger();
     EXPECT_EQ(e.Zoom(), 8);
     EXPECT_EQ(e.ViewOrigin(), 20000 + middle * 16 - middle * 8);
 }
@@ -153,10 +153,10 @@ TEST_F(NavigationTest, ZoomKeysKeepTheLocatorWhereItIs) {
 TEST_F(NavigationTest, TheMinMaxChoiceIsStored) {
     for (bool expected : {true, false}) {
         MainWindow& w = Open();
-        EXPECT_EQ(findAction(w, "mnuMinMaxWave")->isChecked(), expected);
+        EXPECT_EQ(findAction(w, "minMaxWaveItem")->isChecked(), expected);
         EXPECT_EQ(findEditor(w)->MinMaxMode(), expected);
         if (expected)
-            findAction(w, "mnuMinMaxWave")->trigger();
+            findAction(w, "minMaxWaveItem")->trigger();
         EXPECT_FALSE(findEditor(w)->MinMaxMode());
         w.close();
         window.reset();

@@ -16,7 +16,7 @@ TEST_F(WindowTest, PanelItemsShowThePanelsAndTheChoiceIsKeptForTheNextStart) {
     for (const bool shown : {false, true, false}) {
         SCOPED_TRACE(shown);
         MainWindow& w = Open();
-        for (QAction* a : {findAction(w, "mnuShowRtSpectrum"), findAction(w, "mnuShowVuMeters")})
+        for (QAction* a : {findAction(w, "showRtSpectrumItem"), findAction(w, "showVuMetersItem")})
             EXPECT_EQ(a->isChecked(), shown);
         for (QWidget* p : {findPart<QWidget>(w, "analysisPanel"), findPart<QWidget>(w, "analysisSplitter"),
                            findPart<QWidget>(w, "meterPanel")}) {
@@ -54,9 +54,9 @@ TEST_F(AudioWindowTest, ShownViewsAreFedByThePlayback) {
     Bytes sample(44100);
     for (size_t i = 0; i < sample.size(); ++i)
         sample[i] = uint8_t(128 + 110 * ((i / 20) % 2 ? 1 : -1)); // a loud square wave
-    Answered(findAction(*main, "mnuLoadRaw"), Write("tone.bin", sample));
-    findAction(*main, "mnuShowRtSpectrum")->trigger();
-    findAction(*main, "mnuShowVuMeters")->trigger();
+    Answered(findAction(*main, "loadRawItem"), Write("tone.bin", sample));
+    findAction(*main, "showRtSpectrumItem")->trigger();
+    findAction(*main, "showVuMetersItem")->trigger();
     QApplication::processEvents();
     QWidget* views[] = {findPart<OscopeView>(*main, "oscopeView"),
                         findPart<SpectrumView>(*main, "spectrumView"),
@@ -64,11 +64,11 @@ TEST_F(AudioWindowTest, ShownViewsAreFedByThePlayback) {
     std::vector<QImage> before;
     for (QWidget* v : views)
         before.push_back(v->grab().toImage());
-    findAction(*main, "btnPlay")->trigger();
+    findAction(*main, "playButton")->trigger();
     for (int i = 0; i < 200; ++i)
         Step();
     QApplication::processEvents();
     for (size_t i = 0; i < std::size(views); ++i)
         EXPECT_NE(views[i]->grab().toImage(), before[i]) << i;
-    findAction(*main, "btnPlay")->trigger();
+    findAction(*main, "playButton")->trigger();
 }

@@ -18,18 +18,18 @@ using namespace vk350;
 TEST_F(AudioWindowTest, PlayPlaysTheSampleStopsOnASecondPressAndAgainAfterItsEnd) {
     // An empty sample plays nothing, not even a work file left from an earlier run.
     QFile::copy(Write("old.raw", Ramp(300)), WorkFile("convertspl.raw"));
-    findAction(*main, "mnuPlay")->trigger();
+    findAction(*main, "playItem")->trigger();
     Step();
     EXPECT_FALSE(main->IsPlaying() || main->ChainOutput().IsOpen());
     EXPECT_TRUE(device.played().empty());
 
     const Bytes sample = Ramp(6000);
-    Answered(findAction(*main, "mnuLoadRaw"), Write("kick.bin", sample));
-    findAction(*main, "btnPlay")->trigger();
+    Answered(findAction(*main, "loadRawItem"), Write("kick.bin", sample));
+    findAction(*main, "playButton")->trigger();
     EXPECT_TRUE(main->IsPlaying());
-    EXPECT_FALSE(MainWindow::ItemEnabled(findAction(*main, "mnuSaveAsWave")));
+    EXPECT_FALSE(MainWindow::ItemEnabled(findAction(*main, "saveAsWaveItem")));
     Step(20000);
-    findAction(*main, "mnuPlay")->trigger();
+    findAction(*main, "playItem")->trigger();
     EXPECT_FALSE(main->IsPlaying());
     EXPECT_FALSE(main->ChainOutput().IsOpen());
     EXPECT_EQ(device.openOutputs(), 0);
@@ -37,16 +37,16 @@ TEST_F(AudioWindowTest, PlayPlaysTheSampleStopsOnASecondPressAndAgainAfterItsEnd
 
     for (int run = 0; run < 2; ++run) { // a one-shot end lets Play start again at once
         device.clearPlayed();
-        findAction(*main, "btnPlay")->trigger();
+        findAction(*main, "playButton")->trigger();
         PlayToEnd();
         EXPECT_EQ(device.played(), sample);
         EXPECT_FALSE(main->IsPlaying());
-        EXPECT_TRUE(MainWindow::ItemEnabled(findAction(*main, "mnuSaveAsWave")));
+        EXPECT_TRUE(MainWindow::ItemEnabled(findAction(*main, "saveAsWaveItem")));
     }
     // Edits are heard at the next Play.
-    findAction(*main, "mnuReverse")->trigger();
+    findAction(*main, "reverseItem")->trigger();
     device.clearPlayed();
-    findAction(*main, "btnPlay")->trigger();
+    findAction(*main, "playButton")->trigger();
     PlayToEnd();
     EXPECT_EQ(device.played(), Bytes(sample.rbegin(), sample.rend()));
     EXPECT_TRUE(dialogs.messages.empty());
@@ -54,10 +54,10 @@ TEST_F(AudioWindowTest, PlayPlaysTheSampleStopsOnASecondPressAndAgainAfterItsEnd
 
 TEST_F(AudioWindowTest, LoopRepeatsUntilPlayIsPressedAgain) {
     const Bytes sample = Ramp(2205); // 0.1 s
-    Answered(findAction(*main, "mnuLoadRaw"), Write("hat.bin", sample));
-    findAction(*main, "mnuLoop")->trigger();
-    EXPECT_TRUE(findAction(*main, "btnLoop")->isChecked() && main->ChainOutput().Looping());
-    findAction(*main, "btnPlay")->trigger();
+    Answered(findAction(*main, "loadRawItem"), Write("hat.bin", sample));
+    findAction(*main, "loopItem")->trigger();
+    EXPECT_TRUE(findAction(*main, "loopButton")->isChecked() && main->ChainOutput().Looping());
+    findAction(*main, "playButton")->trigger();
     for (int i = 0; i < 350; ++i)
         Step();
     EXPECT_TRUE(main->IsPlaying());
@@ -65,42 +65,42 @@ TEST_F(AudioWindowTest, LoopRepeatsUntilPlayIsPressedAgain) {
     ASSERT_GE(played.size(), 3 * sample.size());
     for (size_t i = 0; i < played.size(); ++i)
         ASSERT_EQ(played[i], sample[i % sample.size()]) << i;
-    findAction(*main, "btnPlay")->trigger();
+    findAction(*main, "playButton")->trigger();
     EXPECT_FALSE(main->ChainOutput().IsOpen());
 
-    findAction(*main, "mnuLoop")->trigger();
-    EXPECT_FALSE(findAction(*main, "btnLoop")->isChecked() || main->ChainOutput().Looping());
-    findAction(*main, "btnLoop")->trigger(); // the button alone
+    findAction(*main, "loopItem")->trigger();
+    EXPECT_FALSE(findAction(*main, "loopButton")->isChecked() || main->ChainOutput().Looping());
+    findAction(*main, "loopButton")->trigger(); // the button alone
     EXPECT_TRUE(main->ChainOutput().Looping());
-    EXPECT_FALSE(findAction(*main, "mnuLoop")->isChecked());
+    EXPECT_FALSE(findAction(*main, "loopItem")->isChecked());
 }
 
 TEST_F(AudioWindowTest, ThePlayingPositionMovesTheLocatorOrTheView) {
-    Answered(findAction(*main, "mnuLoadRaw"), Write("long.bin", Ramp(44100)));
+    Answered(findAction(*main, "loadRawItem"), Write("long.bin", Ramp(44100)));
     SampleView& e = *findEditor(*main);
     for (const bool follow : {false, true}) {
-        findAction(*main, "mnuFollowLocator")->setChecked(follow);
+        findAction(*main, "followLocatorItem")->setChecked(follow);
         e.SetZoom(3);
         e.SetViewOrigin(1000);
-        findAction(*main, "btnPlay")->trigger();
+        findAction(*main, "playButton")->trigger();
         for (int i = 0; i < 300; ++i)
             Step();
         const int64_t p = main->ChainOutput().GetPosition();
         ASSERT_GT(p, 5000);
         if (follow) {
             EXPECT_EQ(e.ViewOrigin(), p) << "the playing position at column 0";
-            EXPECT_EQ(findKnob(*main, "originField")->State(), p);
+            EXPECT_EQ(findValueField(*main, "originField")->State(), p);
         } else {
             EXPECT_EQ(e.LocatorPos(), (p - 1000) / 3);
-            EXPECT_EQ(findKnob(*main, "locatorField")->State(), 1000 + (p - 1000) / 3 * 3)
+            EXPECT_EQ(findValueField(*main, "locatorField")->State(), 1000 + (p - 1000) / 3 * 3)
                 << "Loc in samples";
         }
-        findAction(*main, "btnPlay")->trigger();
+        findAction(*main, "playButton")->trigger();
     }
 }
 
 TEST_F(AudioWindowTest, PlaySlotPlaysItsDecodedBytesAndLeavesTheSlot) {
-    SampleView& slot = bank.SlotEdit(3);
+    SampleView& slot = bank.SlotView(3);
     const Bytes before = Ramp(1500, 11), bytes = Ramp(3000, 5);
     slot.Sample().LoadFromBuffer(before.data(), 1500);
     slot.SetSampleLen(1500);
@@ -109,8 +109,8 @@ TEST_F(AudioWindowTest, PlaySlotPlaysItsDecodedBytesAndLeavesTheSlot) {
     slot.SetSampleLen(3000);
 
     main->PlaySlot(3);
-    EXPECT_TRUE(main->IsPlaying() && findAction(*main, "btnPlay")->isEnabled() &&
-                MainWindow::ItemEnabled(findAction(*main, "btnStop")));
+    EXPECT_TRUE(main->IsPlaying() && findAction(*main, "playButton")->isEnabled() &&
+                MainWindow::ItemEnabled(findAction(*main, "stopButton")));
     PlayToEnd();
     Bytes expected(bytes.size());
     for (size_t i = 0; i < bytes.size(); ++i)
@@ -119,11 +119,11 @@ TEST_F(AudioWindowTest, PlaySlotPlaysItsDecodedBytesAndLeavesTheSlot) {
     EXPECT_EQ(Bytes(slot.GetData(), slot.GetData() + slot.GetSampleLen()), bytes);
     EXPECT_EQ(Bytes(slot.Sample().UndoData(), slot.Sample().UndoData() + 1500), before)
         << "its undo copy too";
-    EXPECT_TRUE(MainWindow::ItemEnabled(findAction(*main, "mnuSaveAsWave")));
+    EXPECT_TRUE(MainWindow::ItemEnabled(findAction(*main, "saveAsWaveItem")));
 
     device.clearPlayed();
-    bank.SlotEdit(0).Sample().LoadFromBuffer(bytes.data(), 100);
-    bank.SlotEdit(0).SetSampleLen(100);
+    bank.SlotView(0).Sample().LoadFromBuffer(bytes.data(), 100);
+    bank.SlotView(0).SetSampleLen(100);
     main->PlaySlot(4);  // empty
     main->PlaySlot(10); // no such slots: not their neighbours either
     main->PlaySlot(-1);
@@ -137,7 +137,7 @@ TEST_F(AudioWindowTest, AClickOnABankSlotsWaveformPlaysIt) {
     BankWindow window(store, dialogs);
     main->SetBankWindow(&window);
     const Bytes bytes = Ramp(2000, 3);
-    SampleView& slot = window.SlotEdit(6);
+    SampleView& slot = window.SlotView(6);
     slot.Sample().LoadFromBuffer(bytes.data(), 2000);
     slot.SetSampleLen(2000);
     window.show();
@@ -154,24 +154,24 @@ TEST_F(AudioWindowTest, AClickOnABankSlotsWaveformPlaysIt) {
 
 TEST_F(AudioWindowTest, NewAndClosingStopPlaybackAndNoDeviceIsReported) {
     for (const bool close : {false, true}) {
-        Answered(findAction(*main, "mnuLoadRaw"), Write("kick.bin", Ramp(20000)));
-        findAction(*main, "btnPlay")->trigger();
+        Answered(findAction(*main, "loadRawItem"), Write("kick.bin", Ramp(20000)));
+        findAction(*main, "playButton")->trigger();
         Step();
         ASSERT_TRUE(main->ChainOutput().IsPlaying());
         if (close)
             main->close();
         else
-            findAction(*main, "btnNew")->trigger();
+            findAction(*main, "newButton")->trigger();
         EXPECT_FALSE(main->ChainOutput().IsOpen());
         EXPECT_EQ(device.openOutputs(), 0);
         EXPECT_FALSE(main->IsPlaying());
-        EXPECT_EQ(MainWindow::ItemEnabled(findAction(*main, "mnuSaveAsWave")), close)
+        EXPECT_EQ(MainWindow::ItemEnabled(findAction(*main, "saveAsWaveItem")), close)
             << "New disables it, after the stop";
     }
     // A window without a wave system has no device: Play says so and leaves Play usable.
     MainWindow alone(dialogs);
     alone.OpenSampleFile(Write("a.bin", Ramp(100)));
-    findAction(alone, "mnuPlay")->trigger();
+    findAction(alone, "playItem")->trigger();
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_EQ(dialogs.messages[0].text, "No wave audio playing device found");
     EXPECT_FALSE(alone.IsPlaying());
@@ -187,20 +187,20 @@ TEST_F(AudioWindowTest, ThreadMethodStopsAndSwitchesSlotsOnlyAfterTheBufferInPro
     main->ChainOutput().OnBufferReady = [&](DspComponent&, ChainBuffer*) { gate.pass(); };
     const Bytes first = Ramp(40000, 3), second = Ramp(3000, 5);
     for (const auto& [slot, bytes] : {std::pair{3, &first}, {4, &second}}) {
-        bank.SlotEdit(slot).Sample().LoadFromBuffer(bytes->data(), int32_t(bytes->size()));
-        bank.SlotEdit(slot).SetSampleLen(int32_t(bytes->size()));
+        bank.SlotView(slot).Sample().LoadFromBuffer(bytes->data(), int32_t(bytes->size()));
+        bank.SlotView(slot).SetSampleLen(int32_t(bytes->size()));
     }
     for (const bool otherSlot : {false, true}) {
         SCOPED_TRACE(otherSlot ? "another slot" : "Play again");
         main->PlaySlot(3);
         std::thread opener;
         ASSERT_TRUE(gate.catchOne([&] { Step(10000); }, opener));
-        findAction(*main, "mnuLoop")->trigger(); // Loop on and off meanwhile: the playback thread reads it
-        findAction(*main, "mnuLoop")->trigger();
+        findAction(*main, "loopItem")->trigger(); // Loop on and off meanwhile: the playback thread reads it
+        findAction(*main, "loopItem")->trigger();
         if (otherSlot)
             main->PlaySlot(4);
         else
-            findAction(*main, "btnPlay")->trigger();
+            findAction(*main, "playButton")->trigger();
         EXPECT_EQ(gate.inside(), 0) << "returned while a buffer was mid-way";
         opener.join();
         if (!otherSlot) {
@@ -230,7 +230,7 @@ TEST_F(AudioWindowTest, PlaybackFailuresAreShownInTheErrorBox) {
         bool failingPass;
         QString text;
     };
-    Answered(findAction(*main, "mnuLoadRaw"), Write("long.bin", Ramp(200000)));
+    Answered(findAction(*main, "loadRawItem"), Write("long.bin", Ramp(200000)));
     const auto trigger = main->ChainConnector().OnTrigger;
     for (const Case& c :
          {Case{PlaybackMethod::Window, false, gone}, Case{PlaybackMethod::Thread, false, gone},
@@ -238,7 +238,7 @@ TEST_F(AudioWindowTest, PlaybackFailuresAreShownInTheErrorBox) {
         SCOPED_TRACE(c.text.toStdString());
         dialogs.messages.clear();
         link->SetMethod(c.method);
-        findAction(*main, "btnPlay")->trigger();
+        findAction(*main, "playButton")->trigger();
         Step(20000);
         if (c.failingPass)
             main->ChainConnector().OnTrigger = [](Connector&) { throw std::runtime_error("display failed"); };
@@ -254,7 +254,7 @@ TEST_F(AudioWindowTest, PlaybackFailuresAreShownInTheErrorBox) {
         EXPECT_EQ(dialogs.messages[0].title, QStringLiteral("VK350 Sample Editor"));
         EXPECT_EQ(dialogs.messages[0].text, c.text);
         if (c.failingPass)
-            findAction(*main, "btnPlay")->trigger();
+            findAction(*main, "playButton")->trigger();
         for (int i = 0; i < 1000 && main->ChainOutput().IsOpen(); ++i)
             Step();
         EXPECT_FALSE(main->IsPlaying() || main->ChainOutput().IsOpen());

@@ -65,7 +65,7 @@ TEST_F(WindowTest, MenuTableAsCreated) {
 
     const auto ctrl = Qt::CTRL;
     const auto alt = Qt::ALT;
-    ExpectMenu(findMenu(w, "mnuFile"), "&File",
+    ExpectMenu(findMenu(w, "fileMenu"), "&File",
                {{"New", Keys(ctrl | Qt::Key_Delete), true, true, -1},
                 {"Load Raw-Bin", Keys(ctrl | Qt::Key_L), true, true, -1},
                 {"Save Raw-Bin", Keys(ctrl | Qt::Key_S), true, true, -1},
@@ -75,7 +75,7 @@ TEST_F(WindowTest, MenuTableAsCreated) {
                 {"Send to MIDI", Keys(Qt::Key_F9), true, true, -1},
                 {"Receive from MIDI", QKeySequence(), false, false, -1},
                 {"Exit", Keys(ctrl | Qt::Key_Q), true, true, -1}});
-    ExpectMenu(findMenu(w, "mnuEdition"), "&Edition",
+    ExpectMenu(findMenu(w, "editionMenu"), "&Edition",
                {{"Undo", Keys(ctrl | Qt::Key_Z), true, false, -1},
                 {"Redo", Keys(ctrl | Qt::SHIFT | Qt::Key_Z), true, false, -1},
                 {"Select All", Keys(ctrl | Qt::Key_A), true, true, -1},
@@ -88,7 +88,7 @@ TEST_F(WindowTest, MenuTableAsCreated) {
                 {"µLaw to Lin -8bits", Keys(alt | Qt::Key_E), true, true, -1},
                 {"Reverse", Keys(ctrl | Qt::Key_R), true, true, -1},
                 {"Unsigned", Keys(ctrl | Qt::Key_U), true, true, -1}});
-    ExpectMenu(findMenu(w, "mnuAudio"), "Audio",
+    ExpectMenu(findMenu(w, "audioMenu"), "Audio",
                {{"Loop            ", Keys(Qt::KeypadModifier | Qt::Key_Asterisk), true, true, 0},
                 {"Go to Start", Keys(Qt::Key_Home), true, true, -1},
                 {"Go to End", Keys(Qt::Key_End), true, true, -1},
@@ -99,7 +99,7 @@ TEST_F(WindowTest, MenuTableAsCreated) {
                 {"Play        ", Keys(Qt::Key_Space), true, true, 0},
                 {"Play from Locator", Keys(ctrl | Qt::Key_Space), true, true, -1},
                 {"Play Selection", Keys(Qt::SHIFT | Qt::Key_Space), true, true, -1}});
-    ExpectMenu(findMenu(w, "mnuView"), "&View",
+    ExpectMenu(findMenu(w, "viewMenu"), "&View",
                {{"Zoom In                ", Keys(Qt::Key_F5), true, true, -1},
                 {"Zoom Out            ", Keys(Qt::Key_F6), true, true, -1},
                 {"Minimun               ", Keys(Qt::Key_F7), true, true, -1},
@@ -116,12 +116,12 @@ TEST_F(WindowTest, MenuTableAsCreated) {
                 {"Zoom In at Locator", Keys(ctrl | Qt::Key_Equal), true, true, -1},
                 {"Zoom Out at Locator", Keys(ctrl | Qt::Key_Minus), true, true, -1},
                 {"Min/Max Waveform", QKeySequence(), true, true, 1}});
-    ExpectMenu(findMenu(w, "mnuAbout"), "&About....",
+    ExpectMenu(findMenu(w, "aboutMenu"), "&About....",
                {{"OVL VK350 Sample Editor ", QKeySequence(), true, true, -1}});
 
     // The separator before the wave items is hidden with them.
-    const QList<QAction*> file = findMenu(w, "mnuFile")->actions();
-    const qsizetype loadWave = file.indexOf(findAction(w, "mnuLoadWave"));
+    const QList<QAction*> file = findMenu(w, "fileMenu")->actions();
+    const qsizetype loadWave = file.indexOf(findAction(w, "loadWaveItem"));
     ASSERT_GT(loadWave, 0);
     EXPECT_TRUE(file[loadWave - 1]->isSeparator());
     EXPECT_FALSE(file[loadWave - 1]->isVisible());
@@ -183,7 +183,7 @@ TEST_F(WindowTest, ToolbarKnobStripAndChooserAsCreated) {
         EXPECT_EQ(actual[i].visible, expected[i].visible);
         EXPECT_EQ(actual[i].enabled, expected[i].enabled);
     }
-    EXPECT_TRUE(findAction(w, "btnLoop")->isCheckable());
+    EXPECT_TRUE(findAction(w, "loopButton")->isCheckable());
 
     const QStringList items = {"----------------",
                                "Bass  Drum     ",
@@ -211,19 +211,21 @@ TEST_F(WindowTest, ToolbarKnobStripAndChooserAsCreated) {
         QString hint;
     };
     const std::vector<Knob> knobs = {
-        {findKnob(w, "sizeField"), "Size", 1, 512, 256, 1, "Sample Size"},
-        {findKnob(w, "zoomField"), "Zoom", 1, 1000, 256, 1, "Zoom Factor "},
-        {findKnob(w, "originField"), "Orig", 0, 500000, 150, 0,
+        {findValueField(w, "sizeField"), "Size", 1, 512, 256, 1, "Sample Size"},
+        {findValueField(w, "zoomField"), "Zoom", 1, 1000, 256, 1, "Zoom Factor "},
+        {findValueField(w, "originField"), "Orig", 0, 500000, 150, 0,
          "Orig — view origin, the first sample shown, in samples"},
-        {findKnob(w, "locatorField"), "Loc  ", 0, 500000, 150, 0, "Loc — locator position, in samples"},
-        {findKnob(w, "byteValueField"), "Val", 0, 255, 256, 0, "Val — byte at the locator, 0 to 255"},
-        {findKnob(w, "selectionStartField"), "Pos", 0, 500000, 150, 0, "Pos — selection start, in samples"},
-        {findKnob(w, "selectionLengthField"), "Len", 0, 500000, 150, 0, "Len — selection length, in samples"},
-        {findKnob(w, "offsetField"), "Offset", -255, 255, 150, 0,
+        {findValueField(w, "locatorField"), "Loc  ", 0, 500000, 150, 0, "Loc — locator position, in samples"},
+        {findValueField(w, "byteValueField"), "Val", 0, 255, 256, 0, "Val — byte at the locator, 0 to 255"},
+        {findValueField(w, "selectionStartField"), "Pos", 0, 500000, 150, 0,
+         "Pos — selection start, in samples"},
+        {findValueField(w, "selectionLengthField"), "Len", 0, 500000, 150, 0,
+         "Len — selection length, in samples"},
+        {findValueField(w, "offsetField"), "Offset", -255, 255, 150, 0,
          "Offset — added to every byte of the selection, or of the whole sample"},
-        {findKnob(w, "levelField"), "Level", 0, 200, 256, 0, ""},
-        {findKnob(w, "maxField"), "Max", 0, 255, 150, 0, "Max — highest byte of the sample"},
-        {findKnob(w, "minField"), "Min", 0, 255, 150, 0, "Min — lowest byte of the sample"},
+        {findValueField(w, "levelField"), "Level", 0, 200, 256, 0, ""},
+        {findValueField(w, "maxField"), "Max", 0, 255, 150, 0, "Max — highest byte of the sample"},
+        {findValueField(w, "minField"), "Min", 0, 255, 150, 0, "Min — lowest byte of the sample"},
     };
     int lastX = -1;
     for (const Knob& k : knobs) {
@@ -240,7 +242,7 @@ TEST_F(WindowTest, ToolbarKnobStripAndChooserAsCreated) {
                 caption = l;
         }
         ASSERT_NE(caption, nullptr);
-        if (k.knob == findKnob(w, "levelField")) {
+        if (k.knob == findValueField(w, "levelField")) {
             EXPECT_FALSE(k.knob->isVisible());
             EXPECT_FALSE(k.knob->isEnabled());
             EXPECT_FALSE(caption->isVisible());
@@ -301,7 +303,7 @@ TEST_F(WindowTest, ATallFontGrowsOnlyTheStrip) {
 
 TEST_F(WindowTest, HiddenWaveItemsKeepTheirKeys) {
     MainWindow& w = Open();
-    ASSERT_FALSE(findAction(w, "mnuLoadWave")->isVisible());
+    ASSERT_FALSE(findAction(w, "loadWaveItem")->isVisible());
     Key(Qt::Key_F1);
     ASSERT_EQ(dialogs.openRequests.size(), 1u) << "F1 runs the hidden Load Wave item";
     EXPECT_EQ(dialogs.openRequests[0].title, "Open Wave File");
@@ -313,7 +315,7 @@ TEST_F(WindowTest, HiddenWaveItemsKeepTheirKeys) {
     EXPECT_TRUE(dialogs.saveRequests.empty()) << "Save as Wave is disabled at start, so is its key";
 
     LoadThroughKeys(WriteFile("kick.bin", Ramp(500)));
-    EXPECT_TRUE(MainWindow::ItemEnabled(findAction(w, "mnuSaveAsWave")));
+    EXPECT_TRUE(MainWindow::ItemEnabled(findAction(w, "saveAsWaveItem")));
     Key(Qt::Key_F1, Qt::ControlModifier);
     ASSERT_EQ(dialogs.saveRequests.size(), 1u);
     EXPECT_EQ(dialogs.saveRequests[0].title, "Save Wave File");
@@ -322,7 +324,7 @@ TEST_F(WindowTest, HiddenWaveItemsKeepTheirKeys) {
 
     Key(Qt::Key_Delete, Qt::ControlModifier);
     EXPECT_EQ(findPart<QLabel>(w, "fileNameLabel")->text(), "New");
-    EXPECT_FALSE(MainWindow::ItemEnabled(findAction(w, "mnuSaveAsWave")));
+    EXPECT_FALSE(MainWindow::ItemEnabled(findAction(w, "saveAsWaveItem")));
     Key(Qt::Key_F1, Qt::ControlModifier);
     EXPECT_EQ(dialogs.saveRequests.size(), 1u) << "New disables Save as Wave again";
 }
@@ -431,14 +433,14 @@ TEST_F(WindowTest, AboutWindowOpensFromItsItemAndClosesOnAClick) {
     MainWindow& w = Open();
     AboutWindow about(&w);
     w.SetAboutBox(&about);
-    findAction(w, "mnuAboutBox")->trigger();
+    findAction(w, "aboutBoxItem")->trigger();
     ASSERT_TRUE(about.isVisible());
     EXPECT_EQ(findPart<QLabel>(about, "productName")->text(), "VK350 Sample Editor");
     EXPECT_EQ(findPart<QLabel>(about, "Version")->text(), "Rev 1.0");
     EXPECT_FALSE(findPart<QLabel>(about, "credits")->text().isEmpty());
     QTest::mouseClick(findPart<QLabel>(about, "credits"), Qt::LeftButton);
     EXPECT_FALSE(about.isVisible()) << "a click on the text closes it too";
-    findAction(w, "mnuAboutBox")->trigger();
+    findAction(w, "aboutBoxItem")->trigger();
     QTest::mouseClick(&about, Qt::LeftButton, Qt::NoModifier, QPoint(10, 10));
     EXPECT_FALSE(about.isVisible());
 }

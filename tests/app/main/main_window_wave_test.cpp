@@ -31,7 +31,7 @@ std::pair<WaveFormatEx, Bytes> ReadWave(const QString& path) {
 
 TEST_F(AudioWindowTest, LoadsFillTheSampleTheirWorkFilesAndThePlayableWave) {
     const Bytes raw = Ramp(70000);
-    Answered(findAction(*main, "mnuLoadRaw"), Write("long.bin", raw));
+    Answered(findAction(*main, "loadRawItem"), Write("long.bin", raw));
     EXPECT_EQ(Sample(), raw);
     EXPECT_EQ(ReadBytes(WorkFile("convertspl.raw")), raw);
     EXPECT_EQ(ReadWave(WorkFile("convertspl.WAV")).second, raw);
@@ -45,18 +45,18 @@ TEST_F(AudioWindowTest, LoadsFillTheSampleTheirWorkFilesAndThePlayableWave) {
         QAction* command;
         const char* name;
         const char* work;
-    } cases[] = {{findAction(*main, "mnuLoadRaw"), "a.wav", "convert.wav"},
-                 {findAction(*main, "mnuLoadRaw"), "b.WAV", "convert.wav"},
-                 {findAction(*main, "mnuLoadWave"), "c.wav", "convertspl.wav"}};
+    } cases[] = {{findAction(*main, "loadRawItem"), "a.wav", "convert.wav"},
+                 {findAction(*main, "loadRawItem"), "b.WAV", "convert.wav"},
+                 {findAction(*main, "loadWaveItem"), "c.wav", "convertspl.wav"}};
     for (const auto& c : cases) {
-        findAction(*main, "btnNew")->trigger();
+        findAction(*main, "newButton")->trigger();
         Answered(c.command, Write(c.name, wav), 2);
         EXPECT_EQ(Sample(), sound) << c.name;
         EXPECT_EQ(findPart<QLabel>(*main, "fileNameLabel")->text(), c.name);
         EXPECT_EQ(ReadWave(WorkFile(c.work)).second, sound) << c.name;
         EXPECT_EQ(QFileInfo(QString::fromStdString(main->ChainWave().Wave().FileName())).fileName(), c.work);
-        EXPECT_TRUE(MainWindow::ItemEnabled(findAction(*main, "mnuSaveAsWave")) &&
-                    findAction(*main, "btnPlay")->isEnabled());
+        EXPECT_TRUE(MainWindow::ItemEnabled(findAction(*main, "saveAsWaveItem")) &&
+                    findAction(*main, "playButton")->isEnabled());
     }
     EXPECT_TRUE(dialogs.messages.empty());
 }
@@ -70,10 +70,10 @@ TEST_F(AudioWindowTest, ATooLongWaveIsCutAndTheUserToldHowMuchWasKept) {
         QAction* command;
         const char* message; // nullptr: it fits, nothing said
     } cases[] = {
-        {22050, 8, 30, findAction(*main, "mnuLoadWave"), "Sample Too Long - Cut to 23.8 s of 30.0 s"},
-        {44100, 16, 30, findAction(*main, "mnuLoadRaw"), "Sample Too Long - Cut to 23.8 s of 30.0 s"},
-        {22050, 8, 24, findAction(*main, "mnuLoadRaw"), "Sample Too Long - Cut to 23.8 s of 24.0 s"},
-        {44100, 16, 23, findAction(*main, "mnuLoadWave"), nullptr},
+        {22050, 8, 30, findAction(*main, "loadWaveItem"), "Sample Too Long - Cut to 23.8 s of 30.0 s"},
+        {44100, 16, 30, findAction(*main, "loadRawItem"), "Sample Too Long - Cut to 23.8 s of 30.0 s"},
+        {22050, 8, 24, findAction(*main, "loadRawItem"), "Sample Too Long - Cut to 23.8 s of 24.0 s"},
+        {44100, 16, 23, findAction(*main, "loadWaveItem"), nullptr},
     };
     for (const auto& c : cases) {
         dialogs.messages.clear();
@@ -122,11 +122,11 @@ TEST_F(AudioWindowTest, WaveLoadsConvertTheWayTheOptionsChoose) {
                  {0, true, {ConversionQuality::Exact, true}},
                  {0, false, {}}};
     for (const auto& c : cases) {
-        findPart<QRadioButton>(*options, "rbConversion", c.way)->click();
-        QCheckBox* cbNormalise = findPart<QCheckBox>(*options, "cbNormalise");
-        if (cbNormalise->isChecked() != c.normalise)
-            cbNormalise->click();
-        Answered(findAction(*main, "mnuLoadWave"), wav);
+        findPart<QRadioButton>(*options, "conversionButtons", c.way)->click();
+        QCheckBox* normaliseBox = findPart<QCheckBox>(*options, "normaliseBox");
+        if (normaliseBox->isChecked() != c.normalise)
+            normaliseBox->click();
+        Answered(findAction(*main, "loadWaveItem"), wav);
         EXPECT_EQ(Sample(), source.ConvertToBytes(&editor, c.options)) << c.way << " " << c.normalise;
     }
     EXPECT_TRUE(dialogs.messages.empty());
@@ -141,9 +141,9 @@ TEST_F(AudioWindowTest, SoxWaveLoadsAsSoxItselfConvertsIt) {
         runCommand(sox + " -n -r 44100 -b 16 -c 2 " + wav + " synth 0.25 sine 440 sine 1250 vol 0.7").status,
         0);
     ASSERT_EQ(runCommand(sox + " " + wav + " -D -t raw -e unsigned -b 8 -c 1 " + raw).status, 0);
-    findPart<QRadioButton>(*options, "rbRate", 4)
+    findPart<QRadioButton>(*options, "rateButtons", 4)
         ->click(); // 44100 Hz: no resampling, only the mix and the bit depth
-    Answered(findAction(*main, "mnuLoadWave"), QString::fromStdString(wav));
+    Answered(findAction(*main, "loadWaveItem"), QString::fromStdString(wav));
     const Bytes expected = ReadBytes(QString::fromStdString(raw));
     const Bytes got = Sample();
     ASSERT_EQ(got.size(), expected.size());
@@ -153,8 +153,8 @@ TEST_F(AudioWindowTest, SoxWaveLoadsAsSoxItselfConvertsIt) {
 
 TEST_F(AudioWindowTest, BadWaveFilesThroughEitherLoadChangeNothing) {
     const Bytes good = WaveFile(1, 1, 22050, 8, Ramp(900));
-    Answered(findAction(*main, "mnuLoadWave"), Write("good.wav", good));
-    Answered(findAction(*main, "mnuLoadRaw"), Write("good.wav", good), 2);
+    Answered(findAction(*main, "loadWaveItem"), Write("good.wav", good));
+    Answered(findAction(*main, "loadRawItem"), Write("good.wav", good), 2);
     const Bytes sample = Sample();
     const QStringList workFiles = QDir(work.path()).entryList(QDir::Files);
     const Bytes convert = ReadBytes(WorkFile("convert.wav")),
@@ -180,7 +180,7 @@ TEST_F(AudioWindowTest, BadWaveFilesThroughEitherLoadChangeNothing) {
         {"no sound", WaveFile(1, 1, 22050, 8, {}), bad + ": The file holds no sound"},
     };
     for (const auto& c : cases) {
-        for (QAction* command : {findAction(*main, "mnuLoadRaw"), findAction(*main, "mnuLoadWave")}) {
+        for (QAction* command : {findAction(*main, "loadRawItem"), findAction(*main, "loadWaveItem")}) {
             dialogs.messages.clear();
             Answered(command, Write("bad.wav", c.file), 2);
             ASSERT_EQ(dialogs.messages.size(), 1u) << c.what;
@@ -196,18 +196,18 @@ TEST_F(AudioWindowTest, BadWaveFilesThroughEitherLoadChangeNothing) {
 }
 
 TEST_F(AudioWindowTest, WaveSavesHoldTheEditedSampleUnderTheRightName) {
-    Answered(findAction(*main, "mnuLoadRaw"), Write("kick.bin", Ramp(3000)));
-    findAction(*main, "mnuReverse")->trigger(); // an edit, and no Play after it
+    Answered(findAction(*main, "loadRawItem"), Write("kick.bin", Ramp(3000)));
+    findAction(*main, "reverseItem")->trigger(); // an edit, and no Play after it
     const Bytes edited = Sample();
     const struct {
         QAction* command;
         int filter;
         const char* chosen;
         const char* written;
-    } cases[] = {{findAction(*main, "mnuSaveRaw"), 2, "k1.bin", "k1.wav"},
-                 {findAction(*main, "mnuSaveRaw"), 2, "k2", "k2.wav"},
-                 {findAction(*main, "mnuSaveAsWave"), 1, "k3.snd", "k3.snd"},
-                 {findAction(*main, "mnuSaveAsWave"), 1, "k4", "k4.wav"}};
+    } cases[] = {{findAction(*main, "saveRawItem"), 2, "k1.bin", "k1.wav"},
+                 {findAction(*main, "saveRawItem"), 2, "k2", "k2.wav"},
+                 {findAction(*main, "saveAsWaveItem"), 1, "k3.snd", "k3.snd"},
+                 {findAction(*main, "saveAsWaveItem"), 1, "k4", "k4.wav"}};
     for (const auto& c : cases) {
         Answered(c.command, dir.filePath(c.chosen), c.filter);
         const auto [format, data] = ReadWave(dir.filePath(c.written));
@@ -218,7 +218,7 @@ TEST_F(AudioWindowTest, WaveSavesHoldTheEditedSampleUnderTheRightName) {
     EXPECT_FALSE(QFile::exists(dir.filePath("k2")));
     // A target that cannot be written, on either save: the box, and nothing else.
     const QString notAFolder = Write("plain", {1});
-    for (QAction* command : {findAction(*main, "mnuSaveRaw"), findAction(*main, "mnuSaveAsWave")})
+    for (QAction* command : {findAction(*main, "saveRawItem"), findAction(*main, "saveAsWaveItem")})
         Answered(command, notAFolder + "/x.wav", 2);
     ASSERT_EQ(dialogs.messages.size(), 2u);
     for (const auto& m : dialogs.messages)
@@ -236,10 +236,10 @@ TEST_F(AudioWindowTest, WorkFilesNeverReplaceTheUsersFiles) {
     const QString linked = Write("linked.bin", {9, 9, 9});
     ASSERT_TRUE(QFile::link(linked, WorkFile("convertspl.raw")));
 
-    Answered(findAction(*main, "mnuLoadRaw"), own, 2);
+    Answered(findAction(*main, "loadRawItem"), own, 2);
     EXPECT_EQ(Sample(), Ramp(700));
     EXPECT_EQ(ReadBytes(own), users);
-    Answered(findAction(*main, "mnuLoadRaw"), Write("x.bin", Ramp(50)));
+    Answered(findAction(*main, "loadRawItem"), Write("x.bin", Ramp(50)));
     EXPECT_EQ(ReadBytes(linked), (Bytes{9, 9, 9}));
     const QString cache = QStandardPaths::writableLocation(QStandardPaths::CacheLocation);
     EXPECT_EQ(ReadBytes(cache + "/convertspl.raw"), Ramp(50)) << "the work file went to the cache folder";
@@ -270,7 +270,7 @@ TEST_F(AudioWindowTest, WideAndCutShortWaveFilesLoad) {
         std::memcpy(&bits, &f, 4);
         return uint64_t(bits);
     };
-    Answered(findAction(*main, "mnuLoadRaw"),
+    Answered(findAction(*main, "loadRawItem"),
              Write("s16.wav",
                    WaveFile(1, 1, 44100, 16, build(2, 1, [](int16_t v) { return uint64_t(uint16_t(v)); }))),
              2);
@@ -289,8 +289,8 @@ TEST_F(AudioWindowTest, WideAndCutShortWaveFilesLoad) {
          WaveFile(1, 3, 44100, 16, build(2, 3, [](int16_t v) { return uint64_t(uint16_t(v)); }))},
     };
     for (const auto& c : cases)
-        for (QAction* command : {findAction(*main, "mnuLoadRaw"), findAction(*main, "mnuLoadWave")}) {
-            findAction(*main, "mnuNew")->trigger();
+        for (QAction* command : {findAction(*main, "loadRawItem"), findAction(*main, "loadWaveItem")}) {
+            findAction(*main, "newItem")->trigger();
             Answered(command, Write(QString::fromLatin1(c.what) + ".wav", c.file), 2);
             EXPECT_EQ(Sample(), expected)
                 << c.what << (dialogs.messages.empty() ? "" : dialogs.messages.back().text.toStdString());
@@ -299,7 +299,7 @@ TEST_F(AudioWindowTest, WideAndCutShortWaveFilesLoad) {
     EXPECT_TRUE(dialogs.messages.empty());
 
     const QString cut = Write("cut.wav", WaveFile(1, 1, 22050, 8, Ramp(600), 5000));
-    Answered(findAction(*main, "mnuLoadWave"), cut, 1);
+    Answered(findAction(*main, "loadWaveItem"), cut, 1);
     EXPECT_EQ(Sample(), Ramp(600));
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_EQ(dialogs.messages[0].icon, MessageIcon::Warning);
@@ -311,9 +311,9 @@ TEST_F(AudioWindowTest, WideAndCutShortWaveFilesLoad) {
 // A failed save asks again with the chosen folder and name, so another place is one step away;
 // Save as Wave offers the sample's name with ".wav".
 TEST_F(AudioWindowTest, FailedSavesAskAgainWhereTheUserWas) {
-    Answered(findAction(*main, "mnuLoadRaw"), Write("kick.bin", Ramp(900)));
+    Answered(findAction(*main, "loadRawItem"), Write("kick.bin", Ramp(900)));
     const QString missing = dir.filePath("gone/kick.wav");
-    for (QAction* command : {findAction(*main, "mnuSaveRaw"), findAction(*main, "mnuSaveAsWave")}) {
+    for (QAction* command : {findAction(*main, "saveRawItem"), findAction(*main, "saveAsWaveItem")}) {
         dialogs.saveRequests.clear();
         dialogs.messages.clear();
         dialogs.Answer(missing, 2);
@@ -321,9 +321,9 @@ TEST_F(AudioWindowTest, FailedSavesAskAgainWhereTheUserWas) {
         command->trigger();
         ASSERT_EQ(dialogs.saveRequests.size(), 2u);
         EXPECT_EQ(dialogs.saveRequests[0].fileName,
-                  command == findAction(*main, "mnuSaveRaw") ? "kick.bin" : "saved.wav");
+                  command == findAction(*main, "saveRawItem") ? "kick.bin" : "saved.wav");
         EXPECT_EQ(dialogs.saveRequests[1].fileName, missing);
-        if (command == findAction(*main, "mnuSaveRaw")) {
+        if (command == findAction(*main, "saveRawItem")) {
             EXPECT_EQ(dialogs.saveRequests[1].filterIndex, 2) << "the filter chosen";
         }
         ASSERT_EQ(dialogs.messages.size(), 1u);

@@ -38,10 +38,11 @@ std::string Hex(uint8_t v) {
 
 TEST_F(OptionsTest, StartUpOpensBothPortsLogsThemAndSendsTheBoardSetup) {
     Open();
-    EXPECT_EQ(Part<QComboBox>("cbMidiIn")->count(), 2);
-    EXPECT_EQ(Part<QComboBox>("cbMidiOut")->itemText(1), QStringLiteral("Loopback 2"));
+    EXPECT_EQ(Part<QComboBox>("midiInChooser")->count(), 2);
+    EXPECT_EQ(Part<QComboBox>("midiOutChooser")->itemText(1), QStringLiteral("Loopback 2"));
     EXPECT_EQ(Log(), (QStringList{"Loopback 1 IN  -> Ouvert", "Loopback 1 OUT -> Ouvert"}));
-    EXPECT_EQ(Part<QComboBox>("cbMidiIn")->currentIndex(), 0) << "the list shows the port that was opened";
+    EXPECT_EQ(Part<QComboBox>("midiInChooser")->currentIndex(), 0)
+        << "the list shows the port that was opened";
     // Startup Send is checked by design: input 0, no merge.
     EXPECT_EQ(driver->backlog(0), (Bytes{0xCF, 0x00, 0xBF, 0x1F, 0x00}));
 }
@@ -84,7 +85,7 @@ TEST_F(OptionsTest, WithoutMidiDevicesTheFailuresAreLoggedAndNothingHangs) {
 
 TEST_F(OptionsTest, ChangingAListReopensBothPorts) {
     OptionsWindow& w = Open();
-    Part<QComboBox>("cbMidiIn")->setCurrentIndex(1);
+    Part<QComboBox>("midiInChooser")->setCurrentIndex(1);
     w.ClosePorts();
     EXPECT_EQ(Log(), (QStringList{"Loopback 1 Ferme", QString::fromUtf8("Loopback 1 Fermé")}));
     w.OpenPorts();
@@ -92,8 +93,8 @@ TEST_F(OptionsTest, ChangingAListReopensBothPorts) {
     EXPECT_EQ(w.MidiIn().Port(), 1);
 
     // Through the list as the user picks: the log is cleared and the new ports logged.
-    Part<QComboBox>("cbMidiOut")->setCurrentIndex(1);
-    emit Part<QComboBox>("cbMidiOut")->activated(1);
+    Part<QComboBox>("midiOutChooser")->setCurrentIndex(1);
+    emit Part<QComboBox>("midiOutChooser")->activated(1);
     EXPECT_EQ(Log(), (QStringList{"Loopback 2 IN  -> Ouvert", "Loopback 2 OUT -> Ouvert"}));
     EXPECT_EQ(w.MidiOut().Port(), 1);
 }
@@ -109,15 +110,17 @@ TEST_F(OptionsTest, BoardSetupTriggersPutTheirBytesOnTheWire) {
     const std::vector<Step> steps = {
         {"input knob",
          [&] {
-             ValueField* potKvb9Input = Part<ValueField>("potKvb9Input");
-             potKvb9Input->SetState(4);
-             potKvb9Input->OnChange(*potKvb9Input);
+             ValueField* kvb9InputField = Part<ValueField>("kvb9InputField");
+             kvb9InputField->SetState(4);
+             kvb9InputField->OnChange(*kvb9InputField);
          },
          {0xCF, 0x04}},
-        {"merge on", [&] { Part<QCheckBox>("cbKvb9Merge")->click(); }, {0xBF, 0x1F, 0x01}},
-        {"merge off", [&] { Part<QCheckBox>("cbKvb9Merge")->click(); }, {0xBF, 0x1F, 0x00}},
-        {"send button", [&] { Part<QToolButton>("btnKvb9Send")->click(); }, {0xCF, 0x04, 0xBF, 0x1F, 0x00}},
-        {"startup box", [&] { Part<QCheckBox>("cbKvb9Startup")->click(); }, {}},
+        {"merge on", [&] { Part<QCheckBox>("kvb9MergeBox")->click(); }, {0xBF, 0x1F, 0x01}},
+        {"merge off", [&] { Part<QCheckBox>("kvb9MergeBox")->click(); }, {0xBF, 0x1F, 0x00}},
+        {"send button",
+         [&] { Part<QToolButton>("kvb9SendButton")->click(); },
+         {0xCF, 0x04, 0xBF, 0x1F, 0x00}},
+        {"startup box", [&] { Part<QCheckBox>("kvb9StartupBox")->click(); }, {}},
     };
     for (const Step& s : steps) {
         SCOPED_TRACE(s.what);
@@ -179,7 +182,7 @@ TEST_F(OptionsTest, EditorSampleGoesOutAndComesBackIntoItsSlot) {
 
 TEST_F(OptionsTest, BankSourceLogsItsOwnAdjustmentLines) {
     OptionsWindow& w = Open();
-    SampleView& slot = bank.SlotEdit(3);
+    SampleView& slot = bank.SlotView(3);
     slot.Sample().LoadFromBuffer(Ramp(16384).data(), 16384);
     slot.SetSampleLen(16384);
     ClearLog();
@@ -197,7 +200,7 @@ TEST_F(OptionsTest, EveryReceivedKindLandsWhereItBelongsAndFaultyOnesLoseNothing
     driver->inject(0, Dump(3, hh));
     Deliver();
     ASSERT_EQ(SlotBytes(3), hh);
-    EXPECT_EQ(bank.SlotEdit(3).Zoom(), 16384 / (bank.SlotEdit(3).width() - 1) + 1) << "fitted to its view";
+    EXPECT_EQ(bank.SlotView(3).Zoom(), 16384 / (bank.SlotView(3).width() - 1) + 1) << "fitted to its view";
 
     Bytes badSum = Dump(3, Ramp(16384, 99));
     badSum[badSum.size() - 2] ^= 0x01;
@@ -214,7 +217,7 @@ TEST_F(OptionsTest, EveryReceivedKindLandsWhereItBelongsAndFaultyOnesLoseNothing
     longPattern.back() = 0xF7;
     const Bytes onePattern = {0xF0, 0x2A, 0x03, 0x01, 0x02, 0x44, 0x55, 0xF7};
 
-    SampleView& tm = bank.SlotEdit(6);
+    SampleView& tm = bank.SlotView(6);
     tm.Sample().LoadFromBuffer(Ramp(300, 1).data(), 300);
     tm.SetSampleLen(300);
     ClearLog();
@@ -330,7 +333,7 @@ TEST_F(OptionsTest, CancelCutsADumpInTheMiddleAndSaysHowFarItGot) {
 
 TEST_F(OptionsTest, DumpsReceivedDuringASendWaitForItAndKeepTheirOrder) {
     OptionsWindow& w = Open();
-    Part<QComboBox>("cbMidiOut")->setCurrentIndex(1); // send on the second cable, listen on the first
+    Part<QComboBox>("midiOutChooser")->setCurrentIndex(1); // send on the second cable, listen on the first
     w.ChangePorts();
     driver->setPace(1, 20000);
     const Bytes first = Ramp(4096, 1);
@@ -361,28 +364,28 @@ TEST_F(OptionsTest, DumpsReceivedDuringASendWaitForItAndKeepTheirOrder) {
 
 TEST_F(OptionsTest, CancelBetweenMessagesDropsTheSendsStillToCome) {
     OptionsWindow& w = Open();
-    Part<QComboBox>("cbMidiOut")->setCurrentIndex(1); // nothing comes back to the input
+    Part<QComboBox>("midiOutChooser")->setCurrentIndex(1); // nothing comes back to the input
     w.ChangePorts();
     ClearLog();
     TransferProgress& transfer = w.Transfer();
     transfer.Begin(3 * 18738, QStringLiteral("Bank"));
     for (int slot : {1, 2})
-        bank.SlotEdit(slot).SetSampleLen(16384);
-    EXPECT_TRUE(w.SendSample(1, SampleSource::Bank, bank.SlotEdit(1).Sample()));
+        bank.SlotView(slot).SetSampleLen(16384);
+    EXPECT_TRUE(w.SendSample(1, SampleSource::Bank, bank.SlotView(1).Sample()));
     QTimer::singleShot(30, [&] { transfer.Cancel(); });
     transfer.Pause(5000); // the pause between messages; Cancel ends it
-    EXPECT_FALSE(w.SendSample(2, SampleSource::Bank, bank.SlotEdit(2).Sample()));
-    EXPECT_FALSE(w.SendSample(3, SampleSource::Bank, bank.SlotEdit(3).Sample()));
+    EXPECT_FALSE(w.SendSample(2, SampleSource::Bank, bank.SlotView(2).Sample()));
+    EXPECT_FALSE(w.SendSample(3, SampleSource::Bank, bank.SlotView(3).Sample()));
     transfer.End();
     EXPECT_EQ(driver->backlog(1).size(), 18738u) << "only the first message went out";
     const QStringList log = Log();
     ASSERT_EQ(log.size(), 4);
     EXPECT_EQ(log[2], QStringLiteral("Transfert ok"));
     EXPECT_EQ(log[3], QStringLiteral("Transfert annule")) << "one line for the sends dropped";
-    EXPECT_EQ(bank.SlotEdit(2).GetSampleLen(), 16384) << "a dropped send changes nothing";
+    EXPECT_EQ(bank.SlotView(2).GetSampleLen(), 16384) << "a dropped send changes nothing";
 
     // A transfer after it starts afresh.
-    EXPECT_TRUE(w.SendSample(2, SampleSource::Bank, bank.SlotEdit(2).Sample()));
+    EXPECT_TRUE(w.SendSample(2, SampleSource::Bank, bank.SlotView(2).Sample()));
 }
 
 TEST_F(OptionsTest, AnInterfacePulledOutMidSendIsReportedWithItsCode) {

@@ -40,40 +40,41 @@ TEST_F(OptionsTest, PagesAndControlsAsBuilt) {
         EXPECT_EQ(Part<QTabWidget>("pageTabs")->tabText(i), pages[i]);
     const QStringList rates = {"&8000 Hz", "&11025 Hz", "&22050 Hz", "&32000 Hz", "&44100 Hz", "&48000 Hz"};
     for (int i = 0; i < 6; ++i)
-        EXPECT_EQ(Part<QRadioButton>("rbRate", i)->text(), rates[i]);
-    EXPECT_TRUE(Part<QRadioButton>("rbRate", 2)->isChecked());
+        EXPECT_EQ(Part<QRadioButton>("rateButtons", i)->text(), rates[i]);
+    EXPECT_TRUE(Part<QRadioButton>("rateButtons", 2)->isChecked());
     EXPECT_EQ(w.SampleRate(), 22050u);
     EXPECT_EQ(w.WaveFormat().nAvgBytesPerSec, 22050u);
     EXPECT_EQ(w.WaveFormat().nChannels, 1);
     EXPECT_EQ(w.WaveFormat().wBitsPerSample, 8);
-    EXPECT_TRUE(Part<ValueField>("potBufferCount")->isHidden());
-    EXPECT_TRUE(Part<QLabel>("lbBufferSize")->isHidden());
-    EXPECT_TRUE(Part<QWidget>("gbPlayback")->isHidden());
-    EXPECT_EQ(Part<ValueField>("potKvb9Input")->Max(), 7);
-    EXPECT_EQ(Part<ValueField>("potSysexDelay")->Max(), 999);
-    EXPECT_EQ(Part<ValueField>("potTimeOut")->toolTip(), QStringLiteral("MIDI Input Time Out Error Delay "));
-    EXPECT_EQ(Part<QToolButton>("btnKvb9Send")->toolTip(), QStringLiteral("Send KVB9 setup to MIDI"));
-    EXPECT_EQ(Part<QToolButton>("btnTempFolder")->toolTip(), QStringLiteral("Open File"));
+    EXPECT_TRUE(Part<ValueField>("bufferCountField")->isHidden());
+    EXPECT_TRUE(Part<QLabel>("bufferSizeLabel")->isHidden());
+    EXPECT_TRUE(Part<QWidget>("playbackGroup")->isHidden());
+    EXPECT_EQ(Part<ValueField>("kvb9InputField")->Max(), 7);
+    EXPECT_EQ(Part<ValueField>("sysexDelayField")->Max(), 999);
+    EXPECT_EQ(Part<ValueField>("timeOutField")->toolTip(),
+              QStringLiteral("MIDI Input Time Out Error Delay "));
+    EXPECT_EQ(Part<QToolButton>("kvb9SendButton")->toolTip(), QStringLiteral("Send KVB9 setup to MIDI"));
+    EXPECT_EQ(Part<QToolButton>("workFolderButton")->toolTip(), QStringLiteral("Open File"));
     const LogMemo* logMemo = Part<LogMemo>("logMemo");
     EXPECT_EQ(logMemo->toolTip(), QStringLiteral("Double clic to clear ..."));
     EXPECT_TRUE(logMemo->isReadOnly());
     EXPECT_EQ(logMemo->palette().color(QPalette::Base), QColor(0, 0, 0x80));
     EXPECT_EQ(logMemo->palette().color(QPalette::Text), QColor(0, 0xFF, 0xFF));
-    EXPECT_EQ(Part<ValueField>("potStepsWave")->toolTip(), QStringLiteral("X Range"));
+    EXPECT_EQ(Part<ValueField>("stepsWaveField")->toolTip(), QStringLiteral("X Range"));
     const QStringList gradients = {"LeftToRight",        "RightToLeft",         "TopToBottom",
                                    "BottomToTop",        "HorizCenterToBorder", "HorizBorderToCenter",
                                    "VertCenterToBorder", "VertBorderToCenter"};
-    for (QComboBox* list : {Part<QComboBox>("cbGradientWave"), Part<QComboBox>("cbGradientBank")}) {
+    for (QComboBox* list : {Part<QComboBox>("waveGradientChooser"), Part<QComboBox>("bankGradientChooser")}) {
         ASSERT_EQ(list->count(), 8);
         for (int i = 0; i < 8; ++i)
             EXPECT_EQ(list->itemText(i), gradients[i]);
     }
     // Nothing stored: the lists show the types the controls draw with.
-    EXPECT_EQ(Part<QComboBox>("cbGradientWave")->currentIndex(), int(wave.GradientType()));
-    EXPECT_EQ(Part<QComboBox>("cbGradientBank")->currentIndex(), int(bank.SlotEdit(0).GradientType()));
+    EXPECT_EQ(Part<QComboBox>("waveGradientChooser")->currentIndex(), int(wave.GradientType()));
+    EXPECT_EQ(Part<QComboBox>("bankGradientChooser")->currentIndex(), int(bank.SlotView(0).GradientType()));
     // The caption keeps its design text; both captions tell where the work files go.
-    EXPECT_EQ(Part<QLabel>("lbCheminTemp")->text(), QStringLiteral("..."));
-    for (const QLabel* caption : {Part<QLabel>("lbTempFolder"), Part<QLabel>("lbCheminTemp")})
+    EXPECT_EQ(Part<QLabel>("workFolderLabel")->text(), QStringLiteral("..."));
+    for (const QLabel* caption : {Part<QLabel>("workFolderCaption"), Part<QLabel>("workFolderLabel")})
         EXPECT_EQ(caption->toolTip(), QStringLiteral("Work files go to ") + effectiveWorkFolder("..."));
     EXPECT_FALSE(w.isVisible()) << "hidden by design";
 }
@@ -99,14 +100,14 @@ TEST_F(OptionsTest, StoredLooksApplyAtStartUpExceptMarkers) {
     EXPECT_EQ(wave.MarkerColor(), markers) << "markers change only through their swatch";
     EXPECT_EQ(wave.GradientNbOfColors(), 40);
     EXPECT_EQ(wave.GradientType(), grxLeftToRight);
-    EXPECT_EQ(Part<QComboBox>("cbGradientWave")->currentIndex(), 0);
+    EXPECT_EQ(Part<QComboBox>("waveGradientChooser")->currentIndex(), 0);
     EXPECT_EQ(panel.palette().color(QPalette::Window), QColor(0x30, 0x20, 0x10));
     for (int s = 0; s < 10; ++s) {
-        EXPECT_EQ(bank.SlotEdit(s).LineColor(), 0x00FF00u);
-        EXPECT_EQ(bank.SlotEdit(s).GradientType(), grxHorizBorderToCenter);
+        EXPECT_EQ(bank.SlotView(s).LineColor(), 0x00FF00u);
+        EXPECT_EQ(bank.SlotView(s).GradientType(), grxHorizBorderToCenter);
     }
-    EXPECT_EQ(Part<QComboBox>("cbGradientBank")->currentIndex(), 5);
-    EXPECT_EQ(Part<ValueField>("potStepsWave")->State(), 40);
+    EXPECT_EQ(Part<QComboBox>("bankGradientChooser")->currentIndex(), 5);
+    EXPECT_EQ(Part<ValueField>("stepsWaveField")->State(), 40);
 }
 
 TEST_F(OptionsTest, AnIncompleteFirstGroupAppliesNothingAndTheSwatchesShowTheControls) {
@@ -117,12 +118,12 @@ TEST_F(OptionsTest, AnIncompleteFirstGroupAppliesNothingAndTheSwatchesShowTheCon
     wave.SetGradientType(grxVertBorderToCenter);
     OptionsWindow& w = Open();
     EXPECT_EQ(wave.Color(), back);
-    EXPECT_EQ(Part<QComboBox>("cbGradientWave")->currentIndex(), int(grxVertBorderToCenter))
+    EXPECT_EQ(Part<QComboBox>("waveGradientChooser")->currentIndex(), int(grxVertBorderToCenter))
         << "the type in use, not the one read";
     EXPECT_FALSE(w.isVisible()) << "EN4 is not read after the gap";
     // Written back, the colours keep the waveform as it looks (never button face on button face).
     w.WriteSettings();
-    EXPECT_EQ(store.Value("BColorWaveMinmax").toLongLong(), qlonglong(bank.SlotEdit(0).Axes2Color()));
+    EXPECT_EQ(store.Value("BColorWaveMinmax").toLongLong(), qlonglong(bank.SlotView(0).Axes2Color()));
 }
 
 TEST_F(OptionsTest, SwatchesApplyAtOnceAndTextIsOnlyStored) {
@@ -152,11 +153,11 @@ TEST_F(OptionsTest, SwatchesApplyAtOnceAndTextIsOnlyStored) {
         Part<QToolButton>(c.bankColumn ? "swatchBank" : "swatchWave", int(c.row))->click();
         if (c.bankColumn) {
             for (int s = 0; s < 10; ++s)
-                EXPECT_EQ(c.read(bank.SlotEdit(s)), c.color);
+                EXPECT_EQ(c.read(bank.SlotView(s)), c.color);
             EXPECT_NE(c.read(wave), c.color);
         } else {
             EXPECT_EQ(c.read(wave), c.color);
-            EXPECT_NE(c.read(bank.SlotEdit(0)), c.color);
+            EXPECT_NE(c.read(bank.SlotView(0)), c.color);
         }
     }
     EXPECT_EQ(panel.palette().color(QPalette::Window), QColor(0x03, 0x02, 0x01))
@@ -180,22 +181,22 @@ TEST_F(OptionsTest, SwatchesApplyAtOnceAndTextIsOnlyStored) {
 
 TEST_F(OptionsTest, GradientListsAndStepKnobsSetTheirControls) {
     OptionsWindow& w = Open();
-    QComboBox* cbGradientWave = Part<QComboBox>("cbGradientWave");
-    QComboBox* cbGradientBank = Part<QComboBox>("cbGradientBank");
-    ValueField* potStepsBank = Part<ValueField>("potStepsBank");
-    ValueField* potStepsWave = Part<ValueField>("potStepsWave");
-    cbGradientWave->setCurrentIndex(4);
-    emit cbGradientWave->activated(4);
+    QComboBox* waveGradientChooser = Part<QComboBox>("waveGradientChooser");
+    QComboBox* bankGradientChooser = Part<QComboBox>("bankGradientChooser");
+    ValueField* stepsBankField = Part<ValueField>("stepsBankField");
+    ValueField* stepsWaveField = Part<ValueField>("stepsWaveField");
+    waveGradientChooser->setCurrentIndex(4);
+    emit waveGradientChooser->activated(4);
     EXPECT_EQ(wave.GradientType(), grxHorizCenterToBorder);
-    cbGradientBank->setCurrentIndex(0);
-    emit cbGradientBank->activated(0);
+    bankGradientChooser->setCurrentIndex(0);
+    emit bankGradientChooser->activated(0);
     for (int s = 0; s < 10; ++s)
-        EXPECT_EQ(bank.SlotEdit(s).GradientType(), grxLeftToRight);
-    potStepsBank->SetState(17);
-    potStepsBank->OnChange(*potStepsBank);
-    EXPECT_EQ(bank.SlotEdit(9).GradientNbOfColors(), 17);
-    potStepsWave->SetState(200);
-    potStepsWave->OnChange(*potStepsWave);
+        EXPECT_EQ(bank.SlotView(s).GradientType(), grxLeftToRight);
+    stepsBankField->SetState(17);
+    stepsBankField->OnChange(*stepsBankField);
+    EXPECT_EQ(bank.SlotView(9).GradientNbOfColors(), 17);
+    stepsWaveField->SetState(200);
+    stepsWaveField->OnChange(*stepsWaveField);
     EXPECT_EQ(wave.GradientNbOfColors(), 200);
     w.WriteSettings();
     EXPECT_EQ(store.Value("GradientType").toInt(), 4);
@@ -227,10 +228,10 @@ TEST_F(OptionsTest, CloseBoxHidesWritesAndClearsTheCheckMark) {
 TEST_F(OptionsTest, TempFolderIsChosenThroughTheOpenDialogAndStoredAsChosen) {
     QTemporaryDir chosen;
     OptionsWindow& w = Open();
-    QToolButton* btnTempFolder = Part<QToolButton>("btnTempFolder");
-    const QLabel* lbCheminTemp = Part<QLabel>("lbCheminTemp");
+    QToolButton* workFolderButton = Part<QToolButton>("workFolderButton");
+    const QLabel* workFolderLabel = Part<QLabel>("workFolderLabel");
     dialogs.Answer(chosen.path() + QStringLiteral("/*.*"), 3);
-    btnTempFolder->click();
+    workFolderButton->click();
     ASSERT_EQ(dialogs.openRequests.size(), 1u);
     const FileDialogRequest& r = dialogs.openRequests.front();
     EXPECT_EQ(r.title, QStringLiteral("Select Temp Folder"));
@@ -238,14 +239,14 @@ TEST_F(OptionsTest, TempFolderIsChosenThroughTheOpenDialogAndStoredAsChosen) {
     EXPECT_EQ(r.filterIndex, 3);
     EXPECT_TRUE(r.acceptAnyName);
     EXPECT_TRUE(r.chooseFolder);
-    EXPECT_EQ(lbCheminTemp->text(), chosen.path() + "/");
+    EXPECT_EQ(workFolderLabel->text(), chosen.path() + "/");
     EXPECT_EQ(w.WorkFileName(), chosen.path() + "/convertspl.raw");
     w.WriteSettings();
     EXPECT_EQ(store.Value("TempPath").toString(), chosen.path() + "/");
 
     // A cancelled dialog keeps the folder.
-    btnTempFolder->click();
-    EXPECT_EQ(lbCheminTemp->text(), chosen.path() + "/");
+    workFolderButton->click();
+    EXPECT_EQ(workFolderLabel->text(), chosen.path() + "/");
 }
 
 TEST(WorkFolder, UnusableCaptionsSendWorkFilesToAPerUserFolder) {
@@ -285,31 +286,32 @@ TEST_F(OptionsTest, AudioPageListsDevicesAndSetsTheOutput) {
     store.Set("AudioBufsz", 50);
     store.Set("AudioOUT", 2);
     OptionsWindow& w = Open();
-    QComboBox* cbAudioOut = Part<QComboBox>("cbAudioOut");
-    ValueField* potBufferCount = Part<ValueField>("potBufferCount");
-    ASSERT_EQ(cbAudioOut->count(), 3) << "the default device and both devices";
-    EXPECT_EQ(cbAudioOut->itemText(0), QStringLiteral("Default output"));
-    EXPECT_EQ(cbAudioOut->itemText(2), QStringLiteral("Card 1"));
-    EXPECT_EQ(cbAudioOut->currentIndex(), 2);
+    QComboBox* audioOutChooser = Part<QComboBox>("audioOutChooser");
+    ValueField* bufferCountField = Part<ValueField>("bufferCountField");
+    ASSERT_EQ(audioOutChooser->count(), 3) << "the default device and both devices";
+    EXPECT_EQ(audioOutChooser->itemText(0), QStringLiteral("Default output"));
+    EXPECT_EQ(audioOutChooser->itemText(2), QStringLiteral("Card 1"));
+    EXPECT_EQ(audioOutChooser->currentIndex(), 2);
     EXPECT_EQ(waveOut.deviceId, 1);
     EXPECT_EQ(w.TotalBufferSize(), 2048 * 50);
-    EXPECT_EQ(Part<QLabel>("lbBufferSize")->text(), QStringLiteral("100 Kb - 4.64 seconds"));
-    EXPECT_TRUE(Part<QRadioButton>("rbPlayback", 0)->isChecked());
-    EXPECT_FALSE(Part<QRadioButton>("rbPlayback", 2)->isEnabled()) << "interrupt callbacks are not offered";
+    EXPECT_EQ(Part<QLabel>("bufferSizeLabel")->text(), QStringLiteral("100 Kb - 4.64 seconds"));
+    EXPECT_TRUE(Part<QRadioButton>("playbackButtons", 0)->isChecked());
+    EXPECT_FALSE(Part<QRadioButton>("playbackButtons", 2)->isEnabled())
+        << "interrupt callbacks are not offered";
 
-    cbAudioOut->setCurrentIndex(0);
-    emit cbAudioOut->activated(0);
+    audioOutChooser->setCurrentIndex(0);
+    emit audioOutChooser->activated(0);
     EXPECT_EQ(waveOut.deviceId, -1) << "entry 0 is the default device";
     EXPECT_EQ(waveOut.numBuffers, 50);
 
-    potBufferCount->SetState(10);
-    potBufferCount->OnChange(*potBufferCount);
+    bufferCountField->SetState(10);
+    bufferCountField->OnChange(*bufferCountField);
     EXPECT_EQ(w.TotalBufferSize(), 20480);
-    Part<QRadioButton>("rbRate", 5)->click();
+    Part<QRadioButton>("rateButtons", 5)->click();
     EXPECT_EQ(w.SampleRate(), 48000u);
     EXPECT_EQ(w.WaveFormat().nAvgBytesPerSec, 48000u);
-    EXPECT_EQ(Part<QLabel>("lbBufferSize")->text(), QStringLiteral("20 Kb - 0.43 seconds"));
-    Part<QRadioButton>("rbPlayback", 1)->click();
+    EXPECT_EQ(Part<QLabel>("bufferSizeLabel")->text(), QStringLiteral("20 Kb - 0.43 seconds"));
+    Part<QRadioButton>("playbackButtons", 1)->click();
     EXPECT_EQ(waveOut.method, PlaybackMethod::Thread);
     w.WriteSettings();
     EXPECT_EQ(store.Value("AudioOUT").toInt(), 0);
@@ -343,16 +345,16 @@ TEST_F(OptionsTest, ConversionChoiceOnTheAudioPage) {
         if (c.normalise.isValid())
             store.Set("Normalise", c.normalise);
         OptionsWindow& w = Open();
-        EXPECT_EQ(Part<QRadioButton>("rbConversion", 0)->text(), QStringLiteral("Exact"));
-        EXPECT_EQ(Part<QRadioButton>("rbConversion", 1)->text(), QStringLiteral("Band-limited"));
-        EXPECT_EQ(Part<QCheckBox>("cbNormalise")->text(), QStringLiteral("Normalise"));
+        EXPECT_EQ(Part<QRadioButton>("conversionButtons", 0)->text(), QStringLiteral("Exact"));
+        EXPECT_EQ(Part<QRadioButton>("conversionButtons", 1)->text(), QStringLiteral("Band-limited"));
+        EXPECT_EQ(Part<QCheckBox>("normaliseBox")->text(), QStringLiteral("Normalise"));
         EXPECT_TRUE(w.Conversion() == c.shown);
-        EXPECT_EQ(Part<QRadioButton>("rbConversion", 1)->isChecked(),
+        EXPECT_EQ(Part<QRadioButton>("conversionButtons", 1)->isChecked(),
                   c.shown.quality == ConversionQuality::BandLimited);
 
         // The other choice, written as the new values after the existing ones.
-        Part<QRadioButton>("rbConversion", c.shown.quality == ConversionQuality::Exact ? 1 : 0)->click();
-        Part<QCheckBox>("cbNormalise")->click();
+        Part<QRadioButton>("conversionButtons", c.shown.quality == ConversionQuality::Exact ? 1 : 0)->click();
+        Part<QCheckBox>("normaliseBox")->click();
         w.WriteSettings();
         EXPECT_EQ(store.Value("Conversion").toInt(), c.shown.quality == ConversionQuality::Exact ? 1 : 0);
         EXPECT_EQ(store.Value("Normalise").toInt(), c.shown.normalise ? 0 : 1);
@@ -362,7 +364,7 @@ TEST_F(OptionsTest, ConversionChoiceOnTheAudioPage) {
     }
     // The group fits on the fixed-size page.
     form->show();
-    const QWidget* box = Part<QCheckBox>("cbNormalise")->parentWidget();
+    const QWidget* box = Part<QCheckBox>("normaliseBox")->parentWidget();
     EXPECT_LE(box->mapTo(form.get(), QPoint(0, box->height())).y(), form->height());
 }
 
@@ -380,8 +382,8 @@ TEST_F(OptionsTest, AudioListFailuresAndEmptyDeviceLists) {
     store.Set("AudioOUT", 1);
     waveOut.numBuffers = 7;
     Open();
-    EXPECT_EQ(Part<QComboBox>("cbAudioOut")->count(), 0);
-    EXPECT_EQ(Part<ValueField>("potBufferCount")->State(), 7) << "a count of 0 takes the output's own";
+    EXPECT_EQ(Part<QComboBox>("audioOutChooser")->count(), 0);
+    EXPECT_EQ(Part<ValueField>("bufferCountField")->State(), 7) << "a count of 0 takes the output's own";
     form.reset();
 
     // A stored entry one past the list (a card since removed) leaves the output where it was.
@@ -389,7 +391,7 @@ TEST_F(OptionsTest, AudioListFailuresAndEmptyDeviceLists) {
     waveOut.deviceId = 5;
     store.Set("AudioOUT", 3);
     Open();
-    EXPECT_EQ(Part<QComboBox>("cbAudioOut")->count(), 3);
+    EXPECT_EQ(Part<QComboBox>("audioOutChooser")->count(), 3);
     EXPECT_EQ(waveOut.deviceId, 5);
 }
 
@@ -447,22 +449,22 @@ TEST_F(OptionsTest, AudioPageOverTheRealWaveOutput) {
     form = std::make_unique<OptionsWindow>(
         OptionsLinks{store, dialogs, *driver, wave, &panel, bank, patterns, link});
     OptionsWindow& w = *form;
-    QComboBox* cbAudioOut = Part<QComboBox>("cbAudioOut");
-    ASSERT_EQ(cbAudioOut->count(), 3);
-    EXPECT_EQ(cbAudioOut->itemText(0).toStdString(), WaveOutGetDeviceName(device, WAVE_MAPPER));
-    EXPECT_EQ(cbAudioOut->itemText(2).toStdString(), WaveOutGetDeviceName(device, 1));
+    QComboBox* audioOutChooser = Part<QComboBox>("audioOutChooser");
+    ASSERT_EQ(audioOutChooser->count(), 3);
+    EXPECT_EQ(audioOutChooser->itemText(0).toStdString(), WaveOutGetDeviceName(device, WAVE_MAPPER));
+    EXPECT_EQ(audioOutChooser->itemText(2).toStdString(), WaveOutGetDeviceName(device, 1));
     EXPECT_EQ(out.DeviceID(), 1) << "the stored entry chose device 1";
     EXPECT_EQ(w.TotalBufferSize(), int(out.GetBufferSize()) * 20);
-    EXPECT_TRUE(Part<QRadioButton>("rbPlayback", 0)->isChecked());
-    EXPECT_FALSE(Part<QRadioButton>("rbPlayback", 2)->isEnabled());
+    EXPECT_TRUE(Part<QRadioButton>("playbackButtons", 0)->isChecked());
+    EXPECT_FALSE(Part<QRadioButton>("playbackButtons", 2)->isEnabled());
 
-    cbAudioOut->setCurrentIndex(0);
-    emit cbAudioOut->activated(0);
+    audioOutChooser->setCurrentIndex(0);
+    emit audioOutChooser->activated(0);
     EXPECT_EQ(out.DeviceID(), WAVE_MAPPER);
     EXPECT_EQ(out.NumBuffers(), 20);
-    Part<QRadioButton>("rbPlayback", 1)->click();
+    Part<QRadioButton>("playbackButtons", 1)->click();
     EXPECT_EQ(out.CallBackMode(), cmThread);
-    Part<QRadioButton>("rbPlayback", 0)->click();
+    Part<QRadioButton>("playbackButtons", 0)->click();
     EXPECT_EQ(out.CallBackMode(), cmWindow);
     form.reset();
 }

@@ -57,7 +57,7 @@ TEST_F(PatternsTest, LoadHoldsTheFileUpToTheBufferSize) {
             WriteFile(c.file, c.size > 0 ? Pattern(size_t(c.size)) : Bytes{});
         PatternsPart<LogMemo>("logMemo")->Clear();
         dialogs.Answer(dir.filePath(c.file), 1);
-        PatternsPart<QAction>("mnuLoadSysex")->trigger();
+        PatternsPart<QAction>("loadSysexItem")->trigger();
         const Bytes source = Pattern(c.heldFrom);
         EXPECT_EQ(Held(), Bytes(source.begin(), source.begin() + c.held));
         EXPECT_EQ(PatternLog(), c.size > 0 ? QStringList{QStringLiteral("Load Sysex %1 Bytes").arg(c.held)}
@@ -80,7 +80,7 @@ TEST_F(PatternsTest, SaveWritesTheHeldBytesUnderASyxName) {
         {"dump.txt", "dump.syx"}, {"dump2", "dump2.syx"}, {"dump3.SYX", "dump3.SYX"}};
     for (const auto& [answer, written] : cases) {
         dialogs.Answer(dir.filePath(answer), 1);
-        PatternsPart<QAction>("btnSaveAll")->trigger();
+        PatternsPart<QAction>("saveAllButton")->trigger();
         EXPECT_EQ(ReadFile(written), dump) << answer.toStdString();
     }
     EXPECT_FALSE(QFile::exists(dir.filePath("dump.txt")));
@@ -90,7 +90,7 @@ TEST_F(PatternsTest, SaveWritesTheHeldBytesUnderASyxName) {
     QFile::setPermissions(locked, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
     for (const QString& answer : {dir.filePath("locked"), dir.filePath("none/dump")}) {
         dialogs.Answer(answer, 1);
-        PatternsPart<QAction>("mnuSaveSysex")->trigger();
+        PatternsPart<QAction>("saveSysexItem")->trigger();
     }
     ASSERT_EQ(dialogs.messages.size(), 2u);
     for (const auto& m : dialogs.messages)
@@ -112,22 +112,22 @@ TEST_F(PatternsTest, SendTransmitsTheHeldBytesAndNewLeavesNothingToSend) {
         patterns->ReceivePatternDump(dump.data(), held, QStringLiteral("in"));
         PatternsPart<LogMemo>("logMemo")->Clear();
         driver.clearBacklog(0);
-        PatternsPart<QAction>("btnSendToMidi")->trigger();
+        PatternsPart<QAction>("sendToMidiButton")->trigger();
         EXPECT_EQ(driver.backlog(0), held >= 3 ? dump : Bytes{});
         EXPECT_EQ(PatternLog(), QStringList{QStringLiteral("Send Sysex %1 Bytes").arg(held)});
     }
-    PatternsPart<QAction>("mnuNew")->trigger();
+    PatternsPart<QAction>("newItem")->trigger();
     EXPECT_EQ(patterns->HeldLength(), 0);
     EXPECT_EQ(PatternLog(), QStringList{});
     EXPECT_TRUE(std::all_of(patterns->Buffer(), patterns->Buffer() + PatternsWindow::kBufferSize,
                             [](uint8_t b) { return b == 0; }));
     driver.clearBacklog(0);
-    PatternsPart<QAction>("mnuSendToMidi")->trigger();
+    PatternsPart<QAction>("sendToMidiItem")->trigger();
     EXPECT_TRUE(driver.backlog(0).empty());
 
     patterns->ReceivePatternDump(Pattern(100).data(), 100, QStringLiteral("in"));
     options->MidiOut().SetUsing(false);
-    PatternsPart<QAction>("mnuSendToMidi")->trigger();
+    PatternsPart<QAction>("sendToMidiItem")->trigger();
     EXPECT_TRUE(PatternLog().back().startsWith(QStringLiteral("Erreur transfert MIDI OUT - code ")));
     EXPECT_EQ(Log().back(), PatternLog().back());
 }
@@ -137,7 +137,7 @@ TEST_F(PatternsTest, SendTransmitsTheHeldBytesAndNewLeavesNothingToSend) {
 TEST_F(PatternsTest, ReceivedDumpsReplaceTheHeldOneUnlessTooLong) {
     Open();
     dialogs.Answer(WriteFile("loaded.syx", Pattern(9000, 0x01)), 1);
-    PatternsPart<QAction>("mnuLoadSysex")->trigger();
+    PatternsPart<QAction>("loadSysexItem")->trigger();
     const Bytes one = Pattern(700, 0x02, 5);
     for (const Bytes& m : {one, Pattern(70000, 0x01)}) {
         driver.inject(0, m);
