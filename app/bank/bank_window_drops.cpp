@@ -46,7 +46,7 @@ bool BankWindow::LoadSlotFile(int slot, const QString& path, QString& reason) {
     SampleView& e = *slotViews[size_t(slot)];
     const std::string native = QFile::encodeName(path).toStdString();
     if (!isWaveName(path)) {
-        if (e.LoadFromFile(native, true, 0))
+        if (e.Document().ReadRaw(native))
             return true;
         reason = readReasonLine(path);
         return false;
@@ -62,8 +62,7 @@ bool BankWindow::LoadSlotFile(int slot, const QString& path, QString& reason) {
             throw WaveError("The file holds no sound");
         bytes.resize(std::min<size_t>(bytes.size(), size_t(std::max(e.Max(), 0))));
         e.Sample().Clear(false);
-        e.SetSampleLen(int32_t(bytes.size()));
-        e.Sample().LoadFromBuffer(bytes.data(), int32_t(bytes.size()));
+        e.Document().Assign(bytes, int32_t(bytes.size()));
         return true;
     } catch (const std::exception& error) {
         reason = waveReasonLine(path, error, QString());

@@ -77,7 +77,7 @@ void BankWindow::RecordSlotSteps(const QString& name) {
     }
     for (int s = 0; s < kSlotCount; ++s)
         if (filedSlots_ & (1u << s))
-            slotViews[size_t(s)]->Sample().History().MarkSaved();
+            slotViews[size_t(s)]->Document().MarkSaved();
     const bool filed = filedSlots_ != 0;
     filedSlots_ = 0;
     if (step.changes.empty()) {
@@ -160,7 +160,7 @@ void BankWindow::UpdateSlotHistoryItems() {
     redoItem->setEnabled(!redoSteps_.empty());
     // The title is marked while a slot holds changes not saved to or loaded from a file.
     const bool modified = std::any_of(slotViews.begin(), slotViews.end(),
-                                      [](const SampleView* e) { return e->Sample().History().IsModified(); });
+                                      [](const SampleView* e) { return e->Document().IsModified(); });
     setWindowTitle(modified ? QStringLiteral("VK350 Sample Bank[*]") : QStringLiteral("VK350 Sample Bank"));
     setWindowModified(modified);
 }
@@ -188,14 +188,13 @@ void BankWindow::RestoreKept() {
         SampleView& e = *slotViews[size_t(s)];
         const int n = std::min(int(k.bytes.size()), e.Max());
         e.Clear(false);
-        std::copy_n(k.bytes.data(), n, e.GetData());
-        e.SetSampleLen(n);
+        e.Document().Assign(k.bytes, n);
         fitZoom(e);
         slotNames[size_t(s)]->setText(k.name);
         slotSizes[size_t(s)]->setText(k.size);
         recordedNames_[size_t(s)] = k.name;
         recordedSizes_[size_t(s)] = k.size;
-        e.Sample().History().Reset(e.GetData(), e.GetSampleLen());
+        e.Document().Rebase();
         e.DrawWave();
         ++restored;
     }
@@ -216,7 +215,7 @@ bool BankWindow::SaveKept() {
         k.present = true;
         k.name = slotNames[size_t(s)]->text();
         k.size = slotSizes[size_t(s)]->text();
-        k.bytes.assign(e.GetData(), e.GetData() + e.GetSampleLen());
+        k.bytes.assign(e.Document().Bytes().begin(), e.Document().Bytes().end());
     }
     const QByteArray encoded = encodeKeptBank(kept);
     QDir().mkpath(QFileInfo(keptFile_).path());

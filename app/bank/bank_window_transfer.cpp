@@ -54,7 +54,7 @@ bool BankWindow::SendSlot(int slot) {
     SampleView& e = *slotViews[size_t(slot)];
     const SampleDocument::Hold hold(e.Document(),
                                     "sending to " + std::string(kBankLocations[size_t(slot)].label));
-    const bool sent = options_->SendEditorSample(slot, SampleSource::Bank, e.Sample());
+    const bool sent = options_->SendEditorSample(slot, SampleSource::Bank, e.Document());
     e.DrawWave();
     options_->Transfer().Pause(sendPauseMs_);
     return sent;

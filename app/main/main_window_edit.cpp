@@ -76,16 +76,14 @@ void MainWindow::Mute() {
 // conversions cover the whole sample; like every sign conversion they leave the selection
 // normalised.
 void MainWindow::LinearToMuLaw() {
-    SampleBuffer& s = sampleView->Sample();
-    s.NormaliseSelection();
-    vk350::linearToMuLawCodes({s.GetData(), static_cast<size_t>(s.GetSampleLen())});
+    sampleView->Sample().NormaliseSelection();
+    document_->Change([](std::span<uint8_t> bytes) { linearToMuLawCodes(bytes); });
     sampleView->DrawWave();
 }
 
 void MainWindow::MuLawToLinear() {
-    SampleBuffer& s = sampleView->Sample();
-    s.NormaliseSelection();
-    vk350::muLawCodesToLinear({s.GetData(), static_cast<size_t>(s.GetSampleLen())});
+    sampleView->Sample().NormaliseSelection();
+    document_->Change([](std::span<uint8_t> bytes) { muLawCodesToLinear(bytes); });
     sampleView->DrawWave();
 }
 

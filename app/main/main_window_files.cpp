@@ -65,7 +65,7 @@ bool MainWindow::LoadSample(const QString& path) {
     } else {
         // The work file must not land on the file being read.
         RememberUserFile(path);
-        if (!sampleView->LoadFromFile(QFile::encodeName(path).toStdString(), true, 0)) {
+        if (!document_->ReadRaw(QFile::encodeName(path).toStdString())) {
             ShowError(QStringLiteral("File Error"),
                       withReason(QStringLiteral("Read File Error - Nothing Loaded"), readReasonLine(path)));
             return false;
@@ -180,7 +180,7 @@ void MainWindow::ShowSaveError(const QString& name) {
 
 // The new file replaces the old one only once it is complete.
 bool MainWindow::SaveRawFile(const QString& name) {
-    return sampleView->SaveToFile(QFile::encodeName(name).toStdString());
+    return document_->WriteRaw(QFile::encodeName(name).toStdString());
 }
 
 // An empty sample has nothing to save. Saying so before any name is asked keeps the caption as it

@@ -166,11 +166,10 @@ void MainWindow::PlaySlot(int slot) {
 void MainWindow::PlaySlotNow(int slot) {
     if (!bank_ || slot < 0 || slot >= BankSlots::kSlotCount)
         return;
-    SampleView& source = bank_->SlotView(slot);
-    const int32_t n = source.GetSampleLen();
-    if (n <= 0)
+    const std::span<const uint8_t> source = bank_->SlotView(slot).Document().Bytes();
+    if (source.empty())
         return;
-    std::vector<uint8_t> bytes(source.GetData(), source.GetData() + n);
+    std::vector<uint8_t> bytes(source.begin(), source.end());
     muLawCodesToLinear(bytes);
     StopPlayback();
     WaveDocument& wave = chainWave->Wave();

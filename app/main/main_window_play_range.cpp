@@ -53,8 +53,7 @@ void MainWindow::PlayRange(int64_t first, int64_t end) {
     wave.FreeWave();
     playOffset_ = 0;
     if (first < end) {
-        const uint8_t* bytes = sampleView->GetData();
-        const std::vector<uint8_t> part(bytes + first, bytes + end);
+        const std::span<const uint8_t> part = document_->Bytes().subspan(size_t(first), size_t(end - first));
         const std::string name = QFile::encodeName(WorkFile(QStringLiteral("convertspl.raw"))).toStdString();
         if (!safeWriteBytes(name, part))
             throw WaveError("Unable to write the work file " + name);

@@ -120,27 +120,25 @@ void MainWindow::SendToMidi() {
     {
         const SampleDocument::Hold hold(*document_,
                                         "sending to " + std::string(kBankLocations[size_t(location)].label));
-        options_->SendEditorSample(location, SampleSource::Editor, sampleView->Sample());
+        options_->SendEditorSample(location, SampleSource::Editor, *document_);
     }
     ShowFittedSize();
 }
 
 void MainWindow::CopyToBank() {
     const int location = ChosenLocation();
-    if (location < 0 || !options_ || !bank_)
+    if (location < 0 || !options_ || !bank_ || !SampleFree())
         return;
-    SampleView& e = *sampleView;
-    options_->FitSample(location, e.Sample());
+    options_->FitSample(location, document_->Buffer());
     ShowFittedSize();
-    const int n = e.GetSampleLen();
+    const int n = document_->Length();
     SampleView& slot = bank_->SlotView(location);
-    slot.Sample().LoadFromBuffer(e.GetData(), n);
-    slot.SetSampleLen(n);
+    slot.Document().Assign(document_->Bytes(), n);
     bank_->SetSlotName(location, fileNameLabel->text());
     bank_->SetSlotSize(location, QString::number(n / 1024) + QStringLiteral("K"));
     slot.SetZoom(n / std::max(1, slot.width() - 1) + 1);
     zoomField->SetState(n / EditorWidthForZoom() + 1);
-    e.SetZoom(zoomField->State());
+    sampleView->SetZoom(zoomField->State());
     ApplyFieldsToView();
 }
 

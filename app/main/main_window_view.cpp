@@ -55,8 +55,8 @@ void MainWindow::ShowSizeField(int value, const QString& unit) {
 }
 
 void MainWindow::ShowMinMax() {
-    maxField->SetState(sampleView->GetMaxValue(sampleView->GetData()));
-    minField->SetState(sampleView->GetMinValue(sampleView->GetData()));
+    maxField->SetState(sampleView->GetMaxValue(document_->Bytes().data()));
+    minField->SetState(sampleView->GetMinValue(document_->Bytes().data()));
 }
 
 void MainWindow::ApplyFieldsToView() {

@@ -172,10 +172,8 @@ bool MainWindow::ConvertWaveFile(const QString& source, const QString& workFile)
         wave.FreeWave();
         wave.SetFileName(encodedPath(destination));
         // Nothing below can fail: the sample changes only now.
-        SampleView& e = *sampleView;
-        e.Sample().Clear(false);
-        e.SetSampleLen(int32_t(bytes.size()));
-        e.Sample().LoadFromBuffer(bytes.data(), int32_t(bytes.size()));
+        document_->Buffer().Clear(false);
+        document_->Assign(bytes, int32_t(bytes.size()));
         if (whole > int64_t(bytes.size()))
             ShowCut(double(bytes.size()) / format.nAvgBytesPerSec, double(whole) / format.nAvgBytesPerSec);
         if (cutShort)
@@ -210,10 +208,10 @@ void MainWindow::RefreshPlaybackWave() {
     StopPlayback();
     WaveDocument& wave = chainWave->Wave();
     wave.FreeWave();
-    if (sampleView->GetSampleLen() <= 0)
+    if (document_->Length() <= 0)
         return;
     const QString raw = WorkFile(QStringLiteral("convertspl.raw"));
-    if (!scratchWriteBytes(encodedPath(raw), {sampleView->GetData(), size_t(sampleView->GetSampleLen())}))
+    if (!scratchWriteBytes(encodedPath(raw), document_->Bytes()))
         throw WaveError("Unable to write the work file " + encodedPath(raw));
     wave.SetWorkFiles(true);
     wave.ImportFromRaw(encodedPath(raw), 8, 1, ChosenRate());

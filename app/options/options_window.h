@@ -66,7 +66,7 @@ public:
     // Sends a sample held in the editor's form: it goes out in the machine's form and comes back
     // converted, with a tail the fitting added left zero. A send that fails or is cancelled
     // leaves the sample's bytes and length as they were.
-    bool SendEditorSample(int slot, SampleSource source, SampleBuffer& sample);
+    bool SendEditorSample(int slot, SampleSource source, SampleDocument& sample);
     // Sends bytes as they are, as one SysEx block (pattern dumps); logs a failure or a cut and
     // returns the output's code (failure, when given, gets the line). Nothing goes out below 3 bytes.
     int SendSysExBlock(const uint8_t* block, size_t size, const QString& text, QString* failure = nullptr);

@@ -159,24 +159,20 @@ bool OptionsWindow::SendSample(int slot, SampleSource source, SampleBuffer& samp
 // The send works on a copy in the machine's form: the user's bytes are never flipped, not even
 // while the transfer lets timers and other windows run. A sent sample takes the copy's size
 // adjustment (cut or zero-padded to the location's size); a failed one is left as it was.
-bool OptionsWindow::SendEditorSample(int slot, SampleSource source, SampleBuffer& sample) {
+bool OptionsWindow::SendEditorSample(int slot, SampleSource source, SampleDocument& sample) {
     if (slot < 0 || slot >= kBankSlots)
         return false;
-    const int before = sample.GetSampleLen();
-    const int size = int(std::min<uint32_t>(kBankLocations[size_t(slot)].size(), SampleBuffer::Capacity));
-    const int reach = std::max(before, size);
-    machineCopy_.SetSampleLen(0);
-    machineCopy_.LoadFromBuffer(sample.GetData(), reach);
+    const int before = sample.Length();
+    // The fitting zeroes the copy from the old length up to the location's size.
+    machineCopy_.LoadFromBuffer(sample.Bytes().data(), before);
     machineCopy_.SetSampleLen(before);
     convertSign(std::span<uint8_t>(machineCopy_.GetData(), size_t(before)));
     const bool sent = SendSample(slot, source, machineCopy_);
     if (sent) {
         const int after = machineCopy_.GetSampleLen();
-        uint8_t* bytes = machineCopy_.GetData();
-        convertSign(
-            std::span<uint8_t>(bytes, size_t(std::min(std::max(before, after), SampleBuffer::Capacity))));
-        std::copy_n(bytes, std::max(before, after), sample.GetData());
-        sample.SetSampleLen(after);
+        const size_t reach = size_t(std::min(std::max(before, after), SampleBuffer::Capacity));
+        convertSign(std::span<uint8_t>(machineCopy_.GetData(), reach));
+        sample.Assign({machineCopy_.GetData(), reach}, after);
     }
     return sent;
 }
@@ -255,8 +251,7 @@ void OptionsWindow::ApplyOne(const ReceivedMessage& m) {
     case ReceiveAction::StoreSample: {
         SampleView& e = links_.bank.SlotView(m.slot);
         const int count = int(std::min<size_t>(m.bytes.size(), size_t(e.Max())));
-        std::copy_n(m.bytes.begin(), count, e.GetData());
-        e.SetSampleLen(count);
+        e.Document().Assign(m.bytes, count);
         e.SetZoom(count / std::max(1, e.width() - 1) + 1);
         links_.bank.SetSlotName(m.slot, fromStd(m.nameCaption));
         links_.bank.SetSlotSize(m.slot, fromStd(m.sizeCaption));

@@ -46,11 +46,22 @@ void SampleDocument::Changed() {
         OnChanged();
 }
 
+void SampleDocument::Assign(std::span<const std::uint8_t> bytes, std::int32_t length) {
+    buffer_.SetSampleLen(length);
+    buffer_.LoadFromBuffer(bytes.data(), std::int32_t(std::min<std::size_t>(bytes.size(), INT32_MAX)));
+}
+
+void SampleDocument::Change(const std::function<void(std::span<std::uint8_t>)>& change) {
+    change({buffer_.GetData(), std::size_t(std::max(buffer_.GetSampleLen(), 0))});
+}
+
+bool SampleDocument::ReadRaw(const std::string& fileName) {
+    return buffer_.LoadFromFile(fileName, true, 0);
+}
+
 void SampleDocument::Replace(std::span<const std::uint8_t> bytes, const std::string& step) {
-    const auto n = std::int32_t(std::min<std::size_t>(bytes.size(), std::size_t(buffer_.Max())));
     buffer_.Clear(false);
-    buffer_.SetSampleLen(n);
-    buffer_.LoadFromBuffer(bytes.data(), n);
+    Assign(bytes, std::int32_t(std::min<std::size_t>(bytes.size(), INT32_MAX)));
     RecordStep(step);
     Changed();
 }

@@ -46,6 +46,16 @@ public:
 
     const SampleIdentity& Identity() const;
 
+    // Writes bytes from the sample's start and sets its length (both at most Max), without a
+    // step: the command that does it records one.
+    void Assign(std::span<const std::uint8_t> bytes, std::int32_t length);
+    // Hands the sample's bytes to change to change, in place; no step.
+    void Change(const std::function<void(std::span<std::uint8_t>)>& change);
+    // Reads a raw file from its start, at most Max bytes; false, changing nothing, when it cannot.
+    bool ReadRaw(const std::string& fileName);
+    // Writes the sample's bytes as a raw file through the safe writer.
+    bool WriteRaw(const std::string& fileName) const { return buffer_.SaveToFile(fileName); }
+
     // Replaces the whole sample with bytes (at most Max of them) and records it as one step named
     // step. With identity the sample is that file's (or slot's) from now on; complete says the
     // bytes are the whole file, which leaves nothing unsaved.
