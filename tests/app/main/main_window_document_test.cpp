@@ -85,6 +85,9 @@ TEST_F(DocumentTest, SavingFromTheCloseQuestionUsesTheSamplesOwnKindAndClosesThe
 
 // A raw file longer than the store is cut with a word, and the cut copy is not the file.
 TEST_F(DocumentTest, ARawFileCutOnLoadSaysSoAndStaysUnsaved) {
+    Load(Write("whole.bin", Bytes(512 * 1024, 5))); // exactly the store: nothing cut
+    EXPECT_TRUE(dialogs.messages.empty());
+    EXPECT_FALSE(main->isWindowModified());
     const QString big = Write("big.bin", Bytes(600 * 1024, 7));
     Load(big);
     ASSERT_EQ(dialogs.messages.size(), 1u);
