@@ -3,6 +3,7 @@
 #include "commands.h"
 #include "midi_commands.h"
 #include "render_command.h"
+#include "shape_command.h"
 #include "version.h"
 #include "wave_commands.h"
 
@@ -22,6 +23,8 @@ static const std::vector<Command>& commands() {
     static const std::vector<Command> table = {
         {"convert", "convert IN.wav OUT [--rate R] [--mulaw]",
          "convert a wave file to 8-bit mono (OUT.wav: a wave file, else raw bytes)", runConvert},
+        {"shape", "shape IN OUT [--trim-silence DB] [--fit SLOT] ...",
+         "trim, fade, level or fit a sample to a slot (shape --help lists the steps)", runShape},
         {"info", "info FILE.wav", "show format, length, data area, chunks and INFO texts", runInfo},
         {"pack", "pack SLOT IN.bin OUT.syx", "fit a raw sample to a bank slot, write its dump", runPack},
         {"unpack", "unpack IN.syx OUT.bin", "check the dumps of a file, write their samples", runUnpack},

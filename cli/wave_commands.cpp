@@ -2,17 +2,14 @@
 
 #include "byte_files.h"
 #include "byte_order.h"
-#include "file_problem.h"
 #include "pcm_support.h"
-#include "safe_file.h"
 #include "sample_byte_maps.h"
 #include "wave_document.h"
 #include "wave_error.h"
 #include "wave_file_io.h"
-#include "wave_problem.h"
+#include "wave_files.h"
 
 #include <algorithm>
-#include <array>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -20,45 +17,6 @@
 #include <vector>
 
 namespace vk350::cli {
-
-namespace {
-
-constexpr std::array<uint32_t, 6> kRates = {8000, 11025, 22050, 32000, 44100, 48000};
-
-bool endsWithWav(const std::string& name) {
-    if (name.size() < 4)
-        return false;
-    std::string ext = name.substr(name.size() - 4);
-    std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });
-    return ext == ".wav";
-}
-
-// Writes bytes as an 8-bit mono wave of the given rate, with the INFO texts of source.
-void writeWave(const std::string& target, const std::vector<uint8_t>& bytes, const WaveFormatEx& format,
-               const WaveDocument& source) {
-    vk350::SafeFile file;
-    PWAVEIOCB out;
-    if (!file.open(target) || wioCreateFileInfo(out, &format) != WIOERR_NOERROR ||
-        wioWriteFileInfo(out.get(), file.tempPath()) != WIOERR_NOERROR)
-        throw WaveError("Unable to create wave file");
-    if (const WaveIoBlock* from = source.GetWaveIOCB())
-        out->pInfo.copyTextsFrom(from->pInfo);
-    const bool written = bytes.empty() || wioWaveWriteData(out.get(), bytes.data(), uint32_t(bytes.size())) ==
-                                              int64_t(bytes.size());
-    if (wioWaveClose(out.get()) != WIOERR_NOERROR || !written || !file.commit())
-        throw WaveError("Unable to create wave file");
-}
-
-// The reason of a failed conversion on a line of its own: the source's, else the target's.
-std::string reasonLine(const std::string& in, const std::string& out) {
-    std::string reason = waveReadProblem(in);
-    const std::string& file = reason.empty() ? out : in;
-    if (reason.empty() && !out.empty())
-        reason = fileWriteProblem(out);
-    return reason.empty() ? std::string() : "\nvk350: " + fileProblemLine(file, reason);
-}
-
-} // namespace
 
 constexpr std::string_view kConvertUsage = "usage: vk350 convert IN.wav OUT [--rate R] [--mulaw]";
 
@@ -86,12 +44,11 @@ int runConvert(std::span<char*> args) {
             if (i + 1 >= args.size())
                 return fail(kExitUsage, "convert: --rate needs a value; " + std::string(kConvertUsage));
             const std::string v = args[++i];
-            const auto it = std::find_if(kRates.begin(), kRates.end(),
-                                         [&](uint32_t r) { return std::to_string(r) == v; });
-            if (it == kRates.end())
-                return fail(kExitUsage, "convert: unsupported rate '" + v +
-                                            "' (use 8000, 11025, 22050, 32000, 44100 or 48000)");
-            rate = *it;
+            const std::optional<uint32_t> chosen = parseRate(v);
+            if (!chosen)
+                return fail(kExitUsage,
+                            "convert: unsupported rate '" + v + "' (" + std::string(kRateChoices) + ")");
+            rate = *chosen;
         } else if (a == "--mulaw") {
             mulaw = true;
         } else if (a == "--quality") {
@@ -136,7 +93,7 @@ int runConvert(std::span<char*> args) {
             if (mulaw)
                 vk350::linearToMuLawCodes(bytes);
             if (endsWithWav(out))
-                writeWave(out, bytes, format, wave);
+                writeWave(out, bytes, format, &wave);
             else if (std::string error; !writeBytes(out, bytes, error))
                 throw WaveError("Unable to convert wave file");
         }
