@@ -11,6 +11,7 @@
 #include "wave_file_io.h"
 #include "wave_files.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -28,7 +29,7 @@ constexpr std::string_view kShapeUsage =
     "usage: vk350 shape IN OUT [--trim-silence DB] [--fade-in MS] [--fade-out MS] [--gain DB] "
     "[--normalize DBFS] [--remove-dc] [--fit SLOT] [--quality exact|best] [--rate R]";
 
-// What --fit does besides the cut: the editor's send fits the same way.
+// --fit's fade over the cut, and the level under which the sound in front counts as silence.
 constexpr int kFitFadeMs = 10;
 constexpr double kFitThresholdDbfs = -48.0;
 constexpr double kInfinity = std::numeric_limits<double>::infinity();
@@ -190,7 +191,9 @@ bool shape(SampleDocument& document, const ShapeOptions& o, std::string& error) 
                     slot.size(), int(fit.lengthBefore), int(fit.lengthAfter));
         if (fit.trimmedFront > 0)
             std::printf(", %d silent in front trimmed", int(fit.trimmedFront));
-        std::printf(fit.faded ? ", cut with a %d ms fade-out\n" : "\n", kFitFadeMs);
+        if (fit.faded)
+            std::printf(", cut with a %d ms fade-out", kFitFadeMs);
+        std::printf("\n");
     }
     return true;
 }
