@@ -49,6 +49,10 @@ public:
         ++messages;
     }
     std::optional<uint32_t> ChooseColor(QWidget*, uint32_t) override { return std::nullopt; }
+    std::optional<double> AskNumber(QWidget*, const QString&, const QString&, double, double, double,
+                                    int) override {
+        return std::nullopt;
+    }
 };
 
 struct Rig : VirtualMainAudio {

@@ -26,6 +26,7 @@
 #include <QScreen>
 #include <QScrollBar>
 #include <QShortcut>
+#include <QStatusBar>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -64,6 +65,7 @@ MainWindow::MainWindow(Dialogs& dialogs, SettingsStore* store, const MainAudio* 
     CreateNavigation();
     CreatePlayRange();
     CreatePanelItems();
+    CreateProcessMenu();
     setRefusalNotice([this](const QString& text) { ShowRefusal(text); });
 }
 
@@ -481,7 +483,8 @@ void MainWindow::KeepBarsWhole() {
     constexpr int kLeastEditorHeight = 48;
     const int width = std::max(toolBar->sizeHint().width(), fieldStrip->sizeHint().width());
     const int panel = fieldStrip->height() + kLeastEditorHeight + kScrollBarHeight;
-    const int height = menuBar()->sizeHint().height() + toolBar->sizeHint().height() + panel;
+    const int height = menuBar()->sizeHint().height() + toolBar->sizeHint().height() + panel +
+                       (locationFitLabel ? statusBar()->sizeHint().height() : 0);
     setMinimumSize(std::max(width, minimumSizeHint().width()), std::max(height, minimumSizeHint().height()));
 }
 

@@ -12,6 +12,8 @@
 #include <exception>
 #include <functional>
 #include <memory>
+#include <span>
+#include <utility>
 
 class QAction;
 class QComboBox;
@@ -235,6 +237,19 @@ private:
     QAction* playFromLocatorItem = nullptr;
     QAction* playSelectionItem = nullptr;
 
+    // The Process menu and the location's fit in the status bar.
+    QMenu* processMenu = nullptr;
+    QAction* fadeInItem = nullptr;
+    QAction* fadeOutItem = nullptr;
+    QAction* gainItem = nullptr;
+    QAction* normaliseItem = nullptr;
+    QAction* removeDcItem = nullptr;
+    QAction* trimSilenceItem = nullptr;
+    QAction* deleteItem = nullptr;
+    QAction* pasteInsertItem = nullptr;
+    QAction* fitToLocationItem = nullptr;
+    QLabel* locationFitLabel = nullptr;
+
     // Toolbar buttons.
     QAction* newButton = nullptr;
     QAction* loadRawButton = nullptr;
@@ -426,6 +441,23 @@ private:
     void ShowMinMaxWave();
     void StoreViewSettings();
     void DescribeFields();
+
+    // Shaping the sound (main_window_process.cpp).
+    void CreateProcessMenu();
+    std::pair<int32_t, int32_t> ProcessRange() const;
+    std::span<uint8_t> ProcessBytes(std::span<uint8_t> all) const;
+    void FadeIn();
+    void FadeOut();
+    void Gain();
+    void Normalise();
+    void RemoveDc();
+    void TrimSilence();
+    void Delete();
+    void PasteInsert();
+    void FitToLocation();
+    void ShowShaped();
+    void ShowReshaped();
+    void ShowLocationFit();
 
     // Playing part of the sample (main_window_play_range.cpp).
     void CreatePlayRange();

@@ -88,6 +88,15 @@ QString MainWindow::StepName(void (MainWindow::*command)()) {
         {&MainWindow::LoadWave, "Load"},
         {&MainWindow::SendToMidi, "Send to MIDI"},
         {&MainWindow::CopyToBank, "Copy to Bank"},
+        {&MainWindow::FadeIn, "Fade In"},
+        {&MainWindow::FadeOut, "Fade Out"},
+        {&MainWindow::Gain, "Gain"},
+        {&MainWindow::Normalise, "Normalise"},
+        {&MainWindow::RemoveDc, "Remove DC Offset"},
+        {&MainWindow::TrimSilence, "Trim Silence"},
+        {&MainWindow::Delete, "Delete"},
+        {&MainWindow::PasteInsert, "Paste Insert"},
+        {&MainWindow::FitToLocation, "Fit to Location"},
     };
     for (const auto& [c, name] : kSteps)
         if (c == command)
@@ -165,6 +174,7 @@ void MainWindow::UpdateHistoryItems() {
     else
         setWindowTitle(QLatin1String(kTitle) + (modified ? QStringLiteral("[*]") : QString()));
     setWindowModified(modified);
+    ShowLocationFit();
 }
 
 bool MainWindow::SampleFree() {

@@ -54,6 +54,10 @@ public:
         (void)text;
         return SaveChoice::Discard;
     }
+    // A number typed in a small dialog, within min and max with the given decimals, starting at
+    // value; nothing on cancel.
+    virtual std::optional<double> AskNumber(QWidget* parent, const QString& title, const QString& label,
+                                            double value, double min, double max, int decimals) = 0;
 };
 
 } // namespace vk350

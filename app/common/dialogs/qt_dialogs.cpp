@@ -7,6 +7,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGridLayout>
+#include <QInputDialog>
 #include <QMessageBox>
 
 namespace vk350 {
@@ -126,6 +127,13 @@ std::optional<uint32_t> QtDialogs::ChooseColor(QWidget* parent, uint32_t initial
 }
 
 // Escape and the title bar's close button answer Cancel.
+std::optional<double> QtDialogs::AskNumber(QWidget* parent, const QString& title, const QString& label,
+                                           double value, double min, double max, int decimals) {
+    bool ok = false;
+    const double number = QInputDialog::getDouble(parent, title, label, value, min, max, decimals, &ok);
+    return ok ? std::optional<double>(number) : std::nullopt;
+}
+
 SaveChoice QtDialogs::AskToSave(QWidget* parent, const QString& title, const QString& text) {
     QMessageBox box(QMessageBox::Warning, title, text,
                     QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, parent);

@@ -20,6 +20,8 @@ public:
     void Message(QWidget* parent, MessageIcon icon, const QString& title, const QString& text) override;
     std::optional<uint32_t> ChooseColor(QWidget* parent, uint32_t initial) override;
     SaveChoice AskToSave(QWidget* parent, const QString& title, const QString& text) override;
+    std::optional<double> AskNumber(QWidget* parent, const QString& title, const QString& label, double value,
+                                    double min, double max, int decimals) override;
 
     // "Text|*.a;*.b|..." as Qt name filters ("Text (*.a *.b)"), one per pair, in order.
     static QStringList NameFilters(const QString& filter);

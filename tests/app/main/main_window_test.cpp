@@ -61,7 +61,8 @@ TEST_F(WindowTest, MenuTableAsCreated) {
     w.SetAboutBox(&about);
 
     const QList<QAction*> bar = w.menuBar()->actions();
-    ASSERT_EQ(bar.size(), 5);
+    ASSERT_EQ(bar.size(), 6);
+    EXPECT_EQ(bar[2]->menu(), findMenu(w, "processMenu")) << "Process comes after Edition";
 
     const auto ctrl = Qt::CTRL;
     const auto alt = Qt::ALT;
@@ -88,6 +89,16 @@ TEST_F(WindowTest, MenuTableAsCreated) {
                 {"µLaw to Lin -8bits", Keys(alt | Qt::Key_E), true, true, -1},
                 {"Reverse", Keys(ctrl | Qt::Key_R), true, true, -1},
                 {"Unsigned", Keys(ctrl | Qt::Key_U), true, true, -1}});
+    ExpectMenu(findMenu(w, "processMenu"), "&Process",
+               {{"Fade In", Keys(ctrl | Qt::SHIFT | Qt::Key_I), true, true, -1},
+                {"Fade Out", Keys(ctrl | Qt::SHIFT | Qt::Key_O), true, true, -1},
+                {"Gain...", Keys(ctrl | Qt::Key_G), true, true, -1},
+                {"Normalise...", Keys(ctrl | Qt::SHIFT | Qt::Key_N), true, true, -1},
+                {"Remove DC Offset", QKeySequence(), true, true, -1},
+                {"Trim Silence", Keys(ctrl | Qt::Key_T), true, true, -1},
+                {"Delete", Keys(Qt::Key_Delete), true, true, -1},
+                {"Paste Insert", Keys(ctrl | Qt::SHIFT | Qt::Key_V), true, true, -1},
+                {"Fit to Location", Keys(ctrl | Qt::Key_F9), true, true, -1}});
     ExpectMenu(findMenu(w, "audioMenu"), "Audio",
                {{"Loop            ", Keys(Qt::KeypadModifier | Qt::Key_Asterisk), true, true, 0},
                 {"Go to Start", Keys(Qt::Key_Home), true, true, -1},
@@ -466,6 +477,6 @@ TEST_F(WindowTest, EveryPartHasANameOfItsOwn) {
     names.sort();
     const QStringList all = names;
     EXPECT_EQ(names.removeDuplicates(), 0) << all.join(QLatin1Char(' ')).toStdString();
-    EXPECT_EQ(all.size(), 95)
+    EXPECT_EQ(all.size(), 106)
         << "the parts that are objects: editor, knobs, bars, panels, views, menus, items";
 }
