@@ -89,6 +89,11 @@ TEST_F(ProcessTest, FitToLocationEndsExactlyAtTheSizeAndTheStatusBarSaysSo) {
     EXPECT_EQ(Fit(), "Fits BD (8 K)");
     EXPECT_EQ(findAction(*main, "undoItem")->text(), "Undo Fit to Location");
 
+    // Delete with nothing selected leaves the sample whole.
+    Select(0, 0);
+    findAction(*main, "deleteItem")->trigger();
+    EXPECT_EQ(Sample(), fitted);
+
     // Paste Insert grows the sample at the locator, and refuses what would not fit.
     findAction(*main, "selectAllItem")->trigger();
     findAction(*main, "copyItem")->trigger();
