@@ -422,6 +422,14 @@ TEST_F(JackMidi, APortThatGoesAwayEndsTheTransferWithACodeAndALine) {
     const Bytes big = sysex(1 << 20);
     std::atomic<bool> done{false};
     auto send = sendUnderWay(*out, big, done);
+    // Sent is not yet received: under load the peer's port could go before a byte reached it,
+    // and the input below would then hold no part of the dump.
+    ASSERT_TRUE(waitUntil([&] {
+        size_t reached = 0;
+        for (const auto& e : peer_->received())
+            reached += e.bytes.size();
+        return reached >= 2 * JackMidiDriver::kFragmentSize;
+    }));
     peer_->unregisterSink();
     ASSERT_EQ(send.wait_for(5s), std::future_status::ready);
     EXPECT_EQ(send.get(), kMidiError);
