@@ -424,8 +424,6 @@ private:
     bool AskToSaveChanges(const QString& question, bool closing);
     // A refused command says why in the status bar.
     void ShowRefusal(const QString& text);
-    // Whether a command may touch the sample now; says why not when it may not.
-    bool SampleFree();
 
     // Wheel, zoom around a point and the scroll bar in samples (main_window_navigation.cpp).
     void CreateNavigation();

@@ -53,7 +53,7 @@ void MainWindow::OpenSampleFile(const QString& path) {
 // reported and changes nothing: showing its name over the old sample would make the next save
 // write the old bytes under the new name.
 bool MainWindow::LoadSample(const QString& path) {
-    if (!SampleFree() || !MayReplaceSample(fileNameWithoutFolder(path)))
+    if (!MayReplaceSample(fileNameWithoutFolder(path)))
         return false;
     bool complete = true;
     SampleKind kind = SampleKind::Raw;
@@ -102,7 +102,7 @@ void MainWindow::SaveRawBin() {
 }
 
 void MainWindow::SaveDocument(bool asked) {
-    if (!SampleFree() || !HasSampleToSave())
+    if (!HasSampleToSave())
         return;
     const SampleIdentity& identity = document_->Identity();
     const bool known = identity.kind == SampleKind::Raw || identity.kind == SampleKind::Wave;
@@ -144,7 +144,7 @@ void MainWindow::SaveDocument(bool asked) {
 }
 
 void MainWindow::SaveAsWave() {
-    if (!SampleFree() || !HasSampleToSave())
+    if (!HasSampleToSave())
         return;
     FileDialogRequest request;
     request.title = QStringLiteral("Save Wave File");

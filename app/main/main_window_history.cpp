@@ -2,7 +2,6 @@
 // asked before unsaved changes would be lost on closing.
 #include "main_window.h"
 
-#include "command_guard.h"
 #include "dialogs.h"
 #include "file_names.h"
 #include "part_names.h"
@@ -175,13 +174,6 @@ void MainWindow::UpdateHistoryItems() {
         setWindowTitle(QLatin1String(kTitle) + (modified ? QStringLiteral("[*]") : QString()));
     setWindowModified(modified);
     ShowLocationFit();
-}
-
-bool MainWindow::SampleFree() {
-    const QString refusal = busyRefusal();
-    if (!refusal.isEmpty())
-        ShowRefusal(refusal);
-    return refusal.isEmpty();
 }
 
 void MainWindow::ShowRefusal(const QString& text) {

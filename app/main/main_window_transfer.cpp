@@ -74,7 +74,7 @@ void MainWindow::ShowPatternsWindow() {
 void MainWindow::TakeSlotSample(int slot, const SampleView& source, const QString& name) {
     if (slot < 0 || slot >= kBankSlots)
         return;
-    if (!SampleFree() || !MayReplaceSample(name))
+    if (!MayReplaceSample(name))
         return;
     document_->Replace(source.Document().Bytes(), "Take from Bank");
     document_->Loaded({{}, SampleKind::BankSlot, name.toStdString()}, false);
@@ -115,7 +115,7 @@ void MainWindow::ShowFittedSize() {
 // leaves the clipboard as the user left it.
 void MainWindow::SendToMidi() {
     const int location = ChosenLocation();
-    if (location < 0 || !options_ || !SampleFree())
+    if (location < 0 || !options_)
         return;
     {
         const SampleDocument::Hold hold(*document_,
@@ -127,7 +127,7 @@ void MainWindow::SendToMidi() {
 
 void MainWindow::CopyToBank() {
     const int location = ChosenLocation();
-    if (location < 0 || !options_ || !bank_ || !SampleFree())
+    if (location < 0 || !options_ || !bank_)
         return;
     options_->FitSample(location, document_->Buffer());
     ShowFittedSize();

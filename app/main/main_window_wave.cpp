@@ -126,7 +126,7 @@ void MainWindow::LoadWave() {
 
 // The Load Wave road for a chosen file: the converted sound becomes the sample.
 bool MainWindow::OpenWaveFile(const QString& path) {
-    if (!SampleFree() || !MayReplaceSample(fileNameWithoutFolder(path)))
+    if (!MayReplaceSample(fileNameWithoutFolder(path)))
         return false;
     if (!ConvertWaveFile(path, QStringLiteral("convertspl.wav")))
         return false;

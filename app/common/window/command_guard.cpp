@@ -13,17 +13,7 @@ std::function<void(const QString&)>& refusalNotice() {
     return notice;
 }
 
-} // namespace
-
-void setRefusalNotice(std::function<void(const QString&)> notice) {
-    refusalNotice() = std::move(notice);
-}
-
-void showRefusal(const QString& text) {
-    if (refusalNotice())
-        refusalNotice()(text);
-}
-
+// The refusal of a command while a long job holds a sample; empty when none does.
 QString busyRefusal() {
     const std::string reason = SampleDocument::AnyBusyReason();
     if (reason.empty())
@@ -31,10 +21,17 @@ QString busyRefusal() {
     return QStringLiteral("Not now: the editor is busy %1").arg(QString::fromLocal8Bit(reason.c_str()));
 }
 
+} // namespace
+
+void setRefusalNotice(std::function<void(const QString&)> notice) {
+    refusalNotice() = std::move(notice);
+}
+
 void runGuardedCommand(const std::function<void()>& command, const std::function<void(const QString&)>& show,
                        const std::optional<QString>& unexpectedText) {
     if (const QString refusal = busyRefusal(); !refusal.isEmpty()) {
-        showRefusal(refusal);
+        if (refusalNotice())
+            refusalNotice()(refusal);
         return;
     }
     try {

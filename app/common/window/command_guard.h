@@ -18,9 +18,5 @@ void runGuardedCommand(const std::function<void()>& command, const std::function
 
 // Where refused commands say why (the main window's status bar); none: nowhere.
 void setRefusalNotice(std::function<void(const QString&)> notice);
-// Says text where refused commands say why.
-void showRefusal(const QString& text);
-// The refusal of a command while a long job holds a sample; empty when none does.
-QString busyRefusal();
 
 } // namespace vk350
